@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up and starts the game from build/bin, where config.ini's
+# default assets folder "../assets/" points at the generated assets.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" "$root/build"
+cd "$root/build/bin"
+exec ./torquewind
