@@ -4,6 +4,7 @@
 //            [--quick] [--threads N]
 // Groups: track, textures, sky, ui, particles, sounds, font, config.
 #include "BasicAssets.h"
+#include "MaterialTextures.h"
 #include "Output.h"
 #include "TrackAssets.h"
 
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
          [&] {
              TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
          }},
+        {"textures", [&] { MaterialTextures::generate(args.out, args.threads); }},
         {"font", [&] { BasicAssets::writeFont(args.out); }},
         {"config", [&] { BasicAssets::writeConfig(args.out); }},
     };
