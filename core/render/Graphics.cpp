@@ -1,0 +1,310 @@
+// Window and context creation, the GL state cache and attribute binding.
+#include "core/render/Graphics.h"
+
+#include "core/platform/Log.h"
+#include "core/resources/IndexBuffer.h"
+#include "core/resources/ShaderProgram.h"
+#include "core/resources/VertexBuffer.h"
+#include "core/runtime/Engine.h"
+
+#include <FreeImage.h>
+#include <GLFW/glfw3.h>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <algorithm>
+
+namespace {
+
+GLenum toGL(DepthFunc func) {
+    static const GLenum table[] = {GL_ALWAYS, GL_EQUAL, GL_NOTEQUAL, GL_LESS, GL_LEQUAL, GL_GREATER, GL_GEQUAL};
+    return table[static_cast<int>(func)];
+}
+
+} // namespace
+
+Graphics::Graphics(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {}
+
+Graphics::~Graphics() {
+    if (window != nullptr) {
+        if (vertexArray != 0) {
+            glDeleteVertexArrays(1, &vertexArray);
+        }
+        glfwDestroyWindow(window);
+        window = nullptr;
+        glfwTerminate();
+    }
+}
+
+void Graphics::init() {
+    if (glfwInit() != GLFW_TRUE) {
+        logError("Failed to init GLFW");
+        return;
+    }
+    createWindow();
+    if (window == nullptr) {
+        glfwTerminate();
+        logError("Failed to create window");
+        return;
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        glfwDestroyWindow(window);
+        window = nullptr;
+        glfwTerminate();
+        logError("Failed to init GLEW");
+        return;
+    }
+    // GLEW's loader may leave an error behind on core contexts; it is not ours.
+    glGetError();
+    setDepthWrite(true);
+    glEnable(GL_DEPTH_TEST);
+    glGenVertexArrays(1, &vertexArray);
+}
+
+void Graphics::createWindow() {
+    const Config defaults;
+    const Config& config = engine != nullptr ? engine->config : defaults;
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    width = config.width;
+    height = config.height;
+    GLFWmonitor* monitor = nullptr;
+    if (config.fullscreen) {
+        glfwWindowHint(GLFW_REFRESH_RATE, config.refreshRate);
+        monitor = glfwGetPrimaryMonitor();
+    }
+    window = glfwCreateWindow(width, height, config.title.c_str(), monitor, nullptr);
+    if (window != nullptr) {
+        // A fullscreen window may get the monitor's mode rather than the one asked for.
+        glfwGetFramebufferSize(window, &width, &height);
+    }
+}
+
+void Graphics::beginFrame() {
+    drawCalls = 0;
+    triangles = 0;
+    glBindVertexArray(vertexArray);
+}
+
+void Graphics::endFrame() {
+    glBindVertexArray(0);
+    glfwSwapBuffers(window);
+}
+
+void Graphics::setPolygonMode(PolygonMode mode) {
+    if (mode == polygonMode) {
+        return;
+    }
+    polygonMode = mode;
+    ++stateCalls;
+    glPolygonMode(GL_FRONT_AND_BACK, mode == PolygonMode::Line ? GL_LINE : GL_FILL);
+}
+
+void Graphics::setBlendMode(BlendMode mode) {
+    if (mode == blendMode) {
+        return;
+    }
+    blendMode = mode;
+    ++stateCalls;
+    switch (mode) {
+    case BlendMode::None:
+        glDisable(GL_BLEND);
+        break;
+    case BlendMode::Alpha:
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        break;
+    case BlendMode::Additive:
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_CONSTANT_COLOR, GL_ONE);
+        break;
+    }
+}
+
+void Graphics::setBlendColor(const glm::vec4& color) {
+    if (color == blendColor) {
+        return;
+    }
+    blendColor = color;
+    ++stateCalls;
+    glBlendColor(color.r, color.g, color.b, color.a);
+}
+
+void Graphics::setCullMode(CullMode mode) {
+    if (mode == cullMode) {
+        return;
+    }
+    cullMode = mode;
+    ++stateCalls;
+    if (mode == CullMode::None) {
+        glDisable(GL_CULL_FACE);
+        return;
+    }
+    glEnable(GL_CULL_FACE);
+    glCullFace(mode == CullMode::Front ? GL_FRONT : GL_BACK);
+}
+
+void Graphics::setDepthFunc(DepthFunc func) {
+    if (func == depthFunc) {
+        return;
+    }
+    depthFunc = func;
+    ++stateCalls;
+    glDepthFunc(toGL(func));
+}
+
+void Graphics::setDepthWrite(bool enabled) {
+    if (enabled == depthWrite) {
+        return;
+    }
+    depthWrite = enabled;
+    ++stateCalls;
+    glDepthMask(enabled ? GL_TRUE : GL_FALSE);
+}
+
+void Graphics::setViewport(int x, int y, int w, int h) {
+    const std::array<int, 4> wanted{x, y, w, h};
+    if (wanted == viewport) {
+        return;
+    }
+    viewport = wanted;
+    ++stateCalls;
+    glViewport(x, y, w, h);
+}
+
+void Graphics::useProgram(ShaderProgram* newProgram) {
+    if (newProgram == program) {
+        return;
+    }
+    program = newProgram;
+    attributesDirty = true;
+    ++stateCalls;
+    glUseProgram(newProgram != nullptr ? newProgram->program : 0);
+}
+
+void Graphics::bindBuffers(const std::vector<VertexBuffer*>& buffers, IndexBuffer* indices) {
+    if (buffers != vertexBuffers) {
+        vertexBuffers = buffers;
+        attributesDirty = true;
+    }
+    if (indices != indexBuffer) {
+        indexBuffer = indices;
+        ++stateCalls;
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices != nullptr ? indices->buffer : 0);
+    }
+}
+
+void Graphics::setUniform(const std::string& name, bool value) { setUniform(name, value ? 1 : 0); }
+
+void Graphics::setUniform(const std::string& name, int value) {
+    if (program != nullptr) {
+        glUniform1i(program->getUniformLocation(name), value);
+    }
+}
+
+void Graphics::setUniform(const std::string& name, float value) {
+    if (program != nullptr) {
+        glUniform1f(program->getUniformLocation(name), value);
+    }
+}
+
+void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
+    if (program != nullptr) {
+        glUniform3f(program->getUniformLocation(name), value.x, value.y, value.z);
+    }
+}
+
+void Graphics::setUniform(const std::string& name, const glm::vec4& value) {
+    if (program != nullptr) {
+        glUniform4f(program->getUniformLocation(name), value.x, value.y, value.z, value.w);
+    }
+}
+
+void Graphics::setUniform(const std::string& name, const glm::mat4& value) {
+    if (program != nullptr) {
+        glUniformMatrix4fv(program->getUniformLocation(name), 1, GL_FALSE, glm::value_ptr(value));
+    }
+}
+
+void Graphics::bindAttributes() {
+    if (!attributesDirty || program == nullptr) {
+        return;
+    }
+    uint32_t mask = 0;
+    size_t matched = 0;
+    for (const auto& [name, location] : program->attributes) {
+        bool found = false;
+        for (VertexBuffer* buffer : vertexBuffers) {
+            for (size_t i = 0; i < buffer->layout.size() && !found; ++i) {
+                const VertexAttribute& attribute = buffer->layout[i];
+                if (attribute.name != name || location < 0) {
+                    continue;
+                }
+                found = true;
+                const auto index = static_cast<GLuint>(location);
+                const auto offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
+                glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
+                glEnableVertexAttribArray(index);
+                if (attribute.type == VertexAttributeType::Int) {
+                    glVertexAttribIPointer(index, 1, GL_INT, static_cast<GLsizei>(buffer->stride()), offset);
+                } else {
+                    glVertexAttribPointer(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
+                                          static_cast<GLsizei>(buffer->stride()), offset);
+                }
+                glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
+                ++attributePointerCalls;
+                mask |= 1u << index;
+            }
+            if (found) {
+                break;
+            }
+        }
+        matched += found ? 1 : 0;
+    }
+    if (matched < program->attributes.size() &&
+        std::find(warnedPrograms.begin(), warnedPrograms.end(), program) == warnedPrograms.end()) {
+        warnedPrograms.push_back(program);
+        logError("Not all required attributes found.");
+    }
+    for (GLuint index = 0; index < 32; ++index) {
+        if ((enabledAttributes & (1u << index)) != 0 && (mask & (1u << index)) == 0) {
+            glDisableVertexAttribArray(index);
+        }
+    }
+    enabledAttributes = mask;
+    attributesDirty = false;
+}
+
+void Graphics::drawIndexed(uint32_t count, uint32_t first, uint32_t instances) {
+    bindAttributes();
+    const auto offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(first) * sizeof(uint16_t));
+    if (instances == 1) {
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT, offset);
+    } else {
+        glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT, offset,
+                                static_cast<GLsizei>(instances));
+    }
+    drawCalls += 1;
+    triangles += count / 3;
+}
+
+bool Graphics::saveScreenshot(const std::string& path) const {
+    if (window == nullptr || width <= 0 || height <= 0) {
+        return false;
+    }
+    FIBITMAP* image = FreeImage_Allocate(width, height, 32);
+    if (image == nullptr) {
+        return false;
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadBuffer(GL_BACK);
+    // FreeImage keeps rows bottom-up like GL, and its pixel order is BGRA.
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, FreeImage_GetBits(image));
+    const bool saved = FreeImage_Save(FIF_PNG, image, path.c_str(), PNG_DEFAULT) != 0;
+    FreeImage_Unload(image);
+    return saved;
+}

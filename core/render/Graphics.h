@@ -1,0 +1,97 @@
+// The window, its OpenGL context, and the cache of GL state that every draw goes
+// through: program, blend/cull/depth/polygon state, bound buffers and enabled
+// attribute arrays. Redundant state requests never reach OpenGL.
+#pragma once
+
+#include "core/render/RenderState.h"
+#include "core/runtime/System.h"
+
+#include <GL/glew.h>
+#include <glm/glm.hpp>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct GLFWwindow;
+class Engine;
+class IndexBuffer;
+class ShaderProgram;
+class VertexBuffer;
+
+class Graphics : public System {
+public:
+    explicit Graphics(SystemRegistry* systems);
+    ~Graphics() override;
+
+    // Opens the window and context; failures are logged and leave no window.
+    void init();
+    bool hasWindow() const { return window != nullptr; }
+
+    // Frame brackets used by the engine: statistics reset and vertex array binding,
+    // then vertex array 0 and the buffer swap.
+    void beginFrame();
+    void endFrame();
+
+    void setPolygonMode(PolygonMode mode);
+    void setBlendMode(BlendMode mode);
+    void setBlendColor(const glm::vec4& color);
+    void setCullMode(CullMode mode);
+    void setDepthFunc(DepthFunc func);
+    void setDepthWrite(bool enabled);
+    void setViewport(int x, int y, int w, int h);
+    void useProgram(ShaderProgram* newProgram);
+    // Binds a mesh's streams; the attribute pointers are set again before the next draw.
+    void bindBuffers(const std::vector<VertexBuffer*>& buffers, IndexBuffer* indices);
+
+    void setUniform(const std::string& name, bool value);
+    void setUniform(const std::string& name, int value);
+    void setUniform(const std::string& name, float value);
+    void setUniform(const std::string& name, const glm::vec3& value);
+    void setUniform(const std::string& name, const glm::vec4& value);
+    void setUniform(const std::string& name, const glm::mat4& value);
+    template <typename T> void setUniform(const std::string& base, int index, const T& value) {
+        setUniform(base + "[" + std::to_string(index) + "]", value);
+    }
+    template <typename T>
+    void setUniform(const std::string& base, int index, const std::string& field, const T& value) {
+        setUniform(base + "[" + std::to_string(index) + "]." + field, value);
+    }
+
+    void bindAttributes();
+    // Binds attributes, draws count 16-bit indices from first and counts the draw.
+    void drawIndexed(uint32_t count, uint32_t first = 0, uint32_t instances = 1);
+
+    // Writes what the back buffer holds now as a PNG (call before the swap).
+    bool saveScreenshot(const std::string& path) const;
+
+    Engine* engine = nullptr;
+    uint32_t drawCalls = 0;
+    uint32_t triangles = 0;
+    GLFWwindow* window = nullptr;
+    int width = 0;
+    int height = 0;
+    std::array<int, 4> viewport{0, 0, 1, 1};
+    ShaderProgram* program = nullptr;
+    GLuint vertexArray = 0;
+    bool attributesDirty = true;
+    uint32_t enabledAttributes = 0;
+
+    // GL calls the cache let through, for tests and benchmarks of the cache.
+    uint32_t stateCalls = 0;
+    uint32_t attributePointerCalls = 0;
+
+private:
+    void createWindow();
+
+    PolygonMode polygonMode = static_cast<PolygonMode>(2);
+    BlendMode blendMode = static_cast<BlendMode>(3);
+    glm::vec4 blendColor{1.0f};
+    CullMode cullMode = static_cast<CullMode>(3);
+    DepthFunc depthFunc = static_cast<DepthFunc>(7);
+    bool depthWrite = false;
+    std::vector<VertexBuffer*> vertexBuffers;
+    IndexBuffer* indexBuffer = nullptr;
+    std::vector<ShaderProgram*> warnedPrograms;
+};

@@ -1,0 +1,36 @@
+// Asset path resolution.
+#include "core/resources/ResourceLoader.h"
+
+#include "core/platform/FileSystem.h"
+
+#include <vector>
+
+ResourceLoader::ResourceLoader(SystemRegistry* systems) : System(systems) {}
+
+std::string ResourceLoader::resolve(const std::string& relativePath) const {
+    const std::string joined = baseDir + "/" + relativePath;
+    if (isRegularFile(joined)) {
+        return joined;
+    }
+    return findFile(baseDir, relativePath);
+}
+
+std::string ResourceLoader::findFile(const std::string& dir, const std::string& name) const {
+    std::vector<std::string> subdirectories;
+    for (const DirectoryEntry& entry : listDirectory(dir)) {
+        const std::string candidate = dir + "/" + entry.name;
+        if (entry.name == name) {
+            return candidate;
+        }
+        if (entry.isDirectory) {
+            subdirectories.push_back(candidate);
+        }
+    }
+    for (const std::string& subdirectory : subdirectories) {
+        std::string found = findFile(subdirectory, name);
+        if (!found.empty()) {
+            return found;
+        }
+    }
+    return "";
+}

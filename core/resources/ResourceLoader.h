@@ -1,0 +1,23 @@
+// Turns asset paths named in code ("sounds/go.wav") into files below the assets
+// folder, falling back to a search of the whole tree by bare file name. Scene
+// import from model files lives here too.
+#pragma once
+
+#include "core/runtime/System.h"
+
+#include <string>
+
+class Scene;
+
+class ResourceLoader : public System {
+public:
+    explicit ResourceLoader(SystemRegistry* systems);
+
+    // baseDir + "/" + relativePath when that file exists, else findFile's answer (may be empty).
+    std::string resolve(const std::string& relativePath) const;
+
+    // Breadth-first within a directory, depth-first across directories; exact names only.
+    std::string findFile(const std::string& dir, const std::string& name) const;
+
+    std::string baseDir = "./";
+};

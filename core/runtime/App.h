@@ -1,0 +1,35 @@
+// The application base: reads config.ini, creates the systems registry and the
+// engine, gives the subclass its two hooks and runs the main loop until quit.
+#pragma once
+
+#include "core/runtime/Config.h"
+#include "core/runtime/SystemRegistry.h"
+
+#include <memory>
+#include <string>
+
+class Engine;
+
+class App {
+public:
+    App();
+    virtual ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Called first in run(), before config.ini is read.
+    virtual void configure() {}
+    // Called once every system exists, before the first frame.
+    virtual void init() {}
+
+    void run();
+
+    std::string configFile = "config.ini";
+    Config config;
+    std::unique_ptr<SystemRegistry> systems;
+    Engine* engine = nullptr;
+
+private:
+    void readConfig();
+    void handleBrightnessKeys();
+};

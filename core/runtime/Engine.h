@@ -1,0 +1,45 @@
+// The engine system: holds the settings, creates every other system in a fixed
+// order and runs one frame per update(): clock, input, scene transition, fixed
+// steps, update, late update, audio, rendering, UI, buffer swap and fps count.
+#pragma once
+
+#include "core/runtime/Config.h"
+#include "core/runtime/Event.h"
+#include "core/runtime/System.h"
+
+#include <cstdint>
+#include <functional>
+
+class Engine : public System {
+public:
+    explicit Engine(SystemRegistry* systems);
+    ~Engine() override;
+
+    void init(Config config);
+    void update();
+
+    // The millisecond clock the frame reads; tests drive frames with chosen readings.
+    std::function<uint32_t()> clock;
+
+    Event<> secondListeners;
+    Event<float> frameListeners;
+    Event<float> fixedListeners;
+    bool quit = false;
+    int32_t fps = 0;
+    Config config;
+    float time = 0.0f;
+    uint32_t lastTimeMs = 0;
+    float fixedAccumulator = 0.0f;
+    uint32_t frameCount = 0;
+    uint32_t fpsFrameCount = 0;
+    float fpsTimer = 0.0f;
+
+    static constexpr float fixedStep = 1.0f / 60.0f;
+    static constexpr uint32_t firstFrameMs = 16;
+
+private:
+    float advanceClock();
+    void runScene(float dt);
+    void render(float dt);
+    void countFps(float dt);
+};

@@ -1,0 +1,55 @@
+// Per-frame keyboard, mouse-button and cursor states from the window's reports.
+// A key reads Pressed for exactly the frame whose poll saw it go down, then Held
+// until released; repeats never turn Held back into Pressed.
+#pragma once
+
+#include "core/runtime/System.h"
+
+#include <map>
+
+struct GLFWwindow;
+
+enum class KeyState : int { Released = 0, Pressed = 1, Held = 2 };
+
+class Input : public System {
+public:
+    explicit Input(SystemRegistry* systems);
+    ~Input() override;
+
+    void update();
+
+    KeyState& getKey(int key);
+    bool isKeyDown(int key);
+    KeyState& getMouseButton(int button);
+    bool isMouseButtonDown(int button);
+
+    float getCursorX() const { return cursorX; }
+    float getCursorY() const { return cursorY; }
+    float getCursorDeltaX() const { return cursorDeltaX; }
+    float getCursorDeltaY() const { return cursorDeltaY; }
+
+    // The window's callbacks land here; tests inject events through the same path.
+    // action: 0 release, 1 press, anything else (repeat) ignored.
+    void onKey(int key, int action);
+    void onMouseButton(int button, int action);
+    void onClose();
+    // Replaces the window as the source of cursor positions (tests, recorded input).
+    void setCursorOverride(bool enabled, float x = 0.0f, float y = 0.0f);
+
+private:
+    static void keyCallback(GLFWwindow* window, int key, int scancode, int action, int mods);
+    static void mouseButtonCallback(GLFWwindow* window, int button, int action, int mods);
+    static void closeCallback(GLFWwindow* window);
+    void readCursor(float& x, float& y) const;
+
+    GLFWwindow* window = nullptr;
+    std::map<int, KeyState> keys;
+    std::map<int, KeyState> mouseButtons;
+    float cursorX = -1.0f;
+    float cursorY = -1.0f;
+    float cursorDeltaX = -1.0f;
+    float cursorDeltaY = -1.0f;
+    bool cursorOverridden = false;
+    float overrideX = 0.0f;
+    float overrideY = 0.0f;
+};

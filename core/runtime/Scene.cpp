@@ -1,0 +1,139 @@
+// Scene hooks, slow motion and deferred destruction.
+#include "core/runtime/Scene.h"
+
+#include "core/physics/PhysicsWorld.h"
+#include "core/platform/Log.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Updateable.h"
+
+#include <algorithm>
+
+namespace {
+// The fixed step only runs scaled once this much scaled time has been banked.
+constexpr float slowMotionThreshold = 1.0f / 30.0f;
+} // namespace
+
+Scene::Scene(std::string name, SystemRegistry* systems)
+    : name(std::move(name)), systems(systems), physicsWorld(std::make_unique<PhysicsWorld>(systems, this)) {}
+
+Scene::~Scene() {
+    // Entities first: their bodies still need the world to leave it.
+    while (!entities.empty()) {
+        entities.pop_back();
+    }
+    physicsWorld.reset();
+}
+
+Entity* Scene::createEntity(const std::string& entityName) {
+    entityCounter += 1;
+    const std::string finalName = entityName.empty() ? "Entity" + std::to_string(entityCounter) : entityName;
+    entities.push_back(std::make_unique<Entity>(finalName, systems, this));
+    return entities.back().get();
+}
+
+Entity* Scene::findEntity(const std::string& entityName) const {
+    for (const auto& entity : entities) {
+        if (entity->name == entityName) {
+            return entity.get();
+        }
+    }
+    return nullptr;
+}
+
+void Scene::destroyEntity(Entity* entity, float delay) {
+    logInfo("Destroy entity: ", entity->name);
+    pendingDestroy.emplace_back(entity, delay);
+}
+
+void Scene::setRunning(bool value) {
+    if (value == running) {
+        return;
+    }
+    running = value;
+    const std::vector<Component*> snapshot = components;
+    for (Component* component : snapshot) {
+        if (component != nullptr) {
+            component->onSceneActive(value);
+        }
+    }
+}
+
+std::vector<Updateable*> Scene::activeUpdateables() const {
+    std::vector<Updateable*> result;
+    for (Component* component : components) {
+        auto* updateable = dynamic_cast<Updateable*>(component);
+        if (updateable != nullptr && updateable->isEnabled() && updateable->entity != nullptr &&
+            updateable->entity->active) {
+            result.push_back(updateable);
+        }
+    }
+    return result;
+}
+
+void Scene::fixedUpdate(float step) {
+    if (!running) {
+        return;
+    }
+    if (timeScale < 0.99999988f || timeScale > 1.0000001f) {
+        step *= timeScale;
+        slowMotionBank += step;
+        if (slowMotionBank < slowMotionThreshold) {
+            return;
+        }
+        slowMotionBank -= step;
+    }
+    for (Updateable* updateable : activeUpdateables()) {
+        updateable->fixedUpdate(step);
+    }
+    physicsWorld->step(step);
+}
+
+void Scene::destroyPending(float dt) {
+    for (size_t i = 0; i < pendingDestroy.size();) {
+        pendingDestroy[i].second -= dt;
+        if (pendingDestroy[i].second > 0.0f) {
+            ++i;
+            continue;
+        }
+        Entity* dying = pendingDestroy[i].first;
+        pendingDestroy.erase(pendingDestroy.begin() + static_cast<std::ptrdiff_t>(i));
+        const auto it = std::find_if(entities.begin(), entities.end(),
+                                     [dying](const std::unique_ptr<Entity>& e) { return e.get() == dying; });
+        if (it != entities.end()) {
+            // Later records for the same entity would otherwise point at freed memory.
+            pendingDestroy.erase(std::remove_if(pendingDestroy.begin(), pendingDestroy.end(),
+                                                [dying](const auto& record) { return record.first == dying; }),
+                                 pendingDestroy.end());
+            entities.erase(it);
+        }
+    }
+}
+
+void Scene::update(float dt) {
+    if (!running) {
+        return;
+    }
+    destroyPending(dt);
+    time += dt * timeScale;
+    for (Updateable* updateable : activeUpdateables()) {
+        updateable->update(dt * timeScale);
+    }
+}
+
+void Scene::lateUpdate(float dt) {
+    if (!running) {
+        return;
+    }
+    for (Updateable* updateable : activeUpdateables()) {
+        updateable->lateUpdate(dt * timeScale);
+    }
+}
+
+void Scene::registerComponent(Component* component) { components.push_back(component); }
+
+void Scene::unregisterComponent(Component* component) {
+    const auto it = std::find(components.begin(), components.end(), component);
+    if (it != components.end()) {
+        components.erase(it);
+    }
+}

@@ -1,0 +1,34 @@
+// A component with per-frame hooks (update, late update, fixed update) and
+// delayed actions. Timed game events use invoke() rather than polled state.
+#pragma once
+
+#include "core/runtime/Component.h"
+
+#include <functional>
+#include <vector>
+
+struct Timer {
+    std::function<void()> action;
+    float remaining = 0.0f;
+    bool stepped = false;
+};
+
+class Updateable : public Component {
+public:
+    using Component::Component;
+
+    // The defaults run the timers: a subclass overriding a hook calls the base
+    // version to keep that part of its timers working.
+    virtual void update(float dt);
+    virtual void lateUpdate(float dt);
+    virtual void fixedUpdate(float dt);
+
+    // Runs action once, delay seconds from the next fixed step on.
+    void invoke(std::function<void()> action, float delay);
+
+    const std::vector<Timer>& activeTimers() const { return timers; }
+
+private:
+    std::vector<Timer> pendingTimers;
+    std::vector<Timer> timers;
+};

@@ -1,0 +1,27 @@
+// Log capture through the log listener.
+#include "support/LogCapture.h"
+
+LogCapture::LogCapture() {
+    setLogListener([this](LogLevel level, const std::string& text) { lines.push_back({level, text}); });
+}
+
+LogCapture::~LogCapture() { setLogListener(nullptr); }
+
+bool LogCapture::contains(const std::string& text) const { return indexOf(text) >= 0; }
+
+int LogCapture::count(const std::string& text) const {
+    int n = 0;
+    for (const LoggedLine& line : lines) {
+        n += line.text == text ? 1 : 0;
+    }
+    return n;
+}
+
+int LogCapture::indexOf(const std::string& text) const {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].text == text) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
