@@ -365,10 +365,9 @@ void Renderer::renderMainPass(View& view) {
     viewMatrix = view.camera->getView();
     projectionMatrix = view.camera->getProjection();
     // Changes are detected on the objects themselves, not on their 16-bit key
-    // identities, so two meshes that happen to share key bits still rebind.
+    // identities, so two materials that happen to share key bits are both applied.
     const ShaderProgram* lastProgram = nullptr;
     const Material* lastMaterial = nullptr;
-    const IndexBuffer* lastMesh = nullptr;
     const Texture* lastLightmap = nullptr;
     bool first = true;
     for (const auto& queue : view.queues) {
@@ -376,7 +375,6 @@ void Renderer::renderMainPass(View& view) {
             const RenderItem& item = view.items[index];
             const bool programChanged = first || item.program != lastProgram;
             const bool materialChanged = programChanged || item.material != lastMaterial;
-            const bool meshChanged = programChanged || item.indexBuffer != lastMesh;
             first = false;
             if (programChanged) {
                 graphics->useProgram(item.program);
@@ -391,9 +389,9 @@ void Renderer::renderMainPass(View& view) {
                 }
             }
             sendObjectUniforms(view, item);
-            if (meshChanged) {
-                graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
-            }
+            // The cache compares the streams itself; instanced items may share an
+            // index buffer but not their per-instance streams.
+            graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
             if (item.lightmap != nullptr && lightmapsEnabled && (programChanged || item.lightmap != lastLightmap)) {
                 bindTexture(lightmapTextureUnit, item.lightmap, "lightMap");
                 lastLightmap = item.lightmap;
@@ -401,7 +399,6 @@ void Renderer::renderMainPass(View& view) {
             drawItem(item);
             lastProgram = item.program;
             lastMaterial = item.material;
-            lastMesh = item.indexBuffer;
         }
     }
 }
