@@ -116,32 +116,39 @@ void PhysicsWorld::applyPendingChanges() {
 
 void PhysicsWorld::dispatchEvents() {
     const std::vector<TouchChange> changes = state->tracker.update(*state->dispatcher);
-    // Each body is looked up again right before it is told: a handler may have
-    // destroyed it, and a destroyed body hears nothing more.
     for (const TouchChange& change : changes) {
-        if (change.key.trigger) {
-            continue;
-        }
-        const glm::vec3 point = toGlm(change.point);
-        for (const uint64_t id : {change.key.first, change.key.second}) {
-            if (RigidBody* body = findBody(id)) {
-                if (change.began) {
-                    fire(body->onCollisionEnter, body, point);
-                } else {
-                    fire(body->onCollisionExit, body);
-                }
-            }
+        if (!change.key.trigger) {
+            reportContact(change);
         }
     }
     // Triggers arrive as one batch per step, of which only the first pair is handled.
-    const auto first = std::find_if(changes.begin(), changes.end(),
-                                    [](const TouchChange& change) { return change.key.trigger; });
-    if (first == changes.end()) {
-        return;
+    const auto firstTrigger = std::find_if(changes.begin(), changes.end(),
+                                           [](const TouchChange& change) { return change.key.trigger; });
+    if (firstTrigger != changes.end()) {
+        reportTrigger(*firstTrigger);
     }
-    const char* prefix = first->began ? "Trigger enter: " : "Trigger exit: ";
-    const std::pair<uint64_t, uint64_t> order[] = {{first->key.first, first->key.second},
-                                                   {first->key.second, first->key.first}};
+}
+
+// Each body is looked up again right before it is told: a handler may have
+// destroyed it, and a destroyed body hears nothing more.
+void PhysicsWorld::reportContact(const TouchChange& change) {
+    const glm::vec3 point = toGlm(change.point);
+    for (const uint64_t id : {change.key.first, change.key.second}) {
+        if (RigidBody* body = findBody(id)) {
+            if (change.began) {
+                fire(body->onCollisionEnter, body, point);
+            } else {
+                fire(body->onCollisionExit, body);
+            }
+        }
+    }
+}
+
+// The trigger's body hears first, then its partner; each gets itself and the other.
+void PhysicsWorld::reportTrigger(const TouchChange& change) {
+    const char* prefix = change.began ? "Trigger enter: " : "Trigger exit: ";
+    const std::pair<uint64_t, uint64_t> order[] = {{change.key.first, change.key.second},
+                                                   {change.key.second, change.key.first}};
     for (const auto& [selfId, otherId] : order) {
         RigidBody* self = findBody(selfId);
         RigidBody* other = findBody(otherId);
@@ -149,14 +156,14 @@ void PhysicsWorld::dispatchEvents() {
             continue;
         }
         logInfo(prefix, self->entity->name);
-        const auto handlers = first->began ? self->triggerEnterHandlers : self->triggerExitHandlers;
+        const auto handlers = change.began ? self->triggerEnterHandlers : self->triggerExitHandlers;
         for (const auto& entry : handlers) {
-            if (entry.second) {
+            if (entry.second && findBody(otherId) == other) {
                 entry.second(other);
             }
         }
         if (findBody(selfId) == self && findBody(otherId) == other) {
-            fire(first->began ? self->onTriggerEnter : self->onTriggerExit, self, other);
+            fire(change.began ? self->onTriggerEnter : self->onTriggerExit, self, other);
         }
     }
 }

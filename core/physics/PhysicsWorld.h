@@ -13,6 +13,7 @@
 class RigidBody;
 class Scene;
 class SystemRegistry;
+struct TouchChange;
 struct WorldState;
 
 class PhysicsWorld {
@@ -54,6 +55,8 @@ private:
     RigidBody* findBody(uint64_t id) const;
     void applyPendingChanges();
     void dispatchEvents();
+    void reportContact(const TouchChange& change);
+    void reportTrigger(const TouchChange& change);
     void writeBack();
 
     const glm::vec3 gravity{0.0f, -9.81f, 0.0f};

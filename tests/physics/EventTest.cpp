@@ -113,3 +113,24 @@ TEST_F(PhysicsTest, DestroyedBodiesSendNoEventsAndAreNotWrittenBack) {
     EXPECT_TRUE(removed);
     EXPECT_EQ(world->getBodies().size(), 2u);
 }
+
+TEST_F(PhysicsTest, AMovingBodysTriggerRidesAlongAndSkipsItsOwnShapes) {
+    RigidBodyStatic* post = staticBox("Post", glm::vec3(2.0f, 1.0f, -10.0f), glm::vec3(1.0f, 2.0f, 1.0f));
+    RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 30.0f, 0.0f));
+    CollisionShape* sensor = kart->addCollisionShape();
+    sensor->setBox(6.0f, 1.0f, 6.0f);
+    sensor->setTrigger(true);
+    EventLog events;
+    events.listen(kart);
+    events.listen(post);
+    // Float level with the post and glide past it.
+    kart->teleport(glm::vec3(0.0f, 1.0f, 0.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    kart->setMass(1.0f);
+    for (int i = 0; i < 90; ++i) {
+        kart->addForce(glm::vec3(0.0f, 9.81f, 0.0f));
+        kart->setLinearVelocity(glm::vec3(0.0f, 0.0f, -10.0f));
+        step();
+    }
+    EXPECT_EQ(events.lines, (std::vector<std::string>{"trigger enter Kart Post", "trigger enter Post Kart",
+                                                      "trigger exit Kart Post", "trigger exit Post Kart"}));
+}
