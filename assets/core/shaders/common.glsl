@@ -1,0 +1,90 @@
+// Declarations shared by every 3D shader: the renderer's per-program and
+// per-object uniforms, define defaults, colour-space helpers and distance fog.
+// Included by both stages, so every uniform here has one definition for the
+// whole program.
+
+#ifndef NUM_LIGHTS
+#define NUM_LIGHTS 0
+#endif
+
+// "SHADOW" may come with "NUM_SHADOWMAPS 0" (a view without shadow-casting
+// lights); a zero-sized sampler array is illegal, so the shadow code keys on
+// this instead.
+#ifdef SHADOW
+#ifdef NUM_SHADOWMAPS
+#if NUM_SHADOWMAPS > 0
+#define HAS_SHADOW_MAPS
+#endif
+#endif
+#endif
+
+const float PI = 3.14159265;
+
+struct FrameData {
+    float dt;
+    float totalTime;
+};
+uniform FrameData frame;
+
+struct CameraData {
+    float near;
+    float far;
+    vec3 position;
+    mat4 eye;
+    mat4 view;
+    mat4 projection;
+    mat4 viewProjection;
+};
+uniform CameraData camera;
+
+struct ViewportData {
+    float x;
+    float y;
+    float width;
+    float height;
+};
+uniform ViewportData viewport;
+
+struct ObjectData {
+    mat4 world;
+    mat4 normal;
+    mat4 worldView;
+    mat4 worldViewProjection;
+};
+uniform ObjectData object;
+
+uniform vec3 ambientColor;
+uniform vec3 fogColor;
+uniform float fogStart;
+uniform float fogRange;
+uniform float brightness;
+
+// Textures and material colours are authored as displayed; lighting is summed
+// in linear space so that shading falls off and adds up the way light does.
+vec3 toLinear(vec3 c) {
+    return pow(max(c, vec3(0.0)), vec3(2.2));
+}
+
+vec3 toDisplay(vec3 c) {
+    return pow(max(c, vec3(0.0)), vec3(1.0 / 2.2));
+}
+
+vec3 safeNormalize(vec3 v, vec3 fallback) {
+    float len = length(v);
+    return len > 1e-6 ? v / len : fallback;
+}
+
+// 0 before start, 1 at start + range; a zero range makes a hard edge instead of
+// dividing by zero.
+float fogAmount(float dist, float start, float range) {
+    return clamp((dist - start) / max(range, 1e-4), 0.0, 1.0);
+}
+
+float sceneFog(vec3 worldPos) {
+    return fogAmount(length(worldPos - camera.position), fogStart, fogRange);
+}
+
+// Brightness is the player's screen setting, so it scales what is displayed.
+vec4 finalColor(vec3 linearColor, float alpha) {
+    return vec4(toDisplay(linearColor) * brightness, alpha);
+}

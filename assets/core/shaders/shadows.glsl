@@ -1,0 +1,73 @@
+// Directional-light shadow maps: the renderer binds map i to unit 13 + i with
+// its light-space matrix as lightViewProjection[i]. The maps are plain depth
+// textures with nearest filtering (no hardware comparison), so the soft edge
+// is built here from gathered texels. Needs common.glsl and lighting.glsl.
+
+#ifdef HAS_SHADOW_MAPS
+uniform mat4 lightViewProjection[NUM_SHADOWMAPS];
+layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
+
+// Fraction of a 3 x 3 texel box around the point that is lit, with the box
+// sliding smoothly across texels (4 gathers = 16 depth comparisons), so the
+// shadow edge is a soft ramp instead of stair steps.
+float filteredShadow(sampler2D map, vec2 uv, float depth) {
+    vec2 size = vec2(textureSize(map, 0));
+    vec2 texel = uv * size - 0.5;
+    vec2 cell = floor(texel);
+    vec2 f = texel - cell;
+    // 1D weights of the texels cell-1 .. cell+2.
+    vec4 wx = vec4(1.0 - f.x, 1.0, 1.0, f.x);
+    vec4 wy = vec4(1.0 - f.y, 1.0, 1.0, f.y);
+    float lit = 0.0;
+    for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < 2; ++i) {
+            // A gather between two texel centres returns the 2 x 2 block
+            // (i0, j1), (i1, j1), (i1, j0), (i0, j0).
+            vec2 at = (cell + vec2(2 * i, 2 * j)) / size;
+            vec4 d = textureGather(map, at);
+            vec4 pass = vec4(greaterThanEqual(d, vec4(depth)));
+            vec2 x = i == 0 ? wx.xy : wx.zw;
+            vec2 y = j == 0 ? wy.xy : wy.zw;
+            lit += pass.w * x.x * y.x + pass.z * x.y * y.x
+                 + pass.x * x.x * y.y + pass.y * x.y * y.y;
+        }
+    }
+    return lit / 9.0;
+}
+
+// 1 = fully lit, 0 = fully shadowed by this light's map (before its strength).
+float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
+    int index = light.shadowMapIndex;
+    if (light.type != LIGHT_DIRECTIONAL || light.castsShadows == 0 || index < 0 || index >= NUM_SHADOWMAPS) {
+        return 1.0;
+    }
+    mat4 lightMatrix = lightViewProjection[index];
+    // World size of one shadow texel, from the orthographic scale on x.
+    float mapSize = float(textureSize(shadowMaps[index], 0).x);
+    float texelWorld = 2.0 / (max(length(vec3(lightMatrix[0][0], lightMatrix[1][0], lightMatrix[2][0])), 1e-6) * mapSize);
+    float nDotL = clamp(dot(normal, toLight), 0.0, 1.0);
+    // Pushing the lookup off the surface along its normal, more at grazing
+    // light, keeps surfaces from shadowing themselves (acne) without the large
+    // depth bias that would detach shadows from their casters.
+    vec3 offsetPos = worldPos + normal * texelWorld * (1.0 + 2.0 * (1.0 - nDotL));
+    vec4 clip = lightMatrix * vec4(offsetPos, 1.0);
+    vec3 coord = clip.xyz / clip.w * 0.5 + 0.5;
+    if (coord.z >= 1.0) {
+        return 1.0;
+    }
+    // The depth bias grows with the slope (tangent of the light angle), capped
+    // so that grazing light does not lift shadows off their casters.
+    float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-3);
+    float bias = light.shadowBias * (1.0 + min(slope, 2.0));
+    float lit = filteredShadow(shadowMaps[index], coord.xy, coord.z - bias);
+    // Fade out towards the map's border so a shadow leaving the fitted region
+    // thins away instead of being cut off.
+    vec2 edge = min(coord.xy, 1.0 - coord.xy);
+    float inside = smoothstep(0.0, 0.04, min(edge.x, edge.y));
+    return mix(1.0, lit, inside * clamp(light.shadowStrength, 0.0, 1.0));
+}
+#else
+float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
+    return 1.0;
+}
+#endif

@@ -1,0 +1,16 @@
+// Screen-space UI rectangles (fragment stage): texture "tex" tinted by
+// "color", scaled by the player's brightness setting like the 3D views.
+#version 430 core
+
+in vec2 vUv;
+
+uniform sampler2D tex;
+uniform vec4 color;
+uniform float brightness;
+
+out vec4 fragColor;
+
+void main() {
+    vec4 texel = texture(tex, vUv) * color;
+    fragColor = vec4(texel.rgb * brightness, texel.a);
+}

@@ -1,0 +1,15 @@
+// Screen-space UI rectangles (vertex stage): the unit quad mapped to window
+// pixels by "worldViewProjection".
+#version 430 core
+
+uniform mat4 worldViewProjection;
+
+in vec3 position;
+in vec2 uv0;
+
+out vec2 vUv;
+
+void main() {
+    vUv = uv0;
+    gl_Position = worldViewProjection * vec4(position, 1.0);
+}

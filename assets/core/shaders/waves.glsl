@@ -1,0 +1,50 @@
+// The water's summed sine waves ("waves", up to 7), shared by both water
+// stages: the vertex stage lifts the surface, the fragment stage takes the
+// exact slope per pixel so the waves shade smoothly on a coarse mesh.
+//
+// Each wave: height amplitude * sin(frequency * distance along dir +
+// phase * time). "dir" is written like the imported scene, in the modelling
+// tool's Z-up frame, so its x and y span the water plane; the import's axis
+// turn maps them to world x and -z. Waves with amplitude 0 or no direction
+// are skipped.
+
+#define MAX_WAVES 7
+
+struct Wave {
+    float amplitude;
+    float frequency;
+    float phase;
+    vec3 dir;
+};
+uniform Wave waves[MAX_WAVES];
+
+// Unit direction of wave i across world (x, z), or zero for a wave to skip.
+vec2 waveDirection(int i) {
+    vec2 d = vec2(waves[i].dir.x, -waves[i].dir.y);
+    float len = length(d);
+    return (len > 1e-4 && waves[i].amplitude != 0.0) ? d / len : vec2(0.0);
+}
+
+float waveHeight(vec2 xz, float time) {
+    float height = 0.0;
+    for (int i = 0; i < MAX_WAVES; ++i) {
+        vec2 d = waveDirection(i);
+        if (d != vec2(0.0)) {
+            height += waves[i].amplitude * sin(waves[i].frequency * dot(d, xz) + waves[i].phase * time);
+        }
+    }
+    return height;
+}
+
+// Unit normal of the summed height field at (x, z).
+vec3 waveNormal(vec2 xz, float time) {
+    vec2 slope = vec2(0.0);
+    for (int i = 0; i < MAX_WAVES; ++i) {
+        vec2 d = waveDirection(i);
+        if (d != vec2(0.0)) {
+            float k = waves[i].frequency;
+            slope += waves[i].amplitude * k * cos(k * dot(d, xz) + waves[i].phase * time) * d;
+        }
+    }
+    return normalize(vec3(-slope.x, 1.0, -slope.y));
+}

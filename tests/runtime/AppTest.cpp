@@ -1,0 +1,122 @@
+// The application's whole life: settings, the main loop and shutdown order.
+#include "core/render/Graphics.h"
+#include "core/render/Renderer.h"
+#include "core/runtime/App.h"
+#include "core/runtime/Engine.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Updateable.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Closes the window through the input system at a chosen frame.
+struct Closer : Updateable {
+    Closer(SystemRegistry* systems, Entity* entity, int closeAt) : Updateable(systems, entity), closeAt(closeAt) {}
+    void update(float dt) override {
+        Updateable::update(dt);
+        if (++frames == closeAt) {
+            systems->get<Input>()->onClose();
+        }
+    }
+    int closeAt;
+    int frames = 0;
+};
+
+struct TestApp : App {
+    void configure() override { config.title = "Torquewind"; }
+    void init() override {
+        Scene* scene = systems->get<SceneManager>()->createScene("menu");
+        closer = scene->createEntity()->addComponent<Closer>(3);
+    }
+    Closer* closer = nullptr;
+};
+
+// Runs each test in a scratch working directory, where config.ini may or may not be.
+struct AppTest : ::testing::Test {
+    AppTest() : previous(fs::current_path()) {
+        dir = fs::path(::testing::TempDir()) / ("app_" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
+    }
+    ~AppTest() override { fs::current_path(previous); }
+    fs::path previous;
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(AppTest, WithoutConfigFileUsesDefaultsAndWarnsTwice) {
+    TW_REQUIRE_DISPLAY();
+    LogCapture log;
+    auto* app = new TestApp();
+    app->run();
+    EXPECT_EQ(app->config.title, "Torquewind");
+    EXPECT_EQ(app->config.width, 1280);
+    EXPECT_EQ(app->config.height, 800);
+    EXPECT_FALSE(app->config.fullscreen);
+    EXPECT_EQ(app->config.assetsDir, "../assets/");
+    const int readerWarning = log.indexOf("WARNING: config.ini not found! Using defaults instead.");
+    const int appWarning = log.indexOf("Failed to load config file: config.ini");
+    ASSERT_GE(readerWarning, 0);
+    EXPECT_EQ(appWarning, readerWarning + 1);
+    EXPECT_EQ(log.lines[static_cast<size_t>(appWarning)].level, LogLevel::Warning);
+    EXPECT_EQ(app->systems->get<Graphics>()->width, 1280);
+    delete app;
+}
+
+TEST_F(AppTest, TitleAloneOverridesOnlyTheTitle) {
+    TW_REQUIRE_DISPLAY();
+    std::ofstream("config.ini") << "[window]\ntitle=X\n";
+    auto* app = new TestApp();
+    app->run();
+    EXPECT_EQ(app->config.title, "X");
+    EXPECT_EQ(app->config.width, 1280);
+    EXPECT_EQ(app->config.refreshRate, 60);
+    delete app;
+}
+
+TEST_F(AppTest, ClosingEndsTheLoopAfterThatFrameThenShutsDownInOrder) {
+    TW_REQUIRE_DISPLAY();
+    std::ofstream("config.ini") << "[window]\nwidth=200\nheight=100\n";
+    LogCapture log;
+    auto* app = new TestApp();
+    app->run();
+    EXPECT_EQ(app->closer->frames, 3);
+    EXPECT_EQ(app->engine->frameCount, 3u);
+    delete app;
+    const int appLine = log.indexOf("App::~");
+    const int engineLine = log.indexOf("Engine::~");
+    ASSERT_GE(appLine, 0);
+    EXPECT_GT(engineLine, appLine);
+}
+
+TEST_F(AppTest, BrightnessKeysStepOncePerPressAndIncreaseWins) {
+    TW_REQUIRE_DISPLAY();
+    std::ofstream("config.ini") << "[window]\nwidth=200\nheight=100\n";
+    struct BrightnessApp : TestApp {
+        void init() override {
+            TestApp::init();
+            auto* input = systems->get<Input>();
+            // Both keys go down before the first frame; the loop sees them Pressed once.
+            input->onKey(46, 1);
+            input->onKey(44, 1);
+        }
+    };
+    auto* app = new BrightnessApp();
+    app->run();
+    EXPECT_FLOAT_EQ(app->systems->get<Renderer>()->brightness, 1.1f);
+    delete app;
+}

@@ -1,0 +1,116 @@
+// The engine frame: clock, fixed-step bank, fps, and the hook order that the
+// scenes see, driven with chosen clock readings and no window.
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Updateable.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Recorder : Updateable {
+    Recorder(SystemRegistry* systems, Entity* entity, std::vector<std::string>* log)
+        : Updateable(systems, entity), log(log) {}
+    void update(float dt) override {
+        Updateable::update(dt);
+        log->push_back("update");
+        lastUpdateDt = dt;
+    }
+    void lateUpdate(float dt) override {
+        Updateable::lateUpdate(dt);
+        log->push_back("late");
+    }
+    void fixedUpdate(float dt) override {
+        Updateable::fixedUpdate(dt);
+        log->push_back("fixed");
+        fixedSteps.push_back(dt);
+    }
+    std::vector<std::string>* log;
+    std::vector<float> fixedSteps;
+    float lastUpdateDt = 0.0f;
+};
+
+class EngineFrame : public ::testing::Test {
+protected:
+    EngineFrame() : engine(testConfig(), false) {
+        sceneManager = engine.systems->add<SceneManager>();
+        scene = sceneManager->createScene("test");
+        recorder = scene->createEntity("r")->addComponent<Recorder>(&log);
+    }
+    int fixedCount(size_t from = 0) const {
+        int n = 0;
+        for (size_t i = from; i < log.size(); ++i) {
+            n += log[i] == "fixed" ? 1 : 0;
+        }
+        return n;
+    }
+
+    TestEngine engine;
+    SceneManager* sceneManager = nullptr;
+    Scene* scene = nullptr;
+    Recorder* recorder = nullptr;
+    std::vector<std::string> log;
+};
+
+} // namespace
+
+TEST_F(EngineFrame, FirstFrameCountsSixteenMilliseconds) {
+    engine.frame();
+    EXPECT_NEAR(engine.engine->time, 0.016f, 1e-6f);
+    EXPECT_EQ(fixedCount(), 0);
+    EXPECT_FLOAT_EQ(recorder->lastUpdateDt, 0.016f);
+}
+
+TEST_F(EngineFrame, FiftyMillisecondFrameRunsTwoStepsAndBanksTheRest) {
+    engine.engine->lastTimeMs = engine.clockMs;
+    engine.frame(50);
+    EXPECT_EQ(fixedCount(), 2);
+    EXPECT_NEAR(engine.engine->fixedAccumulator, 0.016666664f, 1e-7f);
+    EXPECT_LT(engine.engine->fixedAccumulator, Engine::fixedStep);
+    // The banked time is consumed by the next frame.
+    const size_t before = log.size();
+    engine.frame(1);
+    EXPECT_EQ(fixedCount(before), 1);
+}
+
+TEST_F(EngineFrame, HooksRunFixedThenUpdateThenLate) {
+    engine.engine->lastTimeMs = engine.clockMs;
+    engine.frame(20);
+    EXPECT_EQ(log, (std::vector<std::string>{"fixed", "update", "late"}));
+}
+
+TEST_F(EngineFrame, ClockWrapKeepsFrameTimePositive) {
+    engine.clockMs = 0xFFFFFFF0u;
+    engine.engine->lastTimeMs = engine.clockMs;
+    engine.frame(32);
+    EXPECT_NEAR(engine.engine->time, 0.032f, 1e-6f);
+}
+
+TEST_F(EngineFrame, FpsIsFramesOverTimerTruncated) {
+    int seconds = 0;
+    struct Counter {
+        int* n;
+        void tick() { ++*n; }
+    } counter{&seconds};
+    subscribe(engine.engine->secondListeners, &counter, &Counter::tick);
+    // 16 ms, then 17 ms frames: the timer first reaches 1 s at frame 59 (1.002 s),
+    // so fps = 59 / 1.002 = 58.9, truncated.
+    for (int i = 0; i < 61; ++i) {
+        engine.frame(17);
+    }
+    EXPECT_EQ(seconds, 1);
+    EXPECT_EQ(engine.engine->fps, 58);
+}
+
+TEST_F(EngineFrame, NoCurrentSceneStillCountsFrames) {
+    TestEngine bare(testConfig(), false);
+    bare.systems->add<SceneManager>();
+    bare.frame();
+    bare.frame();
+    EXPECT_EQ(bare.engine->frameCount, 2u);
+}

@@ -1,0 +1,65 @@
+// Key and cursor states as game code polls them, with events injected through
+// the same path the window's callbacks take.
+#include "core/runtime/Input.h"
+#include "support/TestEngine.h"
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct InputTest : ::testing::Test {
+    InputTest() : engine(testConfig(), false) { input = engine.systems->add<Input>(); }
+    TestEngine engine;
+    Input* input = nullptr;
+};
+
+} // namespace
+
+TEST_F(InputTest, PressedLastsExactlyOneUpdate) {
+    input->onKey(GLFW_KEY_W, GLFW_PRESS);
+    EXPECT_EQ(input->getKey(GLFW_KEY_W), KeyState::Pressed);
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_W), KeyState::Held);
+    EXPECT_TRUE(input->isKeyDown(GLFW_KEY_W));
+    input->onKey(GLFW_KEY_W, GLFW_RELEASE);
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_W), KeyState::Released);
+}
+
+TEST_F(InputTest, RepeatsNeverTurnHeldBackIntoPressed) {
+    input->onKey(GLFW_KEY_SPACE, GLFW_PRESS);
+    input->update();
+    input->onKey(GLFW_KEY_SPACE, GLFW_REPEAT);
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Held);
+}
+
+TEST_F(InputTest, UntouchedKeysReadReleased) {
+    EXPECT_EQ(input->getKey(GLFW_KEY_F10), KeyState::Released);
+    EXPECT_FALSE(input->isKeyDown(GLFW_KEY_F10));
+    input->onKey(GLFW_KEY_F10, GLFW_PRESS);
+    EXPECT_EQ(input->getKey(GLFW_KEY_F10), KeyState::Pressed);
+}
+
+TEST_F(InputTest, MouseButtonsFollowTheSameRules) {
+    input->onMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+    EXPECT_EQ(input->getMouseButton(GLFW_MOUSE_BUTTON_LEFT), KeyState::Pressed);
+    input->update();
+    EXPECT_TRUE(input->isMouseButtonDown(GLFW_MOUSE_BUTTON_LEFT));
+}
+
+TEST_F(InputTest, FirstCursorDeltaIsZeroThenMovement) {
+    input->setCursorOverride(true, 100.0f, 50.0f);
+    input->update();
+    EXPECT_EQ(input->getCursorDeltaX(), 0.0f);
+    EXPECT_EQ(input->getCursorDeltaY(), 0.0f);
+    input->setCursorOverride(true, 103.0f, 45.0f);
+    input->update();
+    EXPECT_EQ(input->getCursorDeltaX(), 3.0f);
+    EXPECT_EQ(input->getCursorDeltaY(), -5.0f);
+}
+
+TEST_F(InputTest, CloseRequestSetsTheQuitFlag) {
+    input->onClose();
+    EXPECT_TRUE(engine.engine->quit);
+}

@@ -1,0 +1,134 @@
+// Resource naming, built-ins and the asset path search.
+#include "core/platform/FileSystem.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/ResourceLoader.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Widget : Resource {
+    explicit Widget(SystemRegistry* systems, int size = 0) : Resource(systems), size(size) {}
+    int size;
+};
+
+struct Gadget : Resource {
+    using Resource::Resource;
+    static void createBuiltIns(ResourceCache& cache) {
+        ++builtInRuns;
+        cache.create<Gadget>("builtin");
+    }
+    static int builtInRuns;
+};
+int Gadget::builtInRuns = 0;
+
+struct Cache : ::testing::Test {
+    Cache() : engine(testConfig(), false) { cache = engine.systems->add<ResourceCache>(); }
+    TestEngine engine;
+    ResourceCache* cache = nullptr;
+};
+
+} // namespace
+
+TEST_F(Cache, UnnamedResourcesAreNumberedPerType) {
+    EXPECT_EQ(cache->create<Widget>("")->getName(), "Unnamed #1");
+    EXPECT_EQ(cache->create<Widget>("")->getName(), "Unnamed #2");
+    EXPECT_EQ(cache->create<Gadget>("")->getName(), "Unnamed #1");
+}
+
+TEST_F(Cache, DuplicateNameWarnsAndReturnsTheFirst) {
+    LogCapture log;
+    Widget* first = cache->create<Widget>("ground", 1);
+    Widget* second = cache->create<Widget>("ground", 2);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(second->size, 1);
+    EXPECT_TRUE(log.contains("ResourceCache::create: Resource 'ground' already exists."));
+    // The same name under another type is another resource.
+    EXPECT_NE(cache->create<Gadget>("ground"), nullptr);
+}
+
+TEST_F(Cache, BuiltInsAppearOnFirstUseOfTheirTypeOnly) {
+    Gadget::builtInRuns = 0;
+    EXPECT_NE(cache->get<Gadget>("builtin"), nullptr);
+    cache->create<Gadget>("mine");
+    cache->get<Gadget>("mine");
+    EXPECT_EQ(Gadget::builtInRuns, 1);
+    EXPECT_EQ(cache->get<Widget>("builtin"), nullptr);
+}
+
+TEST_F(Cache, DumpListsEveryResourceIndented) {
+    cache->create<Widget>("rock");
+    LogCapture log;
+    cache->dump();
+    EXPECT_EQ(log.lines.front().text, "--- ResourceCache dump ---");
+    EXPECT_TRUE(log.contains("    rock"));
+    EXPECT_EQ(log.lines.back().text, "--- ResourceCache dump end ---");
+}
+
+namespace {
+
+struct AssetTree : ::testing::Test {
+    AssetTree() : engine(testConfig(), false) {
+        root = fs::path(::testing::TempDir()) / "assets_tree";
+        fs::remove_all(root);
+        fs::create_directories(root / "textures" / "ui");
+        fs::create_directories(root / "a" / "deep");
+        fs::create_directories(root / "b");
+        touch(root / "textures" / "ui" / "menu.png");
+        touch(root / "a" / "deep" / "same.txt");
+        touch(root / "b" / "same.txt");
+        touch(root / "top.txt");
+        loader = engine.systems->add<ResourceLoader>();
+        loader->baseDir = root.string();
+    }
+    static void touch(const fs::path& path) { std::ofstream(path) << "x"; }
+    TestEngine engine;
+    fs::path root;
+    ResourceLoader* loader = nullptr;
+};
+
+} // namespace
+
+TEST_F(AssetTree, ResolveJoinsWithASlashWhenTheFileExists) {
+    loader->baseDir = root.string() + "/";
+    EXPECT_EQ(loader->resolve("top.txt"), root.string() + "//top.txt");
+}
+
+TEST_F(AssetTree, BareNamesAreFoundBelowTheAssetsFolder) {
+    EXPECT_EQ(loader->resolve("menu.png"), root.string() + "/textures/ui/menu.png");
+    EXPECT_EQ(loader->resolve("nothing.png"), "");
+    // A directory part that does not exist is not found by the name search either.
+    EXPECT_EQ(loader->resolve("missing/menu.png"), "");
+}
+
+TEST_F(AssetTree, SearchCompletesOneSubtreeBeforeTheNext) {
+    // Only one of a/ and b/ holds the name at depth one: b/same.txt is nearer, but
+    // whichever of a and b is listed first is searched completely first.
+    const std::string found = loader->findFile(root.string(), "same.txt");
+    const auto entries = listDirectory(root.string());
+    bool aFirst = false;
+    for (const auto& entry : entries) {
+        if (entry.name == "a" || entry.name == "b") {
+            aFirst = entry.name == "a";
+            break;
+        }
+    }
+    EXPECT_EQ(found, aFirst ? root.string() + "/a/deep/same.txt" : root.string() + "/b/same.txt");
+}
+
+TEST_F(AssetTree, FilesInADirectoryWinOverSubdirectories) {
+    touch(root / "textures" / "menu.png");
+    EXPECT_EQ(loader->findFile(root.string(), "menu.png"), root.string() + "/textures/menu.png");
+}
+
+TEST_F(AssetTree, LinkedDirectoryLoopsAreNotFollowed) {
+    fs::create_directory_symlink(root, root / "a" / "loop");
+    EXPECT_EQ(loader->findFile(root.string(), "absent.txt"), "");
+}

@@ -1,0 +1,198 @@
+// Scenes: entity naming, timers, slow motion, snapshots and deferred destruction.
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Updateable.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Stepper : Updateable {
+    using Updateable::Updateable;
+    void fixedUpdate(float dt) override {
+        Updateable::fixedUpdate(dt);
+        steps.push_back(dt);
+    }
+    void update(float dt) override {
+        Updateable::update(dt);
+        ++updates;
+        if (onUpdate) {
+            onUpdate();
+        }
+    }
+    std::vector<float> steps;
+    int updates = 0;
+    std::function<void()> onUpdate;
+};
+
+struct SceneTest : ::testing::Test {
+    SceneTest() : engine(testConfig(), false) {
+        sceneManager = engine.systems->add<SceneManager>();
+        scene = sceneManager->createScene("game");
+    }
+    // One frame of exactly one fixed step, as the engine runs it.
+    void step() {
+        scene->fixedUpdate(Engine::fixedStep);
+        scene->update(Engine::fixedStep);
+        scene->lateUpdate(Engine::fixedStep);
+    }
+    TestEngine engine;
+    SceneManager* sceneManager = nullptr;
+    Scene* scene = nullptr;
+};
+
+} // namespace
+
+TEST_F(SceneTest, UnnamedEntitiesCountEveryCreation) {
+    EXPECT_EQ(scene->createEntity()->name, "Entity1");
+    scene->createEntity("named");
+    EXPECT_EQ(scene->createEntity()->name, "Entity3");
+    EXPECT_EQ(scene->findEntity("named")->name, "named");
+    EXPECT_EQ(scene->findEntity("missing"), nullptr);
+}
+
+TEST_F(SceneTest, FirstSceneBecomesCurrentAndRuns) {
+    EXPECT_EQ(sceneManager->current, scene);
+    EXPECT_TRUE(scene->isRunning());
+    Scene* second = sceneManager->createScene("other");
+    EXPECT_FALSE(second->isRunning());
+    sceneManager->setScene(second);
+    EXPECT_FALSE(scene->isRunning());
+    EXPECT_TRUE(second->isRunning());
+}
+
+TEST_F(SceneTest, TimerFiresAtFirstFixedStepAfterLateUpdate) {
+    auto* stepper = scene->createEntity()->addComponent<Stepper>();
+    int fired = 0;
+    stepper->invoke([&] { ++fired; }, 0.0f);
+    // Same frame: fixed steps already ran before the timer was created.
+    scene->update(0.016f);
+    EXPECT_EQ(fired, 0);
+    scene->lateUpdate(0.016f);
+    EXPECT_EQ(fired, 0);
+    scene->fixedUpdate(Engine::fixedStep);
+    EXPECT_EQ(fired, 1);
+    scene->fixedUpdate(Engine::fixedStep);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(SceneTest, TimerWithDelayCountsFixedSteps) {
+    auto* stepper = scene->createEntity()->addComponent<Stepper>();
+    int fired = 0;
+    stepper->invoke([&] { ++fired; }, 0.04f);
+    scene->lateUpdate(0.0f);
+    scene->fixedUpdate(Engine::fixedStep);
+    scene->fixedUpdate(Engine::fixedStep);
+    EXPECT_EQ(fired, 0);
+    scene->fixedUpdate(Engine::fixedStep);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(SceneTest, HalfTimeScaleSkipsThreeStepsThenRunsScaled) {
+    auto* stepper = scene->createEntity()->addComponent<Stepper>();
+    scene->timeScale = 0.5f;
+    for (int i = 0; i < 3; ++i) {
+        scene->fixedUpdate(Engine::fixedStep);
+    }
+    EXPECT_TRUE(stepper->steps.empty());
+    scene->fixedUpdate(Engine::fixedStep);
+    scene->fixedUpdate(Engine::fixedStep);
+    ASSERT_EQ(stepper->steps.size(), 2u);
+    EXPECT_FLOAT_EQ(stepper->steps[0], 0.008333334f);
+    EXPECT_FLOAT_EQ(stepper->steps[1], 0.008333334f);
+}
+
+TEST_F(SceneTest, UnitTimeScaleNeverTouchesTheBank) {
+    scene->createEntity()->addComponent<Stepper>();
+    for (int i = 0; i < 5; ++i) {
+        scene->fixedUpdate(Engine::fixedStep);
+    }
+    EXPECT_EQ(scene->slowMotionBank, 0.0f);
+}
+
+TEST_F(SceneTest, InactiveEntitiesAndDisabledComponentsGetNoHooks) {
+    Entity* entity = scene->createEntity();
+    entity->active = false;
+    auto* stepper = entity->addComponent<Stepper>();
+    auto* disabled = scene->createEntity()->addComponent<Stepper>();
+    disabled->setEnabled(false);
+    step();
+    EXPECT_EQ(stepper->updates, 0);
+    EXPECT_EQ(disabled->updates, 0);
+    entity->active = true;
+    step();
+    EXPECT_EQ(stepper->updates, 1);
+}
+
+TEST_F(SceneTest, ComponentAddedByHookWaitsForTheNextSnapshot) {
+    Entity* entity = scene->createEntity();
+    auto* first = entity->addComponent<Stepper>();
+    Stepper* added = nullptr;
+    first->onUpdate = [&] {
+        if (added == nullptr) {
+            added = entity->addComponent<Stepper>();
+        }
+    };
+    scene->update(0.016f);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->updates, 0);
+    scene->update(0.016f);
+    EXPECT_EQ(added->updates, 1);
+}
+
+TEST_F(SceneTest, DestructionIsDeferredAndDelayed) {
+    LogCapture log;
+    Entity* now = scene->createEntity("now");
+    Entity* later = scene->createEntity("later");
+    scene->destroyEntity(now);
+    scene->destroyEntity(now);
+    scene->destroyEntity(later, 0.5f);
+    EXPECT_TRUE(log.contains("Destroy entity: now"));
+    EXPECT_EQ(scene->findEntity("now"), now);
+    scene->update(0.1f);
+    EXPECT_EQ(scene->findEntity("now"), nullptr);
+    EXPECT_NE(scene->findEntity("later"), nullptr);
+    scene->update(0.4f);
+    EXPECT_EQ(scene->findEntity("later"), nullptr);
+}
+
+TEST_F(SceneTest, StoppedSceneKeepsItsPendingDestructions) {
+    Entity* entity = scene->createEntity("kept");
+    scene->destroyEntity(entity);
+    scene->setRunning(false);
+    scene->update(1.0f);
+    EXPECT_NE(scene->findEntity("kept"), nullptr);
+    scene->setRunning(true);
+    scene->update(0.0f);
+    EXPECT_EQ(scene->findEntity("kept"), nullptr);
+}
+
+TEST_F(SceneTest, ComponentsJoinAndLeaveTheSceneList) {
+    Entity* entity = scene->createEntity();
+    auto* stepper = entity->addComponent<Stepper>();
+    ASSERT_EQ(scene->getComponents().size(), 1u);
+    EXPECT_EQ(scene->getComponents()[0], stepper);
+    EXPECT_EQ(entity->getComponent<Updateable>(), stepper);
+    entity->removeComponents<Stepper>();
+    EXPECT_TRUE(scene->getComponents().empty());
+}
+
+TEST_F(SceneTest, FadeSwitchesSceneBehindTheOverlayAndEnds) {
+    Scene* other = sceneManager->createScene("other");
+    sceneManager->fadeTo(other);
+    EXPECT_TRUE(sceneManager->transitioning);
+    sceneManager->update(0.016f);
+    EXPECT_EQ(sceneManager->current, other);
+    EXPECT_TRUE(other->isRunning());
+    EXPECT_FALSE(scene->isRunning());
+    sceneManager->update(0.016f);
+    EXPECT_FALSE(sceneManager->transitioning);
+    Entity* overlay = other->findEntity("SceneManagerOverlay");
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_FALSE(overlay->active);
+}

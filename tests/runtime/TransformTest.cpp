@@ -1,0 +1,145 @@
+// Transforms: lazy world values, change events and hierarchy maths.
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Transform.h"
+#include "support/TestEngine.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ChangeCounter {
+    int changes = 0;
+    void onChanged() { ++changes; }
+};
+
+void expectNear(const glm::vec3& actual, const glm::vec3& expected) {
+    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-5f);
+}
+
+struct TransformTest : ::testing::Test {
+    TransformTest() : engine(testConfig(), false) {
+        scene = engine.systems->add<SceneManager>()->createScene("s");
+    }
+    Transform* make() { return scene->createEntity()->addComponent<Transform>(); }
+    TestEngine engine;
+    Scene* scene = nullptr;
+};
+
+} // namespace
+
+TEST_F(TransformTest, NewTransformIsAtOriginFacingMinusZ) {
+    Transform* t = make();
+    expectNear(t->getWorldPosition(), glm::vec3(0.0f));
+    expectNear(t->getGlobalScale(), glm::vec3(1.0f));
+    expectNear(t->forward(), glm::vec3(0.0f, 0.0f, -1.0f));
+}
+
+TEST_F(TransformTest, OneChangeEventPerBurstOfWrites) {
+    Transform* t = make();
+    t->refresh();
+    ChangeCounter counter;
+    subscribe(t->onChanged, &counter, &ChangeCounter::onChanged);
+    t->setPosition({1.0f, 0.0f, 0.0f});
+    t->setPosition({2.0f, 0.0f, 0.0f});
+    EXPECT_EQ(counter.changes, 1);
+    expectNear(t->getWorldPosition(), {2.0f, 0.0f, 0.0f});
+    t->setScale(glm::vec3(2.0f));
+    EXPECT_EQ(counter.changes, 2);
+}
+
+TEST_F(TransformTest, ParentChangeMarksEveryDescendantOnce) {
+    Transform* root = make();
+    Transform* child = make();
+    Transform* grandChild = make();
+    child->setParent(root);
+    grandChild->setParent(child);
+    grandChild->refresh();
+    ChangeCounter childCounter;
+    ChangeCounter grandCounter;
+    subscribe(child->onChanged, &childCounter, &ChangeCounter::onChanged);
+    subscribe(grandChild->onChanged, &grandCounter, &ChangeCounter::onChanged);
+    root->setPosition({0.0f, 5.0f, 0.0f});
+    root->setPosition({0.0f, 6.0f, 0.0f});
+    EXPECT_EQ(childCounter.changes, 1);
+    EXPECT_EQ(grandCounter.changes, 1);
+    expectNear(grandChild->getWorldPosition(), {0.0f, 6.0f, 0.0f});
+}
+
+TEST_F(TransformTest, GlobalPositionUnderATranslatedParent) {
+    Transform* parent = make();
+    Transform* child = make();
+    child->setParent(parent);
+    parent->setPosition({1.0f, 0.0f, 0.0f});
+    child->setGlobalPosition({3.0f, 0.0f, 0.0f});
+    expectNear(child->getPosition(), {2.0f, 0.0f, 0.0f});
+    expectNear(child->getWorldPosition(), {3.0f, 0.0f, 0.0f});
+}
+
+TEST_F(TransformTest, GlobalRotationUnderARotatedParent) {
+    Transform* parent = make();
+    Transform* child = make();
+    child->setParent(parent);
+    parent->setRotation(glm::angleAxis(glm::radians(90.0f), glm::vec3(0.0f, 1.0f, 0.0f)));
+    const glm::quat target = glm::angleAxis(glm::radians(30.0f), glm::vec3(1.0f, 0.0f, 0.0f));
+    child->setGlobalRotation(target);
+    const glm::quat global = child->getGlobalRotation();
+    EXPECT_NEAR(std::abs(glm::dot(global, target)), 1.0f, 1e-5f);
+}
+
+TEST_F(TransformTest, ScaleDoesNotMoveTheTranslation) {
+    Transform* t = make();
+    t->setScale(glm::vec3(2.0f));
+    t->setPosition({1.0f, 0.0f, 0.0f});
+    expectNear(t->getWorldPosition(), {1.0f, 0.0f, 0.0f});
+    expectNear(t->getGlobalScale(), glm::vec3(2.0f));
+}
+
+TEST_F(TransformTest, TranslateMovesAlongLocalAxes) {
+    Transform* t = make();
+    t->setRotation(glm::angleAxis(glm::radians(90.0f), glm::vec3(0.0f, 1.0f, 0.0f)));
+    t->translate(0.0f, 0.0f, -1.0f);
+    expectNear(t->getPosition(), {-1.0f, 0.0f, 0.0f});
+}
+
+TEST_F(TransformTest, WorldRotationIsAboutWorldAxesUnderARotatedParent) {
+    Transform* parent = make();
+    Transform* child = make();
+    child->setParent(parent);
+    parent->setRotation(glm::angleAxis(glm::radians(90.0f), glm::vec3(1.0f, 0.0f, 0.0f)));
+    child->rotate(glm::radians(90.0f), glm::vec3(0.0f, 1.0f, 0.0f), Space::World);
+    // Both look straight up (world +Y); a yaw about world Y leaves that direction alone.
+    expectNear(glm::normalize(child->forward()), glm::normalize(parent->forward()));
+}
+
+TEST_F(TransformTest, LocalMatrixDecomposesIntoTheLocalValues) {
+    Transform* t = make();
+    const glm::mat4 m = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f)) *
+                        glm::rotate(glm::mat4(1.0f), glm::radians(45.0f), glm::vec3(0.0f, 1.0f, 0.0f)) *
+                        glm::scale(glm::mat4(1.0f), glm::vec3(2.0f, 3.0f, 4.0f));
+    t->setLocalMatrix(m);
+    expectNear(t->getPosition(), {1.0f, 2.0f, 3.0f});
+    expectNear(t->getScale(), {2.0f, 3.0f, 4.0f});
+    const glm::mat4& world = t->getWorldMatrix();
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            EXPECT_NEAR(world[c][r], m[c][r], 1e-5f);
+        }
+    }
+}
+
+TEST_F(TransformTest, DestroyedParentLeavesChildrenAsRoots) {
+    Entity* parentEntity = scene->createEntity("parent");
+    auto* parent = parentEntity->addComponent<Transform>();
+    Transform* child = make();
+    child->setParent(parent);
+    parent->setPosition({5.0f, 0.0f, 0.0f});
+    scene->destroyEntity(parentEntity);
+    scene->update(0.0f);
+    EXPECT_EQ(child->getParent(), nullptr);
+    expectNear(child->getWorldPosition(), glm::vec3(0.0f));
+}

@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Offline check of the engine's GLSL sources in assets/core/shaders: every
+# vertex/fragment pair is preprocessed the way the engine's Shader does it
+# (#version hoisted, #include inlined recursively, "#define" lines right after
+# the version line) and linked by glslangValidator for each define combination
+# the renderer and the materials can ask for. glslangValidator knows no
+# #include, and its -D only works with -l, so the defines are written into the
+# preprocessed files instead.
+#
+# Usage: check_shaders.sh <assets-dir>. Exit 0 all linked, 1 a failure,
+# 77 (skipped) when glslangValidator is not installed.
+set -uo pipefail
+
+assets=${1:?usage: check_shaders.sh <assets-dir>}
+assets=${assets%/}
+shaderDir=$assets/core/shaders
+validator=${GLSLANG_VALIDATOR:-glslangValidator}
+if ! command -v "$validator" >/dev/null 2>&1; then
+  echo "glslangValidator not found (Debian package glslang-tools): shader check skipped"
+  exit 77
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+errors=0
+
+# Like the engine's resolve: the joined path, else a bare file name searched
+# for below the assets folder.
+resolve() {
+  if [ -f "$assets/$1" ]; then
+    printf '%s\n' "$assets/$1"
+  elif [ -n "$1" ] && [[ $1 != */* ]]; then
+    find "$assets" -type f -name "$1" -print -quit
+  fi
+}
+
+# preprocess <resolved file> <output body> <include chain>: appends the body
+# to the output; the last "#version" line seen goes to $work/version.
+preprocess() {
+  local file=$1 out=$2 chain=$3 line name target
+  while IFS= read -r line || [ -n "$line" ]; do
+    case $line in
+      '#version'*)
+        printf '%s\n' "$line" >"$work/version"
+        ;;
+      '#include'*)
+        name=""
+        if [[ $line == *\"*\"* ]]; then
+          name=${line#*\"}
+          name=${name%\"*}
+        fi
+        target=$(resolve "$name")
+        if [ -z "$target" ]; then
+          echo "FAIL: $file: include \"$name\" not found."
+          errors=$((errors + 1))
+        elif [[ " $chain " == *" $target "* ]]; then
+          echo "FAIL: $file: include cycle through $target"
+          errors=$((errors + 1))
+        else
+          preprocess "$target" "$out" "$chain $target"
+        fi
+        ;;
+      *)
+        printf '%s\n' "$line" >>"$out"
+        ;;
+    esac
+  done <"$file"
+}
+
+# Writes the preprocessed stage of <name>.<stage> to $work/<name>.<stage>.body
+# and its version line to $work/<name>.<stage>.version.
+prepareStage() {
+  local name=$1 stage=$2 source=$shaderDir/$1.$2
+  : >"$work/version"
+  : >"$work/$name.$stage.body"
+  preprocess "$source" "$work/$name.$stage.body" "$source"
+  mv "$work/version" "$work/$name.$stage.version"
+}
+
+# The defines the renderer adds to every item: shadows (with 0 maps, which
+# must not declare an empty array, or some), the light count (0 likewise),
+# and the lightmap when "lightmap" is asked for.
+rendererSets() {
+  local withLightmap=$1 shadow lights lightmap
+  for shadow in "" "SHADOW;NUM_SHADOWMAPS 0" "SHADOW;NUM_SHADOWMAPS 1"; do
+    for lights in 0 2; do
+      for lightmap in "" ${withLightmap:+LIGHTMAP}; do
+        printf '%s\n' "${shadow:+$shadow;}NUM_LIGHTS $lights${lightmap:+;$lightmap}"
+      done
+    done
+  done
+}
+
+# Every combination of the material defines each shader can be given.
+defineSets() {
+  local set extra
+  echo ""  # no defines at all: depth and UI passes, tools
+  case $1 in
+    default)
+      while read -r set; do
+        for extra in "" DIFFUSE NORMAL CUTOUT "DIFFUSE;NORMAL" "DIFFUSE;CUTOUT" "NORMAL;CUTOUT" "DIFFUSE;NORMAL;CUTOUT"; do
+          printf '%s\n' "$set${extra:+;$extra}"
+        done
+      done < <(rendererSets lightmap)
+      # Many lights and the most shadow maps the texture units allow.
+      echo "SHADOW;NUM_SHADOWMAPS 3;NUM_LIGHTS 8;LIGHTMAP;DIFFUSE;NORMAL;CUTOUT"
+      ;;
+    particle)
+      while read -r set; do
+        printf '%s\n' "$set;NOT_ANIMATED" "$set;ANIMATED"
+      done < <(rendererSets "")
+      ;;
+    *)
+      rendererSets ""
+      ;;
+  esac
+}
+
+# writeVariant <dir> <name> <stage> <defines>: version line, one "#define"
+# per entry, then the body, exactly as the engine concatenates them.
+writeVariant() {
+  local dir=$1 name=$2 stage=$3 defines=$4 entry
+  {
+    cat "$work/$name.$stage.version"
+    if [ -n "$defines" ]; then
+      IFS=';' read -ra entries <<<"$defines"
+      for entry in "${entries[@]}"; do
+        printf '#define %s\n' "$entry"
+      done
+    fi
+    cat "$work/$name.$stage.body"
+  } >"$dir/$name.$stage"
+}
+
+# A deliberately broken pair must be rejected, or a passing run means nothing.
+mkdir -p "$work/selftest"
+printf '#version 430 core\nin vec3 position;\nvoid main() { gl_Position = vec4(position, 1.0); }\n' >"$work/selftest/a.vert"
+printf '#version 430 core\nout vec4 c;\nvoid main() { c = undeclaredColour; }\n' >"$work/selftest/a.frag"
+if "$validator" -l "$work/selftest/a.vert" "$work/selftest/a.frag" >/dev/null 2>&1; then
+  echo "FAIL: $validator accepted a broken shader; the check cannot be trusted"
+  exit 1
+fi
+
+pairs=()
+for vert in "$shaderDir"/*.vert; do
+  name=$(basename "$vert" .vert)
+  if [ ! -f "$shaderDir/$name.frag" ]; then
+    echo "FAIL: $name.vert has no $name.frag"
+    errors=$((errors + 1))
+    continue
+  fi
+  pairs+=("$name")
+done
+for frag in "$shaderDir"/*.frag; do
+  [ -f "${frag%.frag}.vert" ] || { echo "FAIL: $(basename "$frag") has no .vert"; errors=$((errors + 1)); }
+done
+if [ ${#pairs[@]} -eq 0 ]; then
+  echo "FAIL: no shader pairs found in $shaderDir"
+  exit 1
+fi
+
+jobs=$work/jobs
+: >"$jobs"
+count=0
+for name in "${pairs[@]}"; do
+  for stage in vert frag; do
+    prepareStage "$name" "$stage"
+    if ! grep -qx '#version 430 core' "$work/$name.$stage.version"; then
+      echo "FAIL: $name.$stage: version line is not \"#version 430 core\""
+      errors=$((errors + 1))
+    fi
+  done
+  while IFS= read -r defines; do
+    count=$((count + 1))
+    dir=$work/v$count
+    mkdir "$dir"
+    writeVariant "$dir" "$name" vert "$defines"
+    writeVariant "$dir" "$name" frag "$defines"
+    printf '%s\t%s\t%s\n' "$dir" "$name" "$defines" >>"$jobs"
+  done < <(defineSets "$name")
+done
+
+# One validator run per variant, on all cores; each failure prints its
+# defines and the validator's messages.
+export validator
+failures=$(
+  tr '\n' '\0' <"$jobs" | xargs -0 -P "$(nproc)" -I{} bash -c '
+    IFS=$'"'"'\t'"'"' read -r dir name defines <<<"$1"
+    if ! out=$("$validator" -l "$dir/$name.vert" "$dir/$name.frag" 2>&1); then
+      printf "FAIL: %s with [%s]\n%s\n" "$name" "$defines" "$out"
+    fi' _ {}
+)
+if [ -n "$failures" ]; then
+  printf '%s\n' "$failures"
+  errors=$((errors + $(grep -c '^FAIL: ' <<<"$failures")))
+fi
+
+echo "$count variants of ${#pairs[@]} shader pairs checked, $errors failures"
+[ "$errors" -eq 0 ]
