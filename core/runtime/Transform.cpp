@@ -9,7 +9,11 @@
 Transform::Transform(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {}
 
 Transform::~Transform() {
-    setParent(nullptr);
+    // Leave the parent quietly: this transform's own subscribers may already be gone.
+    if (parent != nullptr) {
+        auto& siblings = parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
     // Children become roots rather than keep pointing at freed memory.
     for (Transform* child : children) {
         child->parent = nullptr;

@@ -1,0 +1,23 @@
+// Reads a whole sound file (WAV, OGG, FLAC and whatever else libsndfile knows) into
+// 16-bit PCM, downmixed to mono when asked, so that the mixer can upload it as is.
+#pragma once
+
+#include "core/audio/SoundTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class SoundDecoder {
+public:
+    struct Pcm {
+        std::vector<std::int16_t> samples;  // interleaved frames
+        int channels = 0;
+        int sampleRate = 0;
+
+        std::size_t frames() const { return channels > 0 ? samples.size() / channels : 0; }
+    };
+
+    // Mono is forced for 3D sounds; more than two channels always fold to mono.
+    static SoundResult decode(const std::string& path, bool mono, Pcm& pcm);
+};

@@ -1,0 +1,124 @@
+// Helpers for the sound tests: writing small WAV files and measuring rendered mixes
+// (levels per channel, tone strength, frequency).
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace audiotest {
+
+constexpr double pi = 3.14159265358979323846;
+
+// A scratch folder per test process, removed at exit by the OS's tmp cleaning only.
+inline std::filesystem::path scratchDir() {
+    static const std::filesystem::path dir = [] {
+        auto path = std::filesystem::temp_directory_path() /
+                    ("tw_audio_" + std::to_string(static_cast<long>(::getpid())));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return dir;
+}
+
+inline void put16(std::ofstream& out, std::uint16_t v) {
+    out.put(static_cast<char>(v & 0xff));
+    out.put(static_cast<char>(v >> 8));
+}
+
+inline void put32(std::ofstream& out, std::uint32_t v) {
+    put16(out, static_cast<std::uint16_t>(v & 0xffff));
+    put16(out, static_cast<std::uint16_t>(v >> 16));
+}
+
+// 16-bit PCM WAV from interleaved samples in [-1, 1].
+inline std::string writeWav(const std::string& name, const std::vector<float>& samples,
+                            int channels, int rate) {
+    const std::string path = (scratchDir() / name).string();
+    std::ofstream out(path, std::ios::binary);
+    const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+    out.write("RIFF", 4);
+    put32(out, 36 + bytes);
+    out.write("WAVEfmt ", 8);
+    put32(out, 16);
+    put16(out, 1);
+    put16(out, static_cast<std::uint16_t>(channels));
+    put32(out, static_cast<std::uint32_t>(rate));
+    put32(out, static_cast<std::uint32_t>(rate * channels * 2));
+    put16(out, static_cast<std::uint16_t>(channels * 2));
+    put16(out, 16);
+    out.write("data", 4);
+    put32(out, bytes);
+    for (float s : samples) {
+        put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(s * 32767.0f))));
+    }
+    return path;
+}
+
+// A sine tone; with two channels the right one carries `rightScale` times the left.
+inline std::string writeTone(const std::string& name, double frequency, double seconds,
+                             int channels = 1, int rate = 48000, float amplitude = 0.5f,
+                             float rightScale = 1.0f) {
+    const auto frames = static_cast<std::size_t>(seconds * rate);
+    std::vector<float> samples;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const float v = amplitude * static_cast<float>(std::sin(2.0 * pi * frequency * i / rate));
+        samples.push_back(v);
+        if (channels == 2) samples.push_back(v * rightScale);
+    }
+    return writeWav(name, samples, channels, rate);
+}
+
+inline std::string writeBytes(const std::string& name, const std::string& bytes) {
+    const std::string path = (scratchDir() / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// The left or right channel of interleaved stereo.
+inline std::vector<float> side(const std::vector<float>& stereo, std::size_t which) {
+    std::vector<float> out;
+    for (std::size_t i = which; i < stereo.size(); i += 2) out.push_back(stereo[i]);
+    return out;
+}
+
+inline std::vector<float> leftOf(const std::vector<float>& stereo) { return side(stereo, 0); }
+inline std::vector<float> rightOf(const std::vector<float>& stereo) { return side(stereo, 1); }
+
+inline double rms(const std::vector<float>& samples) {
+    double sum = 0.0;
+    for (float s : samples) sum += double(s) * s;
+    return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
+}
+
+// Amplitude of one frequency (Goertzel), comparable between tones of one length.
+inline double toneLevel(const std::vector<float>& samples, double frequency, int rate) {
+    const double w = 2.0 * pi * frequency / rate;
+    const double coeff = 2.0 * std::cos(w);
+    double s1 = 0.0, s2 = 0.0;
+    for (float x : samples) {
+        const double s0 = x + coeff * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+    return 2.0 * std::sqrt(std::max(power, 0.0)) / samples.size();
+}
+
+// Frequency from rising zero crossings.
+inline double frequency(const std::vector<float>& samples, int rate) {
+    int crossings = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        if (samples[i - 1] < 0.0f && samples[i] >= 0.0f) ++crossings;
+    }
+    return crossings * double(rate) / samples.size();
+}
+
+}  // namespace audiotest

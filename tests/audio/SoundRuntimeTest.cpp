@@ -1,0 +1,401 @@
+// The sound runtime rendered through OpenAL Soft's loopback device: levels, panning,
+// pitch, looping, pausing, listeners and virtual voices measured on the samples.
+#include "audio/AudioTestUtil.h"
+#include "core/audio/SoundSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+using namespace audiotest;
+
+namespace {
+
+class SoundRuntime : public ::testing::Test {
+protected:
+    void start(int maxVoices = 512, int realVoices = -1,
+               unsigned flags = SoundInit::rightHanded3D) {
+        ASSERT_EQ(SoundSystem::create(system), SoundResult::ok);
+        if (realVoices >= 0) {
+            ASSERT_EQ(system->setRealVoiceLimit(realVoices), SoundResult::ok);
+        }
+        ASSERT_EQ(system->init(maxVoices, flags | SoundInit::loopback), SoundResult::ok);
+        ASSERT_EQ(system->set3DSettings(1.0f, 1.0f, 1.0f), SoundResult::ok);
+        rate = system->getSampleRate();
+    }
+
+    SoundClip* load(const std::string& path, unsigned mode) {
+        SoundClip* clip = nullptr;
+        EXPECT_EQ(system->createSound(path, mode, &clip), SoundResult::ok) << path;
+        return clip;
+    }
+
+    SoundChannel play(SoundClip* clip, float volume = 1.0f) {
+        SoundChannel channel;
+        EXPECT_EQ(system->playSound(clip, true, &channel), SoundResult::ok);
+        EXPECT_EQ(channel.setVolume(volume), SoundResult::ok);
+        EXPECT_EQ(channel.setPaused(false), SoundResult::ok);
+        return channel;
+    }
+
+    void listen(int index, glm::vec3 position, glm::vec3 forward = {0, 0, -1}) {
+        ASSERT_EQ(system->set3DListenerAttributes(index, position, glm::vec3(0), forward,
+                                                  glm::vec3(0, 1, 0)),
+                  SoundResult::ok);
+    }
+
+    std::vector<float> render(double seconds) {
+        std::vector<float> out(static_cast<std::size_t>(seconds * rate) * 2);
+        EXPECT_EQ(system->render(out.data(), static_cast<int>(out.size() / 2)), SoundResult::ok);
+        return out;
+    }
+
+    // Updates, lets gain changes ramp in, then measures.
+    std::vector<float> settleAndRender(double seconds = 0.1) {
+        system->update();
+        render(0.02);
+        return render(seconds);
+    }
+
+    std::unique_ptr<SoundSystem> system;
+    int rate = 0;
+};
+
+TEST(SoundResults, EveryCodeHasItsOwnDescriptionAndOthersAreUnknown) {
+    EXPECT_STREQ(describeSoundResult(SoundResult::ok), "No errors.");
+    EXPECT_STREQ(describeSoundResult(SoundResult::fileNotFound), "File not found.");
+    EXPECT_STREQ(describeSoundResult(SoundResult::format), "Unsupported file or audio format.");
+    EXPECT_STREQ(describeSoundResult(SoundResult::fileBad), "Error loading file.");
+    for (SoundResult r : {SoundResult::alreadyInitialized, SoundResult::invalidHandle,
+                          SoundResult::invalidParam, SoundResult::memory,
+                          SoundResult::notInitialized, SoundResult::outputInit,
+                          SoundResult::unsupported}) {
+        EXPECT_STRNE(describeSoundResult(r), "Unknown error.") << static_cast<int>(r);
+    }
+    for (int code : {-1, 1, 82, 1000}) EXPECT_STREQ(describeSoundResult(code), "Unknown error.");
+}
+
+TEST_F(SoundRuntime, CallsBeforeInitAndTwiceInitAreRefused) {
+    ASSERT_EQ(SoundSystem::create(system), SoundResult::ok);
+    SoundClip* clip = reinterpret_cast<SoundClip*>(1);
+    EXPECT_EQ(system->createSound(writeTone("a.wav", 440, 0.1), SoundMode::twoD, &clip),
+              SoundResult::notInitialized);
+    EXPECT_EQ(clip, nullptr);
+    EXPECT_EQ(system->update(), SoundResult::notInitialized);
+    EXPECT_EQ(system->init(0, SoundInit::loopback), SoundResult::invalidParam);
+    ASSERT_EQ(system->init(8, SoundInit::loopback), SoundResult::ok);
+    EXPECT_EQ(system->init(8, SoundInit::loopback), SoundResult::alreadyInitialized);
+    EXPECT_EQ(system->set3DSettings(1.0f, 0.0f, 1.0f), SoundResult::invalidParam);
+}
+
+TEST_F(SoundRuntime, BadFilesAreReportedWithTheirCause) {
+    start();
+    SoundClip* clip = reinterpret_cast<SoundClip*>(1);
+    EXPECT_EQ(system->createSound((scratchDir() / "missing.wav").string(), SoundMode::twoD, &clip),
+              SoundResult::fileNotFound);
+    EXPECT_EQ(clip, nullptr);
+    EXPECT_EQ(system->createSound(scratchDir().string(), SoundMode::twoD, &clip),
+              SoundResult::fileNotFound);
+    EXPECT_EQ(system->createSound(writeBytes("junk.wav", std::string(600, 'x')), SoundMode::threeD,
+                                  &clip),
+              SoundResult::format);
+    EXPECT_NE(system->createSound(writeBytes("empty.wav", ""), SoundMode::twoD, &clip),
+              SoundResult::ok);
+    EXPECT_NE(system->createSound(writeWav("silent.wav", {}, 1, 48000), SoundMode::twoD, &clip),
+              SoundResult::ok);
+    EXPECT_EQ(clip, nullptr);
+    SoundChannel channel;
+    EXPECT_EQ(system->playSound(nullptr, true, &channel), SoundResult::invalidParam);
+    EXPECT_FALSE(channel);
+}
+
+TEST_F(SoundRuntime, ThreeDClipsAreMonoAndTwoDClipsKeepStereo) {
+    start();
+    const std::string stereo = writeTone("stereo.wav", 440, 0.5, 2, 44100);
+    SoundClip* flat = load(stereo, SoundMode::twoD);
+    SoundClip* placed = load(stereo, SoundMode::threeD | SoundMode::loopNormal);
+    ASSERT_TRUE(flat && placed);
+    EXPECT_EQ(flat->getChannels(), 2);
+    EXPECT_EQ(placed->getChannels(), 1);
+    EXPECT_EQ(load(writeTone("mono.wav", 440, 0.5), SoundMode::twoD)->getChannels(), 2);
+    EXPECT_TRUE(placed->is3D());
+    EXPECT_EQ(placed->getMode(), SoundMode::threeD | SoundMode::loopNormal);
+    EXPECT_EQ(flat->getMode(), SoundMode::twoD | SoundMode::loopOff);
+    EXPECT_NEAR(flat->getLength(), 0.5, 1e-3);
+    EXPECT_EQ(flat->getSampleRate(), 44100);
+}
+
+TEST_F(SoundRuntime, TwoDSoundIsCentredAndIgnoresTheListener) {
+    start();
+    SoundChannel channel = play(load(writeTone("flat.wav", 440, 2.0), SoundMode::twoD));
+    ASSERT_EQ(channel.set3DAttributes({30, 0, 0}, glm::vec3(0)), SoundResult::ok);
+    const std::vector<float> near = settleAndRender();
+    listen(0, {200, 5, -40}, {1, 0, 0});
+    const std::vector<float> far = settleAndRender();
+    const double left = rms(leftOf(near)), right = rms(rightOf(near));
+    EXPECT_NEAR(left, 0.5 / std::sqrt(2.0), 0.005) << "a 2D sound plays at the file's level";
+    EXPECT_NEAR(left / right, 1.0, 0.01);
+    EXPECT_NEAR(rms(leftOf(far)) / left, 1.0, 0.01);
+    EXPECT_NEAR(rms(rightOf(far)) / right, 1.0, 0.01);
+}
+
+TEST_F(SoundRuntime, TwoDStereoReachesTheSpeakersUnmixed) {
+    start();
+    play(load(writeTone("lr.wav", 440, 1.0, 2, 48000, 0.5f, 0.0f), SoundMode::twoD));
+    const std::vector<float> mix = settleAndRender();
+    EXPECT_NEAR(rms(leftOf(mix)), 0.5 / std::sqrt(2.0), 0.01);
+    EXPECT_LT(rms(rightOf(mix)), 1e-3);
+}
+
+TEST_F(SoundRuntime, ThreeDSoundIsPannedAndFadesWithDistance) {
+    start();
+    SoundChannel channel = play(load(writeTone("pos.wav", 440, 2.0), SoundMode::threeD));
+    listen(0, {0, 0, 0});
+    channel.set3DAttributes({1, 0, 0}, glm::vec3(0));
+    const std::vector<float> right1 = settleAndRender();
+    channel.set3DAttributes({-1, 0, 0}, glm::vec3(0));
+    const std::vector<float> left1 = settleAndRender();
+    channel.set3DAttributes({-4, 0, 0}, glm::vec3(0));
+    const std::vector<float> left4 = settleAndRender();
+    EXPECT_GT(rms(rightOf(right1)), 3.0 * rms(leftOf(right1)));
+    EXPECT_GT(rms(leftOf(left1)), 3.0 * rms(rightOf(left1)));
+    EXPECT_NEAR(rms(leftOf(left4)) / rms(leftOf(left1)), 0.25, 0.01);
+    EXPECT_NEAR(rms(left4) / rms(left1), 0.25, 0.01);
+}
+
+TEST_F(SoundRuntime, ListenerOrientationDecidesTheSide) {
+    start();
+    SoundChannel channel = play(load(writeTone("turn.wav", 440, 2.0), SoundMode::threeD));
+    channel.set3DAttributes({1, 0, 0}, glm::vec3(0));
+    listen(0, {0, 0, 0}, {0, 0, 1});  // turned around: +x is now on the left
+    const std::vector<float> mix = settleAndRender();
+    EXPECT_GT(rms(leftOf(mix)), 3.0 * rms(rightOf(mix)));
+}
+
+TEST_F(SoundRuntime, WithoutTheRightHandedFlagZIsMirrored) {
+    start(512, -1, SoundInit::normal);
+    SoundChannel channel = play(load(writeTone("lh.wav", 440, 2.0), SoundMode::threeD));
+    channel.set3DAttributes({1, 0, 0}, glm::vec3(0));
+    // Left-handed: facing +z with y up puts +x on the right.
+    listen(0, {0, 0, 0}, {0, 0, 1});
+    const std::vector<float> mix = settleAndRender();
+    EXPECT_GT(rms(rightOf(mix)), 3.0 * rms(leftOf(mix)));
+}
+
+TEST_F(SoundRuntime, PitchScalesFrequencyAndVolumeScalesLevel) {
+    start();
+    SoundChannel channel = play(load(writeTone("pitch.wav", 441, 3.0, 1, 44100), SoundMode::twoD));
+    const std::vector<float> base = leftOf(settleAndRender(0.5));
+    channel.setPitch(2.0f);
+    channel.setVolume(2.0f);
+    const std::vector<float> doubled = leftOf(settleAndRender(0.5));
+    EXPECT_NEAR(frequency(base, rate), 441.0, 3.0);
+    EXPECT_NEAR(frequency(doubled, rate), 882.0, 5.0);
+    EXPECT_NEAR(rms(doubled) / rms(base), 2.0, 0.02);
+    EXPECT_EQ(channel.setPitch(-1.0f), SoundResult::invalidParam);
+    float pitch = 0.0f;
+    channel.getPitch(pitch);
+    EXPECT_EQ(pitch, 2.0f);
+}
+
+TEST_F(SoundRuntime, LoopingSoundOutlivesItsLengthAndAOneShotEnds) {
+    start();
+    SoundClip* clip = load(writeTone("short.wav", 440, 0.25), SoundMode::twoD);
+    SoundChannel looping;
+    ASSERT_EQ(system->playSound(clip, true, &looping), SoundResult::ok);
+    looping.setMode(SoundMode::loopNormal);
+    looping.setPaused(false);
+    render(0.6);
+    const std::vector<float> late = render(0.1);
+    bool playing = false;
+    EXPECT_EQ(looping.isPlaying(playing), SoundResult::ok);
+    EXPECT_TRUE(playing);
+    EXPECT_GT(rms(leftOf(late)), 0.1);
+
+    looping.stop();
+    SoundChannel once = play(clip);
+    render(0.3);
+    system->update();
+    EXPECT_EQ(once.isPlaying(playing), SoundResult::invalidHandle);
+    EXPECT_FALSE(playing);
+    EXPECT_LT(rms(leftOf(render(0.1))), 1e-4);
+    EXPECT_EQ(once.setPaused(false), SoundResult::invalidHandle);
+}
+
+TEST_F(SoundRuntime, PauseFreezesPlaybackAndResumeContinues) {
+    start();
+    SoundChannel channel = play(load(writeTone("pause.wav", 440, 1.0), SoundMode::twoD));
+    render(0.2);
+    channel.setPaused(true);
+    double frozen = 0.0;
+    channel.getPosition(frozen);
+    render(0.02);
+    const std::vector<float> paused = render(0.3);
+    double later = 0.0;
+    channel.getPosition(later);
+    bool playing = false;
+    channel.isPlaying(playing);
+    EXPECT_TRUE(playing) << "a paused channel still counts as playing";
+    EXPECT_LT(rms(leftOf(paused)), 1e-4);
+    EXPECT_NEAR(frozen, 0.2, 0.01);
+    EXPECT_NEAR(later, frozen, 0.005);
+    channel.setPaused(false);
+    const std::vector<float> resumed = render(0.2);
+    EXPECT_GT(rms(leftOf(resumed)), 0.1);
+    channel.getPosition(later);
+    EXPECT_NEAR(later, frozen + 0.2, 0.01);
+}
+
+TEST_F(SoundRuntime, EachListenerHearsTheSourceNearestToIt) {
+    start();
+    SoundChannel low = play(load(writeTone("low.wav", 400, 3.0), SoundMode::threeD));
+    SoundChannel high = play(load(writeTone("high.wav", 1000, 3.0), SoundMode::threeD));
+    low.set3DAttributes({-1, 0, 0}, glm::vec3(0));   // 1 m left of player 1
+    high.set3DAttributes({101, 0, 0}, glm::vec3(0));  // 1 m right of player 2
+    listen(0, {0, 0, 0});
+    const std::vector<float> one = settleAndRender();
+
+    ASSERT_EQ(system->set3DNumListeners(2), SoundResult::ok);
+    listen(0, {0, 0, 0});
+    listen(1, {100, 0, 0});
+    const std::vector<float> two = settleAndRender();
+    const std::vector<float> left = leftOf(two), right = rightOf(two);
+    // With one listener the far source is 101 m away; the second listener brings it to 1 m.
+    EXPECT_GT(toneLevel(right, 1000, rate), 50.0 * toneLevel(rightOf(one), 1000, rate));
+    EXPECT_GT(toneLevel(left, 400, rate), 3.0 * toneLevel(right, 400, rate));
+    EXPECT_GT(toneLevel(right, 1000, rate), 3.0 * toneLevel(left, 1000, rate));
+    EXPECT_NEAR(toneLevel(left, 400, rate) / toneLevel(right, 1000, rate), 1.0, 0.05);
+}
+
+TEST_F(SoundRuntime, ListenerNoLongerUpdatedStopsAttractingSounds) {
+    start();
+    ASSERT_EQ(system->set3DNumListeners(2), SoundResult::ok);
+    SoundChannel channel = play(load(writeTone("stale.wav", 440, 3.0), SoundMode::threeD));
+    channel.set3DAttributes({101, 0, 0}, glm::vec3(0));
+    listen(0, {0, 0, 0});
+    listen(1, {100, 0, 0});
+    const double near = rms(rightOf(settleAndRender()));
+    for (int frame = 0; frame < 3; ++frame) {  // only listener 0 is kept up to date
+        listen(0, {0, 0, 0});
+        system->update();
+    }
+    listen(0, {0, 0, 0});
+    const double far = rms(rightOf(settleAndRender()));
+    EXPECT_LT(far, near / 50.0);
+    int count = 0;
+    system->get3DNumListeners(count);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(system->set3DNumListeners(0), SoundResult::invalidParam);
+    EXPECT_EQ(system->set3DListenerAttributes(2, glm::vec3(0), glm::vec3(0), {0, 0, -1}, {0, 1, 0}),
+              SoundResult::invalidParam);
+}
+
+TEST_F(SoundRuntime, QuietestVoicesGoVirtualAndComeBackInTime) {
+    start(512, 2);
+    EXPECT_EQ(system->getRealVoiceCount(), 2);
+    SoundChannel loud = play(load(writeTone("v1.wav", 500, 3.0), SoundMode::twoD), 1.0f);
+    SoundChannel mid = play(load(writeTone("v2.wav", 800, 3.0), SoundMode::twoD), 0.5f);
+    SoundChannel quiet = play(load(writeTone("v3.wav", 1300, 3.0), SoundMode::twoD), 0.1f);
+    const std::vector<float> three = leftOf(settleAndRender(0.2));
+    bool isVirtual = false;
+    quiet.isVirtual(isVirtual);
+    EXPECT_TRUE(isVirtual);
+    mid.isVirtual(isVirtual);
+    EXPECT_FALSE(isVirtual);
+    EXPECT_GT(toneLevel(three, 800, rate), 0.1);
+    EXPECT_LT(toneLevel(three, 1300, rate), 1e-3);
+
+    bool playing = false;
+    EXPECT_EQ(quiet.isPlaying(playing), SoundResult::ok);
+    EXPECT_TRUE(playing) << "a virtual voice still plays";
+    loud.stop();
+    system->update();
+    quiet.isVirtual(isVirtual);
+    EXPECT_FALSE(isVirtual);
+    double position = 0.0;
+    quiet.getPosition(position);
+    EXPECT_NEAR(position, 0.22, 0.005) << "the virtual voice kept time";
+    EXPECT_GT(toneLevel(leftOf(render(0.2)), 1300, rate), 0.02);
+}
+
+TEST_F(SoundRuntime, AllVirtualVoicesStillEndAndLoopOnTime) {
+    start(512, 0);
+    SoundClip* clip = load(writeTone("virt.wav", 440, 0.25), SoundMode::twoD);
+    SoundChannel once = play(clip);
+    SoundChannel looping = play(clip);
+    looping.setMode(SoundMode::loopNormal);
+    render(0.3);
+    system->update();
+    bool playing = true;
+    once.isPlaying(playing);
+    EXPECT_FALSE(playing);
+    looping.isPlaying(playing);
+    EXPECT_TRUE(playing);
+    double position = 0.0;
+    looping.getPosition(position);
+    EXPECT_NEAR(position, 0.05, 0.005);
+}
+
+TEST_F(SoundRuntime, FullVoicePoolStealsTheQuietestVoice) {
+    start(2);
+    SoundClip* clip = load(writeTone("steal.wav", 440, 3.0), SoundMode::twoD);
+    SoundChannel a = play(clip, 1.0f);
+    SoundChannel b = play(clip, 0.2f);
+    system->update();
+    SoundChannel c = play(clip, 0.5f);
+    bool playing = false;
+    EXPECT_EQ(b.isPlaying(playing), SoundResult::invalidHandle);
+    a.isPlaying(playing);
+    EXPECT_TRUE(playing);
+    c.isPlaying(playing);
+    EXPECT_TRUE(playing);
+    EXPECT_EQ(system->getPlayingCount(), 2);
+}
+
+TEST_F(SoundRuntime, HandlesOutliveTheirVoicesAndTheSystem) {
+    SoundChannel none;
+    bool playing = true;
+    EXPECT_EQ(none.isPlaying(playing), SoundResult::invalidHandle);
+    EXPECT_FALSE(playing);
+    start();
+    SoundChannel channel = play(load(writeTone("gone.wav", 440, 1.0), SoundMode::twoD));
+    const SoundChannel copy = channel;
+    channel.stop();
+    EXPECT_EQ(copy.setVolume(0.5f), SoundResult::invalidHandle);
+    SoundChannel other = play(load(writeTone("gone2.wav", 440, 1.0), SoundMode::twoD));
+    EXPECT_EQ(copy.isPlaying(playing), SoundResult::invalidHandle) << "slot reuse must not revive it";
+    system->close();
+    EXPECT_EQ(other.setPitch(1.5f), SoundResult::invalidHandle);
+    EXPECT_EQ(system->update(), SoundResult::notInitialized);
+}
+
+// OpenAL reads its driver list once per process, so this runs in a fresh child.
+TEST(SoundRuntimeDeathTest, WithoutAnOutputDeviceEverythingRunsSilently) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string path = writeTone("silent_run.wav", 440, 0.05);
+    EXPECT_EXIT(
+        {
+            setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
+            std::unique_ptr<SoundSystem> system;
+            SoundSystem::create(system);
+            bool ok = system->init(512, SoundInit::rightHanded3D) == SoundResult::ok &&
+                      system->isSilent();
+            SoundClip* clip = nullptr;
+            ok = ok && system->createSound(path, SoundMode::threeD, &clip) == SoundResult::ok;
+            SoundChannel channel;
+            ok = ok && system->playSound(clip, false, &channel) == SoundResult::ok;
+            bool playing = false;
+            channel.isPlaying(playing);
+            ok = ok && playing;
+            std::this_thread::sleep_for(std::chrono::milliseconds(120));
+            system->update();
+            channel.isPlaying(playing);
+            ok = ok && !playing;
+            std::exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

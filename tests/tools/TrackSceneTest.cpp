@@ -1,0 +1,363 @@
+// Checks the generated track the way the game will read it: imported through
+// Assimp with the engine's flags and the engine's axis correction, then the node
+// names, materials, lightmaps and the layout in the game's world.
+#include "ImportedTrack.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+
+namespace {
+
+const std::string assets = TW_ASSETS_DIR;
+
+// Physics facts of the kart: rays start 0.0001 below the box, are 0.5 long, and
+// the body of mass 1 rests on four springs of 12 per unit compression.
+constexpr float suspensionLength = 0.5f;
+const float restHit = suspensionLength * (1.0f - 9.81f / 48.0f);
+
+glm::vec3 column(const glm::mat4& m, int i) { return glm::vec3(m[i]); }
+glm::vec3 forwardOf(const glm::mat4& m) { return -glm::normalize(column(m, 2)); }
+glm::vec3 rightOf(const glm::mat4& m) { return glm::normalize(column(m, 0)); }
+glm::vec3 positionOf(const glm::mat4& m) { return column(m, 3); }
+glm::vec3 scaleOf(const glm::mat4& m)
+{
+    return glm::vec3(glm::length(column(m, 0)), glm::length(column(m, 1)), glm::length(column(m, 2)));
+}
+
+bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+class TrackScene : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        track = std::make_unique<ImportedTrack>(assets + "scenes/Track_01_LM.fbx");
+        if (!track->scene())
+            return;
+        for (const aiNode* node : track->allNodes()) {
+            const std::string name = node->mName.C_Str();
+            if (!contains(name, "_MC_"))
+                continue;
+            for (const auto& t : track->triangles(node)) {
+                colliders.push_back(t);
+                if (t.material == "Road" || t.material == "Curb")
+                    road.push_back(t);
+            }
+        }
+        for (int n = 0; n < 20; ++n) {
+            const aiNode* cp = track->find("Checkpoint-" + std::to_string(n));
+            if (!cp)
+                break;
+            checkpoints.push_back(track->world(cp));
+        }
+    }
+    static void TearDownTestSuite() { track.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_NE(track->scene(), nullptr) << "generate the assets first: " << track->error();
+    }
+
+    static std::unique_ptr<ImportedTrack> track;
+    static std::vector<ImportedTrack::Triangle> colliders;
+    static std::vector<ImportedTrack::Triangle> road;
+    static std::vector<glm::mat4> checkpoints;
+};
+
+std::unique_ptr<ImportedTrack> TrackScene::track;
+std::vector<ImportedTrack::Triangle> TrackScene::colliders;
+std::vector<ImportedTrack::Triangle> TrackScene::road;
+std::vector<glm::mat4> TrackScene::checkpoints;
+
+TEST_F(TrackScene, ImportsCompleteWithEveryNodeTheGameLooksFor)
+{
+    EXPECT_EQ(track->scene()->mFlags & AI_SCENE_FLAGS_INCOMPLETE, 0u);
+    for (const char* kart : {"P1", "P2"}) {
+        const std::string p = kart;
+        for (const std::string& name : {p, p + "BuggyCollider", p + "Wheel_FL", p + "Wheel_FR", p + "Wheel_RL", p + "Wheel_RR"}) {
+            const aiNode* node = track->find(name);
+            ASSERT_NE(node, nullptr) << name;
+            if (name != p) {
+                EXPECT_EQ(std::string(node->mParent->mName.C_Str()), p) << name << " must be a child of " << p;
+            }
+        }
+    }
+    EXPECT_NE(track->find("Sun"), nullptr);
+
+    ASSERT_GE(checkpoints.size(), 8u);
+    EXPECT_LE(checkpoints.size(), 16u);
+    EXPECT_EQ(track->find("Checkpoint-" + std::to_string(checkpoints.size())), nullptr) << "numbering has a gap";
+    for (size_t n = 0; n < checkpoints.size(); ++n) {
+        const aiNode* cp = track->find("Checkpoint-" + std::to_string(n));
+        bool trigger = false;
+        for (unsigned c = 0; c < cp->mNumChildren; ++c) {
+            const std::string child = cp->mChildren[c]->mName.C_Str();
+            trigger = trigger || (contains(child, "_BC_") && contains(child, "_TR_"));
+        }
+        EXPECT_TRUE(trigger) << "Checkpoint-" << n << " has no _BC_ _TR_ box";
+    }
+
+    int cones = 0, boxes = 0;
+    for (const aiNode* node : track->allNodes()) {
+        const std::string name = node->mName.C_Str();
+        cones += contains(name, "Cone_Signaling") ? 1 : 0;
+        boxes += contains(name, "_BCS_") ? 1 : 0;
+    }
+    EXPECT_GT(cones, 0);
+    EXPECT_GT(boxes, 0);
+    EXPECT_FALSE(road.empty()) << "no _MC_ node carries the Road material";
+}
+
+TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
+{
+    std::set<std::string> names;
+    for (unsigned i = 0; i < track->scene()->mNumMaterials; ++i) {
+        names.insert(track->materialName(i));
+        const aiMaterial* m = track->scene()->mMaterials[i];
+        for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_NORMALS}) {
+            aiString path;
+            if (m->GetTexture(type, 0, &path) == AI_SUCCESS) {
+                EXPECT_TRUE(std::filesystem::exists(assets + path.C_Str())) << path.C_Str();
+            }
+        }
+    }
+    for (const char* needed : {"Buggy_Blue", "Buggy_Orange", "Wheel", "Beam", "StartLine", "water"})
+        EXPECT_EQ(names.count(needed), 1u) << needed;
+
+    const auto materialsUnder = [&](const std::string& name) {
+        std::set<std::string> found;
+        const aiNode* node = track->find(name);
+        std::vector<const aiNode*> stack{node};
+        while (!stack.empty()) {
+            const aiNode* n = stack.back();
+            stack.pop_back();
+            for (unsigned m = 0; m < n->mNumMeshes; ++m)
+                found.insert(track->materialName(track->scene()->mMeshes[n->mMeshes[m]]->mMaterialIndex));
+            for (unsigned c = 0; c < n->mNumChildren; ++c)
+                stack.push_back(n->mChildren[c]);
+        }
+        return found;
+    };
+    EXPECT_EQ(materialsUnder("P1").count("Buggy_Blue"), 1u);
+    EXPECT_EQ(materialsUnder("P2").count("Buggy_Orange"), 1u);
+    for (const char* wheel : {"P1Wheel_FL", "P1Wheel_RR", "P2Wheel_FR", "P2Wheel_RL"})
+        EXPECT_EQ(materialsUnder(wheel), std::set<std::string>{"Wheel"}) << wheel;
+
+    const aiMaterial* startLine = nullptr;
+    for (unsigned i = 0; i < track->scene()->mNumMaterials; ++i)
+        if (track->materialName(i) == "StartLine")
+            startLine = track->scene()->mMaterials[i];
+    ASSERT_NE(startLine, nullptr);
+    EXPECT_EQ(startLine->GetTextureCount(aiTextureType_DIFFUSE), 1u) << "the start line needs its cut-out texture";
+}
+
+TEST_F(TrackScene, SunIsADirectionalLightLowInTheSky)
+{
+    const aiLight* sun = nullptr;
+    for (unsigned i = 0; i < track->scene()->mNumLights; ++i)
+        if (std::string(track->scene()->mLights[i]->mName.C_Str()) == "Sun")
+            sun = track->scene()->mLights[i];
+    ASSERT_NE(sun, nullptr);
+    EXPECT_EQ(sun->mType, aiLightSource_DIRECTIONAL);
+    EXPECT_GT(sun->mColorDiffuse.r, 0.5f);
+    EXPECT_LT(sun->mColorDiffuse.r, 2.0f);
+
+    // The engine turns an imported directional light by -180 degrees about its
+    // local X axis; it then shines along its forward (-Z).
+    const glm::mat4 entity = glm::rotate(track->world(track->find("Sun")), glm::radians(-180.0f), glm::vec3(1, 0, 0));
+    const glm::vec3 shine = forwardOf(entity);
+    const float elevation = glm::degrees(std::asin(-shine.y));
+    EXPECT_GT(elevation, 15.0f) << "the sun must shine downwards";
+    EXPECT_LT(elevation, 45.0f) << "a low sun gives long shadows";
+}
+
+TEST_F(TrackScene, StaticMeshesHaveLightmapsOnTheirSecondUvSet)
+{
+    int lightmapped = 0;
+    for (const aiNode* node : track->allNodes()) {
+        if (node->mNumMeshes == 0)
+            continue;
+        const std::string name = node->mName.C_Str();
+        for (unsigned m = 0; m < node->mNumMeshes; ++m)
+            EXPECT_LE(track->scene()->mMeshes[node->mMeshes[m]]->mNumFaces, 21845u) << name << ": 16-bit indices";
+        // Karts and cones move, so only the rest of the scene is baked.
+        const aiNode* top = node;
+        while (top->mParent && top->mParent->mParent)
+            top = top->mParent;
+        const std::string topName = top->mName.C_Str();
+        if (topName == "P1" || topName == "P2" || contains(name, "Cone_Signaling"))
+            continue;
+        ++lightmapped;
+        EXPECT_TRUE(std::filesystem::exists(assets + "scenes/lightmaps/Job 1_" + name + "_SHADOW.png")) << name;
+        for (unsigned m = 0; m < node->mNumMeshes; ++m) {
+            const aiMesh* mesh = track->scene()->mMeshes[node->mMeshes[m]];
+            ASSERT_TRUE(mesh->HasTextureCoords(0) && mesh->HasTextureCoords(1)) << name;
+            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+                const aiVector3D& uv = mesh->mTextureCoords[1][v];
+                ASSERT_TRUE(uv.x >= 0.0f && uv.x <= 1.0f && uv.y >= 0.0f && uv.y <= 1.0f) << name << " uv1 outside";
+            }
+        }
+    }
+    EXPECT_GE(lightmapped, 5);
+}
+
+TEST_F(TrackScene, KartsRestOnTheRoadJustBehindTheStartLine)
+{
+    ASSERT_FALSE(checkpoints.empty());
+    const glm::mat4& start = checkpoints[0];
+    std::vector<glm::vec3> positions;
+    for (const char* name : {"P1", "P2"}) {
+        const glm::mat4 kart = track->world(track->find(name));
+        const glm::vec3 p = positionOf(kart);
+        positions.push_back(p);
+        const float ahead = glm::dot(p - positionOf(start), forwardOf(start));
+        EXPECT_LT(ahead, -1.5f) << name << " must start behind the line";
+        EXPECT_GT(ahead, -15.0f) << name << " must start close to the line";
+        EXPECT_GT(glm::dot(forwardOf(kart), forwardOf(start)), 0.99f) << name << " must face the line";
+
+        // Each suspension ray, from the box's bottom corners, hits the road at
+        // the settled length.
+        const glm::vec3 s = scaleOf(track->local(track->find(std::string(name) + "BuggyCollider")));
+        EXPECT_GT(s.x, 0.2f);
+        EXPECT_GT(s.z, s.x) << "karts are longer than wide";
+        for (float x : {-s.x, s.x}) {
+            for (float z : {-s.z, s.z}) {
+                const glm::vec3 origin = glm::vec3(kart * glm::vec4(x, -s.y - 0.0001f, z, 1.0f));
+                const auto ground = ImportedTrack::topAt(road, glm::vec2(origin.x, origin.z));
+                ASSERT_TRUE(ground.has_value()) << name << " corner off the road";
+                EXPECT_NEAR(origin.y - *ground, restHit, 0.02f) << name;
+            }
+        }
+
+        // The game lifts each wheel by 0.5 minus the ray's hit distance from its
+        // file position; settled, its lowest point then touches the road.
+        for (const char* corner : {"Wheel_FL", "Wheel_FR", "Wheel_RL", "Wheel_RR"}) {
+            const aiNode* wheel = track->find(std::string(name) + corner);
+            const glm::mat4 toKart = glm::inverse(kart);
+            float lowest = 1e9f, highest = -1e9f;
+            for (const auto& t : track->triangles(wheel)) {
+                for (const glm::vec3& v : {t.a, t.b, t.c}) {
+                    const float y = glm::vec3(toKart * glm::vec4(v, 1.0f)).y;
+                    lowest = std::min(lowest, y);
+                    highest = std::max(highest, y);
+                }
+            }
+            const float settledBottom = lowest + (suspensionLength - restHit);
+            const glm::vec3 centre = positionOf(track->local(wheel));
+            const glm::vec3 contact = glm::vec3(kart * glm::vec4(centre.x, settledBottom, centre.z, 1.0f));
+            const auto ground = ImportedTrack::topAt(road, glm::vec2(contact.x, contact.z));
+            ASSERT_TRUE(ground.has_value()) << name << corner;
+            EXPECT_NEAR(contact.y, *ground, 0.02f) << name << corner;
+            EXPECT_GT(highest - lowest, 0.4f) << name << corner << " is too small for a wheel";
+        }
+    }
+    const float apart = glm::dot(positions[1] - positions[0], rightOf(start));
+    EXPECT_GT(apart, 2.5f) << "P1 on the left, P2 on the right, side by side";
+    EXPECT_LT(std::abs(glm::dot(positions[1] - positions[0], forwardOf(start))), 1.0f);
+}
+
+TEST_F(TrackScene, CheckpointsFollowTheLoopInDrivingOrder)
+{
+    ASSERT_GE(checkpoints.size(), 8u);
+    float loop = 0.0f;
+    for (size_t i = 0; i < checkpoints.size(); ++i) {
+        const glm::mat4& a = checkpoints[i];
+        const glm::mat4& b = checkpoints[(i + 1) % checkpoints.size()];
+        const glm::vec3 step = positionOf(b) - positionOf(a);
+        loop += glm::length(step);
+        EXPECT_GT(glm::dot(step, forwardOf(a)), 0.0f) << "Checkpoint-" << i << " faces away from the next";
+        EXPECT_LT(glm::length(step), 120.0f);
+        EXPECT_LT(std::abs(rightOf(a).y), 0.01f) << "right axis must be level";
+        // Each node sits on the road, at most a kart's height above it.
+        const glm::vec3 p = positionOf(a);
+        const auto ground = ImportedTrack::topAt(road, glm::vec2(p.x, p.z));
+        ASSERT_TRUE(ground.has_value()) << "Checkpoint-" << i << " is off the road";
+        EXPECT_GE(p.y - *ground, -0.01f);
+        EXPECT_LE(p.y - *ground, 1.0f);
+    }
+    // The checkpoints cut the corners, so their polygon is a bit shorter than the
+    // 600 to 900 m loop.
+    EXPECT_GT(loop, 520.0f);
+    EXPECT_LT(loop, 900.0f);
+}
+
+TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad)
+{
+    for (size_t i = 0; i < checkpoints.size(); ++i) {
+        const glm::mat4& cp = checkpoints[i];
+        const glm::vec3 p = positionOf(cp), right = rightOf(cp);
+        // The game puts karts 5 m left and right of the checkpoint.
+        for (float side : {-5.0f, 5.0f}) {
+            const glm::vec3 q = p + right * side;
+            const auto ground = ImportedTrack::topAt(road, glm::vec2(q.x, q.z));
+            ASSERT_TRUE(ground.has_value()) << "respawn point " << side << " of Checkpoint-" << i << " is off the road";
+            EXPECT_LT(q.y - *ground, 1.0f);
+        }
+        // Road 14 to 16 m wide.
+        for (float side : {-1.0f, 1.0f}) {
+            const glm::vec3 in = p + right * (side * 6.9f), out = p + right * (side * 8.1f);
+            EXPECT_TRUE(ImportedTrack::topAt(road, glm::vec2(in.x, in.z)).has_value()) << i;
+            EXPECT_FALSE(ImportedTrack::topAt(road, glm::vec2(out.x, out.z)).has_value()) << i;
+        }
+        const aiNode* node = track->find("Checkpoint-" + std::to_string(i));
+        for (unsigned c = 0; c < node->mNumChildren; ++c) {
+            const glm::vec3 half = scaleOf(track->world(node->mChildren[c]));
+            EXPECT_GE(half.x, 7.5f) << "trigger of Checkpoint-" << i << " narrower than the road";
+            EXPECT_GE(half.y, 1.0f);
+            EXPECT_GE(half.z, 0.5f);
+        }
+    }
+}
+
+TEST_F(TrackScene, WaterLiesJustBelowZeroAndTheRoadAboveIt)
+{
+    float waterTop = -1e9f, waterBottom = 1e9f;
+    for (const aiNode* node : track->allNodes()) {
+        for (const auto& t : track->triangles(node)) {
+            if (t.material != "water")
+                continue;
+            for (const glm::vec3& v : {t.a, t.b, t.c}) {
+                waterTop = std::max(waterTop, v.y);
+                waterBottom = std::min(waterBottom, v.y);
+            }
+        }
+    }
+    EXPECT_LT(waterTop, 0.0f);
+    EXPECT_GT(waterBottom, -1.0f);
+    float roadLowest = 1e9f;
+    for (const auto& t : road)
+        roadLowest = std::min({roadLowest, t.a.y, t.b.y, t.c.y});
+    EXPECT_GT(roadLowest, 0.5f) << "karts below 0 respawn, so the road must stay above";
+}
+
+TEST_F(TrackScene, MostEdgesHaveBarriersButOneDropsIntoTheSea)
+{
+    int walled = 0, open = 0, sides = 0;
+    for (const glm::mat4& cp : checkpoints) {
+        const glm::vec3 p = positionOf(cp), right = rightOf(cp);
+        const auto roadHeight = ImportedTrack::topAt(road, glm::vec2(p.x, p.z));
+        ASSERT_TRUE(roadHeight.has_value());
+        for (float side : {-1.0f, 1.0f}) {
+            ++sides;
+            for (float d = 7.6f; d < 30.0f; d += 0.5f) {
+                const glm::vec3 q = p + right * (side * d);
+                const auto top = ImportedTrack::topAt(colliders, glm::vec2(q.x, q.z));
+                if (top && *top > *roadHeight + 0.5f) {
+                    ++walled;
+                    break;
+                }
+                if (!top || *top < -0.3f) {
+                    ++open;
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_GE(open, 1) << "no unguarded stretch into the water";
+    EXPECT_GT(walled, sides / 2) << "most edges need barriers";
+}
+
+} // namespace

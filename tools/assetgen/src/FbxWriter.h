@@ -1,0 +1,45 @@
+// Writes ASCII FBX 7.4 with exactly the subset that Assimp 5.2 imports whole:
+// models with only Lcl translation / rotation (Euler XYZ, degrees) / scaling,
+// triangle geometry with per-corner normals, two UV layers and per-polygon
+// materials, materials with a diffuse colour and diffuse / normal-map textures,
+// and light node attributes. Everything is given in the file's own space; the
+// caller does any axis conversion.
+#pragma once
+
+#include "Mesh.h"
+
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <string>
+
+class FbxWriter {
+public:
+    using Id = int64_t;
+    static constexpr Id root = 0;
+
+    // kind: "Null", "Mesh" or "Light".
+    Id addModel(const std::string& name, const std::string& kind, const glm::vec3& translation,
+                const glm::vec3& rotationDegrees, const glm::vec3& scaling, Id parent);
+    // Vertex positions and normals must already be in file space; uv0 and uv1
+    // become the layers "UVMap" and "LightMap".
+    Id addGeometry(const std::string& name, const Mesh& mesh, Id model);
+    Id addMaterial(const std::string& name, const glm::vec3& diffuse);
+    // Materials must be connected in slot order: Assimp takes the connection order
+    // as the material index.
+    void connectMaterial(Id material, Id model);
+    // property: "DiffuseColor" or "NormalMap".
+    Id addTexture(const std::string& name, const std::string& path, Id material, const std::string& property);
+    // type: 0 point, 1 directional, 2 spot.
+    Id addLight(const std::string& name, int type, const glm::vec3& colour, Id model);
+
+    std::string text() const;
+
+private:
+    Id nextId() { return ++lastId; }
+    void connect(const std::string& kind, Id child, Id parent, const std::string& property = std::string());
+
+    Id lastId = 1000000;
+    std::string objects;
+    std::string connections;
+};

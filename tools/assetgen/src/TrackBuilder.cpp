@@ -1,0 +1,413 @@
+// See TrackBuilder.h.
+#include "TrackBuilder.h"
+
+#include "KartBuilder.h"
+#include "Sweep.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr float bandWidth = 0.8f;  // kerb band at each road edge
+constexpr float skirtDepth = 0.6f;
+constexpr float wallInner = 7.6f;
+constexpr float wallOuter = 8.2f;
+constexpr float wallTop = 1.0f;
+constexpr float wallFoot = -2.2f;
+constexpr float gateHalfSpan = 9.4f;
+constexpr float waterLevel = -0.25f;
+const glm::vec3 sunDirection = glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f));
+
+glm::mat4 at(const glm::vec3& p) { return glm::translate(glm::mat4(1.0f), p); }
+
+MaterialDef material(const std::string& name, const std::string& texture, const std::string& normal,
+                     const glm::vec3& preview, const glm::vec3& diffuse = glm::vec3(1.0f))
+{
+    MaterialDef m;
+    m.name = name;
+    m.diffuse = diffuse;
+    m.diffuseTexture = texture.empty() ? std::string() : "textures/" + texture;
+    m.normalTexture = normal.empty() ? std::string() : "textures/" + normal;
+    m.previewColour = preview;
+    return m;
+}
+
+// A gantry across the road in its own frame (x across, y up, -z along the road):
+// two pillars, two beams and a row of struts between them. With a banner, the
+// space between the beams carries a panel in material slot 1 on both sides.
+std::shared_ptr<Mesh> gantryMesh(float height, bool banner)
+{
+    auto mesh = std::make_shared<Mesh>();
+    Mesh& m = *mesh;
+    const FaceUv beamUv = FaceUv::tiled(2.0f);
+    const float foot = -0.6f;
+    for (float side : {-1.0f, 1.0f}) {
+        const float top = height + 0.4f;
+        m.addBox(at({side * gateHalfSpan, 0.5f * (foot + top), 0.0f}), {0.3f, 0.5f * (top - foot), 0.3f}, 0, beamUv);
+        // Diagonal braces at the feet make the shadows more interesting.
+        m.addBox(glm::rotate(at({side * (gateHalfSpan + 0.9f), 1.0f, 0.0f}), glm::radians(side * 35.0f),
+                             glm::vec3(0, 0, 1)),
+                 {0.08f, 1.4f, 0.08f}, 0, beamUv);
+    }
+    const float lower = height - 1.4f;
+    m.addBox(at({0.0f, height, 0.0f}), {gateHalfSpan, 0.3f, 0.3f}, 0, beamUv);
+    m.addBox(at({0.0f, lower, 0.0f}), {gateHalfSpan, 0.15f, 0.2f}, 0, beamUv);
+    if (banner) {
+        const float y0 = lower + 0.15f, y1 = height - 0.3f, w = 6.0f, z = 0.12f;
+        const FaceUv uv = FaceUv::rect(glm::vec4(0.0f, 0.0f, 1.0f, 1.0f));
+        m.addFace({-w, y0, z}, {w, y0, z}, {w, y1, z}, {-w, y1, z}, 1, uv);
+        m.addFace({w, y0, -z}, {-w, y0, -z}, {-w, y1, -z}, {w, y1, -z}, 1, uv);
+    }
+    const int struts = 12;
+    for (int i = 0; i <= struts; ++i) {
+        const float x = -gateHalfSpan + 0.6f + (2.0f * gateHalfSpan - 1.2f) * static_cast<float>(i) / struts;
+        if (banner && std::abs(x) < 6.2f)
+            continue;
+        const float slant = (i % 2 == 0) ? 25.0f : -25.0f;
+        m.addBox(glm::rotate(at({x, 0.5f * (lower + height), 0.0f}), glm::radians(slant), glm::vec3(0, 0, 1)),
+                 {0.07f, 0.75f, 0.07f}, 0, beamUv);
+    }
+    return mesh;
+}
+
+std::shared_ptr<Mesh> coneMesh()
+{
+    auto mesh = std::make_shared<Mesh>();
+    // Fills the game's cone collider: a box 1.5 x 2.0 x 1.5 around the node.
+    mesh->addBox(at({0.0f, -0.95f, 0.0f}), {0.75f, 0.05f, 0.75f}, 0, FaceUv::rect(glm::vec4(0.0f, 0.0f, 1.0f, 0.1f)));
+    mesh->addFrustum(at({0.0f, -0.9f, 0.0f}), 0.58f, 0.07f, 1.9f, 16, 0, FaceUv::rect(glm::vec4(0.0f, 0.1f, 1.0f, 1.0f)));
+    return mesh;
+}
+
+} // namespace
+
+glm::quat TrackBuilder::roadRotation(const TrackPath::Frame& f)
+{
+    const glm::vec3 x = f.right;
+    const glm::vec3 z = -f.forward;
+    const glm::vec3 y = glm::cross(z, x);
+    return glm::normalize(glm::quat_cast(glm::mat3(x, y, z)));
+}
+
+void TrackBuilder::build(TrackScene& scene) const
+{
+    scene.sunDirection = sunDirection;
+    addMaterials(scene);
+    addRoad(scene);
+    addWalls(scene);
+    addGround(scene);
+    addWater(scene);
+    addStartLine(scene);
+    addGates(scene);
+    addCones(scene);
+    addCheckpoints(scene);
+    addKarts(scene);
+    addSun(scene);
+}
+
+void TrackBuilder::addMaterials(TrackScene& scene) const
+{
+    scene.addMaterial(material("Road", "road.png", "road_normal.png", {0.33f, 0.33f, 0.35f}));
+    scene.addMaterial(material("Curb", "curb.png", "curb_normal.png", {0.85f, 0.45f, 0.42f}));
+    scene.addMaterial(material("Wall", "wall.png", "wall_normal.png", {0.75f, 0.55f, 0.52f}));
+    scene.addMaterial(material("Grass", "grass.png", "grass_normal.png", {0.32f, 0.55f, 0.22f}));
+    scene.addMaterial(material("Sand", "sand.png", "sand_normal.png", {0.85f, 0.78f, 0.58f}));
+    scene.addMaterial(material("Rock", "rock.png", "rock_normal.png", {0.5f, 0.47f, 0.44f}));
+    scene.addMaterial(material("Beam", "beam.png", "beam_normal.png", {0.85f, 0.6f, 0.1f}));
+    scene.addMaterial(material("Banner", "banner.png", "", {0.1f, 0.15f, 0.4f}));
+    scene.addMaterial(material("StartLine", "startline.png", "", {0.9f, 0.9f, 0.9f}));
+    scene.addMaterial(material("Cone", "cone.png", "", {1.0f, 0.45f, 0.05f}));
+    scene.addMaterial(material("Buggy_Blue", "kart_blue.png", "kart_normal.png", {0.1f, 0.3f, 0.9f}));
+    scene.addMaterial(material("Buggy_Orange", "kart_orange.png", "kart_normal.png", {1.0f, 0.5f, 0.05f}));
+    scene.addMaterial(material("Wheel", "wheel.png", "wheel_normal.png", {0.12f, 0.12f, 0.12f}));
+    MaterialDef water = material("water", "", "water/water_normal.png", {0.2f, 0.5f, 0.7f}, {0.4f, 0.9f, 1.0f});
+    scene.addMaterial(water);
+}
+
+void TrackBuilder::addRoad(TrackScene& scene) const
+{
+    SceneNode* road = scene.addNode("Road_MC_");
+    road->mesh = std::make_shared<Mesh>();
+    road->materials = {"Road", "Curb", "Wall"};
+    road->lightmapSize = 1024;
+    road->lightmapDensity = 4.0f;
+    const float w = roadHalfWidth, b = w - bandWidth;
+    const std::vector<glm::vec2> profile = {{-w, -skirtDepth}, {-w, 0.0f}, {-b, 0.0f}, {b, 0.0f}, {w, 0.0f}, {w, -skirtDepth}};
+    const TrackPath& p = path;
+    const auto materialFor = [&p](int segment, float s) {
+        if (segment == 0 || segment == 4)
+            return 2;
+        if (segment == 2)
+            return 0;
+        // Kerbs through the corners, plain edge lines on the straights.
+        return std::abs(p.at(s).curvature) > 1.0f / 70.0f ? 1 : 0;
+    };
+    const auto uvFor = [w, b](int segment, int materialSlot, float s, float across) {
+        if (segment == 0 || segment == 4)
+            return glm::vec2(s / 4.0f, across / 2.0f);
+        const float lateral = across - skirtDepth - w;
+        // Kerbs: stripes every metre across the band.
+        if (materialSlot == 1)
+            return glm::vec2((std::abs(lateral) - b) / bandWidth, s / 2.0f);
+        // The road texture spans the whole width, edge lines included.
+        return glm::vec2((lateral + w) / (2.0f * w), s / 15.0f);
+    };
+    Sweep::build(*road->mesh, path, 0.0f, path.length(), 1.0f, profile, materialFor, uvFor, 50.0f);
+}
+
+void TrackBuilder::addWalls(TrackScene& scene) const
+{
+    const auto uvFor = [](int, int, float s, float across) { return glm::vec2(s / 4.0f, across / 2.0f); };
+    const auto wallMaterial = [](int, float) { return 0; };
+
+    SceneNode* right = scene.addNode("WallRight_MC_");
+    right->mesh = std::make_shared<Mesh>();
+    right->materials = {"Wall"};
+    right->lightmapSize = 512;
+    right->lightmapDensity = 4.0f;
+    const std::vector<glm::vec2> rightProfile = {{wallInner, -0.1f}, {wallInner, wallTop}, {wallOuter, wallTop}, {wallOuter, wallFoot}};
+    Sweep::build(*right->mesh, path, 0.0f, path.length(), 1.0f, rightProfile, wallMaterial, uvFor, 40.0f);
+
+    // The outside barrier stops along the shore: the unguarded stretch.
+    SceneNode* left = scene.addNode("WallLeft_MC_");
+    left->mesh = std::make_shared<Mesh>();
+    left->materials = {"Wall"};
+    left->lightmapSize = 512;
+    left->lightmapDensity = 4.0f;
+    const std::vector<glm::vec2> leftProfile = {{-wallOuter, wallFoot}, {-wallOuter, wallTop}, {-wallInner, wallTop}, {-wallInner, -0.1f}};
+    const float s0 = path.unguardedEnd();
+    const float s1 = path.unguardedBegin() + path.length();
+    Sweep::build(*left->mesh, path, s0, s1, 1.0f, leftProfile, wallMaterial, uvFor, 40.0f);
+    Sweep::cap(*left->mesh, path, s0, false, leftProfile, 0, 2.0f);
+    Sweep::cap(*left->mesh, path, s1, true, leftProfile, 0, 2.0f);
+}
+
+void TrackBuilder::addGround(TrackScene& scene) const
+{
+    const float spacing = 3.0f;
+    const glm::vec2 lo = terrain.minCorner(), hi = terrain.maxCorner();
+    const int nx = static_cast<int>(std::ceil((hi.x - lo.x) / spacing));
+    const int nz = static_cast<int>(std::ceil((hi.y - lo.y) / spacing));
+    std::vector<float> heights(static_cast<size_t>(nx + 1) * (nz + 1));
+    const auto index = [nx](int i, int j) { return static_cast<size_t>(j) * (nx + 1) + i; };
+    const auto point = [&](int i, int j) {
+        return glm::vec3(lo.x + spacing * i, heights[index(i, j)], lo.y + spacing * j);
+    };
+    for (int j = 0; j <= nz; ++j)
+        for (int i = 0; i <= nx; ++i)
+            heights[index(i, j)] = terrain.height(lo.x + spacing * i, lo.y + spacing * j);
+    const auto normalAt = [&](int i, int j) {
+        const int i0 = std::max(i - 1, 0), i1 = std::min(i + 1, nx);
+        const int j0 = std::max(j - 1, 0), j1 = std::min(j + 1, nz);
+        const float dx = (heights[index(i1, j)] - heights[index(i0, j)]) / (spacing * (i1 - i0));
+        const float dz = (heights[index(i, j1)] - heights[index(i, j0)]) / (spacing * (j1 - j0));
+        return glm::normalize(glm::vec3(-dx, 1.0f, -dz));
+    };
+
+    const int tiles = 2;
+    for (int tz = 0; tz < tiles; ++tz) {
+        for (int tx = 0; tx < tiles; ++tx) {
+            const int i0 = nx * tx / tiles, i1 = nx * (tx + 1) / tiles;
+            const int j0 = nz * tz / tiles, j1 = nz * (tz + 1) / tiles;
+            SceneNode* tile = scene.addNode("Ground_MC_" + std::to_string(tz * tiles + tx));
+            tile->mesh = std::make_shared<Mesh>();
+            tile->materials = {"Grass", "Sand", "Rock"};
+            tile->lightmapSize = 512;
+            tile->lightmapDensity = 1.5f;
+            Mesh& m = *tile->mesh;
+            const int chart = m.newChart();
+            const glm::vec3 origin = point(i0, j0);
+            for (int j = j0; j <= j1; ++j) {
+                for (int i = i0; i <= i1; ++i) {
+                    MeshVertex v;
+                    v.position = point(i, j);
+                    v.normal = normalAt(i, j);
+                    v.uv0 = glm::vec2(v.position.x, -v.position.z) / 8.0f;
+                    v.chart = chart;
+                    v.chartUv = glm::vec2(v.position.x - origin.x, v.position.z - origin.z);
+                    m.addVertex(v);
+                }
+            }
+            const int rowLength = i1 - i0 + 1;
+            for (int j = j0; j < j1; ++j) {
+                for (int i = i0; i < i1; ++i) {
+                    const uint32_t a = static_cast<uint32_t>((j - j0) * rowLength + (i - i0));
+                    const uint32_t b = a + 1;
+                    const uint32_t c = a + static_cast<uint32_t>(rowLength) + 1;
+                    const uint32_t d = a + static_cast<uint32_t>(rowLength);
+                    // Counter-clockwise seen from above (+Y) in x/z: a, d, c then a, c, b.
+                    const uint32_t tris[2][3] = {{a, d, c}, {a, c, b}};
+                    for (const auto& t : tris) {
+                        const glm::vec3& p0 = m.vertices[t[0]].position;
+                        const glm::vec3& p1 = m.vertices[t[1]].position;
+                        const glm::vec3& p2 = m.vertices[t[2]].position;
+                        const glm::vec3 n = glm::normalize(glm::cross(p1 - p0, p2 - p0));
+                        const float mean = (p0.y + p1.y + p2.y) / 3.0f;
+                        int slot = 0;
+                        if (n.y < 0.8f)
+                            slot = 2;
+                        else if (mean < 0.7f)
+                            slot = 1;
+                        m.addTriangle(t[0], t[1], t[2], slot);
+                    }
+                }
+            }
+        }
+    }
+}
+
+void TrackBuilder::addWater(TrackScene& scene) const
+{
+    SceneNode* water = scene.addNode("Water");
+    water->mesh = std::make_shared<Mesh>();
+    water->materials = {"water"};
+    water->lightmapSize = 128;
+    water->lightmapDensity = 0.1f;
+    water->occluder = false;
+    Mesh& m = *water->mesh;
+    const glm::vec2 centre = 0.5f * (terrain.minCorner() + terrain.maxCorner());
+    const float half = 650.0f;
+    const int cells = 96;
+    const int chart = m.newChart();
+    for (int j = 0; j <= cells; ++j) {
+        for (int i = 0; i <= cells; ++i) {
+            MeshVertex v;
+            const float x = centre.x - half + 2.0f * half * static_cast<float>(i) / cells;
+            const float z = centre.y - half + 2.0f * half * static_cast<float>(j) / cells;
+            v.position = glm::vec3(x, waterLevel, z);
+            v.normal = glm::vec3(0.0f, 1.0f, 0.0f);
+            v.uv0 = glm::vec2(x, -z) / 16.0f;
+            v.chart = chart;
+            v.chartUv = glm::vec2(x - centre.x + half, z - centre.y + half);
+            m.addVertex(v);
+        }
+    }
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            const uint32_t a = static_cast<uint32_t>(j * (cells + 1) + i);
+            m.addQuad(a, a + static_cast<uint32_t>(cells) + 1, a + static_cast<uint32_t>(cells) + 2, a + 1, 0);
+        }
+    }
+}
+
+void TrackBuilder::addStartLine(TrackScene& scene) const
+{
+    const TrackPath::Frame f = path.at(path.startLine());
+    SceneNode* line = scene.addNode("StartLine");
+    line->position = f.position;
+    line->rotation = roadRotation(f);
+    line->mesh = std::make_shared<Mesh>();
+    line->materials = {"StartLine"};
+    line->lightmapSize = 128;
+    line->lightmapDensity = 8.0f;
+    line->occluder = false;
+    // Slightly above the road so that it never fights the road for depth.
+    const float w = roadHalfWidth - bandWidth, y = 0.03f, d = 1.0f;
+    line->mesh->addFace({-w, y, d}, {w, y, d}, {w, y, -d}, {-w, y, -d}, 0, FaceUv::rect(glm::vec4(0, 0, 1, 1)));
+}
+
+void TrackBuilder::addGates(TrackScene& scene) const
+{
+    const struct {
+        const char* name;
+        float s;
+        float height;
+        bool banner;
+    } gates[] = {
+        {"StartGate", path.startLine(), 7.0f, true},
+        {"Gantry_1", 330.0f, 6.0f, false},
+        {"Gantry_2", path.length() - 205.0f, 6.5f, false},
+    };
+    for (const auto& g : gates) {
+        const TrackPath::Frame f = path.at(g.s);
+        SceneNode* node = scene.addNode(g.name);
+        node->position = f.position;
+        node->rotation = roadRotation(f);
+        node->mesh = gantryMesh(g.height, g.banner);
+        node->materials = g.banner ? std::vector<std::string>{"Beam", "Banner"} : std::vector<std::string>{"Beam"};
+        node->lightmapSize = 256;
+        node->lightmapDensity = 8.0f;
+        // Invisible boxes keep karts out of the pillars.
+        for (float side : {-1.0f, 1.0f}) {
+            SceneNode* box = scene.addNode(std::string(g.name) + (side < 0 ? "_PillarL_BCS_" : "_PillarR_BCS_"));
+            const float halfHeight = 0.5f * (g.height + 1.0f);
+            box->position = f.position + f.right * (side * gateHalfSpan) + glm::vec3(0.0f, halfHeight - 0.6f, 0.0f);
+            box->rotation = node->rotation;
+            box->scale = glm::vec3(0.3f, halfHeight, 0.3f);
+        }
+    }
+}
+
+void TrackBuilder::addCones(TrackScene& scene) const
+{
+    const std::shared_ptr<Mesh> mesh = coneMesh();
+    int count = 0;
+    for (const TrackPath::Arc& arc : path.arcs()) {
+        if (arc.radius > 45.0f)
+            continue;
+        // A line of cones along the inside of each tight corner's apex.
+        const float apex = arc.start + 0.5f * arc.length;
+        const float side = arc.angleDegrees > 0.0f ? 1.0f : -1.0f;
+        for (float offset : {-7.0f, 0.0f, 7.0f}) {
+            const TrackPath::Frame f = path.at(apex + offset);
+            char name[32];
+            std::snprintf(name, sizeof(name), "Cone_Signaling_%02d", count++);
+            SceneNode* cone = scene.addNode(name);
+            cone->position = f.position + f.right * (side * 5.6f) + glm::vec3(0.0f, 1.002f, 0.0f);
+            cone->rotation = roadRotation(f);
+            cone->mesh = mesh;
+            cone->materials = {"Cone"};
+            cone->occluder = false;
+        }
+    }
+}
+
+void TrackBuilder::addCheckpoints(TrackScene& scene) const
+{
+    for (int k = 0; k < checkpointCount; ++k) {
+        const float s = path.startLine() + path.length() * static_cast<float>(k) / checkpointCount;
+        const TrackPath::Frame f = path.at(s);
+        SceneNode* cp = scene.addNode("Checkpoint-" + std::to_string(k));
+        cp->position = f.position + glm::vec3(0.0f, checkpointHeight, 0.0f);
+        cp->rotation = roadRotation(f);
+        // The trigger spans the road between the barriers and a kart's height.
+        SceneNode* trigger = cp->addChild("Checkpoint-" + std::to_string(k) + "_BC_TR_");
+        trigger->scale = glm::vec3(wallOuter + 0.8f, 3.0f, 1.5f);
+    }
+}
+
+void TrackBuilder::addKarts(TrackScene& scene) const
+{
+    const float s = path.startLine() - 6.0f;
+    const TrackPath::Frame f = path.at(s);
+    const struct {
+        const char* name;
+        const char* material;
+        float lateral;
+    } karts[] = {{"P1", "Buggy_Blue", -3.2f}, {"P2", "Buggy_Orange", 3.2f}};
+    for (const auto& k : karts) {
+        SceneNode* kart = scene.addNode(k.name);
+        kart->position = f.position + f.right * k.lateral + glm::vec3(0.0f, KartBuilder::rideHeight(), 0.0f);
+        kart->rotation = roadRotation(f);
+        KartBuilder::build(*kart, k.name, k.material);
+    }
+}
+
+void TrackBuilder::addSun(TrackScene& scene) const
+{
+    SceneNode* sun = scene.addNode("Sun");
+    sun->directionalLight = true;
+    sun->lightColour = glm::vec3(1.0f, 0.95f, 0.86f);
+    const glm::vec2 centre = 0.5f * (terrain.minCorner() + terrain.maxCorner());
+    sun->position = glm::vec3(centre.x, 150.0f, centre.y);
+    // The engine's light shines along its node's +Z as written in the file.
+    const glm::vec3 z = sunDirection;
+    const glm::vec3 x = glm::normalize(glm::cross(glm::vec3(0.0f, 1.0f, 0.0f), z));
+    const glm::vec3 y = glm::cross(z, x);
+    sun->rotation = glm::normalize(glm::quat_cast(glm::mat3(x, y, z)));
+}

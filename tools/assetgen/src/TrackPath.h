@@ -1,0 +1,73 @@
+// The track's centreline: a closed loop of straights and constant-radius arcs
+// (laid out like a turtle drawing, closed by solving for two straight lengths),
+// with a smooth height profile. Everything else of the track is placed relative
+// to it: distance along the loop s, lateral offset (+ right), height above road.
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <vector>
+
+class TrackPath {
+public:
+    struct Frame {
+        glm::vec3 position;  // on the road surface, centre of the road
+        glm::vec3 forward;   // along the road, following its slope
+        glm::vec3 right;     // horizontal
+        float curvature;     // 1/radius, positive in right-hand turns
+    };
+
+    struct Nearest {
+        float s = 0.0f;         // distance along the loop of the nearest centre point
+        float lateral = 0.0f;   // signed distance from the centreline, + right
+        float distance = 0.0f;  // horizontal distance to the centreline
+        float roadHeight = 0.0f;
+    };
+
+    // The arcs of the design: where each begins along the loop, its radius and
+    // turning angle (degrees, + right).
+    struct Arc {
+        float start, length, radius, angleDegrees;
+    };
+
+    TrackPath();
+
+    float length() const { return total; }
+    // Wraps s into [0, length).
+    float wrap(float s) const;
+    Frame at(float s) const;
+    float heightAt(float s) const;
+    Nearest nearest(const glm::vec2& xz) const;
+    bool insideLoop(const glm::vec2& xz) const;
+    const std::vector<Arc>& arcs() const { return arcList; }
+
+    // Where the start/finish line lies along the loop.
+    float startLine() const { return startS; }
+    // The stretch without an outside barrier, where a kart can fall in the sea.
+    float unguardedBegin() const { return unguardedS0; }
+    float unguardedEnd() const { return unguardedS1; }
+    bool isUnguarded(float s) const;
+
+private:
+    struct Element {
+        float length;     // arc length of this element
+        float radius;     // 0 for a straight
+        float turn;       // radians, + right; 0 for a straight
+        glm::vec2 start;  // x, z where it begins
+        float heading;    // radians where it begins; 0 = -Z, pi/2 = +X
+        float s0;         // distance along the loop where it begins
+    };
+
+    // Places the elements one after another; returns where the last one ends.
+    glm::vec2 layOut(std::vector<Element>& elements) const;
+    glm::vec2 planar(float s, float* heading, float* curvature) const;
+
+    std::vector<Element> elements;
+    std::vector<Arc> arcList;
+    std::vector<glm::vec2> polyline;  // centre points every metre or so, for queries
+    std::vector<float> polylineS;
+    float total = 0.0f;
+    float startS = 0.0f;
+    float unguardedS0 = 0.0f;
+    float unguardedS1 = 0.0f;
+};
