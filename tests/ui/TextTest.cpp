@@ -69,6 +69,7 @@ protected:
         Entity* entity = scene->createEntity("label");
         // The rectangle spans x 100..500 and y 450..500 from the bottom-left corner.
         transform = entity->addComponent<Transform2D>();
+        transform->setRelative(false);
         transform->setAnchor(Anchor::TopLeft);
         transform->setPosition({100.0f, 100.0f});
         transform->setSize({400.0f, 50.0f});
