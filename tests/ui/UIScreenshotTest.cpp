@@ -41,7 +41,8 @@ struct Picture {
     std::vector<uint8_t> rgba;
 
     Pixel at(int x, int y) const {
-        const size_t i = (static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+        const size_t i =
+            (static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
         return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
     }
 };
@@ -123,6 +124,7 @@ protected:
         std::filesystem::create_directories(dir);
         graphics->saveScreenshot((dir / (name + ".png")).string());
         graphics->endFrame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
         return picture;
     }
 
@@ -271,7 +273,8 @@ TEST_F(UIScreenshotTest, TextFillsItsRectangleWidthAndKeepsGlyphProportions) {
     EXPECT_NEAR(ink.left, rectLeft + static_cast<float>(first.bearingX) * scale, 2.0f);
     EXPECT_NEAR(ink.right + 1,
                 rectLeft + (length - static_cast<float>(last.advance / 64) +
-                            static_cast<float>(last.bearingX + last.width)) * scale,
+                            static_cast<float>(last.bearingX + last.width)) *
+                               scale,
                 2.0f);
     EXPECT_NEAR(ink.top, baseline - static_cast<float>(top) * scale, 2.0f);
     EXPECT_NEAR(ink.bottom + 1, baseline - static_cast<float>(bottom) * scale, 2.0f);
