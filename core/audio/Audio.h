@@ -1,7 +1,15 @@
-// The audio system: owns the sound runtime and updates it once per frame.
+// The audio system: owns the sound runtime, started with 512 voices and
+// right-handed 3D in metres, and updated once per frame by the engine.
 #pragma once
 
+#include "core/audio/SoundSystem.h"
+#include "core/audio/SoundTypes.h"
 #include "core/runtime/System.h"
+
+#include <memory>
+#include <string>
+
+class Engine;
 
 class Audio : public System {
 public:
@@ -9,4 +17,13 @@ public:
     ~Audio() override;
 
     void update();
+
+    // One error line: message, ", ", the numeric code, ", ", the code's description.
+    static void reportError(const std::string& message, SoundResult result);
+
+    static constexpr int maxVoices = 512;
+
+    Engine* engine;
+    // Null only if the runtime could not be created; every user checks.
+    std::unique_ptr<SoundSystem> soundSystem;
 };

@@ -1,22 +1,35 @@
 #!/usr/bin/env bash
-# Offline check of the engine's GLSL sources in assets/core/shaders: every
+# Checks the engine's GLSL sources in assets/core/shaders: every
 # vertex/fragment pair is preprocessed the way the engine's Shader does it
 # (#version hoisted, #include inlined recursively, "#define" lines right after
-# the version line) and linked by glslangValidator for each define combination
-# the renderer and the materials can ask for. glslangValidator knows no
+# the version line) and built for each define combination the renderer and
+# the materials can ask for.
+#
+# Offline (default): glslangValidator -l links each variant. It knows no
 # #include, and its -D only works with -l, so the defines are written into the
 # preprocessed files instead.
+# With --gl EXE: the variants go to EXE (ShaderGlCheck), which builds them
+# with the real OpenGL driver; this needs a display.
 #
-# Usage: check_shaders.sh <assets-dir>. Exit 0 all linked, 1 a failure,
-# 77 (skipped) when glslangValidator is not installed.
+# Usage: check_shaders.sh [--gl EXE] <assets-dir>. Exit 0 all built, 1 a
+# failure, 77 (skipped) without glslangValidator or without a display.
 set -uo pipefail
 
-assets=${1:?usage: check_shaders.sh <assets-dir>}
+glCheck=""
+if [ "${1:-}" = "--gl" ]; then
+  glCheck=${2:?--gl needs the ShaderGlCheck executable}
+  shift 2
+fi
+assets=${1:?usage: check_shaders.sh [--gl EXE] <assets-dir>}
 assets=${assets%/}
 shaderDir=$assets/core/shaders
 validator=${GLSLANG_VALIDATOR:-glslangValidator}
-if ! command -v "$validator" >/dev/null 2>&1; then
+if [ -z "$glCheck" ] && ! command -v "$validator" >/dev/null 2>&1; then
   echo "glslangValidator not found (Debian package glslang-tools): shader check skipped"
+  exit 77
+fi
+if [ -n "$glCheck" ] && [ -z "${DISPLAY:-}" ]; then
+  echo "DISPLAY not set: GL shader check skipped"
   exit 77
 fi
 
@@ -116,28 +129,36 @@ defineSets() {
   esac
 }
 
-# writeVariant <dir> <name> <stage> <defines>: version line, one "#define"
-# per entry, then the body, exactly as the engine concatenates them.
+# writeVariant <file> <version line> <body> <defines>: the version line, one
+# "#define" per entry, then the body, exactly as the engine concatenates them.
 writeVariant() {
-  local dir=$1 name=$2 stage=$3 defines=$4 entry
-  {
-    cat "$work/$name.$stage.version"
-    if [ -n "$defines" ]; then
-      IFS=';' read -ra entries <<<"$defines"
-      for entry in "${entries[@]}"; do
-        printf '#define %s\n' "$entry"
-      done
-    fi
-    cat "$work/$name.$stage.body"
-  } >"$dir/$name.$stage"
+  local file=$1 version=$2 body=$3 defines=$4 entry text=""
+  if [ -n "$defines" ]; then
+    IFS=';' read -ra entries <<<"$defines"
+    for entry in "${entries[@]}"; do
+      text+="#define $entry"$'\n'
+    done
+  fi
+  printf '%s%s%s' "$version" "$text" "$body" >"$file"
 }
 
 # A deliberately broken pair must be rejected, or a passing run means nothing.
 mkdir -p "$work/selftest"
 printf '#version 430 core\nin vec3 position;\nvoid main() { gl_Position = vec4(position, 1.0); }\n' >"$work/selftest/a.vert"
 printf '#version 430 core\nout vec4 c;\nvoid main() { c = undeclaredColour; }\n' >"$work/selftest/a.frag"
-if "$validator" -l "$work/selftest/a.vert" "$work/selftest/a.frag" >/dev/null 2>&1; then
-  echo "FAIL: $validator accepted a broken shader; the check cannot be trusted"
+if [ -n "$glCheck" ]; then
+  printf '%s\t%s\tselftest\n' "$work/selftest/a.vert" "$work/selftest/a.frag" | "$glCheck" >"$work/selftest/out" 2>&1
+  selftest=$?
+  if [ "$selftest" -eq 77 ]; then
+    cat "$work/selftest/out"
+    exit 77
+  fi
+else
+  "$validator" -l "$work/selftest/a.vert" "$work/selftest/a.frag" >/dev/null 2>&1
+  selftest=$?
+fi
+if [ "$selftest" -eq 0 ]; then
+  echo "FAIL: a broken shader was accepted; the check cannot be trusted"
   exit 1
 fi
 
@@ -159,6 +180,14 @@ if [ ${#pairs[@]} -eq 0 ]; then
   exit 1
 fi
 
+# slurp <variable> <file>: the file's whole text into the variable, final
+# line feed included (a command substitution alone would drop it).
+slurp() {
+  local text
+  text=$(cat "$2"; printf x)
+  printf -v "$1" '%s' "${text%x}"
+}
+
 jobs=$work/jobs
 : >"$jobs"
 count=0
@@ -170,29 +199,51 @@ for name in "${pairs[@]}"; do
       errors=$((errors + 1))
     fi
   done
+  slurp vertVersion "$work/$name.vert.version"
+  slurp vertBody "$work/$name.vert.body"
+  slurp fragVersion "$work/$name.frag.version"
+  slurp fragBody "$work/$name.frag.body"
   while IFS= read -r defines; do
     count=$((count + 1))
-    dir=$work/v$count
-    mkdir "$dir"
-    writeVariant "$dir" "$name" vert "$defines"
-    writeVariant "$dir" "$name" frag "$defines"
-    printf '%s\t%s\t%s\n' "$dir" "$name" "$defines" >>"$jobs"
+    # The validator takes the stage from the extension.
+    writeVariant "$work/v$count.vert" "$vertVersion" "$vertBody" "$defines"
+    writeVariant "$work/v$count.frag" "$fragVersion" "$fragBody" "$defines"
+    printf '%s\t%s\t%s [%s]\n' "$work/v$count.vert" "$work/v$count.frag" "$name" "$defines" >>"$jobs"
   done < <(defineSets "$name")
 done
 
-# One validator run per variant, on all cores; each failure prints its
-# defines and the validator's messages.
-export validator
-failures=$(
-  tr '\n' '\0' <"$jobs" | xargs -0 -P "$(nproc)" -I{} bash -c '
-    IFS=$'"'"'\t'"'"' read -r dir name defines <<<"$1"
-    if ! out=$("$validator" -l "$dir/$name.vert" "$dir/$name.frag" 2>&1); then
-      printf "FAIL: %s with [%s]\n%s\n" "$name" "$defines" "$out"
-    fi' _ {}
-)
-if [ -n "$failures" ]; then
-  printf '%s\n' "$failures"
-  errors=$((errors + $(grep -c '^FAIL: ' <<<"$failures")))
+if [ -n "$glCheck" ]; then
+  # One GL context builds them all.
+  failures=$("$glCheck" <"$jobs" 2>&1)
+  status=$?
+  printf '%s\n' "$failures" | tail -n 1
+  if [ "$status" -ne 0 ]; then
+    printf '%s\n' "$failures"
+    errors=$((errors + 1))
+  fi
+else
+  # One validator run per variant, as many at once as there are cores.
+  validate() {
+    "$validator" -l "$1" "$2" >"$1.log" 2>&1 || : >"$1.failed"
+  }
+  running=0
+  cores=$(nproc)
+  while IFS=$'\t' read -r vert frag label; do
+    validate "$vert" "$frag" &
+    running=$((running + 1))
+    if [ "$running" -ge "$cores" ]; then
+      wait -n
+      running=$((running - 1))
+    fi
+  done <"$jobs"
+  wait
+  while IFS=$'\t' read -r vert frag label; do
+    if [ -e "$vert.failed" ]; then
+      printf 'FAIL: %s\n' "$label"
+      cat "$vert.log"
+      errors=$((errors + 1))
+    fi
+  done <"$jobs"
 fi
 
 echo "$count variants of ${#pairs[@]} shader pairs checked, $errors failures"

@@ -81,10 +81,10 @@ void main() {
     if (opaqueDepthBehind(behind)) {
         float thickness = max(behind - viewDepth(gl_FragCoord.z), 0.0);
         a *= clamp(thickness / max(fadeDistance, 1e-3), 0.0, 1.0);
-        float swell = 0.75 + 0.25 * sin(dot(vWorldPos.xz, vec2(0.7, 0.5)) + 1.5 * frame.totalTime);
-        float foam = (1.0 - smoothstep(0.0, 0.6, thickness)) * swell;
-        rgb = mix(rgb, vec3(0.9), foam * 0.6);
-        a = max(a, foam * 0.5);
+        float swell = 0.7 + 0.3 * sin(dot(vWorldPos.xz, vec2(0.7, 0.5)) + 1.5 * frame.totalTime);
+        float foam = (1.0 - smoothstep(0.0, 0.3, thickness)) * swell;
+        rgb = mix(rgb, vec3(0.85), foam * 0.5);
+        a = max(a, foam * 0.35);
     }
     a = clamp(a + length(glints), 0.0, 1.0);
 
