@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,7 +65,15 @@ std::string describe(const Defines& defines) {
 
 // "lights[1].color" -> "lights.color", "shadowMaps[0]" -> "shadowMaps".
 std::string withoutIndices(const std::string& name) {
-    return std::regex_replace(name, std::regex("\\[[0-9]+\\]"), "");
+    std::string result;
+    bool inIndex = false;
+    for (char c : name) {
+        inIndex = c == '[' || (inIndex && c != ']');
+        if (!inIndex && c != ']') {
+            result += c;
+        }
+    }
+    return result;
 }
 
 const std::set<std::string> meshAttributes = {"position", "normal", "tangent", "bitangent", "uv0", "uv1"};
