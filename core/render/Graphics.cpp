@@ -20,6 +20,18 @@ GLenum toGL(DepthFunc func) {
     return table[static_cast<int>(func)];
 }
 
+// Xvfb now and then drops a new client right after accepting it (about one
+// connection in ten when windows open back to back); another try gets through.
+bool initGlfw() {
+    constexpr int attempts = 5;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (glfwInit() == GLFW_TRUE) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 Graphics::Graphics(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {}
@@ -36,7 +48,7 @@ Graphics::~Graphics() {
 }
 
 void Graphics::init() {
-    if (glfwInit() != GLFW_TRUE) {
+    if (!initGlfw()) {
         logError("Failed to init GLFW");
         return;
     }

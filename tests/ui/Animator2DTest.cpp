@@ -18,6 +18,7 @@ protected:
         scene = engine.get<SceneManager>()->createScene("ui");
         Entity* entity = scene->createEntity("popup");
         transform = entity->addComponent<Transform2D>();
+        transform->setRelative(false);
         transform->setSize({100.0f, 40.0f});
         element = entity->addComponent<UIElement>();
         animator = entity->addComponent<Animator2D>();

@@ -30,6 +30,8 @@ protected:
         engine.systems->add<SceneManager>();
         scene = engine.get<SceneManager>()->createScene("ui");
         transform = scene->createEntity("rect")->addComponent<Transform2D>();
+        // Most cases below are easier to read in pixels.
+        transform->setRelative(false);
     }
 
     TestEngine engine;
@@ -43,6 +45,15 @@ struct AnchorCase {
 };
 
 } // namespace
+
+TEST_F(Transform2DTest, NewTransformCoversTheWholeWindow) {
+    const Transform2D* fresh = scene->createEntity("fresh")->addComponent<Transform2D>();
+    const Rect r = rectOf(fresh->getMatrix());
+    EXPECT_FLOAT_EQ(r.left, 0.0f);
+    EXPECT_FLOAT_EQ(r.right, 800.0f);
+    EXPECT_FLOAT_EQ(r.bottom, 0.0f);
+    EXPECT_FLOAT_EQ(r.top, 600.0f);
+}
 
 TEST_F(Transform2DTest, RelativeCentreStaysInTheMiddleOfAnyWindow) {
     transform->setRelative(true);
