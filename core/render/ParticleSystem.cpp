@@ -3,6 +3,7 @@
 
 #include "core/platform/Log.h"
 #include "core/render/Camera.h"
+#include "core/resources/GLContext.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
@@ -132,6 +133,15 @@ void ParticleSystem::init(Texture* texture, bool additive, bool isAnimated) {
 void ParticleSystem::createBuffers() {
     auto* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;
     quad = cache != nullptr ? cache->get<Mesh>("quad") : nullptr;
+    positionBuffer.reset();
+    scaleBuffer.reset();
+    alphaBuffer.reset();
+    colorBuffer.reset();
+    frameBuffer.reset();
+    // Without a context the system still simulates; it just has nothing to draw with.
+    if (!hasGLContext()) {
+        return;
+    }
     positionBuffer = instanceBuffer("particlePos", VertexAttributeType::Vec3);
     scaleBuffer = instanceBuffer("particleScale", VertexAttributeType::Float);
     alphaBuffer = instanceBuffer("particleAlpha", VertexAttributeType::Float);
@@ -262,7 +272,9 @@ void ParticleSystem::spawn() {
         positionJitter[axis] = jitter() * positionVariation;
     }
     particles.velocity[slot] = emitDirection(a, b) + velocityJitter;
-    particles.life[slot] = life + (1.0f - 2.0f * b) * lifeVariation;
+    // A variation wider than the life must not make a particle that is counted but
+    // never simulated: it lives for one update instead.
+    particles.life[slot] = std::max(life + (1.0f - 2.0f * b) * lifeVariation, 0.0f);
     particles.position[slot] = emitterPosition + positionJitter;
     // Particles near the cone axis take the first palette colours.
     const auto colours = static_cast<int32_t>(palette.size());
@@ -322,14 +334,16 @@ void ParticleSystem::upload() {
         uploads.color[k] = particles.color[slot];
         uploads.frame[k] = particles.frame[slot];
     }
-    uploadWhole(positionBuffer.get(), uploads.position);
-    uploadWhole(scaleBuffer.get(), uploads.scale);
-    uploadWhole(alphaBuffer.get(), uploads.alpha);
-    uploadWhole(colorBuffer.get(), uploads.color);
-    if (animated) {
-        uploadWhole(frameBuffer.get(), uploads.frame);
+    if (positionBuffer != nullptr) {
+        uploadWhole(positionBuffer.get(), uploads.position);
+        uploadWhole(scaleBuffer.get(), uploads.scale);
+        uploadWhole(alphaBuffer.get(), uploads.alpha);
+        uploadWhole(colorBuffer.get(), uploads.color);
+        if (animated) {
+            uploadWhole(frameBuffer.get(), uploads.frame);
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
     }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     RenderItem& item = items.front();
     item.instanceCount = liveCount;
     item.position = emitterPosition;

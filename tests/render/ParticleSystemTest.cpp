@@ -126,6 +126,17 @@ TEST_F(ParticleSystemTest, ANonLoopingBurstEmitsAboutRateTimesDurationThenDiesOu
     EXPECT_EQ(system.liveCount, 0);
     EXPECT_TRUE(system.items.empty());
 
+    // A life variation wider than the life still lets every particle be counted out.
+    system.life = 0.1f;
+    system.lifeVariation = 0.5f;
+    system.restart();
+    for (int i = 0; i < 60; ++i) {
+        system.updateItems(dt, camera);
+    }
+    EXPECT_EQ(system.liveCount, 0);
+    system.life = 1.0f;
+    system.lifeVariation = 0.5f;
+
     // Restarting runs one more cycle.
     system.restart();
     int again = 0;
