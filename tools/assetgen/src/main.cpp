@@ -5,7 +5,13 @@
 // Groups: track, textures, sky, ui, particles, sounds, font, config.
 #include "BasicAssets.h"
 #include "MaterialTextures.h"
+#include "Music.h"
+#include "Skybox.h"
+#include "SoundEffects.h"
+#include "TrackBuilder.h"
+#include "UiPictures.h"
 #include "Output.h"
+#include "ParticlePictures.h"
 #include "TrackAssets.h"
 
 #include <chrono>
@@ -64,13 +70,22 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::vector<std::pair<std::string, std::function<void()>>> groups = {
+        {"textures", [&] { MaterialTextures::generate(args.out, args.threads); }},
+        {"sky", [&] { Skybox::generate(args.out, TrackBuilder::sunDirection(), 512); }},
+        {"ui", [&] { UiPictures::generate(args.out, TrackBuilder::sunDirection()); }},
+        {"particles", [&] { ParticlePictures::generate(args.out); }},
+        {"sounds",
+         [&] {
+             SoundEffects::generate(args.out);
+             Music::generate(args.out);
+         }},
+        {"font", [&] { BasicAssets::writeFont(args.out); }},
+        {"config", [&] { BasicAssets::writeConfig(args.out); }},
+        // Last, so that its preview pictures can show the textures.
         {"track",
          [&] {
              TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
          }},
-        {"textures", [&] { MaterialTextures::generate(args.out, args.threads); }},
-        {"font", [&] { BasicAssets::writeFont(args.out); }},
-        {"config", [&] { BasicAssets::writeConfig(args.out); }},
     };
     const auto start = std::chrono::steady_clock::now();
     for (const auto& [name, run] : groups) {
