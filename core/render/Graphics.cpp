@@ -20,8 +20,9 @@ GLenum toGL(DepthFunc func) {
     return table[static_cast<int>(func)];
 }
 
-// Xvfb now and then drops a new client right after accepting it (about one
-// connection in ten when windows open back to back); another try gets through.
+// An X server started without -noreset resets when its last client leaves and
+// drops a client that connects during the reset (about one window in ten when
+// windows open back to back); another try gets through.
 bool initGlfw() {
     constexpr int attempts = 5;
     for (int attempt = 0; attempt < attempts; ++attempt) {

@@ -1,8 +1,8 @@
 // The one-shot scale and alpha blend of Animator2D.
+#include "core/ui/Animator2D.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
-#include "core/ui/Animator2D.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UIElement.h"
 #include "support/TestEngine.h"

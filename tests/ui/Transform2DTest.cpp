@@ -1,11 +1,11 @@
 // Placement of UI rectangles: anchors, relative units, aspect modes, scale
 // factors and the matrix cache. Runs without a window: the configured window
 // size stands in for the real one.
+#include "core/ui/Transform2D.h"
 #include "core/render/Graphics.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
-#include "core/ui/Transform2D.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
