@@ -67,9 +67,9 @@ const Effect waterSparks{"psSpark", "spark", "textures/particles/SparkParticle.t
                          1.0f, 0.5f, 0.1f, 0.3f, 1.0f, up, {0.0f, -15.0f, 0.0f}, 0.5f, 2.0f, 0.3f, false};
 
 // The exhaust pipes' ends and the gap between them, in the kart's frame (+Z is its back).
-const glm::vec3 leftExhaust(-0.2f, 0.1f, 1.25f);
-const glm::vec3 rightExhaust(0.2f, 0.1f, 1.25f);
-const glm::vec3 flameOutlet(0.0f, 0.1f, 1.3f);
+const glm::vec3 leftExhaust(-0.36f, 0.18f, 2.1f);
+const glm::vec3 rightExhaust(0.36f, 0.18f, 2.1f);
+const glm::vec3 flameOutlet(0.0f, 0.18f, 2.2f);
 
 Texture2D* effectTexture(SystemRegistry* systems, const Effect& effect) {
     auto* cache = systems->get<ResourceCache>();
