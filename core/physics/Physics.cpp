@@ -1,6 +1,10 @@
 // Physics system start-up and shutdown.
 #include "core/physics/Physics.h"
 
-Physics::Physics(SystemRegistry* systems) : System(systems) {}
+#include "core/physics/WorldState.h"
+
+Physics::Physics(SystemRegistry* systems) : System(systems) {
+    installSimulationHooks();
+}
 
 Physics::~Physics() = default;

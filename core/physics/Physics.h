@@ -1,5 +1,5 @@
 // The engine-wide physics system. Each scene owns its own PhysicsWorld; this
-// system holds what the worlds share.
+// system installs the simulation hooks that all worlds share.
 #pragma once
 
 #include "core/runtime/System.h"

@@ -1,8 +1,10 @@
 // Resource naming, teardown and the debug dump.
 #include "core/resources/ResourceCache.h"
 
-#include <cxxabi.h>
+#include "core/resources/Shader.h"
+
 #include <cstdlib>
+#include <cxxabi.h>
 
 namespace {
 
@@ -16,7 +18,11 @@ std::string readableTypeName(const std::type_index& type) {
 
 } // namespace
 
-ResourceCache::ResourceCache(SystemRegistry* systems) : System(systems) {}
+ResourceCache::ResourceCache(SystemRegistry* systems) : System(systems) {
+    // Only the sources are read here; their programs compile on first use, once a context exists.
+    create<Shader>("default")->load("core/shaders/default.vert", "core/shaders/default.frag");
+    create<Shader>("quad2d")->load("core/shaders/quad2d.vert", "core/shaders/quad2d.frag");
+}
 
 ResourceCache::~ResourceCache() {
     order.clear();

@@ -1,11 +1,113 @@
-// Uniform location cache of a shader variant.
+// Compiling and linking a shader variant, its interface and its uniform location cache.
 #include "core/resources/ShaderProgram.h"
 
-ShaderProgram::ShaderProgram(Shader* owner, std::string defineText) : shader(owner), defines(std::move(defineText)) {}
+#include "core/platform/Log.h"
+
+#include <algorithm>
+
+namespace {
+
+// Names of active uniforms and attributes are read into a buffer of this size.
+constexpr GLsizei nameBufferSize = 32;
+constexpr GLsizei compileLogSize = 1024;
+
+// Info logs end in a line feed; the log adds its own.
+std::string trimmed(std::string log) {
+    while (!log.empty() && (log.back() == '\n' || log.back() == '\r' || log.back() == ' ')) {
+        log.pop_back();
+    }
+    return log;
+}
+
+} // namespace
+
+ShaderProgram::ShaderProgram(Shader* owner, std::string defineText)
+    : shader(owner), defines(std::move(defineText)) {}
 
 ShaderProgram::~ShaderProgram() {
     if (program != 0) {
         glDeleteProgram(program);
+    }
+    if (vertexShader != 0) {
+        glDeleteShader(vertexShader);
+    }
+    if (fragmentShader != 0) {
+        glDeleteShader(fragmentShader);
+    }
+}
+
+GLuint ShaderProgram::compileStage(GLenum stage, const std::string& source) const {
+    const GLuint object = glCreateShader(stage);
+    const GLchar* text = source.c_str();
+    const auto length = static_cast<GLint>(source.size());
+    glShaderSource(object, 1, &text, &length);
+    glCompileShader(object);
+    GLint status = GL_FALSE;
+    glGetShaderiv(object, GL_COMPILE_STATUS, &status);
+    if (status == GL_FALSE) {
+        std::string log(compileLogSize, '\0');
+        GLsizei written = 0;
+        glGetShaderInfoLog(object, compileLogSize, &written, log.data());
+        log.resize(static_cast<size_t>(std::max(written, 0)));
+        logError("Error compiling shader: ", trimmed(log));
+    }
+    return object;
+}
+
+void ShaderProgram::build(const std::string& versionLine, const std::string& vertexBody,
+                          const std::string& fragmentBody) {
+    program = glCreateProgram();
+    vertexShader = compileStage(GL_VERTEX_SHADER, versionLine + defines + vertexBody);
+    fragmentShader = compileStage(GL_FRAGMENT_SHADER, versionLine + defines + fragmentBody);
+    // A stage that failed to compile still goes to the link, which then reports too.
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    glLinkProgram(program);
+    GLint status = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status == GL_FALSE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        std::string log(static_cast<size_t>(std::max(length, 1)), '\0');
+        GLsizei written = 0;
+        glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), &written, log.data());
+        log.resize(static_cast<size_t>(std::max(written, 0)));
+        glDeleteProgram(program);
+        glDeleteShader(vertexShader);
+        glDeleteShader(fragmentShader);
+        program = vertexShader = fragmentShader = 0;
+        logError("Error linking shader: ", trimmed(log));
+        return;
+    }
+    readInterface();
+    glDetachShader(program, vertexShader);
+    glDetachShader(program, fragmentShader);
+}
+
+void ShaderProgram::readInterface() {
+    char name[nameBufferSize];
+    GLint count = 0;
+    glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(program, static_cast<GLuint>(i), nameBufferSize, &length, &size, &type, name);
+        uniforms.emplace_back(name, static_cast<size_t>(length));
+    }
+    glGetProgramiv(program, GL_ACTIVE_ATTRIBUTES, &count);
+    for (GLint i = 0; i < count; ++i) {
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(program, static_cast<GLuint>(i), nameBufferSize, &length, &size, &type, name);
+        std::string attribute(name, static_cast<size_t>(length));
+        // Built-in inputs (gl_VertexID, gl_InstanceID) are listed too but are fed by no buffer.
+        if (attribute.compare(0, 3, "gl_") == 0) {
+            continue;
+        }
+        const GLint location = glGetAttribLocation(program, attribute.c_str());
+        attributes.emplace_back(std::move(attribute), location);
     }
 }
 
@@ -17,4 +119,13 @@ GLint ShaderProgram::getUniformLocation(const std::string& name) {
     const GLint location = program != 0 ? glGetUniformLocation(program, name.c_str()) : -1;
     uniformLocations.emplace(name, location);
     return location;
+}
+
+bool ShaderProgram::hasUniform(const std::string& name) const {
+    return std::find(uniforms.begin(), uniforms.end(), name) != uniforms.end();
+}
+
+bool ShaderProgram::hasAttribute(const std::string& name) const {
+    return std::any_of(attributes.begin(), attributes.end(),
+                       [&name](const auto& attribute) { return attribute.first == name; });
 }

@@ -18,14 +18,27 @@ public:
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
 
+    // Compiles both stages from versionLine + defines + body and links them. Errors
+    // are logged; a failed link leaves program 0 (and the variant unusable).
+    void build(const std::string& versionLine, const std::string& vertexBody,
+               const std::string& fragmentBody);
+
     // Asks GL once per name; misses (-1) are cached as well.
     GLint getUniformLocation(const std::string& name);
     bool isLinked() const { return program != 0; }
+    bool hasUniform(const std::string& name) const;
+    bool hasAttribute(const std::string& name) const;
 
     Shader* const shader;
     const std::string defines;
     GLuint program = 0;
+    GLuint vertexShader = 0;
+    GLuint fragmentShader = 0;
     std::unordered_map<std::string, GLint> uniformLocations;
     std::vector<std::string> uniforms;
     std::vector<std::pair<std::string, GLint>> attributes;
+
+private:
+    GLuint compileStage(GLenum stage, const std::string& source) const;
+    void readInterface();
 };

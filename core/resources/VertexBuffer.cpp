@@ -17,7 +17,9 @@ VertexBuffer::~VertexBuffer() {
     }
 }
 
-uint32_t VertexBuffer::stride() const { return offsetOf(layout.size()); }
+uint32_t VertexBuffer::stride() const {
+    return offsetOf(layout.size());
+}
 
 uint32_t VertexBuffer::offsetOf(size_t attributeIndex) const {
     uint32_t offset = 0;

@@ -4,10 +4,20 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Texture2D.h"
+#include "core/ui/Transform2D.h"
+#include "core/ui/UITex.h"
+
+#include <glm/glm.hpp>
+
+#include <limits>
 
 namespace {
 const char* const overlayName = "SceneManagerOverlay";
-}
+// Opaque black: the first frame of the new scene, while its objects settle in, stays hidden.
+const glm::vec4 overlayColor(0.0f, 0.0f, 0.0f, 1.0f);
+} // namespace
 
 SceneManager::SceneManager(SystemRegistry* systems) : System(systems) {}
 
@@ -47,8 +57,16 @@ void SceneManager::fadeTo(Scene* scene) {
     const Engine* engine = get<Engine>();
     transitionStart = engine != nullptr ? engine->time : 0.0f;
     if (current != nullptr) {
-        overlay(*current)->active = true;
+        showOverlay(*current);
     }
+}
+
+void SceneManager::showOverlay(Scene& scene) {
+    Entity* entity = overlay(scene);
+    if (auto* cover = entity->getComponent<UITex>()) {
+        cover->color = overlayColor;
+    }
+    entity->active = true;
 }
 
 Entity* SceneManager::overlay(Scene& scene) {
@@ -56,6 +74,11 @@ Entity* SceneManager::overlay(Scene& scene) {
         return existing;
     }
     Entity* entity = scene.createEntity(overlayName);
+    entity->addComponent<Transform2D>()->setFullScreen();
+    ResourceCache* cache = get<ResourceCache>();
+    auto* cover = entity->addComponent<UITex>(cache != nullptr ? cache->get<Texture2D>("white") : nullptr);
+    // Above every other element of the scene.
+    cover->layer = std::numeric_limits<uint32_t>::max();
     entity->active = false;
     return entity;
 }
@@ -73,7 +96,7 @@ void SceneManager::update(float dt) {
             setScene(pendingScene);
             pendingScene = nullptr;
             transitionStart = now;
-            overlay(*current)->active = true;
+            showOverlay(*current);
         } else {
             overlayEntity->active = false;
             transitioning = false;

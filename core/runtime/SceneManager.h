@@ -32,7 +32,9 @@ public:
     float transitionDuration = 0.5f;
 
 private:
+    // The scene's full-screen "SceneManagerOverlay" entity, created inactive when missing.
     Entity* overlay(Scene& scene);
+    void showOverlay(Scene& scene);
 
     std::unordered_map<std::string, std::unique_ptr<Scene>> scenes;
 };

@@ -1,9 +1,18 @@
-// The 2D user interface: gathers the current scene's UI elements each frame,
-// sorts them by layer and draws them over the finished 3D views.
+// The 2D user interface: gathers the draw items of the current scene's UI
+// elements each frame, sorts them by layer and draws them over the finished 3D
+// views, in window pixels with the origin at the bottom-left corner.
 #pragma once
 
 #include "core/runtime/System.h"
+#include "core/ui/UIDrawItem.h"
 
+#include <memory>
+#include <vector>
+
+class Engine;
+class Graphics;
+class Material;
+class Mesh;
 class Scene;
 
 class UI : public System {
@@ -11,8 +20,24 @@ public:
     explicit UI(SystemRegistry* systems);
     ~UI() override;
 
+    // Collects the items of the enabled elements of active entities, lower layers first.
     void update(Scene& scene, float dt);
+    // Draws the collected items over the whole window; nothing while disabled.
     void draw();
 
+    const std::vector<UIDrawItem>& getItems() const { return items; }
+
+    Engine* engine = nullptr;
+    // Toggled by the debug keys; hides every element.
     bool enabled = true;
+
+private:
+    // Render states and program of material; false when it cannot be drawn.
+    bool applyMaterial(Material* material);
+    void drawItem(const UIDrawItem& item, const glm::mat4& projection, float brightness);
+
+    Graphics* graphics = nullptr;
+    // The 1 x 1 quad every item is drawn with.
+    std::unique_ptr<Mesh> quad;
+    std::vector<UIDrawItem> items;
 };

@@ -1,0 +1,5 @@
+// Static bodies.
+#include "core/physics/RigidBodyStatic.h"
+
+RigidBodyStatic::RigidBodyStatic(SystemRegistry* systems, Entity* entity)
+    : RigidBody(systems, entity, false) {}

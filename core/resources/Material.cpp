@@ -1,0 +1,139 @@
+// Material values, the renderer's binding helpers, import conversion and the built-in materials.
+#include "core/resources/Material.h"
+
+#include "core/platform/Log.h"
+#include "core/render/Graphics.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Shader.h"
+#include "core/resources/Texture.h"
+#include "core/resources/Texture2D.h"
+
+#include <assimp/material.h>
+
+#include <algorithm>
+
+Material::Material(SystemRegistry* systems) : Resource(systems) {}
+
+void Material::setUniform(const std::string& name, const MaterialValue& value) {
+    uniforms[name] = value;
+}
+
+void Material::setTexture(const std::string& name, Texture* texture) {
+    if (texture == nullptr) {
+        textures.erase(name);
+        return;
+    }
+    if (textures.count(name) == 0 && textures.size() >= maxTextures) {
+        logWarning("Material '", getName(), "' has no texture unit left for '", name, "'.");
+        return;
+    }
+    textures[name] = texture;
+}
+
+void Material::addDefine(const std::string& define) {
+    if (!hasDefine(define)) {
+        defines.push_back(define);
+    }
+}
+
+MaterialValue Material::getUniform(const std::string& name) const {
+    const auto it = uniforms.find(name);
+    return it == uniforms.end() ? MaterialValue() : it->second;
+}
+
+Texture* Material::getTexture(const std::string& name) const {
+    const auto it = textures.find(name);
+    return it == textures.end() ? nullptr : it->second;
+}
+
+bool Material::hasDefine(const std::string& define) const {
+    return std::find(defines.begin(), defines.end(), define) != defines.end();
+}
+
+void Material::applyRenderState(Graphics& graphics, bool wireframe) const {
+    graphics.setPolygonMode(wireframe ? PolygonMode::Line : polygonMode);
+    graphics.setBlendMode(blendMode);
+    graphics.setBlendColor(blendColor);
+    graphics.setCullMode(cullMode);
+    graphics.setDepthFunc(depthFunc);
+    graphics.setDepthWrite(depthWrite);
+}
+
+void Material::sendUniforms(Graphics& graphics) const {
+    for (const auto& [name, value] : uniforms) {
+        switch (value.getType()) {
+        case MaterialValue::Type::Int:
+            graphics.setUniform(name, static_cast<int>(value.asInt()));
+            break;
+        case MaterialValue::Type::Float:
+            graphics.setUniform(name, value.asFloat());
+            break;
+        case MaterialValue::Type::Vec3:
+            graphics.setUniform(name, value.asVec3());
+            break;
+        case MaterialValue::Type::Vec4:
+            graphics.setUniform(name, value.asVec4());
+            break;
+        case MaterialValue::Type::None:
+            break;
+        }
+    }
+}
+
+uint32_t Material::bindTextures(Graphics& graphics) const {
+    uint32_t unit = 0;
+    for (const auto& [name, texture] : textures) {
+        texture->bind(unit);
+        graphics.setUniform(name, static_cast<int>(unit));
+        ++unit;
+    }
+    return unit;
+}
+
+void Material::importTexture(const aiMaterial& imported, int type, const std::string& sampler,
+                             const std::string& define) {
+    aiString path;
+    if (imported.GetTexture(static_cast<aiTextureType>(type), 0, &path) != aiReturn_SUCCESS) {
+        return;
+    }
+    ResourceCache* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;
+    if (cache == nullptr) {
+        return;
+    }
+    // Materials naming the same file share one texture, loaded the first time.
+    const std::string name(path.C_Str());
+    Texture2D* texture = cache->get<Texture2D>(name);
+    if (texture == nullptr) {
+        texture = cache->create<Texture2D>(name);
+        texture->load(name);
+    }
+    addDefine(define);
+    setTexture(sampler, texture);
+}
+
+void Material::fromImport(const aiMaterial& imported) {
+    ResourceCache* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;
+    shader = cache != nullptr ? cache->get<Shader>("default") : nullptr;
+    aiColor4D diffuse(1.0f, 1.0f, 1.0f, 1.0f);
+    imported.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
+    setUniform("albedo", glm::vec4(diffuse.r, diffuse.g, diffuse.b, diffuse.a));
+    setUniform("metallic", 0.0f);
+    setUniform("roughness", 0.5f);
+    importTexture(imported, aiTextureType_DIFFUSE, "diffuseTex", "DIFFUSE");
+    importTexture(imported, aiTextureType_NORMALS, "normalTex", "NORMAL");
+    importTexture(imported, aiTextureType_LIGHTMAP, "lightmapTex", "LIGHTMAP");
+}
+
+void Material::createBuiltIns(ResourceCache& cache) {
+    Material* standard = cache.create<Material>("default");
+    standard->setShader(cache.get<Shader>("default"));
+    standard->setUniform("albedo", glm::vec4(1.0f));
+    standard->setUniform("metallic", 0.0f);
+    standard->setUniform("roughness", 0.5f);
+    standard->setTexture("diffuseTex", cache.get<Texture2D>("default"));
+    standard->addDefine("DIFFUSE");
+
+    Material* wireframe = cache.create<Material>("wireframe");
+    wireframe->setShader(cache.get<Shader>("color"));
+    wireframe->setUniform("color", glm::vec3(0.0f, 1.0f, 1.0f));
+}

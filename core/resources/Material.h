@@ -1,0 +1,99 @@
+// How a mesh part is drawn: the shader and the defines it adds, the uniform
+// values and textures sent before the draw, the fixed-function render state,
+// the render queue and whether it casts and receives shadows.
+#pragma once
+
+#include "core/render/RenderState.h"
+#include "core/resources/MaterialValue.h"
+#include "core/resources/Resource.h"
+
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+struct aiMaterial;
+class Graphics;
+class ResourceCache;
+class Shader;
+class Texture;
+
+class Material : public Resource {
+public:
+    explicit Material(SystemRegistry* systems);
+
+    void setRenderQueue(int32_t queue) { renderQueue = queue; }
+    void setPolygonMode(PolygonMode mode) { polygonMode = mode; }
+    void setBlendMode(BlendMode mode) { blendMode = mode; }
+    void setBlendColor(const glm::vec4& color) { blendColor = color; }
+    void setDepthFunc(DepthFunc func) { depthFunc = func; }
+    void setDepthWrite(bool enabled) { depthWrite = enabled; }
+    void setCullMode(CullMode mode) { cullMode = mode; }
+    void setCastsShadows(bool enabled) { castsShadows = enabled; }
+    void setReceivesShadows(bool enabled) { receivesShadows = enabled; }
+    void setShader(Shader* newShader) { shader = newShader; }
+    // Replaces any value of that name, whatever its type was.
+    void setUniform(const std::string& name, const MaterialValue& value);
+    // Replaces any texture of that sampler name; null removes it.
+    void setTexture(const std::string& name, Texture* texture);
+    void addDefine(const std::string& define);
+
+    int32_t getRenderQueue() const { return renderQueue; }
+    PolygonMode getPolygonMode() const { return polygonMode; }
+    BlendMode getBlendMode() const { return blendMode; }
+    const glm::vec4& getBlendColor() const { return blendColor; }
+    DepthFunc getDepthFunc() const { return depthFunc; }
+    bool getDepthWrite() const { return depthWrite; }
+    CullMode getCullMode() const { return cullMode; }
+    bool getCastsShadows() const { return castsShadows; }
+    bool getReceivesShadows() const { return receivesShadows; }
+    Shader* getShader() const { return shader; }
+    const std::map<std::string, MaterialValue>& getUniforms() const { return uniforms; }
+    // The value of that name; a None value when there is none.
+    MaterialValue getUniform(const std::string& name) const;
+    const std::map<std::string, Texture*>& getTextures() const { return textures; }
+    Texture* getTexture(const std::string& name) const;
+    const std::vector<std::string>& getDefines() const { return defines; }
+    bool hasDefine(const std::string& define) const;
+
+    // For the renderer, with this material's program in use: the render state
+    // through the cache (polygon mode Line whatever the material says when
+    // wireframe is set), then every uniform by its type, then the textures on
+    // units 0, 1, 2... in the order of getTextures(), each sampler set to its unit.
+    void applyRenderState(Graphics& graphics, bool wireframe) const;
+    void sendUniforms(Graphics& graphics) const;
+    // Returns the number of units used.
+    uint32_t bindTextures(Graphics& graphics) const;
+
+    // Takes over an imported material: the "default" shader, "albedo" from its
+    // diffuse colour, and its first diffuse, normal and lightmap textures (shared
+    // through the cache by path) with the defines "DIFFUSE", "NORMAL", "LIGHTMAP".
+    void fromImport(const aiMaterial& imported);
+
+    // "default" (checkerboard on the default shader) and "wireframe" (on the
+    // "color" shader when there is one).
+    static void createBuiltIns(ResourceCache& cache);
+
+    // Units 9 and up belong to the renderer.
+    static constexpr uint32_t maxTextures = 9;
+
+private:
+    void importTexture(const aiMaterial& imported, int type, const std::string& sampler,
+                       const std::string& define);
+
+    int32_t renderQueue = 0;
+    PolygonMode polygonMode = PolygonMode::Fill;
+    BlendMode blendMode = BlendMode::None;
+    glm::vec4 blendColor{1.0f};
+    DepthFunc depthFunc = DepthFunc::Less;
+    bool depthWrite = true;
+    CullMode cullMode = CullMode::Back;
+    bool castsShadows = true;
+    bool receivesShadows = true;
+    Shader* shader = nullptr;
+    std::map<std::string, MaterialValue> uniforms;
+    std::map<std::string, Texture*> textures;
+    std::vector<std::string> defines;
+};

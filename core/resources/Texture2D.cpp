@@ -1,0 +1,135 @@
+// 2D texture loading, creation from memory and the built-in textures.
+#include "core/resources/Texture2D.h"
+
+#include "core/platform/Log.h"
+#include "core/resources/GLContext.h"
+#include "core/resources/Image.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/ResourceLoader.h"
+
+#include <vector>
+
+namespace {
+
+struct FormatInfo {
+    GLint internalFormat;
+    GLenum pixelFormat;
+    GLenum pixelType;
+};
+
+FormatInfo formatInfo(TextureFormat format) {
+    switch (format) {
+    case TextureFormat::RGB:
+        return {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE};
+    case TextureFormat::Red:
+        return {GL_RED, GL_RED, GL_UNSIGNED_BYTE};
+    case TextureFormat::DepthStencil:
+        return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8};
+    case TextureFormat::RGBA:
+        break;
+    }
+    return {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE};
+}
+
+void setFilterAndWrap(GLint minFilter, GLint magFilter, GLint wrap) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+}
+
+// 512 x 512 grey squares of 32 pixels, dark at the origin: clearly "no texture here".
+std::vector<uint8_t> checkerboard(int size) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(size) * size * 3);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const bool light = ((x ^ y) & 32) != 0;
+            const uint8_t value = light ? 180 : 50;
+            uint8_t* pixel = &pixels[(static_cast<size_t>(y) * size + x) * 3];
+            pixel[0] = pixel[1] = pixel[2] = value;
+        }
+    }
+    return pixels;
+}
+
+} // namespace
+
+Texture2D::Texture2D(SystemRegistry* systems) : Texture(systems) {}
+
+void Texture2D::generate() {
+    if (texture != 0) {
+        glDeleteTextures(1, &texture);
+    }
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+bool Texture2D::load(const std::string& path) {
+    const ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
+    const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
+    Image image;
+    if (!image.load(resolved)) {
+        logError("Texture not found: ", path);
+        return false;
+    }
+    format = TextureFormat::RGBA;
+    width = static_cast<float>(image.width);
+    height = static_cast<float>(image.height);
+    if (!hasGLContext()) {
+        return true;
+    }
+    generate();
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 image.bgra.data());
+    setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    checkGLError();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return true;
+}
+
+void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, const void* pixels) {
+    format = newFormat;
+    width = static_cast<float>(newWidth);
+    height = static_cast<float>(newHeight);
+    if (!hasGLContext()) {
+        return;
+    }
+    generate();
+    const FormatInfo info = formatInfo(format);
+    if (format == TextureFormat::DepthStencil) {
+        glTexImage2D(GL_TEXTURE_2D, 0, info.internalFormat, newWidth, newHeight, 0, info.pixelFormat,
+                     info.pixelType, nullptr);
+        setFilterAndWrap(GL_NEAREST, GL_NEAREST, GL_CLAMP_TO_BORDER);
+        // Shadow lookups outside the map read the far plane: unshadowed.
+        const GLfloat border[] = {1.0f, 1.0f, 1.0f, 1.0f};
+        glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+    } else {
+        // Rows of RGB and Red images are packed without padding.
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, info.internalFormat, newWidth, newHeight, 0, info.pixelFormat,
+                     info.pixelType, pixels);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+        glGenerateMipmap(GL_TEXTURE_2D);
+    }
+    checkGLError();
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void Texture2D::createBuiltIns(ResourceCache& cache) {
+    constexpr int checkerSize = 512;
+    Texture2D* checker = cache.create<Texture2D>("default");
+    checker->create(checkerSize, checkerSize, TextureFormat::RGB, checkerboard(checkerSize).data());
+    if (checker->texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, checker->texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    constexpr int whiteSize = 128;
+    const std::vector<uint8_t> white(static_cast<size_t>(whiteSize) * whiteSize * 4, 255);
+    cache.create<Texture2D>("white")->create(whiteSize, whiteSize, TextureFormat::RGBA, white.data());
+}

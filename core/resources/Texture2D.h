@@ -1,0 +1,43 @@
+// A 2D texture: loaded from an image file, or made from memory (the built-in
+// textures, render-target attachments, glyph images).
+#pragma once
+
+#include "core/resources/Texture.h"
+
+#include <cstdint>
+#include <string>
+
+class ResourceCache;
+
+enum class TextureFormat : int32_t { RGB = 0, RGBA = 1, Red = 2, DepthStencil = 3 };
+
+class Texture2D : public Texture {
+public:
+    explicit Texture2D(SystemRegistry* systems);
+
+    TextureType getType() const override { return TextureType::Texture2D; }
+
+    // Loads an image (path relative to the assets folder) as RGBA, mipmapped and
+    // repeating. A missing or unreadable file logs "Texture not found: <path>",
+    // leaves the texture without GL storage and returns false.
+    bool load(const std::string& path);
+
+    // Makes the texture from tightly packed rows, bottom row first; pixels may be
+    // null for uninitialised storage. Colour formats are mipmapped and clamped;
+    // DepthStencil is unfiltered, unmipmapped and reads depth 1 outside its border.
+    void create(int width, int height, TextureFormat format, const void* pixels);
+
+    TextureFormat getFormat() const { return format; }
+    float getWidth() const { return width; }
+    float getHeight() const { return height; }
+
+    // "default" (grey checkerboard, shown where a texture is missing) and "white".
+    static void createBuiltIns(ResourceCache& cache);
+
+private:
+    void generate();
+
+    TextureFormat format = TextureFormat::RGBA;
+    float width = 0.0f;
+    float height = 0.0f;
+};

@@ -1,0 +1,40 @@
+// A TrueType font rasterised once at one pixel size: the character codes 0 to
+// 126, each with its metrics and a single-channel (red) texture of its bitmap.
+#pragma once
+
+#include "core/resources/Resource.h"
+#include "core/ui/Glyph.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+class Texture2D;
+
+class Font : public Resource {
+public:
+    explicit Font(SystemRegistry* systems);
+    ~Font() override;
+
+    // Rasterises the font at path (relative to the assets folder). A missing or
+    // unreadable file logs "Failed to load font <path>" and leaves no glyphs;
+    // a failing character logs "Failed to load Glyph <code>" and is skipped.
+    bool load(const std::string& path, int pixelSize);
+
+    // The glyph of code; a code without glyph gives the glyph of "a", and an
+    // all-zero glyph (no texture) when "a" is missing too.
+    Glyph getGlyph(char code) const;
+    bool hasGlyph(char code) const { return characters.count(static_cast<signed char>(code)) != 0; }
+
+    int getPixelSize() const { return pixelSize; }
+    size_t getGlyphCount() const { return characters.size(); }
+
+    static constexpr int numCodes = 127;
+
+private:
+    void clear();
+
+    int pixelSize = 0;
+    std::map<signed char, Glyph> characters;
+    std::map<signed char, std::unique_ptr<Texture2D>> textures;
+};

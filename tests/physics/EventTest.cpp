@@ -1,0 +1,136 @@
+// Contact and trigger reports, as the race, sound and sparks rely on them.
+#include "PhysicsFixture.h"
+
+#include "support/LogCapture.h"
+
+TEST_F(PhysicsTest, TriggersTellBothPartnersOnceOnEnterAndOnExit) {
+    RigidBodyStatic* gate = staticBox("Gate", glm::vec3(0.0f, 5.0f, 0.0f), glm::vec3(4.0f, 1.0f, 4.0f), true);
+    RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 8.0f, 0.0f));
+    EventLog events;
+    events.listen(gate);
+    events.listen(kart);
+    std::vector<std::string> handled;
+    gate->triggerEnterHandlers[2] = [&](RigidBody* other) {
+        handled.push_back("gate 2 " + other->entity->name);
+    };
+    gate->triggerEnterHandlers[1] = [&](RigidBody* other) {
+        handled.push_back("gate 1 " + other->entity->name);
+    };
+    kart->triggerExitHandlers[0] = [&](RigidBody* other) {
+        handled.push_back("kart exit " + other->entity->name);
+    };
+
+    LogCapture log;
+    step(120);
+    // The kart fell straight through: a trigger has no contact response.
+    EXPECT_LT(kart->getGlobalPosition().y, 0.0f);
+    EXPECT_EQ(events.lines, (std::vector<std::string>{"trigger enter Gate Kart", "trigger enter Kart Gate",
+                                                      "trigger exit Gate Kart", "trigger exit Kart Gate"}));
+    EXPECT_EQ(handled, (std::vector<std::string>{"gate 1 Kart", "gate 2 Kart", "kart exit Gate"}));
+    std::vector<std::string> triggerLines;
+    for (const LoggedLine& line : log.lines) {
+        if (line.text.rfind("Trigger ", 0) == 0) {
+            triggerLines.push_back(line.text);
+        }
+    }
+    EXPECT_EQ(triggerLines, (std::vector<std::string>{"Trigger enter: Gate", "Trigger enter: Kart",
+                                                      "Trigger exit: Gate", "Trigger exit: Kart"}));
+}
+
+TEST_F(PhysicsTest, OnlyTheFirstTriggerPairOfAStepIsReported) {
+    staticBox("GateA", glm::vec3(-3.0f, 5.0f, 0.0f), glm::vec3(2.0f, 1.0f, 2.0f), true);
+    staticBox("GateB", glm::vec3(3.0f, 5.0f, 0.0f), glm::vec3(2.0f, 1.0f, 2.0f), true);
+    dynamicBox("KartA", glm::vec3(-3.0f, 8.0f, 0.0f));
+    dynamicBox("KartB", glm::vec3(3.0f, 8.0f, 0.0f));
+    LogCapture log;
+    step(60);
+    EXPECT_EQ(log.count("Trigger enter: GateA"), 1);
+    EXPECT_EQ(log.count("Trigger enter: GateB"), 0);
+}
+
+TEST_F(PhysicsTest, ContactsReportEnterWithAPointAndExitOnce) {
+    RigidBodyStatic* track = ground();
+    RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(2.0f, 3.0f, 1.0f));
+    EventLog events;
+    events.listen(track);
+    events.listen(kart);
+    step(90);
+    ASSERT_EQ(events.lines, (std::vector<std::string>{"collision enter Ground", "collision enter Kart"}));
+    for (const glm::vec3& point : events.points) {
+        EXPECT_NEAR(point.y, 0.0f, 0.05f);
+        EXPECT_NEAR(point.x, 2.0f, 0.51f);
+        EXPECT_NEAR(point.z, 1.0f, 0.51f);
+    }
+    kart->teleport(glm::vec3(2.0f, 30.0f, 1.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    step(2);
+    EXPECT_EQ(events.lines, (std::vector<std::string>{"collision enter Ground", "collision enter Kart",
+                                                      "collision exit Ground", "collision exit Kart"}));
+}
+
+TEST_F(PhysicsTest, TwoKartsTouchingTellBoth) {
+    ground();
+    RigidBodyDynamic* first = dynamicBox("P1", glm::vec3(-3.0f, 0.5f, 0.0f));
+    RigidBodyDynamic* second = dynamicBox("P2", glm::vec3(3.0f, 0.5f, 0.0f));
+    step(30);
+    EventLog events;
+    events.listen(first);
+    events.listen(second);
+    // Listening twice changes nothing.
+    events.listen(first);
+    first->setLinearVelocity(glm::vec3(12.0f, 0.0f, 0.0f));
+    step(40);
+    ASSERT_GE(events.lines.size(), 2u);
+    EXPECT_EQ(events.lines[0], "collision enter P1");
+    EXPECT_EQ(events.lines[1], "collision enter P2");
+    EXPECT_NEAR(events.points[0].x, 0.0f, 3.0f);
+    EXPECT_EQ(std::count(events.lines.begin(), events.lines.end(), "collision enter P1"), 1);
+}
+
+TEST_F(PhysicsTest, DestroyedBodiesSendNoEventsAndAreNotWrittenBack) {
+    RigidBodyStatic* gate = staticBox("Gate", glm::vec3(0.0f, 0.0f, 0.0f), glm::vec3(4.0f), true);
+    RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 2.5f, 0.0f));
+    RigidBodyDynamic* other = dynamicBox("Other", glm::vec3(10.0f, 2.5f, 0.0f));
+    EventLog events;
+    events.listen(gate);
+    step(10);
+    ASSERT_EQ(events.lines.size(), 1u);
+    scene->destroyEntity(kart->entity);
+    scene->update(0.016f);
+    EXPECT_EQ(world->getBodies(), (std::vector<RigidBody*>{gate, other}));
+    step(120);
+    EXPECT_EQ(events.lines.size(), 1u);
+    EXPECT_LT(other->getGlobalPosition().y, 0.0f);
+
+    // A handler that destroys its partner at once: the partner hears nothing more.
+    RigidBodyDynamic* doomed = dynamicBox("Doomed", glm::vec3(0.0f, 2.5f, 0.0f));
+    Entity* doomedEntity = doomed->entity;
+    bool removed = false;
+    gate->triggerEnterHandlers[0] = [&](RigidBody*) {
+        doomedEntity->removeComponents<RigidBody>();
+        removed = true;
+    };
+    step(10);
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(world->getBodies().size(), 2u);
+}
+
+TEST_F(PhysicsTest, AMovingBodysTriggerRidesAlongAndSkipsItsOwnShapes) {
+    RigidBodyStatic* post = staticBox("Post", glm::vec3(2.0f, 1.0f, -10.0f), glm::vec3(1.0f, 2.0f, 1.0f));
+    RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 30.0f, 0.0f));
+    CollisionShape* sensor = kart->addCollisionShape();
+    sensor->setBox(6.0f, 1.0f, 6.0f);
+    sensor->setTrigger(true);
+    EventLog events;
+    events.listen(kart);
+    events.listen(post);
+    // Float level with the post and glide past it.
+    kart->teleport(glm::vec3(0.0f, 1.0f, 0.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    kart->setMass(1.0f);
+    for (int i = 0; i < 90; ++i) {
+        kart->addForce(glm::vec3(0.0f, 9.81f, 0.0f));
+        kart->setLinearVelocity(glm::vec3(0.0f, 0.0f, -10.0f));
+        step();
+    }
+    EXPECT_EQ(events.lines, (std::vector<std::string>{"trigger enter Kart Post", "trigger enter Post Kart",
+                                                      "trigger exit Kart Post", "trigger exit Post Kart"}));
+}

@@ -1,0 +1,220 @@
+// Meshes: one buffer per attribute, parts and bounds, the empty-mesh line, the
+// built-in primitives' counts and winding, and the attribute state cache.
+#include "GLResourceTest.h"
+#include "support/LogCapture.h"
+
+#include "core/resources/Mesh.h"
+#include "core/resources/Shader.h"
+
+#include <glm/gtc/constants.hpp>
+#include <glm/gtc/epsilon.hpp>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+template <typename T> std::vector<T> readBuffer(const VertexBuffer& buffer) {
+    std::vector<T> data(buffer.count);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.buffer);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * sizeof(T)), data.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return data;
+}
+
+std::vector<uint16_t> readIndices(const IndexBuffer& buffer) {
+    std::vector<uint16_t> data(buffer.count);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.buffer);
+    glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * 2), data.data());
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return data;
+}
+
+using MeshTest = GLResourceTest;
+
+} // namespace
+
+TEST_F(MeshTest, FinalizeMakesOneBufferPerFilledAttributeInOrder) {
+    Mesh* mesh = cache->create<Mesh>("triangle");
+    mesh->positions = {{-1, 0, 2}, {3, -4, 0}, {0, 5, -6}};
+    mesh->uv1 = {{0, 0}, {1, 0}, {0, 1}};
+    mesh->normals = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+    mesh->indices = {0, 1, 2, 2, 1, 0};
+    mesh->finalize();
+
+    const std::vector<VertexBuffer*>& buffers = mesh->getVertexBuffers();
+    ASSERT_EQ(buffers.size(), 3u);
+    const char* names[] = {"position", "normal", "uv1"};
+    const VertexAttributeType types[] = {VertexAttributeType::Vec3, VertexAttributeType::Vec3,
+                                         VertexAttributeType::Vec2};
+    for (size_t i = 0; i < buffers.size(); ++i) {
+        ASSERT_EQ(buffers[i]->layout.size(), 1u);
+        EXPECT_EQ(buffers[i]->layout[0].name, names[i]);
+        EXPECT_EQ(buffers[i]->layout[0].type, types[i]);
+        EXPECT_FALSE(buffers[i]->layout[0].perInstance);
+        EXPECT_EQ(buffers[i]->count, 3u);
+    }
+    EXPECT_EQ(readBuffer<glm::vec3>(*buffers[0]), mesh->positions);
+    EXPECT_EQ(readBuffer<glm::vec2>(*buffers[2]), mesh->uv1);
+    ASSERT_NE(mesh->getIndexBuffer(), nullptr);
+    EXPECT_EQ(readIndices(*mesh->getIndexBuffer()), mesh->indices);
+
+    ASSERT_EQ(mesh->parts.size(), 1u);
+    EXPECT_EQ(mesh->parts[0].first, 0u);
+    EXPECT_EQ(mesh->parts[0].count, 6u);
+    EXPECT_EQ(mesh->getBounds().min, glm::vec3(-1, -4, -6));
+    EXPECT_EQ(mesh->getBounds().max, glm::vec3(3, 5, 2));
+}
+
+TEST_F(MeshTest, KeepsTheProducersParts) {
+    Mesh* mesh = cache->create<Mesh>("two parts");
+    mesh->positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    mesh->indices = {0, 1, 2, 2, 1, 3};
+    mesh->parts = {{0, 3}, {3, 3}};
+    mesh->finalize();
+    ASSERT_EQ(mesh->parts.size(), 2u);
+    EXPECT_EQ(mesh->parts[1].first, 3u);
+}
+
+TEST_F(MeshTest, AnEmptyMeshIsReportedAndKeepsNoBuffers) {
+    Mesh* noIndices = cache->create<Mesh>("no indices");
+    noIndices->positions = {{0, 0, 0}};
+    Mesh* nothing = cache->create<Mesh>("");
+    LogCapture log;
+    noIndices->finalize();
+    nothing->finalize();
+    EXPECT_EQ(log.count("Finalize was called on empty mesh 'no indices'."), 1);
+    EXPECT_EQ(log.count("Finalize was called on empty mesh 'Unnamed #1'."), 1);
+    EXPECT_TRUE(noIndices->getVertexBuffers().empty());
+    EXPECT_EQ(noIndices->getIndexBuffer(), nullptr);
+    EXPECT_TRUE(noIndices->parts.empty());
+}
+
+TEST_F(MeshTest, PrimitivesHaveTheirCountsAndBounds) {
+    struct Expected {
+        const char* name;
+        size_t vertices;
+        size_t indices;
+        glm::vec3 max;
+    };
+    const Expected expected[] = {
+        {"cube", 24, 36, glm::vec3(0.5f)},
+        {"quad", 4, 6, {0.5f, 0.5f, 0.0f}},
+        {"fullScreenQuad", 4, 6, {1.0f, 1.0f, 0.0f}},
+        // Two poles and 11 rings of 12; 12-triangle fans at the poles and 10 bands of 24 triangles.
+        {"sphere", 2 + 11 * 12, 3 * (2 * 12 + 10 * 24), glm::vec3(0.5f)},
+        // Two side rows of 8 segments plus a seam column, two caps of a centre and 8 ring vertices.
+        {"cylinder", 2 * 9 + 2 * 9, 3 * (16 + 16), {0.5f, 1.0f, 0.5f}},
+    };
+    for (const Expected& e : expected) {
+        const Mesh* mesh = cache->get<Mesh>(e.name);
+        ASSERT_NE(mesh, nullptr) << e.name;
+        EXPECT_EQ(mesh->positions.size(), e.vertices) << e.name;
+        EXPECT_EQ(mesh->indices.size(), e.indices) << e.name;
+        EXPECT_EQ(mesh->getIndexBuffer()->count, e.indices) << e.name;
+        // position, normal, tangent, bitangent and uv0: everything the default shader may ask for.
+        EXPECT_EQ(mesh->getVertexBuffers().size(), 5u) << e.name;
+        EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().max, e.max, 1e-5f))) << e.name;
+        EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().min, -e.max, 1e-5f))) << e.name;
+        for (uint16_t index : mesh->indices) {
+            ASSERT_LT(index, mesh->positions.size()) << e.name;
+        }
+    }
+}
+
+TEST_F(MeshTest, PrimitivesAreWoundCounterClockwiseSeenFromOutside) {
+    for (const char* name : {"cube", "quad", "fullScreenQuad", "sphere", "cylinder"}) {
+        const Mesh* mesh = cache->get<Mesh>(name);
+        ASSERT_NE(mesh, nullptr);
+        const bool closed = mesh->positions.size() > 4;
+        for (size_t i = 0; i < mesh->indices.size(); i += 3) {
+            const uint16_t a = mesh->indices[i], b = mesh->indices[i + 1], c = mesh->indices[i + 2];
+            const glm::vec3 face =
+                glm::cross(mesh->positions[b] - mesh->positions[a], mesh->positions[c] - mesh->positions[a]);
+            ASSERT_GT(glm::length(face), 0.0f) << name << " triangle " << i / 3 << " is degenerate";
+            const glm::vec3 normal = mesh->normals[a] + mesh->normals[b] + mesh->normals[c];
+            EXPECT_GT(glm::dot(face, normal), 0.0f) << name << " triangle " << i / 3;
+            if (closed) {
+                const glm::vec3 centroid =
+                    (mesh->positions[a] + mesh->positions[b] + mesh->positions[c]) / 3.0f;
+                EXPECT_GT(glm::dot(face, centroid), 0.0f) << name << " triangle " << i / 3;
+            }
+        }
+    }
+}
+
+TEST_F(MeshTest, PrimitiveDetailsFollowTheirShapes) {
+    const Mesh* quad = cache->get<Mesh>("quad");
+    EXPECT_EQ(quad->positions[0], glm::vec3(-0.5f, -0.5f, 0.0f));
+    EXPECT_EQ(quad->positions[2], glm::vec3(0.5f, 0.5f, 0.0f));
+    EXPECT_EQ(quad->uv0[1], glm::vec2(1.0f, 0.0f));
+    EXPECT_EQ(quad->indices, (std::vector<uint16_t>{0, 1, 2, 2, 3, 0}));
+
+    const Mesh* cube = cache->get<Mesh>("cube");
+    for (size_t face = 0; face < 6; ++face) {
+        const auto k = static_cast<uint16_t>(4 * face);
+        const std::vector<uint16_t> want = {
+            k, uint16_t(k + 1), uint16_t(k + 2), uint16_t(k + 2), uint16_t(k + 3), k};
+        EXPECT_EQ(
+            std::vector<uint16_t>(cube->indices.begin() + 6 * face, cube->indices.begin() + 6 * face + 6),
+            want);
+        // Each face's four vertices share its normal and lie on the face's plane.
+        for (size_t v = 4 * face; v < 4 * face + 4; ++v) {
+            EXPECT_EQ(cube->normals[v], cube->normals[4 * face]);
+            EXPECT_FLOAT_EQ(glm::dot(cube->positions[v], cube->normals[v]), 0.5f);
+        }
+    }
+
+    const Mesh* sphere = cache->get<Mesh>("sphere");
+    for (size_t v = 0; v < sphere->positions.size(); ++v) {
+        EXPECT_NEAR(glm::length(sphere->positions[v]), 0.5f, 1e-5f);
+        EXPECT_TRUE(glm::all(glm::epsilonEqual(sphere->normals[v], sphere->positions[v] * 2.0f, 1e-5f)));
+        // v grows upwards from 0 at the bottom pole to 1 at the top.
+        EXPECT_NEAR(sphere->uv0[v].y, std::acos(-sphere->normals[v].y) / glm::pi<float>(), 1e-4f);
+    }
+
+    const Mesh* cylinder = cache->get<Mesh>("cylinder");
+    for (size_t v = 0; v < cylinder->positions.size(); ++v) {
+        const glm::vec3& n = cylinder->normals[v];
+        const bool cap = n.y != 0.0f;
+        if (cap) {
+            EXPECT_EQ(std::abs(n.y), 1.0f);
+            EXPECT_EQ(n.y, cylinder->positions[v].y);
+        } else {
+            EXPECT_TRUE(glm::all(glm::epsilonEqual(n, cylinder->positions[v] * glm::vec3(2, 0, 2), 1e-5f)));
+        }
+    }
+}
+
+TEST_F(MeshTest, SecondDrawOfTheSameProgramAndMeshSetsNoAttributePointers) {
+    assets.write("s.vert", "#version 430 core\nin vec3 position;\nin vec2 uv0;\nout vec2 uv;\n"
+                           "void main() { uv = uv0; gl_Position = vec4(position, 1.0); }\n");
+    assets.write("s.frag", "#version 430 core\nin vec2 uv;\nout vec4 fragColor;\n"
+                           "void main() { fragColor = vec4(uv, 0.0, 1.0); }\n");
+    Shader* shader = cache->create<Shader>("s");
+    shader->load("s.vert", "s.frag");
+    ShaderProgram* program = shader->getProgram(std::vector<std::string>{});
+    ASSERT_TRUE(program->isLinked());
+    Mesh* cube = cache->get<Mesh>("cube");
+    Mesh* quad = cache->get<Mesh>("quad");
+
+    LogCapture log;
+    graphics->beginFrame();
+    const auto draw = [&](Mesh* mesh) {
+        graphics->useProgram(program);
+        graphics->bindBuffers(mesh->getVertexBuffers(), mesh->getIndexBuffer());
+        graphics->drawIndexed(mesh->parts[0].count, mesh->parts[0].first);
+    };
+    const uint32_t before = graphics->attributePointerCalls;
+    draw(cube);
+    EXPECT_EQ(graphics->attributePointerCalls - before, 2u);
+    draw(cube);
+    EXPECT_EQ(graphics->attributePointerCalls - before, 2u);
+    // Another mesh's streams need their pointers again.
+    draw(quad);
+    EXPECT_EQ(graphics->attributePointerCalls - before, 4u);
+    graphics->endFrame();
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(graphics->drawCalls, 3u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}

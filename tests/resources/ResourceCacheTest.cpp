@@ -1,0 +1,101 @@
+// Resource cache naming, built-ins on first use and the dump; no window needed.
+#include "TempAssets.h"
+#include "support/LogCapture.h"
+
+#include "core/resources/Material.h"
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/ResourceLoader.h"
+#include "core/resources/Shader.h"
+#include "core/resources/Texture2D.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ResourceCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        assets.write("core/shaders/default.vert", "#version 430 core\nvoid main() {}\n");
+        assets.write("core/shaders/default.frag", "#version 430 core\nvoid main() {}\n");
+        assets.write("core/shaders/quad2d.vert", "#version 430 core\nvoid main() {}\n");
+        assets.write("core/shaders/quad2d.frag", "#version 430 core\nvoid main() {}\n");
+        systems.add<ResourceLoader>()->baseDir = assets.dir;
+        cache = systems.add<ResourceCache>();
+    }
+
+    TempAssets assets;
+    SystemRegistry systems;
+    ResourceCache* cache = nullptr;
+};
+
+} // namespace
+
+TEST_F(ResourceCacheTest, ReadsTheStartUpShadersFromTheAssetsFolder) {
+    Shader* standard = cache->get<Shader>("default");
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(standard->getVersionLine(), "#version 430 core\n");
+    EXPECT_EQ(standard->getVertexSource(), "void main() {}\n");
+    EXPECT_NE(cache->get<Shader>("quad2d"), nullptr);
+}
+
+TEST_F(ResourceCacheTest, NumbersUnnamedResourcesPerType) {
+    EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #1");
+    EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #2");
+    EXPECT_EQ(cache->create<Material>("")->getName(), "Unnamed #1");
+}
+
+TEST_F(ResourceCacheTest, DuplicateNameWarnsAndReturnsTheExistingResource) {
+    LogCapture log;
+    Texture2D* white = cache->get<Texture2D>("white");
+    ASSERT_NE(white, nullptr);
+    EXPECT_EQ(cache->create<Texture2D>("white"), white);
+    EXPECT_EQ(log.count("ResourceCache::create: Resource 'white' already exists."), 1);
+}
+
+TEST_F(ResourceCacheTest, BuiltInsExistOnFirstUseOfTheirType) {
+    EXPECT_FALSE(cache->exists<Mesh>("cube"));
+    Mesh* cube = cache->get<Mesh>("cube");
+    ASSERT_NE(cube, nullptr);
+    for (const char* name : {"quad", "sphere", "cylinder", "fullScreenQuad"}) {
+        EXPECT_TRUE(cache->exists<Mesh>(name)) << name;
+    }
+    // Without a window only the CPU side is built, but parts and bounds are there.
+    EXPECT_EQ(cube->parts.size(), 1u);
+    EXPECT_EQ(cube->getBounds().max, glm::vec3(0.5f));
+    EXPECT_EQ(cache->get<Mesh>("missing"), nullptr);
+
+    cache->create<Texture2D>("ground");
+    EXPECT_TRUE(cache->exists<Texture2D>("default"));
+    EXPECT_TRUE(cache->exists<Texture2D>("white"));
+    EXPECT_EQ(cache->get<Texture2D>("default")->getWidth(), 512.0f);
+}
+
+TEST_F(ResourceCacheTest, SameNameUnderTwoTypesIsTwoResources) {
+    Texture2D* texture = cache->create<Texture2D>("ground");
+    Material* material = cache->create<Material>("ground");
+    EXPECT_NE(static_cast<Resource*>(texture), static_cast<Resource*>(material));
+    EXPECT_EQ(cache->get<Texture2D>("ground"), texture);
+    EXPECT_EQ(cache->get<Material>("ground"), material);
+    EXPECT_FALSE(cache->exists<Mesh>("ground"));
+}
+
+TEST_F(ResourceCacheTest, DumpListsEachTypeWithItsNames) {
+    cache->create<Material>("ground");
+    LogCapture log;
+    cache->dump();
+    ASSERT_GE(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines.front().text, "--- ResourceCache dump ---");
+    EXPECT_EQ(log.lines.back().text, "--- ResourceCache dump end ---");
+    const int type = log.indexOf("Material");
+    ASSERT_GE(type, 0);
+    // The type's names follow it, indented by four spaces.
+    bool found = false;
+    for (size_t i = static_cast<size_t>(type) + 1;
+         i < log.lines.size() && log.lines[i].text.rfind("    ", 0) == 0; ++i) {
+        found = found || log.lines[i].text == "    ground";
+    }
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(log.contains("Shader"));
+    EXPECT_TRUE(log.contains("    quad2d"));
+}

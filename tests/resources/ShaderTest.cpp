@@ -1,0 +1,229 @@
+// Shader source preprocessing, lazily compiled variants and their error lines,
+// the uniform location cache and attribute matching in the state cache.
+#include "GLResourceTest.h"
+#include "TempAssets.h"
+#include "support/LogCapture.h"
+
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceLoader.h"
+#include "core/resources/Shader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const char* const plainVertex = "#version 430 core\n"
+                                "in vec3 position;\n"
+                                "uniform mat4 transform;\n"
+                                "void main() { gl_Position = transform * vec4(position, 1.0); }\n";
+const char* const plainFragment = "#version 430 core\n"
+                                  "uniform vec4 color;\n"
+                                  "out vec4 fragColor;\n"
+                                  "void main() { fragColor = color; }\n";
+
+int countStartingWith(const LogCapture& log, const std::string& prefix) {
+    return static_cast<int>(
+        std::count_if(log.lines.begin(), log.lines.end(),
+                      [&prefix](const LoggedLine& line) { return line.text.rfind(prefix, 0) == 0; }));
+}
+
+class ShaderSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override { systems.add<ResourceLoader>()->baseDir = assets.dir; }
+
+    TempAssets assets;
+    SystemRegistry systems;
+    Shader shader{&systems};
+};
+
+class ShaderProgramTest : public GLResourceTest {
+protected:
+    Shader* loadPlain(const std::string& name) {
+        assets.write(name + ".vert", plainVertex);
+        assets.write(name + ".frag", plainFragment);
+        Shader* shader = cache->create<Shader>(name);
+        shader->load(name + ".vert", name + ".frag");
+        return shader;
+    }
+};
+
+} // namespace
+
+TEST_F(ShaderSourceTest, HoistsTheVersionLineAndNestsIncludes) {
+    assets.write("s.vert", "// header\n#include \"lib/a.glsl\"\nvoid main() {}");
+    assets.write("lib/a.glsl", "#version 430 core\nfloat a;\n#include \"lib/b.glsl\"\nfloat c;\n");
+    assets.write("lib/b.glsl", "float b;\n");
+    assets.write("s.frag", "void main() {}\n");
+    EXPECT_TRUE(shader.load("s.vert", "s.frag"));
+    // The #version of an included file still wins; the last line gets its line feed.
+    EXPECT_EQ(shader.getVersionLine(), "#version 430 core\n");
+    EXPECT_EQ(shader.getVertexSource(), "// header\nfloat a;\nfloat b;\nfloat c;\nvoid main() {}\n");
+    EXPECT_EQ(shader.getFragmentSource(), "void main() {}\n");
+}
+
+TEST_F(ShaderSourceTest, ALaterVersionLineReplacesAnEarlierOne) {
+    assets.write("s.vert", "#version 330 core\n#version 430 core\nvoid main() {}\n");
+    assets.write("s.frag", "void main() {}\n");
+    shader.load("s.vert", "s.frag");
+    EXPECT_EQ(shader.getVersionLine(), "#version 430 core\n");
+    EXPECT_EQ(shader.getVertexSource(), "void main() {}\n");
+}
+
+TEST_F(ShaderSourceTest, MissingFilesAreReportedWithTheirPath) {
+    assets.write("s.vert", "#include \"nothere.glsl\"\n#include no quotes\nvoid main() {}\n");
+    LogCapture log;
+    EXPECT_FALSE(shader.load("s.vert", "missing.frag"));
+    EXPECT_EQ(shader.getVertexSource(), "void main() {}\n");
+    EXPECT_EQ(shader.getFragmentSource(), "");
+    EXPECT_EQ(log.count(assets.dir + "/nothere.glsl not found."), 1);
+    // No quotes: an empty name, which resolves to nothing.
+    EXPECT_EQ(log.count(assets.dir + "/ not found."), 1);
+    EXPECT_EQ(log.count(assets.dir + "/missing.frag not found."), 1);
+    EXPECT_EQ(log.lines.size(), 3u);
+}
+
+TEST_F(ShaderSourceTest, AMissingVertexFileStopsLoading) {
+    assets.write("s.frag", "void main() {}\n");
+    LogCapture log;
+    EXPECT_FALSE(shader.load("none.vert", "s.frag"));
+    EXPECT_EQ(shader.getFragmentSource(), "");
+    EXPECT_EQ(log.lines.size(), 1u);
+}
+
+TEST_F(ShaderSourceTest, TheIncludeNameIsBetweenTheFirstAndLastQuote) {
+    assets.write("s.vert", "#include \"lib/x.glsl\" // \"comment\"\n");
+    assets.write("lib/x.glsl\" // \"comment", "float odd;\n");
+    assets.write("s.frag", "");
+    shader.load("s.vert", "s.frag");
+    EXPECT_EQ(shader.getVertexSource(), "float odd;\n");
+}
+
+TEST_F(ShaderSourceTest, AnIncludeCycleIsCutWithAnErrorLine) {
+    assets.write("s.vert", "#include \"a.glsl\"\nvoid main() {}\n");
+    assets.write("a.glsl", "float a;\n#include \"b.glsl\"\n");
+    assets.write("b.glsl", "float b;\n#include \"lib/../a.glsl\"\n#include \"self.glsl\"\n");
+    assets.write("self.glsl", "float self;\n#include \"self.glsl\"\n");
+    assets.write("s.frag", "#include \"self.glsl\"\n#include \"self.glsl\"\n");
+    assets.makeDir("lib");
+    LogCapture log;
+    EXPECT_TRUE(shader.load("s.vert", "s.frag"));
+    EXPECT_EQ(shader.getVertexSource(), "float a;\nfloat b;\nfloat self;\nvoid main() {}\n");
+    // Including a file twice in a row is no cycle.
+    EXPECT_EQ(shader.getFragmentSource(), "float self;\nfloat self;\n");
+    EXPECT_EQ(countStartingWith(log, "Include cycle: "), 4);
+    EXPECT_EQ(log.lines.size(), 4u);
+}
+
+TEST_F(ShaderProgramTest, SameDefinesGiveTheSameVariantAndAnotherOrderAnother) {
+    assets.write("d.vert", plainVertex);
+    // Compiles only when both defines come after the #version line.
+    assets.write("d.frag", "#version 430 core\n"
+                           "#if !defined(FIRST) || SECOND != 2\n#error defines missing\n#endif\n"
+                           "out vec4 fragColor;\nvoid main() { fragColor = vec4(1.0); }\n");
+    Shader* shader = cache->create<Shader>("d");
+    shader->load("d.vert", "d.frag");
+    LogCapture log;
+    ShaderProgram* first = shader->getProgram(std::vector<std::string>{"FIRST", "SECOND 2"});
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isLinked());
+    EXPECT_EQ(first->defines, "#define FIRST\n#define SECOND 2\n");
+    EXPECT_EQ(shader->getProgram(std::vector<std::string>{"FIRST", "SECOND 2"}), first);
+    EXPECT_EQ(shader->getProgram("#define FIRST\n#define SECOND 2\n"), first);
+    EXPECT_EQ(shader->getProgramCount(), 1u);
+
+    ShaderProgram* swapped = shader->getProgram(std::vector<std::string>{"SECOND 2", "FIRST"});
+    EXPECT_NE(swapped, first);
+    EXPECT_TRUE(swapped->isLinked());
+    EXPECT_EQ(shader->getProgramCount(), 2u);
+    EXPECT_TRUE(log.lines.empty());
+
+    // Without the defines the #error fires: the variant fails, but only once.
+    ShaderProgram* bare = shader->getProgram(std::string());
+    EXPECT_FALSE(bare->isLinked());
+    EXPECT_EQ(shader->getProgram(std::string()), bare);
+    EXPECT_EQ(countStartingWith(log, "Error compiling shader: "), 1);
+    EXPECT_EQ(countStartingWith(log, "Error linking shader: "), 1);
+}
+
+TEST_F(ShaderProgramTest, ASourceWithoutVersionCompilesWithTheDefinesFirst) {
+    // GLSL 1.10 then: the defines must still come before anything else.
+    assets.write("n.vert",
+                 "attribute vec3 position;\nvoid main() { gl_Position = vec4(position, VALUE); }\n");
+    assets.write("n.frag", "void main() { gl_FragColor = vec4(VALUE); }\n");
+    Shader* shader = cache->create<Shader>("n");
+    shader->load("n.vert", "n.frag");
+    EXPECT_EQ(shader->getVersionLine(), "");
+    LogCapture log;
+    EXPECT_TRUE(shader->getProgram(std::vector<std::string>{"VALUE 1.0"})->isLinked());
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(ShaderProgramTest, ALinkErrorIsReportedOnceAndLeavesNoProgram) {
+    assets.write("l.vert", plainVertex);
+    assets.write("l.frag", "#version 430 core\nin vec3 neverWritten;\nout vec4 fragColor;\n"
+                           "void main() { fragColor = vec4(neverWritten, 1.0); }\n");
+    Shader* shader = cache->create<Shader>("l");
+    shader->load("l.vert", "l.frag");
+    LogCapture log;
+    ShaderProgram* program = shader->getProgram(std::vector<std::string>{});
+    shader->getProgram(std::vector<std::string>{});
+    EXPECT_FALSE(program->isLinked());
+    EXPECT_TRUE(program->attributes.empty());
+    EXPECT_EQ(countStartingWith(log, "Error compiling shader: "), 0);
+    EXPECT_EQ(countStartingWith(log, "Error linking shader: "), 1);
+    EXPECT_EQ(log.lines.size(), 1u);
+}
+
+TEST_F(ShaderProgramTest, ListsActiveUniformsAndAttributesAndCachesLocations) {
+    ShaderProgram* program = loadPlain("p")->getProgram(std::vector<std::string>{});
+    ASSERT_TRUE(program->isLinked());
+    EXPECT_TRUE(program->hasUniform("transform"));
+    EXPECT_TRUE(program->hasUniform("color"));
+    ASSERT_EQ(program->attributes.size(), 1u);
+    EXPECT_EQ(program->attributes[0].first, "position");
+    EXPECT_EQ(program->attributes[0].second, glGetAttribLocation(program->program, "position"));
+
+    const GLint color = program->getUniformLocation("color");
+    EXPECT_EQ(color, glGetUniformLocation(program->program, "color"));
+    EXPECT_EQ(program->getUniformLocation("absent"), -1);
+    // Both answers are now cached: OpenGL is not asked again.
+    ASSERT_EQ(program->uniformLocations.size(), 2u);
+    program->uniformLocations["absent"] = 77;
+    EXPECT_EQ(program->getUniformLocation("absent"), 77);
+}
+
+TEST_F(ShaderProgramTest, MissingAttributesAreReportedOncePerProgram) {
+    const char* const needsNormal = "#version 430 core\n"
+                                    "in vec3 position;\nin vec3 normal;\nout vec3 vNormal;\n"
+                                    "void main() { vNormal = normal; gl_Position = vec4(position, 1.0); }\n";
+    assets.write("n.vert", needsNormal);
+    assets.write("n.frag", "#version 430 core\nin vec3 vNormal;\nout vec4 fragColor;\n"
+                           "void main() { fragColor = vec4(vNormal, 1.0); }\n");
+    Shader* shader = cache->create<Shader>("n");
+    shader->load("n.vert", "n.frag");
+    ShaderProgram* first = shader->getProgram(std::vector<std::string>{});
+    ShaderProgram* second = shader->getProgram(std::vector<std::string>{"OTHER"});
+    ASSERT_TRUE(first->isLinked());
+    ASSERT_TRUE(second->isLinked());
+
+    Mesh* mesh = cache->create<Mesh>("bare");
+    mesh->positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    mesh->indices = {0, 1, 2};
+    mesh->finalize();
+    ASSERT_EQ(mesh->getVertexBuffers().size(), 1u);
+
+    LogCapture log;
+    graphics->beginFrame();
+    for (int round = 0; round < 2; ++round) {
+        for (ShaderProgram* program : {first, second}) {
+            graphics->useProgram(program);
+            graphics->bindBuffers(mesh->getVertexBuffers(), mesh->getIndexBuffer());
+            graphics->drawIndexed(3);
+        }
+    }
+    graphics->endFrame();
+    EXPECT_EQ(log.count("Not all required attributes found."), 2);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}

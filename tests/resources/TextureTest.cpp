@@ -1,0 +1,248 @@
+// Textures: the built-in images, file loading through FreeImage (including the
+// files it must refuse), textures from memory and cube maps.
+#include "GLResourceTest.h"
+#include "support/LogCapture.h"
+
+#include "core/resources/Texture2D.h"
+#include "core/resources/TextureCube.h"
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+struct Pixel {
+    uint8_t r, g, b;
+};
+
+// Writes a 24-bit image whose pixel (x, y), y counted from the bottom, is colour(x, y).
+template <typename ColourOf>
+void writeRgbImage(const std::string& path, FREE_IMAGE_FORMAT format, int width, int height,
+                   ColourOf colour) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    FIBITMAP* image = FreeImage_Allocate(width, height, 24);
+    for (int y = 0; y < height; ++y) {
+        BYTE* row = FreeImage_GetScanLine(image, y);
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = colour(x, y);
+            row[x * 3 + FI_RGBA_RED] = p.r;
+            row[x * 3 + FI_RGBA_GREEN] = p.g;
+            row[x * 3 + FI_RGBA_BLUE] = p.b;
+        }
+    }
+    ASSERT_TRUE(FreeImage_Save(format, image, path.c_str(), 0));
+    FreeImage_Unload(image);
+}
+
+std::vector<uint8_t> readLevel0(GLenum target, GLuint texture, GLenum format, int width, int height,
+                                int channels) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * channels);
+    glBindTexture(target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(target, 0, format, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+GLint texParameter(GLenum target, GLuint texture, GLenum name) {
+    GLint value = 0;
+    glBindTexture(target, texture);
+    glGetTexParameteriv(target, name, &value);
+    return value;
+}
+
+GLint levelWidth(GLenum bindTarget, GLenum target, GLuint texture) {
+    GLint width = 0;
+    glBindTexture(bindTarget, texture);
+    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
+using TextureTest = GLResourceTest;
+
+} // namespace
+
+TEST_F(TextureTest, DefaultIsAGreyCheckerboardOf16SquaresDarkAtTheOrigin) {
+    Texture2D* checker = cache->get<Texture2D>("default");
+    ASSERT_NE(checker, nullptr);
+    ASSERT_NE(checker->getTexture(), 0u);
+    EXPECT_EQ(checker->getFormat(), TextureFormat::RGB);
+    ASSERT_EQ(checker->getWidth(), 512.0f);
+    ASSERT_EQ(checker->getHeight(), 512.0f);
+    const std::vector<uint8_t> pixels = readLevel0(GL_TEXTURE_2D, checker->getTexture(), GL_RGB, 512, 512, 3);
+    int mismatches = 0;
+    for (int y = 0; y < 512; ++y) {
+        for (int x = 0; x < 512; ++x) {
+            const bool light = ((x / 32) + (y / 32)) % 2 == 1;
+            const uint8_t want = light ? 180 : 50;
+            const uint8_t* p = &pixels[(static_cast<size_t>(y) * 512 + x) * 3];
+            mismatches += (p[0] != want || p[1] != want || p[2] != want) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(pixels[0], 50);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, checker->getTexture(), GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, checker->getTexture(), GL_TEXTURE_MIN_FILTER),
+              GL_LINEAR_MIPMAP_LINEAR);
+}
+
+TEST_F(TextureTest, WhiteIsOpaqueWhiteAndClamped) {
+    Texture2D* white = cache->get<Texture2D>("white");
+    ASSERT_NE(white, nullptr);
+    EXPECT_EQ(white->getFormat(), TextureFormat::RGBA);
+    const std::vector<uint8_t> pixels = readLevel0(GL_TEXTURE_2D, white->getTexture(), GL_RGBA, 128, 128, 4);
+    EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 255; }));
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, white->getTexture(), GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
+}
+
+TEST_F(TextureTest, A24BitImageArrivesWithAlpha255InItsOwnColoursAndRowOrder) {
+    // Red in the bottom-left pixel, blue elsewhere in the bottom row, green above.
+    writeRgbImage(assets.dir + "textures/rgb.png", FIF_PNG, 3, 2, [](int x, int y) {
+        return y == 1 ? Pixel{0, 255, 0} : (x == 0 ? Pixel{255, 0, 0} : Pixel{0, 0, 255});
+    });
+    Texture2D* texture = cache->create<Texture2D>("rgb");
+    LogCapture log;
+    EXPECT_TRUE(texture->load("textures/rgb.png"));
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(texture->getWidth(), 3.0f);
+    EXPECT_EQ(texture->getHeight(), 2.0f);
+    const std::vector<uint8_t> pixels = readLevel0(GL_TEXTURE_2D, texture->getTexture(), GL_RGBA, 3, 2, 4);
+    const std::vector<uint8_t> expected = {255, 0,   0, 255, 0, 0,   255, 255, 0, 0,   255, 255,
+                                           0,   255, 0, 255, 0, 255, 0,   255, 0, 255, 0,   255};
+    EXPECT_EQ(pixels, expected);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, texture->getTexture(), GL_TEXTURE_WRAP_S), GL_REPEAT);
+}
+
+TEST_F(TextureTest, FilesThatCannotBeReadAreTreatedAsMissing) {
+    writeRgbImage(assets.dir + "good.png", FIF_PNG, 64, 64, [](int x, int y) {
+        return Pixel{static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 4), static_cast<uint8_t>(x ^ y)};
+    });
+    std::string png;
+    {
+        std::ifstream in(assets.dir + "good.png", std::ios::binary);
+        png.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    assets.write("truncated.png", png.substr(0, png.size() / 2));
+    assets.write("header-only.png", png.substr(0, 40));
+    assets.write("empty.png", "");
+    assets.write("text.png", "this is not an image\n");
+    assets.makeDir("folder.png");
+    // 16-bit grey: decodable, but not convertible to 32-bit pixels.
+    FIBITMAP* grey = FreeImage_AllocateT(FIT_UINT16, 8, 8);
+    ASSERT_TRUE(FreeImage_Save(FIF_TIFF, grey, (assets.dir + "grey16.tif").c_str(), 0));
+    FreeImage_Unload(grey);
+
+    for (const char* name : {"truncated.png", "header-only.png", "empty.png", "text.png", "folder.png",
+                             "grey16.tif", "absent.png", "sub/absent.png"}) {
+        LogCapture log;
+        Texture2D* texture = cache->create<Texture2D>(name);
+        EXPECT_FALSE(texture->load(name)) << name;
+        EXPECT_EQ(texture->getTexture(), 0u) << name;
+        EXPECT_EQ(log.count(std::string("Texture not found: ") + name), 1) << name;
+    }
+    EXPECT_TRUE(cache->create<Texture2D>("good")->load("good.png"));
+    // 16 bits per colour channel do convert, and load.
+    FIBITMAP* deep = FreeImage_AllocateT(FIT_RGBA16, 8, 8);
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, deep, (assets.dir + "deep.png").c_str(), 0));
+    FreeImage_Unload(deep);
+    EXPECT_TRUE(cache->create<Texture2D>("deep")->load("deep.png"));
+}
+
+TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
+    // Width 3 of one byte per pixel: rows that are not 4-byte aligned.
+    const std::vector<uint8_t> red = {1, 2, 3, 4, 5, 6};
+    Texture2D* glyph = cache->create<Texture2D>("glyph");
+    glyph->create(3, 2, TextureFormat::Red, red.data());
+    EXPECT_EQ(glyph->getFormat(), TextureFormat::Red);
+    EXPECT_EQ(readLevel0(GL_TEXTURE_2D, glyph->getTexture(), GL_RED, 3, 2, 1), red);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, glyph->getTexture(), GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    GLint unpack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(unpack, 4);
+}
+
+TEST_F(TextureTest, DepthStencilStorageReadsFarDepthOutsideItsBorder) {
+    Texture2D* depth = cache->create<Texture2D>("shadow");
+    LogCapture log;
+    depth->create(64, 32, TextureFormat::DepthStencil, nullptr);
+    EXPECT_TRUE(log.lines.empty());
+    const GLuint name = depth->getTexture();
+    GLint internalFormat = 0;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internalFormat);
+    EXPECT_EQ(internalFormat, GL_DEPTH24_STENCIL8);
+    EXPECT_EQ(levelWidth(GL_TEXTURE_2D, GL_TEXTURE_2D, name), 64);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, name, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, name, GL_TEXTURE_WRAP_T), GL_CLAMP_TO_BORDER);
+    GLfloat border[4] = {};
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+    EXPECT_EQ(std::vector<float>(border, border + 4), std::vector<float>(4, 1.0f));
+}
+
+TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
+    std::array<std::string, 6> paths;
+    for (int face = 0; face < 6; ++face) {
+        paths[face] = "sky/" + std::to_string(face) + ".png";
+        // Row 0 of the file (the bottom) is dark and row 1 bright: flipped, the bright row comes first.
+        writeRgbImage(assets.dir + paths[face], FIF_PNG, 2, 2, [face](int, int y) {
+            const auto value = static_cast<uint8_t>(y == 0 ? face : 200 + face);
+            return Pixel{value, value, value};
+        });
+    }
+    TextureCube* sky = cache->create<TextureCube>("sky");
+    LogCapture log;
+    EXPECT_TRUE(sky->load(paths));
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(sky->getType(), TextureType::TextureCube);
+    EXPECT_EQ(sky->getTarget(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
+    for (int face = 0; face < 6; ++face) {
+        const std::vector<uint8_t> pixels =
+            readLevel0(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture(), GL_RGBA, 2, 2, 4);
+        EXPECT_EQ(pixels[0], 200 + face) << face;
+        EXPECT_EQ(pixels[3], 255) << face;
+        EXPECT_EQ(pixels[8], face) << face;
+    }
+    EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, sky->getTexture(), GL_TEXTURE_MIN_FILTER),
+              GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, sky->getTexture(), GL_TEXTURE_WRAP_R), GL_CLAMP_TO_EDGE);
+}
+
+TEST_F(TextureTest, CubeMapStopsAtAMissingFourthFace) {
+    std::array<std::string, 6> paths;
+    for (int face = 0; face < 6; ++face) {
+        paths[face] = "sky/" + std::to_string(face) + ".png";
+        if (face != 3) {
+            writeRgbImage(assets.dir + paths[face], FIF_PNG, 4, 4, [](int, int) { return Pixel{9, 9, 9}; });
+        }
+    }
+    TextureCube* sky = cache->create<TextureCube>("broken sky");
+    LogCapture log;
+    EXPECT_FALSE(sky->load(paths));
+    EXPECT_EQ(log.count("Texture not found: sky/3.png"), 1);
+    EXPECT_EQ(log.lines.size(), 1u);
+    const GLuint name = sky->getTexture();
+    ASSERT_NE(name, 0u);
+    for (int face = 0; face < 6; ++face) {
+        EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, name),
+                  face < 3 ? 4 : 0)
+            << face;
+    }
+    // Filtering is never set: still OpenGL's initial minification filter.
+    EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, name, GL_TEXTURE_MIN_FILTER), GL_NEAREST_MIPMAP_LINEAR);
+}
+
+TEST_F(TextureTest, BindsToItsOwnTargetOnTheGivenUnit) {
+    Texture2D* white = cache->get<Texture2D>("white");
+    white->bind(5);
+    GLint active = 0;
+    GLint bound = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(active, GL_TEXTURE0 + 5);
+    EXPECT_EQ(static_cast<GLuint>(bound), white->getTexture());
+    glActiveTexture(GL_TEXTURE0);
+}

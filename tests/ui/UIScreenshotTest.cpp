@@ -1,0 +1,348 @@
+// What the UI puts on screen, read back from the window under Xvfb. Every
+// picture is also written to <build>/screenshots/ui/ for a person to look at.
+#include "FontAssets.h"
+#include "core/render/Graphics.h"
+#include "core/render/Renderer.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Texture2D.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/ui/Font.h"
+#include "core/ui/Text.h"
+#include "core/ui/Transform2D.h"
+#include "core/ui/UI.h"
+#include "core/ui/UITex.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Pixel = std::array<uint8_t, 4>;
+
+const Pixel black{0, 0, 0, 255};
+const Pixel red{255, 0, 0, 255};
+const Pixel green{0, 255, 0, 255};
+const Pixel blue{0, 0, 255, 255};
+const Pixel yellow{255, 255, 0, 255};
+
+// A frame read back from the back buffer, rows from the top of the window down.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+
+    Pixel at(int x, int y) const {
+        const size_t i = (static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+        return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
+    }
+};
+
+// Bounding box of the pixels that pass a test, in window pixels from the top-left.
+struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    bool empty() const { return right < left; }
+    int width() const { return right - left + 1; }
+    int height() const { return bottom - top + 1; }
+};
+
+template <typename Match> Box boxOf(const Picture& picture, Match match) {
+    Box box;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (match(picture.at(x, y))) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+        }
+    }
+    return box;
+}
+
+Box boxOfColor(const Picture& picture, const Pixel& color) {
+    return boxOf(picture, [&](const Pixel& p) { return p == color; });
+}
+
+Box boxOfInk(const Picture& picture) {
+    return boxOf(picture, [](const Pixel& p) { return p[0] > 128; });
+}
+
+class UIScreenshotTest : public ::testing::Test {
+protected:
+    void open(int width, int height, const std::string& assetsDir = TW_ASSETS_DIR) {
+        Config config = testConfig(width, height);
+        config.assetsDir = assetsDir;
+        // One window at a time: GLFW is process-wide and the old engine's teardown terminates it.
+        engine.reset();
+        engine = std::make_unique<TestEngine>(config);
+        ASSERT_TRUE(engine->get<Graphics>()->hasWindow());
+        scene = engine->get<SceneManager>()->createScene("ui");
+        cache = engine->get<ResourceCache>();
+        white = cache->get<Texture2D>("white");
+    }
+
+    UITex* addTex(const std::string& name, const Pixel& color, uint32_t layer = 0) {
+        Entity* entity = scene->createEntity(name);
+        entity->addComponent<Transform2D>()->setRelative(true);
+        UITex* tex = entity->addComponent<UITex>(white);
+        tex->color = glm::vec4(color[0], color[1], color[2], color[3]) / 255.0f;
+        tex->layer = layer;
+        return tex;
+    }
+
+    // One frame as the engine draws it: the 3D views (a flat backdrop stands in
+    // for them), then the UI over the whole window; read back before the swap.
+    Picture capture(const std::string& name) {
+        Graphics* graphics = engine->get<Graphics>();
+        graphics->beginFrame();
+        graphics->setViewport(0, 0, graphics->width, graphics->height);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawBackdrop();
+        engine->get<Renderer>()->render(*scene, 0.016f);
+        UI* ui = engine->get<UI>();
+        ui->update(*scene, 0.016f);
+        ui->draw();
+        Picture picture;
+        picture.width = graphics->width;
+        picture.height = graphics->height;
+        picture.rgba.resize(static_cast<size_t>(picture.width * picture.height) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, picture.width, picture.height, GL_RGBA, GL_UNSIGNED_BYTE, picture.rgba.data());
+        const std::filesystem::path dir = std::filesystem::path(TW_BINARY_DIR) / "screenshots" / "ui";
+        std::filesystem::create_directories(dir);
+        graphics->saveScreenshot((dir / (name + ".png")).string());
+        graphics->endFrame();
+        return picture;
+    }
+
+    // A fixed pattern of coloured blocks, drawn before the UI like a 3D view.
+    void drawBackdrop() const {
+        if (!backdrop) {
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        for (int i = 0; i < 4; ++i) {
+            glScissor(i * 40 + 10, i * 30 + 10, 30, 20);
+            glClearColor(0.2f * static_cast<float>(i), 0.5f, 1.0f - 0.2f * static_cast<float>(i), 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
+    }
+
+    std::unique_ptr<TestEngine> engine;
+    Scene* scene = nullptr;
+    ResourceCache* cache = nullptr;
+    Texture2D* white = nullptr;
+    bool backdrop = false;
+};
+
+} // namespace
+
+TEST_F(UIScreenshotTest, RelativeCentreSitsInTheMiddleAtTwoWindowSizes) {
+    TW_REQUIRE_DISPLAY();
+    const int sizes[2][2] = {{320, 200}, {200, 320}};
+    for (const auto& size : sizes) {
+        const int w = size[0];
+        const int h = size[1];
+        SCOPED_TRACE(w);
+        open(w, h);
+        Transform2D* transform = addTex("box", red)->getTransform();
+        transform->setPosition({0.5f, 0.5f});
+        transform->setSize({0.25f, 0.25f});
+        const Box box = boxOfColor(capture("centre_" + std::to_string(w) + "x" + std::to_string(h)), red);
+        ASSERT_FALSE(box.empty());
+        EXPECT_NEAR((box.left + box.right + 1) / 2.0, w / 2.0, 1.0);
+        EXPECT_NEAR((box.top + box.bottom + 1) / 2.0, h / 2.0, 1.0);
+        EXPECT_NEAR(box.width(), w / 4, 1);
+        EXPECT_NEAR(box.height(), h / 4, 1);
+    }
+}
+
+TEST_F(UIScreenshotTest, TopAnchorAtZeroTouchesTheTopEdge) {
+    TW_REQUIRE_DISPLAY();
+    open(320, 200);
+    Transform2D* transform = addTex("banner", red)->getTransform();
+    transform->setAnchor(Anchor::Top);
+    transform->setPosition({0.5f, 0.0f});
+    transform->setSize({0.5f, 0.2f});
+    const Box box = boxOfColor(capture("top_anchor"), red);
+    ASSERT_FALSE(box.empty());
+    EXPECT_EQ(box.top, 0);
+    EXPECT_NEAR(box.bottom, 39, 1);
+    EXPECT_NEAR(box.left, 80, 1);
+    EXPECT_NEAR(box.right, 239, 1);
+}
+
+TEST_F(UIScreenshotTest, HigherLayerCoversLowerWhateverTheCreationOrder) {
+    TW_REQUIRE_DISPLAY();
+    open(320, 200);
+    Transform2D* over = addTex("over", green, 2)->getTransform();
+    over->setPosition({0.4f, 0.5f});
+    over->setSize({0.3f, 0.3f});
+    Transform2D* under = addTex("under", red, 1)->getTransform();
+    under->setPosition({0.6f, 0.5f});
+    under->setSize({0.3f, 0.3f});
+    const Picture picture = capture("layers");
+    EXPECT_EQ(picture.at(160, 100), green) << "the overlap shows the higher layer";
+    EXPECT_EQ(picture.at(100, 100), green);
+    EXPECT_EQ(picture.at(220, 100), red);
+    EXPECT_EQ(picture.at(10, 10), black);
+}
+
+TEST_F(UIScreenshotTest, TextureKeepsItsProportionsAndOrientationUnderAspectMode1) {
+    TW_REQUIRE_DISPLAY();
+    open(320, 200);
+    // 256 x 128, rows bottom first: left half blue, right half yellow, top eight rows green.
+    std::vector<uint8_t> pixels(256 * 128 * 4);
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const Pixel& p = y >= 120 ? green : (x < 128 ? blue : yellow);
+            std::copy(p.begin(), p.end(), pixels.begin() + (y * 256 + x) * 4);
+        }
+    }
+    Texture2D* flag = cache->create<Texture2D>("flag");
+    flag->create(256, 128, TextureFormat::RGBA, pixels.data());
+    UITex* tex = addTex("flag", {255, 255, 255, 255});
+    tex->texture = flag;
+    Transform2D* transform = tex->getTransform();
+    transform->setRelative(false);
+    transform->setAnchor(Anchor::TopLeft);
+    transform->setPosition({20.0f, 30.0f});
+    transform->setSize({200.0f, 20.0f});
+    transform->setAspectMode(AspectMode::HeightFollowsWidth);
+    const Picture picture = capture("aspect_mode_1");
+    const Box box = boxOf(picture, [](const Pixel& p) { return p != black; });
+    EXPECT_EQ(box.left, 20);
+    EXPECT_EQ(box.top, 30);
+    EXPECT_EQ(box.width(), 200);
+    EXPECT_EQ(box.height(), 100);
+    EXPECT_EQ(picture.at(60, 80), blue);
+    EXPECT_EQ(picture.at(180, 80), yellow);
+    EXPECT_EQ(picture.at(120, 31), green) << "the texture's top row is at the top";
+}
+
+TEST_F(UIScreenshotTest, TextFillsItsRectangleWidthAndKeepsGlyphProportions) {
+    TW_REQUIRE_DISPLAY();
+    const std::string assets = fontAssetsDir();
+    if (assets.empty()) {
+        GTEST_SKIP() << "fonts-dejavu-core is not installed";
+    }
+    open(320, 200, assets);
+    Font* font = cache->create<Font>("dejavu");
+    ASSERT_TRUE(font->load(std::string("fonts/") + testFontFile, 48));
+    const std::string line = "Torquewind";
+    Entity* entity = scene->createEntity("title");
+    Transform2D* transform = entity->addComponent<Transform2D>();
+    transform->setRelative(true);
+    transform->setPosition({0.5f, 0.5f});
+    transform->setSize({0.8f, 0.0f});
+    transform->setAspectMode(AspectMode::HeightFollowsWidth);
+    entity->addComponent<Text>(font, line);
+    const Box ink = boxOfInk(capture("text"));
+    ASSERT_FALSE(ink.empty());
+
+    // Where the glyphs must land: the pen runs over the rectangle's 256 pixels,
+    // and the rectangle's height follows so both axes share one scale.
+    float length = 0.0f;
+    int top = 0;
+    int bottom = 0;
+    for (const char c : line) {
+        const Glyph g = font->getGlyph(c);
+        length += static_cast<float>(g.advance / 64);
+        top = std::max(top, g.bearingY);
+        bottom = std::min(bottom, g.bearingY - g.height);
+    }
+    const Glyph first = font->getGlyph('T');
+    const Glyph last = font->getGlyph('d');
+    const float scale = 256.0f / length;
+    const float rectLeft = 32.0f;
+    const float baseline = 100.0f + 0.5f * 48.0f * scale;
+    EXPECT_NEAR(ink.left, rectLeft + static_cast<float>(first.bearingX) * scale, 2.0f);
+    EXPECT_NEAR(ink.right + 1,
+                rectLeft + (length - static_cast<float>(last.advance / 64) +
+                            static_cast<float>(last.bearingX + last.width)) * scale,
+                2.0f);
+    EXPECT_NEAR(ink.top, baseline - static_cast<float>(top) * scale, 2.0f);
+    EXPECT_NEAR(ink.bottom + 1, baseline - static_cast<float>(bottom) * scale, 2.0f);
+}
+
+TEST_F(UIScreenshotTest, GlyphsStandUpright) {
+    TW_REQUIRE_DISPLAY();
+    const std::string assets = fontAssetsDir();
+    if (assets.empty()) {
+        GTEST_SKIP() << "fonts-dejavu-core is not installed";
+    }
+    open(200, 200, assets);
+    Font* font = cache->create<Font>("dejavu");
+    ASSERT_TRUE(font->load(std::string("fonts/") + testFontFile, 64));
+    Entity* entity = scene->createEntity("T");
+    Transform2D* transform = entity->addComponent<Transform2D>();
+    transform->setRelative(true);
+    transform->setPosition({0.5f, 0.5f});
+    transform->setSize({0.5f, 0.5f});
+    entity->addComponent<Text>(font, "T");
+    const Picture picture = capture("glyph_T");
+    const Box ink = boxOfInk(picture);
+    ASSERT_FALSE(ink.empty());
+    auto rowInk = [&](int y) {
+        int count = 0;
+        for (int x = 0; x < picture.width; ++x) {
+            count += picture.at(x, y)[0] > 128 ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_GT(rowInk(ink.top + 1), 2 * rowInk(ink.bottom - 1)) << "the bar of the T is at the top";
+}
+
+TEST_F(UIScreenshotTest, DisabledUIHidesEveryElementAndLeavesTheViewAlone) {
+    TW_REQUIRE_DISPLAY();
+    open(320, 200);
+    backdrop = true;
+    const Picture bare = capture("view_without_ui");
+    Transform2D* box = addTex("box", red, 3)->getTransform();
+    box->setPosition({0.5f, 0.5f});
+    box->setSize({0.8f, 0.8f});
+    const Picture shown = capture("view_with_ui");
+    EXPECT_EQ(shown.at(160, 100), red);
+    engine->get<UI>()->enabled = false;
+    const Picture hidden = capture("view_ui_disabled");
+    EXPECT_EQ(hidden.rgba, bare.rgba);
+    engine->get<UI>()->enabled = true;
+    EXPECT_EQ(capture("view_ui_enabled_again").rgba, shown.rgba);
+}
+
+TEST_F(UIScreenshotTest, ReadableLine) {
+    TW_REQUIRE_DISPLAY();
+    const std::string assets = fontAssetsDir();
+    if (assets.empty()) {
+        GTEST_SKIP() << "fonts-dejavu-core is not installed";
+    }
+    open(640, 240, assets);
+    Font* font = cache->create<Font>("dejavu");
+    ASSERT_TRUE(font->load(std::string("fonts/") + testFontFile, 48));
+    const char* const lines[] = {"Lap 2/3  0:42.17", "You win!", "3, 2, 1, Go! {a~z}"};
+    for (int i = 0; i < 3; ++i) {
+        Entity* entity = scene->createEntity();
+        Transform2D* transform = entity->addComponent<Transform2D>();
+        transform->setRelative(true);
+        transform->setAnchor(Anchor::Left);
+        transform->setPosition({0.05f, 0.2f + 0.3f * static_cast<float>(i)});
+        transform->setSize({0.4f + 0.25f * static_cast<float>(i), 0.0f});
+        transform->setAspectMode(AspectMode::HeightFollowsWidth);
+        Text* text = entity->addComponent<Text>(font, lines[i]);
+        text->color = i == 1 ? glm::vec4(1.0f, 0.8f, 0.1f, 1.0f) : glm::vec4(1.0f);
+    }
+    const Box ink = boxOfInk(capture("readable_text"));
+    EXPECT_FALSE(ink.empty());
+}

@@ -1,0 +1,126 @@
+// Gathering and sorting of UI draw items, the missing-transform warning and
+// the scene manager's transition overlay. Runs with or without a window.
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Texture2D.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/ui/Transform2D.h"
+#include "core/ui/UI.h"
+#include "core/ui/UITex.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class UISystemTest : public ::testing::Test {
+protected:
+    UISystemTest() : engine(testConfig(320, 200)) {
+        scene = engine.get<SceneManager>()->createScene("ui");
+        white = engine.get<ResourceCache>()->get<Texture2D>("white");
+    }
+
+    UITex* addTex(const std::string& name, uint32_t layer, bool withTransform = true) {
+        Entity* entity = scene->createEntity(name);
+        if (withTransform) {
+            entity->addComponent<Transform2D>();
+        }
+        UITex* tex = entity->addComponent<UITex>(white);
+        tex->layer = layer;
+        return tex;
+    }
+
+    std::vector<uint32_t> gatheredLayers() {
+        UI* ui = engine.get<UI>();
+        ui->update(*scene, 0.016f);
+        std::vector<uint32_t> layers;
+        for (const UIDrawItem& item : ui->getItems()) {
+            layers.push_back(item.layer);
+        }
+        return layers;
+    }
+
+    TestEngine engine;
+    Scene* scene = nullptr;
+    Texture2D* white = nullptr;
+};
+
+} // namespace
+
+TEST_F(UISystemTest, GathersEnabledElementsOfActiveEntitiesLowestLayerFirst) {
+    ASSERT_NE(white, nullptr);
+    addTex("top", 5);
+    addTex("bottom", 1);
+    addTex("middle", 3);
+    addTex("hidden", 0)->entity->active = false;
+    addTex("disabled", 0)->setEnabled(false);
+    scene->createEntity("empty")->addComponent<UITex>();
+    EXPECT_EQ(gatheredLayers(), (std::vector<uint32_t>{1, 3, 5}));
+
+    scene->findEntity("hidden")->active = true;
+    EXPECT_EQ(gatheredLayers(), (std::vector<uint32_t>{0, 1, 3, 5})) << "items are rebuilt every frame";
+}
+
+TEST_F(UISystemTest, TexturedElementTakesTheTextureAspect) {
+    Texture2D* wide = engine.get<ResourceCache>()->create<Texture2D>("wide");
+    wide->create(256, 128, TextureFormat::RGBA, nullptr);
+    UITex* tex = addTex("banner", 0);
+    tex->texture = wide;
+    Transform2D* transform = tex->getTransform();
+    transform->setAspectMode(AspectMode::HeightFollowsWidth);
+    transform->setSize({200.0f, 10.0f});
+    gatheredLayers();
+    const glm::mat4& model = engine.get<UI>()->getItems().at(0).model;
+    EXPECT_FLOAT_EQ(model[0][0], 200.0f);
+    EXPECT_FLOAT_EQ(model[1][1], 100.0f);
+}
+
+TEST_F(UISystemTest, ElementWithoutTransformWarnsAndUsesTheIdentity) {
+    LogCapture log;
+    addTex("loose", 0, false);
+    gatheredLayers();
+    gatheredLayers();
+    EXPECT_EQ(log.count("No Transform2D found."), 2) << "warned each time the matrix is needed";
+    EXPECT_EQ(engine.get<UI>()->getItems().at(0).model, glm::mat4(1.0f));
+}
+
+TEST_F(UISystemTest, ElementFollowsATransformAddedAfterIt) {
+    Entity* entity = scene->createEntity("late");
+    UITex* tex = entity->addComponent<UITex>(white);
+    Transform2D* transform = entity->addComponent<Transform2D>();
+    EXPECT_EQ(tex->getTransform(), transform);
+    tex->changed = false;
+    transform->setPosition({1.0f, 2.0f});
+    EXPECT_TRUE(tex->changed);
+}
+
+TEST_F(UISystemTest, TransitionOverlayCoversTheNewSceneForItsFirstFrame) {
+    SceneManager* scenes = engine.get<SceneManager>();
+    Scene* next = scenes->createScene("next");
+    scenes->fadeTo(next);
+    Entity* leaving = scene->findEntity("SceneManagerOverlay");
+    ASSERT_NE(leaving, nullptr);
+    EXPECT_TRUE(leaving->active);
+
+    engine.frame();
+    EXPECT_EQ(scenes->current, next);
+    Entity* overlay = next->findEntity("SceneManagerOverlay");
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_TRUE(overlay->active);
+    UITex* cover = overlay->getComponent<UITex>();
+    ASSERT_NE(cover, nullptr);
+    EXPECT_EQ(cover->texture, white);
+    EXPECT_EQ(cover->color, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    // The whole window, whatever the element's texture.
+    const glm::mat4& m = overlay->getComponent<Transform2D>()->getMatrix();
+    EXPECT_EQ(m * glm::vec4(-0.5f, -0.5f, 0.0f, 1.0f), glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_EQ(m * glm::vec4(0.5f, 0.5f, 0.0f, 1.0f), glm::vec4(320.0f, 200.0f, 0.0f, 1.0f));
+
+    engine.frame();
+    EXPECT_FALSE(overlay->active);
+    EXPECT_FALSE(scenes->transitioning);
+}
