@@ -44,7 +44,7 @@ bool ImageFile::save(const Image& image, const std::string& path, Format format,
     int flags = PNG_DEFAULT;
     if (format == Format::Tiff) {
         fif = FIF_TIFF;
-        flags = TIFF_DEFLATE;
+        flags = TIFF_ADOBE_DEFLATE;
     } else if (format == Format::Psd) {
         fif = FIF_PSD;
         flags = PSD_DEFAULT;

@@ -104,7 +104,7 @@ bool LightmapBaker::occluded(const glm::vec3& origin, const glm::vec3& direction
     return ray.tfar < 0.0f;
 }
 
-float LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& normal, uint32_t seed) const
+glm::vec2 LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& normal, uint32_t seed) const
 {
     Rng rng(seed, 7);
     const glm::vec3 origin = position + normal * surfaceOffset;
@@ -124,8 +124,6 @@ float LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& normal,
                 ++open;
         }
         sun = static_cast<float>(open) / static_cast<float>(quality.sunSamples);
-        // Soften the terminator on surfaces that turn away from the sun.
-        sun *= std::clamp(facing / 0.15f, 0.0f, 1.0f);
     }
 
     glm::vec3 t, b;
@@ -141,7 +139,7 @@ float LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& normal,
             ++open;
     }
     const float sky = static_cast<float>(open) / static_cast<float>(quality.skySamples);
-    return (0.35f + 0.65f * sun) * (0.5f + 0.5f * sky);
+    return glm::vec2(sun, sky);
 }
 
 Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int size, uint32_t seed) const
@@ -185,7 +183,7 @@ Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int siz
         }
     }
 
-    std::vector<float> values(texels.size(), 1.0f);
+    std::vector<glm::vec2> values(texels.size(), glm::vec2(1.0f));
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t]() {
@@ -201,24 +199,24 @@ Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int siz
 
     // Grow the charts into the padding so that filtering and mipmaps never pick up
     // the empty background.
-    std::vector<float> grid(static_cast<size_t>(size) * size, -1.0f);
+    std::vector<glm::vec2> grid(static_cast<size_t>(size) * size, glm::vec2(-1.0f));
     for (size_t i = 0; i < texels.size(); ++i)
         grid[static_cast<size_t>(texels[i].y) * size + texels[i].x] = values[i];
     for (int pass = 0; pass < 6; ++pass) {
-        std::vector<float> next = grid;
+        std::vector<glm::vec2> next = grid;
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
-                if (grid[static_cast<size_t>(y) * size + x] >= 0.0f)
+                if (grid[static_cast<size_t>(y) * size + x].x >= 0.0f)
                     continue;
-                float sum = 0.0f;
+                glm::vec2 sum(0.0f);
                 int count = 0;
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (int dx = -1; dx <= 1; ++dx) {
                         const int nx = x + dx, ny = y + dy;
                         if (nx < 0 || ny < 0 || nx >= size || ny >= size)
                             continue;
-                        const float g = grid[static_cast<size_t>(ny) * size + nx];
-                        if (g >= 0.0f) {
+                        const glm::vec2 g = grid[static_cast<size_t>(ny) * size + nx];
+                        if (g.x >= 0.0f) {
                             sum += g;
                             ++count;
                         }
@@ -230,19 +228,19 @@ Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int siz
         }
         grid.swap(next);
     }
-    float mean = 0.0f;
-    for (float v : values)
+    glm::vec2 mean(0.0f);
+    for (const glm::vec2& v : values)
         mean += v;
-    mean = values.empty() ? 1.0f : mean / static_cast<float>(values.size());
+    mean = values.empty() ? glm::vec2(1.0f) : mean / static_cast<float>(values.size());
 
     Image image(size, size);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            float g = grid[static_cast<size_t>(y) * size + x];
-            if (g < 0.0f)
+            glm::vec2 g = grid[static_cast<size_t>(y) * size + x];
+            if (g.x < 0.0f)
                 g = mean;
             // Lightmap v runs upwards; image rows run downwards.
-            image.at(x, size - 1 - y) = glm::vec4(glm::vec3(g), 1.0f);
+            image.at(x, size - 1 - y) = glm::vec4(g.x, g.y, g.y, 1.0f);
         }
     }
     return image;

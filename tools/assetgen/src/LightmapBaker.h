@@ -1,10 +1,10 @@
 // Bakes "_SHADOW" lightmaps with Intel Embree: for every texel of a node's
 // lightmap, the fraction of the sun's disc that is visible (soft sun shadows)
-// and the fraction of the sky hemisphere that is open (ambient occlusion).
+// and the fraction of the sky hemisphere that is open (ambient occlusion),
+// weighted by the cosine as the sky lights the surface.
 //
-// Stored value (grey, 1 = in full sun under an open sky):
-//     (0.35 + 0.65 * sun) * (0.5 + 0.5 * sky)
-// so a shadow keeps a third of the light and a closed corner darkens it further.
+// The default shader reads them as linear factors: red = sun visibility,
+// green = sky visibility; blue (unused) repeats green so the maps look grey-ish.
 #pragma once
 
 #include "Image.h"
@@ -30,7 +30,8 @@ public:
     Image bake(const SceneNode& node, const glm::mat4& world, int size, uint32_t seed) const;
 
 private:
-    float lightAt(const glm::vec3& position, const glm::vec3& normal, uint32_t seed) const;
+    // Sun and sky visibility, each in [0, 1].
+    glm::vec2 lightAt(const glm::vec3& position, const glm::vec3& normal, uint32_t seed) const;
     bool occluded(const glm::vec3& origin, const glm::vec3& direction, float distance) const;
 
     RTCDevice device = nullptr;

@@ -21,7 +21,6 @@ constexpr float wallTop = 1.0f;
 constexpr float wallFoot = -2.2f;
 constexpr float gateHalfSpan = 9.4f;
 constexpr float waterLevel = -0.25f;
-const glm::vec3 sunDirection = glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f));
 
 glm::mat4 at(const glm::vec3& p) { return glm::translate(glm::mat4(1.0f), p); }
 
@@ -86,6 +85,8 @@ std::shared_ptr<Mesh> coneMesh()
 
 } // namespace
 
+glm::vec3 TrackBuilder::sunDirection() { return glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f)); }
+
 glm::quat TrackBuilder::roadRotation(const TrackPath::Frame& f)
 {
     const glm::vec3 x = f.right;
@@ -96,7 +97,7 @@ glm::quat TrackBuilder::roadRotation(const TrackPath::Frame& f)
 
 void TrackBuilder::build(TrackScene& scene) const
 {
-    scene.sunDirection = sunDirection;
+    scene.sunDirection = sunDirection();
     addMaterials(scene);
     addRoad(scene);
     addWalls(scene);
@@ -406,7 +407,7 @@ void TrackBuilder::addSun(TrackScene& scene) const
     const glm::vec2 centre = 0.5f * (terrain.minCorner() + terrain.maxCorner());
     sun->position = glm::vec3(centre.x, 150.0f, centre.y);
     // The engine's light shines along its node's +Z as written in the file.
-    const glm::vec3 z = sunDirection;
+    const glm::vec3 z = sunDirection();
     const glm::vec3 x = glm::normalize(glm::cross(glm::vec3(0.0f, 1.0f, 0.0f), z));
     const glm::vec3 y = glm::cross(z, x);
     sun->rotation = glm::normalize(glm::quat_cast(glm::mat3(x, y, z)));

@@ -24,6 +24,10 @@ public:
 
     void build(TrackScene& scene) const;
 
+    // The direction sunlight travels (downwards, towards the east-north-east),
+    // shared by the Sun node, the lightmaps and the sky.
+    static glm::vec3 sunDirection();
+
     // The rotation whose -Z follows the road (with its slope) and whose +X is the
     // road's right, horizontal.
     static glm::quat roadRotation(const TrackPath::Frame& frame);

@@ -72,7 +72,7 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
             const std::string& materialName = node.materials[std::min<size_t>(t.material, node.materials.size() - 1)];
             const MaterialDef* material = scene.findMaterial(materialName);
             const glm::vec3 base = material ? material->previewColour : glm::vec3(1.0f, 0.0f, 1.0f);
-            const float relief = 0.55f + 0.45f * std::max(0.0f, glm::dot(n, toSun));
+            const float relief = 0.6f + 0.6f * std::max(0.0f, glm::dot(n, toSun));
             const int x0 = std::max(0, static_cast<int>(std::min({q[0].x, q[1].x, q[2].x})));
             const int x1 = std::min(width - 1, static_cast<int>(std::max({q[0].x, q[1].x, q[2].x})) + 1);
             const int y0 = std::max(0, static_cast<int>(std::min({q[0].y, q[1].y, q[2].y})));
@@ -94,7 +94,9 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
                     if (lightmap) {
                         const glm::vec2 uv = w0 * v[0]->uv1 + w1 * v[1]->uv1 + w2 * v[2]->uv1;
                         const float size = static_cast<float>(lightmap->width());
-                        light = lightmap->sampleClamped(uv.x * size, (1.0f - uv.y) * size).r;
+                        const glm::vec4 baked = lightmap->sampleClamped(uv.x * size, (1.0f - uv.y) * size);
+                        // Roughly as the game lights it: sun where it reaches, sky everywhere.
+                        light = 0.35f * baked.g + 0.65f * baked.r;
                     }
                     canvas.image.at(x, y) = glm::vec4(base * relief * light, 1.0f);
                 }

@@ -5,7 +5,13 @@
 // Groups: track, textures, sky, ui, particles, sounds, font, config.
 #include "BasicAssets.h"
 #include "MaterialTextures.h"
+#include "Music.h"
+#include "Skybox.h"
+#include "SoundEffects.h"
+#include "TrackBuilder.h"
+#include "UiPictures.h"
 #include "Output.h"
+#include "ParticlePictures.h"
 #include "TrackAssets.h"
 
 #include <chrono>
@@ -69,6 +75,14 @@ int main(int argc, char** argv)
              TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
          }},
         {"textures", [&] { MaterialTextures::generate(args.out, args.threads); }},
+        {"sky", [&] { Skybox::generate(args.out, TrackBuilder::sunDirection(), 512); }},
+        {"ui", [&] { UiPictures::generate(args.out, TrackBuilder::sunDirection()); }},
+        {"particles", [&] { ParticlePictures::generate(args.out); }},
+        {"sounds",
+         [&] {
+             SoundEffects::generate(args.out);
+             Music::generate(args.out);
+         }},
         {"font", [&] { BasicAssets::writeFont(args.out); }},
         {"config", [&] { BasicAssets::writeConfig(args.out); }},
     };

@@ -1,0 +1,17 @@
+// Paints the six faces of the sky cube "skyboxes/DSk04-mod/DSk04_*.png" from one
+// continuous function of direction (gradient, sun glow at the track's sun,
+// clouds), so the faces meet without seams. Each face is laid out by OpenGL's
+// cube-map rules for the face the game loads it into: Left +X, Right -X,
+// Up_Rotated +Y, Down -Y, Front +Z, Back -Z; the picture's top row is t = 0.
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <string>
+
+class Skybox {
+public:
+    static void generate(const std::string& outDir, const glm::vec3& sunDirection, int size);
+    // The sky colour seen along a direction (unit vector, Y up).
+    static glm::vec3 colour(const glm::vec3& direction, const glm::vec3& toSun);
+};
