@@ -10,9 +10,11 @@ jobs=$(nproc)
 "$root/scripts/setup.sh" "$root/build-asan" -DTW_SANITIZE=ON -DTW_BUILD_TOOLS=OFF -DTW_BUILD_BENCH=OFF
 
 # One X server for the whole run; -displayfd avoids racing other servers for a number.
+# -noreset: without it the server resets whenever its last client leaves, and a test
+# that opens its window during that reset fails with "Failed to open display".
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$fifo"' EXIT
 read -r display <"$fifo"

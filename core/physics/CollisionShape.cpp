@@ -6,6 +6,7 @@
 #include "core/physics/RigidBody.h"
 #include "core/physics/ShapeState.h"
 #include "core/platform/Log.h"
+#include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
 #include "core/runtime/Transform.h"
 
@@ -79,6 +80,13 @@ void CollisionShape::setBox(float x, float y, float z) {
     box->setMargin(std::min(boxMargin, 0.2f * halfExtents[halfExtents.minAxis()]));
     next->geometry = std::move(box);
     replaceState(std::move(next));
+}
+
+bool CollisionShape::setMesh(const Mesh* mesh) {
+    static const std::vector<glm::vec3> noPositions;
+    static const std::vector<uint16_t> noIndices;
+    return mesh != nullptr ? setTriangles(mesh->positions, mesh->indices)
+                           : setTriangles(noPositions, noIndices);
 }
 
 bool CollisionShape::setTriangles(const std::vector<glm::vec3>& positions,

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class Mesh;
 class PhysicsMaterial;
 class RigidBody;
 class SystemRegistry;
@@ -26,6 +27,9 @@ public:
     // Full extents (edge lengths), not half extents.
     void setBox(float x, float y, float z);
     void setBox(const glm::vec3& size) { setBox(size.x, size.y, size.z); }
+    // A triangle mesh from the mesh's CPU-side positions and 16-bit indices (all
+    // parts), as setTriangles below; the mesh need not be finalised.
+    bool setMesh(const Mesh* mesh);
     // A triangle mesh from positions and 16-bit indices (three per triangle). The
     // entity's world scale at this moment is baked in; later scale changes do not
     // reach it. Only static bodies take triangle meshes. False (and "Error cooking

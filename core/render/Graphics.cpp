@@ -20,6 +20,19 @@ GLenum toGL(DepthFunc func) {
     return table[static_cast<int>(func)];
 }
 
+// An X server started without -noreset resets when its last client leaves and
+// drops a client that connects during the reset (about one window in ten when
+// windows open back to back); another try gets through.
+bool initGlfw() {
+    constexpr int attempts = 5;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (glfwInit() == GLFW_TRUE) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 Graphics::Graphics(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {}
@@ -36,7 +49,7 @@ Graphics::~Graphics() {
 }
 
 void Graphics::init() {
-    if (glfwInit() != GLFW_TRUE) {
+    if (!initGlfw()) {
         logError("Failed to init GLFW");
         return;
     }

@@ -3,9 +3,4 @@
 // create no GL objects, instead of calling entry points GLEW never loaded.
 #pragma once
 
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
-
-inline bool hasGLContext() {
-    return glfwGetCurrentContext() != nullptr && glCreateProgram != nullptr;
-}
+bool hasGLContext();

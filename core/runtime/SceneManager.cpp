@@ -1,11 +1,11 @@
 // Scene ownership, switching and the transition step.
 #include "core/runtime/SceneManager.h"
 
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Texture2D.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
-#include "core/resources/ResourceCache.h"
-#include "core/resources/Texture2D.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 

@@ -8,9 +8,12 @@
 #include "core/ui/UIElement.h"
 
 Animator2D::Animator2D(SystemRegistry* systems, Entity* entity)
-    : Updateable(systems, entity), transform(entity != nullptr ? entity->getComponent<Transform2D>() : nullptr) {}
+    : Updateable(systems, entity),
+      transform(entity != nullptr ? entity->getComponent<Transform2D>() : nullptr) {}
 
-UIElement* Animator2D::element() const { return entity != nullptr ? entity->getComponent<UIElement>() : nullptr; }
+UIElement* Animator2D::element() const {
+    return entity != nullptr ? entity->getComponent<UIElement>() : nullptr;
+}
 
 Transform2D* Animator2D::getTransform() {
     // Looked up again while missing, so the order in which the entity's
@@ -48,7 +51,8 @@ void Animator2D::update(float dt) {
     const float t = duration > 0.0f ? (currentTime - startTime) / duration : 1.0f;
     const float s = 1.0f - t;
     if (Transform2D* rect = getTransform()) {
-        rect->setScale(startFirstScale * s + targetFirstScale * t, startSecondScale * s + targetSecondScale * t);
+        rect->setScale(startFirstScale * s + targetFirstScale * t,
+                       startSecondScale * s + targetSecondScale * t);
     }
     if (UIElement* target = element()) {
         target->changed = true;

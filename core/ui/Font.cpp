@@ -77,8 +77,8 @@ bool Font::load(const std::string& path, int size) {
         const auto key = static_cast<signed char>(code);
         auto texture = std::make_unique<Texture2D>(systems);
         const std::vector<unsigned char> pixels = packRows(slot->bitmap);
-        texture->create(static_cast<int>(slot->bitmap.width), static_cast<int>(slot->bitmap.rows), TextureFormat::Red,
-                        pixels.data());
+        texture->create(static_cast<int>(slot->bitmap.width), static_cast<int>(slot->bitmap.rows),
+                        TextureFormat::Red, pixels.data());
         Glyph glyph;
         glyph.texture = texture.get();
         glyph.width = static_cast<int>(slot->bitmap.width);

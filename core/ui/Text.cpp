@@ -58,9 +58,8 @@ void Text::prepare(float) {
     }
     // Maps the laid-out string (baseline y = 0, cap height about the pixel size)
     // onto the 1 x 1 square centred on the origin, baseline on its bottom edge.
-    const glm::mat4 normalise =
-        glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(-0.5f, -0.5f, 0.0f)),
-                   glm::vec3(1.0f / length, 1.0f / pixelSize, 1.0f));
+    const glm::mat4 normalise = glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(-0.5f, -0.5f, 0.0f)),
+                                           glm::vec3(1.0f / length, 1.0f / pixelSize, 1.0f));
     if (Transform2D* transform = getTransform()) {
         transform->setAspect(length / pixelSize);
     }

@@ -14,15 +14,24 @@ namespace {
 // Offset of the rectangle's centre from the anchor point, with y pointing up.
 glm::vec2 anchorOffset(Anchor anchor, float w, float h) {
     switch (anchor) {
-    case Anchor::Center: return {0.0f, 0.0f};
-    case Anchor::Left: return {w / 2.0f, 0.0f};
-    case Anchor::Right: return {-w / 2.0f, 0.0f};
-    case Anchor::Top: return {0.0f, -h / 2.0f};
-    case Anchor::Bottom: return {0.0f, h / 2.0f};
-    case Anchor::TopLeft: return {w / 2.0f, -h / 2.0f};
-    case Anchor::TopRight: return {-w / 2.0f, -h / 2.0f};
-    case Anchor::BottomLeft: return {w / 2.0f, h / 2.0f};
-    case Anchor::BottomRight: return {-w / 2.0f, h / 2.0f};
+    case Anchor::Center:
+        return {0.0f, 0.0f};
+    case Anchor::Left:
+        return {w / 2.0f, 0.0f};
+    case Anchor::Right:
+        return {-w / 2.0f, 0.0f};
+    case Anchor::Top:
+        return {0.0f, -h / 2.0f};
+    case Anchor::Bottom:
+        return {0.0f, h / 2.0f};
+    case Anchor::TopLeft:
+        return {w / 2.0f, -h / 2.0f};
+    case Anchor::TopRight:
+        return {-w / 2.0f, -h / 2.0f};
+    case Anchor::BottomLeft:
+        return {w / 2.0f, h / 2.0f};
+    case Anchor::BottomRight:
+        return {-w / 2.0f, h / 2.0f};
     }
     return {0.0f, 0.0f};
 }

@@ -1,6 +1,7 @@
 // Places a UI rectangle on the window, in pixels or in fractions of the window,
 // and turns it into the matrix that maps the 1 x 1 quad onto that rectangle.
-// Positions are measured from the window's top-left corner, y downwards.
+// Positions are measured from the window's top-left corner, y downwards. A new
+// transform covers the whole window in fractions: centred, full size.
 #pragma once
 
 #include "core/runtime/Component.h"
@@ -59,10 +60,10 @@ private:
     glm::ivec2 windowSize() const;
     glm::mat4 computeMatrix(const glm::ivec2& window) const;
 
-    bool relative = false;
+    bool relative = true;
     float aspect = 1.0f;
-    glm::vec2 position{0.0f};
-    glm::vec2 size{100.0f};
+    glm::vec2 position{0.5f};
+    glm::vec2 size{1.0f};
     float firstScale = 1.0f;
     float secondScale = 1.0f;
     Anchor anchor = Anchor::Center;

@@ -3,8 +3,8 @@
 
 #include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
-#include "core/resources/Material.h"
 #include "core/resources/IndexBuffer.h"
+#include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/Primitives.h"
 #include "core/resources/Shader.h"
@@ -34,7 +34,8 @@ void UI::update(Scene& scene, float dt) {
     std::vector<UIElement*> elements;
     for (Component* component : scene.getComponents()) {
         auto* element = dynamic_cast<UIElement*>(component);
-        if (element != nullptr && element->isEnabled() && element->entity != nullptr && element->entity->active) {
+        if (element != nullptr && element->isEnabled() && element->entity != nullptr &&
+            element->entity->active) {
             elements.push_back(element);
         }
     }

@@ -5,7 +5,9 @@
 #include "core/runtime/Entity.h"
 #include "core/ui/Transform2D.h"
 
-UIElement::UIElement(SystemRegistry* systems, Entity* entity) : Component(systems, entity) { getTransform(); }
+UIElement::UIElement(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {
+    getTransform();
+}
 
 UIElement::~UIElement() {
     // Only a transform still owned by the entity may be touched: one destroyed
@@ -37,4 +39,6 @@ glm::mat4 UIElement::transformMatrix() {
     return transform->getMatrix();
 }
 
-void UIElement::onTransformChanged() { changed = true; }
+void UIElement::onTransformChanged() {
+    changed = true;
+}

@@ -26,8 +26,10 @@ TEST_F(PhysicsTest, BadMeshesAreReportedAndLeaveNoShape) {
     EXPECT_FALSE(degenerate->setTriangles(line, {0, 1, 2, 2, 2, 2}));
     CollisionShape* outOfRange = body->addCollisionShape();
     EXPECT_FALSE(outOfRange->setTriangles(line, {0, 1, 7}));
-    EXPECT_EQ(log.count("Error cooking triangle mesh."), 3);
-    for (CollisionShape* shape : {empty, degenerate, outOfRange}) {
+    CollisionShape* missing = body->addCollisionShape();
+    EXPECT_FALSE(missing->setMesh(nullptr));
+    EXPECT_EQ(log.count("Error cooking triangle mesh."), 4);
+    for (CollisionShape* shape : {empty, degenerate, outOfRange, missing}) {
         EXPECT_FALSE(shape->hasGeometry());
         EXPECT_EQ(shape->getKind(), ShapeKind::TriangleMesh);
     }

@@ -1,6 +1,8 @@
 // The physics world: fixed steps, pose write-back, ray queries and determinism.
 #include "PhysicsFixture.h"
 
+#include "core/resources/Mesh.h"
+
 #include <cstring>
 
 TEST_F(PhysicsTest, StepsOncePerFixedUpdateWithTheGivenStep) {
@@ -83,7 +85,10 @@ TEST_F(PhysicsTest, MeshCollidersKeepTheWorldScaleTheyWereMadeWith) {
     transform->setScale(glm::vec3(3.0f, 1.0f, 3.0f));
     RigidBodyStatic* pad = entity->addComponent<RigidBodyStatic>();
     const FlatGrid unit(2, 1.0f);
-    ASSERT_TRUE(pad->addCollisionShape()->setTriangles(unit.positions, unit.indices));
+    Mesh mesh(engine.systems.get());
+    mesh.positions = unit.positions;
+    mesh.indices = unit.indices;
+    ASSERT_TRUE(pad->addCollisionShape()->setMesh(&mesh));
     transform->setScale(glm::vec3(1.0f));
 
     RaycastHit hit;

@@ -1,4 +1,4 @@
-// Resource cache naming, built-ins on first use and the dump; no window needed.
+// The resource types' built-ins and the start-up shaders in the cache; no window needed.
 #include "TempAssets.h"
 #include "support/LogCapture.h"
 
@@ -39,10 +39,12 @@ TEST_F(ResourceCacheTest, ReadsTheStartUpShadersFromTheAssetsFolder) {
     EXPECT_NE(cache->get<Shader>("quad2d"), nullptr);
 }
 
-TEST_F(ResourceCacheTest, NumbersUnnamedResourcesPerType) {
+TEST_F(ResourceCacheTest, BuiltInsTakeNoNumbersFromUnnamedResources) {
     EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #1");
     EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #2");
     EXPECT_EQ(cache->create<Material>("")->getName(), "Unnamed #1");
+    EXPECT_TRUE(cache->exists<Material>("default"));
+    EXPECT_TRUE(cache->exists<Material>("wireframe"));
 }
 
 TEST_F(ResourceCacheTest, DuplicateNameWarnsAndReturnsTheExistingResource) {
@@ -69,33 +71,4 @@ TEST_F(ResourceCacheTest, BuiltInsExistOnFirstUseOfTheirType) {
     EXPECT_TRUE(cache->exists<Texture2D>("default"));
     EXPECT_TRUE(cache->exists<Texture2D>("white"));
     EXPECT_EQ(cache->get<Texture2D>("default")->getWidth(), 512.0f);
-}
-
-TEST_F(ResourceCacheTest, SameNameUnderTwoTypesIsTwoResources) {
-    Texture2D* texture = cache->create<Texture2D>("ground");
-    Material* material = cache->create<Material>("ground");
-    EXPECT_NE(static_cast<Resource*>(texture), static_cast<Resource*>(material));
-    EXPECT_EQ(cache->get<Texture2D>("ground"), texture);
-    EXPECT_EQ(cache->get<Material>("ground"), material);
-    EXPECT_FALSE(cache->exists<Mesh>("ground"));
-}
-
-TEST_F(ResourceCacheTest, DumpListsEachTypeWithItsNames) {
-    cache->create<Material>("ground");
-    LogCapture log;
-    cache->dump();
-    ASSERT_GE(log.lines.size(), 2u);
-    EXPECT_EQ(log.lines.front().text, "--- ResourceCache dump ---");
-    EXPECT_EQ(log.lines.back().text, "--- ResourceCache dump end ---");
-    const int type = log.indexOf("Material");
-    ASSERT_GE(type, 0);
-    // The type's names follow it, indented by four spaces.
-    bool found = false;
-    for (size_t i = static_cast<size_t>(type) + 1;
-         i < log.lines.size() && log.lines[i].text.rfind("    ", 0) == 0; ++i) {
-        found = found || log.lines[i].text == "    ground";
-    }
-    EXPECT_TRUE(found);
-    EXPECT_TRUE(log.contains("Shader"));
-    EXPECT_TRUE(log.contains("    quad2d"));
 }

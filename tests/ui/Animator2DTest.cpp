@@ -1,8 +1,8 @@
 // The one-shot scale and alpha blend of Animator2D.
+#include "core/ui/Animator2D.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
-#include "core/ui/Animator2D.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UIElement.h"
 #include "support/TestEngine.h"
@@ -18,6 +18,7 @@ protected:
         scene = engine.get<SceneManager>()->createScene("ui");
         Entity* entity = scene->createEntity("popup");
         transform = entity->addComponent<Transform2D>();
+        transform->setRelative(false);
         transform->setSize({100.0f, 40.0f});
         element = entity->addComponent<UIElement>();
         animator = entity->addComponent<Animator2D>();

@@ -1,6 +1,7 @@
 // Fonts and text layout: glyph rasterising, spaces, the "a" fallback, the
 // normalising matrix that fits a string into its rectangle, and failed fonts.
 // Layout needs no window: glyph metrics load without a GL context.
+#include "core/ui/Text.h"
 #include "FontAssets.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Texture2D.h"
@@ -8,7 +9,6 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Font.h"
-#include "core/ui/Text.h"
 #include "core/ui/TextSystem.h"
 #include "core/ui/Transform2D.h"
 #include "support/LogCapture.h"
@@ -35,7 +35,9 @@ Rect rectOf(const glm::mat4& m) {
     return {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y)};
 }
 
-float advanceOf(const Glyph& glyph) { return static_cast<float>(glyph.advance / 64); }
+float advanceOf(const Glyph& glyph) {
+    return static_cast<float>(glyph.advance / 64);
+}
 
 // One engine and one font for the whole suite: rasterising a font into GL
 // textures takes seconds on a software renderer.
@@ -65,10 +67,12 @@ protected:
         }
         ASSERT_EQ(font->getPixelSize(), pixelSize);
         ASSERT_TRUE(font->hasGlyph('A'));
-        scene = engine->get<SceneManager>()->createScene(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        scene = engine->get<SceneManager>()->createScene(
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         Entity* entity = scene->createEntity("label");
         // The rectangle spans x 100..500 and y 450..500 from the bottom-left corner.
         transform = entity->addComponent<Transform2D>();
+        transform->setRelative(false);
         transform->setAnchor(Anchor::TopLeft);
         transform->setPosition({100.0f, 100.0f});
         transform->setSize({400.0f, 50.0f});
@@ -124,8 +128,8 @@ TEST_F(TextTest, GlyphsBelowTheBaselineReachUnderTheBottomEdge) {
     const Glyph g = font->getGlyph('g');
     const auto& items = layout("g");
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_NEAR(rectOf(items[0].model).bottom, 450.0f + static_cast<float>(g.bearingY - g.height) / pixelSize * 50.0f,
-                1e-3f);
+    EXPECT_NEAR(rectOf(items[0].model).bottom,
+                450.0f + static_cast<float>(g.bearingY - g.height) / pixelSize * 50.0f, 1e-3f);
 }
 
 TEST_F(TextTest, SpaceAdvancesHalfTheWidthOfCapitalA) {

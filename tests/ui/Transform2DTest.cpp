@@ -1,11 +1,11 @@
 // Placement of UI rectangles: anchors, relative units, aspect modes, scale
 // factors and the matrix cache. Runs without a window: the configured window
 // size stands in for the real one.
+#include "core/ui/Transform2D.h"
 #include "core/render/Graphics.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
-#include "core/ui/Transform2D.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +30,8 @@ protected:
         engine.systems->add<SceneManager>();
         scene = engine.get<SceneManager>()->createScene("ui");
         transform = scene->createEntity("rect")->addComponent<Transform2D>();
+        // Most cases below are easier to read in pixels.
+        transform->setRelative(false);
     }
 
     TestEngine engine;
@@ -43,6 +45,15 @@ struct AnchorCase {
 };
 
 } // namespace
+
+TEST_F(Transform2DTest, NewTransformCoversTheWholeWindow) {
+    const Transform2D* fresh = scene->createEntity("fresh")->addComponent<Transform2D>();
+    const Rect r = rectOf(fresh->getMatrix());
+    EXPECT_FLOAT_EQ(r.left, 0.0f);
+    EXPECT_FLOAT_EQ(r.right, 800.0f);
+    EXPECT_FLOAT_EQ(r.bottom, 0.0f);
+    EXPECT_FLOAT_EQ(r.top, 600.0f);
+}
 
 TEST_F(Transform2DTest, RelativeCentreStaysInTheMiddleOfAnyWindow) {
     transform->setRelative(true);

@@ -41,7 +41,8 @@ struct Picture {
     std::vector<uint8_t> rgba;
 
     Pixel at(int x, int y) const {
-        const size_t i = (static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+        const size_t i =
+            (static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
         return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
     }
 };
@@ -123,6 +124,7 @@ protected:
         std::filesystem::create_directories(dir);
         graphics->saveScreenshot((dir / (name + ".png")).string());
         graphics->endFrame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
         return picture;
     }
 
@@ -156,7 +158,7 @@ TEST_F(UIScreenshotTest, RelativeCentreSitsInTheMiddleAtTwoWindowSizes) {
         const int w = size[0];
         const int h = size[1];
         SCOPED_TRACE(w);
-        open(w, h);
+        ASSERT_NO_FATAL_FAILURE(open(w, h));
         Transform2D* transform = addTex("box", red)->getTransform();
         transform->setPosition({0.5f, 0.5f});
         transform->setSize({0.25f, 0.25f});
@@ -171,7 +173,7 @@ TEST_F(UIScreenshotTest, RelativeCentreSitsInTheMiddleAtTwoWindowSizes) {
 
 TEST_F(UIScreenshotTest, TopAnchorAtZeroTouchesTheTopEdge) {
     TW_REQUIRE_DISPLAY();
-    open(320, 200);
+    ASSERT_NO_FATAL_FAILURE(open(320, 200));
     Transform2D* transform = addTex("banner", red)->getTransform();
     transform->setAnchor(Anchor::Top);
     transform->setPosition({0.5f, 0.0f});
@@ -186,7 +188,7 @@ TEST_F(UIScreenshotTest, TopAnchorAtZeroTouchesTheTopEdge) {
 
 TEST_F(UIScreenshotTest, HigherLayerCoversLowerWhateverTheCreationOrder) {
     TW_REQUIRE_DISPLAY();
-    open(320, 200);
+    ASSERT_NO_FATAL_FAILURE(open(320, 200));
     Transform2D* over = addTex("over", green, 2)->getTransform();
     over->setPosition({0.4f, 0.5f});
     over->setSize({0.3f, 0.3f});
@@ -202,7 +204,7 @@ TEST_F(UIScreenshotTest, HigherLayerCoversLowerWhateverTheCreationOrder) {
 
 TEST_F(UIScreenshotTest, TextureKeepsItsProportionsAndOrientationUnderAspectMode1) {
     TW_REQUIRE_DISPLAY();
-    open(320, 200);
+    ASSERT_NO_FATAL_FAILURE(open(320, 200));
     // 256 x 128, rows bottom first: left half blue, right half yellow, top eight rows green.
     std::vector<uint8_t> pixels(256 * 128 * 4);
     for (int y = 0; y < 128; ++y) {
@@ -238,7 +240,7 @@ TEST_F(UIScreenshotTest, TextFillsItsRectangleWidthAndKeepsGlyphProportions) {
     if (assets.empty()) {
         GTEST_SKIP() << "fonts-dejavu-core is not installed";
     }
-    open(320, 200, assets);
+    ASSERT_NO_FATAL_FAILURE(open(320, 200, assets));
     Font* font = cache->create<Font>("dejavu");
     ASSERT_TRUE(font->load(std::string("fonts/") + testFontFile, 48));
     const std::string line = "Torquewind";
@@ -271,7 +273,8 @@ TEST_F(UIScreenshotTest, TextFillsItsRectangleWidthAndKeepsGlyphProportions) {
     EXPECT_NEAR(ink.left, rectLeft + static_cast<float>(first.bearingX) * scale, 2.0f);
     EXPECT_NEAR(ink.right + 1,
                 rectLeft + (length - static_cast<float>(last.advance / 64) +
-                            static_cast<float>(last.bearingX + last.width)) * scale,
+                            static_cast<float>(last.bearingX + last.width)) *
+                               scale,
                 2.0f);
     EXPECT_NEAR(ink.top, baseline - static_cast<float>(top) * scale, 2.0f);
     EXPECT_NEAR(ink.bottom + 1, baseline - static_cast<float>(bottom) * scale, 2.0f);
@@ -283,7 +286,7 @@ TEST_F(UIScreenshotTest, GlyphsStandUpright) {
     if (assets.empty()) {
         GTEST_SKIP() << "fonts-dejavu-core is not installed";
     }
-    open(200, 200, assets);
+    ASSERT_NO_FATAL_FAILURE(open(200, 200, assets));
     Font* font = cache->create<Font>("dejavu");
     ASSERT_TRUE(font->load(std::string("fonts/") + testFontFile, 64));
     Entity* entity = scene->createEntity("T");
@@ -307,7 +310,7 @@ TEST_F(UIScreenshotTest, GlyphsStandUpright) {
 
 TEST_F(UIScreenshotTest, DisabledUIHidesEveryElementAndLeavesTheViewAlone) {
     TW_REQUIRE_DISPLAY();
-    open(320, 200);
+    ASSERT_NO_FATAL_FAILURE(open(320, 200));
     backdrop = true;
     const Picture bare = capture("view_without_ui");
     Transform2D* box = addTex("box", red, 3)->getTransform();
@@ -328,7 +331,7 @@ TEST_F(UIScreenshotTest, ReadableLine) {
     if (assets.empty()) {
         GTEST_SKIP() << "fonts-dejavu-core is not installed";
     }
-    open(640, 240, assets);
+    ASSERT_NO_FATAL_FAILURE(open(640, 240, assets));
     Font* font = cache->create<Font>("dejavu");
     ASSERT_TRUE(font->load(std::string("fonts/") + testFontFile, 48));
     const char* const lines[] = {"Lap 2/3  0:42.17", "You win!", "3, 2, 1, Go! {a~z}"};

@@ -71,6 +71,7 @@ TEST_F(UISystemTest, TexturedElementTakesTheTextureAspect) {
     UITex* tex = addTex("banner", 0);
     tex->texture = wide;
     Transform2D* transform = tex->getTransform();
+    transform->setRelative(false);
     transform->setAspectMode(AspectMode::HeightFollowsWidth);
     transform->setSize({200.0f, 10.0f});
     gatheredLayers();

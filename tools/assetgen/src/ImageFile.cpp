@@ -55,3 +55,28 @@ bool ImageFile::save(const Image& image, const std::string& path, Format format,
         Output::fail("FreeImage could not write " + path);
     return ok;
 }
+
+bool ImageFile::load(const std::string& path, Image& image)
+{
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    if (format == FIF_UNKNOWN)
+        return false;
+    FIBITMAP* bitmap = FreeImage_Load(format, path.c_str(), 0);
+    if (!bitmap)
+        return false;
+    FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);
+    FreeImage_Unload(bitmap);
+    if (!rgba)
+        return false;
+    const int w = static_cast<int>(FreeImage_GetWidth(rgba)), h = static_cast<int>(FreeImage_GetHeight(rgba));
+    image = Image(w, h);
+    for (int y = 0; y < h; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(rgba, h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            const BYTE* p = row + x * 4;
+            image.at(x, y) = glm::vec4(p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE], p[FI_RGBA_ALPHA]) / 255.0f;
+        }
+    }
+    FreeImage_Unload(rgba);
+    return true;
+}

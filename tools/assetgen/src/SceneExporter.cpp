@@ -14,7 +14,7 @@ const glm::quat toFile = glm::angleAxis(glm::radians(90.0f), glm::vec3(1.0f, 0.0
 
 class Exporter {
 public:
-    explicit Exporter(const TrackScene& scene) : scene(scene)
+    explicit Exporter(const TrackScene& scene)
     {
         for (const MaterialDef& m : scene.materials()) {
             const FbxWriter::Id id = fbx.addMaterial(m.name, m.diffuse);
@@ -65,7 +65,6 @@ private:
         }
     }
 
-    const TrackScene& scene;
     FbxWriter fbx;
     std::map<std::string, FbxWriter::Id> materialIds;
 };

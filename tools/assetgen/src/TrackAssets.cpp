@@ -2,6 +2,8 @@
 #include "TrackAssets.h"
 
 #include "ImageFile.h"
+#include "KartBuilder.h"
+#include "PerspectivePreview.h"
 #include "LightmapBaker.h"
 #include "LightmapLayout.h"
 #include "Output.h"
@@ -59,5 +61,24 @@ void TrackAssets::generate(const Options& options)
         ImageFile::save(top, options.previewDir + "/track_top.png", ImageFile::Format::Png, ImageFile::Channels::Rgb);
         ImageFile::save(TrackPreview::profile(path, 1400, 200), options.previewDir + "/track_profile.png",
                         ImageFile::Format::Png, ImageFile::Channels::Rgb);
+        // A few views as a player would see them (textures come from the assets
+        // folder, so they show once the textures group has run).
+        const PerspectivePreview views(scene, lightmaps, options.outDir);
+        const TrackPath::Frame start = path.at(path.startLine() - 6.0f);
+        const TrackPath::Frame hairpin = path.at(402.0f);
+        const TrackPath::Frame shore = path.at(path.unguardedBegin() + 20.0f);
+        const struct {
+            const char* name;
+            glm::vec3 eye, target;
+        } shots[] = {
+            {"view_start.png", start.position - start.forward * 9.0f + glm::vec3(0, 3.5f, 0), start.position + start.forward * 20.0f},
+            {"view_karts.png", start.position + start.forward * 4.0f + start.right * 2.0f + glm::vec3(0, 1.6f, 0),
+             start.position + glm::vec3(0, KartBuilder::rideHeight(), 0)},
+            {"view_hairpin.png", hairpin.position - hairpin.right * 45.0f + glm::vec3(0, 25.0f, 0), hairpin.position},
+            {"view_shore.png", shore.position + shore.right * 3.0f + glm::vec3(0, 3.0f, 0), shore.position + shore.forward * 40.0f - shore.right * 8.0f},
+        };
+        for (const auto& shot : shots)
+            ImageFile::save(views.render(shot.eye, shot.target, 960, 540), options.previewDir + "/" + shot.name,
+                            ImageFile::Format::Png, ImageFile::Channels::Rgb);
     }
 }

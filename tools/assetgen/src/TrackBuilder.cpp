@@ -262,36 +262,67 @@ void TrackBuilder::addGround(TrackScene& scene) const
     }
 }
 
+namespace {
+
+// Grid lines every `spacing` metres from lo to hi, then ever wider steps out to
+// `reach` on both sides: fine where the waves show near the island, coarse on
+// the open sea.
+std::vector<float> gradedAxis(float lo, float hi, float spacing, float centre, float reach)
+{
+    std::vector<float> lines;
+    const int cells = static_cast<int>(std::ceil((hi - lo) / spacing));
+    for (int i = 0; i <= cells; ++i)
+        lines.push_back(lo + spacing * static_cast<float>(i));
+    float step = spacing;
+    while (lines.back() < centre + reach) {
+        step *= 1.5f;
+        lines.push_back(std::min(lines.back() + step, centre + reach));
+    }
+    step = spacing;
+    std::vector<float> before;
+    float at = lo;
+    while (at > centre - reach) {
+        step *= 1.5f;
+        at = std::max(at - step, centre - reach);
+        before.push_back(at);
+    }
+    lines.insert(lines.begin(), before.rbegin(), before.rend());
+    return lines;
+}
+
+} // namespace
+
 void TrackBuilder::addWater(TrackScene& scene) const
 {
     SceneNode* water = scene.addNode("Water");
     water->mesh = std::make_shared<Mesh>();
     water->materials = {"water"};
-    water->lightmapSize = 128;
-    water->lightmapDensity = 0.1f;
+    water->lightmapSize = 256;
+    water->lightmapDensity = 0.2f;
     water->occluder = false;
     Mesh& m = *water->mesh;
-    const glm::vec2 centre = 0.5f * (terrain.minCorner() + terrain.maxCorner());
-    const float half = 650.0f;
-    const int cells = 96;
+    const glm::vec2 lo = terrain.minCorner(), hi = terrain.maxCorner();
+    const glm::vec2 centre = 0.5f * (lo + hi);
+    const float reach = 650.0f;
+    const std::vector<float> xs = gradedAxis(lo.x, hi.x, 5.0f, centre.x, reach);
+    const std::vector<float> zs = gradedAxis(lo.y, hi.y, 5.0f, centre.y, reach);
     const int chart = m.newChart();
-    for (int j = 0; j <= cells; ++j) {
-        for (int i = 0; i <= cells; ++i) {
+    for (float z : zs) {
+        for (float x : xs) {
             MeshVertex v;
-            const float x = centre.x - half + 2.0f * half * static_cast<float>(i) / cells;
-            const float z = centre.y - half + 2.0f * half * static_cast<float>(j) / cells;
             v.position = glm::vec3(x, waterLevel, z);
             v.normal = glm::vec3(0.0f, 1.0f, 0.0f);
             v.uv0 = glm::vec2(x, -z) / 16.0f;
             v.chart = chart;
-            v.chartUv = glm::vec2(x - centre.x + half, z - centre.y + half);
+            v.chartUv = glm::vec2(x, z);
             m.addVertex(v);
         }
     }
-    for (int j = 0; j < cells; ++j) {
-        for (int i = 0; i < cells; ++i) {
-            const uint32_t a = static_cast<uint32_t>(j * (cells + 1) + i);
-            m.addQuad(a, a + static_cast<uint32_t>(cells) + 1, a + static_cast<uint32_t>(cells) + 2, a + 1, 0);
+    const uint32_t row = static_cast<uint32_t>(xs.size());
+    for (uint32_t j = 0; j + 1 < zs.size(); ++j) {
+        for (uint32_t i = 0; i + 1 < row; ++i) {
+            const uint32_t a = j * row + i;
+            m.addQuad(a, a + row, a + row + 1, a + 1, 0);
         }
     }
 }
@@ -321,7 +352,7 @@ void TrackBuilder::addGates(TrackScene& scene) const
         bool banner;
     } gates[] = {
         {"StartGate", path.startLine(), 7.0f, true},
-        {"Gantry_1", 330.0f, 6.0f, false},
+        {"Gantry_1", path.crest(), 6.0f, false},
         {"Gantry_2", path.length() - 205.0f, 6.5f, false},
     };
     for (const auto& g : gates) {

@@ -35,6 +35,7 @@ const Step design[] = {
 };
 
 constexpr float startLineOffset = 45.0f;
+constexpr float crestS = 360.0f;
 
 glm::vec2 headingVector(float heading) { return glm::vec2(std::sin(heading), -std::cos(heading)); }
 
@@ -157,13 +158,14 @@ glm::vec2 TrackPath::planar(float s, float* heading, float* curvature) const
 float TrackPath::heightAt(float s) const
 {
     s = wrap(s);
-    // Base height above the sea, a long climb to a crest over the sweeper and the
-    // left flick, and a smaller rise on the south side. Repeating the bumps one
+    // Base height above the sea, a climb from the end of the shore straight to a
+    // crest at the left flick and down into the hairpin, and a smaller rise on
+    // the south side. Repeating the bumps one
     // loop away keeps the profile continuous across the start.
-    float h = 1.6f;
+    float h = 2.0f;
     for (float shift : {-total, 0.0f, total}) {
         const float t = s + shift;
-        h += 7.5f * smoothBump(t, 330.0f, 95.0f);
+        h += 7.5f * smoothBump(t, crestS, 80.0f);
         h += 2.8f * smoothBump(t, total - 150.0f, 45.0f);
     }
     return h;
@@ -237,6 +239,8 @@ bool TrackPath::insideLoop(const glm::vec2& xz) const
     }
     return inside;
 }
+
+float TrackPath::crest() const { return crestS; }
 
 bool TrackPath::isUnguarded(float s) const
 {

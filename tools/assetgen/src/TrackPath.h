@@ -43,6 +43,8 @@ public:
 
     // Where the start/finish line lies along the loop.
     float startLine() const { return startS; }
+    // Where the road is highest.
+    float crest() const;
     // The stretch without an outside barrier, where a kart can fall in the sea.
     float unguardedBegin() const { return unguardedS0; }
     float unguardedEnd() const { return unguardedS1; }

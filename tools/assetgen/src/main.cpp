@@ -70,10 +70,6 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::vector<std::pair<std::string, std::function<void()>>> groups = {
-        {"track",
-         [&] {
-             TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
-         }},
         {"textures", [&] { MaterialTextures::generate(args.out, args.threads); }},
         {"sky", [&] { Skybox::generate(args.out, TrackBuilder::sunDirection(), 512); }},
         {"ui", [&] { UiPictures::generate(args.out, TrackBuilder::sunDirection()); }},
@@ -85,6 +81,11 @@ int main(int argc, char** argv)
          }},
         {"font", [&] { BasicAssets::writeFont(args.out); }},
         {"config", [&] { BasicAssets::writeConfig(args.out); }},
+        // Last, so that its preview pictures can show the textures.
+        {"track",
+         [&] {
+             TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
+         }},
     };
     const auto start = std::chrono::steady_clock::now();
     for (const auto& [name, run] : groups) {
