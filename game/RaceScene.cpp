@@ -7,12 +7,16 @@
 #include "core/render/Camera.h"
 #include "core/render/Light.h"
 #include "core/render/Renderer.h"
+#include "core/render/Skybox.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/TextureCube.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/CarParticles.h"
 #include "game/FollowCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
@@ -53,6 +57,7 @@ Entity* setUpKart(Scene& scene, int index) {
         return nullptr;
     }
     Entity* kart = car->entity;
+    kart->addComponent<CarParticles>()->createEffects();
     auto* spawner = kart->addComponent<Spawner>();
     spawner->splashSource = addSound(*kart, "splash", "sounds/splash.wav", 1.0f, false, true);
     return kart;
@@ -124,6 +129,18 @@ void createDebugCamera(Scene& scene) {
     entity->addComponent<AudioListener>();
 }
 
+void createSkybox(Scene& scene) {
+    auto* cache = scene.systems->get<ResourceCache>();
+    TextureCube* cube = cache->get<TextureCube>("skybox");
+    if (cube == nullptr) {
+        cube = cache->create<TextureCube>("skybox");
+        cube->load({"skyboxes/DSk04-mod/DSk04_Left.png", "skyboxes/DSk04-mod/DSk04_Right.png",
+                    "skyboxes/DSk04-mod/DSk04_Up_Rotated.png", "skyboxes/DSk04-mod/DSk04_Down.png",
+                    "skyboxes/DSk04-mod/DSk04_Front.png", "skyboxes/DSk04-mod/DSk04_Back.png"});
+    }
+    scene.createEntity("Skybox")->addComponent<Skybox>()->setTexture(cube);
+}
+
 } // namespace
 
 std::vector<std::string> requiredTrackNodes() {
@@ -175,5 +192,6 @@ bool buildRaceScene(Scene& scene) {
     buildHud(scene, *kart1, 1);
     buildHud(scene, *kart2, 2);
     createDebugCamera(scene);
+    createSkybox(scene);
     return true;
 }
