@@ -30,6 +30,9 @@ glm::vec3 turned(const glm::vec3& direction, float angle) {
 }
 
 constexpr float probeStep = 4.0f;
+constexpr float kartHalfWidth = 1.8f;
+constexpr int framesBeforeBackingOff = 45;
+constexpr int framesBackingOff = 60;
 
 } // namespace
 
@@ -63,9 +66,14 @@ bool TestDriver::onRoad(const glm::vec3& point) const {
            hit.body != nullptr && hit.body->entity->name == "Road_MC_";
 }
 
+bool TestDriver::roadFits(const glm::vec3& point, const glm::vec3& direction) const {
+    const glm::vec3 across = glm::vec3(-direction.z, 0.0f, direction.x) * kartHalfWidth;
+    return onRoad(point) && onRoad(point + across) && onRoad(point - across);
+}
+
 float TestDriver::roadAhead(const glm::vec3& from, const glm::vec3& direction, float limit) const {
     for (float distance = probeStep; distance <= limit; distance += probeStep) {
-        if (!onRoad(from + distance * direction)) {
+        if (!roadFits(from + distance * direction, direction)) {
             return distance - probeStep;
         }
     }
@@ -103,14 +111,29 @@ void TestDriver::drive() {
     const float distance = glm::length(glm::vec2(aim.x - position.x, aim.z - position.z));
     const glm::vec3 path = pathTowards(position, aim, std::min(distance, 24.0f));
     const float heading = turnAngle(forward, path);
+    const float speed = glm::length(world.body(player).getLinearVelocity());
 
-    // Brake so that the kart could stop (at about 8 m/s^2) within the road it sees ahead.
+    if (backingOff > 0) {
+        // Rolling backwards the steering is reversed: the right key swings the nose left.
+        --backingOff;
+        hold(keys.accelerate, false);
+        hold(keys.reverse, true);
+        hold(keys.left, heading < 0.0f);
+        hold(keys.right, heading >= 0.0f);
+        return;
+    }
+    stalled = speed < 2.0f ? stalled + 1 : 0;
+    if (stalled > framesBeforeBackingOff) {
+        stalled = 0;
+        backingOff = framesBackingOff;
+    }
+
+    // Brake so that the kart could stop (at about 6 m/s^2) within the road it sees ahead.
     const float clear = roadAhead(position, forward, 60.0f);
-    float wanted = std::sqrt(2.0f * 8.0f * clear);
-    wanted = std::min(wanted, 30.0f - 14.0f * std::abs(heading));
+    float wanted = std::sqrt(2.0f * 6.0f * clear);
+    wanted = std::min(wanted, 30.0f - 16.0f * std::abs(heading));
     wanted = std::clamp(wanted, 8.0f, 30.0f);
 
-    const float speed = glm::length(world.body(player).getLinearVelocity());
     hold(keys.accelerate, speed < wanted);
     hold(keys.reverse, speed > wanted + 3.0f);
     const float deadBand = 0.03f;

@@ -2,7 +2,7 @@
 // next checkpoint (offset to its own side of the road). Like a player it looks
 // at the road: where the straight line to the checkpoint would leave the road
 // (the hairpin), it turns the line until it stays on it, and it slows down when
-// little road lies ahead.
+// little road lies ahead. Stuck against a barrier, it backs off and turns away.
 #pragma once
 
 #include <glm/glm.hpp>
@@ -25,6 +25,8 @@ private:
 
     glm::vec3 target(int checkpointNumber) const;
     bool onRoad(const glm::vec3& point) const;
+    // The road under a kart's width across the direction, not just its middle.
+    bool roadFits(const glm::vec3& point, const glm::vec3& direction) const;
     // How far the road goes on along a horizontal direction, up to limit metres.
     float roadAhead(const glm::vec3& from, const glm::vec3& direction, float limit) const;
     // The direction closest to the one towards aim along which the road goes on for reach metres.
@@ -38,4 +40,7 @@ private:
     // Metres to the right of each checkpoint's centre that this kart aims at.
     float lane;
     bool down[4] = {false, false, false, false};
+    // Frames spent nearly standing while trying to drive, and frames of backing off left.
+    int stalled = 0;
+    int backingOff = 0;
 };
