@@ -325,7 +325,7 @@ TEST_F(UIScreenshotTest, DisabledUIHidesEveryElementAndLeavesTheViewAlone) {
     EXPECT_EQ(capture("view_ui_enabled_again").rgba, shown.rgba);
 }
 
-TEST_F(UIScreenshotTest, ReadableLine) {
+TEST_F(UIScreenshotTest, TextTakesItsElementColour) {
     TW_REQUIRE_DISPLAY();
     const std::string assets = fontAssetsDir();
     if (assets.empty()) {
@@ -338,14 +338,35 @@ TEST_F(UIScreenshotTest, ReadableLine) {
     for (int i = 0; i < 3; ++i) {
         Entity* entity = scene->createEntity();
         Transform2D* transform = entity->addComponent<Transform2D>();
-        transform->setRelative(true);
         transform->setAnchor(Anchor::Left);
         transform->setPosition({0.05f, 0.2f + 0.3f * static_cast<float>(i)});
         transform->setSize({0.4f + 0.25f * static_cast<float>(i), 0.0f});
         transform->setAspectMode(AspectMode::HeightFollowsWidth);
         Text* text = entity->addComponent<Text>(font, lines[i]);
-        text->color = i == 1 ? glm::vec4(1.0f, 0.8f, 0.1f, 1.0f) : glm::vec4(1.0f);
+        text->color = i == 1 ? glm::vec4(1.0f, 0.8f, 0.0f, 1.0f) : glm::vec4(1.0f);
     }
-    const Box ink = boxOfInk(capture("readable_text"));
-    EXPECT_FALSE(ink.empty());
+    const Picture picture = capture("coloured_text");
+    // Fully covered glyph pixels show the element's colour exactly.
+    const Box yellowInk = boxOfColor(picture, {255, 204, 0, 255});
+    const Box whiteInk = boxOfColor(picture, {255, 255, 255, 255});
+    ASSERT_FALSE(yellowInk.empty());
+    EXPECT_LT(yellowInk.top, 120);
+    EXPECT_GT(yellowInk.bottom, 120);
+    EXPECT_LT(whiteInk.top, yellowInk.top) << "the white lines lie above and below the yellow one";
+    EXPECT_GT(whiteInk.bottom, yellowInk.bottom);
+}
+
+TEST_F(UIScreenshotTest, TransitionOverlayHidesTheNewScenesFirstFrame) {
+    TW_REQUIRE_DISPLAY();
+    ASSERT_NO_FATAL_FAILURE(open(320, 200));
+    SceneManager* scenes = engine->get<SceneManager>();
+    Scene* next = scenes->createScene("next");
+    scene = next;
+    addTex("panel", red, 7);
+    scenes->fadeTo(next);
+    engine->frame();
+    ASSERT_EQ(scenes->current, next);
+    EXPECT_TRUE(boxOf(capture("transition_overlay"), [](const Pixel& p) { return p != black; }).empty());
+    engine->frame();
+    EXPECT_EQ(capture("after_transition").at(160, 100), red);
 }
