@@ -213,33 +213,44 @@ void Graphics::bindBuffers(const std::vector<VertexBuffer*>& buffers, IndexBuffe
 
 void Graphics::setUniform(const std::string& name, bool value) { setUniform(name, value ? 1 : 0); }
 
+// Uniforms the program lacks are skipped here rather than sent to location -1:
+// the renderer sends the whole contract to every program, and each call counts.
+GLint Graphics::uniformLocation(const std::string& name) const {
+    return program != nullptr ? program->getUniformLocation(name) : -1;
+}
+
 void Graphics::setUniform(const std::string& name, int value) {
-    if (program != nullptr) {
-        glUniform1i(program->getUniformLocation(name), value);
+    const GLint location = uniformLocation(name);
+    if (location >= 0) {
+        glUniform1i(location, value);
     }
 }
 
 void Graphics::setUniform(const std::string& name, float value) {
-    if (program != nullptr) {
-        glUniform1f(program->getUniformLocation(name), value);
+    const GLint location = uniformLocation(name);
+    if (location >= 0) {
+        glUniform1f(location, value);
     }
 }
 
 void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
-    if (program != nullptr) {
-        glUniform3f(program->getUniformLocation(name), value.x, value.y, value.z);
+    const GLint location = uniformLocation(name);
+    if (location >= 0) {
+        glUniform3f(location, value.x, value.y, value.z);
     }
 }
 
 void Graphics::setUniform(const std::string& name, const glm::vec4& value) {
-    if (program != nullptr) {
-        glUniform4f(program->getUniformLocation(name), value.x, value.y, value.z, value.w);
+    const GLint location = uniformLocation(name);
+    if (location >= 0) {
+        glUniform4f(location, value.x, value.y, value.z, value.w);
     }
 }
 
 void Graphics::setUniform(const std::string& name, const glm::mat4& value) {
-    if (program != nullptr) {
-        glUniformMatrix4fv(program->getUniformLocation(name), 1, GL_FALSE, glm::value_ptr(value));
+    const GLint location = uniformLocation(name);
+    if (location >= 0) {
+        glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(value));
     }
 }
 

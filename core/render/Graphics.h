@@ -84,6 +84,7 @@ public:
 
 private:
     void createWindow();
+    GLint uniformLocation(const std::string& name) const;
 
     PolygonMode polygonMode = static_cast<PolygonMode>(2);
     BlendMode blendMode = static_cast<BlendMode>(3);

@@ -19,5 +19,10 @@ public:
     // Breadth-first within a directory, depth-first across directories; exact names only.
     std::string findFile(const std::string& dir, const std::string& name) const;
 
+    // Builds scene's entities from a model file: one entity per node with its
+    // transform, meshes with materials found by name, baked lightmaps and lights.
+    // Failures are logged and leave the scene as it was.
+    void importScene(Scene& scene, const std::string& path);
+
     std::string baseDir = "./";
 };

@@ -1,0 +1,34 @@
+// One draw of one mesh part with one material: what a Drawable hands to the
+// renderer. The renderer fills in the program variant and the sort key per view.
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <vector>
+
+class IndexBuffer;
+class Material;
+class ShaderProgram;
+class Texture;
+class VertexBuffer;
+
+struct RenderItem {
+    static constexpr int32_t indexed = 0;
+    static constexpr int32_t instanced = 1;
+
+    int32_t drawType = indexed;
+    // The mesh's streams, plus per-instance streams for instanced draws.
+    std::vector<VertexBuffer*> vertexBuffers;
+    IndexBuffer* indexBuffer = nullptr;
+    uint32_t first = 0;
+    uint32_t count = 0;
+    Material* material = nullptr;
+    glm::mat4 world{1.0f};
+    // For distance sorting.
+    glm::vec3 position{0.0f};
+    Texture* lightmap = nullptr;
+    int32_t instanceCount = 1;
+    ShaderProgram* program = nullptr;
+    uint64_t key = 0;
+};

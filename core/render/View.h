@@ -1,0 +1,50 @@
+// What the renderer builds for one camera each frame: the pixel viewport, the
+// lights, the render items filed into six queues and a depth list, the shadow
+// casters, and the depth render target the pre-pass draws into.
+#pragma once
+
+#include "core/render/RenderItem.h"
+#include "core/render/RenderTarget.h"
+#include "core/render/ShadowCaster.h"
+
+#include <glm/glm.hpp>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class Camera;
+class Graphics;
+class Light;
+class Renderer;
+
+class View {
+public:
+    static constexpr size_t queueCount = 6;
+
+    View(Camera* camera, Graphics* graphics, Renderer* renderer);
+
+    // Empties the frame's lists; keeps the depth target.
+    void clear();
+    // Takes the camera's pixel viewport and (re)makes the depth target when its size changed.
+    void updateViewport();
+    // Depth list near to far, queue 0 by key, queue 3 far to near; eye is the camera's position.
+    void sort(const glm::vec3& eye);
+
+    const RenderItem& item(uint32_t index) const { return items[index]; }
+
+    Camera* const camera;
+    uint32_t culled = 0;
+    Graphics* const graphics;
+    Renderer* const renderer;
+    glm::ivec4 viewport{0, 0, 1, 1};
+    std::vector<Light*> lights;
+    std::unique_ptr<RenderTarget> depthTarget;
+    // Every item of the frame; the lists below hold indices into it, so one item
+    // is stored once however many lists it joins.
+    std::vector<RenderItem> items;
+    std::vector<uint32_t> depthList;
+    std::array<std::vector<uint32_t>, queueCount> queues;
+    std::vector<ShadowCaster> shadowCasters;
+};

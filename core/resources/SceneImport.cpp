@@ -1,0 +1,258 @@
+// Scene import: a model file's node tree becomes entities with transforms, mesh
+// renderers, lightmaps and lights. Axis correction turns the file's Z-up nodes
+// into the engine's Y-up world (see DEVELOPERS.md, "Import axis convention").
+#include "core/resources/ResourceLoader.h"
+
+#include "core/platform/Log.h"
+#include "core/render/Light.h"
+#include "core/render/MeshRenderer.h"
+#include "core/resources/Material.h"
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Texture2D.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SystemRegistry.h"
+#include "core/runtime/Transform.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float quarterTurn = 1.5707964f;
+const glm::vec3 xAxis(1.0f, 0.0f, 0.0f);
+
+struct ImportContext {
+    const ResourceLoader& loader;
+    ResourceCache& cache;
+    Scene& scene;
+    const aiScene& file;
+};
+
+glm::mat4 toGlm(const aiMatrix4x4& m) {
+    // Assimp stores rows, GLM columns.
+    return glm::transpose(glm::make_mat4(&m.a1));
+}
+
+glm::vec3 toGlm(const aiVector3D& v) { return {v.x, v.y, v.z}; }
+
+std::string materialName(const aiMaterial& material) {
+    aiString name;
+    material.Get(AI_MATKEY_NAME, name);
+    return name.C_Str();
+}
+
+// The file's materials become cached materials under their names, unless the
+// game registered its own under that name before importing.
+void importMaterials(const ImportContext& context) {
+    for (unsigned i = 0; i < context.file.mNumMaterials; ++i) {
+        const aiMaterial& imported = *context.file.mMaterials[i];
+        const std::string name = materialName(imported);
+        if (name.empty() || context.cache.exists<Material>(name)) {
+            continue;
+        }
+        context.cache.create<Material>(name)->fromImport(imported);
+    }
+}
+
+struct Streams {
+    bool normals = false;
+    bool tangents = false;
+    bool uv0 = false;
+    bool uv1 = false;
+};
+
+// Every stream that one of the node's meshes has is filled for all of them (zeros
+// where a mesh lacks it), so the lists stay the same length as the positions.
+Streams streamsOf(const aiScene& file, const aiNode& node) {
+    Streams streams;
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        const aiMesh& mesh = *file.mMeshes[node.mMeshes[i]];
+        streams.normals = streams.normals || mesh.HasNormals();
+        streams.tangents = streams.tangents || mesh.HasTangentsAndBitangents();
+        streams.uv0 = streams.uv0 || mesh.HasTextureCoords(0);
+        streams.uv1 = streams.uv1 || mesh.HasTextureCoords(1);
+    }
+    return streams;
+}
+
+void appendPart(Mesh& mesh, const aiMesh& source, const Streams& streams, const glm::mat3& rotation) {
+    const auto base = static_cast<uint32_t>(mesh.positions.size());
+    MeshPart part;
+    part.first = static_cast<uint32_t>(mesh.indices.size());
+    if (base + source.mNumVertices > std::numeric_limits<uint16_t>::max() + 1u) {
+        // 16-bit indices cannot reach these vertices; an empty part keeps the
+        // materials of the later parts where they belong.
+        logError("Mesh '", mesh.getName(), "' has more than 65536 vertices; part '", source.mName.C_Str(),
+                 "' is left out.");
+        mesh.parts.push_back(part);
+        return;
+    }
+    for (unsigned v = 0; v < source.mNumVertices; ++v) {
+        mesh.positions.push_back(rotation * toGlm(source.mVertices[v]));
+        if (streams.normals) {
+            mesh.normals.push_back(source.HasNormals() ? rotation * toGlm(source.mNormals[v]) : glm::vec3(0.0f));
+        }
+        if (streams.tangents) {
+            const bool has = source.HasTangentsAndBitangents();
+            mesh.tangents.push_back(has ? rotation * toGlm(source.mTangents[v]) : glm::vec3(0.0f));
+            mesh.bitangents.push_back(has ? rotation * toGlm(source.mBitangents[v]) : glm::vec3(0.0f));
+        }
+        if (streams.uv0) {
+            mesh.uv0.push_back(source.HasTextureCoords(0) ? glm::vec2(toGlm(source.mTextureCoords[0][v]))
+                                                          : glm::vec2(0.0f));
+        }
+        if (streams.uv1) {
+            mesh.uv1.push_back(source.HasTextureCoords(1) ? glm::vec2(toGlm(source.mTextureCoords[1][v]))
+                                                          : glm::vec2(0.0f));
+        }
+    }
+    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+        const aiFace& face = source.mFaces[f];
+        // Points and lines survive triangulation; they have no place in a triangle list.
+        if (face.mNumIndices != 3) {
+            continue;
+        }
+        for (unsigned k = 0; k < 3; ++k) {
+            mesh.indices.push_back(static_cast<uint16_t>(base + face.mIndices[k]));
+        }
+    }
+    part.count = static_cast<uint32_t>(mesh.indices.size()) - part.first;
+    mesh.parts.push_back(part);
+}
+
+Mesh* meshOf(const ImportContext& context, const aiNode& node, const std::string& name) {
+    if (Mesh* shared = context.cache.get<Mesh>(name)) {
+        return shared;
+    }
+    Mesh* mesh = context.cache.create<Mesh>(name);
+    const glm::mat3 rotation =
+        context.scene.axisCorrection ? glm::mat3(glm::rotate(glm::mat4(1.0f), -quarterTurn, xAxis)) : glm::mat3(1.0f);
+    const Streams streams = streamsOf(context.file, node);
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        appendPart(*mesh, *context.file.mMeshes[node.mMeshes[i]], streams, rotation);
+    }
+    mesh->finalize();
+    return mesh;
+}
+
+void importMeshes(const ImportContext& context, const aiNode& node, Entity& entity, const std::string& indent) {
+    Mesh* mesh = meshOf(context, node, entity.name);
+    std::vector<Material*> materials;
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        const aiMesh& part = *context.file.mMeshes[node.mMeshes[i]];
+        const std::string name = part.mMaterialIndex < context.file.mNumMaterials
+                                     ? materialName(*context.file.mMaterials[part.mMaterialIndex])
+                                     : std::string();
+        logInfo(indent, "Material found: ", name);
+        Material* material = context.cache.get<Material>(name);
+        materials.push_back(material != nullptr ? material : context.cache.get<Material>("default"));
+    }
+    auto* renderer = entity.addComponent<MeshRenderer>(mesh, materials);
+
+    const std::string lightmapPath = "scenes/lightmaps/Job 1_" + entity.name + "_SHADOW.png";
+    if (context.loader.resolve(lightmapPath).empty()) {
+        return;
+    }
+    const std::string lightmapName = "LM_" + entity.name;
+    Texture2D* lightmap = context.cache.get<Texture2D>(lightmapName);
+    if (lightmap == nullptr) {
+        lightmap = context.cache.create<Texture2D>(lightmapName);
+        lightmap->load(lightmapPath);
+    }
+    renderer->setLightmap(lightmap);
+}
+
+void importLights(const ImportContext& context, const aiNode& node, Entity& entity, Transform& transform) {
+    for (unsigned i = 0; i < context.file.mNumLights; ++i) {
+        const aiLight& source = *context.file.mLights[i];
+        if (source.mName != node.mName) {
+            continue;
+        }
+        auto* light = entity.addComponent<Light>();
+        light->color = glm::vec3(source.mColorDiffuse.r, source.mColorDiffuse.g, source.mColorDiffuse.b);
+        switch (source.mType) {
+        case aiLightSource_DIRECTIONAL:
+            light->type = Light::directional;
+            // The file's lights shine along their node's +Z; the engine's along -Z.
+            transform.rotate(glm::radians(-180.0f), xAxis, Space::Local);
+            break;
+        case aiLightSource_POINT:
+            light->type = Light::point;
+            light->constant = source.mAttenuationConstant;
+            light->linear = source.mAttenuationLinear;
+            light->quadratic = source.mAttenuationQuadratic;
+            break;
+        case aiLightSource_SPOT:
+            light->type = Light::spot;
+            light->constant = source.mAttenuationConstant;
+            light->linear = source.mAttenuationLinear;
+            light->quadratic = source.mAttenuationQuadratic;
+            light->innerAngle = source.mAngleInnerCone;
+            light->outerAngle = source.mAngleOuterCone;
+            light->direction = toGlm(source.mDirection);
+            transform.rotate(glm::radians(-90.0f), xAxis, Space::Local);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void importNode(const ImportContext& context, const aiNode& node, Transform* parent) {
+    Scene& scene = context.scene;
+    scene.importDepth += 1;
+    const std::string indent(static_cast<size_t>(std::max(scene.importDepth, 0)) * 2, ' ');
+    logInfo(indent, "Node found: ", node.mName.C_Str(), ", #meshes: ", node.mNumMeshes);
+
+    Entity* entity = scene.createEntity(node.mName.C_Str());
+    auto* transform = entity->addComponent<Transform>();
+    if (parent != nullptr) {
+        transform->setParent(parent);
+    }
+    glm::mat4 local = toGlm(node.mTransformation);
+    if (scene.axisCorrection) {
+        const float angle = node.mParent == nullptr ? quarterTurn : -quarterTurn;
+        local = glm::rotate(glm::mat4(1.0f), angle, xAxis) * local;
+    }
+    transform->setLocalMatrix(local);
+
+    if (node.mNumMeshes > 0) {
+        importMeshes(context, node, *entity, indent);
+    }
+    importLights(context, node, *entity, *transform);
+    for (unsigned i = 0; i < node.mNumChildren; ++i) {
+        importNode(context, *node.mChildren[i], transform);
+    }
+    scene.importDepth -= 1;
+}
+
+} // namespace
+
+void ResourceLoader::importScene(Scene& scene, const std::string& path) {
+    ResourceCache* cache = get<ResourceCache>();
+    if (cache == nullptr) {
+        logError("Error loading scene: ", path);
+        logError("No resource cache to import into.");
+        return;
+    }
+    Assimp::Importer importer;
+    const aiScene* file = importer.ReadFile(resolve(path), aiProcess_CalcTangentSpace | aiProcess_Triangulate);
+    if (file == nullptr || (file->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || file->mRootNode == nullptr) {
+        logError("Error loading scene: ", path);
+        logError(importer.GetErrorString());
+        return;
+    }
+    const ImportContext context{*this, *cache, scene, *file};
+    importMaterials(context);
+    importNode(context, *file->mRootNode, nullptr);
+}

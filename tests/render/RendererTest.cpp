@@ -1,0 +1,359 @@
+// The renderer's frame under Xvfb: views following cameras, culling, program
+// variants and their defines, queue and depth-list order, shadow casters,
+// statistics, wireframe, and the cases that must draw nothing without failing.
+#include "render/TestScene.h"
+
+#include "core/render/Camera.h"
+#include "core/render/Graphics.h"
+#include "core/render/Light.h"
+#include "core/render/MeshRenderer.h"
+#include "core/render/Renderer.h"
+#include "core/render/View.h"
+#include "core/resources/Material.h"
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/ShaderProgram.h"
+#include "core/resources/Texture2D.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Transform.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RendererTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TW_REQUIRE_DISPLAY();
+        engine = std::make_unique<TestEngine>(testConfig(320, 200));
+        graphics = engine->get<Graphics>();
+        renderer = engine->get<Renderer>();
+        cache = engine->get<ResourceCache>();
+        ASSERT_TRUE(graphics->hasWindow());
+        scene = engine->get<SceneManager>()->createScene("unit");
+        engine->get<SceneManager>()->setScene(scene);
+        scene->setRunning(true);
+        camera = addCamera(*scene, "camera", {0, 0, 0}, {0, 0, -1});
+        red = colourMaterial(*engine->systems, "red", {1, 0, 0, 1});
+        blue = colourMaterial(*engine->systems, "blue", {0, 0, 1, 1});
+        // Smaller maps keep the software rasteriser quick; the size is not under test.
+        renderer->shadowMapSize = 256;
+    }
+
+    MeshRenderer* cube(const glm::vec3& position, Material* material) {
+        return addShape(*scene, "cube", "cube", material, position);
+    }
+
+    Light* light(int32_t type, bool castsShadows) {
+        Entity* entity = scene->createEntity("light");
+        entity->addComponent<Transform>()->setRotation(glm::angleAxis(-1.0f, glm::vec3(1, 0, 0)));
+        auto* result = entity->addComponent<Light>();
+        result->type = type;
+        result->castsShadows = castsShadows;
+        return result;
+    }
+
+    View& prepareOnly() {
+        renderer->syncViews(*scene);
+        View* view = renderer->findView(camera);
+        renderer->prepare(*view, *scene, 0.016f);
+        return *view;
+    }
+
+    std::vector<float> distances(const View& view, const std::vector<uint32_t>& list) const {
+        std::vector<float> result;
+        for (uint32_t index : list) {
+            result.push_back(-view.item(index).position.z);
+        }
+        return result;
+    }
+
+    std::unique_ptr<TestEngine> engine;
+    Graphics* graphics = nullptr;
+    Renderer* renderer = nullptr;
+    ResourceCache* cache = nullptr;
+    Scene* scene = nullptr;
+    Camera* camera = nullptr;
+    Material* red = nullptr;
+    Material* blue = nullptr;
+};
+
+TEST_F(RendererTest, ViewsFollowTheEnabledCamerasOfTheScene) {
+    Camera* second = addCamera(*scene, "second", {0, 0, 0}, {0, 0, -1});
+    engine->frame();
+    ASSERT_EQ(renderer->getViews().size(), 2u);
+    EXPECT_EQ(renderer->getViews()[0]->camera, camera);
+
+    camera->setEnabled(false);
+    engine->frame();
+    ASSERT_EQ(renderer->getViews().size(), 1u);
+    EXPECT_EQ(renderer->getViews()[0]->camera, second);
+
+    // A camera enabled again gets a new view at the end of the list.
+    camera->setEnabled(true);
+    engine->frame();
+    ASSERT_EQ(renderer->getViews().size(), 2u);
+    EXPECT_EQ(renderer->getViews()[1]->camera, camera);
+
+    scene->destroyEntity(second->entity);
+    engine->frame();
+    ASSERT_EQ(renderer->getViews().size(), 1u);
+    EXPECT_EQ(renderer->getViews()[0]->camera, camera);
+    EXPECT_NE(renderer->getViews()[0]->depthTarget, nullptr);
+}
+
+TEST_F(RendererTest, CullingLeavesOutWhatTheCameraCannotSeeAndCountsIt) {
+    cube({0, 0, -5}, red);
+    cube({0, 0, 5}, red);    // behind
+    cube({0, 0, -0.3f}, red); // straddles the near plane
+    light(Light::directional, true);
+
+    View& view = prepareOnly();
+    EXPECT_EQ(view.culled, 1u);
+    EXPECT_EQ(view.queues[0].size(), 2u);
+
+    renderer->cullingEnabled = false;
+    View& unculled = prepareOnly();
+    EXPECT_EQ(unculled.culled, 0u);
+    EXPECT_EQ(unculled.queues[0].size(), 3u);
+}
+
+TEST_F(RendererTest, DefinesComeInTheOrderTheShadersExpect) {
+    Material& material = *red;
+    material.addDefine("DIFFUSE");
+    material.addDefine("EXTRA 2");
+    using Defines = std::vector<std::string>;
+    EXPECT_EQ(renderer->buildDefines(material, true, 1, 2),
+              (Defines{"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 2", "LIGHTMAP", "DIFFUSE", "EXTRA 2"}));
+    EXPECT_EQ(renderer->buildDefines(material, false, 0, 0),
+              (Defines{"SHADOW", "NUM_SHADOWMAPS 0", "NUM_LIGHTS 0", "DIFFUSE", "EXTRA 2"}));
+
+    renderer->lightmapsEnabled = false;
+    renderer->shadowsEnabled = false;
+    EXPECT_EQ(renderer->buildDefines(material, true, 1, 1), (Defines{"NUM_LIGHTS 1", "DIFFUSE", "EXTRA 2"}));
+    renderer->shadowsEnabled = true;
+    material.setReceivesShadows(false);
+    EXPECT_EQ(renderer->buildDefines(material, false, 1, 1), (Defines{"NUM_LIGHTS 1", "DIFFUSE", "EXTRA 2"}));
+}
+
+TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
+    MeshRenderer* lit = cube({0, 0, -5}, red);
+    lit->setLightmap(cache->get<Texture2D>("white"));
+    light(Light::directional, true);
+    light(Light::point, true);  // lit, but only directional lights get shadow maps
+    light(Light::directional, false);
+
+    View& view = prepareOnly();
+    ASSERT_EQ(view.shadowCasters.size(), 1u);
+    ASSERT_EQ(view.queues[0].size(), 1u);
+    const ShaderProgram* program = view.item(view.queues[0][0]).program;
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program->defines,
+              "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 3\n#define LIGHTMAP\n");
+    EXPECT_TRUE(program->isLinked());
+}
+
+TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
+    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
+    glass->setRenderQueue(3);
+    glass->setBlendMode(BlendMode::Alpha);
+    Material* overlay = colourMaterial(*engine->systems, "overlay", {0, 1, 0, 1});
+    overlay->setRenderQueue(1);
+    for (float z : {-4.0f, -9.0f, -6.0f}) {
+        addShape(*scene, "glass", "sphere", glass, {0, 0, z});
+    }
+    for (float z : {-8.0f, -2.0f, -5.0f}) {
+        cube({0, 0, z}, z < -4.0f ? red : blue);
+        addShape(*scene, "ball", "sphere", red, {1, 0, z});
+    }
+    addShape(*scene, "overlay", "cube", overlay, {0, 0, -3});
+    addShape(*scene, "overlay", "cube", overlay, {0, 0, -7});
+
+    View& view = prepareOnly();
+    EXPECT_EQ(distances(view, view.queues[3]), (std::vector<float>{9, 6, 4})) << "blended: far to near";
+    EXPECT_EQ(distances(view, view.queues[1]), (std::vector<float>{3, 7})) << "other queues: as found";
+    ASSERT_EQ(view.depthList.size(), 6u) << "opaque items only";
+    for (size_t i = 1; i < view.depthList.size(); ++i) {
+        EXPECT_LE(glm::length(view.item(view.depthList[i - 1]).position),
+                  glm::length(view.item(view.depthList[i]).position))
+            << "depth list: near to far";
+    }
+    ASSERT_EQ(view.queues[0].size(), 6u);
+    for (size_t i = 1; i < view.queues[0].size(); ++i) {
+        EXPECT_LE(view.item(view.queues[0][i - 1]).key, view.item(view.queues[0][i]).key);
+    }
+    // Sorting by key groups each material-and-mesh pair into one run.
+    int runs = 1;
+    for (size_t i = 1; i < view.queues[0].size(); ++i) {
+        const RenderItem& a = view.item(view.queues[0][i - 1]);
+        const RenderItem& b = view.item(view.queues[0][i]);
+        runs += (a.material != b.material || a.indexBuffer != b.indexBuffer) ? 1 : 0;
+    }
+    EXPECT_EQ(runs, 3);
+}
+
+TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
+    Camera* second = addCamera(*scene, "second", {10, 5, 10}, {0, 0, 0});
+    cube({0, 0, -5}, red);
+    Light* sun = light(Light::directional, true);
+    sun->shadowDistance = 15.0f;
+    engine->frame();
+    ASSERT_EQ(renderer->getViews().size(), 2u);
+    const View& first = *renderer->getViews()[0];
+    const View& other = *renderer->getViews()[1];
+    ASSERT_EQ(first.shadowCasters.size(), 1u);
+    ASSERT_EQ(other.shadowCasters.size(), 1u);
+    EXPECT_NE(first.shadowCasters[0].lightViewProjection, other.shadowCasters[0].lightViewProjection);
+    EXPECT_EQ(first.shadowCasters[0].items.size(), 1u);
+
+    // The part of each frustum nearer than the shadow distance fills the light's box.
+    for (Camera* cam : {camera, second}) {
+        const View& view = *renderer->findView(cam);
+        const glm::mat4 matrix = view.shadowCasters[0].lightViewProjection;
+        const glm::mat4 inverseView = glm::inverse(cam->getView());
+        const float tanHalf = std::tan(glm::radians(cam->fov) * 0.5f);
+        glm::vec3 low(1e9f);
+        glm::vec3 high(-1e9f);
+        for (float depth : {cam->near, sun->shadowDistance}) {
+            for (float sx : {-1.0f, 1.0f}) {
+                for (float sy : {-1.0f, 1.0f}) {
+                    const glm::vec3 local(sx * tanHalf * depth * cam->getAspect(), sy * tanHalf * depth, -depth);
+                    const glm::vec4 clip = matrix * inverseView * glm::vec4(local, 1.0f);
+                    low = glm::min(low, glm::vec3(clip));
+                    high = glm::max(high, glm::vec3(clip));
+                }
+            }
+        }
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(low[axis], -1.0f, 1e-3f);
+            EXPECT_NEAR(high[axis], 1.0f, 1e-3f);
+        }
+    }
+}
+
+TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
+    cube({-1, 0, -5}, red);
+    cube({1, 0, -5}, blue);
+    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
+    glass->setRenderQueue(3);
+    glass->setCastsShadows(false);
+    addShape(*scene, "glass", "sphere", glass, {0, 0, -3});
+    light(Light::directional, true);
+    const uint32_t cubeTriangles = 12;
+    const auto sphereTriangles = static_cast<uint32_t>(cache->get<Mesh>("sphere")->indices.size() / 3);
+
+    engine->frame();
+    // Main pass 3 draws, depth pre-pass the 2 opaque cubes, shadow map the 2 casters.
+    EXPECT_EQ(graphics->drawCalls, 7u);
+    EXPECT_EQ(graphics->triangles, 3 * 2 * cubeTriangles + sphereTriangles);
+    engine->frame();
+    EXPECT_EQ(graphics->drawCalls, 7u) << "counters start again every frame";
+}
+
+TEST_F(RendererTest, SameMaterialAndMeshSetUpAttributesOnce) {
+    cube({0, 0, -5}, red);
+    engine->frame();
+    engine->frame();
+    const uint32_t before = graphics->attributePointerCalls;
+    engine->frame();
+    const uint32_t one = graphics->attributePointerCalls - before;
+    for (int i = 0; i < 9; ++i) {
+        cube({static_cast<float>(i) - 4.0f, 1.0f, -6.0f}, red);
+    }
+    engine->frame();
+    const uint32_t start = graphics->attributePointerCalls;
+    engine->frame();
+    EXPECT_EQ(graphics->attributePointerCalls - start, one);
+}
+
+TEST_F(RendererTest, WireframeDrawsLinesAndGivesBackTheMaterialsMode) {
+    cube({0, 0, -3}, red);
+    Material* lines = colourMaterial(*engine->systems, "lines", {0, 1, 0, 1});
+    lines->setPolygonMode(PolygonMode::Line);
+    auto polygonMode = [] {
+        GLint mode[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        return mode[0];
+    };
+    engine->frame();
+    EXPECT_EQ(polygonMode(), GL_FILL);
+
+    renderer->wireframe = true;
+    engine->frame();
+    EXPECT_EQ(polygonMode(), GL_LINE);
+
+    renderer->wireframe = false;
+    engine->frame();
+    EXPECT_EQ(polygonMode(), GL_FILL);
+
+    // A material that asks for lines keeps them once wireframe is off again.
+    cube({1, 0, -4}, lines)->entity->getComponent<Transform>();
+    scene->findEntity("cube")->getComponent<MeshRenderer>()->setMaterial(lines);
+    renderer->wireframe = true;
+    engine->frame();
+    renderer->wireframe = false;
+    engine->frame();
+    EXPECT_EQ(polygonMode(), GL_LINE);
+}
+
+TEST_F(RendererTest, MaterialWithoutShaderIsSkippedWithOneLogLine) {
+    Material* broken = cache->create<Material>("no shader");
+    cube({0, 0, -5}, broken);
+    cube({1, 0, -5}, red);
+    LogCapture log;
+    engine->frame();
+    engine->frame();
+    engine->frame();
+    EXPECT_EQ(log.count("Material 'no shader' has no shader and is not drawn."), 1);
+    EXPECT_EQ(graphics->drawCalls, 2u) << "the red cube: main pass and depth pre-pass";
+}
+
+TEST_F(RendererTest, MaterialCountMismatchIsLoggedAndMadeUpFor) {
+    Mesh* mesh = cache->create<Mesh>("three parts");
+    const Mesh& source = *cache->get<Mesh>("cube");
+    mesh->positions = source.positions;
+    mesh->normals = source.normals;
+    mesh->indices = source.indices;
+    mesh->parts = {{0, 12}, {12, 12}, {24, 12}};
+    mesh->finalize();
+    Entity* entity = scene->createEntity("parts");
+    auto* transform = entity->addComponent<Transform>();
+    transform->setPosition({0, 0, -5});
+    auto* meshRenderer = entity->addComponent<MeshRenderer>(mesh, std::vector<Material*>{red, blue});
+
+    LogCapture log;
+    const std::string line = "Mesh 'three parts' has 3 parts, but only 2 materials were found.";
+    engine->frame();
+    engine->frame();
+    EXPECT_EQ(log.count(line), 1) << "once per rebuild, not per frame";
+    ASSERT_EQ(meshRenderer->items.size(), 3u);
+    EXPECT_EQ(meshRenderer->items[2].material, blue);
+    EXPECT_EQ(meshRenderer->items[2].first, 24u);
+
+    transform->setPosition({0, 1, -5});
+    engine->frame();
+    EXPECT_EQ(log.count(line), 2) << "moving rebuilds the items";
+    EXPECT_FLOAT_EQ(meshRenderer->items[0].world[3].y, 1.0f);
+
+    meshRenderer->setMaterials({});
+    engine->frame();
+    EXPECT_TRUE(log.contains("Mesh 'three parts' has 3 parts, but only 0 materials were found."));
+    EXPECT_TRUE(meshRenderer->items.empty());
+    EXPECT_EQ(graphics->drawCalls, 0u);
+}
+
+TEST_F(RendererTest, DrawableWithoutTransformGetsOne) {
+    Entity* bare = scene->createEntity("bare");
+    bare->addComponent<MeshRenderer>(cache->get<Mesh>("cube"), std::vector<Material*>{red});
+    LogCapture log;
+    engine->frame();
+    EXPECT_TRUE(log.contains("Drawable: No transform found on entity 'bare', creating one."));
+    EXPECT_NE(bare->getComponent<Transform>(), nullptr);
+}
+
+} // namespace
