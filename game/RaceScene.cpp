@@ -7,14 +7,14 @@
 #include "core/render/Camera.h"
 #include "core/render/Light.h"
 #include "core/render/Renderer.h"
-#include "core/render/Skybox.h"
-#include "core/resources/ResourceCache.h"
-#include "core/resources/TextureCube.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
+#include "core/render/Skybox.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/TextureCube.h"
 #include "game/Car.h"
 #include "game/CarParticles.h"
 #include "game/FollowCamera.h"
@@ -77,7 +77,7 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     } else {
         camera->setViewport(0.0f, 0.0f, 1.0f, 0.5f);
     }
-    // Until the sky is drawn, the horizon's haze colour stands in for it.
+    // Where the sky cannot be drawn, the horizon's haze colour stands in for it.
     if (const auto* renderer = scene.systems->get<Renderer>()) {
         camera->clearColor = renderer->fogColor;
     }
@@ -131,14 +131,14 @@ void createDebugCamera(Scene& scene) {
 
 void createSkybox(Scene& scene) {
     auto* cache = scene.systems->get<ResourceCache>();
-    TextureCube* cube = cache->get<TextureCube>("skybox");
-    if (cube == nullptr) {
-        cube = cache->create<TextureCube>("skybox");
-        cube->load({"skyboxes/DSk04-mod/DSk04_Left.png", "skyboxes/DSk04-mod/DSk04_Right.png",
-                    "skyboxes/DSk04-mod/DSk04_Up_Rotated.png", "skyboxes/DSk04-mod/DSk04_Down.png",
-                    "skyboxes/DSk04-mod/DSk04_Front.png", "skyboxes/DSk04-mod/DSk04_Back.png"});
+    auto* sky = cache->get<TextureCube>("skybox");
+    if (sky == nullptr) {
+        sky = cache->create<TextureCube>("skybox");
+        sky->load({"skyboxes/DSk04-mod/DSk04_Left.png", "skyboxes/DSk04-mod/DSk04_Right.png",
+                   "skyboxes/DSk04-mod/DSk04_Up_Rotated.png", "skyboxes/DSk04-mod/DSk04_Down.png",
+                   "skyboxes/DSk04-mod/DSk04_Front.png", "skyboxes/DSk04-mod/DSk04_Back.png"});
     }
-    scene.createEntity("Skybox")->addComponent<Skybox>()->setTexture(cube);
+    scene.createEntity("Skybox")->addComponent<Skybox>()->setTexture(sky);
 }
 
 } // namespace

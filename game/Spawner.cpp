@@ -48,10 +48,10 @@ void Spawner::fixedUpdate(float dt) {
     const bool inWater = transform != nullptr && transform->getWorldPosition().y < waterLevel;
     if (inWater || asked) {
         takeOffTrack();
-    }
-    if (inWater) {
-        if (auto* particles = entity->getComponent<CarParticles>()) {
-            particles->splash();
+        if (inWater) {
+            if (auto* particles = entity->getComponent<CarParticles>()) {
+                particles->splash();
+            }
         }
     }
 }
