@@ -1,0 +1,69 @@
+// Player and centre messages.
+#include "game/SceneUtils.h"
+
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/ui/Animator2D.h"
+#include "core/ui/Text.h"
+#include "game/UiFactory.h"
+#include "game/UiLayers.h"
+
+namespace {
+
+constexpr float durationEpsilon = 0.00001f;
+constexpr float centerHeight = 0.2f;
+constexpr float emphasisedHeight = 0.24f;
+
+glm::vec2 playerMessagePosition(int player) {
+    if (player == 0) {
+        return {0.5f, 0.25f};
+    }
+    if (player == 1) {
+        return {0.5f, 0.75f};
+    }
+    return {0.5f, 0.5f};
+}
+
+} // namespace
+
+SceneUtils::SceneUtils(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {}
+
+Entity* SceneUtils::showMessage(const std::string& text, int player, bool small, const glm::vec3& colour,
+                                float duration) {
+    Scene& scene = *entity->scene;
+    const UiPlacement placement{playerMessagePosition(player), small ? smallHeight : largeHeight, Anchor::Center};
+    Text* label = addTextEntity(scene, "", text, placement, glm::vec4(colour, 0.0f), uiLayer::playerMessage);
+    Entity* message = label->entity;
+    auto* animator = message->addComponent<Animator2D>();
+    animator->duration = fadeInDuration;
+    animator->targetAlpha = 1.0f;
+    animator->targetFirstScale = grownScale;
+    animator->targetSecondScale = grownScale;
+    if (duration > durationEpsilon) {
+        scene.destroyEntity(message, duration);
+    } else {
+        persistentMessages.push_back(message);
+    }
+    return message;
+}
+
+Entity* SceneUtils::showCenterMessage(const std::string& text, const glm::vec4& colour, bool emphasised) {
+    Scene& scene = *entity->scene;
+    const float lifetime = emphasised ? emphasisedDuration : centerDuration;
+    const UiPlacement placement{{0.5f, 0.5f}, emphasised ? emphasisedHeight : centerHeight, Anchor::Center};
+    Text* label = addTextEntity(scene, "", text, placement, colour, uiLayer::centreMessage);
+    auto* animator = label->entity->addComponent<Animator2D>();
+    animator->duration = lifetime;
+    animator->targetAlpha = 0.0f;
+    animator->targetFirstScale = emphasised ? 2.0f : grownScale;
+    animator->targetSecondScale = animator->targetFirstScale;
+    scene.destroyEntity(label->entity, lifetime);
+    return label->entity;
+}
+
+void SceneUtils::clear() {
+    for (Entity* message : persistentMessages) {
+        entity->scene->destroyEntity(message);
+    }
+    persistentMessages.clear();
+}
