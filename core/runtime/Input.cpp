@@ -60,6 +60,8 @@ void Input::closeCallback(GLFWwindow* window) { inputOf(window)->onClose(); }
 
 void Input::onKey(int key, int action) { applyAction(keys, key, action); }
 
+void Input::queueKey(int key, int action) { queuedKeys.emplace_back(key, action); }
+
 void Input::onMouseButton(int button, int action) { applyAction(mouseButtons, button, action); }
 
 void Input::onClose() {
@@ -93,6 +95,10 @@ void Input::update() {
     if (window != nullptr) {
         glfwPollEvents();
     }
+    for (const auto& [key, action] : queuedKeys) {
+        onKey(key, action);
+    }
+    queuedKeys.clear();
     float x = 0.0f;
     float y = 0.0f;
     readCursor(x, y);

@@ -6,6 +6,8 @@
 #include "core/runtime/System.h"
 
 #include <map>
+#include <utility>
+#include <vector>
 
 struct GLFWwindow;
 
@@ -31,6 +33,10 @@ public:
     // The window's callbacks land here; tests inject events through the same path.
     // action: 0 release, 1 press, anything else (repeat) ignored.
     void onKey(int key, int action);
+    // Recorded or scripted input: the event is applied by the next update() right
+    // after the ageing, as if that update's poll had seen it, so game code reads a
+    // queued press as Pressed for that frame.
+    void queueKey(int key, int action);
     void onMouseButton(int button, int action);
     void onClose();
     // Replaces the window as the source of cursor positions (tests, recorded input).
@@ -44,6 +50,7 @@ private:
 
     GLFWwindow* window = nullptr;
     std::map<int, KeyState> keys;
+    std::vector<std::pair<int, int>> queuedKeys;
     std::map<int, KeyState> mouseButtons;
     float cursorX = -1.0f;
     float cursorY = -1.0f;

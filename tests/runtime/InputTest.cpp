@@ -27,6 +27,16 @@ TEST_F(InputTest, PressedLastsExactlyOneUpdate) {
     EXPECT_EQ(input->getKey(GLFW_KEY_W), KeyState::Released);
 }
 
+TEST_F(InputTest, QueuedKeysArriveWithTheNextUpdateAsIfPolled) {
+    input->queueKey(GLFW_KEY_SPACE, GLFW_PRESS);
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Released) << "nothing before the update";
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Pressed) << "not aged away in its own update";
+    input->queueKey(GLFW_KEY_SPACE, GLFW_RELEASE);
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Released);
+}
+
 TEST_F(InputTest, RepeatsNeverTurnHeldBackIntoPressed) {
     input->onKey(GLFW_KEY_SPACE, GLFW_PRESS);
     input->update();

@@ -1,0 +1,93 @@
+// The kart driving model: a box of mass 1 held up by four spring-damper rays,
+// pushed, held sideways and turned by forces and velocity changes on every
+// physics step; the visual wheels follow suspension, steering and speed each frame.
+#pragma once
+
+#include "core/runtime/Updateable.h"
+#include "game/WheelRay.h"
+
+#include <glm/glm.hpp>
+
+#include <array>
+#include <random>
+#include <vector>
+
+class Input;
+class RigidBodyDynamic;
+class Transform;
+
+class Car : public Updateable {
+public:
+    // Needs the entity's RigidBodyDynamic and Transform to exist already.
+    Car(SystemRegistry* systems, Entity* entity);
+
+    void fixedUpdate(float dt) override;
+    void update(float dt) override;
+
+    // Takes all linear and angular velocity away on the next step.
+    void stop();
+
+    // Wheel order everywhere: front-left, front-right, rear-right, rear-left.
+    enum WheelIndex { frontLeft = 0, frontRight = 1, rearRight = 2, rearLeft = 3 };
+
+    int accelerateKey;
+    int reverseKey;
+    int steerLeftKey;
+    int steerRightKey;
+    int boostKey;
+    int hopKey;
+    bool controlsEnabled = true;
+    float springStrength = 12.0f;
+    float springDamping = 1.4f;
+    float suspensionLength = 0.5f;
+    float driveForce = 30.0f;
+    float maxSpeed = 30.0f;
+    float driveForceHeight = -0.5f;
+    float gripLowSpeed = 2.5f;
+    float gripHighSpeed = 2.5f;
+    float gripForceHeight = -0.2f;
+    float steerRateLowSpeed = 0.2f;
+    float steerRateHighSpeed = 0.05f;
+    float wheelRaise = 0.5f;
+    glm::vec3 centerOfMassOffset{0.0f, -1.0f, 0.0f};
+    glm::vec3 airForce{0.0f, -6.0f, 0.0f};
+    float airForceOffset = -0.055f;
+    float boostCooldown = 8.0f;
+    float boostDuration = 1.5f;
+    float boostForce = 90.0f;
+    int playerIndex = 0;
+    Input* input = nullptr;
+    RigidBodyDynamic* body = nullptr;
+    Transform* transform = nullptr;
+    std::array<WheelRay, 4> wheels;
+    glm::vec3 centerOfMass{0.0f};
+    float speed = 0.0f;
+    float lateralSpeed = 0.0f;
+    bool grounded = false;
+    std::vector<glm::vec3> contactPoints;
+    glm::vec3 localVelocity{0.0f};
+    float boostTimer = 0.0f;
+    float boostTimeLeft = 0.0f;
+    std::array<Transform*, 4> wheelTransforms{};
+    std::array<glm::vec3, 4> wheelRestPositions{};
+    float steerAngle = 0.0f;
+    float maxSteerAngle = 30.0f;
+
+private:
+    bool held(int key) const;
+    bool pressedThisFrame(int key) const;
+    // -1 left, +1 right, 0 none, before the reversal for rolling backwards.
+    float steeringInput() const;
+
+    void castSuspension(const glm::mat4& world);
+    void hop();
+    void driveOnGround(const glm::mat4& world, const glm::vec3& velocity, const glm::vec3& centre);
+
+    void announceBoostReady(float dt);
+    void updateBoost(float dt);
+    void steerWheels(float dt);
+    void spinWheels(float dt);
+    void raiseWheels();
+
+    std::minstd_rand random;
+};

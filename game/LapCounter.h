@@ -1,0 +1,19 @@
+// A player's lap display on the HUD: "Lap 1/3", rewritten only when the lap changes.
+#pragma once
+
+#include "core/runtime/Updateable.h"
+
+class RaceProps;
+
+class LapCounter : public Updateable {
+public:
+    using Updateable::Updateable;
+
+    void update(float dt) override;
+
+    RaceProps* raceProps = nullptr;
+    int shownLap = -1;
+
+private:
+    unsigned numLaps() const;
+};

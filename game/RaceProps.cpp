@@ -1,0 +1,78 @@
+// Checkpoint order and lap counting for one kart.
+#include "game/RaceProps.h"
+
+#include "core/physics/RigidBodyDynamic.h"
+#include "core/platform/Log.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "game/Checkpoint.h"
+#include "game/Gameplay.h"
+#include "game/SceneUtils.h"
+
+#include <string>
+
+RaceProps::RaceProps(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {
+    if (entity == nullptr) {
+        return;
+    }
+    if (auto* body = entity->getComponent<RigidBodyDynamic>()) {
+        subscribe(body->onTriggerEnter, this, &RaceProps::onTrigger);
+    }
+}
+
+Gameplay* RaceProps::findGameplay() const {
+    if (entity == nullptr || entity->scene == nullptr) {
+        return nullptr;
+    }
+    Entity* holder = entity->scene->findEntity("gameplay");
+    return holder != nullptr ? holder->getComponent<Gameplay>() : nullptr;
+}
+
+void RaceProps::onTrigger(RigidBody*, RigidBody* other) {
+    if (other == nullptr || other->entity == nullptr) {
+        return;
+    }
+    Checkpoint* checkpoint = other->entity->getComponent<Checkpoint>();
+    if (checkpoint == nullptr) {
+        return;
+    }
+    // Wherever the kart first touches the track's checkpoints, its first lap starts there.
+    if (lastCheckpoint == nullptr) {
+        lastCheckpoint = checkpoint;
+        lap = 1;
+        return;
+    }
+    const Gameplay* gameplay = findGameplay();
+    if (gameplay == nullptr || gameplay->checkpoints.empty() || lastCheckpoint->index < 0) {
+        return;
+    }
+    const size_t next = static_cast<size_t>(lastCheckpoint->index + 1) % gameplay->checkpoints.size();
+    // Out of order (skipped ahead, driven backwards or touched twice): ignored.
+    if (gameplay->checkpoints[next] != checkpoint) {
+        return;
+    }
+    passCheckpoint(checkpoint, gameplay);
+}
+
+void RaceProps::passCheckpoint(Checkpoint* checkpoint, const Gameplay* gameplay) {
+    lastCheckpoint = checkpoint;
+    logInfo(entity->name, ", checkpoint #", checkpoint->index);
+    if (checkpoint->index == 0) {
+        startLap(gameplay);
+    }
+}
+
+void RaceProps::startLap(const Gameplay* gameplay) {
+    lap += 1;
+    logInfo(entity->name, ", lap #", lap);
+    if (static_cast<unsigned>(lap) > gameplay->numLaps) {
+        fire(onFinished, playerIndex);
+        return;
+    }
+    if (Entity* holder = entity->scene->findEntity("gameplay")) {
+        if (SceneUtils* utils = holder->getComponent<SceneUtils>()) {
+            utils->showMessage("Lap #" + std::to_string(lap), static_cast<int>(playerIndex), true,
+                               glm::vec3(1.0f), 3.0f);
+        }
+    }
+}

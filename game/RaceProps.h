@@ -1,0 +1,32 @@
+// One kart's race progress: the last checkpoint passed in order and the lap
+// being driven, announcing when the kart has driven the race's laps.
+#pragma once
+
+#include "core/runtime/Component.h"
+#include "core/runtime/Event.h"
+
+class Checkpoint;
+class Gameplay;
+class RigidBody;
+
+class RaceProps : public Component {
+public:
+    // Listens to the triggers of the entity's RigidBodyDynamic, which must exist
+    // already and outlive this component (it does when added after it).
+    RaceProps(SystemRegistry* systems, Entity* entity);
+
+    // The kart's body entered a trigger; only checkpoints count.
+    void onTrigger(RigidBody* self, RigidBody* other);
+
+    unsigned playerIndex = 0;
+    Checkpoint* lastCheckpoint = nullptr;
+    // Called with playerIndex each time a lap beyond the race's laps begins.
+    Event<unsigned> onFinished;
+    // 0 before the first checkpoint.
+    int lap = 0;
+
+private:
+    Gameplay* findGameplay() const;
+    void passCheckpoint(Checkpoint* checkpoint, const Gameplay* gameplay);
+    void startLap(const Gameplay* gameplay);
+};

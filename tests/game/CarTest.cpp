@@ -1,0 +1,298 @@
+// The kart driving model on the generated track: suspension at rest, the
+// drive-only top speed, steering, airborne rules, the hop, boost timing and the
+// visual wheels. Karts start side by side on the flat start straight.
+#include "DrivingWorld.h"
+
+#include "core/physics/RigidBodyDynamic.h"
+#include "core/runtime/Transform.h"
+#include "core/ui/Text.h"
+#include "core/ui/Transform2D.h"
+#include "game/SceneUtils.h"
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr float restHitDistance = 0.5f * (1.0f - 9.81f / 48.0f);
+
+glm::vec3 forwardOf(Transform& transform) { return transform.getGlobalRotation() * glm::vec3(0, 0, -1); }
+
+float forwardSpeed(DrivingWorld& world, int player) {
+    return glm::dot(world.body(player).getLinearVelocity(), forwardOf(world.transform(player)));
+}
+
+int countMessages(const Scene& scene, const std::string& text) {
+    int count = 0;
+    for (const auto& entity : scene.getEntities()) {
+        if (const auto* label = entity->getComponent<Text>(); label != nullptr && label->text == text) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+class CarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TW_REQUIRE_TRACK();
+        world = std::make_unique<DrivingWorld>();
+        ASSERT_NE(world->cars[0], nullptr);
+        ASSERT_NE(world->cars[1], nullptr);
+        world->seconds(1.0f);
+    }
+
+    // Moves a settled kart back along the start straight and gives it a forward speed.
+    void launch(int player, float speed, float metresBack = 0.0f) {
+        const glm::quat rotation = world->startRotations[static_cast<size_t>(player)];
+        const glm::vec3 forward = rotation * glm::vec3(0, 0, -1);
+        world->place(player, world->startPositions[static_cast<size_t>(player)] - metresBack * forward, rotation);
+        world->body(player).setLinearVelocity(speed * forward);
+    }
+
+    std::unique_ptr<DrivingWorld> world;
+};
+
+TEST_F(CarTest, KartAtRestSettlesOnItsFourRaysWithoutDriftingOrSleeping) {
+    const glm::vec3 settled = world->transform(0).getWorldPosition();
+    world->seconds(5.0f);
+    Car& car = world->car(0);
+    EXPECT_TRUE(car.grounded);
+    EXPECT_EQ(car.contactPoints.size(), 4u);
+    for (const WheelRay& wheel : car.wheels) {
+        EXPECT_TRUE(wheel.grounded);
+        EXPECT_NEAR(wheel.hit.distance, restHitDistance, 0.01f);
+    }
+    EXPECT_LT(glm::length(world->body(0).getLinearVelocity()), 0.01f);
+    EXPECT_LT(glm::length(world->transform(0).getWorldPosition() - settled), 0.01f);
+    EXPECT_NEAR(settled.y, world->startPositions[0].y, 0.02f) << "the track places karts at ride height";
+    EXPECT_FALSE(world->body(0).isSleeping());
+    EXPECT_FLOAT_EQ(world->body(0).getMass(), 1.0f);
+    EXPECT_EQ(world->body(0).getCenterOfMass(), glm::vec3(0.0f, -1.0f, 0.0f));
+}
+
+TEST_F(CarTest, FullThrottleApproachesThirtyMetresPerSecondAndNoMore) {
+    launch(0, 0.0f, 35.0f);
+    world->press(GLFW_KEY_W);
+    float fastest = 0.0f;
+    for (int i = 0; i < 240; ++i) {
+        world->frame();
+        fastest = std::max(fastest, glm::length(world->body(0).getLinearVelocity()));
+    }
+    // Drive minus drag per unit mass is 30 - v: v(4 s) = 30 (1 - e^-4).
+    EXPECT_NEAR(forwardSpeed(*world, 0), 29.45f, 0.3f);
+    EXPECT_LE(fastest, 30.0f);
+
+    // From above the top speed the drag wins until the two balance at 30.
+    launch(0, 32.0f, 35.0f);
+    world->seconds(2.0f);
+    EXPECT_GT(forwardSpeed(*world, 0), 30.0f);
+    EXPECT_NEAR(forwardSpeed(*world, 0), 30.0f + 2.0f * std::exp(-2.0f), 0.1f);
+
+    // Coasting, the drag alone takes e^-1 of the speed each second.
+    world->release(GLFW_KEY_W);
+    launch(0, 20.0f, 35.0f);
+    world->seconds(1.0f);
+    EXPECT_NEAR(forwardSpeed(*world, 0), 20.0f * std::exp(-1.0f), 0.3f);
+}
+
+TEST_F(CarTest, ForwardWinsOverReverseAndReverseDrivesBackwards) {
+    world->press(GLFW_KEY_W);
+    world->press(GLFW_KEY_S);
+    world->press(GLFW_KEY_DOWN);
+    world->seconds(1.0f);
+    EXPECT_NEAR(forwardSpeed(*world, 0), 30.0f * (1.0f - std::exp(-1.0f)), 0.3f);
+    EXPECT_NEAR(forwardSpeed(*world, 1), -30.0f * (1.0f - std::exp(-1.0f)), 0.3f);
+}
+
+TEST_F(CarTest, SteeringTurnsByRateTimesSpeedOnlyWhileHeldAndReversesBackwards) {
+    // Standing still the yaw rate is 0 x k: no turn at all.
+    const glm::quat before = world->transform(0).getGlobalRotation();
+    world->press(GLFW_KEY_A);
+    world->seconds(1.0f);
+    EXPECT_LT(std::abs(world->yawRate(0)), 1e-3f);
+    EXPECT_GT(glm::dot(before, world->transform(0).getGlobalRotation()), 0.99999f);
+
+    // The yaw rate about the ground is speed x k, with k falling from 0.2 to 0.05 up to top speed.
+    for (const float speed : {5.0f, 20.0f}) {
+        launch(0, speed);
+        world->frame();
+        Car& car = world->car(0);
+        const float ratio = std::min(car.speed / 30.0f, 1.0f);
+        const float expected = car.speed * (0.2f - 0.15f * ratio);
+        EXPECT_NEAR(world->yawRate(0), expected, 0.02f * expected) << "at " << speed << " m/s";
+    }
+    // Left and right together steer left.
+    world->press(GLFW_KEY_D);
+    world->frame();
+    EXPECT_GT(world->yawRate(0), 1.0f);
+
+    // Released: the yaw stops at once.
+    world->release(GLFW_KEY_A);
+    world->release(GLFW_KEY_D);
+    world->frame();
+    EXPECT_LT(std::abs(world->yawRate(0)), 0.02f);
+
+    // Rolling backwards the same key turns the other way.
+    launch(0, -10.0f);
+    world->press(GLFW_KEY_A);
+    world->frame();
+    EXPECT_LT(world->yawRate(0), -1.0f);
+}
+
+TEST_F(CarTest, TwoWheelsOnTheGroundIsAirborneWithTheAirForceAndNoDriving) {
+    // Both karts nose up by 20 degrees, rear rays 0.3 m above the road: only the rear rays reach it.
+    for (int player = 0; player < 2; ++player) {
+        const glm::vec3 start = world->startPositions[static_cast<size_t>(player)];
+        float ground = 0.0f;
+        ASSERT_TRUE(world->groundBelow(start, ground));
+        const glm::quat pitch = world->startRotations[static_cast<size_t>(player)] *
+                                glm::angleAxis(glm::radians(20.0f), glm::vec3(1, 0, 0));
+        const glm::vec3 rearRay = pitch * glm::vec3(0.0f, -0.3001f, 1.1f);
+        world->place(player, glm::vec3(start.x, ground + 0.3f - rearRay.y, start.z), pitch);
+    }
+    const glm::vec3 frontWheelBefore = world->car(0).wheelTransforms[Car::frontLeft]->getPosition();
+    // Player 1 drives and steers; player 2 does nothing and has no air force.
+    world->car(1).airForce = glm::vec3(0.0f);
+    world->press(GLFW_KEY_W);
+    world->press(GLFW_KEY_A);
+    world->frame();
+
+    for (int player = 0; player < 2; ++player) {
+        const Car& car = world->car(player);
+        EXPECT_EQ(car.contactPoints.size(), 2u);
+        EXPECT_FALSE(car.grounded);
+        EXPECT_FALSE(car.wheels[Car::frontLeft].grounded);
+        EXPECT_TRUE(car.wheels[Car::rearLeft].grounded);
+    }
+    const glm::vec3 driven = world->body(0).getLinearVelocity();
+    const glm::vec3 idle = world->body(1).getLinearVelocity();
+    EXPECT_NEAR(driven.x, idle.x, 1e-4f) << "no drive force in the air";
+    EXPECT_NEAR(driven.z, idle.z, 1e-4f);
+    EXPECT_NEAR(driven.y - idle.y, -6.0f / 60.0f, 1e-3f) << "the air force pulls down";
+    // A wheel whose ray misses keeps the height of its last contact.
+    EXPECT_NEAR(world->car(0).wheels[Car::frontLeft].hit.distance, restHitDistance, 0.01f);
+    EXPECT_NEAR(glm::length(world->car(0).wheelTransforms[Car::frontLeft]->getPosition() - frontWheelBefore),
+                0.0f, 1e-4f);
+}
+
+TEST_F(CarTest, HopLiftsAndSpinsOnlyOnTheFrameOfThePressAndOnlyWithControls) {
+    world->press(GLFW_KEY_SPACE);
+    world->frame();
+    EXPECT_NEAR(world->body(0).getLinearVelocity().y, 3.0f, 0.25f);
+    EXPECT_GT(glm::length(world->body(0).getAngularVelocity()), 3.0f);
+    EXPECT_NEAR(world->body(1).getLinearVelocity().y, 3.0f, 0.25f) << "Space hops both karts";
+    // Held in the next frame: no second hop, gravity takes over.
+    world->frame();
+    EXPECT_LT(world->body(0).getLinearVelocity().y, 3.0f - 0.1f);
+
+    world->release(GLFW_KEY_SPACE);
+    world->seconds(3.0f);
+    world->car(1).controlsEnabled = false;
+    world->place(0, world->startPositions[0], world->startRotations[0]);
+    world->place(1, world->startPositions[1], world->startRotations[1]);
+    world->seconds(1.0f);
+    world->press(GLFW_KEY_SPACE);
+    // Every physics step of the frame of the press hops.
+    world->frame(2);
+    EXPECT_NEAR(world->body(0).getLinearVelocity().y, 6.0f, 0.5f);
+    EXPECT_NEAR(world->body(1).getLinearVelocity().y, 0.0f, 0.1f) << "controls off: no hop";
+}
+
+TEST_F(CarTest, BoostIsReadyAtStartPushesForOneAndAHalfSecondsAndIsReadyEightSecondsAfter) {
+    Car& car = world->car(0);
+    EXPECT_GT(car.boostTimer, car.boostCooldown);
+    EXPECT_EQ(countMessages(*world->scene, "Boost ready"), 0) << "the first boost is ready without a notice";
+
+    launch(0, 0.0f, 35.0f);
+    world->frame();
+    car.controlsEnabled = false;
+    world->press(GLFW_KEY_E);
+    world->frame();
+    world->release(GLFW_KEY_E);
+    EXPECT_FLOAT_EQ(car.boostTimeLeft, 1.5f);
+    EXPECT_FLOAT_EQ(car.boostTimer, -1.5f);
+
+    // With the controls off the boost still pushes: count the frames it accelerates the kart.
+    int pushed = 0;
+    float previous = forwardSpeed(*world, 0);
+    float fastest = previous;
+    for (int i = 0; i < 150; ++i) {
+        world->frame();
+        const float now = forwardSpeed(*world, 0);
+        if ((now - previous) * 60.0f > 10.0f) {
+            ++pushed;
+        }
+        previous = now;
+        fastest = std::max(fastest, now);
+    }
+    EXPECT_NEAR(pushed, 90, 1);
+    // 90 minus the drag for 1.5 s: 90 (1 - e^-1.5).
+    EXPECT_NEAR(fastest, 69.9f, 1.0f);
+    car.stop();
+    world->frame();
+    world->place(0, world->startPositions[0], world->startRotations[0]);
+
+    // Ready again 8 s after the boost ended (9.5 s after it started), with a notice for player 1.
+    world->press(GLFW_KEY_E);
+    world->frames(60 * 9 + 30 - 150 - 3);
+    EXPECT_LT(car.boostTimeLeft, 0.0f) << "the key held while recharging starts nothing";
+    EXPECT_EQ(countMessages(*world->scene, "Boost ready"), 0);
+    world->frames(3);
+    EXPECT_EQ(countMessages(*world->scene, "Boost ready"), 1);
+    EXPECT_NEAR(car.boostTimeLeft, 1.5f, 0.05f) << "the held key starts the next boost at once";
+    for (const auto& entity : world->scene->getEntities()) {
+        if (const auto* label = entity->getComponent<Text>(); label != nullptr && label->text == "Boost ready") {
+            EXPECT_EQ(entity->getComponent<Transform2D>()->getPosition(), glm::vec2(0.5f, 0.25f));
+            EXPECT_EQ(glm::vec3(label->color), glm::vec3(0.9f, 1.0f, 0.0f));
+        }
+    }
+    world->seconds(2.1f);
+    EXPECT_EQ(countMessages(*world->scene, "Boost ready"), 0) << "the notice goes after 2 s";
+}
+
+TEST_F(CarTest, WheelsFollowSuspensionSteeringAndSpin) {
+    Car& car = world->car(0);
+    for (size_t i = 0; i < 4; ++i) {
+        const glm::vec3 expected =
+            car.wheelRestPositions[i] + glm::vec3(0.0f, 0.5f - car.wheels[i].hit.distance, 0.0f);
+        EXPECT_NEAR(glm::length(car.wheelTransforms[i]->getPosition() - expected), 0.0f, 1e-5f);
+        EXPECT_NEAR(car.wheelTransforms[i]->getPosition().y - car.wheelRestPositions[i].y,
+                    0.5f - restHitDistance, 0.01f);
+    }
+
+    // Steering turns only the front wheels, at 90 degrees per second up to 30.
+    const auto axleYaw = [&](int wheel) {
+        const glm::vec3 axle = car.wheelTransforms[static_cast<size_t>(wheel)]->getRotation() * glm::vec3(1, 0, 0);
+        return glm::degrees(std::atan2(-axle.z, axle.x));
+    };
+    const float restYaw = axleYaw(Car::frontLeft);
+    world->press(GLFW_KEY_A);
+    world->frames(12);
+    EXPECT_NEAR(car.steerAngle, 18.0f, 0.01f);
+    EXPECT_NEAR(axleYaw(Car::frontLeft) - restYaw, 18.0f, 0.01f);
+    world->frames(30);
+    EXPECT_FLOAT_EQ(car.steerAngle, 30.0f);
+    EXPECT_NEAR(axleYaw(Car::frontRight) - restYaw, 30.0f, 0.01f);
+    EXPECT_NEAR(axleYaw(Car::rearLeft) - restYaw, 0.0f, 0.01f);
+    world->release(GLFW_KEY_A);
+    world->frames(6);
+    EXPECT_NEAR(car.steerAngle, 21.0f, 0.01f);
+    world->frames(30);
+    EXPECT_FLOAT_EQ(car.steerAngle, 0.0f) << "returns to straight without passing it";
+    EXPECT_NEAR(axleYaw(Car::frontLeft) - restYaw, 0.0f, 0.01f);
+
+    // Rolling forward the wheels turn backwards about their axle by speed x 40 degrees per second.
+    launch(0, 10.0f, 35.0f);
+    world->frame();
+    const glm::quat before = car.wheelTransforms[Car::rearRight]->getRotation();
+    world->frame();
+    const float speed = car.speed;
+    const glm::quat turn = glm::inverse(before) * car.wheelTransforms[Car::rearRight]->getRotation();
+    EXPECT_NEAR(glm::degrees(glm::angle(turn)), speed * 40.0f / 60.0f, 0.01f);
+    EXPECT_LT(glm::axis(turn).x, -0.999f);
+}
+
+} // namespace
