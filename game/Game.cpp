@@ -1,12 +1,15 @@
 // Start-up of the game.
 #include "game/Game.h"
 
-#include "core/runtime/Engine.h"
 #include "core/runtime/SceneManager.h"
+#include "game/GameAssets.h"
+#include "game/MenuScene.h"
 
 void Game::configure() { config.title = "Torquewind"; }
 
 void Game::init() {
-    auto* sceneManager = systems->get<SceneManager>();
-    sceneManager->createScene("menu");
+    loadDefaultFont(systems.get());
+    registerWaterMaterial(systems.get());
+    Scene* menu = systems->get<SceneManager>()->createScene("menu");
+    buildMenuScene(*menu);
 }

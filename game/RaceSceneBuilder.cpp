@@ -50,7 +50,7 @@ void addMeshCollider(Entity& entity) {
         logWarning("No mesh for the collider of ", entity.name);
         return;
     }
-    body->addCollisionShape()->setTriangles(mesh->positions, mesh->indices);
+    body->addCollisionShape()->setMesh(mesh);
 }
 
 void addInvisibleBox(Entity& entity) {

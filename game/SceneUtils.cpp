@@ -1,56 +1,45 @@
-// Player messages: a fading, growing text on its own entity.
+// Player and centre messages.
 #include "game/SceneUtils.h"
 
-#include "core/resources/ResourceCache.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
-#include "core/runtime/SystemRegistry.h"
 #include "core/ui/Animator2D.h"
-#include "core/ui/Font.h"
 #include "core/ui/Text.h"
-#include "core/ui/Transform2D.h"
+#include "game/UiFactory.h"
+#include "game/UiLayers.h"
 
 namespace {
 
-constexpr float largeHeight = 0.14f;
-constexpr float smallHeight = 0.08f;
-constexpr float fadeInSeconds = 0.3f;
-constexpr float grownScale = 1.5f;
-constexpr float lastingMessage = 0.00001f;
+constexpr float durationEpsilon = 0.00001f;
+constexpr float centerHeight = 0.2f;
+constexpr float emphasisedHeight = 0.24f;
+
+glm::vec2 playerMessagePosition(int player) {
+    if (player == 0) {
+        return {0.5f, 0.25f};
+    }
+    if (player == 1) {
+        return {0.5f, 0.75f};
+    }
+    return {0.5f, 0.5f};
+}
 
 } // namespace
 
+SceneUtils::SceneUtils(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {}
+
 Entity* SceneUtils::showMessage(const std::string& text, int player, bool small, const glm::vec3& colour,
                                 float duration) {
-    if (entity == nullptr || entity->scene == nullptr) {
-        return nullptr;
-    }
     Scene& scene = *entity->scene;
-    Entity* message = scene.createEntity();
-
-    auto* place = message->addComponent<Transform2D>();
-    place->setRelative(true);
-    const float height = small ? smallHeight : largeHeight;
-    place->setAspectMode(AspectMode::WidthFollowsHeight);
-    place->setSize(glm::vec2(height, height));
-    if (player == 0) {
-        place->setPosition(glm::vec2(0.5f, 0.25f));
-    } else if (player == 1) {
-        place->setPosition(glm::vec2(0.5f, 0.75f));
-    }
-
-    auto* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;
-    Font* font = cache != nullptr ? cache->get<Font>("default") : nullptr;
-    auto* label = message->addComponent<Text>(font, text);
-    label->color = glm::vec4(colour, 0.0f);
-
+    const UiPlacement placement{playerMessagePosition(player), small ? smallHeight : largeHeight, Anchor::Center};
+    Text* label = addTextEntity(scene, "", text, placement, glm::vec4(colour, 0.0f), uiLayer::playerMessage);
+    Entity* message = label->entity;
     auto* animator = message->addComponent<Animator2D>();
-    animator->duration = fadeInSeconds;
+    animator->duration = fadeInDuration;
     animator->targetAlpha = 1.0f;
     animator->targetFirstScale = grownScale;
     animator->targetSecondScale = grownScale;
-
-    if (duration > lastingMessage) {
+    if (duration > durationEpsilon) {
         scene.destroyEntity(message, duration);
     } else {
         persistentMessages.push_back(message);
@@ -58,11 +47,23 @@ Entity* SceneUtils::showMessage(const std::string& text, int player, bool small,
     return message;
 }
 
+Entity* SceneUtils::showCenterMessage(const std::string& text, const glm::vec4& colour, bool emphasised) {
+    Scene& scene = *entity->scene;
+    const float lifetime = emphasised ? emphasisedDuration : centerDuration;
+    const UiPlacement placement{{0.5f, 0.5f}, emphasised ? emphasisedHeight : centerHeight, Anchor::Center};
+    Text* label = addTextEntity(scene, "", text, placement, colour, uiLayer::centreMessage);
+    auto* animator = label->entity->addComponent<Animator2D>();
+    animator->duration = lifetime;
+    animator->targetAlpha = 0.0f;
+    animator->targetFirstScale = emphasised ? 2.0f : grownScale;
+    animator->targetSecondScale = animator->targetFirstScale;
+    scene.destroyEntity(label->entity, lifetime);
+    return label->entity;
+}
+
 void SceneUtils::clear() {
-    if (entity != nullptr && entity->scene != nullptr) {
-        for (Entity* message : persistentMessages) {
-            entity->scene->destroyEntity(message);
-        }
+    for (Entity* message : persistentMessages) {
+        entity->scene->destroyEntity(message);
     }
     persistentMessages.clear();
 }

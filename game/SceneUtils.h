@@ -1,5 +1,7 @@
-// Short on-screen messages of the race scene, for one player's half of the
-// window, removed after their time or, when they have none, by clear().
+// On-screen messages of the race scene, on the entity "gameplay": short texts
+// for one player's half of the window or for the middle of the window, removed
+// after their time or, for lasting ones, when the next race starts. It also
+// holds the end screen and the "win" sound that race flow uses.
 #pragma once
 
 #include "core/runtime/Component.h"
@@ -9,19 +11,36 @@
 #include <string>
 #include <vector>
 
+class AudioSource;
 class Entity;
+class UITex;
 
 class SceneUtils : public Component {
 public:
-    using Component::Component;
+    SceneUtils(SystemRegistry* systems, Entity* entity);
 
-    // Fades the text in while it grows. Player 0 gets the upper half, player 1
-    // the lower. A duration of 0 keeps the message until clear(). Returns the
-    // message's entity.
+    // A message for player 0 (upper half) or 1 (lower half) that fades in while it
+    // grows to one and a half times its height (0.14 of the window, 0.08 when small).
+    // It is destroyed after duration seconds; a duration of 0 keeps it until clear().
     Entity* showMessage(const std::string& text, int player, bool small, const glm::vec3& colour, float duration);
 
-    // Destroys every message shown without a duration.
+    // A message in the middle of the window, seen by both players, that grows and
+    // fades out within its lifetime. An emphasised one is larger and lasts longer
+    // (the countdown shows plain numbers and an emphasised "Go!").
+    Entity* showCenterMessage(const std::string& text, const glm::vec4& colour, bool emphasised);
+
+    // Destroys every lasting message.
     void clear();
 
     std::vector<Entity*> persistentMessages;
+    // The "race again / title screen" strip shown once a race is over.
+    UITex* endScreen = nullptr;
+    AudioSource* winSound = nullptr;
+
+    static constexpr float largeHeight = 0.14f;
+    static constexpr float smallHeight = 0.08f;
+    static constexpr float fadeInDuration = 0.3f;
+    static constexpr float grownScale = 1.5f;
+    static constexpr float centerDuration = 1.0f;
+    static constexpr float emphasisedDuration = 1.5f;
 };

@@ -105,6 +105,7 @@ void Graphics::beginFrame() {
 
 void Graphics::endFrame() {
     glBindVertexArray(0);
+    fire(beforeSwap);
     glfwSwapBuffers(window);
 }
 

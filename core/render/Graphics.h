@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/render/RenderState.h"
+#include "core/runtime/Event.h"
 #include "core/runtime/System.h"
 
 #include <GL/glew.h>
@@ -65,6 +66,9 @@ public:
 
     // Writes what the back buffer holds now as a PNG (call before the swap).
     bool saveScreenshot(const std::string& path) const;
+    // Fired when the frame is complete, right before the swap: the moment to take
+    // a screenshot of what the player is about to see.
+    Event<> beforeSwap;
 
     Engine* engine = nullptr;
     uint32_t drawCalls = 0;

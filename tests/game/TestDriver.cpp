@@ -3,6 +3,7 @@
 
 #include "DrivingWorld.h"
 
+#include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/runtime/Transform.h"
 #include "game/Checkpoint.h"
@@ -20,6 +21,18 @@ float turnAngle(const glm::vec3& a, const glm::vec3& b) {
     const glm::vec2 to(b.x, b.z);
     return std::atan2(from.y * to.x - from.x * to.y, glm::dot(from, to));
 }
+
+glm::vec3 turned(const glm::vec3& direction, float angle) {
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    // Positive angles turn left (counter-clockwise seen from above).
+    return glm::vec3(c * direction.x + s * direction.z, 0.0f, -s * direction.x + c * direction.z);
+}
+
+constexpr float probeStep = 4.0f;
+constexpr float kartHalfWidth = 1.8f;
+constexpr int framesBeforeBackingOff = 45;
+constexpr int framesBackingOff = 60;
 
 } // namespace
 
@@ -46,6 +59,39 @@ glm::vec3 TestDriver::target(int checkpointNumber) const {
     return place->getWorldPosition() + lane * right;
 }
 
+bool TestDriver::onRoad(const glm::vec3& point) const {
+    RaycastHit hit;
+    const glm::vec3 above = point + glm::vec3(0.0f, 20.0f, 0.0f);
+    return world.scene->getPhysicsWorld()->raycast(above, glm::vec3(0, -1, 0), 60.0f, hit) &&
+           hit.body != nullptr && hit.body->entity->name == "Road_MC_";
+}
+
+bool TestDriver::roadFits(const glm::vec3& point, const glm::vec3& direction) const {
+    const glm::vec3 across = glm::vec3(-direction.z, 0.0f, direction.x) * kartHalfWidth;
+    return onRoad(point) && onRoad(point + across) && onRoad(point - across);
+}
+
+float TestDriver::roadAhead(const glm::vec3& from, const glm::vec3& direction, float limit) const {
+    for (float distance = probeStep; distance <= limit; distance += probeStep) {
+        if (!roadFits(from + distance * direction, direction)) {
+            return distance - probeStep;
+        }
+    }
+    return limit;
+}
+
+glm::vec3 TestDriver::pathTowards(const glm::vec3& from, const glm::vec3& aim, float reach) const {
+    const glm::vec3 straight = glm::normalize(glm::vec3(aim.x - from.x, 0.0f, aim.z - from.z));
+    for (int i = 0; i <= 20; ++i) {
+        const float angle = glm::radians(6.0f) * static_cast<float>((i + 1) / 2) * (i % 2 == 0 ? 1.0f : -1.0f);
+        const glm::vec3 candidate = turned(straight, angle);
+        if (roadAhead(from, candidate, reach) >= reach) {
+            return candidate;
+        }
+    }
+    return straight;
+}
+
 void TestDriver::hold(int key, bool wanted) {
     const int slot = key == keys.accelerate ? 0 : key == keys.reverse ? 1 : key == keys.left ? 2 : 3;
     if (wanted && !down[slot]) {
@@ -59,25 +105,37 @@ void TestDriver::hold(int key, bool wanted) {
 void TestDriver::drive() {
     Transform& kart = world.transform(player);
     const glm::vec3 position = kart.getWorldPosition();
-    const glm::vec3 forward = kart.getGlobalRotation() * glm::vec3(0, 0, -1);
-    const int next = nextCheckpoint();
-    const glm::vec3 aim = target(next);
-    const glm::vec3 toAim = aim - position;
-    const float heading = turnAngle(forward, toAim);
-
-    // The corner at the next checkpoint: how far the road turns there.
-    const glm::vec3 after = target(next + 1);
-    const float corner = std::abs(turnAngle(toAim, after - aim));
-    const float distance = glm::length(glm::vec2(toAim.x, toAim.z));
-    float wanted = 30.0f - 14.0f * std::abs(heading);
-    if (distance < 30.0f) {
-        wanted = std::min(wanted, 30.0f - 18.0f * corner);
-    }
-    wanted = std::max(wanted, 9.0f);
-
+    const glm::vec3 pointing = kart.getGlobalRotation() * glm::vec3(0, 0, -1);
+    const glm::vec3 forward = glm::normalize(glm::vec3(pointing.x, 0.0f, pointing.z));
+    const glm::vec3 aim = target(nextCheckpoint());
+    const float distance = glm::length(glm::vec2(aim.x - position.x, aim.z - position.z));
+    const glm::vec3 path = pathTowards(position, aim, std::min(distance, 24.0f));
+    const float heading = turnAngle(forward, path);
     const float speed = glm::length(world.body(player).getLinearVelocity());
+
+    if (backingOff > 0) {
+        // Rolling backwards the steering is reversed: the right key swings the nose left.
+        --backingOff;
+        hold(keys.accelerate, false);
+        hold(keys.reverse, true);
+        hold(keys.left, heading < 0.0f);
+        hold(keys.right, heading >= 0.0f);
+        return;
+    }
+    stalled = speed < 2.0f ? stalled + 1 : 0;
+    if (stalled > framesBeforeBackingOff) {
+        stalled = 0;
+        backingOff = framesBackingOff;
+    }
+
+    // Brake so that the kart could stop (at about 6 m/s^2) within the road it sees ahead.
+    const float clear = roadAhead(position, forward, 60.0f);
+    float wanted = std::sqrt(2.0f * 6.0f * clear);
+    wanted = std::min(wanted, 30.0f - 16.0f * std::abs(heading));
+    wanted = std::clamp(wanted, 8.0f, 30.0f);
+
     hold(keys.accelerate, speed < wanted);
-    hold(keys.reverse, speed > wanted + 4.0f);
+    hold(keys.reverse, speed > wanted + 3.0f);
     const float deadBand = 0.03f;
     hold(keys.left, heading > deadBand);
     hold(keys.right, heading < -deadBand);

@@ -7,9 +7,10 @@
 
 #include <memory>
 
-const glm::vec3 KartBuilder::halfExtents(0.7f, 0.3f, 1.1f);
-
 namespace {
+
+// The body mesh is modelled around a box of these half extents, in model units.
+const glm::vec3 modelHalfExtents(0.7f, 0.3f, 1.1f);
 
 constexpr float suspensionLength = 0.5f;
 constexpr float springStrength = 12.0f;
@@ -25,13 +26,17 @@ const glm::vec4 metal(0.5f, 0.0f, 1.0f, 0.25f);
 
 float restHitDistance() { return suspensionLength * (1.0f - gravity / (4.0f * springStrength)); }
 
-glm::mat4 at(const glm::vec3& p) { return glm::translate(glm::mat4(1.0f), p); }
+// A part placed at p in model units, built at the kart's scale.
+glm::mat4 at(const glm::vec3& p)
+{
+    return glm::translate(glm::scale(glm::mat4(1.0f), glm::vec3(KartBuilder::scale)), p);
+}
 
 std::shared_ptr<Mesh> bodyMesh()
 {
     auto mesh = std::make_shared<Mesh>();
     Mesh& m = *mesh;
-    const glm::vec3& h = KartBuilder::halfExtents;
+    const glm::vec3& h = modelHalfExtents;
     // Floor pan and bumpers.
     m.addBox(at({0.0f, -h.y + 0.08f, 0.0f}), {0.62f, 0.08f, 1.02f}, 0, FaceUv::rect(dark));
     m.addBox(at({0.0f, -0.16f, -h.z + 0.04f}), {0.66f, 0.07f, 0.06f}, 0, FaceUv::rect(dark));
@@ -64,9 +69,10 @@ std::shared_ptr<Mesh> bodyMesh()
                       0.14f, 8, 0, FaceUv::rect(metal), FaceUv::rect(dark));
     }
     // Axles between the wheels (they stay where the wheels rest).
-    const float axleY = -h.y - suspensionLength + KartBuilder::wheelRadius + (suspensionLength - restHitDistance());
+    const float axleY = -KartBuilder::halfExtents.y - suspensionLength + KartBuilder::wheelRadius +
+                        (suspensionLength - restHitDistance());
     for (float z : {-0.75f, 0.75f})
-        m.addCylinder(at({0.0f, axleY, z}), 0.04f, 0.8f, 6, 0, FaceUv::rect(metal), FaceUv::rect(metal));
+        m.addCylinder(at({0.0f, axleY / KartBuilder::scale, z}), 0.04f, 0.8f, 6, 0, FaceUv::rect(metal), FaceUv::rect(metal));
     return mesh;
 }
 
@@ -81,6 +87,8 @@ std::shared_ptr<Mesh> wheelMesh()
 
 } // namespace
 
+const glm::vec3 KartBuilder::halfExtents = modelHalfExtents * KartBuilder::scale;
+
 float KartBuilder::rideHeight() { return halfExtents.y + rayStartBelowBox + restHitDistance(); }
 
 void KartBuilder::build(SceneNode& kart, const std::string& prefix, const std::string& bodyMaterial)
@@ -94,8 +102,8 @@ void KartBuilder::build(SceneNode& kart, const std::string& prefix, const std::s
     body->occluder = false;
 
     const std::shared_ptr<Mesh> wheel = wheelMesh();
-    const float wheelX = halfExtents.x + 0.06f + wheelHalfWidth;
-    const float wheelZ = 0.75f;
+    const float wheelX = halfExtents.x + 0.06f * scale + wheelHalfWidth;
+    const float wheelZ = 0.75f * scale;
     const float restY = -halfExtents.y - rayStartBelowBox - suspensionLength + wheelRadius;
     struct Corner {
         const char* name;

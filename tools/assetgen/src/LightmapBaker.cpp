@@ -142,15 +142,16 @@ glm::vec2 LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& nor
     return glm::vec2(sun, sky);
 }
 
-Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int size, uint32_t seed) const
+namespace {
+
+// Every texel whose centre lies on a triangle in lightmap space, with the world
+// position and normal there.
+std::vector<Texel> rasterise(const Mesh& mesh, const glm::mat4& world, int size)
 {
-    const Mesh& mesh = *node.mesh;
     const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(world)));
-    std::vector<int> owner(static_cast<size_t>(size) * size, -1);
+    std::vector<bool> taken(static_cast<size_t>(size) * size, false);
     std::vector<Texel> texels;
     const float fsize = static_cast<float>(size);
-
-    // Rasterise every triangle in lightmap space at texel centres.
     for (const MeshTriangle& tri : mesh.triangles) {
         const MeshVertex* v[3] = {&mesh.vertices[tri.a], &mesh.vertices[tri.b], &mesh.vertices[tri.c]};
         glm::vec2 q[3];
@@ -170,19 +171,58 @@ Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int siz
                 const float w1 = ((q[2].x - c.x) * (q[0].y - c.y) - (q[0].x - c.x) * (q[2].y - c.y)) / area;
                 const float w2 = 1.0f - w0 - w1;
                 const float eps = -1e-4f;
-                if (w0 < eps || w1 < eps || w2 < eps)
-                    continue;
                 const size_t slot = static_cast<size_t>(y) * size + x;
-                if (owner[slot] >= 0)
+                if (w0 < eps || w1 < eps || w2 < eps || taken[slot])
                     continue;
+                taken[slot] = true;
                 const glm::vec3 p = w0 * v[0]->position + w1 * v[1]->position + w2 * v[2]->position;
                 const glm::vec3 n = w0 * v[0]->normal + w1 * v[1]->normal + w2 * v[2]->normal;
-                owner[slot] = static_cast<int>(texels.size());
                 texels.push_back(Texel{x, y, glm::vec3(world * glm::vec4(p, 1.0f)), glm::normalize(normalMatrix * n)});
             }
         }
     }
+    return texels;
+}
 
+// Grows the baked texels into the empty texels around them, so that filtering
+// and mipmaps never pick up the background; what stays empty gets the mean.
+std::vector<glm::vec2> dilate(std::vector<glm::vec2> grid, int size, const glm::vec2& mean)
+{
+    const auto at = [size](int x, int y) { return static_cast<size_t>(y) * size + x; };
+    for (int pass = 0; pass < 6; ++pass) {
+        std::vector<glm::vec2> next = grid;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                if (grid[at(x, y)].x >= 0.0f)
+                    continue;
+                glm::vec2 sum(0.0f);
+                int count = 0;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        if (nx >= 0 && ny >= 0 && nx < size && ny < size && grid[at(nx, ny)].x >= 0.0f) {
+                            sum += grid[at(nx, ny)];
+                            ++count;
+                        }
+                    }
+                }
+                if (count > 0)
+                    next[at(x, y)] = sum / static_cast<float>(count);
+            }
+        }
+        grid.swap(next);
+    }
+    for (glm::vec2& g : grid)
+        if (g.x < 0.0f)
+            g = mean;
+    return grid;
+}
+
+} // namespace
+
+Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int size, uint32_t seed) const
+{
+    const std::vector<Texel> texels = rasterise(*node.mesh, world, size);
     std::vector<glm::vec2> values(texels.size(), glm::vec2(1.0f));
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
@@ -197,48 +237,19 @@ Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int siz
     for (std::thread& w : workers)
         w.join();
 
-    // Grow the charts into the padding so that filtering and mipmaps never pick up
-    // the empty background.
     std::vector<glm::vec2> grid(static_cast<size_t>(size) * size, glm::vec2(-1.0f));
-    for (size_t i = 0; i < texels.size(); ++i)
-        grid[static_cast<size_t>(texels[i].y) * size + texels[i].x] = values[i];
-    for (int pass = 0; pass < 6; ++pass) {
-        std::vector<glm::vec2> next = grid;
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                if (grid[static_cast<size_t>(y) * size + x].x >= 0.0f)
-                    continue;
-                glm::vec2 sum(0.0f);
-                int count = 0;
-                for (int dy = -1; dy <= 1; ++dy) {
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = x + dx, ny = y + dy;
-                        if (nx < 0 || ny < 0 || nx >= size || ny >= size)
-                            continue;
-                        const glm::vec2 g = grid[static_cast<size_t>(ny) * size + nx];
-                        if (g.x >= 0.0f) {
-                            sum += g;
-                            ++count;
-                        }
-                    }
-                }
-                if (count > 0)
-                    next[static_cast<size_t>(y) * size + x] = sum / static_cast<float>(count);
-            }
-        }
-        grid.swap(next);
-    }
     glm::vec2 mean(0.0f);
-    for (const glm::vec2& v : values)
-        mean += v;
-    mean = values.empty() ? glm::vec2(1.0f) : mean / static_cast<float>(values.size());
+    for (size_t i = 0; i < texels.size(); ++i) {
+        grid[static_cast<size_t>(texels[i].y) * size + texels[i].x] = values[i];
+        mean += values[i];
+    }
+    mean = texels.empty() ? glm::vec2(1.0f) : mean / static_cast<float>(texels.size());
+    grid = dilate(std::move(grid), size, mean);
 
     Image image(size, size);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            glm::vec2 g = grid[static_cast<size_t>(y) * size + x];
-            if (g.x < 0.0f)
-                g = mean;
+            const glm::vec2 g = grid[static_cast<size_t>(y) * size + x];
             // Lightmap v runs upwards; image rows run downwards.
             image.at(x, size - 1 - y) = glm::vec4(g.x, g.y, g.y, 1.0f);
         }

@@ -1,0 +1,253 @@
+// Benchmark of the split-screen race: the real Game at 1280 x 800, Space pressed
+// on the title, both karts driven round the track by the tests' race driver.
+// First the frame time of the game's own loop (median and 99th percentile), then
+// the same frames taken apart step by step, with the GL work of each drawing
+// step finished before the next so that it is counted where it was asked for:
+// for drawing steps, "submit" is the time spent in our code and the driver's
+// calls, "finish" the time the driver still needed to rasterise.
+//
+//   race_frame [--frames N] [--width W --height H]    (needs an X display)
+#include "RaceDriver.h"
+
+#include "core/audio/Audio.h"
+#include "core/platform/Log.h"
+#include "core/render/Graphics.h"
+#include "core/render/Renderer.h"
+#include "core/render/View.h"
+#include "core/runtime/Engine.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Event.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/ui/Text.h"
+#include "core/ui/UI.h"
+#include "game/Car.h"
+#include "game/Game.h"
+#include "game/Gameplay.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+class RaceGame : public Game {
+public:
+    explicit RaceGame(int frames) : measuredFrames(frames) {}
+
+    void init() override {
+        Game::init();
+        subscribe(engine->frameListeners, &hook, &Hook::onFrame);
+    }
+
+    struct Hook {
+        RaceGame* game;
+        void onFrame(float dt) { game->onFrame(dt); }
+    };
+
+    void onFrame(float dt) {
+        auto* input = systems->get<Input>();
+        auto* scenes = systems->get<SceneManager>();
+        if (race == nullptr) {
+            Scene* menu = scenes->getScene("menu");
+            Entity* loading = menu->findEntity("loadingText");
+            if (loading->getComponent<Text>()->text == "Press Space to start") {
+                race = scenes->getScene("game");
+                input->queueKey(GLFW_KEY_SPACE, GLFW_PRESS);
+            } else if (loading->getComponent<Text>()->text != "Loading...") {
+                std::printf("the race did not load\n");
+                engine->quit = true;
+            }
+            return;
+        }
+        input->queueKey(GLFW_KEY_SPACE, GLFW_RELEASE);
+        auto* gameplay = race->findEntity("gameplay")->getComponent<Gameplay>();
+        if (drivers.empty()) {
+            if (gameplay->state != Gameplay::racing) {
+                return;
+            }
+            drivers.push_back(std::make_unique<RaceDriver>(
+                *gameplay, *race->findEntity("P1")->getComponent<Car>(),
+                KartKeys{GLFW_KEY_W, GLFW_KEY_S, GLFW_KEY_A, GLFW_KEY_D}, -2.5f));
+            drivers.push_back(std::make_unique<RaceDriver>(
+                *gameplay, *race->findEntity("P2")->getComponent<Car>(),
+                KartKeys{GLFW_KEY_UP, GLFW_KEY_DOWN, GLFW_KEY_LEFT, GLFW_KEY_RIGHT}, 2.5f));
+            last = Clock::now();
+            return;
+        }
+        drive(dt);
+        const Clock::time_point now = Clock::now();
+        frameTimes.push_back(ms(last, now));
+        last = now;
+        if (static_cast<int>(frameTimes.size()) >= measuredFrames) {
+            engine->quit = true;
+        }
+    }
+
+    void drive(float dt) {
+        for (auto& driver : drivers) {
+            driver->drive(*systems->get<Input>(), dt);
+        }
+    }
+
+    Hook hook{this};
+    int measuredFrames;
+    Scene* race = nullptr;
+    std::vector<std::unique_ptr<RaceDriver>> drivers;
+    std::vector<double> frameTimes;
+    Clock::time_point last;
+};
+
+// One frame as Engine::update runs it, timed step by step.
+class StepTimer {
+public:
+    void start() { mark = Clock::now(); }
+    void lap(const std::string& step) {
+        const Clock::time_point now = Clock::now();
+        totals[step].push_back(ms(mark, now));
+        if (std::find(order.begin(), order.end(), step) == order.end()) {
+            order.push_back(step);
+        }
+        mark = now;
+    }
+    // GL work asked for so far: the submitting step, then the driver's remainder.
+    void glLap(const std::string& step) {
+        lap(step + " submit");
+        glFinish();
+        lap(step + " finish");
+    }
+
+    std::map<std::string, std::vector<double>> totals;
+    std::vector<std::string> order;
+
+private:
+    Clock::time_point mark;
+};
+
+void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumulator) {
+    SystemRegistry& systems = *game.systems;
+    Scene& scene = *systems.get<SceneManager>()->current;
+    auto* renderer = systems.get<Renderer>();
+    auto* graphics = systems.get<Graphics>();
+    auto* ui = systems.get<UI>();
+    timer.start();
+    game.drive(dt);
+    systems.get<Input>()->update();
+    systems.get<SceneManager>()->update(dt);
+    timer.lap("input");
+    accumulator += dt;
+    while (accumulator >= Engine::fixedStep) {
+        accumulator -= Engine::fixedStep;
+        scene.fixedUpdate(Engine::fixedStep);
+    }
+    timer.lap("fixed steps (karts, physics)");
+    scene.update(dt);
+    scene.lateUpdate(dt);
+    timer.lap("update and late update");
+    systems.get<Audio>()->update();
+    timer.lap("audio");
+    graphics->beginFrame();
+    renderer->syncViews(scene);
+    for (const auto& view : renderer->getViews()) {
+        renderer->prepare(*view, scene, dt);
+    }
+    timer.lap("render: collect, cull, sort");
+    for (const auto& view : renderer->getViews()) {
+        renderer->renderShadowMaps(*view);
+    }
+    timer.glLap("render: shadow maps");
+    for (const auto& view : renderer->getViews()) {
+        renderer->renderDepthPrePass(*view);
+    }
+    timer.glLap("render: depth pre-pass");
+    for (const auto& view : renderer->getViews()) {
+        renderer->renderMainPass(*view);
+    }
+    timer.glLap("render: main pass");
+    ui->update(scene, dt);
+    ui->draw();
+    timer.glLap("UI");
+    graphics->endFrame();
+    timer.lap("swap");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int frames = 300;
+    int width = 1280;
+    int height = 800;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--frames") {
+            frames = std::max(10, std::atoi(argv[i + 1]));
+        } else if (arg == "--width") {
+            width = std::atoi(argv[i + 1]);
+        } else if (arg == "--height") {
+            height = std::atoi(argv[i + 1]);
+        }
+    }
+    std::ofstream("race_frame_config.ini") << "[window]\nwidth=" << width << "\nheight=" << height
+                                           << "\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
+    setLogListener([](LogLevel, const std::string&) {});
+
+    auto* game = new RaceGame(frames);
+    game->configFile = "race_frame_config.ini";
+    game->run();
+    if (game->frameTimes.empty()) {
+        delete game;
+        return 1;
+    }
+    const auto* graphics = game->systems->get<Graphics>();
+    std::printf("split-screen race at %d x %d, %zu frames of the game's loop:\n", graphics->width, graphics->height,
+                game->frameTimes.size());
+    std::printf("  median %.1f ms (%.1f fps), p99 %.1f ms\n", percentile(game->frameTimes, 0.5),
+                1000.0 / percentile(game->frameTimes, 0.5), percentile(game->frameTimes, 0.99));
+    std::printf("  draw calls %u, triangles %u in the last frame\n", graphics->drawCalls, graphics->triangles);
+
+    StepTimer timer;
+    float accumulator = 0.0f;
+    Clock::time_point previous = Clock::now();
+    const int taken = std::max(10, frames / 3);
+    for (int i = 0; i < taken; ++i) {
+        const Clock::time_point now = Clock::now();
+        const auto dt = static_cast<float>(ms(previous, now) / 1000.0);
+        previous = now;
+        instrumentedFrame(*game, timer, i == 0 ? Engine::fixedStep : dt, accumulator);
+    }
+    double total = 0.0;
+    for (const std::string& step : timer.order) {
+        total += percentile(timer.totals[step], 0.5);
+    }
+    std::printf("where the time goes (median of %d frames, each GL step finished before the next):\n", taken);
+    for (const std::string& step : timer.order) {
+        const double median = percentile(timer.totals[step], 0.5);
+        std::printf("  %-36s %7.2f ms  %5.1f %%\n", step.c_str(), median, 100.0 * median / total);
+    }
+    std::printf("  %-36s %7.2f ms\n", "sum of medians", total);
+    delete game;
+    setLogListener(nullptr);
+    return 0;
+}

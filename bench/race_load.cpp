@@ -1,0 +1,116 @@
+// Benchmark of the title screen's loading: the real Game from the frame that shows
+// "Loading..." to the frame that shows "Press Space to start", run several times,
+// then the loading task's parts on their own (track import, track conventions
+// and karts, the rest of the race scene).
+//
+//   race_load [--runs N]       (needs an X display; assets from the source tree)
+#include "core/platform/Log.h"
+#include "core/resources/ResourceLoader.h"
+#include "core/runtime/Engine.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Event.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/ui/Text.h"
+#include "game/Game.h"
+#include "game/RaceScene.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// The game, watched at the end of each frame.
+class TimedGame : public Game {
+public:
+    void init() override {
+        Game::init();
+        subscribe(engine->frameListeners, &watcher, &Watcher::onFrame);
+    }
+
+    struct Watcher {
+        TimedGame* game;
+        void onFrame(float) {
+            Scene* menu = game->systems->get<SceneManager>()->getScene("menu");
+            Entity* entity = menu != nullptr ? menu->findEntity("loadingText") : nullptr;
+            const Text* text = entity != nullptr ? entity->getComponent<Text>() : nullptr;
+            if (text == nullptr) {
+                return;
+            }
+            const Clock::time_point now = Clock::now();
+            if (text->text == "Loading..." && game->loadingShown == Clock::time_point{}) {
+                game->loadingShown = now;
+            } else if (text->text != "Loading...") {
+                game->loaded = now;
+                game->result = text->text;
+                game->engine->quit = true;
+            }
+        }
+    };
+
+    Watcher watcher{this};
+    Clock::time_point loadingShown{};
+    Clock::time_point loaded{};
+    std::string result;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int runs = 3;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "--runs") {
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        }
+    }
+    std::ofstream("race_load_config.ini") << "[window]\nwidth=1280\nheight=800\n[dir]\nassets=" << TW_ASSETS_DIR
+                                          << "\n";
+    setLogListener([](LogLevel, const std::string&) {});
+
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        auto* game = new TimedGame();
+        game->configFile = "race_load_config.ini";
+        game->run();
+        const double loadTime = seconds(game->loadingShown, game->loaded);
+        std::printf("run %d: \"Loading...\" to \"%s\": %.3f s\n", run + 1, game->result.c_str(), loadTime);
+        times.push_back(loadTime);
+        delete game;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("median load: %.3f s over %d runs\n", times[times.size() / 2], runs);
+
+    // The loading task's parts, in a game whose title scene is up.
+    struct Parts : Game {
+        void init() override {
+            Game::init();
+            auto* scenes = systems->get<SceneManager>();
+            const Clock::time_point begin = Clock::now();
+            Scene* scene = scenes->createScene("game");
+            systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
+            const Clock::time_point imported = Clock::now();
+            const bool built = buildRaceScene(*scene);
+            const Clock::time_point done = Clock::now();
+            std::printf("track import: %.3f s, race scene build: %.3f s (%s)\n", seconds(begin, imported),
+                        seconds(imported, done), built ? "built" : "failed");
+            engine->quit = true;
+        }
+    };
+    auto* parts = new Parts();
+    parts->configFile = "race_load_config.ini";
+    parts->run();
+    delete parts;
+    setLogListener(nullptr);
+    return 0;
+}

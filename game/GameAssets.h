@@ -1,0 +1,30 @@
+// The game's shared resources: loaded once into the resource cache under their
+// names and found there by every scene builder afterwards.
+#pragma once
+
+#include <string>
+
+class Font;
+class Sound;
+class SystemRegistry;
+class Texture2D;
+
+// The font every text of the game is drawn with.
+constexpr const char* defaultFontName = "default";
+
+// Loads the font "default" from "fonts/Bangers-Regular.ttf".
+Font* loadDefaultFont(SystemRegistry* systems);
+// The cached font "default" (null before loadDefaultFont).
+Font* defaultFont(SystemRegistry* systems);
+
+// The cached texture of that name, loaded from path the first time it is asked
+// for. A missing file is logged by the texture; the texture then draws nothing useful
+// but stays usable.
+Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path);
+// The cached sound of that name, loaded from path the first time it is asked for.
+Sound* cachedSound(SystemRegistry* systems, const std::string& name, const std::string& path, bool is3D);
+
+// The shader "waterMeshShader", the texture "waterNormal" and the material "water"
+// that the track's sea uses. Must run before the track is imported, which picks
+// materials by name.
+void registerWaterMaterial(SystemRegistry* systems);

@@ -1,0 +1,204 @@
+// Race flow: start, countdown, finish and restart.
+#include "game/Gameplay.h"
+
+#include "core/audio/AudioSource.h"
+#include "core/physics/RigidBodyDynamic.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Event.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SystemRegistry.h"
+#include "core/ui/UITex.h"
+#include "game/Car.h"
+#include "game/RaceProps.h"
+#include "game/SceneUtils.h"
+
+#include <GLFW/glfw3.h>
+
+#include <string>
+
+namespace {
+
+const glm::vec4 countdownColour{1.0f, 1.0f, 1.0f, 1.0f};
+const glm::vec4 goColour{0.9f, 1.0f, 0.0f, 1.0f};
+const glm::vec3 winColour{0.9f, 1.0f, 0.0f};
+const glm::vec3 loseColour{1.0f, 1.0f, 1.0f};
+
+void stopSource(AudioSource* source) {
+    if (source != nullptr && source->state != AudioSource::stopped) {
+        source->channel.stop();
+        source->state = AudioSource::stopped;
+    }
+}
+
+void playSource(AudioSource* source) {
+    if (source != nullptr) {
+        source->play();
+    }
+}
+
+} // namespace
+
+Gameplay::Gameplay(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
+
+void Gameplay::setKarts(Entity* player1, Entity* player2) {
+    karts = {player1, player2};
+    for (size_t i = 0; i < karts.size() && i < startPositions.size(); ++i) {
+        if (karts[i] == nullptr) {
+            continue;
+        }
+        if (const auto* body = karts[i]->getComponent<RigidBodyDynamic>()) {
+            startPositions[i] = body->getGlobalPosition();
+            startRotations[i] = body->getGlobalRotation();
+        }
+        if (RaceProps* props = raceProps(i)) {
+            subscribe(props->onFinished, this, &Gameplay::onFinished);
+        }
+    }
+}
+
+Car* Gameplay::car(size_t player) const {
+    return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<Car>() : nullptr;
+}
+
+RaceProps* Gameplay::raceProps(size_t player) const {
+    return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<RaceProps>() : nullptr;
+}
+
+SceneUtils* Gameplay::sceneUtils() const { return entity->getComponent<SceneUtils>(); }
+
+void Gameplay::setControls(bool enabled) const {
+    for (size_t i = 0; i < karts.size(); ++i) {
+        if (Car* kart = car(i)) {
+            kart->controlsEnabled = enabled;
+        }
+    }
+}
+
+void Gameplay::placeKart(size_t player) const {
+    if (player >= karts.size() || player >= startPositions.size() || karts[player] == nullptr) {
+        return;
+    }
+    if (auto* body = karts[player]->getComponent<RigidBodyDynamic>()) {
+        body->teleport(startPositions[player], startRotations[player]);
+    }
+}
+
+void Gameplay::leavePause() const {
+    Scene& scene = *entity->scene;
+    scene.timeScale = 1.0f;
+    if (Entity* help = scene.findEntity("helpScreen")) {
+        help->active = false;
+    }
+}
+
+void Gameplay::startRace() {
+    raceNumber += 1;
+    const unsigned race = raceNumber;
+    state = starting;
+    if (SceneUtils* utils = sceneUtils()) {
+        utils->clear();
+        if (utils->endScreen != nullptr) {
+            utils->endScreen->setEnabled(false);
+        }
+    }
+    leavePause();
+    stopSource(endMusic);
+    playSource(raceMusic);
+    finished = {false, false};
+    for (size_t i = 0; i < karts.size(); ++i) {
+        if (Car* kart = car(i)) {
+            kart->stop();
+            kart->controlsEnabled = false;
+        }
+        if (RaceProps* props = raceProps(i)) {
+            props->lastCheckpoint = nullptr;
+            props->lap = 0;
+        }
+        invoke([this, i, race] {
+            if (race == raceNumber) {
+                placeKart(i);
+            }
+        }, placeDelay);
+    }
+    invoke([this, race] {
+        if (race == raceNumber && state == starting) {
+            state = countingDown;
+            countdown = 4;
+            countdownTick();
+        }
+    }, countdownDelay);
+    // The later ticks are scheduled now rather than each from the one before:
+    // a timer counts from the step after it was made, so a chain would drift.
+    for (int tick = 1; tick <= 3; ++tick) {
+        invoke([this, race] {
+            if (race == raceNumber) {
+                countdownTick();
+            }
+        }, countdownDelay + static_cast<float>(tick) * tickInterval);
+    }
+}
+
+void Gameplay::countdownTick() {
+    if (state != countingDown) {
+        return;
+    }
+    countdown -= 1;
+    SceneUtils* utils = sceneUtils();
+    if (countdown != 0) {
+        playSource(countSound);
+        if (utils != nullptr) {
+            utils->showCenterMessage(std::to_string(countdown), countdownColour, false);
+        }
+        return;
+    }
+    setControls(true);
+    state = racing;
+    playSource(goSound);
+    if (utils != nullptr) {
+        utils->showCenterMessage("Go!", goColour, true);
+    }
+}
+
+void Gameplay::onFinished(unsigned player) {
+    if (player >= finished.size() || finished[0] || finished[1]) {
+        return;
+    }
+    finished[player] = true;
+    if (SceneUtils* utils = sceneUtils()) {
+        const int winner = static_cast<int>(player);
+        utils->showMessage("You win!", winner, false, winColour, 0.0f);
+        utils->showMessage("You loose!", 1 - winner, true, loseColour, 0.0f);
+    }
+    const unsigned race = raceNumber;
+    invoke([this, race] {
+        if (race == raceNumber) {
+            endRace();
+        }
+    }, endScreenDelay);
+}
+
+void Gameplay::endRace() {
+    setControls(false);
+    state = raceOver;
+    SceneUtils* utils = sceneUtils();
+    if (utils != nullptr && utils->endScreen != nullptr && !utils->endScreen->isEnabled()) {
+        utils->endScreen->setEnabled(true);
+    }
+    stopSource(raceMusic);
+    playSource(endMusic);
+    if (utils != nullptr) {
+        playSource(utils->winSound);
+    }
+}
+
+void Gameplay::update(float dt) {
+    Updateable::update(dt);
+    if (state != raceOver) {
+        return;
+    }
+    auto* input = systems->get<Input>();
+    if (input != nullptr && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
+        startRace();
+    }
+}

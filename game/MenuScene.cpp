@@ -1,0 +1,42 @@
+// The title scene, in build order.
+#include "game/MenuScene.h"
+
+#include "core/audio/AudioListener.h"
+#include "core/audio/AudioSource.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/ui/Text.h"
+#include "core/ui/Transform2D.h"
+#include "core/ui/UITex.h"
+#include "game/GameAssets.h"
+#include "game/Menu.h"
+#include "game/UiFactory.h"
+#include "game/UiLayers.h"
+
+namespace {
+
+const glm::vec4 loadingColour{1.0f, 1.0f, 1.0f, 1.0f};
+constexpr float loadingHeight = 0.06f;
+
+} // namespace
+
+void buildMenuScene(Scene& scene) {
+    SystemRegistry* systems = scene.systems;
+
+    Entity* title = scene.createEntity("");
+    title->addComponent<Transform2D>()->setFullScreen();
+    title->addComponent<UITex>(cachedTexture(systems, "menu", "textures/ui/menu.png"))->layer = uiLayer::background;
+
+    Entity* music = scene.createEntity("bg");
+    auto* source = music->addComponent<AudioSource>();
+    source->sound = cachedSound(systems, "bg", "sounds/ZVB_Menu_Music.wav", false);
+    source->loop = true;
+    source->volume = 0.5f;
+    source->play();
+
+    Text* loadingText = addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
+                                      loadingColour, uiLayer::hud);
+
+    scene.createEntity("")->addComponent<Menu>(loadingText);
+    scene.createEntity("")->addComponent<AudioListener>();
+}

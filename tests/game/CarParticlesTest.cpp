@@ -1,0 +1,174 @@
+// A kart's effects driven by its state, without a window: smoke thickening
+// with sliding and boosting, the flame once per boost, collision sparks where
+// the contact was, and the water bursts where the kart went in.
+#include "core/physics/Physics.h"
+#include "core/physics/RigidBodyDynamic.h"
+#include "core/render/ParticleSystem.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/ResourceLoader.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Transform.h"
+#include "game/Car.h"
+#include "game/CarParticles.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr float dt = 1.0f / 60.0f;
+
+class CarParticlesTest : public ::testing::Test {
+protected:
+    CarParticlesTest() : engine(testConfig(), false) {
+        auto& systems = *engine.systems;
+        systems.add<ResourceLoader>()->baseDir = TW_ASSETS_DIR;
+        systems.add<ResourceCache>();
+        systems.add<Physics>();
+        systems.add<Input>();
+        systems.add<SceneManager>();
+        scene = systems.get<SceneManager>()->createScene("game");
+
+        kart = scene->createEntity("P1");
+        kart->addComponent<Transform>()->setPosition({10.0f, 2.0f, -30.0f});
+        body = kart->addComponent<RigidBodyDynamic>();
+        car = kart->addComponent<Car>();
+        particles = kart->addComponent<CarParticles>();
+        particles->createEffects();
+    }
+
+    // The kart's boost clock as its Car keeps it, with the boost key held when asked.
+    void runBoostClock(float seconds, bool boostHeld) {
+        for (int i = 0; i < static_cast<int>(seconds / dt); ++i) {
+            car->boostTimer += dt;
+            car->boostTimeLeft -= dt;
+            if (boostHeld && car->boostTimer > car->boostCooldown) {
+                car->boostTimeLeft = car->boostDuration;
+                car->boostTimer = -car->boostDuration;
+            }
+            // Each update that restarts the flame leaves it unfinished.
+            particles->boostFlame->finished = true;
+            particles->update(dt);
+            flames += particles->boostFlame->finished ? 0 : 1;
+        }
+    }
+
+    ParticleSystem* system(const char* name) const {
+        Entity* entity = scene->findEntity(name);
+        return entity != nullptr ? entity->getComponent<ParticleSystem>() : nullptr;
+    }
+
+    TestEngine engine;
+    Scene* scene = nullptr;
+    Entity* kart = nullptr;
+    RigidBodyDynamic* body = nullptr;
+    Car* car = nullptr;
+    CarParticles* particles = nullptr;
+    int flames = 0;
+};
+
+TEST_F(CarParticlesTest, EffectsRideOnTheKartAndBurstsWaitForTheirCue) {
+    ASSERT_NE(particles->exhaustSmoke1, nullptr);
+    ASSERT_NE(particles->exhaustSmoke2, nullptr);
+    EXPECT_EQ(particles->exhaustSmoke1->entity->name, "ps");
+    EXPECT_EQ(particles->boostFlame, system("psBoost"));
+    Transform* kartTransform = kart->getComponent<Transform>();
+    for (ParticleSystem* riding : {particles->exhaustSmoke1, particles->exhaustSmoke2, particles->boostFlame}) {
+        EXPECT_EQ(riding->entity->getComponent<Transform>()->getParent(), kartTransform);
+        // Behind the kart: its back is +Z.
+        EXPECT_GT(riding->entity->getComponent<Transform>()->getPosition().z, 1.0f);
+    }
+    EXPECT_FALSE(particles->exhaustSmoke1->finished);
+    EXPECT_FLOAT_EQ(particles->baseSmokeRate, 10.0f);
+    EXPECT_FLOAT_EQ(particles->baseSmokeAlpha, 0.005f);
+
+    ASSERT_NE(particles->collisionSparks, nullptr);
+    EXPECT_EQ(particles->collisionSparks->getComponent<ParticleSystem>()->palette.size(), 4u);
+    for (const char* name : {"psBoost", "splashParticles", "splashMistParticles", "psSpark"}) {
+        ASSERT_NE(system(name), nullptr) << name;
+        EXPECT_TRUE(system(name)->finished) << name;
+    }
+    EXPECT_EQ(system("splashParticles")->palette.size(), 3u);
+    EXPECT_TRUE(particles->collisionSparks->getComponent<ParticleSystem>()->finished);
+}
+
+TEST_F(CarParticlesTest, SmokeThickensWithSlidingOnTheGroundAndWithBoost) {
+    car->grounded = true;
+    car->lateralSpeed = 5.0f;
+    particles->update(dt);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke1->rate, 20.0f);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke2->rate, 20.0f);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke1->startAlpha, 0.105f);
+
+    // Sliding counts only on the ground.
+    car->grounded = false;
+    particles->update(dt);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke1->rate, 10.0f);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke2->startAlpha, 0.005f);
+
+    // A boost makes at least the smoke of sliding at 10, even in the air.
+    car->boostTimeLeft = 1.0f;
+    particles->update(dt);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke1->rate, 30.0f);
+    car->grounded = true;
+    car->lateralSpeed = 12.0f;
+    particles->update(dt);
+    EXPECT_FLOAT_EQ(particles->exhaustSmoke2->rate, 34.0f);
+}
+
+TEST_F(CarParticlesTest, TheFlameFiresOncePerBoost) {
+    // Ready at the start: no flame until the key.
+    runBoostClock(2.0f, false);
+    EXPECT_EQ(flames, 0);
+
+    runBoostClock(0.5f, true);
+    EXPECT_EQ(flames, 1);
+    EXPECT_TRUE(particles->flameArmed);
+    // The rest of the boost and the whole recharge: still the one flame.
+    runBoostClock(1.0f + 8.0f, false);
+    EXPECT_EQ(flames, 1);
+    EXPECT_FALSE(particles->flameArmed);
+
+    // Held down throughout: one flame per boost as each recharge completes.
+    runBoostClock(2.0f * (1.5f + 8.0f) - 0.5f, true);
+    EXPECT_EQ(flames, 3);
+}
+
+TEST_F(CarParticlesTest, ContactsThrowSparksWhereTheyTouch) {
+    Entity* wall = scene->createEntity("wall");
+    wall->addComponent<Transform>();
+    auto* other = wall->addComponent<RigidBodyDynamic>();
+    const glm::vec3 point(11.0f, 2.5f, -31.0f);
+    fire(body->onCollisionEnter, static_cast<RigidBody*>(other), point);
+
+    auto* sparks = particles->collisionSparks->getComponent<ParticleSystem>();
+    EXPECT_FALSE(sparks->finished);
+    EXPECT_EQ(particles->collisionSparks->getComponent<Transform>()->getWorldPosition(), point);
+    sparks->updateItems(dt, nullptr);
+    EXPECT_GT(sparks->liveCount, 0);
+    EXPECT_LT(glm::distance(sparks->emitterPosition, point), 1e-4f);
+
+    fire(body->onCollisionExit, static_cast<RigidBody*>(other));
+    // The kart may outlive its effects component without calling into it.
+    kart->removeComponents<CarParticles>();
+    fire(body->onCollisionEnter, static_cast<RigidBody*>(other), point);
+}
+
+TEST_F(CarParticlesTest, FallingInBurstsSplashMistAndSparksOnTheWaterAboveTheKart) {
+    kart->getComponent<Transform>()->setPosition({40.0f, -0.4f, 12.0f});
+    particles->splash();
+    for (const char* name : {"splashParticles", "splashMistParticles", "psSpark"}) {
+        ParticleSystem* burst = system(name);
+        EXPECT_FALSE(burst->finished) << name;
+        EXPECT_EQ(burst->entity->getComponent<Transform>()->getWorldPosition(), glm::vec3(40.0f, 0.0f, 12.0f));
+        burst->updateItems(dt, nullptr);
+        EXPECT_GT(burst->liveCount, 0) << name;
+        // Thrown upwards.
+        EXPECT_GT(burst->particleVelocity(burst->drawOrder(0)).y, 0.0f) << name;
+    }
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+// The chase camera: where it sits behind its kart, how it lags in turns, and
+// that it holds still for a still kart and for a kart being respawned.
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Transform.h"
+#include "game/FollowCamera.h"
+#include "support/TestEngine.h"
+
+#include <glm/gtc/quaternion.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr float frame = 1.0f / 60.0f;
+
+class FollowCameraTest : public ::testing::Test {
+protected:
+    FollowCameraTest() : engine(testConfig(), false) {
+        engine.systems->add<SceneManager>();
+        scene = engine.get<SceneManager>()->createScene("race");
+        kart = scene->createEntity("P1")->addComponent<Transform>();
+        kart->setPosition({10.0f, 1.0f, -20.0f});
+        // Heading 30 degrees to the left of -Z.
+        kart->setRotation(glm::angleAxis(glm::radians(30.0f), glm::vec3(0, 1, 0)));
+        Entity* cameraEntity = scene->createEntity("cam0");
+        cameraTransform = cameraEntity->addComponent<Transform>();
+        follow = cameraEntity->addComponent<FollowCamera>(kart);
+    }
+
+    void lateFrames(int count, float dt = frame) {
+        for (int i = 0; i < count; ++i) {
+            follow->lateUpdate(dt);
+        }
+    }
+
+    glm::vec3 cameraPosition() { return cameraTransform->getWorldPosition(); }
+    glm::vec3 viewDirection() { return cameraTransform->getGlobalRotation() * glm::vec3(0, 0, -1); }
+
+    TestEngine engine;
+    Scene* scene = nullptr;
+    Transform* kart = nullptr;
+    Transform* cameraTransform = nullptr;
+    FollowCamera* follow = nullptr;
+};
+
+void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+} // namespace
+
+TEST_F(FollowCameraTest, CaughtUpItSitsFourUpEightBehindLookingEightDegreesDown) {
+    lateFrames(600);
+    const glm::vec3 heading = glm::normalize(kart->forward());
+    const glm::vec3 view = viewDirection();
+    // Eight degrees below the horizon, along the kart's heading.
+    EXPECT_NEAR(std::asin(-view.y), glm::radians(8.0f), 1e-3f);
+    const glm::vec3 flatView = glm::normalize(glm::vec3(view.x, 0.0f, view.z));
+    EXPECT_GT(glm::dot(flatView, heading), 0.9999f);
+    // The offset (0, 4, 8) in the camera's own frame: 4 along its up, 8 along its back.
+    const glm::quat rotation = cameraTransform->getGlobalRotation();
+    const glm::vec3 relative = glm::inverse(rotation) * (cameraPosition() - kart->getWorldPosition());
+    expectNear(relative, glm::vec3(0.0f, 4.0f, 8.0f), 1e-3f);
+    // Seen from the world: behind the kart and above it.
+    EXPECT_LT(glm::dot(cameraPosition() - kart->getWorldPosition(), heading), -7.0f);
+    EXPECT_GT(cameraPosition().y, kart->getWorldPosition().y + 4.0f);
+}
+
+TEST_F(FollowCameraTest, StillKartKeepsItsCameraStill) {
+    follow->snapToTarget();
+    const glm::vec3 position = cameraPosition();
+    const glm::quat rotation = cameraTransform->getGlobalRotation();
+    lateFrames(120);
+    expectNear(cameraPosition(), position, 1e-4f);
+    EXPECT_GT(std::abs(glm::dot(cameraTransform->getGlobalRotation(), rotation)), 0.999999f);
+    EXPECT_FLOAT_EQ(follow->targetSpeed, 0.0f);
+}
+
+TEST_F(FollowCameraTest, LagsBehindAQuickTurnThenCatchesUp) {
+    follow->snapToTarget();
+    const glm::quat before = cameraTransform->getGlobalRotation();
+    kart->setRotation(glm::angleAxis(glm::radians(120.0f), glm::vec3(0, 1, 0)));
+    lateFrames(1);
+    const glm::quat desired = follow->desiredRotation();
+    const float turned = glm::angle(glm::inverse(before) * cameraTransform->getGlobalRotation());
+    const float needed = glm::angle(glm::inverse(before) * desired);
+    // One frame turns by turnRate x dt of the way: about 6.7 % of 90 degrees.
+    EXPECT_NEAR(turned / needed, 4.0f * frame, 0.01f);
+    lateFrames(300);
+    EXPECT_GT(std::abs(glm::dot(cameraTransform->getGlobalRotation(), desired)), 0.99999f);
+}
+
+TEST_F(FollowCameraTest, MeasuresTheKartsSpeedFromFrameToFrame) {
+    follow->snapToTarget();
+    kart->translate(0.0f, 0.0f, -0.5f);
+    lateFrames(1);
+    EXPECT_NEAR(follow->targetSpeed, 0.5f / frame, 1e-2f);
+}
+
+TEST_F(FollowCameraTest, LongFrameLandsOnTheDesiredRotationWithoutOvershoot) {
+    kart->setRotation(glm::angleAxis(glm::radians(-100.0f), glm::vec3(0, 1, 0)));
+    lateFrames(1, 0.5f);
+    EXPECT_GT(std::abs(glm::dot(cameraTransform->getGlobalRotation(), follow->desiredRotation())), 0.99999f);
+}
+
+TEST_F(FollowCameraTest, WithoutTargetItHoldsStillUntilGivenOneAgain) {
+    follow->snapToTarget();
+    const glm::vec3 position = cameraPosition();
+    follow->setTarget(nullptr);
+    // The kart sinks and drifts away while it waits for its respawn.
+    kart->setPosition({40.0f, -3.0f, 5.0f});
+    lateFrames(60);
+    expectNear(cameraPosition(), position, 1e-3f);
+    EXPECT_FLOAT_EQ(follow->targetSpeed, 0.0f);
+
+    follow->setTarget(kart);
+    lateFrames(1);
+    EXPECT_LT(glm::distance(cameraPosition(), kart->getWorldPosition()), 9.5f);
+    EXPECT_FLOAT_EQ(follow->targetSpeed, 0.0f) << "a respawn is no speed";
+}
+
+TEST_F(FollowCameraTest, CameraWithoutKartNeverMoves) {
+    Entity* loose = scene->createEntity("cam1");
+    auto* transform = loose->addComponent<Transform>();
+    transform->setPosition({1.0f, 2.0f, 3.0f});
+    auto* idle = loose->addComponent<FollowCamera>();
+    idle->lateUpdate(frame);
+    expectNear(transform->getWorldPosition(), glm::vec3(1.0f, 2.0f, 3.0f), 0.0f);
+    EXPECT_FALSE(idle->initialised);
+}

@@ -1,0 +1,64 @@
+// "game.ini": the lap count, and what a missing or broken file does.
+#include "core/resources/ResourceLoader.h"
+#include "game/GameConfig.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class GameConfigTest : public ::testing::Test {
+protected:
+    GameConfigTest() : engine(testConfig(), false) {
+        dir = fs::temp_directory_path() / ("torquewind_gameini_" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        engine.systems->add<ResourceLoader>()->baseDir = dir.string() + "/";
+    }
+    ~GameConfigTest() override { fs::remove_all(dir); }
+
+    void write(const std::string& content) const { std::ofstream(dir / "game.ini") << content; }
+    unsigned laps() const { return readGameConfig(engine.systems.get()).numLaps; }
+
+    TestEngine engine;
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(GameConfigTest, ReadsTheLapCount) {
+    write("; race settings\n[Game]\nNumLaps = 5\n");
+    LogCapture log;
+    EXPECT_EQ(laps(), 5u);
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(GameConfigTest, MissingFileWarnsAndRacesThreeLaps) {
+    LogCapture log;
+    EXPECT_EQ(laps(), 3u);
+    ASSERT_TRUE(log.contains("Failed to load game config"));
+    EXPECT_EQ(log.lines[static_cast<size_t>(log.indexOf("Failed to load game config"))].level, LogLevel::Warning);
+}
+
+TEST_F(GameConfigTest, BrokenLineWarnsButKeepsWhatParsed) {
+    write("[game]\nnumLaps=2\nthis line is not ini\n");
+    LogCapture log;
+    EXPECT_EQ(laps(), 2u);
+    EXPECT_TRUE(log.contains("Failed to load game config"));
+}
+
+TEST_F(GameConfigTest, NonsenseLapCountsFallBackToThree) {
+    write("[game]\nnumLaps=many\n");
+    EXPECT_EQ(laps(), 3u);
+    write("[game]\nnumLaps=0\n");
+    EXPECT_EQ(laps(), 3u);
+    write("[game]\nnumLaps=-2\n");
+    EXPECT_EQ(laps(), 3u);
+}

@@ -1,0 +1,60 @@
+// Test-side driver: steers a kart round the track by holding its keys, aiming
+// at a point a little way ahead on a smooth curve through the checkpoints, and
+// easing off before the bends. It only decides which keys are down; the test
+// feeds them to the game through Input.
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <vector>
+
+class Car;
+class Gameplay;
+class Input;
+class RaceProps;
+class Transform;
+
+struct KartKeys {
+    int accelerate;
+    int reverse;
+    int left;
+    int right;
+};
+
+class RaceDriver {
+public:
+    // lane: sideways offset from the curve in metres (+ right), so two karts keep apart.
+    RaceDriver(const Gameplay& gameplay, Car& car, KartKeys keys, float lane);
+
+    // Decides the keys for a frame of dt seconds and queues their changes on input.
+    void drive(Input& input, float dt);
+    // Lets go of every key.
+    void release(Input& input);
+
+    float laneOffset;
+
+private:
+    struct Decision {
+        bool accelerate = false;
+        bool reverse = false;
+        bool left = false;
+        bool right = false;
+    };
+
+    Decision decide(float dt);
+    void setKey(Input& input, int key, bool down, bool& state);
+    // Index of the path sample nearest to the kart, searched near the last one.
+    size_t nearestSample(const glm::vec3& position);
+    glm::vec3 pathPoint(size_t index) const { return path[index % path.size()]; }
+    float bendAhead(size_t from) const;
+
+    Car& car;
+    Transform& transform;
+    KartKeys keys;
+    std::vector<glm::vec3> path;
+    size_t progress = 0;
+    bool progressKnown = false;
+    float stuckTime = 0.0f;
+    float reverseTime = 0.0f;
+    bool down[4] = {false, false, false, false};
+};

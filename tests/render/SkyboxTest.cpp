@@ -1,0 +1,158 @@
+// The skybox under Xvfb: nothing before it has a cube map, the sky only where
+// nothing nearer was drawn, and a second cube map replacing the first both on
+// screen and as the renderer's "skybox" for every other shader.
+#include "render/Picture.h"
+#include "render/TestScene.h"
+
+#include "core/render/Camera.h"
+#include "core/render/Graphics.h"
+#include "core/render/Renderer.h"
+#include "core/render/Skybox.h"
+#include "core/render/View.h"
+#include "core/resources/Material.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/TextureCube.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+constexpr int width = 160;
+constexpr int height = 120;
+
+// An assets folder of its own for the sky faces, sharing the engine's shaders.
+class SkyAssets {
+public:
+    SkyAssets() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tw-sky-XXXXXX").string();
+        dir = std::string(mkdtemp(pattern.data())) + "/";
+        std::filesystem::create_symlink(std::filesystem::path(TW_ASSETS_DIR) / "core", dir + "core");
+    }
+    ~SkyAssets() {
+        std::error_code error;
+        std::filesystem::remove_all(dir, error);
+    }
+    SkyAssets(const SkyAssets&) = delete;
+    SkyAssets& operator=(const SkyAssets&) = delete;
+
+    // Six one-colour faces under name/.
+    std::array<std::string, 6> faces(const std::string& name, const glm::u8vec3& colour) const {
+        std::array<std::string, 6> paths;
+        std::filesystem::create_directories(dir + name);
+        for (size_t face = 0; face < paths.size(); ++face) {
+            Picture picture;
+            picture.width = picture.height = 4;
+            for (int i = 0; i < 16; ++i) {
+                picture.rgb.insert(picture.rgb.end(), {colour.r, colour.g, colour.b});
+            }
+            paths[face] = name + "/" + std::to_string(face) + ".png";
+            picture.save(dir + paths[face]);
+        }
+        return paths;
+    }
+
+    std::string dir;
+};
+
+class SkyboxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TW_REQUIRE_DISPLAY();
+        Config config = testConfig(width, height);
+        config.assetsDir = assets.dir;
+        engine = std::make_unique<TestEngine>(config);
+        graphics = engine->get<Graphics>();
+        renderer = engine->get<Renderer>();
+        cache = engine->get<ResourceCache>();
+        scene = engine->get<SceneManager>()->createScene("sky");
+        engine->get<SceneManager>()->setScene(scene);
+        scene->setRunning(true);
+        camera = addCamera(*scene, "camera", {0, 0, 0}, {0, 0, -1});
+        camera->clearColor = glm::vec3(0.0f);
+        addShape(*scene, "box", "cube", colourMaterial(*engine->systems, "box", {0.9f, 0.1f, 0.1f, 1.0f}),
+                 {0, 0, -4});
+    }
+
+    TextureCube* sky(const std::string& name, const glm::u8vec3& colour) {
+        auto* cube = cache->create<TextureCube>(name);
+        EXPECT_TRUE(cube->load(assets.faces(name, colour)));
+        return cube;
+    }
+
+    Picture draw() {
+        graphics->beginFrame();
+        renderer->render(*scene, 0.016f);
+        Picture picture = Picture::grab(graphics->width, graphics->height);
+        graphics->endFrame();
+        return picture;
+    }
+
+    // The top rows look well above the horizon, where the sky shows its own colour.
+    glm::vec3 skyPixel(const Picture& picture) const { return picture.mean(4, height - 10, 8, 6); }
+    glm::vec3 boxPixel(const Picture& picture) const { return picture.mean(width / 2 - 3, height / 2 - 3, 6, 6); }
+
+    SkyAssets assets;
+    std::unique_ptr<TestEngine> engine;
+    Graphics* graphics = nullptr;
+    Renderer* renderer = nullptr;
+    ResourceCache* cache = nullptr;
+    Scene* scene = nullptr;
+    Camera* camera = nullptr;
+};
+
+TEST_F(SkyboxTest, TheSkyFillsOnlyWhatNothingNearerCovered) {
+    Skybox* skybox = scene->createEntity("Skybox")->addComponent<Skybox>();
+    EXPECT_TRUE(skybox->items.empty());
+    EXPECT_EQ(renderer->skyTexture, nullptr);
+    EXPECT_LT(glm::length(skyPixel(draw())), 1.0f);
+
+    TextureCube* blue = sky("blue", {40, 90, 200});
+    skybox->setTexture(blue);
+    EXPECT_EQ(renderer->skyTexture, blue);
+    const Picture with = draw();
+    EXPECT_EQ(renderer->findView(camera)->queues[2].size(), 1u);
+
+    EXPECT_NEAR(skyPixel(with).r, 40.0f, 4.0f);
+    EXPECT_NEAR(skyPixel(with).g, 90.0f, 4.0f);
+    EXPECT_NEAR(skyPixel(with).b, 200.0f, 4.0f);
+    EXPECT_GT(boxPixel(with).r, 2.0f * boxPixel(with).b);
+
+    // The box in front is untouched by the sky drawn after it: it looks the same
+    // with the sky's cube not drawn (the box still reflecting the sky texture).
+    skybox->setEnabled(false);
+    const Picture hidden = draw();
+    EXPECT_EQ(renderer->skyTexture, blue);
+    EXPECT_LT(glm::length(skyPixel(hidden)), 1.0f);
+    EXPECT_LT(glm::length(boxPixel(with) - boxPixel(hidden)), 1.0f);
+}
+
+TEST_F(SkyboxTest, ASecondCubeMapReplacesTheFirstOnScreenAndForEveryShader) {
+    Entity* entity = scene->createEntity("Skybox");
+    Skybox* skybox = entity->addComponent<Skybox>();
+    TextureCube* blue = sky("blue", {40, 90, 200});
+    TextureCube* orange = sky("orange", {220, 120, 30});
+    skybox->setTexture(blue);
+    skybox->setTexture(orange);
+
+    EXPECT_EQ(renderer->skyTexture, orange);
+    ASSERT_EQ(skybox->items.size(), 1u);
+    EXPECT_EQ(skybox->getMaterial()->getTexture("skyboxTex"), orange);
+    const Picture picture = draw();
+    EXPECT_NEAR(skyPixel(picture).r, 220.0f, 4.0f);
+    EXPECT_NEAR(skyPixel(picture).b, 30.0f, 4.0f);
+
+    // With its scene's sky gone, no shader keeps reflecting it.
+    scene->destroyEntity(entity);
+    engine->frame();
+    EXPECT_EQ(renderer->skyTexture, nullptr);
+}
+
+} // namespace
