@@ -5,11 +5,11 @@
 #include "core/audio/Sound.h"
 #include "core/audio/SoundTypes.h"
 #include "core/physics/RigidBody.h"
-#include "core/resources/ResourceCache.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
 #include "core/runtime/SystemRegistry.h"
 #include "game/Car.h"
+#include "game/GameAssets.h"
 
 namespace {
 
@@ -23,23 +23,10 @@ constexpr SoundFile engineSounds[2] = {{"engineLoop", "sounds/MotorEngine_Loop_0
 constexpr SoundFile skidSound{"skid", "sounds/Skid_25.wav"};
 constexpr SoundFile impactSound{"impact", "sounds/Impact_01.wav"};
 
-// Both karts share the skid and impact sounds: each is loaded once.
-Sound* sound3D(SystemRegistry* systems, const SoundFile& file) {
-    auto* cache = systems->get<ResourceCache>();
-    if (cache == nullptr) {
-        return nullptr;
-    }
-    if (Sound* existing = cache->get<Sound>(file.name)) {
-        return existing;
-    }
-    Sound* sound = cache->create<Sound>(file.name);
-    sound->load(file.path, true);
-    return sound;
-}
-
 AudioSource* addSource(Entity& kart, const SoundFile& file) {
     auto* source = kart.addComponent<AudioSource>();
-    source->sound = sound3D(kart.systems, file);
+    // Both karts share the skid and impact sounds: each is loaded once.
+    source->sound = cachedSound(kart.systems, file.name, file.path, true);
     return source;
 }
 
