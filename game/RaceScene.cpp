@@ -12,9 +12,13 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
+#include "core/render/Skybox.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/TextureCube.h"
 #include "game/BasicController.h"
 #include "game/Car.h"
 #include "game/CarAudio.h"
+#include "game/CarParticles.h"
 #include "game/FollowCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
@@ -57,6 +61,7 @@ Entity* setUpKart(Scene& scene, int index) {
     }
     Entity* kart = car->entity;
     CarAudio::addTo(*kart, index);
+    kart->addComponent<CarParticles>()->createEffects();
     auto* spawner = kart->addComponent<Spawner>();
     spawner->splashSource = addSound(*kart, "splash", "sounds/splash.wav", 1.0f, false, true);
     return kart;
@@ -76,7 +81,7 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     } else {
         camera->setViewport(0.0f, 0.0f, 1.0f, 0.5f);
     }
-    // Until the sky is drawn, the horizon's haze colour stands in for it.
+    // Where the sky cannot be drawn, the horizon's haze colour stands in for it.
     if (const auto* renderer = scene.systems->get<Renderer>()) {
         camera->clearColor = renderer->fogColor;
     }
@@ -131,6 +136,18 @@ void createDebugCamera(Scene& scene) {
     entity->addComponent<AudioListener>();
 }
 
+void createSkybox(Scene& scene) {
+    auto* cache = scene.systems->get<ResourceCache>();
+    auto* sky = cache->get<TextureCube>("skybox");
+    if (sky == nullptr) {
+        sky = cache->create<TextureCube>("skybox");
+        sky->load({"skyboxes/DSk04-mod/DSk04_Left.png", "skyboxes/DSk04-mod/DSk04_Right.png",
+                   "skyboxes/DSk04-mod/DSk04_Up_Rotated.png", "skyboxes/DSk04-mod/DSk04_Down.png",
+                   "skyboxes/DSk04-mod/DSk04_Front.png", "skyboxes/DSk04-mod/DSk04_Back.png"});
+    }
+    scene.createEntity("Skybox")->addComponent<Skybox>()->setTexture(sky);
+}
+
 } // namespace
 
 std::vector<std::string> requiredTrackNodes() {
@@ -182,5 +199,6 @@ bool buildRaceScene(Scene& scene) {
     buildHud(scene, *kart1, 1);
     buildHud(scene, *kart2, 2);
     createDebugCamera(scene);
+    createSkybox(scene);
     return true;
 }

@@ -9,6 +9,7 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "game/Car.h"
+#include "game/CarParticles.h"
 #include "game/Checkpoint.h"
 #include "game/FollowCamera.h"
 #include "game/Gameplay.h"
@@ -47,6 +48,11 @@ void Spawner::fixedUpdate(float dt) {
     const bool inWater = transform != nullptr && transform->getWorldPosition().y < waterLevel;
     if (inWater || asked) {
         takeOffTrack();
+        if (inWater) {
+            if (auto* particles = entity->getComponent<CarParticles>()) {
+                particles->splash();
+            }
+        }
     }
 }
 

@@ -9,7 +9,6 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Font.h"
-#include "core/ui/TextSystem.h"
 #include "core/ui/Transform2D.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
@@ -124,14 +123,6 @@ TEST_F(TextTest, NormalisingMatrixPutsTheBaselineOnTheBottomEdgeAndTheStringAcro
     EXPECT_FLOAT_EQ(transform->getAspect(), length / pixelSize);
 }
 
-TEST_F(TextTest, GlyphsBelowTheBaselineReachUnderTheBottomEdge) {
-    const Glyph g = font->getGlyph('g');
-    const auto& items = layout("g");
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_NEAR(rectOf(items[0].model).bottom,
-                450.0f + static_cast<float>(g.bearingY - g.height) / pixelSize * 50.0f, 1e-3f);
-}
-
 TEST_F(TextTest, SpaceAdvancesHalfTheWidthOfCapitalA) {
     const Glyph a = font->getGlyph('A');
     const float space = static_cast<float>(a.width) / 2.0f;
@@ -180,18 +171,3 @@ TEST_F(TextTest, FontThatFailedToLoadSkipsEveryCharacter) {
     EXPECT_FLOAT_EQ(transform->getAspect(), 3.0f);
 }
 
-TEST_F(TextTest, ReloadingAFontReplacesItsGlyphs) {
-    Font* other = engine->get<ResourceCache>()->create<Font>("reloaded");
-    ASSERT_TRUE(other->load(std::string("fonts/") + testFontFile, 8));
-    const int smallWidth = other->getGlyph('A').width;
-    ASSERT_TRUE(other->load(std::string("fonts/") + testFontFile, 16));
-    EXPECT_EQ(other->getPixelSize(), 16);
-    EXPECT_EQ(other->getGlyphCount(), 126u);
-    EXPECT_GT(other->getGlyph('A').width, smallWidth);
-}
-
-TEST(TextSystem, HoldsTheFreeTypeLibrary) {
-    TestEngine engine(testConfig(), false);
-    const TextSystem* text = engine.systems->add<TextSystem>();
-    EXPECT_NE(text->getLibrary(), nullptr);
-}

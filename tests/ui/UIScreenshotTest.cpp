@@ -1,13 +1,19 @@
 // What the UI puts on screen, read back from the window under Xvfb. Every
 // picture is also written to <build>/screenshots/ui/ for a person to look at.
 #include "FontAssets.h"
+#include "core/render/Camera.h"
 #include "core/render/Graphics.h"
+#include "core/render/MeshRenderer.h"
 #include "core/render/Renderer.h"
+#include "core/resources/Material.h"
+#include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
+#include "core/resources/Shader.h"
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
+#include "core/runtime/Transform.h"
 #include "core/ui/Font.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
@@ -15,6 +21,7 @@
 #include "core/ui/UITex.h"
 #include "support/TestEngine.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -101,15 +108,14 @@ protected:
         return tex;
     }
 
-    // One frame as the engine draws it: the 3D views (a flat backdrop stands in
-    // for them), then the UI over the whole window; read back before the swap.
+    // One frame as the engine draws it: the 3D views, then the UI over the whole
+    // window; read back before the swap.
     Picture capture(const std::string& name) {
         Graphics* graphics = engine->get<Graphics>();
         graphics->beginFrame();
         graphics->setViewport(0, 0, graphics->width, graphics->height);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawBackdrop();
         engine->get<Renderer>()->render(*scene, 0.016f);
         UI* ui = engine->get<UI>();
         ui->update(*scene, 0.016f);
@@ -128,25 +134,24 @@ protected:
         return picture;
     }
 
-    // A fixed pattern of coloured blocks, drawn before the UI like a 3D view.
-    void drawBackdrop() const {
-        if (!backdrop) {
-            return;
-        }
-        glEnable(GL_SCISSOR_TEST);
-        for (int i = 0; i < 4; ++i) {
-            glScissor(i * 40 + 10, i * 30 + 10, 30, 20);
-            glClearColor(0.2f * static_cast<float>(i), 0.5f, 1.0f - 0.2f * static_cast<float>(i), 1.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        glDisable(GL_SCISSOR_TEST);
+    // A small 3D view under the UI: a camera looking at an unlit cube.
+    void addView() {
+        Entity* eye = scene->createEntity("camera");
+        eye->addComponent<Transform>()->setLocalMatrix(glm::inverse(
+            glm::lookAt(glm::vec3(1.2f, 1.0f, 2.0f), glm::vec3(0.0f), glm::vec3(0.0f, 1.0f, 0.0f))));
+        eye->addComponent<Camera>()->clearColor = glm::vec3(0.2f, 0.3f, 0.5f);
+        Material* material = cache->create<Material>("cube");
+        material->setShader(cache->get<Shader>("default"));
+        material->setUniform("albedo", glm::vec4(0.9f, 0.5f, 0.1f, 1.0f));
+        Entity* cube = scene->createEntity("cube");
+        cube->addComponent<Transform>();
+        cube->addComponent<MeshRenderer>(cache->get<Mesh>("cube"), std::vector<Material*>{material});
     }
 
     std::unique_ptr<TestEngine> engine;
     Scene* scene = nullptr;
     ResourceCache* cache = nullptr;
     Texture2D* white = nullptr;
-    bool backdrop = false;
 };
 
 } // namespace
@@ -311,13 +316,15 @@ TEST_F(UIScreenshotTest, GlyphsStandUpright) {
 TEST_F(UIScreenshotTest, DisabledUIHidesEveryElementAndLeavesTheViewAlone) {
     TW_REQUIRE_DISPLAY();
     ASSERT_NO_FATAL_FAILURE(open(320, 200));
-    backdrop = true;
+    addView();
     const Picture bare = capture("view_without_ui");
+    ASSERT_NE(bare.at(160, 100), black) << "the 3D view drew the cube";
     Transform2D* box = addTex("box", red, 3)->getTransform();
-    box->setPosition({0.5f, 0.5f});
-    box->setSize({0.8f, 0.8f});
+    box->setPosition({0.75f, 0.5f});
+    box->setSize({0.3f, 0.5f});
     const Picture shown = capture("view_with_ui");
-    EXPECT_EQ(shown.at(160, 100), red);
+    EXPECT_EQ(shown.at(240, 100), red);
+    EXPECT_EQ(shown.at(160, 100), bare.at(160, 100)) << "the view around the element is untouched";
     engine->get<UI>()->enabled = false;
     const Picture hidden = capture("view_ui_disabled");
     EXPECT_EQ(hidden.rgba, bare.rgba);
@@ -325,7 +332,7 @@ TEST_F(UIScreenshotTest, DisabledUIHidesEveryElementAndLeavesTheViewAlone) {
     EXPECT_EQ(capture("view_ui_enabled_again").rgba, shown.rgba);
 }
 
-TEST_F(UIScreenshotTest, ReadableLine) {
+TEST_F(UIScreenshotTest, TextTakesItsElementColour) {
     TW_REQUIRE_DISPLAY();
     const std::string assets = fontAssetsDir();
     if (assets.empty()) {
@@ -338,14 +345,35 @@ TEST_F(UIScreenshotTest, ReadableLine) {
     for (int i = 0; i < 3; ++i) {
         Entity* entity = scene->createEntity();
         Transform2D* transform = entity->addComponent<Transform2D>();
-        transform->setRelative(true);
         transform->setAnchor(Anchor::Left);
         transform->setPosition({0.05f, 0.2f + 0.3f * static_cast<float>(i)});
         transform->setSize({0.4f + 0.25f * static_cast<float>(i), 0.0f});
         transform->setAspectMode(AspectMode::HeightFollowsWidth);
         Text* text = entity->addComponent<Text>(font, lines[i]);
-        text->color = i == 1 ? glm::vec4(1.0f, 0.8f, 0.1f, 1.0f) : glm::vec4(1.0f);
+        text->color = i == 1 ? glm::vec4(1.0f, 0.8f, 0.0f, 1.0f) : glm::vec4(1.0f);
     }
-    const Box ink = boxOfInk(capture("readable_text"));
-    EXPECT_FALSE(ink.empty());
+    const Picture picture = capture("coloured_text");
+    // Fully covered glyph pixels show the element's colour exactly.
+    const Box yellowInk = boxOfColor(picture, {255, 204, 0, 255});
+    const Box whiteInk = boxOfColor(picture, {255, 255, 255, 255});
+    ASSERT_FALSE(yellowInk.empty());
+    EXPECT_LT(yellowInk.top, 120);
+    EXPECT_GT(yellowInk.bottom, 120);
+    EXPECT_LT(whiteInk.top, yellowInk.top) << "the white lines lie above and below the yellow one";
+    EXPECT_GT(whiteInk.bottom, yellowInk.bottom);
+}
+
+TEST_F(UIScreenshotTest, TransitionOverlayHidesTheNewScenesFirstFrame) {
+    TW_REQUIRE_DISPLAY();
+    ASSERT_NO_FATAL_FAILURE(open(320, 200));
+    SceneManager* scenes = engine->get<SceneManager>();
+    Scene* next = scenes->createScene("next");
+    scene = next;
+    addTex("panel", red, 7);
+    scenes->fadeTo(next);
+    engine->frame();
+    ASSERT_EQ(scenes->current, next);
+    EXPECT_TRUE(boxOf(capture("transition_overlay"), [](const Pixel& p) { return p != black; }).empty());
+    engine->frame();
+    EXPECT_EQ(capture("after_transition").at(160, 100), red);
 }

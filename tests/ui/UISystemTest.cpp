@@ -65,21 +65,6 @@ TEST_F(UISystemTest, GathersEnabledElementsOfActiveEntitiesLowestLayerFirst) {
     EXPECT_EQ(gatheredLayers(), (std::vector<uint32_t>{0, 1, 3, 5})) << "items are rebuilt every frame";
 }
 
-TEST_F(UISystemTest, TexturedElementTakesTheTextureAspect) {
-    Texture2D* wide = engine.get<ResourceCache>()->create<Texture2D>("wide");
-    wide->create(256, 128, TextureFormat::RGBA, nullptr);
-    UITex* tex = addTex("banner", 0);
-    tex->texture = wide;
-    Transform2D* transform = tex->getTransform();
-    transform->setRelative(false);
-    transform->setAspectMode(AspectMode::HeightFollowsWidth);
-    transform->setSize({200.0f, 10.0f});
-    gatheredLayers();
-    const glm::mat4& model = engine.get<UI>()->getItems().at(0).model;
-    EXPECT_FLOAT_EQ(model[0][0], 200.0f);
-    EXPECT_FLOAT_EQ(model[1][1], 100.0f);
-}
-
 TEST_F(UISystemTest, ElementWithoutTransformWarnsAndUsesTheIdentity) {
     LogCapture log;
     addTex("loose", 0, false);
