@@ -193,6 +193,11 @@ void CarParticles::update(float dt) {
         smokeSystem->rate = 2.0f * s + baseSmokeRate;
         smokeSystem->startAlpha = baseSmokeAlpha + 0.02f * s;
     }
+    // Flames live a third of a second: thrown back from a kart at full speed they
+    // would be left behind the camera at once, so they start with the kart's speed.
+    if (boostFlame != nullptr && bodyAlive()) {
+        boostFlame->emitterVelocity = body->getLinearVelocity();
+    }
     const float f = boostFraction(*car);
     if (f < 0.99f && !flameArmed) {
         if (boostFlame != nullptr) {
