@@ -452,8 +452,9 @@ TEST_F(WholeGameTest, WithoutItsTrackTheTitleSaysTheRaceCannotStartAndQStillQuit
 
 // The race's menu and developer keys in the running game: brightness on the
 // title and in the race (the main loop and the scene's own handler each add a
-// tenth), the pause screen, the statistics overlay and wireframe (photographed
-// as "menu_pause.png", "menu_stats.png" and "menu_wireframe.png"), then Q to the
+// tenth), the pause screen, the statistics overlay and wireframe with a status
+// line (photographed as "menu_pause.png", "menu_stats.png" and
+// "menu_wireframe.png"), then Q to the
 // title and Space back into the same race, which starts again.
 TEST_F(WholeGameTest, PauseDeveloperKeysBrightnessAndBackToTheTitleAndIntoTheSameRace) {
     TW_REQUIRE_DISPLAY();
@@ -558,20 +559,26 @@ TEST_F(WholeGameTest, PauseDeveloperKeysBrightnessAndBackToTheTitleAndIntoTheSam
         return true;
     });
     tapAndSettle("F3 draws wires", GLFW_KEY_F3);
+    tapAndSettle("F4 turns normal maps off", GLFW_KEY_F4);
     steps.add("wireframe", 1.0f, [&] {
         EXPECT_TRUE(renderer->wireframe);
+        EXPECT_FALSE(renderer->normalsEnabled);
+        EXPECT_EQ(menu->statusText->text, "normals off");
         watch.shoot("menu_wireframe.png");
         return true;
     });
-    steps.add("F3 and F2 again", 1.0f, [&] {
-        watch.press(GLFW_KEY_F3);
-        watch.press(GLFW_KEY_F2);
-        watch.releaseNext = {GLFW_KEY_F3, GLFW_KEY_F2};
+    steps.add("F2, F3 and F4 again", 1.0f, [&] {
+        for (int key : {GLFW_KEY_F2, GLFW_KEY_F3, GLFW_KEY_F4}) {
+            watch.press(key);
+        }
+        watch.releaseNext = {GLFW_KEY_F2, GLFW_KEY_F3, GLFW_KEY_F4};
         return true;
     });
-    steps.add("F3 and F2 settle", 1.0f, settled);
+    steps.add("F2, F3 and F4 settle", 1.0f, settled);
     steps.add("Q to the title", 1.0f, [&] {
         EXPECT_FALSE(renderer->wireframe);
+        EXPECT_TRUE(renderer->normalsEnabled);
+        EXPECT_EQ(menu->statusText->text, "normals on");
         EXPECT_FALSE(menu->fpsText->isEnabled());
         watch.tap(GLFW_KEY_Q);
         return true;
