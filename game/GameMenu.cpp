@@ -61,7 +61,8 @@ std::string flip(bool& flag, const std::string& name) {
 
 } // namespace
 
-GameMenu::GameMenu(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
+GameMenu::GameMenu(SystemRegistry* systems, Entity* entity)
+    : Updateable(systems, entity), input(systems->get<Input>()) {}
 
 void GameMenu::createOverlay() {
     Scene& scene = *entity->scene;
@@ -77,7 +78,6 @@ void GameMenu::createOverlay() {
 }
 
 bool GameMenu::pressed(int key) const {
-    auto* input = systems->get<Input>();
     return input != nullptr && input->getKey(key) == KeyState::Pressed;
 }
 
@@ -91,34 +91,34 @@ void GameMenu::update(float dt) {
         statsTimer -= statsInterval;
         refreshStatistics();
     }
-    handleDeveloperKeys(systems->get<Renderer>());
+    handleDeveloperKeys();
     handleRaceKeys();
 }
 
-void GameMenu::handleDeveloperKeys(Renderer* renderer) {
-    if (renderer != nullptr) {
-        if (pressed(GLFW_KEY_F3)) {
-            renderer->wireframe = !renderer->wireframe;
-        }
-        if (pressed(GLFW_KEY_F4)) {
-            showStatus(flip(renderer->normalsEnabled, "normals"));
-        }
-        if (pressed(GLFW_KEY_F5)) {
-            showStatus(flip(renderer->lightmapsEnabled, "lightmaps"));
-        }
-        if (pressed(GLFW_KEY_F6)) {
-            showStatus(flip(renderer->shadowsEnabled, "shadows"));
+void GameMenu::handleDeveloperKeys() {
+    auto* renderer = systems->get<Renderer>();
+    auto* ui = systems->get<UI>();
+    if (renderer != nullptr && pressed(GLFW_KEY_F3)) {
+        renderer->wireframe = !renderer->wireframe;
+    }
+    struct Switch {
+        int key;
+        bool* flag;
+        const char* name;
+    };
+    const Switch switches[] = {
+        {GLFW_KEY_F4, renderer != nullptr ? &renderer->normalsEnabled : nullptr, "normals"},
+        {GLFW_KEY_F5, renderer != nullptr ? &renderer->lightmapsEnabled : nullptr, "lightmaps"},
+        {GLFW_KEY_F6, renderer != nullptr ? &renderer->shadowsEnabled : nullptr, "shadows"},
+        {GLFW_KEY_F7, ui != nullptr ? &ui->enabled : nullptr, "UI"},
+        {GLFW_KEY_F8, renderer != nullptr ? &renderer->cullingEnabled : nullptr, "culling"},
+    };
+    for (const Switch& item : switches) {
+        if (item.flag != nullptr && pressed(item.key)) {
+            showStatus(flip(*item.flag, item.name));
         }
     }
-    if (pressed(GLFW_KEY_F7)) {
-        if (UI* ui = systems->get<UI>()) {
-            showStatus(flip(ui->enabled, "UI"));
-        }
-    }
     if (renderer != nullptr) {
-        if (pressed(GLFW_KEY_F8)) {
-            showStatus(flip(renderer->cullingEnabled, "culling"));
-        }
         // On top of the main loop's own handling of these keys.
         if (pressed(keyComma)) {
             renderer->brightness -= brightnessStep;
@@ -237,8 +237,8 @@ void GameMenu::backToTitle() {
 void GameMenu::restartRace() {
     Entity* holder = entity->scene->findEntity("gameplay");
     Gameplay* gameplay = holder != nullptr ? holder->getComponent<Gameplay>() : nullptr;
+    // The race's start leaves the pause screen itself.
     if (gameplay != nullptr) {
         gameplay->startRace();
     }
-    setPaused(false);
 }

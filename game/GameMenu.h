@@ -9,7 +9,7 @@
 #include <string>
 
 class Entity;
-class Renderer;
+class Input;
 class Text;
 
 class GameMenu : public Updateable {
@@ -47,13 +47,14 @@ public:
     static constexpr float brightnessStep = 0.1f;
 
 private:
-    void handleDeveloperKeys(Renderer* renderer);
+    void handleDeveloperKeys();
     void handleRaceKeys();
     void toggleStatistics();
     void restartRace();
     void setControls(bool enabled) const;
     bool pressed(int key) const;
 
+    Input* input = nullptr;
     // Tells a status message's clearing whether its message still shows.
     unsigned statusNumber = 0;
 };
