@@ -195,12 +195,12 @@ struct EffectsScript {
         if (splashTime < 0.0f && !splash->finished) {
             splashTime = now();
         }
-        if (splashTime >= 0.0f && now() - splashTime > 0.35f && !splashShot) {
+        if (splashTime >= 0.0f && now() - splashTime > 0.15f && !splashShot) {
             splashParticles = splash->liveCount;
             shoot("effects_splash.png");
             splashShot = true;
         }
-        if (splashShot && now() - splashTime > 0.45f) {
+        if (splashShot && now() - splashTime > 0.25f) {
             enter(Phase::done);
         }
     }
