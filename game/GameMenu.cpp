@@ -31,7 +31,8 @@ constexpr float statsTop = 0.1f;
 constexpr float lineSpacing = 0.045f;
 
 Text* addOverlayText(Scene& scene, const std::string& name, const glm::vec2& position, Anchor anchor) {
-    return addTextEntity(scene, name, "", {position, GameMenu::textHeight, anchor}, glm::vec4(1.0f), uiLayer::debug);
+    return addTextEntity(scene, name, "", {position, GameMenu::textHeight, anchor}, glm::vec4(1.0f),
+                         uiLayer::debug);
 }
 
 void setText(Text* text, const std::string& value) {
@@ -68,7 +69,8 @@ void GameMenu::createOverlay() {
     Scene& scene = *entity->scene;
     fpsText = addOverlayText(scene, "fpsText", {margin, statsTop}, Anchor::TopLeft);
     culledText = addOverlayText(scene, "culledText", {margin, statsTop + lineSpacing}, Anchor::TopLeft);
-    drawCallsText = addOverlayText(scene, "drawCallsText", {margin, statsTop + 2.0f * lineSpacing}, Anchor::TopLeft);
+    drawCallsText =
+        addOverlayText(scene, "drawCallsText", {margin, statsTop + 2.0f * lineSpacing}, Anchor::TopLeft);
     for (Text* text : {fpsText, culledText, drawCallsText}) {
         text->setEnabled(false);
     }

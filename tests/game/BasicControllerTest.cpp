@@ -1,10 +1,10 @@
 // The debug free camera flown with injected keys and cursor positions.
+#include "game/BasicController.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
-#include "game/BasicController.h"
 #include "support/TestEngine.h"
 
 #include <GLFW/glfw3.h>
@@ -69,7 +69,7 @@ TEST_F(FreeCamera, FliesAlongItsOwnViewWithWasd) {
     expectNear(position(), {0.0f, 2.0f, -2.0f * 20.0f * dt});
     hold(GLFW_KEY_S);
     frame();
-    expectNear(position(), {0.0f, 2.0f, -2.0f * 20.0f * dt}, 1e-4f);  // W and S cancel out
+    expectNear(position(), {0.0f, 2.0f, -2.0f * 20.0f * dt}, 1e-4f); // W and S cancel out
     release(GLFW_KEY_W);
     release(GLFW_KEY_S);
     hold(GLFW_KEY_D);

@@ -2,6 +2,7 @@
 // ground with test tones in place of the engine, skid and impact files, and a
 // listener beside it. Each tone has its own frequency, so the mix tells which
 // sound plays, at what pitch and how loud.
+#include "game/CarAudio.h"
 #include "audio/AudioTestUtil.h"
 #include "core/audio/Audio.h"
 #include "core/audio/AudioListener.h"
@@ -19,7 +20,6 @@
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
 #include "game/Car.h"
-#include "game/CarAudio.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
@@ -176,7 +176,7 @@ TEST_F(KartSounds, SkidIsHeardOnlyWhenSlidingFasterThanFourAndAHalfOnTheGround) 
         bool grounded;
         bool heard;
     };
-    const Case cases[] = {{0.0f, true, false}, {4.4f, true, false}, {4.6f, true, true},
+    const Case cases[] = {{0.0f, true, false},   {4.4f, true, false}, {4.6f, true, true},
                           {12.0f, false, false}, {12.0f, true, true}, {3.0f, true, false}};
     const double skidHeard = skidTone * CarAudio::skidPitch;
     for (const Case& c : cases) {
@@ -194,7 +194,7 @@ TEST_F(KartSounds, SkidIsHeardOnlyWhenSlidingFasterThanFourAndAHalfOnTheGround) 
 
 TEST_F(KartSounds, EveryCollisionThatBeginsPlaysTheImpact) {
     addGround();
-    car->setEnabled(false);  // no suspension: the box drops straight onto the ground
+    car->setEnabled(false); // no suspension: the box drops straight onto the ground
     race();
     EXPECT_LT(toneLevel(listen(0.1), impactTone, rate), 0.002) << "still falling";
     int frames = 0;
@@ -204,7 +204,7 @@ TEST_F(KartSounds, EveryCollisionThatBeginsPlaysTheImpact) {
     }
     ASSERT_TRUE(sounds->impactSource->channel) << "no collision within two seconds";
     EXPECT_GT(toneLevel(leftOf(render(0.1)), impactTone, rate), 0.05);
-    render(0.5);  // the impact plays out
+    render(0.5); // the impact plays out
     EXPECT_LT(toneLevel(listen(0.1), impactTone, rate), 0.002);
 
     // Lifted clear of the ground and dropped again: a new collision, a new impact.

@@ -184,8 +184,8 @@ protected:
         scene = game->get<SceneManager>()->createScene("game");
 
         auto* cache = game->get<ResourceCache>();
-        for (const glm::vec3& position : {glm::vec3(0.0f, 0.0f, -5.0f), glm::vec3(2.0f, 0.0f, -6.0f),
-                                          glm::vec3(0.0f, 0.0f, 20.0f)}) {
+        for (const glm::vec3& position :
+             {glm::vec3(0.0f, 0.0f, -5.0f), glm::vec3(2.0f, 0.0f, -6.0f), glm::vec3(0.0f, 0.0f, 20.0f)}) {
             Entity* box = scene->createEntity();
             box->addComponent<Transform>()->setPosition(position);
             box->addComponent<MeshRenderer>(cache->get<Mesh>("cube"),

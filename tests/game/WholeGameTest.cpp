@@ -514,7 +514,8 @@ TEST_F(WholeGameTest, PauseDeveloperKeysBrightnessAndBackToTheTitleAndIntoTheSam
         return true;
     });
     tapAndSettle("Space enters the race", GLFW_KEY_SPACE);
-    steps.add("race current", 1.0f, [&] { return game->systems->get<SceneManager>()->current == watch.race; });
+    steps.add("race current", 1.0f,
+              [&] { return game->systems->get<SceneManager>()->current == watch.race; });
     tapAndSettle("comma in the race", GLFW_KEY_COMMA);
     steps.add("race darker by two tenths", 1.0f, [&] {
         EXPECT_NEAR(renderer->brightness, 0.8f, 1e-5f);
