@@ -6,7 +6,8 @@
 // for drawing steps, "submit" is the time spent in our code and the driver's
 // calls, "finish" the time the driver still needed to rasterise.
 //
-//   race_frame [--frames N] [--width W --height H]    (needs an X display)
+//   race_frame [--frames N] [--width W --height H] [--screenshot file.png]
+//   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
 
 #include "core/audio/Audio.h"
@@ -146,7 +147,8 @@ private:
     Clock::time_point mark;
 };
 
-void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumulator) {
+void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumulator,
+                       const std::string& screenshot) {
     SystemRegistry& systems = *game.systems;
     Scene& scene = *systems.get<SceneManager>()->current;
     auto* renderer = systems.get<Renderer>();
@@ -189,6 +191,10 @@ void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumu
     ui->update(scene, dt);
     ui->draw();
     timer.glLap("UI");
+    if (!screenshot.empty()) {
+        graphics->saveScreenshot(screenshot);
+        timer.start();
+    }
     graphics->endFrame();
     timer.lap("swap");
 }
@@ -199,6 +205,7 @@ int main(int argc, char** argv) {
     int frames = 300;
     int width = 1280;
     int height = 800;
+    std::string screenshot;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         if (arg == "--frames") {
@@ -207,6 +214,8 @@ int main(int argc, char** argv) {
             width = std::atoi(argv[i + 1]);
         } else if (arg == "--height") {
             height = std::atoi(argv[i + 1]);
+        } else if (arg == "--screenshot") {
+            screenshot = argv[i + 1];
         }
     }
     std::ofstream("race_frame_config.ini") << "[window]\nwidth=" << width << "\nheight=" << height
@@ -235,7 +244,8 @@ int main(int argc, char** argv) {
         const Clock::time_point now = Clock::now();
         const auto dt = static_cast<float>(ms(previous, now) / 1000.0);
         previous = now;
-        instrumentedFrame(*game, timer, i == 0 ? Engine::fixedStep : dt, accumulator);
+        instrumentedFrame(*game, timer, i == 0 ? Engine::fixedStep : dt, accumulator,
+                          i + 1 == taken ? screenshot : std::string());
     }
     double total = 0.0;
     for (const std::string& step : timer.order) {
