@@ -6,14 +6,19 @@
 // for drawing steps, "submit" is the time spent in our code and the driver's
 // calls, "finish" the time the driver still needed to rasterise.
 //
-//   race_frame [--frames N] [--width W --height H] [--screenshot file.png]
+// With --no-effects the particle systems and the sky are switched off once the
+// race has loaded, so that two runs tell what the effects cost.
+//
+//   race_frame [--frames N] [--width W --height H] [--no-effects] [--screenshot file.png]
 //   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
 
 #include "core/audio/Audio.h"
 #include "core/platform/Log.h"
 #include "core/render/Graphics.h"
+#include "core/render/ParticleSystem.h"
 #include "core/render/Renderer.h"
+#include "core/render/Skybox.h"
 #include "core/render/View.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
@@ -56,7 +61,7 @@ double percentile(std::vector<double> values, double p) {
 
 class RaceGame : public Game {
 public:
-    explicit RaceGame(int frames) : measuredFrames(frames) {}
+    RaceGame(int frames, bool effects) : measuredFrames(frames), effects(effects) {}
 
     void init() override {
         Game::init();
@@ -77,6 +82,9 @@ public:
             if (loading->getComponent<Text>()->text == "Press Space to start") {
                 race = scenes->getScene("game");
                 input->queueKey(GLFW_KEY_SPACE, GLFW_PRESS);
+                if (!effects) {
+                    switchEffectsOff();
+                }
             } else if (loading->getComponent<Text>()->text != "Loading...") {
                 std::printf("the race did not load\n");
                 engine->quit = true;
@@ -113,8 +121,18 @@ public:
         }
     }
 
+    void switchEffectsOff() {
+        for (Component* component : race->getComponents()) {
+            if (dynamic_cast<ParticleSystem*>(component) != nullptr || dynamic_cast<Skybox*>(component) != nullptr) {
+                component->setEnabled(false);
+            }
+        }
+        systems->get<Renderer>()->skyTexture = nullptr;
+    }
+
     Hook hook{this};
     int measuredFrames;
+    bool effects;
     Scene* race = nullptr;
     std::vector<std::unique_ptr<RaceDriver>> drivers;
     std::vector<double> frameTimes;
@@ -206,23 +224,27 @@ int main(int argc, char** argv) {
     int width = 1280;
     int height = 800;
     std::string screenshot;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool effects = true;
+    for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--frames") {
-            frames = std::max(10, std::atoi(argv[i + 1]));
-        } else if (arg == "--width") {
-            width = std::atoi(argv[i + 1]);
-        } else if (arg == "--height") {
-            height = std::atoi(argv[i + 1]);
-        } else if (arg == "--screenshot") {
-            screenshot = argv[i + 1];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--no-effects") {
+            effects = false;
+        } else if (arg == "--frames" && hasValue) {
+            frames = std::max(10, std::atoi(argv[++i]));
+        } else if (arg == "--width" && hasValue) {
+            width = std::atoi(argv[++i]);
+        } else if (arg == "--height" && hasValue) {
+            height = std::atoi(argv[++i]);
+        } else if (arg == "--screenshot" && hasValue) {
+            screenshot = argv[++i];
         }
     }
     std::ofstream("race_frame_config.ini") << "[window]\nwidth=" << width << "\nheight=" << height
                                            << "\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
     setLogListener([](LogLevel, const std::string&) {});
 
-    auto* game = new RaceGame(frames);
+    auto* game = new RaceGame(frames, effects);
     game->configFile = "race_frame_config.ini";
     game->run();
     if (game->frameTimes.empty()) {
@@ -230,8 +252,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto* graphics = game->systems->get<Graphics>();
-    std::printf("split-screen race at %d x %d, %zu frames of the game's loop:\n", graphics->width, graphics->height,
-                game->frameTimes.size());
+    std::printf("split-screen race at %d x %d, effects %s, %zu frames of the game's loop:\n", graphics->width,
+                graphics->height, effects ? "on" : "off", game->frameTimes.size());
     std::printf("  median %.1f ms (%.1f fps), p99 %.1f ms\n", percentile(game->frameTimes, 0.5),
                 1000.0 / percentile(game->frameTimes, 0.5), percentile(game->frameTimes, 0.99));
     std::printf("  draw calls %u, triangles %u in the last frame\n", graphics->drawCalls, graphics->triangles);

@@ -20,9 +20,13 @@
 namespace {
 
 // x minus its part along n (n need not be unit length).
-glm::vec3 projectOnPlane(const glm::vec3& x, const glm::vec3& n) { return x - (glm::dot(x, n) / glm::dot(n, n)) * n; }
+glm::vec3 projectOnPlane(const glm::vec3& x, const glm::vec3& n) {
+    return x - (glm::dot(x, n) / glm::dot(n, n)) * n;
+}
 
-glm::quat eulerDegrees(float x, float y, float z) { return glm::quat(glm::radians(glm::vec3(x, y, z))); }
+glm::quat eulerDegrees(float x, float y, float z) {
+    return glm::quat(glm::radians(glm::vec3(x, y, z)));
+}
 
 } // namespace
 
@@ -48,9 +52,13 @@ Car::Car(SystemRegistry* systems, Entity* entity)
     boostTimer = boostCooldown;
 }
 
-bool Car::held(int key) const { return input != nullptr && input->isKeyDown(key); }
+bool Car::held(int key) const {
+    return input != nullptr && input->isKeyDown(key);
+}
 
-bool Car::pressedThisFrame(int key) const { return input != nullptr && input->getKey(key) == KeyState::Pressed; }
+bool Car::pressedThisFrame(int key) const {
+    return input != nullptr && input->getKey(key) == KeyState::Pressed;
+}
 
 float Car::steeringInput() const {
     if (!controlsEnabled) {

@@ -4,6 +4,7 @@
 
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/render/ParticleSystem.h"
+#include "core/render/Renderer.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
@@ -157,15 +158,20 @@ void CarParticles::createEffects() {
     exhaustSmoke2 = createEffect(*scene, smoke, kart, rightExhaust, {});
     baseSmokeAlpha = exhaustSmoke1->startAlpha;
     baseSmokeRate = exhaustSmoke1->rate;
-    boostFlame = createEffect(*scene, flame, kart, flameOutlet, {});
+    // Drawn additively at 0.6 and fading from half alpha, the sheet alone would
+    // barely show on a sunny road: the tints go above 1 to make it burn.
+    boostFlame = createEffect(*scene, flame, kart, flameOutlet,
+                              {{6.0f, 4.5f, 3.0f}, {6.0f, 3.8f, 2.2f}, {5.5f, 3.2f, 1.6f}});
+    // On the kart, so that a kart scraping along a barrier keeps throwing sparks at its side.
     ParticleSystem* sparks = createEffect(
-        *scene, impact, nullptr, glm::vec3(0.0f),
+        *scene, impact, kart, glm::vec3(0.0f),
         {{1.0f, 0.95f, 0.75f}, {1.0f, 0.8f, 0.35f}, {1.0f, 0.55f, 0.15f}, {0.9f, 0.3f, 0.08f}});
     collisionSparks = sparks->entity;
     splashBurst = createEffect(*scene, splashColumn, nullptr, glm::vec3(0.0f),
                                {{0.92f, 0.97f, 1.0f}, {0.7f, 0.87f, 0.97f}, {0.5f, 0.75f, 0.9f}});
+    // Many faint quads pile up into a cloud: a grey-blue keeps it from glowing white.
     mistBurst = createEffect(*scene, mist, nullptr, glm::vec3(0.0f),
-                             {{0.95f, 0.97f, 1.0f}, {0.85f, 0.92f, 1.0f}, {0.75f, 0.87f, 0.95f}});
+                             {{0.8f, 0.87f, 0.93f}, {0.72f, 0.81f, 0.89f}, {0.65f, 0.76f, 0.86f}});
     sparkBurst = createEffect(*scene, waterSparks, nullptr, glm::vec3(0.0f),
                               {{1.0f, 0.95f, 0.6f}, {1.0f, 0.7f, 0.25f}, {0.6f, 0.85f, 1.0f}});
 }
@@ -192,6 +198,22 @@ void CarParticles::update(float dt) {
     for (ParticleSystem* smokeSystem : {exhaustSmoke1, exhaustSmoke2}) {
         smokeSystem->rate = 2.0f * s + baseSmokeRate;
         smokeSystem->startAlpha = baseSmokeAlpha + 0.02f * s;
+    }
+    // Flames live a third of a second: thrown back from a kart at full speed they
+    // would be left behind the camera at once, so they start with the kart's speed.
+    if (bodyAlive()) {
+        // Particle systems advance once per view, so in split screen they live
+        // twice as fast as the kart moves: the speed handed on is shared out.
+        const auto* renderer = systems->get<Renderer>();
+        const size_t views = renderer != nullptr ? std::max<size_t>(renderer->getViews().size(), 1) : 1;
+        const glm::vec3 velocity = body->getLinearVelocity() / static_cast<float>(views);
+        if (boostFlame != nullptr) {
+            boostFlame->emitterVelocity = velocity;
+        }
+        // Sparks scraped off carry some of the kart's speed along.
+        if (auto* sparks = collisionSparks != nullptr ? collisionSparks->getComponent<ParticleSystem>() : nullptr) {
+            sparks->emitterVelocity = 0.5f * velocity;
+        }
     }
     const float f = boostFraction(*car);
     if (f < 0.99f && !flameArmed) {
@@ -225,7 +247,7 @@ void CarParticles::onCollisionEnter(RigidBody*, glm::vec3 point) {
         return;
     }
     if (auto* transform = collisionSparks->getComponent<Transform>()) {
-        transform->setPosition(point);
+        transform->setGlobalPosition(point);
     }
     if (auto* sparks = collisionSparks->getComponent<ParticleSystem>()) {
         sparks->restart();

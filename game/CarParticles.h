@@ -21,8 +21,9 @@ public:
     ~CarParticles() override;
 
     // Creates the effect entities: the exhaust smoke "ps" twice, the flame
-    // "psBoost" and the water bursts "splashParticles", "splashMistParticles"
-    // and "psSpark" riding on the kart, and the unnamed collision spark entity.
+    // "psBoost" and the unnamed collision spark entity riding on the kart, and
+    // the water bursts "splashParticles", "splashMistParticles" and "psSpark",
+    // which wait in the world for the kart to fall in.
     void createEffects();
 
     void update(float dt) override;

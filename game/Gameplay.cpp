@@ -10,6 +10,7 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/GameMenu.h"
 #include "game/RaceProps.h"
 #include "game/SceneUtils.h"
 
@@ -85,10 +86,11 @@ void Gameplay::placeKart(size_t player) const {
 }
 
 void Gameplay::leavePause() const {
-    Scene& scene = *entity->scene;
-    scene.timeScale = 1.0f;
-    if (Entity* help = scene.findEntity("helpScreen")) {
-        help->active = false;
+    Entity* holder = entity->scene->findEntity("gameMenu");
+    if (GameMenu* menu = holder != nullptr ? holder->getComponent<GameMenu>() : nullptr) {
+        menu->setPaused(false);
+    } else {
+        entity->scene->timeScale = 1.0f;
     }
 }
 

@@ -15,11 +15,14 @@
 #include "core/render/Skybox.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/TextureCube.h"
+#include "game/BasicController.h"
 #include "game/Car.h"
+#include "game/CarAudio.h"
 #include "game/CarParticles.h"
 #include "game/FollowCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
+#include "game/GameMenu.h"
 #include "game/Gameplay.h"
 #include "game/Hud.h"
 #include "game/RaceSceneBuilder.h"
@@ -57,6 +60,7 @@ Entity* setUpKart(Scene& scene, int index) {
         return nullptr;
     }
     Entity* kart = car->entity;
+    CarAudio::addTo(*kart, index);
     kart->addComponent<CarParticles>()->createEffects();
     auto* spawner = kart->addComponent<Spawner>();
     spawner->splashSource = addSound(*kart, "splash", "sounds/splash.wav", 1.0f, false, true);
@@ -110,7 +114,9 @@ Gameplay* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
                                    {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
     help->entity->active = false;
 
-    scene.createEntity("gameMenu");
+    auto* menu = scene.createEntity("gameMenu")->addComponent<GameMenu>();
+    menu->helpScreen = help->entity;
+    menu->createOverlay();
 
     Entity* raceMusic = scene.createEntity("bgMusic");
     gameplay->raceMusic = addSound(*raceMusic, "bgMusicGame", "sounds/ZVB_InGame_Music.wav", 0.4f, true);
@@ -126,6 +132,7 @@ void createDebugCamera(Scene& scene) {
     auto* camera = entity->addComponent<Camera>();
     camera->near = 0.1f;
     camera->far = 800.0f;
+    entity->addComponent<BasicController>()->moveSpeed = 25.0f;
     entity->addComponent<AudioListener>();
 }
 

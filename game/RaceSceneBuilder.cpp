@@ -33,14 +33,18 @@ const glm::vec3 coneSize(1.5f, 2.0f, 1.5f);
 // Just below the box, so that a ray never starts inside the ground the box rests on.
 constexpr float rayStartBelowBox = 0.0001f;
 
-bool has(const std::string& name, const char* marker) { return name.find(marker) != std::string::npos; }
+bool has(const std::string& name, const char* marker) {
+    return name.find(marker) != std::string::npos;
+}
 
 Transform* transformOf(Entity& entity) {
     auto* transform = entity.getComponent<Transform>();
     return transform != nullptr ? transform : entity.addComponent<Transform>();
 }
 
-glm::vec3 worldScale(Entity& entity) { return transformOf(entity)->getGlobalScale(); }
+glm::vec3 worldScale(Entity& entity) {
+    return transformOf(entity)->getGlobalScale();
+}
 
 void addMeshCollider(Entity& entity) {
     auto* body = entity.addComponent<RigidBodyStatic>();

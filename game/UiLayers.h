@@ -11,4 +11,6 @@ constexpr uint32_t playerMessage = 20;
 constexpr uint32_t centreMessage = 30;
 constexpr uint32_t screen = 40;
 constexpr uint32_t overlay = 50;
+// Developer statistics and status lines stay readable over the pause screen.
+constexpr uint32_t debug = 60;
 } // namespace uiLayer

@@ -166,6 +166,7 @@ void ParticleSystem::resetSettings() {
     startAlpha = 0.5f;
     endAlpha = 0.0f;
     looping = true;
+    emitterVelocity = glm::vec3(0.0f);
 }
 
 void ParticleSystem::addColor(const glm::vec3& color) {
@@ -271,7 +272,7 @@ void ParticleSystem::spawn() {
     for (int axis = 0; axis < 3; ++axis) {
         positionJitter[axis] = jitter() * positionVariation;
     }
-    particles.velocity[slot] = emitDirection(a, b) + velocityJitter;
+    particles.velocity[slot] = emitDirection(a, b) + velocityJitter + emitterVelocity;
     // A variation wider than the life must not make a particle that is counted but
     // never simulated: it lives for one update instead.
     particles.life[slot] = std::max(life + (1.0f - 2.0f * b) * lifeVariation, 0.0f);

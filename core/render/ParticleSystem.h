@@ -76,6 +76,9 @@ public:
     float endAlpha = 0.0f;
     bool looping = true;
     std::vector<glm::vec3> palette;
+    // Added to every new particle's velocity: what a moving emitter (a kart's
+    // exhaust) hands on, so that its particles leave it rather than fall behind at once.
+    glm::vec3 emitterVelocity{0.0f};
 
     // Running state.
     float emitterTime = 0.0f;

@@ -18,7 +18,9 @@ namespace {
 
 constexpr float restHitDistance = 0.5f * (1.0f - 9.81f / 48.0f);
 
-glm::vec3 forwardOf(Transform& transform) { return transform.getGlobalRotation() * glm::vec3(0, 0, -1); }
+glm::vec3 forwardOf(Transform& transform) {
+    return transform.getGlobalRotation() * glm::vec3(0, 0, -1);
+}
 
 float forwardSpeed(DrivingWorld& world, int player) {
     return glm::dot(world.body(player).getLinearVelocity(), forwardOf(world.transform(player)));
@@ -48,7 +50,8 @@ protected:
     void launch(int player, float speed, float metresBack = 0.0f) {
         const glm::quat rotation = world->startRotations[static_cast<size_t>(player)];
         const glm::vec3 forward = rotation * glm::vec3(0, 0, -1);
-        world->place(player, world->startPositions[static_cast<size_t>(player)] - metresBack * forward, rotation);
+        world->place(player, world->startPositions[static_cast<size_t>(player)] - metresBack * forward,
+                     rotation);
         world->body(player).setLinearVelocity(speed * forward);
     }
 
@@ -244,7 +247,8 @@ TEST_F(CarTest, BoostIsReadyAtStartPushesForOneAndAHalfSecondsAndIsReadyEightSec
     EXPECT_EQ(countMessages(*world->scene, "Boost ready"), 1);
     EXPECT_NEAR(car.boostTimeLeft, 1.5f, 0.05f) << "the held key starts the next boost at once";
     for (const auto& entity : world->scene->getEntities()) {
-        if (const auto* label = entity->getComponent<Text>(); label != nullptr && label->text == "Boost ready") {
+        if (const auto* label = entity->getComponent<Text>();
+            label != nullptr && label->text == "Boost ready") {
             EXPECT_EQ(entity->getComponent<Transform2D>()->getPosition(), glm::vec2(0.5f, 0.25f));
             EXPECT_EQ(glm::vec3(label->color), glm::vec3(0.9f, 1.0f, 0.0f));
         }
@@ -265,7 +269,8 @@ TEST_F(CarTest, WheelsFollowSuspensionSteeringAndSpin) {
 
     // Steering turns only the front wheels, at 90 degrees per second up to 30.
     const auto axleYaw = [&](int wheel) {
-        const glm::vec3 axle = car.wheelTransforms[static_cast<size_t>(wheel)]->getRotation() * glm::vec3(1, 0, 0);
+        const glm::vec3 axle =
+            car.wheelTransforms[static_cast<size_t>(wheel)]->getRotation() * glm::vec3(1, 0, 0);
         return glm::degrees(std::atan2(-axle.z, axle.x));
     };
     const float restYaw = axleYaw(Car::frontLeft);

@@ -22,7 +22,9 @@ constexpr const char* trackPath = "scenes/Track_01_LM.fbx";
 
 } // namespace
 
-bool generatedTrackExists() { return std::filesystem::exists(std::string(TW_ASSETS_DIR) + trackPath); }
+bool generatedTrackExists() {
+    return std::filesystem::exists(std::string(TW_ASSETS_DIR) + trackPath);
+}
 
 DrivingWorld::DrivingWorld() : engine(testConfig(), false) {
     auto& systems = *engine.systems;
@@ -90,11 +92,17 @@ void DrivingWorld::frames(int count) {
     }
 }
 
-RaceProps& DrivingWorld::race(int player) const { return *kart(player).getComponent<RaceProps>(); }
+RaceProps& DrivingWorld::race(int player) const {
+    return *kart(player).getComponent<RaceProps>();
+}
 
-RigidBodyDynamic& DrivingWorld::body(int player) const { return *car(player).body; }
+RigidBodyDynamic& DrivingWorld::body(int player) const {
+    return *car(player).body;
+}
 
-Transform& DrivingWorld::transform(int player) const { return *car(player).transform; }
+Transform& DrivingWorld::transform(int player) const {
+    return *car(player).transform;
+}
 
 void DrivingWorld::place(int player, const glm::vec3& position, const glm::quat& rotation) {
     body(player).teleport(position, rotation);

@@ -73,7 +73,9 @@ protected:
         return race;
     }
 
-    static glm::vec3 checkpointPosition(int n) { return glm::vec3(20.0f * static_cast<float>(n), 0.0f, 0.0f); }
+    static glm::vec3 checkpointPosition(int n) {
+        return glm::vec3(20.0f * static_cast<float>(n), 0.0f, 0.0f);
+    }
 
     void step(int count = 1) {
         for (int i = 0; i < count; ++i) {
@@ -195,7 +197,8 @@ TEST_F(RaceProgressTest, SkippedRepeatedAndBackwardCheckpointsCountNothing) {
     EXPECT_FALSE(log.contains("P1, checkpoint #2"));
 
     touchAll(race, {1, 1, 0});
-    EXPECT_EQ(race->lastCheckpoint, gameplay->checkpoints[1]) << "driving back through the line counts nothing";
+    EXPECT_EQ(race->lastCheckpoint, gameplay->checkpoints[1])
+        << "driving back through the line counts nothing";
     EXPECT_EQ(log.count("P1, checkpoint #1"), 1);
     EXPECT_EQ(race->lap, 1);
 }

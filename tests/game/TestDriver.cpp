@@ -83,7 +83,8 @@ float TestDriver::roadAhead(const glm::vec3& from, const glm::vec3& direction, f
 glm::vec3 TestDriver::pathTowards(const glm::vec3& from, const glm::vec3& aim, float reach) const {
     const glm::vec3 straight = glm::normalize(glm::vec3(aim.x - from.x, 0.0f, aim.z - from.z));
     for (int i = 0; i <= 20; ++i) {
-        const float angle = glm::radians(6.0f) * static_cast<float>((i + 1) / 2) * (i % 2 == 0 ? 1.0f : -1.0f);
+        const float angle =
+            glm::radians(6.0f) * static_cast<float>((i + 1) / 2) * (i % 2 == 0 ? 1.0f : -1.0f);
         const glm::vec3 candidate = turned(straight, angle);
         if (roadAhead(from, candidate, reach) >= reach) {
             return candidate;

@@ -46,7 +46,8 @@ TEST(ThreeLapsTest, TestDriverCompletesThreeLapsWithBothKarts) {
     int frame = 0;
     for (; frame < maxFrames && (finishFrame[0] < 0 || finishFrame[1] < 0); ++frame) {
         for (int player = 0; player < 2; ++player) {
-            if (finishFrame[static_cast<size_t>(player)] < 0 && frame >= startFrame[static_cast<size_t>(player)]) {
+            if (finishFrame[static_cast<size_t>(player)] < 0 &&
+                frame >= startFrame[static_cast<size_t>(player)]) {
                 drivers[static_cast<size_t>(player)].drive();
             }
         }
@@ -68,8 +69,8 @@ TEST(ThreeLapsTest, TestDriverCompletesThreeLapsWithBothKarts) {
             // Never through the road nor into the sea.
             const glm::vec3 position = world.transform(player).getWorldPosition();
             float ground = 0.0f;
-            ASSERT_TRUE(world.groundBelow(position, ground)) << "P" << player + 1 << " left the track at frame "
-                                                             << frame;
+            ASSERT_TRUE(world.groundBelow(position, ground))
+                << "P" << player + 1 << " left the track at frame " << frame;
             ASSERT_GT(position.y, ground - 0.5f) << "P" << player + 1 << " fell through at frame " << frame;
             ASSERT_GT(position.y, 0.0f) << "P" << player + 1 << " fell into the sea at frame " << frame;
         }

@@ -174,7 +174,8 @@ TEST_F(TrackConventionsTest, MaterialPassDumpsTheCacheAndLeavesShadowsToKartsWhe
     EXPECT_TRUE(startLine->getReceivesShadows());
     for (Material* material : cache->getAll<Material>()) {
         const std::string& name = material->getName();
-        const bool caster = name == "Beam" || name == "Buggy_Blue" || name == "Buggy_Orange" || name == "Wheel";
+        const bool caster =
+            name == "Beam" || name == "Buggy_Blue" || name == "Buggy_Orange" || name == "Wheel";
         EXPECT_EQ(material->getCastsShadows(), caster) << name;
     }
 }

@@ -13,6 +13,7 @@
 #include "RaceDriver.h"
 
 #include "core/render/Camera.h"
+#include "core/render/Renderer.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
@@ -22,6 +23,7 @@
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/GameMenu.h"
 #include "game/Gameplay.h"
 #include "game/RaceProps.h"
 #include "game/SceneUtils.h"
@@ -449,4 +451,172 @@ TEST_F(WholeGameTest, WithoutItsTrackTheTitleSaysTheRaceCannotStartAndQStillQuit
     EXPECT_FALSE(failed);
     EXPECT_EQ(shown, "The race cannot start - press Q to quit");
     EXPECT_TRUE(log.contains("Race scene: the track \"scenes/Track_01_LM.fbx\" could not be loaded"));
+}
+
+// The race's menu and developer keys in the running game: brightness on the
+// title and in the race (the main loop and the scene's own handler each add a
+// tenth), the pause screen, the statistics overlay and wireframe with a status
+// line (photographed as "menu_pause.png", "menu_stats.png" and
+// "menu_wireframe.png"), then Q to the
+// title and Space back into the same race, which starts again.
+TEST_F(WholeGameTest, PauseDeveloperKeysBrightnessAndBackToTheTitleAndIntoTheSameRace) {
+    TW_REQUIRE_DISPLAY();
+    folder.writeConfig(windowWidth, windowHeight);
+
+    RaceWatch watch;
+    Steps steps;
+    LogCapture log;
+    auto* game = new ScriptedGame(folder.configPath(), [&](ScriptedGame&) {
+        watch.everyFrame();
+        if (!steps.run(watch.now())) {
+            watch.game->engine->quit = true;
+        }
+    });
+    watch.game = game;
+    Renderer* renderer = nullptr;
+    GameMenu* menu = nullptr;
+    Entity* help = nullptr;
+    float markTime = 0.0f;
+    int waitFrames = 0;
+    // Frames after a tap before both handlers have seen it: the scene's in the
+    // frame of the press, the main loop's at the start of the next one.
+    // Steps run on in the same frame once one is done, so a check after a tap waits.
+    const auto settled = [&] { return ++waitFrames > 2 ? (waitFrames = 0, true) : false; };
+    const auto tapAndSettle = [&](const std::string& name, int key) {
+        steps.add(name, 1.0f, [&watch, key] {
+            watch.tap(key);
+            return true;
+        });
+        steps.add(name + " settles", 1.0f, settled);
+    };
+
+    steps.add("race loads", 5.0f, [&] {
+        watch.input = game->systems->get<Input>();
+        renderer = game->systems->get<Renderer>();
+        watch.menu = game->systems->get<SceneManager>()->getScene("menu");
+        Text* loading = findText(watch.menu, "loadingText");
+        if (loading == nullptr || loading->text != "Press Space to start") {
+            return false;
+        }
+        watch.race = game->systems->get<SceneManager>()->getScene("game");
+        watch.gameplay = watch.race->findEntity("gameplay")->getComponent<Gameplay>();
+        menu = watch.race->findEntity("gameMenu")->getComponent<GameMenu>();
+        help = watch.race->findEntity("helpScreen");
+        EXPECT_EQ(menu->helpScreen, help);
+        EXPECT_FLOAT_EQ(renderer->brightness, 1.0f);
+        return true;
+    });
+    tapAndSettle("full stop on the title", GLFW_KEY_PERIOD);
+    steps.add("title brighter by two tenths", 1.0f, [&] {
+        EXPECT_NEAR(renderer->brightness, 1.2f, 1e-5f);
+        return true;
+    });
+    tapAndSettle("comma on the title", GLFW_KEY_COMMA);
+    steps.add("title brightness back", 1.0f, [&] {
+        EXPECT_NEAR(renderer->brightness, 1.0f, 1e-5f);
+        return true;
+    });
+    tapAndSettle("Space enters the race", GLFW_KEY_SPACE);
+    steps.add("race current", 1.0f, [&] { return game->systems->get<SceneManager>()->current == watch.race; });
+    tapAndSettle("comma in the race", GLFW_KEY_COMMA);
+    steps.add("race darker by two tenths", 1.0f, [&] {
+        EXPECT_NEAR(renderer->brightness, 0.8f, 1e-5f);
+        return true;
+    });
+    tapAndSettle("full stop in the race", GLFW_KEY_PERIOD);
+    steps.add("race brightness back", 1.0f, [&] {
+        EXPECT_NEAR(renderer->brightness, 1.0f, 1e-5f);
+        return true;
+    });
+    tapAndSettle("P pauses", GLFW_KEY_P);
+    steps.add("pause screen", 1.0f, [&] {
+        EXPECT_TRUE(menu->paused);
+        EXPECT_TRUE(help->active);
+        EXPECT_EQ(watch.race->timeScale, 0.0f);
+        watch.shoot("menu_pause.png");
+        return true;
+    });
+    tapAndSettle("P resumes", GLFW_KEY_P);
+    steps.add("F2 shows the statistics", 1.0f, [&] {
+        EXPECT_FALSE(menu->paused);
+        EXPECT_FALSE(help->active);
+        EXPECT_EQ(watch.race->timeScale, 1.0f);
+        watch.tap(GLFW_KEY_F2);
+        markTime = watch.now();
+        // Fewer, longer frames while both views are drawn for the figures.
+        game->frameMs = 100;
+        return true;
+    });
+    steps.add("statistics of drawn frames", 3.0f, [&] {
+        watch.showViews(true);
+        if (watch.now() - markTime < 1.3f) {
+            return false;
+        }
+        EXPECT_TRUE(menu->fpsText->isEnabled());
+        EXPECT_EQ(menu->fpsText->text.rfind("FPS ", 0), 0u) << menu->fpsText->text;
+        EXPECT_NE(menu->drawCallsText->text.find(" draw calls, "), std::string::npos);
+        EXPECT_NE(menu->culledText->text.find(" culled"), std::string::npos);
+        EXPECT_NE(menu->drawCallsText->text.rfind("0 draw calls", 0), 0u) << "the views were drawn";
+        watch.shoot("menu_stats.png");
+        game->frameMs = shortFrameMs;
+        return true;
+    });
+    tapAndSettle("F3 draws wires", GLFW_KEY_F3);
+    tapAndSettle("F4 turns normal maps off", GLFW_KEY_F4);
+    steps.add("wireframe", 1.0f, [&] {
+        EXPECT_TRUE(renderer->wireframe);
+        EXPECT_FALSE(renderer->normalsEnabled);
+        EXPECT_EQ(menu->statusText->text, "normals off");
+        watch.shoot("menu_wireframe.png");
+        return true;
+    });
+    steps.add("F2, F3 and F4 again", 1.0f, [&] {
+        for (int key : {GLFW_KEY_F2, GLFW_KEY_F3, GLFW_KEY_F4}) {
+            watch.press(key);
+        }
+        watch.releaseNext = {GLFW_KEY_F2, GLFW_KEY_F3, GLFW_KEY_F4};
+        return true;
+    });
+    steps.add("F2, F3 and F4 settle", 1.0f, settled);
+    steps.add("Q to the title", 1.0f, [&] {
+        EXPECT_FALSE(renderer->wireframe);
+        EXPECT_TRUE(renderer->normalsEnabled);
+        EXPECT_EQ(menu->statusText->text, "normals on");
+        EXPECT_FALSE(menu->fpsText->isEnabled());
+        watch.tap(GLFW_KEY_Q);
+        return true;
+    });
+    steps.add("title current", 1.0f, [&] {
+        if (game->systems->get<SceneManager>()->current != watch.menu) {
+            return false;
+        }
+        EXPECT_TRUE(watch.menu->isRunning());
+        EXPECT_FALSE(watch.race->isRunning());
+        return settled();
+    });
+    steps.add("Space on the title", 1.0f, [&] {
+        watch.tap(GLFW_KEY_SPACE);
+        markTime = watch.now();
+        return true;
+    });
+    steps.add("the same race again", 1.0f, [&] {
+        if (game->systems->get<SceneManager>()->current != watch.race) {
+            return false;
+        }
+        EXPECT_EQ(game->systems->get<SceneManager>()->getScene("game"), watch.race);
+        EXPECT_EQ(watch.gameplay->state, Gameplay::starting) << "the race starts again";
+        watch.centreShown.clear();
+        watch.spaceTime = markTime;
+        return true;
+    });
+    steps.add("counting down again", 4.0f, [&] { return watch.centreShown.count("3") != 0; });
+
+    game->run();
+    const bool failed = steps.failed;
+    delete game;
+
+    EXPECT_FALSE(failed);
+    for (const LoggedLine& line : log.lines) {
+        EXPECT_NE(line.level, LogLevel::Error) << line.text;
+    }
 }

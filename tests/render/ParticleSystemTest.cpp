@@ -222,6 +222,28 @@ TEST_F(ParticleSystemTest, PaletteIndexFollowsTheTiltFromTheConeAxis) {
     EXPECT_EQ(log.lines.size(), 1u);
 }
 
+TEST_F(ParticleSystemTest, NewParticlesLeaveAlongTheConeTurnedWithTheEntityPlusTheEmittersVelocity) {
+    ParticleSystem& system = *addSystem();
+    system.entity->getComponent<Transform>()->setRotation(glm::angleAxis(glm::radians(90.0f), glm::vec3(0, 1, 0)));
+    system.emitterAngles = glm::vec3(90.0f, 0.0f, 0.0f); // the axis turned from -Z to +Y
+    system.spread = 0.0f;
+    system.speed = 2.0f;
+    system.velocityVariation = 0.0f;
+    system.acceleration = glm::vec3(0.0f);
+    system.rate = 600.0f;
+    system.updateItems(dt, camera);
+    ASSERT_GT(system.liveCount, 0);
+    EXPECT_LT(glm::distance(system.particleVelocity(system.drawOrder(0)), glm::vec3(0, 2, 0)), 1e-4f);
+
+    // The entity's turn applies on top: about Y by 90 degrees, -Z becomes -X.
+    system.clear();
+    system.emitterAngles = glm::vec3(0.0f);
+    system.emitterVelocity = glm::vec3(0, 0, 7);
+    system.updateItems(dt, camera);
+    ASSERT_GT(system.liveCount, 0);
+    EXPECT_LT(glm::distance(system.particleVelocity(system.drawOrder(0)), glm::vec3(-2, 0, 7)), 1e-4f);
+}
+
 TEST_F(ParticleSystemTest, WithEveryOneOfTheThousandSlotsAliveSlotZeroIsTakenOver) {
     ParticleSystem& system = *addSystem();
     system.life = 100.0f;

@@ -255,6 +255,25 @@ TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
     EXPECT_EQ(graphics->drawCalls, 7u) << "counters start again every frame";
 }
 
+TEST_F(RendererTest, EveryPassRunsWithoutGLErrors) {
+    addCamera(*scene, "second", {3, 2, 3}, {0, 0, -5})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
+    cube({0, 0, -5}, red)->setLightmap(cache->get<Texture2D>("white"));
+    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
+    glass->setRenderQueue(3);
+    glass->setBlendMode(BlendMode::Additive);
+    addShape(*scene, "glass", "sphere", glass, {0, 0, -3});
+    light(Light::directional, true);
+    light(Light::directional, true);
+    light(Light::point, false);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    engine->frame();
+    renderer->wireframe = true;
+    engine->frame();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(renderer->getViews()[1]->shadowCasters.size(), 2u);
+}
+
 TEST_F(RendererTest, SameMaterialAndMeshSetUpAttributesOnce) {
     cube({0, 0, -5}, red);
     engine->frame();

@@ -35,6 +35,29 @@ float filteredShadow(sampler2D map, vec2 uv, float depth) {
     return lit / 9.0;
 }
 
+// The maps are picked with constant indices only: llvmpipe (Mesa 22.3) crashes
+// while compiling a draw that indexes the sampler array with the light's
+// uniform index once there are two or more maps.
+float shadowMapSize(int index) {
+    float size = 1.0;
+    for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
+        if (k == index) {
+            size = float(textureSize(shadowMaps[k], 0).x);
+        }
+    }
+    return size;
+}
+
+float filteredShadowAt(int index, vec2 uv, float depth) {
+    float lit = 1.0;
+    for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
+        if (k == index) {
+            lit = filteredShadow(shadowMaps[k], uv, depth);
+        }
+    }
+    return lit;
+}
+
 // 1 = fully lit, 0 = fully shadowed by this light's map (before its strength).
 float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     int index = light.shadowMapIndex;
@@ -43,7 +66,7 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     }
     mat4 lightMatrix = lightViewProjection[index];
     // World size of one shadow texel, from the orthographic scale on x.
-    float mapSize = float(textureSize(shadowMaps[index], 0).x);
+    float mapSize = shadowMapSize(index);
     float texelWorld = 2.0 / (max(length(vec3(lightMatrix[0][0], lightMatrix[1][0], lightMatrix[2][0])), 1e-6) * mapSize);
     float nDotL = clamp(dot(normal, toLight), 0.0, 1.0);
     // Pushing the lookup off the surface along its normal, more at grazing
@@ -59,7 +82,7 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     // so that grazing light does not lift shadows off their casters.
     float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-3);
     float bias = light.shadowBias * (1.0 + min(slope, 2.0));
-    float lit = filteredShadow(shadowMaps[index], coord.xy, coord.z - bias);
+    float lit = filteredShadowAt(index, coord.xy, coord.z - bias);
     // Fade out towards the map's border so a shadow leaving the fitted region
     // thins away instead of being cut off.
     vec2 edge = min(coord.xy, 1.0 - coord.xy);

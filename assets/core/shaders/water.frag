@@ -44,7 +44,8 @@ vec2 rippleSlope() {
 }
 
 void main() {
-    vec3 waveN = waveNormal(vWorldPos.xz, frame.totalTime);
+    vec2 footprint = max(abs(dFdx(vWorldPos.xz)), abs(dFdy(vWorldPos.xz)));
+    vec3 waveN = waveNormal(vWorldPos.xz, frame.totalTime, max(footprint.x, footprint.y));
     vec2 ripple = rippleSlope();
     vec3 n = normalize(waveN + vec3(-ripple.x, 0.0, -ripple.y));
     vec3 toCamera = camera.position - vWorldPos;

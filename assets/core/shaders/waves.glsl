@@ -36,15 +36,24 @@ float waveHeight(vec2 xz, float time) {
     return height;
 }
 
-// Unit normal of the summed height field at (x, z).
-vec3 waveNormal(vec2 xz, float time) {
+// Unit normal of the summed height field at (x, z), for a pixel that covers
+// footprint metres of water. Waves shorter than a few pixels would alias into
+// speckles far away and at grazing angles, so each one flattens out as its
+// wavelength shrinks towards two pixels; the ripple map's mipmaps do the same.
+vec3 waveNormal(vec2 xz, float time, float footprint) {
     vec2 slope = vec2(0.0);
     for (int i = 0; i < MAX_WAVES; ++i) {
         vec2 d = waveDirection(i);
         if (d != vec2(0.0)) {
             float k = waves[i].frequency;
-            slope += waves[i].amplitude * k * cos(k * dot(d, xz) + waves[i].phase * time) * d;
+            float wavelength = 6.2831853 / max(k, 1e-4);
+            float resolved = 1.0 - smoothstep(0.125, 0.5, footprint / wavelength);
+            slope += resolved * waves[i].amplitude * k * cos(k * dot(d, xz) + waves[i].phase * time) * d;
         }
     }
     return normalize(vec3(-slope.x, 1.0, -slope.y));
+}
+
+vec3 waveNormal(vec2 xz, float time) {
+    return waveNormal(xz, time, 0.0);
 }

@@ -3,7 +3,7 @@
 
 #include "ImageFile.h"
 #include "KartBuilder.h"
-#include "PerspectivePreview.h"
+#include "TrackViewPreview.h"
 #include "LightmapBaker.h"
 #include "LightmapLayout.h"
 #include "Output.h"
@@ -63,7 +63,7 @@ void TrackAssets::generate(const Options& options)
                         ImageFile::Format::Png, ImageFile::Channels::Rgb);
         // A few views as a player would see them (textures come from the assets
         // folder, so they show once the textures group has run).
-        const PerspectivePreview views(scene, lightmaps, options.outDir);
+        const TrackViewPreview views(scene, lightmaps, options.outDir);
         const TrackPath::Frame start = path.at(path.startLine() - 6.0f);
         const TrackPath::Frame hairpin = path.at(402.0f);
         const TrackPath::Frame shore = path.at(path.unguardedBegin() + 20.0f);

@@ -87,6 +87,8 @@ std::shared_ptr<Mesh> coneMesh()
 
 glm::vec3 TrackBuilder::sunDirection() { return glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f)); }
 
+float TrackBuilder::checkpointHeight() { return KartBuilder::rideHeight() + 0.05f; }
+
 glm::quat TrackBuilder::roadRotation(const TrackPath::Frame& f)
 {
     const glm::vec3 x = f.right;
@@ -405,7 +407,7 @@ void TrackBuilder::addCheckpoints(TrackScene& scene) const
         const float s = path.startLine() + path.length() * static_cast<float>(k) / checkpointCount;
         const TrackPath::Frame f = path.at(s);
         SceneNode* cp = scene.addNode("Checkpoint-" + std::to_string(k));
-        cp->position = f.position + glm::vec3(0.0f, checkpointHeight, 0.0f);
+        cp->position = f.position + glm::vec3(0.0f, checkpointHeight(), 0.0f);
         cp->rotation = roadRotation(f);
         // The trigger spans the road between the barriers and a kart's height.
         SceneNode* trigger = cp->addChild("Checkpoint-" + std::to_string(k) + "_BC_TR_");

@@ -16,7 +16,7 @@ public:
     // Checkpoint nodes (and so respawned karts) sit this high above the road, a
     // little above the kart's ride height so that a respawned kart drops onto its
     // wheels instead of starting inside the road.
-    static constexpr float checkpointHeight = 0.75f;
+    static float checkpointHeight();
     // Respawned karts stand this far left and right of a checkpoint.
     static constexpr float respawnOffset = 5.0f;
 

@@ -10,9 +10,9 @@
 #include <map>
 #include <string>
 
-class PerspectivePreview {
+class TrackViewPreview {
 public:
-    PerspectivePreview(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
+    TrackViewPreview(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
                        const std::string& assetsDir);
 
     Image render(const glm::vec3& eye, const glm::vec3& target, int width, int height) const;

@@ -1,6 +1,6 @@
-// See PerspectivePreview.h. Triangles are clipped against the near plane, then
+// See TrackViewPreview.h. Triangles are clipped against the near plane, then
 // filled with perspective-correct texture and lightmap coordinates.
-#include "PerspectivePreview.h"
+#include "TrackViewPreview.h"
 
 #include "ImageFile.h"
 #include "Skybox.h"
@@ -103,7 +103,7 @@ void fillTriangle(const ClipVertex* c[3], int width, int height, const std::func
 
 } // namespace
 
-PerspectivePreview::PerspectivePreview(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
+TrackViewPreview::TrackViewPreview(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
                                        const std::string& assetsDir)
     : scene(scene), lightmaps(lightmaps)
 {
@@ -114,7 +114,7 @@ PerspectivePreview::PerspectivePreview(const TrackScene& scene, const std::map<c
     }
 }
 
-Image PerspectivePreview::render(const glm::vec3& eye, const glm::vec3& target, int width, int height) const
+Image TrackViewPreview::render(const glm::vec3& eye, const glm::vec3& target, int width, int height) const
 {
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     const glm::mat4 view = glm::lookAt(eye, target, glm::vec3(0, 1, 0));

@@ -1,0 +1,70 @@
+// The debug free camera's flight.
+#include "game/BasicController.h"
+
+#include "core/runtime/Entity.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/SystemRegistry.h"
+#include "core/runtime/Transform.h"
+
+#include <GLFW/glfw3.h>
+
+namespace {
+
+const glm::vec3 worldUp{0.0f, 1.0f, 0.0f};
+const glm::vec3 localRight{1.0f, 0.0f, 0.0f};
+constexpr float slowFactor = 0.1f;
+
+} // namespace
+
+BasicController::BasicController(SystemRegistry* systems, Entity* entity)
+    : Updateable(systems, entity), input(systems->get<Input>()) {
+    transform = entity->getComponent<Transform>();
+    if (transform == nullptr) {
+        transform = entity->addComponent<Transform>();
+    }
+}
+
+void BasicController::update(float dt) {
+    Updateable::update(dt);
+    if (input == nullptr) {
+        return;
+    }
+    if (input->getKey(GLFW_KEY_P) == KeyState::Pressed) {
+        frozen = !frozen;
+    }
+    if (frozen) {
+        return;
+    }
+    look(input->getCursorDeltaX(), input->getCursorDeltaY());
+    const glm::vec3 step = movement(dt);
+    // Along the view itself: looking up while flying forward climbs.
+    transform->setPosition(transform->getPosition() + transform->getRotation() * step);
+}
+
+void BasicController::look(float deltaX, float deltaY) {
+    // Yaw about the world's up keeps the horizon level; pitch about the camera's
+    // own right axis tilts the view.
+    transform->rotate(glm::radians(-deltaX * lookSensitivity), worldUp, Space::World);
+    transform->rotate(glm::radians(-deltaY * lookSensitivity), localRight, Space::Local);
+}
+
+glm::vec3 BasicController::movement(float dt) {
+    const float distance = moveSpeed * dt;
+    glm::vec3 step(0.0f);
+    if (input->isKeyDown(GLFW_KEY_W)) {
+        step.z -= distance;
+    }
+    if (input->isKeyDown(GLFW_KEY_S)) {
+        step.z += distance;
+    }
+    if (input->isKeyDown(GLFW_KEY_A)) {
+        step.x -= distance;
+    }
+    if (input->isKeyDown(GLFW_KEY_D)) {
+        step.x += distance;
+    }
+    if (input->isKeyDown(GLFW_KEY_LEFT_SHIFT)) {
+        step *= slowFactor;
+    }
+    return step;
+}

@@ -1,0 +1,60 @@
+// The race scene's keys for everything but driving: pause with the help
+// picture, back to the title, restart from the pause screen, and the developer
+// keys: the statistics overlay, renderer and UI switches with a short status
+// message, brightness, and the switch to the free-flying debug camera.
+#pragma once
+
+#include "core/runtime/Updateable.h"
+
+#include <string>
+
+class Entity;
+class Input;
+class Text;
+
+class GameMenu : public Updateable {
+public:
+    GameMenu(SystemRegistry* systems, Entity* entity);
+
+    void update(float dt) override;
+
+    // The statistics texts (hidden) and the status text, in the font "default"
+    // at 0.035 of the window's height, each on an entity of its own.
+    void createOverlay();
+
+    // Shows or hides the help picture and stops or restarts the scene's time.
+    void setPaused(bool value);
+    // Replaces the status text; it is cleared statusDuration seconds later
+    // unless a newer message has replaced it by then.
+    void showStatus(const std::string& message);
+    void refreshStatistics();
+    // Between the debug camera and the players' cameras; the karts cannot be
+    // driven while the debug camera flies.
+    void switchCamera();
+    void backToTitle();
+
+    Entity* helpScreen = nullptr;
+    Text* fpsText = nullptr;
+    Text* drawCallsText = nullptr;
+    Text* culledText = nullptr;
+    Text* statusText = nullptr;
+    bool paused = false;
+    float statsTimer = 0.0f;
+
+    static constexpr float statsInterval = 1.0f;
+    static constexpr float statusDuration = 2.0f;
+    static constexpr float textHeight = 0.035f;
+    static constexpr float brightnessStep = 0.1f;
+
+private:
+    void handleDeveloperKeys();
+    void handleRaceKeys();
+    void toggleStatistics();
+    void restartRace();
+    void setControls(bool enabled) const;
+    bool pressed(int key) const;
+
+    Input* input = nullptr;
+    // Tells a status message's clearing whether its message still shows.
+    unsigned statusNumber = 0;
+};

@@ -1,0 +1,217 @@
+// Kart sounds heard through the sound runtime's loopback mix: a kart on a box of
+// ground with test tones in place of the engine, skid and impact files, and a
+// listener beside it. Each tone has its own frequency, so the mix tells which
+// sound plays, at what pitch and how loud.
+#include "audio/AudioTestUtil.h"
+#include "core/audio/Audio.h"
+#include "core/audio/AudioListener.h"
+#include "core/audio/AudioSource.h"
+#include "core/audio/Sound.h"
+#include "core/physics/CollisionShape.h"
+#include "core/physics/Physics.h"
+#include "core/physics/RigidBodyDynamic.h"
+#include "core/physics/RigidBodyStatic.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/ResourceLoader.h"
+#include "core/runtime/Entity.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/runtime/Transform.h"
+#include "game/Car.h"
+#include "game/CarAudio.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace audiotest;
+
+namespace {
+
+constexpr int rate = 48000;
+// Engine 300 Hz; the skid plays at a quarter pitch, so 4000 Hz is heard at 1000 Hz.
+constexpr double engineTone = 300.0;
+constexpr double skidTone = 4000.0;
+constexpr double impactTone = 2500.0;
+// Quiet enough that the loudest mix (engine x1.5 plus skid x3.5) stays below full scale.
+constexpr float amplitude = 0.2f;
+
+class KartSounds : public ::testing::Test {
+protected:
+    KartSounds() : engine(testConfig(), false) {
+        std::filesystem::create_directories(scratchDir() / "sounds");
+        writeTone("sounds/MotorEngine_Loop_08.wav", engineTone, 1.0, 1, rate, amplitude);
+        writeTone("sounds/MotorEngine_Loop_07.wav", engineTone * 2.0, 1.0, 1, rate, amplitude);
+        writeTone("sounds/Skid_25.wav", skidTone, 1.0, 1, rate, amplitude);
+        writeTone("sounds/Impact_01.wav", impactTone, 0.3, 1, rate, amplitude);
+
+        engine.systems->add<ResourceLoader>()->baseDir = scratchDir().string();
+        cache = engine.systems->add<ResourceCache>();
+        engine.systems->add<Physics>();
+        engine.systems->add<Input>();
+        auto* scenes = engine.systems->add<SceneManager>();
+        audio = engine.systems->add<Audio>();
+        std::unique_ptr<SoundSystem> loopback;
+        SoundSystem::create(loopback);
+        loopback->init(Audio::maxVoices, SoundInit::rightHanded3D | SoundInit::loopback);
+        loopback->set3DSettings(1.0f, 1.0f, 1.0f);
+        audio->soundSystem = std::move(loopback);
+
+        // Not current, so it starts stopped, as the race scene does while the title shows.
+        scenes->createScene("menu");
+        scene = scenes->createScene("game");
+
+        kart = scene->createEntity("P1");
+        kart->addComponent<Transform>()->setPosition({0.0f, 1.0f, 0.0f});
+        body = kart->addComponent<RigidBodyDynamic>();
+        body->addCollisionShape()->setBox(1.4f, 0.6f, 2.2f);
+        car = kart->addComponent<Car>();
+        sounds = CarAudio::addTo(*kart, 0);
+
+        Entity* ears = scene->createEntity("listener");
+        ears->addComponent<Transform>()->setPosition({0.0f, 1.0f, 2.0f});
+        ears->addComponent<AudioListener>();
+    }
+
+    void addGround() {
+        Entity* ground = scene->createEntity("ground");
+        ground->addComponent<Transform>()->setPosition({0.0f, -0.5f, 0.0f});
+        ground->addComponent<RigidBodyStatic>()->addCollisionShape()->setBox(200.0f, 1.0f, 200.0f);
+    }
+
+    // Freezes the driving model so that a test can set the published state itself.
+    // Without ground the kart meets nothing, so no impact mixes in.
+    void holdCarState(float speed, float lateralSpeed, bool grounded) {
+        car->setEnabled(false);
+        car->speed = speed;
+        car->lateralSpeed = lateralSpeed;
+        car->grounded = grounded;
+    }
+
+    void race() { engine.get<SceneManager>()->setScene(scene); }
+
+    // One frame for the rules to apply, then a stretch of the mix.
+    std::vector<float> listen(double seconds = 0.25) {
+        engine.frame();
+        render(0.02);
+        return leftOf(render(seconds));
+    }
+
+    std::vector<float> render(double seconds) {
+        std::vector<float> mix(static_cast<size_t>(seconds * rate) * 2);
+        audio->soundSystem->render(mix.data(), static_cast<int>(mix.size() / 2));
+        return mix;
+    }
+
+    TestEngine engine;
+    ResourceCache* cache = nullptr;
+    Audio* audio = nullptr;
+    Scene* scene = nullptr;
+    Entity* kart = nullptr;
+    RigidBodyDynamic* body = nullptr;
+    Car* car = nullptr;
+    CarAudio* sounds = nullptr;
+};
+
+TEST_F(KartSounds, EachKartGetsItsEngineAndSharesTheSkidAndImpactAsThreeDSounds) {
+    ASSERT_NE(sounds->engineSource, nullptr);
+    EXPECT_EQ(sounds->car, car);
+    EXPECT_EQ(sounds->engineSource->sound, cache->get<Sound>("engineLoop"));
+    EXPECT_EQ(sounds->skidSource->sound, cache->get<Sound>("skid"));
+    EXPECT_EQ(sounds->impactSource->sound, cache->get<Sound>("impact"));
+    for (const AudioSource* source : {sounds->engineSource, sounds->skidSource, sounds->impactSource}) {
+        ASSERT_NE(source->sound->clip, nullptr);
+        EXPECT_TRUE(source->sound->is3D);
+        EXPECT_EQ(source->entity, kart) << "placed with the kart";
+    }
+    EXPECT_TRUE(sounds->engineSource->loop);
+    EXPECT_TRUE(sounds->skidSource->loop);
+    EXPECT_FALSE(sounds->impactSource->loop);
+
+    Entity* second = scene->createEntity("P2");
+    second->addComponent<Transform>();
+    second->addComponent<RigidBodyDynamic>()->addCollisionShape()->setBox(1.0f, 1.0f, 1.0f);
+    second->addComponent<Car>();
+    CarAudio* other = CarAudio::addTo(*second, 1);
+    EXPECT_EQ(other->engineSource->sound, cache->get<Sound>("engineLoop2"));
+    EXPECT_EQ(other->skidSource->sound, sounds->skidSource->sound);
+    EXPECT_EQ(other->impactSource->sound, sounds->impactSource->sound);
+}
+
+TEST_F(KartSounds, EngineAndSkidRunExactlyWhileTheRaceSceneRuns) {
+    holdCarState(0.0f, 0.0f, true);
+    EXPECT_LT(rms(listen()), 1e-4) << "the race scene has not started yet";
+    race();
+    EXPECT_GT(toneLevel(listen(), engineTone * 0.8, rate), 0.05);
+    EXPECT_EQ(audio->soundSystem->getPlayingCount(), 2) << "engine and (silent) skid";
+
+    engine.get<SceneManager>()->setScene(engine.get<SceneManager>()->getScene("menu"));
+    EXPECT_EQ(audio->soundSystem->getPlayingCount(), 0);
+    EXPECT_LT(rms(listen()), 1e-4);
+    race();
+    EXPECT_GT(toneLevel(listen(), engineTone * 0.8, rate), 0.05) << "back in the race";
+    EXPECT_EQ(audio->soundSystem->getPlayingCount(), 2);
+}
+
+TEST_F(KartSounds, EnginePitchRisesWithSpeedFromPointEightToOnePointEight) {
+    race();
+    const float speeds[] = {0.0f, 15.0f, 30.0f};
+    const double pitches[] = {0.8, 1.3, 1.8};
+    for (int i = 0; i < 3; ++i) {
+        holdCarState(speeds[i], 0.0f, true);
+        const std::vector<float> heard = listen(0.5);
+        EXPECT_NEAR(frequency(heard, rate), engineTone * pitches[i], 4.0) << "speed " << speeds[i];
+        float pitch = 0.0f;
+        sounds->engineSource->channel.getPitch(pitch);
+        EXPECT_FLOAT_EQ(pitch, static_cast<float>(pitches[i]));
+    }
+}
+
+TEST_F(KartSounds, SkidIsHeardOnlyWhenSlidingFasterThanFourAndAHalfOnTheGround) {
+    race();
+    struct Case {
+        float lateral;
+        bool grounded;
+        bool heard;
+    };
+    const Case cases[] = {{0.0f, true, false}, {4.4f, true, false}, {4.6f, true, true},
+                          {12.0f, false, false}, {12.0f, true, true}, {3.0f, true, false}};
+    const double skidHeard = skidTone * CarAudio::skidPitch;
+    for (const Case& c : cases) {
+        holdCarState(10.0f, c.lateral, c.grounded);
+        const std::vector<float> heard = listen();
+        const double level = toneLevel(heard, skidHeard, rate);
+        if (c.heard) {
+            EXPECT_GT(level, 0.05) << c.lateral << (c.grounded ? " on the ground" : " in the air");
+        } else {
+            EXPECT_LT(level, 0.002) << c.lateral << (c.grounded ? " on the ground" : " in the air");
+        }
+        EXPECT_GT(toneLevel(heard, engineTone * (0.8 + 10.0 / 30.0), rate), 0.05) << "the engine goes on";
+    }
+}
+
+TEST_F(KartSounds, EveryCollisionThatBeginsPlaysTheImpact) {
+    addGround();
+    car->setEnabled(false);  // no suspension: the box drops straight onto the ground
+    race();
+    EXPECT_LT(toneLevel(listen(0.1), impactTone, rate), 0.002) << "still falling";
+    int frames = 0;
+    while (!sounds->impactSource->channel && frames < 120) {
+        engine.frame();
+        ++frames;
+    }
+    ASSERT_TRUE(sounds->impactSource->channel) << "no collision within two seconds";
+    EXPECT_GT(toneLevel(leftOf(render(0.1)), impactTone, rate), 0.05);
+    render(0.5);  // the impact plays out
+    EXPECT_LT(toneLevel(listen(0.1), impactTone, rate), 0.002);
+
+    // Lifted clear of the ground and dropped again: a new collision, a new impact.
+    body->teleport({0.0f, 1.5f, 0.0f}, glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    body->setLinearVelocity(glm::vec3(0.0f));
+    engine.runFor(0.6f);
+    EXPECT_GT(toneLevel(listen(0.1), impactTone, rate), 0.05);
+}
+
+} // namespace

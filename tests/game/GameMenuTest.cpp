@@ -1,0 +1,318 @@
+// The race scene's menu keys with injected key presses: pause and the help
+// picture, restart from the pause screen, back to the title, the debug camera
+// switch (without a window, on the race fixture), and the developer switches,
+// brightness and statistics overlay (with a window, over a small scene).
+// Graphics brings GLEW, which must come before GLFW's GL header.
+#include "core/render/Graphics.h"
+
+#include "RaceFixture.h"
+
+#include "core/render/Camera.h"
+#include "core/render/MeshRenderer.h"
+#include "core/render/Renderer.h"
+#include "core/render/View.h"
+#include "core/resources/Material.h"
+#include "core/resources/Mesh.h"
+#include "core/ui/Font.h"
+#include "core/ui/Text.h"
+#include "core/ui/Transform2D.h"
+#include "core/ui/UI.h"
+#include "core/ui/UITex.h"
+#include "game/BasicController.h"
+#include "game/GameAssets.h"
+#include "game/GameMenu.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <memory>
+
+namespace {
+
+// A race scene as the builder leaves it, less the track: two karts at a start
+// line, the players' cameras, the disabled debug camera, the help picture and
+// the menu, plus a title scene to go back to.
+class GameMenuKeys : public RaceFixture {
+protected:
+    GameMenuKeys() {
+        addCheckpoint(0, {0.0f, 0.0f, 0.0f});
+        p1 = addKart("P1", 0, {-3.0f, 1.0f, 0.0f});
+        p2 = addKart("P2", 1, {3.0f, 1.0f, 0.0f});
+        gameplay->setKarts(p1, p2);
+        Entity* end = scene->createEntity("endScreen");
+        end->addComponent<Transform2D>();
+        utils->endScreen = end->addComponent<UITex>();
+        utils->endScreen->setEnabled(false);
+
+        for (int player = 0; player < 2; ++player) {
+            Entity* camera = scene->createEntity("cam" + std::to_string(player));
+            auto* transform = camera->addComponent<Transform>();
+            transform->setPosition({player * 10.0f, 4.0f, 8.0f});
+            transform->setRotation(glm::angleAxis(glm::radians(-8.0f), glm::vec3(1.0f, 0.0f, 0.0f)));
+            camera->addComponent<Camera>();
+        }
+        debugCamera = scene->createEntity("debugController");
+        debugCamera->active = false;
+        debugCamera->addComponent<Transform>()->setPosition({0.0f, 2.0f, 0.0f});
+        debugCamera->addComponent<Camera>();
+        debugCamera->addComponent<BasicController>()->moveSpeed = 25.0f;
+
+        help = scene->createEntity("helpScreen");
+        help->addComponent<Transform2D>();
+        help->addComponent<UITex>();
+        help->active = false;
+        menu = scene->createEntity("gameMenu")->addComponent<GameMenu>();
+        menu->helpScreen = help;
+        menu->createOverlay();
+
+        title = engine.get<SceneManager>()->createScene("menu");
+    }
+
+    Car* car(Entity* kart) const { return kart->getComponent<Car>(); }
+    bool driving() const { return car(p1)->controlsEnabled && car(p2)->controlsEnabled; }
+    Scene* current() const { return engine.get<SceneManager>()->current; }
+
+    Entity* p1 = nullptr;
+    Entity* p2 = nullptr;
+    Entity* debugCamera = nullptr;
+    Entity* help = nullptr;
+    GameMenu* menu = nullptr;
+    Scene* title = nullptr;
+};
+
+TEST_F(GameMenuKeys, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumesIt) {
+    gameplay->startRace();
+    run(1.0f);
+    for (int key : {GLFW_KEY_P, GLFW_KEY_F1, GLFW_KEY_ESCAPE}) {
+        tap(key);
+        EXPECT_TRUE(menu->paused) << key;
+        EXPECT_EQ(scene->timeScale, 0.0f);
+        EXPECT_TRUE(help->active);
+        // Time stands still: the countdown, 2 s after the start, does not begin.
+        run(3.0f);
+        EXPECT_EQ(gameplay->state, Gameplay::starting) << key;
+        tap(key);
+        EXPECT_FALSE(menu->paused) << key;
+        EXPECT_EQ(scene->timeScale, 1.0f);
+        EXPECT_FALSE(help->active);
+    }
+    run(1.2f);
+    EXPECT_EQ(gameplay->state, Gameplay::countingDown) << "time runs again";
+}
+
+TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
+    gameplay->startRace();
+    run(5.2f);
+    ASSERT_EQ(gameplay->state, Gameplay::racing);
+    tap(GLFW_KEY_SPACE);
+    run(0.5f);
+    EXPECT_EQ(gameplay->state, Gameplay::racing) << "Space in the race is the hop key";
+
+    tap(GLFW_KEY_P);
+    tap(GLFW_KEY_SPACE);
+    EXPECT_EQ(gameplay->state, Gameplay::starting);
+    EXPECT_FALSE(driving());
+    EXPECT_FALSE(menu->paused);
+    EXPECT_EQ(scene->timeScale, 1.0f);
+    EXPECT_FALSE(help->active);
+    run(5.2f);
+    EXPECT_EQ(gameplay->state, Gameplay::racing) << "counted down again from the start";
+    EXPECT_TRUE(driving());
+}
+
+TEST_F(GameMenuKeys, RaceRestartedFromElsewhereLeavesThePauseScreenToo) {
+    tap(GLFW_KEY_ESCAPE);
+    ASSERT_TRUE(menu->paused);
+    gameplay->startRace();
+    EXPECT_FALSE(menu->paused);
+    EXPECT_FALSE(help->active);
+    EXPECT_EQ(scene->timeScale, 1.0f);
+}
+
+TEST_F(GameMenuKeys, QGoesBackToTheTitleAndLeavesTheRaceUnpaused) {
+    gameplay->startRace();
+    tap(GLFW_KEY_P);
+    tap(GLFW_KEY_Q);
+    EXPECT_EQ(current(), title);
+    EXPECT_TRUE(title->isRunning());
+    EXPECT_FALSE(scene->isRunning());
+    EXPECT_FALSE(menu->paused);
+    EXPECT_EQ(scene->timeScale, 1.0f);
+    EXPECT_FALSE(help->active);
+}
+
+TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
+    gameplay->startRace();
+    run(3.0f);
+    ASSERT_EQ(gameplay->state, Gameplay::countingDown);
+    Entity* cam0 = scene->findEntity("cam0");
+    Entity* cam1 = scene->findEntity("cam1");
+
+    tap(GLFW_KEY_F10);
+    EXPECT_TRUE(debugCamera->active);
+    EXPECT_FALSE(cam0->active);
+    EXPECT_FALSE(cam1->active);
+    auto* flying = debugCamera->getComponent<Transform>();
+    const glm::vec3 takeOff = cam0->getComponent<Transform>()->getWorldPosition();
+    EXPECT_NEAR(glm::distance(flying->getWorldPosition(), takeOff), 0.0f, 1e-4f);
+    EXPECT_FALSE(car(p1)->controlsEnabled || car(p2)->controlsEnabled);
+
+    // W flies the camera, not player 1's kart.
+    input->queueKey(GLFW_KEY_W, GLFW_PRESS);
+    run(0.5f);
+    input->queueKey(GLFW_KEY_W, GLFW_RELEASE);
+    frame();
+    EXPECT_GT(glm::distance(flying->getWorldPosition(), takeOff), 5.0f);
+    EXPECT_LT(car(p1)->speed, 0.5f);
+
+    tap(GLFW_KEY_F10);
+    EXPECT_FALSE(debugCamera->active);
+    EXPECT_TRUE(cam0->active);
+    EXPECT_TRUE(cam1->active);
+    EXPECT_EQ(gameplay->state, Gameplay::countingDown);
+    EXPECT_TRUE(driving()) << "driving before Go!";
+}
+
+// A small lit scene in a real window, with one camera and the race's menu.
+class GameMenuScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TW_REQUIRE_DISPLAY();
+        game = std::make_unique<TestEngine>(testConfig(320, 200));
+        loadDefaultFont(game->systems.get());
+        input = game->get<Input>();
+        renderer = game->get<Renderer>();
+        scene = game->get<SceneManager>()->createScene("game");
+
+        auto* cache = game->get<ResourceCache>();
+        for (const glm::vec3& position : {glm::vec3(0.0f, 0.0f, -5.0f), glm::vec3(2.0f, 0.0f, -6.0f),
+                                          glm::vec3(0.0f, 0.0f, 20.0f)}) {
+            Entity* box = scene->createEntity();
+            box->addComponent<Transform>()->setPosition(position);
+            box->addComponent<MeshRenderer>(cache->get<Mesh>("cube"),
+                                            std::vector<Material*>{cache->get<Material>("default")});
+        }
+        Entity* eye = scene->createEntity("cam0");
+        eye->addComponent<Transform>()->setPosition({0.0f, 1.0f, 0.0f});
+        eye->addComponent<Camera>();
+
+        menu = scene->createEntity("gameMenu")->addComponent<GameMenu>();
+        menu->createOverlay();
+        frame();
+    }
+
+    void frame() { game->frame(16); }
+    void run(float seconds) { game->runFor(seconds, 16); }
+    void tap(int key) {
+        input->queueKey(key, GLFW_PRESS);
+        frame();
+        input->queueKey(key, GLFW_RELEASE);
+    }
+    const std::string& status() const { return menu->statusText->text; }
+
+    std::unique_ptr<TestEngine> game;
+    Input* input = nullptr;
+    Renderer* renderer = nullptr;
+    Scene* scene = nullptr;
+    GameMenu* menu = nullptr;
+};
+
+TEST_F(GameMenuScreen, EachSwitchFlipsItsFeatureAndSaysSoForTwoSeconds) {
+    struct Switch {
+        int key;
+        bool* flag;
+        std::string name;
+    };
+    const Switch switches[] = {{GLFW_KEY_F4, &renderer->normalsEnabled, "normals"},
+                               {GLFW_KEY_F5, &renderer->lightmapsEnabled, "lightmaps"},
+                               {GLFW_KEY_F6, &renderer->shadowsEnabled, "shadows"},
+                               {GLFW_KEY_F7, &game->get<UI>()->enabled, "UI"},
+                               {GLFW_KEY_F8, &renderer->cullingEnabled, "culling"}};
+    for (const Switch& s : switches) {
+        ASSERT_TRUE(*s.flag) << s.name;
+        tap(s.key);
+        EXPECT_FALSE(*s.flag) << s.name;
+        EXPECT_EQ(status(), s.name + " off");
+        run(1.9f);
+        EXPECT_EQ(status(), s.name + " off") << "still shown before two seconds";
+        run(0.2f);
+        EXPECT_EQ(status(), "") << s.name << " cleared two seconds later";
+        tap(s.key);
+        EXPECT_TRUE(*s.flag) << s.name;
+        EXPECT_EQ(status(), s.name + " on");
+        run(2.1f);
+        EXPECT_EQ(status(), "");
+    }
+
+    tap(GLFW_KEY_F3);
+    EXPECT_TRUE(renderer->wireframe);
+    EXPECT_EQ(status(), "") << "wireframe has no message";
+    tap(GLFW_KEY_F3);
+    EXPECT_FALSE(renderer->wireframe);
+}
+
+TEST_F(GameMenuScreen, ANewerStatusIsNotClearedByTheOlderOnesTimer) {
+    tap(GLFW_KEY_F4);
+    run(1.5f);
+    tap(GLFW_KEY_F6);
+    run(1.0f);
+    EXPECT_EQ(status(), "shadows off");
+    run(1.1f);
+    EXPECT_EQ(status(), "");
+}
+
+TEST_F(GameMenuScreen, CommaAndFullStopChangeTheBrightnessByATenth) {
+    // The engine's frame alone: the main loop's handling of the same keys is not in play here.
+    tap(GLFW_KEY_PERIOD);
+    EXPECT_FLOAT_EQ(renderer->brightness, 1.1f);
+    tap(GLFW_KEY_COMMA);
+    tap(GLFW_KEY_COMMA);
+    EXPECT_FLOAT_EQ(renderer->brightness, 0.9f);
+    frame();
+    EXPECT_FLOAT_EQ(renderer->brightness, 0.9f) << "once per press, not per frame";
+}
+
+TEST_F(GameMenuScreen, F2ShowsTheEnginesAndRenderersFiguresRefreshedOnceASecond) {
+    std::vector<Text*> stats{menu->fpsText, menu->culledText, menu->drawCallsText};
+    for (Text* text : stats) {
+        EXPECT_FALSE(text->isEnabled()) << "hidden at first";
+        EXPECT_EQ(text->layer, menu->statusText->layer);
+        EXPECT_FLOAT_EQ(text->entity->getComponent<Transform2D>()->getSize().y, GameMenu::textHeight);
+        EXPECT_EQ(text->font, game->get<ResourceCache>()->get<Font>("default"));
+    }
+    tap(GLFW_KEY_F2);
+    for (Text* text : stats) {
+        EXPECT_TRUE(text->isEnabled());
+    }
+
+    // Each refresh shows what the frames before it drew and counted; mark the texts to see when it comes.
+    auto* graphics = game->get<Graphics>();
+    std::vector<float> refreshes;
+    for (int i = 0; i < 200; ++i) {
+        for (Text* text : stats) {
+            text->text = "?";
+        }
+        const uint32_t drawCalls = graphics->drawCalls;
+        const uint32_t triangles = graphics->triangles;
+        const int32_t fps = game->engine->fps;
+        frame();
+        if (menu->fpsText->text == "?") {
+            continue;
+        }
+        refreshes.push_back(game->engine->time);
+        EXPECT_EQ(menu->fpsText->text, "FPS " + std::to_string(fps));
+        EXPECT_EQ(menu->culledText->text, "1 culled") << "the box behind the camera";
+        EXPECT_EQ(menu->drawCallsText->text,
+                  std::to_string(drawCalls) + " draw calls, " + std::to_string(triangles) + " triangles");
+        EXPECT_GE(triangles, 24u) << "two boxes of twelve triangles, and text";
+    }
+    ASSERT_EQ(refreshes.size(), 3u);
+    EXPECT_NEAR(refreshes[1] - refreshes[0], 1.0f, 0.02f);
+    EXPECT_NEAR(refreshes[2] - refreshes[1], 1.0f, 0.02f);
+
+    tap(GLFW_KEY_F2);
+    for (Text* text : stats) {
+        EXPECT_FALSE(text->isEnabled());
+    }
+}
+
+} // namespace
