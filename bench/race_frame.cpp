@@ -9,7 +9,8 @@
 // With --no-effects the particle systems and the sky are switched off once the
 // race has loaded, so that two runs tell what the effects cost.
 //
-//   race_frame [--frames N] [--width W --height H] [--no-effects]    (needs an X display)
+//   race_frame [--frames N] [--width W --height H] [--no-effects] [--screenshot file.png]
+//   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
 
 #include "core/audio/Audio.h"
@@ -164,7 +165,8 @@ private:
     Clock::time_point mark;
 };
 
-void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumulator) {
+void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumulator,
+                       const std::string& screenshot) {
     SystemRegistry& systems = *game.systems;
     Scene& scene = *systems.get<SceneManager>()->current;
     auto* renderer = systems.get<Renderer>();
@@ -207,6 +209,10 @@ void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumu
     ui->update(scene, dt);
     ui->draw();
     timer.glLap("UI");
+    if (!screenshot.empty()) {
+        graphics->saveScreenshot(screenshot);
+        timer.start();
+    }
     graphics->endFrame();
     timer.lap("swap");
 }
@@ -217,6 +223,7 @@ int main(int argc, char** argv) {
     int frames = 300;
     int width = 1280;
     int height = 800;
+    std::string screenshot;
     bool effects = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -229,6 +236,8 @@ int main(int argc, char** argv) {
             width = std::atoi(argv[++i]);
         } else if (arg == "--height" && hasValue) {
             height = std::atoi(argv[++i]);
+        } else if (arg == "--screenshot" && hasValue) {
+            screenshot = argv[++i];
         }
     }
     std::ofstream("race_frame_config.ini") << "[window]\nwidth=" << width << "\nheight=" << height
@@ -257,7 +266,8 @@ int main(int argc, char** argv) {
         const Clock::time_point now = Clock::now();
         const auto dt = static_cast<float>(ms(previous, now) / 1000.0);
         previous = now;
-        instrumentedFrame(*game, timer, i == 0 ? Engine::fixedStep : dt, accumulator);
+        instrumentedFrame(*game, timer, i == 0 ? Engine::fixedStep : dt, accumulator,
+                          i + 1 == taken ? screenshot : std::string());
     }
     double total = 0.0;
     for (const std::string& step : timer.order) {

@@ -1,6 +1,6 @@
 // HUD layout. Both halves share it: lap count top left, speed top right, the
-// boost bar bottom left, each on a dark strip that keeps it readable over the
-// bright sky and road.
+// boost icon, bar and label bottom left, clear of the kart in the middle and of
+// the messages and countdown in the centre.
 #include "game/Hud.h"
 
 #include "core/runtime/Entity.h"

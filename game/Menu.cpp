@@ -52,6 +52,12 @@ void Menu::update(float dt) {
         break;
     case ready:
     case failed:
+        // The loading ran in this frame's physics step: a key that went down while
+        // the player still saw "Loading..." is not an answer to the new prompt.
+        if (justLoaded) {
+            justLoaded = false;
+            break;
+        }
         if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed || input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
             systems->get<Engine>()->quit = true;
         } else if (state == ready && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
@@ -80,10 +86,12 @@ void Menu::load() {
     } else if (buildRaceScene(*scene)) {
         setMessage("Press Space to start");
         state = ready;
+        justLoaded = true;
         return;
     }
     setMessage("The race cannot start - press Q to quit");
     state = failed;
+    justLoaded = true;
 }
 
 void Menu::enterRace() {

@@ -30,4 +30,7 @@ private:
     void handleBrightnessKeys() const;
     void enterRace();
     void setMessage(const std::string& message);
+
+    // Set by load(), which runs inside a frame: that frame's keys are ignored.
+    bool justLoaded = false;
 };
