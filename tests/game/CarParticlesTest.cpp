@@ -70,29 +70,21 @@ protected:
     int flames = 0;
 };
 
-TEST_F(CarParticlesTest, EffectsRideOnTheKartAndBurstsWaitForTheirCue) {
-    ASSERT_NE(particles->exhaustSmoke1, nullptr);
-    ASSERT_NE(particles->exhaustSmoke2, nullptr);
-    EXPECT_EQ(particles->exhaustSmoke1->entity->name, "ps");
-    EXPECT_EQ(particles->boostFlame, system("psBoost"));
+TEST_F(CarParticlesTest, AtTheStartOnlyTheExhaustSmokesAndTheBurstsWaitForTheirCue) {
     Transform* kartTransform = kart->getComponent<Transform>();
     for (ParticleSystem* riding : {particles->exhaustSmoke1, particles->exhaustSmoke2, particles->boostFlame}) {
+        ASSERT_NE(riding, nullptr);
         EXPECT_EQ(riding->entity->getComponent<Transform>()->getParent(), kartTransform);
         // Behind the kart: its back is +Z.
         EXPECT_GT(riding->entity->getComponent<Transform>()->getPosition().z, 1.0f);
     }
     EXPECT_FALSE(particles->exhaustSmoke1->finished);
-    EXPECT_FLOAT_EQ(particles->baseSmokeRate, 10.0f);
-    EXPECT_FLOAT_EQ(particles->baseSmokeAlpha, 0.005f);
-
     ASSERT_NE(particles->collisionSparks, nullptr);
-    EXPECT_EQ(particles->collisionSparks->getComponent<ParticleSystem>()->palette.size(), 4u);
+    EXPECT_TRUE(particles->collisionSparks->getComponent<ParticleSystem>()->finished);
     for (const char* name : {"psBoost", "splashParticles", "splashMistParticles", "psSpark"}) {
         ASSERT_NE(system(name), nullptr) << name;
         EXPECT_TRUE(system(name)->finished) << name;
     }
-    EXPECT_EQ(system("splashParticles")->palette.size(), 3u);
-    EXPECT_TRUE(particles->collisionSparks->getComponent<ParticleSystem>()->finished);
 }
 
 TEST_F(CarParticlesTest, SmokeThickensWithSlidingOnTheGroundAndWithBoost) {
