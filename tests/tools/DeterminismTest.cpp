@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::map<std::string, std::string> readTree(const fs::path& root)
+[[maybe_unused]] std::map<std::string, std::string> readTree(const fs::path& root)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
