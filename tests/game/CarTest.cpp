@@ -3,8 +3,6 @@
 // visual wheels. Karts start side by side on the flat start straight.
 #include "RaceWorld.h"
 
-#include "core/ui/Text.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -40,14 +38,7 @@ protected:
         world->place(player, world->startPositions[static_cast<size_t>(player)] - metresBack * forward, rotation);
         world->body(player).setLinearVelocity(speed * forward);
     }
-    int boostNotices() const {
-        int count = 0;
-        for (const auto& entity : world->scene->getEntities()) {
-            const auto* label = entity->getComponent<Text>();
-            count += label != nullptr && label->text == "Boost ready" ? 1 : 0;
-        }
-        return count;
-    }
+    size_t boostNotices() const { return world->texts("Boost ready").size(); }
 
     std::unique_ptr<RaceWorld> world;
 };
@@ -203,7 +194,7 @@ TEST_F(CarTest, HopLiftsAndSpinsOnlyOnTheFrameOfThePressAndOnlyWithControls) {
 TEST_F(CarTest, BoostIsReadyAtStartPushesForOneAndAHalfSecondsAndIsReadyEightSecondsAfter) {
     Car& car = world->car(0);
     EXPECT_GT(car.boostTimer, car.boostCooldown);
-    EXPECT_EQ(boostNotices(), 0) << "the first boost is ready without a notice";
+    EXPECT_EQ(boostNotices(), 0u) << "the first boost is ready without a notice";
 
     launch(0, 0.0f, 35.0f);
     world->step();
@@ -233,12 +224,12 @@ TEST_F(CarTest, BoostIsReadyAtStartPushesForOneAndAHalfSecondsAndIsReadyEightSec
     world->press(GLFW_KEY_E);
     world->steps(60 * 9 + 30 - 150 - 3);
     EXPECT_LT(car.boostTimeLeft, 0.0f) << "the key held while recharging starts nothing";
-    EXPECT_EQ(boostNotices(), 0);
+    EXPECT_EQ(boostNotices(), 0u);
     world->steps(3);
-    EXPECT_EQ(boostNotices(), 1);
+    EXPECT_EQ(boostNotices(), 1u);
     EXPECT_NEAR(car.boostTimeLeft, 1.5f, 0.05f) << "the held key starts the next boost at once";
     world->stepSeconds(2.1f);
-    EXPECT_EQ(boostNotices(), 0);
+    EXPECT_EQ(boostNotices(), 0u);
 }
 
 TEST_F(CarTest, WheelsFollowSuspensionSteeringAndSpin) {

@@ -59,16 +59,6 @@ protected:
             moveTo(race, checkpointPosition(n) + glm::vec3(10.0f, 0.0f, 30.0f));
         }
     }
-
-    std::vector<Text*> messages(const std::string& text) const {
-        std::vector<Text*> found;
-        for (const auto& entity : scene->getEntities()) {
-            if (auto* label = entity->getComponent<Text>(); label != nullptr && label->text == text) {
-                found.push_back(label);
-            }
-        }
-        return found;
-    }
 };
 
 TEST_F(RaceProgressTest, CheckpointsAreFoundByNumberFromZeroToNineteen) {
@@ -107,7 +97,7 @@ TEST_F(RaceProgressTest, LapsCountAtTheLineAfterEveryCheckpointInOrderUntilTheKa
     EXPECT_LT(log.indexOf("P1, checkpoint #2"), log.indexOf("P1, checkpoint #3"));
     EXPECT_LT(log.indexOf("P1, checkpoint #3"), log.indexOf("P1, checkpoint #0"));
     EXPECT_EQ(log.indexOf("P1, checkpoint #0") + 1, log.indexOf("P1, lap #2"));
-    EXPECT_EQ(messages("Lap #2").size(), 1u);
+    EXPECT_EQ(texts("Lap #2").size(), 1u);
     EXPECT_EQ(lapText->text, "Lap 2/3");
 
     touch(race, {1, 2, 3, 0});
@@ -116,7 +106,7 @@ TEST_F(RaceProgressTest, LapsCountAtTheLineAfterEveryCheckpointInOrderUntilTheKa
     touch(race, {1, 2, 3, 0});
     EXPECT_EQ(race->lap, 4);
     EXPECT_EQ(listener.players, std::vector<unsigned>{0});
-    EXPECT_TRUE(messages("Lap #4").empty()) << "a finished kart gets no lap message";
+    EXPECT_TRUE(texts("Lap #4").empty()) << "a finished kart gets no lap message";
     EXPECT_EQ(lapText->text, "Lap 3/3");
 
     // Driving on, every further pass of the line announces again; the display stays at the last lap.
@@ -126,7 +116,7 @@ TEST_F(RaceProgressTest, LapsCountAtTheLineAfterEveryCheckpointInOrderUntilTheKa
 
     // The lap messages go after 3 s.
     steps(200);
-    EXPECT_TRUE(messages("Lap #2").empty() && messages("Lap #3").empty());
+    EXPECT_TRUE(texts("Lap #2").empty() && texts("Lap #3").empty());
 }
 
 TEST_F(RaceProgressTest, SkippedRepeatedAndBackwardCheckpointsCountNothing) {
@@ -162,7 +152,7 @@ TEST_F(RaceProgressTest, TheFirstTouchAnywhereStartsLapOneThere) {
     EXPECT_TRUE(log.contains("P2, lap #2"));
     EXPECT_EQ(race->lap, 2);
     // Player 2's messages sit in the lower half of the window.
-    for (const Text* label : messages("Lap #2")) {
+    for (const Text* label : texts("Lap #2")) {
         EXPECT_EQ(label->entity->getComponent<Transform2D>()->getPosition(), glm::vec2(0.5f, 0.75f));
     }
 }

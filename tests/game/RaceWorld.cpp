@@ -7,6 +7,7 @@
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 #include "core/runtime/SceneManager.h"
+#include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 #include "game/RaceSceneBuilder.h"
@@ -101,6 +102,16 @@ void RaceWorld::tap(int key) {
     press(key);
     frame();
     release(key);
+}
+
+std::vector<Text*> RaceWorld::texts(const std::string& text) const {
+    std::vector<Text*> found;
+    for (const auto& entity : scene->getEntities()) {
+        if (auto* label = entity->getComponent<Text>(); label != nullptr && label->text == text) {
+            found.push_back(label);
+        }
+    }
+    return found;
 }
 
 void RaceWorld::place(int player, const glm::vec3& position, const glm::quat& rotation) {

@@ -18,11 +18,16 @@
 #include "game/SceneUtils.h"
 #include "support/TestEngine.h"
 
+// Only the key names: GL comes from GLEW where a test needs it.
+#define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 #include <glm/gtc/quaternion.hpp>
 
 #include <array>
 #include <string>
+#include <vector>
+
+class Text;
 
 bool generatedTrackExists();
 
@@ -65,6 +70,8 @@ public:
     RaceProps& race(int player) const { return *karts[static_cast<size_t>(player)]->getComponent<RaceProps>(); }
     RigidBodyDynamic& body(int player) const { return *car(player).body; }
     Transform& transform(int player) const { return *car(player).transform; }
+    // The scene's Texts showing text.
+    std::vector<Text*> texts(const std::string& text) const;
     // Puts a kart at a world pose, standing still.
     void place(int player, const glm::vec3& position, const glm::quat& rotation);
     // The height of the driving surface straight below (x, z), if any.
