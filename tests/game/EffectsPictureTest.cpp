@@ -139,7 +139,5 @@ TEST(EffectsPictureTest, BoostFlameSmokeSparksAndASplashUnderTheSky) {
     EXPECT_TRUE(finished);
     EXPECT_TRUE(flameSeen);
     EXPECT_GT(splashParticles, 0);
-    for (const LoggedLine& line : log.lines) {
-        EXPECT_NE(line.level, LogLevel::Error) << line.text;
-    }
+    expectNoErrors(log);
 }

@@ -2,12 +2,10 @@
 // picture, restart from the pause screen, back to the title, the debug camera
 // switch (without a window, on the race world), and the developer switches and
 // statistics overlay (with a window, over a small scene).
-// Graphics brings GLEW, which must come before GLFW's GL header.
-#include "core/render/Graphics.h"
-
 #include "RaceWorld.h"
 
 #include "core/render/Camera.h"
+#include "core/render/Graphics.h"
 #include "core/render/MeshRenderer.h"
 #include "core/render/Renderer.h"
 #include "core/render/View.h"

@@ -60,12 +60,6 @@ bool hasMessage(const SceneUtils& utils, const std::string& text, float y) {
     return false;
 }
 
-void expectNoErrors(const LogCapture& log) {
-    for (const LoggedLine& line : log.lines) {
-        EXPECT_NE(line.level, LogLevel::Error) << line.text;
-    }
-}
-
 class WholeGameTest : public ::testing::Test {
 protected:
     WholeGameTest() : folder("game") { folder.writeConfig(windowWidth, windowHeight); }
