@@ -1,34 +1,27 @@
 // "game.ini": the lap count, and what a missing or broken file does.
+#include "GameHarness.h"
+
 #include "core/resources/ResourceLoader.h"
 #include "game/GameConfig.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 class GameConfigTest : public ::testing::Test {
 protected:
-    GameConfigTest() : engine(testConfig(), false) {
-        dir = fs::temp_directory_path() / ("torquewind_gameini_" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        engine.systems->add<ResourceLoader>()->baseDir = dir.string() + "/";
+    GameConfigTest() : engine(testConfig(), false), folder("gameini") {
+        engine.systems->add<ResourceLoader>()->baseDir = folder.assets.string() + "/";
+        folder.removeAsset("game.ini");
     }
-    ~GameConfigTest() override { fs::remove_all(dir); }
 
-    void write(const std::string& content) const { std::ofstream(dir / "game.ini") << content; }
+    void write(const std::string& content) { folder.writeAsset("game.ini", content); }
     unsigned laps() const { return readGameConfig(engine.systems.get()).numLaps; }
 
     TestEngine engine;
-    fs::path dir;
+    ScratchGameFolder folder;
 };
 
 } // namespace

@@ -15,11 +15,6 @@
 
 namespace {
 
-struct FinishListener {
-    void finished(unsigned player) { players.push_back(player); }
-    std::vector<unsigned> players;
-};
-
 glm::vec3 checkpointPosition(int n) { return glm::vec3(20.0f * static_cast<float>(n), 0.0f, 0.0f); }
 
 class RaceProgressTest : public ::testing::Test, protected RaceWorld {
@@ -79,8 +74,8 @@ TEST_F(RaceProgressTest, LapsCountAtTheLineAfterEveryCheckpointInOrderUntilTheKa
     hud->addComponent<Transform2D>();
     auto* lapText = hud->addComponent<Text>();
     hud->addComponent<LapCounter>()->raceProps = race;
-    FinishListener listener;
-    subscribe(race->onFinished, &listener, &FinishListener::finished);
+    FinishLog listener;
+    subscribe(race->onFinished, &listener, &FinishLog::finished);
     LogCapture log;
 
     touch(race, {0});
@@ -161,8 +156,8 @@ TEST_F(RaceProgressTest, WithOneCheckpointEveryPassIsALapAndPlayerTwoFinishesAsT
     buildCheckpoints({0});
     gameplay->numLaps = 2;
     RaceProps* race = kart("P2", 1);
-    FinishListener listener;
-    subscribe(race->onFinished, &listener, &FinishListener::finished);
+    FinishLog listener;
+    subscribe(race->onFinished, &listener, &FinishLog::finished);
     LogCapture log;
     touch(race, {0, 0, 0});
     EXPECT_EQ(race->lap, 3);

@@ -38,6 +38,12 @@ bool generatedTrackExists();
         }                                                                                                    \
     } while (false)
 
+// The players a kart's RaceProps announced as finished, in order.
+struct FinishLog {
+    void finished(unsigned player) { players.push_back(player); }
+    std::vector<unsigned> players;
+};
+
 class RaceWorld {
 public:
     RaceWorld();

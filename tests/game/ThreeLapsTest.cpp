@@ -14,11 +14,6 @@
 
 namespace {
 
-struct FinishLog {
-    void finished(unsigned player) { players.push_back(player); }
-    std::vector<unsigned> players;
-};
-
 TEST(ThreeLapsTest, RaceDriverCompletesThreeLapsWithBothKarts) {
     TW_REQUIRE_TRACK();
     RaceWorld world;
