@@ -1,7 +1,7 @@
 // The renderer's frame under Xvfb: views following cameras, culling, program
 // variants and their defines, queue and depth-list order, shadow casters,
 // statistics, wireframe, and the cases that must draw nothing without failing.
-#include "render/TestScene.h"
+#include "render/GLSceneTest.h"
 
 #include "core/render/Camera.h"
 #include "core/render/Graphics.h"
@@ -16,29 +16,20 @@
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
 #include "support/LogCapture.h"
-#include "support/TestEngine.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <gtest/gtest.h>
 
 namespace {
 
-class RendererTest : public ::testing::Test {
+class RendererTest : public GLSceneTest {
 protected:
     void SetUp() override {
-        TW_REQUIRE_DISPLAY();
-        engine = std::make_unique<TestEngine>(testConfig(320, 200));
-        graphics = engine->get<Graphics>();
-        renderer = engine->get<Renderer>();
-        cache = engine->get<ResourceCache>();
-        ASSERT_TRUE(graphics->hasWindow());
-        scene = engine->get<SceneManager>()->createScene("unit");
-        engine->get<SceneManager>()->setScene(scene);
-        scene->setRunning(true);
-        camera = addCamera(*scene, "camera", {0, 0, 0}, {0, 0, -1});
+        open(320, 200);
+        if (scene == nullptr) {
+            return;
+        }
         red = colourMaterial(*engine->systems, "red", {1, 0, 0, 1});
         blue = colourMaterial(*engine->systems, "blue", {0, 0, 1, 1});
         // Smaller maps keep the software rasteriser quick; the size is not under test.
@@ -73,12 +64,6 @@ protected:
         return result;
     }
 
-    std::unique_ptr<TestEngine> engine;
-    Graphics* graphics = nullptr;
-    Renderer* renderer = nullptr;
-    ResourceCache* cache = nullptr;
-    Scene* scene = nullptr;
-    Camera* camera = nullptr;
     Material* red = nullptr;
     Material* blue = nullptr;
 };
@@ -311,7 +296,6 @@ TEST_F(RendererTest, WireframeDrawsLinesAndGivesBackTheMaterialsMode) {
     EXPECT_EQ(polygonMode(), GL_FILL);
 
     // A material that asks for lines keeps them once wireframe is off again.
-    cube({1, 0, -4}, lines)->entity->getComponent<Transform>();
     scene->findEntity("cube")->getComponent<MeshRenderer>()->setMaterial(lines);
     renderer->wireframe = true;
     engine->frame();
