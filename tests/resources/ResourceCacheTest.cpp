@@ -1,6 +1,5 @@
 // The resource types' built-ins and the start-up shaders in the cache; no window needed.
 #include "TempAssets.h"
-#include "support/LogCapture.h"
 
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
@@ -47,14 +46,6 @@ TEST_F(ResourceCacheTest, BuiltInsTakeNoNumbersFromUnnamedResources) {
     EXPECT_TRUE(cache->exists<Material>("wireframe"));
 }
 
-TEST_F(ResourceCacheTest, DuplicateNameWarnsAndReturnsTheExistingResource) {
-    LogCapture log;
-    Texture2D* white = cache->get<Texture2D>("white");
-    ASSERT_NE(white, nullptr);
-    EXPECT_EQ(cache->create<Texture2D>("white"), white);
-    EXPECT_EQ(log.count("ResourceCache::create: Resource 'white' already exists."), 1);
-}
-
 TEST_F(ResourceCacheTest, BuiltInsExistOnFirstUseOfTheirType) {
     EXPECT_FALSE(cache->exists<Mesh>("cube"));
     Mesh* cube = cache->get<Mesh>("cube");
@@ -70,5 +61,4 @@ TEST_F(ResourceCacheTest, BuiltInsExistOnFirstUseOfTheirType) {
     cache->create<Texture2D>("ground");
     EXPECT_TRUE(cache->exists<Texture2D>("default"));
     EXPECT_TRUE(cache->exists<Texture2D>("white"));
-    EXPECT_EQ(cache->get<Texture2D>("default")->getWidth(), 512.0f);
 }
