@@ -144,9 +144,7 @@ TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
 }
 
 TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
-    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setBlendMode(BlendMode::Alpha);
+    Material* glass = glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
     Material* overlay = colourMaterial(*engine->systems, "overlay", {0, 1, 0, 1});
     overlay->setRenderQueue(1);
     for (float z : {-4.0f, -9.0f, -6.0f}) {
@@ -224,10 +222,7 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
 TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
     cube({-1, 0, -5}, red);
     cube({1, 0, -5}, blue);
-    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setCastsShadows(false);
-    addShape(*scene, "glass", "sphere", glass, {0, 0, -3});
+    addShape(*scene, "glass", "sphere", glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f}), {0, 0, -3});
     light(Light::directional, true);
     const uint32_t cubeTriangles = 12;
     const auto sphereTriangles = static_cast<uint32_t>(cache->get<Mesh>("sphere")->indices.size() / 3);
@@ -243,9 +238,8 @@ TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
 TEST_F(RendererTest, EveryPassRunsWithoutGLErrors) {
     addCamera(*scene, "second", {3, 2, 3}, {0, 0, -5})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
     cube({0, 0, -5}, red)->setLightmap(cache->get<Texture2D>("white"));
-    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setBlendMode(BlendMode::Additive);
+    Material* glass = glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f}, BlendMode::Additive);
+    glass->setDepthWrite(true);
     addShape(*scene, "glass", "sphere", glass, {0, 0, -3});
     light(Light::directional, true);
     light(Light::directional, true);

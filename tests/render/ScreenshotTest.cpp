@@ -145,19 +145,11 @@ TEST_F(ScreenshotTest, BlendedObjectsAreDrawnOverWhatLiesBehindThem) {
 TEST_F(ScreenshotTest, BlendedObjectsAreDrawnFarthestFirst) {
     // Two glass spheres on one line of sight, the far one added first: drawn far
     // to near, the nearer (red) glass ends up on top and dominates the overlap.
-    auto glass = [this](const std::string& name, const glm::vec4& colour) {
-        Material* material = colourMaterial(*engine->systems, name, colour);
-        material->setRenderQueue(3);
-        material->setBlendMode(BlendMode::Alpha);
-        material->setDepthWrite(false);
-        material->setCastsShadows(false);
-        return material;
-    };
     const glm::vec3 nearCentre(2.0f, 1.6f, 0.5f);
     const glm::vec3 away = glm::normalize(nearCentre - test.top->getPosition());
-    addShape(*test.scene, "far glass", "sphere", glass("test green glass", {0.05f, 1.0f, 0.05f, 0.6f}),
+    addShape(*test.scene, "far glass", "sphere", glassMaterial(*engine->systems, "test green glass", {0.05f, 1.0f, 0.05f, 0.6f}),
              nearCentre + away * 2.0f, glm::vec3(1.2f));
-    addShape(*test.scene, "near glass", "sphere", glass("test red glass", {1.0f, 0.05f, 0.05f, 0.6f}), nearCentre,
+    addShape(*test.scene, "near glass", "sphere", glassMaterial(*engine->systems, "test red glass", {1.0f, 0.05f, 0.05f, 0.6f}), nearCentre,
              glm::vec3(0.8f));
     const Picture picture = draw();
     picture.save(outputPath("two_glasses"));
