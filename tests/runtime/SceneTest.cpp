@@ -48,15 +48,14 @@ struct SceneTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(SceneTest, UnnamedEntitiesCountEveryCreation) {
+TEST_F(SceneTest, UnnamedEntitiesCountEveryCreationAndOnlyTheCurrentSceneRuns) {
     EXPECT_EQ(scene->createEntity()->name, "Entity1");
     scene->createEntity("named");
     EXPECT_EQ(scene->createEntity()->name, "Entity3");
     EXPECT_EQ(scene->findEntity("named")->name, "named");
     EXPECT_EQ(scene->findEntity("missing"), nullptr);
-}
 
-TEST_F(SceneTest, FirstSceneBecomesCurrentAndRuns) {
+    // The first scene became current and runs; switching stops it.
     EXPECT_EQ(sceneManager->current, scene);
     EXPECT_TRUE(scene->isRunning());
     Scene* second = sceneManager->createScene("other");
@@ -144,7 +143,7 @@ TEST_F(SceneTest, ComponentAddedByHookWaitsForTheNextSnapshot) {
     EXPECT_EQ(added->updates, 1);
 }
 
-TEST_F(SceneTest, DestructionIsDeferredAndDelayed) {
+TEST_F(SceneTest, DestructionIsDeferredDelayedAndWaitsForARunningScene) {
     LogCapture log;
     Entity* now = scene->createEntity("now");
     Entity* later = scene->createEntity("later");
@@ -158,9 +157,8 @@ TEST_F(SceneTest, DestructionIsDeferredAndDelayed) {
     EXPECT_NE(scene->findEntity("later"), nullptr);
     scene->update(0.4f);
     EXPECT_EQ(scene->findEntity("later"), nullptr);
-}
 
-TEST_F(SceneTest, StoppedSceneKeepsItsPendingDestructions) {
+    // A stopped scene keeps its pending destructions until it runs again.
     Entity* entity = scene->createEntity("kept");
     scene->destroyEntity(entity);
     scene->setRunning(false);
