@@ -142,7 +142,7 @@ TEST_F(AudioComponents, SoundsLoadAsTwoDOrThreeDAndBadFilesAreLoggedWhenLoadedAn
     EXPECT_EQ(log.lines.size(), 2u);
 }
 
-TEST_F(AudioComponents, PlayingSoundIsNeverRestarted) {
+TEST_F(AudioComponents, PlayRestartsOnlyAFinishedSound) {
     AudioSource* music = source(sound("music", "loop.wav", false), true);
     music->volume = 0.5f;
     music->pitch = 1.5f;
@@ -158,9 +158,8 @@ TEST_F(AudioComponents, PlayingSoundIsNeverRestarted) {
     EXPECT_EQ(pitch, 1.5f);
     advance(1.0);  // past the clip's length: looping keeps it going
     EXPECT_TRUE(isPlaying(*music));
-}
 
-TEST_F(AudioComponents, FinishedSoundStartsAgainFromTheBeginning) {
+    // A finished one-shot does start again, from the beginning.
     AudioSource* blip = source(sound("blip", "blip.wav", false), false);
     blip->play();
     advance(0.15);
