@@ -18,6 +18,9 @@ add_library(FreeImage::FreeImage UNKNOWN IMPORTED)
 set_target_properties(FreeImage::FreeImage PROPERTIES
   IMPORTED_LOCATION ${FREEIMAGE_LIBRARY}
   INTERFACE_INCLUDE_DIRECTORIES ${FREEIMAGE_INCLUDE_DIR})
+# FreeImage decodes TIFF through the system libtiff; the engine only quietens
+# libtiff's console messages.
+find_package(TIFF REQUIRED)
 
 add_library(Bullet::Bullet INTERFACE IMPORTED)
 set_target_properties(Bullet::Bullet PROPERTIES

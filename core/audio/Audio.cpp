@@ -6,7 +6,7 @@
 #include "core/runtime/Engine.h"
 
 namespace {
-const char* const errorMessage = "Sound error!";
+const char* const errorMessage = "FMOD error!";
 }  // namespace
 
 Audio::Audio(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {

@@ -131,7 +131,7 @@ bool CollisionShape::setTriangles(const std::vector<glm::vec3>& positions,
         next->faceIds.push_back(static_cast<int>(t));
     }
     if (corrupt || next->faceIds.empty()) {
-        logError("Error cooking triangle mesh.");
+        logError("Error cooking PhysxMesh.");
         replaceState(std::make_unique<ShapeState>());
         return false;
     }

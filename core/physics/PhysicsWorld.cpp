@@ -73,7 +73,7 @@ void PhysicsWorld::unregisterBody(RigidBody* body) {
         bodies.erase(it);
     }
     if (state != nullptr) {
-        state->tracker.forget(body->state->id);
+        state->events.forget(body->state->id);
     }
 }
 
@@ -92,7 +92,7 @@ void PhysicsWorld::step(float dt) {
     applyPendingChanges();
     // No sub-steps and no interpolation: exactly one step of dt.
     state->world->stepSimulation(dt, 0);
-    dispatchEvents();
+    state->events.dispatch(*state->dispatcher, *this);
     writeBack();
 }
 
@@ -110,60 +110,6 @@ void PhysicsWorld::applyPendingChanges() {
         if (!pending.pendingAngularVelocityChange.isZero()) {
             rigid.setAngularVelocity(rigid.getAngularVelocity() + pending.pendingAngularVelocityChange);
             pending.pendingAngularVelocityChange.setZero();
-        }
-    }
-}
-
-void PhysicsWorld::dispatchEvents() {
-    const std::vector<TouchChange> changes = state->tracker.update(*state->dispatcher);
-    for (const TouchChange& change : changes) {
-        if (!change.key.trigger) {
-            reportContact(change);
-        }
-    }
-    // Triggers arrive as one batch per step, of which only the first pair is handled.
-    const auto firstTrigger = std::find_if(changes.begin(), changes.end(),
-                                           [](const TouchChange& change) { return change.key.trigger; });
-    if (firstTrigger != changes.end()) {
-        reportTrigger(*firstTrigger);
-    }
-}
-
-// Each body is looked up again right before it is told: a handler may have
-// destroyed it, and a destroyed body hears nothing more.
-void PhysicsWorld::reportContact(const TouchChange& change) {
-    const glm::vec3 point = toGlm(change.point);
-    for (const uint64_t id : {change.key.first, change.key.second}) {
-        if (RigidBody* body = findBody(id)) {
-            if (change.began) {
-                fire(body->onCollisionEnter, body, point);
-            } else {
-                fire(body->onCollisionExit, body);
-            }
-        }
-    }
-}
-
-// The trigger's body hears first, then its partner; each gets itself and the other.
-void PhysicsWorld::reportTrigger(const TouchChange& change) {
-    const char* prefix = change.began ? "Trigger enter: " : "Trigger exit: ";
-    const std::pair<uint64_t, uint64_t> order[] = {{change.key.first, change.key.second},
-                                                   {change.key.second, change.key.first}};
-    for (const auto& [selfId, otherId] : order) {
-        RigidBody* self = findBody(selfId);
-        RigidBody* other = findBody(otherId);
-        if (self == nullptr || other == nullptr) {
-            continue;
-        }
-        logInfo(prefix, self->entity->name);
-        const auto handlers = change.began ? self->triggerEnterHandlers : self->triggerExitHandlers;
-        for (const auto& entry : handlers) {
-            if (entry.second && findBody(otherId) == other) {
-                entry.second(other);
-            }
-        }
-        if (findBody(selfId) == self && findBody(otherId) == other) {
-            fire(change.began ? self->onTriggerEnter : self->onTriggerExit, self, other);
         }
     }
 }

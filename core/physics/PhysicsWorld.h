@@ -13,7 +13,6 @@
 class RigidBody;
 class Scene;
 class SystemRegistry;
-struct TouchChange;
 struct WorldState;
 
 class PhysicsWorld {
@@ -48,15 +47,13 @@ private:
     friend class RigidBody;
     friend class RigidBodyDynamic;
     friend class CollisionShape;
+    friend class SimulationEventCallback;
 
     uint64_t registerBody(RigidBody* body);
     void unregisterBody(RigidBody* body);
     // The live body with that id, or null once it has been destroyed.
     RigidBody* findBody(uint64_t id) const;
     void applyPendingChanges();
-    void dispatchEvents();
-    void reportContact(const TouchChange& change);
-    void reportTrigger(const TouchChange& change);
     void writeBack();
 
     const glm::vec3 gravity{0.0f, -9.81f, 0.0f};

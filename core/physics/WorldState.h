@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/physics/CappedDynamicsWorld.h"
-#include "core/physics/ContactTracker.h"
+#include "core/physics/SimulationEventCallback.h"
 
 #include <btBulletDynamicsCommon.h>
 
@@ -36,7 +36,7 @@ struct WorldState {
     std::unique_ptr<btSequentialImpulseConstraintSolver> solver;
     std::unique_ptr<CappedDynamicsWorld> world;
     SameBodyFilter filter;
-    ContactTracker tracker;
+    SimulationEventCallback events;
 };
 
 // Installs the process-wide contact hook (material combination and the

@@ -3,8 +3,13 @@
 
 #include "core/platform/FileSystem.h"
 
-#include <FreeImage.h>
+#include "core/platform/Log.h"
 
+#include <FreeImage.h>
+#include <tiffio.h>
+
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -22,6 +27,28 @@ struct Bitmap {
     FIBITMAP* dib;
 };
 
+// FreeImage probes every EXIF tag while it reads a TIFF, and libtiff reports
+// each one the file lacks as an "unknown tag" error on stderr: dozens of lines
+// per texture that mean nothing. Those are dropped; anything else libtiff says
+// goes to the log.
+void reportTiffMessage(const char* module, const char* format, va_list args) {
+    if (module != nullptr && std::strcmp(module, "TIFFFieldWithTag") == 0) {
+        return;
+    }
+    char message[512];
+    std::vsnprintf(message, sizeof(message), format, args);
+    logWarning(std::string("TIFF: ") + (module != nullptr ? module : "") + ": " + message);
+}
+
+void quietenTiffOnce() {
+    static const bool quietened = [] {
+        TIFFSetErrorHandler(reportTiffMessage);
+        TIFFSetWarningHandler(reportTiffMessage);
+        return true;
+    }();
+    (void)quietened;
+}
+
 } // namespace
 
 bool Image::load(const std::string& path, bool flipVertically) {
@@ -33,6 +60,9 @@ bool Image::load(const std::string& path, bool flipVertically) {
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
         return false;
+    }
+    if (format == FIF_TIFF) {
+        quietenTiffOnce();
     }
     Bitmap decoded(FreeImage_Load(format, path.c_str(), 0));
     if (decoded.dib == nullptr || !FreeImage_HasPixels(decoded.dib)) {

@@ -98,15 +98,15 @@ TEST(AudioSystem, StartsItsRuntimeAndReportsErrorsInOneLine) {
     Audio* audio = engine.systems->add<Audio>();
     ASSERT_TRUE(audio->soundSystem && audio->soundSystem->isInitialized());
     EXPECT_EQ(audio->engine, engine.engine);
-    EXPECT_EQ(log.count("Sound error!"), 0);
+    EXPECT_EQ(log.count("FMOD error!"), 0);
     for (const LoggedLine& line : log.lines) EXPECT_NE(line.level, LogLevel::Error) << line.text;
     log.clear();
-    Audio::reportError("Sound error!", SoundResult::fileNotFound);
-    Audio::reportError("Sound error!", static_cast<SoundResult>(99));
+    Audio::reportError("FMOD error!", SoundResult::fileNotFound);
+    Audio::reportError("FMOD error!", static_cast<SoundResult>(99));
     ASSERT_EQ(log.lines.size(), 2u);
-    EXPECT_EQ(log.lines[0].text, "Sound error!, 18, File not found.");
+    EXPECT_EQ(log.lines[0].text, "FMOD error!, 18, File not found.");
     EXPECT_EQ(log.lines[0].level, LogLevel::Error);
-    EXPECT_EQ(log.lines[1].text, "Sound error!, 99, Unknown error.");
+    EXPECT_EQ(log.lines[1].text, "FMOD error!, 99, Unknown error.");
 }
 
 TEST_F(AudioComponents, SoundsLoadAsTwoDOrThreeDAndBadFilesAreLoggedWhenLoadedAndPlayed) {

@@ -115,29 +115,23 @@ protected:
     CarAudio* sounds = nullptr;
 };
 
-TEST_F(KartSounds, EachKartGetsItsEngineAndSharesTheSkidAndImpactAsThreeDSounds) {
-    ASSERT_NE(sounds->engineSource, nullptr);
-    EXPECT_EQ(sounds->car, car);
-    EXPECT_EQ(sounds->engineSource->sound, cache->get<Sound>("engineLoop"));
-    EXPECT_EQ(sounds->skidSource->sound, cache->get<Sound>("skid"));
-    EXPECT_EQ(sounds->impactSource->sound, cache->get<Sound>("impact"));
-    for (const AudioSource* source : {sounds->engineSource, sounds->skidSource, sounds->impactSource}) {
-        ASSERT_NE(source->sound->clip, nullptr);
-        EXPECT_TRUE(source->sound->is3D);
-        EXPECT_EQ(source->entity, kart) << "placed with the kart";
-    }
-    EXPECT_TRUE(sounds->engineSource->loop);
-    EXPECT_TRUE(sounds->skidSource->loop);
-    EXPECT_FALSE(sounds->impactSource->loop);
-
+TEST_F(KartSounds, EachKartHasItsOwnEngineAndSharesTheSkidAndImpactPlacedOnIt) {
     Entity* second = scene->createEntity("P2");
     second->addComponent<Transform>();
     second->addComponent<RigidBodyDynamic>()->addCollisionShape()->setBox(1.0f, 1.0f, 1.0f);
     second->addComponent<Car>();
     CarAudio* other = CarAudio::addTo(*second, 1);
+    EXPECT_NE(other->engineSource->sound, sounds->engineSource->sound);
     EXPECT_EQ(other->engineSource->sound, cache->get<Sound>("engineLoop2"));
     EXPECT_EQ(other->skidSource->sound, sounds->skidSource->sound);
     EXPECT_EQ(other->impactSource->sound, sounds->impactSource->sound);
+    for (const AudioSource* source : {sounds->engineSource, sounds->skidSource, sounds->impactSource}) {
+        ASSERT_NE(source->sound->clip, nullptr);
+        EXPECT_TRUE(source->sound->is3D) << "heard from where the kart is";
+        EXPECT_EQ(source->entity, kart);
+    }
+    EXPECT_TRUE(sounds->engineSource->loop && sounds->skidSource->loop);
+    EXPECT_FALSE(sounds->impactSource->loop);
 }
 
 TEST_F(KartSounds, EngineAndSkidRunExactlyWhileTheRaceSceneRuns) {
@@ -163,9 +157,6 @@ TEST_F(KartSounds, EnginePitchRisesWithSpeedFromPointEightToOnePointEight) {
         holdCarState(speeds[i], 0.0f, true);
         const std::vector<float> heard = listen(0.5);
         EXPECT_NEAR(frequency(heard, rate), engineTone * pitches[i], 4.0) << "speed " << speeds[i];
-        float pitch = 0.0f;
-        sounds->engineSource->channel.getPitch(pitch);
-        EXPECT_FLOAT_EQ(pitch, static_cast<float>(pitches[i]));
     }
 }
 

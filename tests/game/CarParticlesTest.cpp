@@ -1,19 +1,10 @@
 // A kart's effects driven by its state, without a window: smoke thickening
 // with sliding and boosting, the flame once per boost, collision sparks where
 // the contact was, and the water bursts where the kart went in.
-#include "core/physics/Physics.h"
-#include "core/physics/RigidBodyDynamic.h"
+#include "RaceWorld.h"
+
 #include "core/render/ParticleSystem.h"
-#include "core/resources/ResourceCache.h"
-#include "core/resources/ResourceLoader.h"
-#include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
-#include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
-#include "core/runtime/Transform.h"
-#include "game/Car.h"
 #include "game/CarParticles.h"
-#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -21,22 +12,11 @@ namespace {
 
 constexpr float dt = 1.0f / 60.0f;
 
-class CarParticlesTest : public ::testing::Test {
+class CarParticlesTest : public ::testing::Test, protected RaceWorld {
 protected:
-    CarParticlesTest() : engine(testConfig(), false) {
-        auto& systems = *engine.systems;
-        systems.add<ResourceLoader>()->baseDir = TW_ASSETS_DIR;
-        systems.add<ResourceCache>();
-        systems.add<Physics>();
-        systems.add<Input>();
-        systems.add<SceneManager>();
-        scene = systems.get<SceneManager>()->createScene("game");
-
-        kart = scene->createEntity("P1");
-        kart->addComponent<Transform>()->setPosition({10.0f, 2.0f, -30.0f});
-        body = kart->addComponent<RigidBodyDynamic>();
-        car = kart->addComponent<Car>();
-        particles = kart->addComponent<CarParticles>();
+    CarParticlesTest()
+        : kart(addKart("P1", 0, {10.0f, 2.0f, -30.0f})), body(&RaceWorld::body(0)), car(&RaceWorld::car(0)),
+          particles(kart->addComponent<CarParticles>()) {
         particles->createEffects();
     }
 
@@ -61,12 +41,10 @@ protected:
         return entity != nullptr ? entity->getComponent<ParticleSystem>() : nullptr;
     }
 
-    TestEngine engine;
-    Scene* scene = nullptr;
-    Entity* kart = nullptr;
-    RigidBodyDynamic* body = nullptr;
-    Car* car = nullptr;
-    CarParticles* particles = nullptr;
+    Entity* kart;
+    RigidBodyDynamic* body;
+    Car* car;
+    CarParticles* particles;
     int flames = 0;
 };
 

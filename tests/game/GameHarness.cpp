@@ -1,15 +1,30 @@
 // See GameHarness.h.
 #include "GameHarness.h"
 
+#include "core/render/Camera.h"
 #include "core/render/Graphics.h"
 #include "core/runtime/Engine.h"
+#include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
+#include "core/runtime/Input.h"
+#include "core/runtime/Scene.h"
+#include "core/runtime/SceneManager.h"
+#include "core/ui/Text.h"
+#include "support/LogCapture.h"
 
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <fstream>
 
 namespace fs = std::filesystem;
+
+void expectNoErrors(const LogCapture& log) {
+    for (const LoggedLine& line : log.lines) {
+        EXPECT_NE(line.level, LogLevel::Error) << line.text;
+    }
+}
 
 ScratchGameFolder::ScratchGameFolder(const std::string& tag) {
     dir = fs::temp_directory_path() / ("torquewind_" + tag + "_" + std::to_string(getpid()));
@@ -28,8 +43,7 @@ ScratchGameFolder::~ScratchGameFolder() {
 
 fs::path ScratchGameFolder::unlinkParents(const std::string& relative) {
     fs::path at = assets;
-    const fs::path parent = fs::path(relative).parent_path();
-    for (const fs::path& part : parent) {
+    for (const fs::path& part : fs::path(relative).parent_path()) {
         at /= part;
         if (fs::is_symlink(at)) {
             const fs::path target = fs::read_symlink(at);
@@ -56,9 +70,7 @@ void ScratchGameFolder::writeConfig(int width, int height) const {
                                 << assets.string() << "/\n";
 }
 
-ScriptedGame::ScriptedGame(const fs::path& configPath, Script script) : script(std::move(script)) {
-    configFile = configPath.string();
-}
+ScriptedGame::ScriptedGame(const fs::path& configPath) { configFile = configPath.string(); }
 
 void ScriptedGame::init() {
     Game::init();
@@ -69,17 +81,111 @@ void ScriptedGame::init() {
     }
 }
 
-void ScriptedGame::Hook::beforeSwap() {
-    if (!game->screenshotPath.empty()) {
-        game->screenshotSaved = game->systems->get<Graphics>()->saveScreenshot(game->screenshotPath);
-        game->screenshotPath.clear();
+void ScriptedGame::step(const std::string& name, float timeout, std::function<bool()> done) {
+    steps.push_back({name, timeout, std::move(done)});
+}
+
+void ScriptedGame::tapStep(const std::string& name, std::vector<int> keys) {
+    step(name, 1.0f, [this, keys, frames = 0]() mutable {
+        for (const int key : frames == 0 ? keys : std::vector<int>()) {
+            tap(key);
+        }
+        return ++frames > 3;
+    });
+}
+
+void ScriptedGame::quitStep(int key) {
+    step("quit", 1.0f, [this, key, tapped = false]() mutable {
+        if (!tapped) {
+            tap(key);
+            tapped = true;
+        }
+        return engine->quit;
+    });
+}
+
+bool ScriptedGame::play() {
+    run();
+    return !failed && currentStep == steps.size();
+}
+
+float ScriptedGame::now() const { return engine->time; }
+
+Scene* ScriptedGame::scene(const std::string& name) const { return systems->get<SceneManager>()->getScene(name); }
+
+Scene* ScriptedGame::current() const { return systems->get<SceneManager>()->current; }
+
+Text* ScriptedGame::text(Scene* scene, const std::string& entityName) {
+    Entity* entity = scene != nullptr ? scene->findEntity(entityName) : nullptr;
+    return entity != nullptr ? entity->getComponent<Text>() : nullptr;
+}
+
+void ScriptedGame::press(int key) { systems->get<Input>()->queueKey(key, GLFW_PRESS); }
+
+void ScriptedGame::release(int key) { systems->get<Input>()->queueKey(key, GLFW_RELEASE); }
+
+void ScriptedGame::tap(int key) {
+    press(key);
+    releaseNext.push_back(key);
+}
+
+void ScriptedGame::shoot(const std::string& name) {
+    const fs::path dir = fs::path(TW_BINARY_DIR) / "screenshots";
+    fs::create_directories(dir);
+    screenshotPath = (dir / name).string();
+    setViews(true);
+}
+
+void ScriptedGame::setViews(bool on) const {
+    Scene* race = scene("game");
+    for (const char* name : {"cam0", "cam1"}) {
+        Entity* camera = race != nullptr ? race->findEntity(name) : nullptr;
+        if (camera != nullptr) {
+            camera->getComponent<Camera>()->setEnabled(on);
+        }
     }
 }
 
+void ScriptedGame::runSteps() {
+    while (currentStep < steps.size()) {
+        const Step& step = steps[currentStep];
+        if (!stepStarted) {
+            stepStarted = true;
+            stepStart = now();
+        }
+        if (!step.done()) {
+            if (stepTime() > step.timeout) {
+                ADD_FAILURE() << "step \"" << step.name << "\" did not finish in " << step.timeout << " s";
+                failed = true;
+                engine->quit = true;
+            }
+            return;
+        }
+        currentStep += 1;
+        stepStarted = false;
+    }
+    // Every step done: a script that did not quit the game ends it here.
+    engine->quit = true;
+}
+
 void ScriptedGame::Hook::onFrame(float) {
-    game->frames += 1;
     game->clockMs += game->frameMs;
-    if (game->script) {
-        game->script(*game);
+    // Held for one frame in between: the game sees Pressed, Held, then Released.
+    for (const int key : game->releaseNow) {
+        game->release(key);
+    }
+    game->releaseNow = std::move(game->releaseNext);
+    game->releaseNext.clear();
+    game->setViews(game->drawViews);
+    if (game->everyFrame) {
+        game->everyFrame();
+    }
+    game->runSteps();
+}
+
+void ScriptedGame::Hook::beforeSwap() {
+    if (!game->screenshotPath.empty()) {
+        EXPECT_TRUE(game->systems->get<Graphics>()->saveScreenshot(game->screenshotPath)) << game->screenshotPath;
+        game->screenshotPath.clear();
     }
 }

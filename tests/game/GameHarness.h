@@ -1,7 +1,7 @@
 // Runs the real Game for whole-game tests: in a scratch folder with its own
 // config.ini (a small window) and an assets folder that links to the generated
-// assets, except for the files a test replaces or removes; with a driven clock
-// and a script called at the end of every frame.
+// assets, except for the files a test replaces or removes; with a driven clock,
+// keys injected through Input and a script of steps run at the end of every frame.
 #pragma once
 
 #include "game/Game.h"
@@ -10,6 +10,14 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+class LogCapture;
+class Scene;
+class Text;
+
+// A run that went as planned logs no error line.
+void expectNoErrors(const LogCapture& log);
 
 class ScratchGameFolder {
 public:
@@ -35,22 +43,47 @@ private:
 
 class ScriptedGame : public Game {
 public:
-    using Script = std::function<void(ScriptedGame&)>;
-
-    ScriptedGame(const std::filesystem::path& configPath, Script script);
+    explicit ScriptedGame(const std::filesystem::path& configPath);
 
     void init() override;
 
-    // Called at the end of every frame, after the scene update and before drawing.
-    Script script;
-    // Set by the script: the frame being drawn is saved there as a PNG before it
-    // is shown.
-    std::string screenshotPath;
-    bool screenshotSaved = false;
+    // Steps run one after the other: each is called once per frame until it
+    // returns true, and the next one starts in the same frame. A step that takes
+    // longer than timeout seconds fails the test and ends the game.
+    void step(const std::string& name, float timeout, std::function<bool()> done);
+    // A step that taps keys, then waits until the scene's handler (in the frame of
+    // the press) and the main loop's (at the start of the next) have both seen them.
+    void tapStep(const std::string& name, std::vector<int> keys);
+    // A step that taps key and finishes once the game has quit.
+    void quitStep(int key);
+    // Runs the game until the script ends or quits it; true when every step finished.
+    bool play();
+
+    float now() const;
+    // Seconds since the current step started.
+    float stepTime() const { return now() - stepStart; }
+    Scene* scene(const std::string& name) const;
+    Scene* current() const;
+    // The Text of the named entity in scene, or null.
+    static Text* text(Scene* scene, const std::string& entityName);
+
+    // Keys reach the game in the next frame; a tapped key is released in the frame after.
+    void press(int key);
+    void release(int key);
+    void tap(int key);
+    // The frame being drawn now is saved as a PNG in the build folder's
+    // "screenshots", with the players' views drawn.
+    void shoot(const std::string& name);
+
+    // Drawing the two 3D views costs far more on the software rasteriser than
+    // everything else in a frame, so the race's cameras are on only in frames
+    // that are photographed, or while this is set.
+    bool drawViews = false;
+    // Called every frame before the step.
+    std::function<void()> everyFrame;
     // The driven millisecond clock and the length of the next frames.
     uint32_t clockMs = 100000;
     uint32_t frameMs = 16;
-    uint32_t frames = 0;
 
 private:
     struct Hook {
@@ -58,5 +91,22 @@ private:
         void onFrame(float dt);
         void beforeSwap();
     };
+    struct Step {
+        std::string name;
+        float timeout;
+        std::function<bool()> done;
+    };
+
+    void runSteps();
+    void setViews(bool on) const;
+
     Hook hook{this};
+    std::vector<Step> steps;
+    size_t currentStep = 0;
+    bool stepStarted = false;
+    float stepStart = 0.0f;
+    bool failed = false;
+    std::vector<int> releaseNext;
+    std::vector<int> releaseNow;
+    std::string screenshotPath;
 };

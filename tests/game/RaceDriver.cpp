@@ -51,6 +51,11 @@ RaceDriver::RaceDriver(const Gameplay& gameplay, Car& car, KartKeys keys, float 
     }
 }
 
+KartKeys RaceDriver::playerKeys(int player) {
+    return player == 0 ? KartKeys{GLFW_KEY_W, GLFW_KEY_S, GLFW_KEY_A, GLFW_KEY_D}
+                       : KartKeys{GLFW_KEY_UP, GLFW_KEY_DOWN, GLFW_KEY_LEFT, GLFW_KEY_RIGHT};
+}
+
 size_t RaceDriver::nearestSample(const glm::vec3& position) {
     const size_t count = path.size();
     size_t best = progress;

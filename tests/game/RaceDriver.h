@@ -26,6 +26,9 @@ public:
     // lane: sideways offset from the curve in metres (+ right), so two karts keep apart.
     RaceDriver(const Gameplay& gameplay, Car& car, KartKeys keys, float lane);
 
+    // The game's keys of player 0 or 1.
+    static KartKeys playerKeys(int player);
+
     // Decides the keys for a frame of dt seconds and queues their changes on input.
     void drive(Input& input, float dt);
     // Lets go of every key.

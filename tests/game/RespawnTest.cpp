@@ -1,21 +1,28 @@
 // Putting karts back on the track: into the water or on R, beside the right
 // checkpoint, apart from each other, with the camera waiting meanwhile.
-#include "RaceFixture.h"
+#include "RaceWorld.h"
 
 #include "game/FollowCamera.h"
 #include "game/Spawner.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
-class RespawnTest : public RaceFixture {
+void expectNear(const glm::vec3& actual, const glm::vec3& expected) {
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(actual[i], expected[i], 0.2f) << "axis " << i;
+    }
+}
+
+class RespawnTest : public ::testing::Test, protected RaceWorld {
 protected:
     RespawnTest() {
-        start = addCheckpoint(0, {0.0f, 1.0f, 0.0f});
+        addCheckpoint(0, {0.0f, 1.0f, 0.0f});
         // Turned 90 degrees to the left: it faces -X and its right is -Z.
         middle = addCheckpoint(1, {50.0f, 3.0f, -40.0f}, 90.0f);
         for (unsigned player = 0; player < 2; ++player) {
             Entity* kart = addKart(player == 0 ? "P1" : "P2", player, {player * 4.0f, 20.0f, 0.0f});
-            karts[player] = kart;
             spawners[player] = kart->addComponent<Spawner>();
             Entity* camera = scene->createEntity("cam" + std::to_string(player));
             camera->addComponent<Transform>();
@@ -26,64 +33,51 @@ protected:
         gameplay->state = Gameplay::racing;
     }
 
-    Car* car(int player) const { return karts[player]->getComponent<Car>(); }
-    glm::vec3 position(int player) const { return karts[player]->getComponent<Transform>()->getWorldPosition(); }
-
+    glm::vec3 position(int player) const { return transform(player).getWorldPosition(); }
     // Runs frames until player's kart is back, returning the time it took.
-    float untilBack(int player, float limit = 5.0f) {
+    float untilBack(int player) {
         const float begin = now();
-        while (spawners[player]->isRespawning() && now() - begin < limit) {
+        while (spawners[player]->isRespawning() && now() - begin < 5.0f) {
             frame();
         }
         return now() - begin;
     }
 
-    Checkpoint* start = nullptr;
     Checkpoint* middle = nullptr;
-    Entity* karts[2] = {};
     Spawner* spawners[2] = {};
     FollowCamera* cameras[2] = {};
 };
 
-void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
 } // namespace
 
 TEST_F(RespawnTest, KartInTheWaterComesBackBesideItsLastCheckpointOneSecondLater) {
-    karts[0]->getComponent<RaceProps>()->lastCheckpoint = middle;
+    race(0).lastCheckpoint = middle;
     // Falling from 20 m: below the water after about two seconds.
     while (!spawners[0]->isRespawning()) {
         frame();
         ASSERT_LT(now(), 5.0f);
     }
     EXPECT_LT(position(0).y, 0.0f);
-    EXPECT_FALSE(car(0)->controlsEnabled);
+    EXPECT_FALSE(car(0).controlsEnabled);
     EXPECT_EQ(cameras[0]->target, nullptr) << "the camera waits where it is";
 
     // Still under water for the whole second: taken off once, not on every step.
     run(0.5f);
     EXPECT_EQ(spawners[0]->activeTimers().size(), 1u);
 
-    const float waited = 0.5f + untilBack(0);
-    EXPECT_NEAR(waited, Spawner::respawnDelay, 0.04f);
+    EXPECT_NEAR(0.5f + untilBack(0), Spawner::respawnDelay, 0.04f);
     // Player 1 stands 5 m to the left of the checkpoint, facing its way.
-    const glm::vec3 right = glm::angleAxis(glm::radians(90.0f), glm::vec3(0, 1, 0)) * glm::vec3(1, 0, 0);
-    expectNear(position(0), glm::vec3(50.0f, 3.0f, -40.0f) - 5.0f * right, 0.2f);
-    const glm::quat rotation = karts[0]->getComponent<Transform>()->getGlobalRotation();
-    EXPECT_GT(std::abs(glm::dot(rotation, middle->entity->getComponent<Transform>()->getGlobalRotation())), 0.999f);
-    EXPECT_TRUE(car(0)->controlsEnabled);
-    EXPECT_EQ(cameras[0]->target, karts[0]->getComponent<Transform>());
-    EXPECT_EQ(karts[0]->getComponent<RaceProps>()->lastCheckpoint, middle) << "respawning changes no progress";
+    Transform* place = middle->entity->getComponent<Transform>();
+    expectNear(position(0), glm::vec3(50.0f, 3.0f, -40.0f) + 5.0f * glm::vec3(0, 0, 1));
+    EXPECT_GT(std::abs(glm::dot(transform(0).getGlobalRotation(), place->getGlobalRotation())), 0.999f);
+    EXPECT_TRUE(car(0).controlsEnabled);
+    EXPECT_EQ(cameras[0]->target, &transform(0));
+    EXPECT_EQ(race(0).lastCheckpoint, middle) << "respawning changes no progress";
 }
 
 TEST_F(RespawnTest, OneRPressTakesBothKartsOffAndTheyLandTenMetresApart) {
-    for (int player = 0; player < 2; ++player) {
-        karts[player]->getComponent<RaceProps>()->lastCheckpoint = middle;
-    }
+    race(0).lastCheckpoint = middle;
+    race(1).lastCheckpoint = middle;
     tap(GLFW_KEY_R);
     frame();
     EXPECT_TRUE(spawners[0]->isRespawning());
@@ -98,17 +92,17 @@ TEST_F(RespawnTest, BeforeAnyCheckpointTheKartGoesToTheFirstOfTheRace) {
     frame();
     untilBack(1);
     // Player 2 to the right of Checkpoint-0, which faces -Z: right is +X.
-    expectNear(position(1), glm::vec3(5.0f, 1.0f, 0.0f), 0.2f);
+    expectNear(position(1), glm::vec3(5.0f, 1.0f, 0.0f));
 }
 
 TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutItsControls) {
     gameplay->state = Gameplay::countingDown;
-    car(0)->controlsEnabled = false;
+    car(0).controlsEnabled = false;
     tap(GLFW_KEY_R);
     frame();
     ASSERT_TRUE(spawners[0]->isRespawning());
     untilBack(0);
-    EXPECT_FALSE(car(0)->controlsEnabled) << "no head start before Go!";
+    EXPECT_FALSE(car(0).controlsEnabled) << "no head start before Go!";
 }
 
 TEST_F(RespawnTest, WithoutCheckpointsTheKartStaysOffTheTrack) {
@@ -116,5 +110,5 @@ TEST_F(RespawnTest, WithoutCheckpointsTheKartStaysOffTheTrack) {
     tap(GLFW_KEY_R);
     run(2.0f);
     EXPECT_TRUE(spawners[0]->isRespawning());
-    EXPECT_FALSE(car(0)->controlsEnabled);
+    EXPECT_FALSE(car(0).controlsEnabled);
 }

@@ -1,38 +1,24 @@
 // The node-name markers and the material pass, on small hand-made scenes named
 // as a track file would name its nodes.
+#include "RaceWorld.h"
+
 #include "core/physics/CollisionShape.h"
-#include "core/physics/Physics.h"
 #include "core/physics/PhysicsWorld.h"
-#include "core/physics/RigidBodyDynamic.h"
 #include "core/physics/RigidBodyStatic.h"
 #include "core/render/MeshRenderer.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
-#include "core/resources/ResourceLoader.h"
-#include "core/runtime/Entity.h"
-#include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
-#include "core/runtime/Transform.h"
 #include "game/RaceSceneBuilder.h"
 #include "support/LogCapture.h"
-#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
-class TrackConventionsTest : public ::testing::Test {
+class TrackConventionsTest : public ::testing::Test, protected RaceWorld {
 protected:
-    TrackConventionsTest() : engine(testConfig(), false) {
-        engine.systems->add<ResourceLoader>()->baseDir = TW_ASSETS_DIR;
-        cache = engine.systems->add<ResourceCache>();
-        engine.systems->add<Physics>();
-        engine.systems->add<SceneManager>();
-        scene = engine.get<SceneManager>()->createScene("game");
-        quad = cache->create<Mesh>("quad20");
+    TrackConventionsTest() : cache(engine.get<ResourceCache>()), quad(cache->create<Mesh>("quad20")) {
         quad->positions = {{-10, 0, -10}, {-10, 0, 10}, {10, 0, 10}, {10, 0, -10}};
         quad->indices = {0, 1, 2, 0, 2, 3};
     }
@@ -58,10 +44,8 @@ protected:
         return scene->getPhysicsWorld()->raycast(from, glm::vec3(0, -1, 0), 100.0f, hit);
     }
 
-    TestEngine engine;
-    ResourceCache* cache = nullptr;
-    Scene* scene = nullptr;
-    Mesh* quad = nullptr;
+    ResourceCache* cache;
+    Mesh* quad;
 };
 
 TEST_F(TrackConventionsTest, BoxMarkersMakeInvisibleBoxesParentBoxesAndTriggers) {

@@ -126,9 +126,7 @@ TEST_F(WaterSurfaceTest, EveryStoredValueReachesTheWaterShader) {
         EXPECT_GE(program->getUniformLocation(name), 0) << name;
         EXPECT_NE(texture, nullptr) << name;
     }
-    // All seven waves are stored, the last four flat.
-    EXPECT_FLOAT_EQ(water->getUniform("waves[6].amplitude").asFloat(), 0.0f);
-    EXPECT_FLOAT_EQ(water->getUniform("waves[1].amplitude").asFloat(), 0.7f);
+    // All seven waves are stored, so none is left to whatever the shader holds.
     EXPECT_EQ(water->getUniform("waves[6].dir").getType(), MaterialValue::Type::Vec3);
 }
 

@@ -28,7 +28,7 @@ TEST_F(PhysicsTest, BadMeshesAreReportedAndLeaveNoShape) {
     EXPECT_FALSE(outOfRange->setTriangles(line, {0, 1, 7}));
     CollisionShape* missing = body->addCollisionShape();
     EXPECT_FALSE(missing->setMesh(nullptr));
-    EXPECT_EQ(log.count("Error cooking triangle mesh."), 4);
+    EXPECT_EQ(log.count("Error cooking PhysxMesh."), 4);
     for (CollisionShape* shape : {empty, degenerate, outOfRange, missing}) {
         EXPECT_FALSE(shape->hasGeometry());
         EXPECT_EQ(shape->getKind(), ShapeKind::TriangleMesh);

@@ -1,7 +1,14 @@
-// Touch tracking over Bullet's manifolds.
-#include "core/physics/ContactTracker.h"
+// Touch events found by comparing Bullet's manifolds from one step to the next.
+#include "core/physics/SimulationEventCallback.h"
 
 #include "core/physics/BodyState.h"
+#include "core/physics/BulletMath.h"
+#include "core/physics/PhysicsWorld.h"
+#include "core/physics/RigidBody.h"
+#include "core/platform/Log.h"
+#include "core/runtime/Entity.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -25,7 +32,7 @@ bool isTouching(const btPersistentManifold& manifold, bool trigger) {
 
 } // namespace
 
-std::vector<TouchChange> ContactTracker::update(btDispatcher& dispatcher) {
+std::vector<TouchChange> SimulationEventCallback::collectChanges(btDispatcher& dispatcher) {
     std::map<TouchKey, btVector3> now;
     const int count = dispatcher.getNumManifolds();
     for (int i = 0; i < count; ++i) {
@@ -78,12 +85,66 @@ std::vector<TouchChange> ContactTracker::update(btDispatcher& dispatcher) {
     return changes;
 }
 
-void ContactTracker::forget(uint64_t bodyId) {
+void SimulationEventCallback::forget(uint64_t bodyId) {
     for (auto it = touching.begin(); it != touching.end();) {
         if (it->first.first == bodyId || it->first.second == bodyId) {
             it = touching.erase(it);
         } else {
             ++it;
+        }
+    }
+}
+
+void SimulationEventCallback::dispatch(btDispatcher& dispatcher, const PhysicsWorld& world) {
+    const std::vector<TouchChange> changes = collectChanges(dispatcher);
+    for (const TouchChange& change : changes) {
+        if (!change.key.trigger) {
+            onContact(change, world);
+        }
+    }
+    // Triggers arrive as one batch per step, of which only the first pair is handled.
+    const auto firstTrigger = std::find_if(changes.begin(), changes.end(),
+                                           [](const TouchChange& change) { return change.key.trigger; });
+    if (firstTrigger != changes.end()) {
+        onTrigger(*firstTrigger, world);
+    }
+}
+
+// Each body is looked up again right before it is told: a handler may have
+// destroyed it, and a destroyed body hears nothing more.
+void SimulationEventCallback::onContact(const TouchChange& change, const PhysicsWorld& world) {
+    const glm::vec3 point = toGlm(change.point);
+    for (const uint64_t id : {change.key.first, change.key.second}) {
+        if (RigidBody* body = world.findBody(id)) {
+            if (change.began) {
+                fire(body->onCollisionEnter, body, point);
+            } else {
+                fire(body->onCollisionExit, body);
+            }
+        }
+    }
+}
+
+// The trigger's body hears first, then its partner; each gets itself and the other.
+void SimulationEventCallback::onTrigger(const TouchChange& change, const PhysicsWorld& world) {
+    const char* prefix = change.began ? "Trigger enter: " : "Trigger exit: ";
+    const std::pair<uint64_t, uint64_t> order[] = {{change.key.first, change.key.second},
+                                                   {change.key.second, change.key.first}};
+    for (const auto& [selfId, otherId] : order) {
+        RigidBody* self = world.findBody(selfId);
+        RigidBody* other = world.findBody(otherId);
+        if (self == nullptr || other == nullptr) {
+            continue;
+        }
+        logInfo(prefix, self->entity->name);
+        const auto handlers = change.began ? self->triggerEnterHandlers : self->triggerExitHandlers;
+        for (const auto& entry : handlers) {
+            if (entry.second && world.findBody(otherId) == other) {
+                entry.second(other);
+            }
+        }
+        if (world.findBody(selfId) == self && world.findBody(otherId) == other) {
+            fire(change.began ? self->onTriggerEnter : self->onTriggerExit, self, other);
         }
     }
 }
