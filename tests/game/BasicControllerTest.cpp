@@ -1,20 +1,13 @@
 // The debug free camera flown with injected keys and cursor positions.
 #include "game/BasicController.h"
-#include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
-#include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
-#include "core/runtime/Transform.h"
-#include "support/TestEngine.h"
+#include "RaceWorld.h"
 
-#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
 
-constexpr uint32_t frameMs = 20;
 constexpr float dt = 0.02f;
 
 void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance = 1e-3f) {
@@ -23,12 +16,9 @@ void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolera
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-class FreeCamera : public ::testing::Test {
+class FreeCamera : public ::testing::Test, protected RaceWorld {
 protected:
-    FreeCamera() : engine(testConfig(), false) {
-        engine.systems->add<SceneManager>();
-        input = engine.systems->add<Input>();
-        Scene* scene = engine.get<SceneManager>()->createScene("game");
+    FreeCamera() {
         Entity* entity = scene->createEntity("debugController");
         transform = entity->addComponent<Transform>();
         transform->setPosition({0.0f, 2.0f, 0.0f});
@@ -37,14 +27,8 @@ protected:
         frame();
     }
 
-    void frame() { engine.frame(frameMs); }
-    void hold(int key) { input->queueKey(key, GLFW_PRESS); }
-    void release(int key) { input->queueKey(key, GLFW_RELEASE); }
-    void tap(int key) {
-        hold(key);
-        frame();
-        release(key);
-    }
+    void frame() { RaceWorld::frame(20); }
+    void hold(int key) { press(key); }
     // The mouse moves by (dx, dy) pixels within the next frame.
     void moveMouse(float dx, float dy) {
         cursor += glm::vec2(dx, dy);
@@ -54,8 +38,6 @@ protected:
     glm::vec3 position() const { return transform->getPosition(); }
     glm::vec3 viewDirection() const { return transform->getRotation() * glm::vec3(0.0f, 0.0f, -1.0f); }
 
-    TestEngine engine;
-    Input* input = nullptr;
     Transform* transform = nullptr;
     BasicController* controller = nullptr;
     glm::vec2 cursor{100.0f, 100.0f};

@@ -1,44 +1,18 @@
 // On-screen messages of the race: where they appear, how they fade in, and how
 // long they live.
-#include "core/runtime/Entity.h"
-#include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
+#include "RaceWorld.h"
+
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
-#include "game/SceneUtils.h"
-#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
-constexpr float frame = 1.0f / 60.0f;
-
-class MessageTest : public ::testing::Test {
+class MessageTest : public ::testing::Test, protected RaceWorld {
 protected:
-    MessageTest() : engine(testConfig(), false) {
-        engine.systems->add<SceneManager>();
-        scene = engine.get<SceneManager>()->createScene("game");
-        utils = scene->createEntity("gameplay")->addComponent<SceneUtils>();
-    }
-
-    void advance(float seconds) {
-        const int frames = static_cast<int>(seconds / frame + 0.5f);
-        for (int i = 0; i < frames; ++i) {
-            engine.engine->time += frame;
-            scene->fixedUpdate(frame);
-            scene->update(frame);
-            scene->lateUpdate(frame);
-        }
-    }
-
+    void advance(float seconds) { stepSeconds(seconds); }
     bool exists(const std::string& name) const { return scene->findEntity(name) != nullptr; }
-
-    TestEngine engine;
-    Scene* scene = nullptr;
-    SceneUtils* utils = nullptr;
 };
 
 } // namespace
@@ -76,7 +50,7 @@ TEST_F(MessageTest, TimedMessagesLiveForTheirDurationAndLastingOnesUntilCleared)
     EXPECT_TRUE(exists(lasting));
     utils->clear();
     EXPECT_TRUE(utils->persistentMessages.empty());
-    advance(frame);
+    step();
     EXPECT_FALSE(exists(lasting));
 }
 

@@ -84,8 +84,8 @@ float RaceDriver::bendAhead(size_t from) const {
     return std::abs(signedAngle(now, later));
 }
 
-RaceDriver::Decision RaceDriver::decide(float dt) {
-    Decision decision;
+RaceDriver::Keys RaceDriver::decide(float dt) {
+    Keys decision{};
     if (path.size() < 3) {
         return decision;
     }
@@ -99,8 +99,8 @@ RaceDriver::Decision RaceDriver::decide(float dt) {
         ++index;
     }
     const glm::vec3 tangent = glm::normalize(pathPoint(index + 1) - pathPoint(index));
-    const glm::vec3 right = glm::normalize(glm::cross(tangent, glm::vec3(0, 1, 0)));
-    const glm::vec3 aim = pathPoint(index) + laneOffset * right;
+    const glm::vec3 side = glm::normalize(glm::cross(tangent, glm::vec3(0, 1, 0)));
+    const glm::vec3 aim = pathPoint(index) + laneOffset * side;
 
     const glm::vec2 heading = glm::normalize(flat(transform.forward()));
     const glm::vec2 wanted = glm::normalize(flat(aim - position));
@@ -111,9 +111,9 @@ RaceDriver::Decision RaceDriver::decide(float dt) {
     if (reverseTime > 0.0f) {
         // Backing out of a wall: steer the other way while reversing.
         reverseTime -= dt;
-        decision.reverse = true;
-        decision.left = error < 0.0f;
-        decision.right = error > 0.0f;
+        decision[reverse] = true;
+        decision[left] = error < 0.0f;
+        decision[right] = error > 0.0f;
         return decision;
     }
     stuckTime = car.speed < 1.0f && car.controlsEnabled ? stuckTime + dt : 0.0f;
@@ -123,39 +123,31 @@ RaceDriver::Decision RaceDriver::decide(float dt) {
     }
 
     const float deadband = glm::radians(2.0f);
-    decision.left = error > deadband;
-    decision.right = error < -deadband;
+    decision[left] = error > deadband;
+    decision[right] = error < -deadband;
     const float bend = std::max(bendAhead(nearest), bendAhead(nearest + samplesPerSegment / 2));
     const float wantedSpeed = bend > glm::radians(50.0f) ? 13.0f : bend > glm::radians(25.0f) ? 18.0f : 30.0f;
     if (std::abs(error) > glm::radians(40.0f) && car.speed > 10.0f) {
         return decision;
     }
     if (car.speed < wantedSpeed) {
-        decision.accelerate = true;
+        decision[accelerate] = true;
     } else if (car.speed > wantedSpeed + 6.0f) {
-        decision.reverse = true;
+        decision[reverse] = true;
     }
     return decision;
 }
 
-void RaceDriver::setKey(Input& input, int key, bool wanted, bool& state) {
-    if (wanted != state) {
-        input.queueKey(key, wanted ? GLFW_PRESS : GLFW_RELEASE);
-        state = wanted;
+void RaceDriver::setKeys(Input& input, const Keys& wanted) {
+    const int codes[4] = {keys.accelerate, keys.reverse, keys.left, keys.right};
+    for (size_t i = 0; i < 4; ++i) {
+        if (wanted[i] != down[i]) {
+            input.queueKey(codes[i], wanted[i] ? GLFW_PRESS : GLFW_RELEASE);
+        }
     }
+    down = wanted;
 }
 
-void RaceDriver::drive(Input& input, float dt) {
-    const Decision decision = decide(dt);
-    setKey(input, keys.accelerate, decision.accelerate, down[0]);
-    setKey(input, keys.reverse, decision.reverse, down[1]);
-    setKey(input, keys.left, decision.left, down[2]);
-    setKey(input, keys.right, decision.right, down[3]);
-}
+void RaceDriver::drive(Input& input, float dt) { setKeys(input, decide(dt)); }
 
-void RaceDriver::release(Input& input) {
-    setKey(input, keys.accelerate, false, down[0]);
-    setKey(input, keys.reverse, false, down[1]);
-    setKey(input, keys.left, false, down[2]);
-    setKey(input, keys.right, false, down[3]);
-}
+void RaceDriver::release(Input& input) { setKeys(input, Keys{}); }

@@ -6,6 +6,7 @@
 
 #include <glm/glm.hpp>
 
+#include <array>
 #include <vector>
 
 class Car;
@@ -34,23 +35,19 @@ public:
     // Lets go of every key.
     void release(Input& input);
 
-    float laneOffset;
-
 private:
-    struct Decision {
-        bool accelerate = false;
-        bool reverse = false;
-        bool left = false;
-        bool right = false;
-    };
+    enum Key : size_t { accelerate, reverse, left, right };
+    // Which keys are down, by Key.
+    using Keys = std::array<bool, 4>;
 
-    Decision decide(float dt);
-    void setKey(Input& input, int key, bool down, bool& state);
+    Keys decide(float dt);
+    void setKeys(Input& input, const Keys& wanted);
     // Index of the path sample nearest to the kart, searched near the last one.
     size_t nearestSample(const glm::vec3& position);
     glm::vec3 pathPoint(size_t index) const { return path[index % path.size()]; }
     float bendAhead(size_t from) const;
 
+    float laneOffset;
     Car& car;
     Transform& transform;
     KartKeys keys;
@@ -59,5 +56,5 @@ private:
     bool progressKnown = false;
     float stuckTime = 0.0f;
     float reverseTime = 0.0f;
-    bool down[4] = {false, false, false, false};
+    Keys down{};
 };

@@ -84,6 +84,7 @@ Checkpoint* RaceWorld::addCheckpoint(int index, const glm::vec3& position, float
 
 void RaceWorld::step(int stepsPerFrame) {
     constexpr float dt = 1.0f / 60.0f;
+    engine.engine->time += dt;
     input->update();
     for (int i = 0; i < stepsPerFrame; ++i) {
         scene->fixedUpdate(dt);

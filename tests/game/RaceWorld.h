@@ -55,7 +55,7 @@ public:
     void frame(uint32_t frameMs = 16) { engine.frame(frameMs); }
     void run(float seconds) { engine.runFor(seconds, 16); }
     float now() const { return engine.engine->time; }
-    // Physics frames: the input's frame, then stepsPerFrame fixed steps of 1/60 s, update and late update.
+    // Frames of 1/60 s: the input's frame, then stepsPerFrame fixed steps, update and late update.
     void step(int stepsPerFrame = 1);
     void steps(int count);
     void stepSeconds(float duration) { steps(static_cast<int>(duration * 60.0f + 0.5f)); }
