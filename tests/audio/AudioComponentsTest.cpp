@@ -109,7 +109,7 @@ TEST(AudioSystem, StartsItsRuntimeAndReportsErrorsInOneLine) {
     EXPECT_EQ(log.lines[1].text, "FMOD error!, 99, Unknown error.");
 }
 
-TEST_F(AudioComponents, SoundsLoadAsTwoDOrThreeDAndBadFilesAreLogged) {
+TEST_F(AudioComponents, SoundsLoadAsTwoDOrThreeDAndBadFilesAreLoggedWhenLoadedAndPlayed) {
     writeTone("stereo.wav", 440, 0.2, 2);
     LogCapture log;
     Sound* placed = sound("placed", "stereo.wav", true);
@@ -127,15 +127,14 @@ TEST_F(AudioComponents, SoundsLoadAsTwoDOrThreeDAndBadFilesAreLogged) {
         EXPECT_EQ(bad->clip, nullptr);
         EXPECT_TRUE(log.contains(std::string("Could not load sound: ") + file)) << file;
     }
-}
 
-TEST_F(AudioComponents, SourcesOfBrokenSoundsLogTheResourceName) {
-    AudioSource* broken = source(sound("brokenSound", "nothing/here.wav", false), false);
+    // Playing a broken or missing sound logs the resource's name and stays stopped.
+    AudioSource* broken = source(cache->get<Sound>("empty.wav"), false);
     AudioSource* empty = source(nullptr, false);
-    LogCapture log;
+    log.clear();
     broken->play();
     empty->play();
-    EXPECT_TRUE(log.contains("Error setting sound: brokenSound"));
+    EXPECT_TRUE(log.contains("Error setting sound: empty.wav"));
     EXPECT_TRUE(log.contains("Error setting sound: "));
     EXPECT_EQ(broken->state, AudioSource::stopped);
     EXPECT_FALSE(broken->channel);
@@ -143,7 +142,7 @@ TEST_F(AudioComponents, SourcesOfBrokenSoundsLogTheResourceName) {
     EXPECT_EQ(log.lines.size(), 2u);
 }
 
-TEST_F(AudioComponents, PlayingSoundIsNeverRestarted) {
+TEST_F(AudioComponents, PlayRestartsOnlyAFinishedSound) {
     AudioSource* music = source(sound("music", "loop.wav", false), true);
     music->volume = 0.5f;
     music->pitch = 1.5f;
@@ -159,9 +158,8 @@ TEST_F(AudioComponents, PlayingSoundIsNeverRestarted) {
     EXPECT_EQ(pitch, 1.5f);
     advance(1.0);  // past the clip's length: looping keeps it going
     EXPECT_TRUE(isPlaying(*music));
-}
 
-TEST_F(AudioComponents, FinishedSoundStartsAgainFromTheBeginning) {
+    // A finished one-shot does start again, from the beginning.
     AudioSource* blip = source(sound("blip", "blip.wav", false), false);
     blip->play();
     advance(0.15);
@@ -222,14 +220,12 @@ TEST_F(AudioComponents, ThreeDSourceFollowsItsTransformAndIsHeardFromTheListener
     camera->getComponent<Transform>()->setRotation(glm::angleAxis(glm::pi<float>(), glm::vec3(0, 1, 0)));
     const std::vector<float> turned = listenTo(0.1);
     EXPECT_GT(rms(leftOf(turned)), 3.0 * rms(rightOf(turned)));
-}
 
-TEST_F(AudioComponents, TwoDSoundIsNeverPositioned) {
+    // A 2D sound is never positioned, whatever its transform.
     const glm::vec3 far(50, 0, 0);
     AudioSource* music = source(sound("music", "loop.wav", false), true, &far);
     music->play();
     engine.frame();
-    glm::vec3 placed(1.0f);
     music->channel.get3DAttributes(placed);
     EXPECT_EQ(placed, glm::vec3(0.0f));
 }

@@ -28,14 +28,9 @@ inline std::filesystem::path scratchDir() {
     return dir;
 }
 
-inline void put16(std::ofstream& out, std::uint16_t v) {
-    out.put(static_cast<char>(v & 0xff));
-    out.put(static_cast<char>(v >> 8));
-}
-
-inline void put32(std::ofstream& out, std::uint32_t v) {
-    put16(out, static_cast<std::uint16_t>(v & 0xffff));
-    put16(out, static_cast<std::uint16_t>(v >> 16));
+// Little-endian, as WAV wants it.
+inline void put(std::ofstream& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xff));
 }
 
 // 16-bit PCM WAV from interleaved samples in [-1, 1].
@@ -44,20 +39,18 @@ inline std::string writeWav(const std::string& name, const std::vector<float>& s
     const std::string path = (scratchDir() / name).string();
     std::ofstream out(path, std::ios::binary);
     const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+    const auto c = static_cast<std::uint32_t>(channels);
+    const auto r = static_cast<std::uint32_t>(rate);
     out.write("RIFF", 4);
-    put32(out, 36 + bytes);
+    put(out, 36 + bytes, 4);
     out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, static_cast<std::uint16_t>(channels));
-    put32(out, static_cast<std::uint32_t>(rate));
-    put32(out, static_cast<std::uint32_t>(rate * channels * 2));
-    put16(out, static_cast<std::uint16_t>(channels * 2));
-    put16(out, 16);
+    for (const auto& [value, size] : {std::pair{16u, 4}, {1u, 2}, {c, 2}, {r, 4}, {r * c * 2, 4}, {c * 2, 2}, {16u, 2}}) {
+        put(out, value, size);
+    }
     out.write("data", 4);
-    put32(out, bytes);
+    put(out, bytes, 4);
     for (float s : samples) {
-        put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(s * 32767.0f))));
+        put(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(s * 32767.0f))), 2);
     }
     return path;
 }

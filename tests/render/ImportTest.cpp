@@ -95,6 +95,7 @@ protected:
         }
         return found;
     }
+    MeshRenderer* meshOf(const std::string& name) const { return entity(name)->getComponent<MeshRenderer>(); }
 
     // Assimp calls a file without meshes incomplete; real scenes always have some.
     static void addFloor(FbxFile& file) {
@@ -144,16 +145,16 @@ TEST_F(ImportTest, NodeTreeIsLoggedWithIndentationAndMaterialsFoundByName) {
 
     // A material the game registered first is used as it is; the file's other
     // materials become cached materials of their names; no name means "default".
-    EXPECT_EQ(entity("Ground")->getComponent<MeshRenderer>()->getMaterials(), std::vector<Material*>{grass});
+    EXPECT_EQ(meshOf("Ground")->getMaterials(), std::vector<Material*>{grass});
     Material* stoneMaterial = cache->get<Material>("Stone");
     ASSERT_NE(stoneMaterial, nullptr);
     EXPECT_EQ(stoneMaterial->getUniform("albedo").asVec4(), glm::vec4(0.5f, 0.25f, 0.125f, 1.0f));
-    EXPECT_EQ(entity("Child")->getComponent<MeshRenderer>()->getMaterials(),
+    EXPECT_EQ(meshOf("Child")->getMaterials(),
               (std::vector<Material*>{grass, stoneMaterial}));
-    EXPECT_EQ(entity("Odd")->getComponent<MeshRenderer>()->getMaterials(),
+    EXPECT_EQ(meshOf("Odd")->getMaterials(),
               std::vector<Material*>{cache->get<Material>("default")});
-    EXPECT_EQ(entity("Child")->getComponent<MeshRenderer>()->getMesh()->parts.size(), 2u);
-    EXPECT_EQ(entity("Leaf")->getComponent<MeshRenderer>(), nullptr);
+    EXPECT_EQ(meshOf("Child")->getMesh()->parts.size(), 2u);
+    EXPECT_EQ(meshOf("Leaf"), nullptr);
     EXPECT_EQ(scene->importDepth, -1);
 }
 
@@ -162,13 +163,8 @@ TEST_F(ImportTest, YUpFileLandsUprightWhereTheGeneratorPutIt) {
     // 2 units above it in the base's frame, 0.5 wide and 1 tall.
     FbxFile file;
     const int64_t material = file.addMaterial("Stone", {1, 1, 1});
-    Placement base;
-    base.translation = {1, 0, -5};
-    base.rotationDegrees = {0, 30, 0};
-    const int64_t baseId = file.addNull("Base", 0, base);
-    Placement pillar;
-    pillar.translation = glm::vec3(toFile * glm::vec4(0, 2, 0, 1));
-    pillar.rotationDegrees = {90, 0, 0};
+    const int64_t baseId = file.addNull("Base", 0, Placement{{1, 0, -5}, {0, 30, 0}});
+    const Placement pillar{glm::vec3(toFile * glm::vec4(0, 2, 0, 1)), {90, 0, 0}};
     file.addMesh("Pillar", baseId, pillar, uprightBox({0.5f, 1, 0.5f}), boxTriangles, {material});
     import(file);
 
@@ -181,7 +177,7 @@ TEST_F(ImportTest, YUpFileLandsUprightWhereTheGeneratorPutIt) {
     expectNear(pillarTransform->getGlobalRotation() * glm::vec3(0, 1, 0), {0, 1, 0}, "pillar up");
     expectNear(pillarTransform->forward(), turn * glm::vec3(0, 0, -1), "pillar forward");
 
-    const Mesh& mesh = *entity("Pillar")->getComponent<MeshRenderer>()->getMesh();
+    const Mesh& mesh = *meshOf("Pillar")->getMesh();
     expectNear(mesh.getBounds().min, {-0.25f, 0, -0.25f}, "mesh minimum");
     expectNear(mesh.getBounds().max, {0.25f, 1, 0.25f}, "mesh maximum");
     // The pillar's top stands one unit above its foot in the world.
@@ -197,16 +193,10 @@ TEST_F(ImportTest, YUpFileLandsUprightWhereTheGeneratorPutIt) {
 
 TEST_F(ImportTest, LightsGetTheirTypeColourAndShineAlongTheirNodesZ) {
     FbxFile file;
-    Placement sun;
-    sun.rotationDegrees = {60, 0, 30};
+    const Placement sun{{0, 0, 0}, {60, 0, 30}};
     file.addLight("Sun", 0, sun, 1, {1.0f, 0.9f, 0.8f});
-    Placement spot;
-    spot.translation = {0, 4, 0};
-    spot.rotationDegrees = {90, 0, 0};
-    file.addLight("Spot", 0, spot, 2, {0, 0, 1});
-    Placement lamp;
-    lamp.translation = {3, 1, 2};
-    file.addLight("Lamp", 0, lamp, 0, {1, 0, 0});
+    file.addLight("Spot", 0, Placement{{0, 4, 0}, {90, 0, 0}}, 2, {0, 0, 1});
+    file.addLight("Lamp", 0, Placement{{3, 1, 2}}, 0, {1, 0, 0});
     addFloor(file);
     import(file);
 
@@ -238,8 +228,8 @@ TEST_F(ImportTest, BakedLightmapsAreFoundByNodeName) {
 
     Texture2D* lightmap = cache->get<Texture2D>("LM_Tree");
     ASSERT_NE(lightmap, nullptr);
-    EXPECT_EQ(entity("Tree")->getComponent<MeshRenderer>()->getLightmap(), lightmap);
-    EXPECT_EQ(entity("Rock")->getComponent<MeshRenderer>()->getLightmap(), nullptr);
+    EXPECT_EQ(meshOf("Tree")->getLightmap(), lightmap);
+    EXPECT_EQ(meshOf("Rock")->getLightmap(), nullptr);
     EXPECT_EQ(cache->get<Texture2D>("LM_Rock"), nullptr);
 }
 
@@ -247,28 +237,18 @@ TEST_F(ImportTest, NodesOfTheSameNameShareOneMesh) {
     FbxFile file;
     const int64_t material = file.addMaterial("Paint", {1, 1, 1});
     file.addMesh("Cone", 0, {}, uprightBox({1, 1, 1}), boxTriangles, {material});
-    Placement moved;
-    moved.translation = {5, 0, 0};
-    file.addMesh("Cone", 0, moved, uprightBox({2, 2, 2}), boxTriangles, {material});
+    file.addMesh("Cone", 0, Placement{{5, 0, 0}}, uprightBox({2, 2, 2}), boxTriangles, {material});
     import(file);
 
-    std::vector<MeshRenderer*> renderers;
-    for (const auto& e : scene->getEntities()) {
-        if (auto* renderer = e->getComponent<MeshRenderer>()) {
-            renderers.push_back(renderer);
-        }
-    }
-    ASSERT_EQ(renderers.size(), 2u);
-    EXPECT_EQ(renderers[0]->getMesh(), renderers[1]->getMesh());
+    const auto& entities = scene->getEntities();
+    ASSERT_EQ(entities.size(), 3u) << "the root and two cones";
+    EXPECT_EQ(entities[1]->getComponent<MeshRenderer>()->getMesh(), entities[2]->getComponent<MeshRenderer>()->getMesh());
 }
 
 TEST_F(ImportTest, WithoutAxisCorrectionNodesKeepTheFilesMatrices) {
     scene->axisCorrection = false;
     FbxFile file;
-    Placement placement;
-    placement.translation = {1, 2, 3};
-    placement.rotationDegrees = {0, 0, 90};
-    file.addNull("Plain", 0, placement);
+    file.addNull("Plain", 0, Placement{{1, 2, 3}, {0, 0, 90}});
     addFloor(file);
     import(file);
     auto* transform = entity("Plain")->getComponent<Transform>();

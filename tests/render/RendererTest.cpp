@@ -1,7 +1,7 @@
 // The renderer's frame under Xvfb: views following cameras, culling, program
 // variants and their defines, queue and depth-list order, shadow casters,
 // statistics, wireframe, and the cases that must draw nothing without failing.
-#include "render/TestScene.h"
+#include "render/GLSceneTest.h"
 
 #include "core/render/Camera.h"
 #include "core/render/Graphics.h"
@@ -16,29 +16,20 @@
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
 #include "support/LogCapture.h"
-#include "support/TestEngine.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <gtest/gtest.h>
 
 namespace {
 
-class RendererTest : public ::testing::Test {
+class RendererTest : public GLSceneTest {
 protected:
     void SetUp() override {
-        TW_REQUIRE_DISPLAY();
-        engine = std::make_unique<TestEngine>(testConfig(320, 200));
-        graphics = engine->get<Graphics>();
-        renderer = engine->get<Renderer>();
-        cache = engine->get<ResourceCache>();
-        ASSERT_TRUE(graphics->hasWindow());
-        scene = engine->get<SceneManager>()->createScene("unit");
-        engine->get<SceneManager>()->setScene(scene);
-        scene->setRunning(true);
-        camera = addCamera(*scene, "camera", {0, 0, 0}, {0, 0, -1});
+        open(320, 200);
+        if (scene == nullptr) {
+            return;
+        }
         red = colourMaterial(*engine->systems, "red", {1, 0, 0, 1});
         blue = colourMaterial(*engine->systems, "blue", {0, 0, 1, 1});
         // Smaller maps keep the software rasteriser quick; the size is not under test.
@@ -73,12 +64,6 @@ protected:
         return result;
     }
 
-    std::unique_ptr<TestEngine> engine;
-    Graphics* graphics = nullptr;
-    Renderer* renderer = nullptr;
-    ResourceCache* cache = nullptr;
-    Scene* scene = nullptr;
-    Camera* camera = nullptr;
     Material* red = nullptr;
     Material* blue = nullptr;
 };
@@ -159,9 +144,7 @@ TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
 }
 
 TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
-    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setBlendMode(BlendMode::Alpha);
+    Material* glass = glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
     Material* overlay = colourMaterial(*engine->systems, "overlay", {0, 1, 0, 1});
     overlay->setRenderQueue(1);
     for (float z : {-4.0f, -9.0f, -6.0f}) {
@@ -239,10 +222,7 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
 TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
     cube({-1, 0, -5}, red);
     cube({1, 0, -5}, blue);
-    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setCastsShadows(false);
-    addShape(*scene, "glass", "sphere", glass, {0, 0, -3});
+    addShape(*scene, "glass", "sphere", glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f}), {0, 0, -3});
     light(Light::directional, true);
     const uint32_t cubeTriangles = 12;
     const auto sphereTriangles = static_cast<uint32_t>(cache->get<Mesh>("sphere")->indices.size() / 3);
@@ -258,9 +238,8 @@ TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
 TEST_F(RendererTest, EveryPassRunsWithoutGLErrors) {
     addCamera(*scene, "second", {3, 2, 3}, {0, 0, -5})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
     cube({0, 0, -5}, red)->setLightmap(cache->get<Texture2D>("white"));
-    Material* glass = colourMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setBlendMode(BlendMode::Additive);
+    Material* glass = glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f}, BlendMode::Additive);
+    glass->setDepthWrite(true);
     addShape(*scene, "glass", "sphere", glass, {0, 0, -3});
     light(Light::directional, true);
     light(Light::directional, true);
@@ -311,7 +290,6 @@ TEST_F(RendererTest, WireframeDrawsLinesAndGivesBackTheMaterialsMode) {
     EXPECT_EQ(polygonMode(), GL_FILL);
 
     // A material that asks for lines keeps them once wireframe is off again.
-    cube({1, 0, -4}, lines)->entity->getComponent<Transform>();
     scene->findEntity("cube")->getComponent<MeshRenderer>()->setMaterial(lines);
     renderer->wireframe = true;
     engine->frame();

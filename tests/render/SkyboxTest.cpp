@@ -1,11 +1,9 @@
 // The skybox under Xvfb: nothing before it has a cube map, the sky only where
 // nothing nearer was drawn, and a second cube map replacing the first both on
 // screen and as the renderer's "skybox" for every other shader.
-#include "render/Picture.h"
-#include "render/TestScene.h"
+#include "render/GLSceneTest.h"
 
 #include "core/render/Camera.h"
-#include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
 #include "core/render/Skybox.h"
 #include "core/render/View.h"
@@ -14,10 +12,6 @@
 #include "core/resources/TextureCube.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
-#include "core/runtime/SceneManager.h"
-#include "support/TestEngine.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdlib>
@@ -48,11 +42,7 @@ public:
         std::array<std::string, 6> paths;
         std::filesystem::create_directories(dir + name);
         for (size_t face = 0; face < paths.size(); ++face) {
-            Picture picture;
-            picture.width = picture.height = 4;
-            for (int i = 0; i < 16; ++i) {
-                picture.rgb.insert(picture.rgb.end(), {colour.r, colour.g, colour.b});
-            }
+            Picture picture{1, 1, {colour.r, colour.g, colour.b}};
             paths[face] = name + "/" + std::to_string(face) + ".png";
             picture.save(dir + paths[face]);
         }
@@ -62,20 +52,13 @@ public:
     std::string dir;
 };
 
-class SkyboxTest : public ::testing::Test {
+class SkyboxTest : public GLSceneTest {
 protected:
     void SetUp() override {
-        TW_REQUIRE_DISPLAY();
-        Config config = testConfig(width, height);
-        config.assetsDir = assets.dir;
-        engine = std::make_unique<TestEngine>(config);
-        graphics = engine->get<Graphics>();
-        renderer = engine->get<Renderer>();
-        cache = engine->get<ResourceCache>();
-        scene = engine->get<SceneManager>()->createScene("sky");
-        engine->get<SceneManager>()->setScene(scene);
-        scene->setRunning(true);
-        camera = addCamera(*scene, "camera", {0, 0, 0}, {0, 0, -1});
+        open(width, height, assets.dir);
+        if (scene == nullptr) {
+            return;
+        }
         camera->clearColor = glm::vec3(0.0f);
         addShape(*scene, "box", "cube", colourMaterial(*engine->systems, "box", {0.9f, 0.1f, 0.1f, 1.0f}),
                  {0, 0, -4});
@@ -87,25 +70,11 @@ protected:
         return cube;
     }
 
-    Picture draw() {
-        graphics->beginFrame();
-        renderer->render(*scene, 0.016f);
-        Picture picture = Picture::grab(graphics->width, graphics->height);
-        graphics->endFrame();
-        return picture;
-    }
-
     // The top rows look well above the horizon, where the sky shows its own colour.
     glm::vec3 skyPixel(const Picture& picture) const { return picture.mean(4, height - 10, 8, 6); }
     glm::vec3 boxPixel(const Picture& picture) const { return picture.mean(width / 2 - 3, height / 2 - 3, 6, 6); }
 
     SkyAssets assets;
-    std::unique_ptr<TestEngine> engine;
-    Graphics* graphics = nullptr;
-    Renderer* renderer = nullptr;
-    ResourceCache* cache = nullptr;
-    Scene* scene = nullptr;
-    Camera* camera = nullptr;
 };
 
 TEST_F(SkyboxTest, TheSkyFillsOnlyWhatNothingNearerCovered) {

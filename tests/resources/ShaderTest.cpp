@@ -61,13 +61,11 @@ TEST_F(ShaderSourceTest, HoistsTheVersionLineAndNestsIncludes) {
     EXPECT_EQ(shader.getVersionLine(), "#version 430 core\n");
     EXPECT_EQ(shader.getVertexSource(), "// header\nfloat a;\nfloat b;\nfloat c;\nvoid main() {}\n");
     EXPECT_EQ(shader.getFragmentSource(), "void main() {}\n");
-}
 
-TEST_F(ShaderSourceTest, ALaterVersionLineReplacesAnEarlierOne) {
-    assets.write("s.vert", "#version 330 core\n#version 430 core\nvoid main() {}\n");
-    assets.write("s.frag", "void main() {}\n");
+    // A later version line replaces an earlier one.
+    assets.write("s.vert", "#version 330 core\n#version 440 core\nvoid main() {}\n");
     shader.load("s.vert", "s.frag");
-    EXPECT_EQ(shader.getVersionLine(), "#version 430 core\n");
+    EXPECT_EQ(shader.getVersionLine(), "#version 440 core\n");
     EXPECT_EQ(shader.getVertexSource(), "void main() {}\n");
 }
 
@@ -82,11 +80,10 @@ TEST_F(ShaderSourceTest, MissingFilesAreReportedWithTheirPath) {
     EXPECT_EQ(log.count(assets.dir + "/ not found."), 1);
     EXPECT_EQ(log.count(assets.dir + "/missing.frag not found."), 1);
     EXPECT_EQ(log.lines.size(), 3u);
-}
 
-TEST_F(ShaderSourceTest, AMissingVertexFileStopsLoading) {
+    // A missing vertex file stops loading before the fragment file is read.
     assets.write("s.frag", "void main() {}\n");
-    LogCapture log;
+    log.clear();
     EXPECT_FALSE(shader.load("none.vert", "s.frag"));
     EXPECT_EQ(shader.getFragmentSource(), "");
     EXPECT_EQ(log.lines.size(), 1u);

@@ -64,9 +64,25 @@ GLint levelWidth(GLenum bindTarget, GLenum target, GLuint texture) {
 
 using TextureTest = GLResourceTest;
 
+// Six faces under sky/ of size × size, face f dark (f) in its file's bottom row and
+// bright (200 + f) above; the face numbered missing is not written.
+std::array<std::string, 6> writeSky(const std::string& dir, int size, int missing = -1) {
+    std::array<std::string, 6> paths;
+    for (int face = 0; face < 6; ++face) {
+        paths[face] = "sky/" + std::to_string(face) + ".png";
+        if (face != missing) {
+            writeRgbImage(dir + paths[face], FIF_PNG, size, size, [face](int, int y) {
+                const auto value = static_cast<uint8_t>(y == 0 ? face : 200 + face);
+                return Pixel{value, value, value};
+            });
+        }
+    }
+    return paths;
+}
+
 } // namespace
 
-TEST_F(TextureTest, DefaultIsAGreyCheckerboardOf16SquaresDarkAtTheOrigin) {
+TEST_F(TextureTest, BuiltInsAreAGreyCheckerboardDarkAtTheOriginAndOpaqueWhite) {
     Texture2D* checker = cache->get<Texture2D>("default");
     ASSERT_NE(checker, nullptr);
     ASSERT_NE(checker->getTexture(), 0u);
@@ -88,14 +104,13 @@ TEST_F(TextureTest, DefaultIsAGreyCheckerboardOf16SquaresDarkAtTheOrigin) {
     EXPECT_EQ(texParameter(GL_TEXTURE_2D, checker->getTexture(), GL_TEXTURE_WRAP_S), GL_REPEAT);
     EXPECT_EQ(texParameter(GL_TEXTURE_2D, checker->getTexture(), GL_TEXTURE_MIN_FILTER),
               GL_LINEAR_MIPMAP_LINEAR);
-}
 
-TEST_F(TextureTest, WhiteIsOpaqueWhiteAndClamped) {
+    // "white" is opaque white and clamped.
     Texture2D* white = cache->get<Texture2D>("white");
     ASSERT_NE(white, nullptr);
     EXPECT_EQ(white->getFormat(), TextureFormat::RGBA);
-    const std::vector<uint8_t> pixels = readLevel0(GL_TEXTURE_2D, white->getTexture(), GL_RGBA, 128, 128, 4);
-    EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 255; }));
+    const std::vector<uint8_t> whites = readLevel0(GL_TEXTURE_2D, white->getTexture(), GL_RGBA, 128, 128, 4);
+    EXPECT_TRUE(std::all_of(whites.begin(), whites.end(), [](uint8_t v) { return v == 255; }));
     EXPECT_EQ(texParameter(GL_TEXTURE_2D, white->getTexture(), GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
 }
 
@@ -163,6 +178,16 @@ TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
     GLint unpack = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
     EXPECT_EQ(unpack, 4);
+
+    // Binding goes to the texture's own target on the given unit.
+    glyph->bind(5);
+    GLint active = 0;
+    GLint bound = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(active, GL_TEXTURE0 + 5);
+    EXPECT_EQ(static_cast<GLuint>(bound), glyph->getTexture());
+    glActiveTexture(GL_TEXTURE0);
 }
 
 TEST_F(TextureTest, DepthStencilStorageReadsFarDepthOutsideItsBorder) {
@@ -184,18 +209,10 @@ TEST_F(TextureTest, DepthStencilStorageReadsFarDepthOutsideItsBorder) {
 }
 
 TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
-    std::array<std::string, 6> paths;
-    for (int face = 0; face < 6; ++face) {
-        paths[face] = "sky/" + std::to_string(face) + ".png";
-        // Row 0 of the file (the bottom) is dark and row 1 bright: flipped, the bright row comes first.
-        writeRgbImage(assets.dir + paths[face], FIF_PNG, 2, 2, [face](int, int y) {
-            const auto value = static_cast<uint8_t>(y == 0 ? face : 200 + face);
-            return Pixel{value, value, value};
-        });
-    }
     TextureCube* sky = cache->create<TextureCube>("sky");
     LogCapture log;
-    EXPECT_TRUE(sky->load(paths));
+    // Flipped, each face's bright row comes first.
+    EXPECT_TRUE(sky->load(writeSky(assets.dir, 2)));
     EXPECT_TRUE(log.lines.empty());
     EXPECT_EQ(sky->getType(), TextureType::TextureCube);
     EXPECT_EQ(sky->getTarget(), static_cast<GLenum>(GL_TEXTURE_CUBE_MAP));
@@ -212,16 +229,9 @@ TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
 }
 
 TEST_F(TextureTest, CubeMapStopsAtAMissingFourthFace) {
-    std::array<std::string, 6> paths;
-    for (int face = 0; face < 6; ++face) {
-        paths[face] = "sky/" + std::to_string(face) + ".png";
-        if (face != 3) {
-            writeRgbImage(assets.dir + paths[face], FIF_PNG, 4, 4, [](int, int) { return Pixel{9, 9, 9}; });
-        }
-    }
     TextureCube* sky = cache->create<TextureCube>("broken sky");
     LogCapture log;
-    EXPECT_FALSE(sky->load(paths));
+    EXPECT_FALSE(sky->load(writeSky(assets.dir, 4, 3)));
     EXPECT_EQ(log.count("Texture not found: sky/3.png"), 1);
     EXPECT_EQ(log.lines.size(), 1u);
     const GLuint name = sky->getTexture();
@@ -233,16 +243,4 @@ TEST_F(TextureTest, CubeMapStopsAtAMissingFourthFace) {
     }
     // Filtering is never set: still OpenGL's initial minification filter.
     EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, name, GL_TEXTURE_MIN_FILTER), GL_NEAREST_MIPMAP_LINEAR);
-}
-
-TEST_F(TextureTest, BindsToItsOwnTargetOnTheGivenUnit) {
-    Texture2D* white = cache->get<Texture2D>("white");
-    white->bind(5);
-    GLint active = 0;
-    GLint bound = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(active, GL_TEXTURE0 + 5);
-    EXPECT_EQ(static_cast<GLuint>(bound), white->getTexture());
-    glActiveTexture(GL_TEXTURE0);
 }

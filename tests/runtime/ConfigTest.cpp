@@ -48,8 +48,7 @@ TEST(ConfigFile, InlineCommentsNeedWhiteSpaceBeforeTheSemicolon) {
 }
 
 TEST(ConfigFile, RepeatedNameJoinsValuesWithALineFeed) {
-    const ConfigFile ini(writeIni("twice.ini", "[w]\nk=1\nk=2\n"));
-    EXPECT_EQ(ini.Get("w", "k", ""), "1\n2");
+    EXPECT_EQ(ConfigFile(writeIni("twice.ini", "[w]\nk=1\nk=2\n")).Get("w", "k", ""), "1\n2");
 }
 
 TEST(ConfigFile, MissingFileWarnsInYellowAndGivesDefaults) {

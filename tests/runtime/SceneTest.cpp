@@ -48,15 +48,14 @@ struct SceneTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(SceneTest, UnnamedEntitiesCountEveryCreation) {
+TEST_F(SceneTest, UnnamedEntitiesCountEveryCreationAndOnlyTheCurrentSceneRuns) {
     EXPECT_EQ(scene->createEntity()->name, "Entity1");
     scene->createEntity("named");
     EXPECT_EQ(scene->createEntity()->name, "Entity3");
     EXPECT_EQ(scene->findEntity("named")->name, "named");
     EXPECT_EQ(scene->findEntity("missing"), nullptr);
-}
 
-TEST_F(SceneTest, FirstSceneBecomesCurrentAndRuns) {
+    // The first scene became current and runs; switching stops it.
     EXPECT_EQ(sceneManager->current, scene);
     EXPECT_TRUE(scene->isRunning());
     Scene* second = sceneManager->createScene("other");
@@ -79,18 +78,15 @@ TEST_F(SceneTest, TimerFiresAtFirstFixedStepAfterLateUpdate) {
     EXPECT_EQ(fired, 1);
     scene->fixedUpdate(Engine::fixedStep);
     EXPECT_EQ(fired, 1);
-}
 
-TEST_F(SceneTest, TimerWithDelayCountsFixedSteps) {
-    auto* stepper = scene->createEntity()->addComponent<Stepper>();
-    int fired = 0;
+    // A delay counts fixed steps: 0.04 s is the third.
     stepper->invoke([&] { ++fired; }, 0.04f);
     scene->lateUpdate(0.0f);
     scene->fixedUpdate(Engine::fixedStep);
     scene->fixedUpdate(Engine::fixedStep);
-    EXPECT_EQ(fired, 0);
-    scene->fixedUpdate(Engine::fixedStep);
     EXPECT_EQ(fired, 1);
+    scene->fixedUpdate(Engine::fixedStep);
+    EXPECT_EQ(fired, 2);
 }
 
 TEST_F(SceneTest, HalfTimeScaleSkipsThreeStepsThenRunsScaled) {
@@ -105,13 +101,15 @@ TEST_F(SceneTest, HalfTimeScaleSkipsThreeStepsThenRunsScaled) {
     ASSERT_EQ(stepper->steps.size(), 2u);
     EXPECT_FLOAT_EQ(stepper->steps[0], 0.008333334f);
     EXPECT_FLOAT_EQ(stepper->steps[1], 0.008333334f);
-}
 
-TEST_F(SceneTest, UnitTimeScaleNeverTouchesTheBank) {
-    scene->createEntity()->addComponent<Stepper>();
+    // Back at unit scale every step runs whole and the bank stays empty.
+    scene->timeScale = 1.0f;
+    scene->slowMotionBank = 0.0f;
+    stepper->steps.clear();
     for (int i = 0; i < 5; ++i) {
         scene->fixedUpdate(Engine::fixedStep);
     }
+    EXPECT_EQ(stepper->steps, std::vector<float>(5, Engine::fixedStep));
     EXPECT_EQ(scene->slowMotionBank, 0.0f);
 }
 
@@ -145,7 +143,7 @@ TEST_F(SceneTest, ComponentAddedByHookWaitsForTheNextSnapshot) {
     EXPECT_EQ(added->updates, 1);
 }
 
-TEST_F(SceneTest, DestructionIsDeferredAndDelayed) {
+TEST_F(SceneTest, DestructionIsDeferredDelayedAndWaitsForARunningScene) {
     LogCapture log;
     Entity* now = scene->createEntity("now");
     Entity* later = scene->createEntity("later");
@@ -159,9 +157,8 @@ TEST_F(SceneTest, DestructionIsDeferredAndDelayed) {
     EXPECT_NE(scene->findEntity("later"), nullptr);
     scene->update(0.4f);
     EXPECT_EQ(scene->findEntity("later"), nullptr);
-}
 
-TEST_F(SceneTest, StoppedSceneKeepsItsPendingDestructions) {
+    // A stopped scene keeps its pending destructions until it runs again.
     Entity* entity = scene->createEntity("kept");
     scene->destroyEntity(entity);
     scene->setRunning(false);

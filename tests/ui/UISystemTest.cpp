@@ -1,5 +1,5 @@
-// Gathering and sorting of UI draw items, the missing-transform warning and
-// the scene manager's transition overlay. Runs with or without a window.
+// Gathering and sorting of UI draw items and the missing-transform warning.
+// Runs with or without a window.
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
@@ -82,31 +82,4 @@ TEST_F(UISystemTest, ElementFollowsATransformAddedAfterIt) {
     tex->changed = false;
     transform->setPosition({1.0f, 2.0f});
     EXPECT_TRUE(tex->changed);
-}
-
-TEST_F(UISystemTest, TransitionOverlayCoversTheNewSceneForItsFirstFrame) {
-    SceneManager* scenes = engine.get<SceneManager>();
-    Scene* next = scenes->createScene("next");
-    scenes->fadeTo(next);
-    Entity* leaving = scene->findEntity("SceneManagerOverlay");
-    ASSERT_NE(leaving, nullptr);
-    EXPECT_TRUE(leaving->active);
-
-    engine.frame();
-    EXPECT_EQ(scenes->current, next);
-    Entity* overlay = next->findEntity("SceneManagerOverlay");
-    ASSERT_NE(overlay, nullptr);
-    EXPECT_TRUE(overlay->active);
-    UITex* cover = overlay->getComponent<UITex>();
-    ASSERT_NE(cover, nullptr);
-    EXPECT_EQ(cover->texture, white);
-    EXPECT_EQ(cover->color, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    // The whole window, whatever the element's texture.
-    const glm::mat4& m = overlay->getComponent<Transform2D>()->getMatrix();
-    EXPECT_EQ(m * glm::vec4(-0.5f, -0.5f, 0.0f, 1.0f), glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
-    EXPECT_EQ(m * glm::vec4(0.5f, 0.5f, 0.0f, 1.0f), glm::vec4(320.0f, 200.0f, 0.0f, 1.0f));
-
-    engine.frame();
-    EXPECT_FALSE(overlay->active);
-    EXPECT_FALSE(scenes->transitioning);
 }
