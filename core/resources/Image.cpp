@@ -2,7 +2,6 @@
 #include "core/resources/Image.h"
 
 #include "core/platform/FileSystem.h"
-
 #include "core/platform/Log.h"
 
 #include <FreeImage.h>
@@ -11,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
