@@ -9,6 +9,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -76,7 +79,8 @@ namespace {
 
 struct AssetTree : ::testing::Test {
     AssetTree() : engine(testConfig(), false) {
-        root = fs::path(::testing::TempDir()) / "assets_tree";
+        // One tree per process: ctest runs these cases side by side.
+        root = fs::path(::testing::TempDir()) / ("assets_tree_" + std::to_string(getpid()));
         fs::remove_all(root);
         fs::create_directories(root / "textures" / "ui");
         fs::create_directories(root / "a" / "deep");
@@ -88,6 +92,7 @@ struct AssetTree : ::testing::Test {
         loader = engine.systems->add<ResourceLoader>();
         loader->baseDir = root.string();
     }
+    ~AssetTree() override { fs::remove_all(root); }
     static void touch(const fs::path& path) { std::ofstream(path) << "x"; }
     TestEngine engine;
     fs::path root;
