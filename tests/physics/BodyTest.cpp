@@ -31,14 +31,12 @@ TEST_F(PhysicsTest, BadMeshesAreReportedAndLeaveNoShape) {
     EXPECT_EQ(log.count("Error cooking PhysxMesh."), 4);
     for (CollisionShape* shape : {empty, degenerate, outOfRange, missing}) {
         EXPECT_FALSE(shape->hasGeometry());
-        EXPECT_EQ(shape->getKind(), ShapeKind::TriangleMesh);
     }
     // A mesh with some degenerate triangles keeps the good ones.
     const FlatGrid grid(1, 2.0f);
     std::vector<uint16_t> indices = grid.indices;
     indices.insert(indices.end(), {0, 0, 1});
-    CollisionShape* good =
-        staticBox("Other", glm::vec3(0.0f, -5.0f, 0.0f), glm::vec3(1.0f))->addCollisionShape();
+    CollisionShape* good = body->addCollisionShape();
     EXPECT_TRUE(good->setTriangles(grid.positions, indices));
     EXPECT_EQ(good->getTriangleCount(), 2u);
     step();
@@ -80,22 +78,18 @@ TEST_F(PhysicsTest, DynamicBodiesStartWithTheTunedDefaults) {
     step(60);
     EXPECT_FLOAT_EQ(body->getLinearVelocity().x, 3.0f);
     EXPECT_NEAR(body->getAngularVelocity().y, 5.0f * std::exp(-0.05f), 0.01f);
-
-    body->setAngularVelocity(glm::vec3(20.0f, 0.0f, 0.0f));
-    step();
-    EXPECT_LE(glm::length(body->getAngularVelocity()), 7.0f + 1e-4f);
-    // The limit also bounds how far the body turned in that step.
+    // The limit also bounds how far the body turns in a step.
     body->setAngularVelocity(glm::vec3(0.0f));
     const glm::quat before = body->getGlobalRotation();
     body->addAngularVelocityChange(glm::vec3(0.0f, 0.0f, 30.0f));
     step();
+    EXPECT_LE(glm::length(body->getAngularVelocity()), 7.0f + 1e-4f);
     const float turned =
         2.0f * std::acos(std::min(1.0f, glm::abs(glm::dot(before, body->getGlobalRotation()))));
     EXPECT_NEAR(turned, 7.0f / 60.0f, 1e-3f);
 
-    // Changing the mass keeps the inertia and the fall (gravity follows the mass).
+    // A light body falls as fast as a heavy one.
     body->setMass(0.001f);
-    EXPECT_EQ(body->getInertia(), glm::vec3(1.0f));
     const float vy = body->getLinearVelocity().y;
     step();
     EXPECT_NEAR(body->getLinearVelocity().y - vy, -9.81f / 60.0f, 1e-4f);
@@ -110,8 +104,7 @@ TEST_F(PhysicsTest, ForcesAndVelocityChangesActAtTheCentreOrAtPoints) {
 
     body->addForceAtPosition(glm::vec3(60.0f, 0.0f, 0.0f), body->getCenterOfMassPosition());
     body->addVelocityChange(glm::vec3(0.0f, 0.0f, -2.0f));
-    // Velocity changes wait for the step.
-    EXPECT_EQ(body->getLinearVelocity().z, 0.0f);
+    EXPECT_EQ(body->getLinearVelocity().z, 0.0f) << "velocity changes wait for the step";
     step();
     EXPECT_NEAR(body->getLinearVelocity().x, 1.0f, 1e-5f);
     EXPECT_NEAR(body->getLinearVelocity().z, -2.0f, 1e-5f);
@@ -122,19 +115,10 @@ TEST_F(PhysicsTest, ForcesAndVelocityChangesActAtTheCentreOrAtPoints) {
                              body->getCenterOfMassPosition() + glm::vec3(0, 1, 0));
     step();
     EXPECT_NEAR(body->getAngularVelocity().z, -1.0f, 2e-3f);
-    const glm::vec3 point = body->getCenterOfMassPosition() + glm::vec3(0.0f, 2.0f, 0.0f);
-    const glm::vec3 expected =
-        body->getLinearVelocity() +
-        glm::cross(body->getAngularVelocity(), point - body->getCenterOfMassPosition());
-    const glm::vec3 atPoint = body->getVelocityAtPosition(point);
+    const glm::vec3 offset(0.0f, 2.0f, 0.0f);
+    const glm::vec3 expected = body->getLinearVelocity() + glm::cross(body->getAngularVelocity(), offset);
+    const glm::vec3 atPoint = body->getVelocityAtPosition(body->getCenterOfMassPosition() + offset);
     EXPECT_NEAR(glm::length(atPoint - expected), 0.0f, 1e-5f);
-
-    body->addAngularVelocityChange(-body->getAngularVelocity());
-    body->addVelocityChange(-body->getLinearVelocity());
-    body->addTorque(glm::vec3(0.0f, 6.0f, 0.0f));
-    step();
-    EXPECT_NEAR(body->getAngularVelocity().y, 0.1f, 1e-4f);
-    EXPECT_NEAR(body->getLinearVelocity().x, 0.0f, 1e-5f);
 }
 
 TEST_F(PhysicsTest, TeleportMovesBodyAndTransformAtOnce) {
