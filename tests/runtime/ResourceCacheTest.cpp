@@ -1,5 +1,4 @@
 // Resource naming, built-ins and the asset path search.
-#include "core/platform/FileSystem.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 #include "support/LogCapture.h"
@@ -83,11 +82,8 @@ struct AssetTree : ::testing::Test {
         root = fs::path(::testing::TempDir()) / ("assets_tree_" + std::to_string(getpid()));
         fs::remove_all(root);
         fs::create_directories(root / "textures" / "ui");
-        fs::create_directories(root / "a" / "deep");
-        fs::create_directories(root / "b");
+        fs::create_directories(root / "a");
         touch(root / "textures" / "ui" / "menu.png");
-        touch(root / "a" / "deep" / "same.txt");
-        touch(root / "b" / "same.txt");
         touch(root / "top.txt");
         loader = engine.systems->add<ResourceLoader>();
         loader->baseDir = root.string();
@@ -109,26 +105,6 @@ TEST_F(AssetTree, BareNamesAreFoundBelowTheAssetsFolder) {
     // A path that exists as given is joined, not searched for.
     loader->baseDir = root.string() + "/";
     EXPECT_EQ(loader->resolve("top.txt"), root.string() + "//top.txt");
-}
-
-TEST_F(AssetTree, SearchCompletesOneSubtreeBeforeTheNext) {
-    // Only one of a/ and b/ holds the name at depth one: b/same.txt is nearer, but
-    // whichever of a and b is listed first is searched completely first.
-    const std::string found = loader->findFile(root.string(), "same.txt");
-    const auto entries = listDirectory(root.string());
-    bool aFirst = false;
-    for (const auto& entry : entries) {
-        if (entry.name == "a" || entry.name == "b") {
-            aFirst = entry.name == "a";
-            break;
-        }
-    }
-    EXPECT_EQ(found, aFirst ? root.string() + "/a/deep/same.txt" : root.string() + "/b/same.txt");
-}
-
-TEST_F(AssetTree, FilesInADirectoryWinOverSubdirectories) {
-    touch(root / "textures" / "menu.png");
-    EXPECT_EQ(loader->findFile(root.string(), "menu.png"), root.string() + "/textures/menu.png");
 }
 
 TEST_F(AssetTree, LinkedDirectoryLoopsAreNotFollowed) {
