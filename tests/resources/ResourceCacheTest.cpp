@@ -49,8 +49,6 @@ TEST_F(ResourceCacheTest, BuiltInsAppearOnFirstUseOfTheirTypeAndTakeNoNumbers) {
     EXPECT_EQ(cube->parts.size(), 1u);
     EXPECT_EQ(cube->getBounds().max, glm::vec3(0.5f));
     EXPECT_EQ(cache->get<Mesh>("missing"), nullptr);
-
-    EXPECT_EQ(cache->create<Mesh>("")->getName(), "Unnamed #1");
     EXPECT_EQ(cache->create<Material>("")->getName(), "Unnamed #1");
     EXPECT_TRUE(cache->exists<Material>("default"));
     EXPECT_TRUE(cache->exists<Material>("wireframe"));
