@@ -110,21 +110,4 @@ TEST(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
     std::filesystem::remove(file);
 }
 
-TEST(SceneExport, EulerAnglesRebuildTheRotationEvenAtGimbalLock)
-{
-    const glm::quat rotations[] = {
-        axisAngle(0.0f, {1, 0, 0}),   axisAngle(90.0f, {0, 1, 0}),  axisAngle(-90.0f, {0, 1, 0}),
-        axisAngle(90.0f, {0, 1, 0}) * axisAngle(40.0f, {1, 0, 0}), axisAngle(179.0f, {1, 1, 0}),
-        axisAngle(73.0f, {-2, 1, 5}), axisAngle(180.0f, {0, 0, 1}),
-    };
-    for (const glm::quat& q : rotations) {
-        const glm::mat3 m = glm::mat3_cast(q);
-        const glm::vec3 e = glm::radians(SceneExporter::eulerXyzDegrees(m));
-        const glm::mat4 rebuilt = glm::rotate(glm::mat4(1.0f), e.z, glm::vec3(0, 0, 1)) *
-                                  glm::rotate(glm::mat4(1.0f), e.y, glm::vec3(0, 1, 0)) *
-                                  glm::rotate(glm::mat4(1.0f), e.x, glm::vec3(1, 0, 0));
-        EXPECT_LT(largestDifference(rebuilt, glm::mat4(m)), 1e-4f) << e.x << " " << e.y << " " << e.z;
-    }
-}
-
 } // namespace

@@ -1,6 +1,8 @@
 // Checks the generated track the way the game will read it: imported through
-// Assimp with the engine's flags and the engine's axis correction, then the node
-// names, materials, lightmaps and the layout in the game's world.
+// Assimp with the engine's flags and the engine's axis correction, then the
+// materials, lightmaps and the layout in the game's world. (That the game finds
+// its nodes, and that the checkpoints lead round the loop, the three-lap race
+// shows; the sun's angle, the track import test.)
 #include "ImportedTrack.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -72,45 +74,6 @@ std::vector<ImportedTrack::Triangle> TrackScene::colliders;
 std::vector<ImportedTrack::Triangle> TrackScene::road;
 std::vector<glm::mat4> TrackScene::checkpoints;
 
-TEST_F(TrackScene, ImportsCompleteWithEveryNodeTheGameLooksFor)
-{
-    EXPECT_EQ(track->scene()->mFlags & AI_SCENE_FLAGS_INCOMPLETE, 0u);
-    for (const char* kart : {"P1", "P2"}) {
-        const std::string p = kart;
-        for (const std::string& name : {p, p + "BuggyCollider", p + "Wheel_FL", p + "Wheel_FR", p + "Wheel_RL", p + "Wheel_RR"}) {
-            const aiNode* node = track->find(name);
-            ASSERT_NE(node, nullptr) << name;
-            if (name != p) {
-                EXPECT_EQ(std::string(node->mParent->mName.C_Str()), p) << name << " must be a child of " << p;
-            }
-        }
-    }
-    EXPECT_NE(track->find("Sun"), nullptr);
-
-    ASSERT_GE(checkpoints.size(), 8u);
-    EXPECT_LE(checkpoints.size(), 16u);
-    EXPECT_EQ(track->find("Checkpoint-" + std::to_string(checkpoints.size())), nullptr) << "numbering has a gap";
-    for (size_t n = 0; n < checkpoints.size(); ++n) {
-        const aiNode* cp = track->find("Checkpoint-" + std::to_string(n));
-        bool trigger = false;
-        for (unsigned c = 0; c < cp->mNumChildren; ++c) {
-            const std::string child = cp->mChildren[c]->mName.C_Str();
-            trigger = trigger || (contains(child, "_BC_") && contains(child, "_TR_"));
-        }
-        EXPECT_TRUE(trigger) << "Checkpoint-" << n << " has no _BC_ _TR_ box";
-    }
-
-    int cones = 0, boxes = 0;
-    for (const aiNode* node : track->allNodes()) {
-        const std::string name = node->mName.C_Str();
-        cones += contains(name, "Cone_Signaling") ? 1 : 0;
-        boxes += contains(name, "_BCS_") ? 1 : 0;
-    }
-    EXPECT_GT(cones, 0);
-    EXPECT_GT(boxes, 0);
-    EXPECT_FALSE(road.empty()) << "no _MC_ node carries the Road material";
-}
-
 TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
 {
     std::set<std::string> names;
@@ -152,26 +115,6 @@ TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
             startLine = track->scene()->mMaterials[i];
     ASSERT_NE(startLine, nullptr);
     EXPECT_EQ(startLine->GetTextureCount(aiTextureType_DIFFUSE), 1u) << "the start line needs its cut-out texture";
-}
-
-TEST_F(TrackScene, SunIsADirectionalLightLowInTheSky)
-{
-    const aiLight* sun = nullptr;
-    for (unsigned i = 0; i < track->scene()->mNumLights; ++i)
-        if (std::string(track->scene()->mLights[i]->mName.C_Str()) == "Sun")
-            sun = track->scene()->mLights[i];
-    ASSERT_NE(sun, nullptr);
-    EXPECT_EQ(sun->mType, aiLightSource_DIRECTIONAL);
-    EXPECT_GT(sun->mColorDiffuse.r, 0.5f);
-    EXPECT_LT(sun->mColorDiffuse.r, 2.0f);
-
-    // The engine turns an imported directional light by -180 degrees about its
-    // local X axis; it then shines along its forward (-Z).
-    const glm::mat4 entity = glm::rotate(track->world(track->find("Sun")), glm::radians(-180.0f), glm::vec3(1, 0, 0));
-    const glm::vec3 shine = forwardOf(entity);
-    const float elevation = glm::degrees(std::asin(-shine.y));
-    EXPECT_GT(elevation, 15.0f) << "the sun must shine downwards";
-    EXPECT_LT(elevation, 45.0f) << "a low sun gives long shadows";
 }
 
 TEST_F(TrackScene, StaticMeshesHaveLightmapsOnTheirSecondUvSet)
@@ -257,31 +200,6 @@ TEST_F(TrackScene, KartsRestOnTheRoadJustBehindTheStartLine)
     const float apart = glm::dot(positions[1] - positions[0], rightOf(start));
     EXPECT_GT(apart, 2.5f) << "P1 on the left, P2 on the right, side by side";
     EXPECT_LT(std::abs(glm::dot(positions[1] - positions[0], forwardOf(start))), 1.0f);
-}
-
-TEST_F(TrackScene, CheckpointsFollowTheLoopInDrivingOrder)
-{
-    ASSERT_GE(checkpoints.size(), 8u);
-    float loop = 0.0f;
-    for (size_t i = 0; i < checkpoints.size(); ++i) {
-        const glm::mat4& a = checkpoints[i];
-        const glm::mat4& b = checkpoints[(i + 1) % checkpoints.size()];
-        const glm::vec3 step = positionOf(b) - positionOf(a);
-        loop += glm::length(step);
-        EXPECT_GT(glm::dot(step, forwardOf(a)), 0.0f) << "Checkpoint-" << i << " faces away from the next";
-        EXPECT_LT(glm::length(step), 120.0f);
-        EXPECT_LT(std::abs(rightOf(a).y), 0.01f) << "right axis must be level";
-        // Each node sits on the road, at most a kart's height above it.
-        const glm::vec3 p = positionOf(a);
-        const auto ground = ImportedTrack::topAt(road, glm::vec2(p.x, p.z));
-        ASSERT_TRUE(ground.has_value()) << "Checkpoint-" << i << " is off the road";
-        EXPECT_GE(p.y - *ground, -0.01f);
-        EXPECT_LE(p.y - *ground, 1.5f);
-    }
-    // The checkpoints cut the corners, so their polygon is a bit shorter than the
-    // 600 to 900 m loop.
-    EXPECT_GT(loop, 520.0f);
-    EXPECT_LT(loop, 900.0f);
 }
 
 TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad)
