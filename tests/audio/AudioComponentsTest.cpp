@@ -59,17 +59,17 @@ protected:
         return made;
     }
 
-    void advance(double seconds) {
-        std::vector<float> mix(static_cast<std::size_t>(seconds * 48000) * 2);
-        audio->soundSystem->render(mix.data(), static_cast<int>(mix.size() / 2));
-    }
-
-    std::vector<float> listenTo(double seconds) {
-        engine.frame();
-        advance(0.02);
+    std::vector<float> advance(double seconds) {
         std::vector<float> mix(static_cast<std::size_t>(seconds * 48000) * 2);
         audio->soundSystem->render(mix.data(), static_cast<int>(mix.size() / 2));
         return mix;
+    }
+
+    // One engine frame, a moment for gain changes to ramp in, then the mix.
+    std::vector<float> listenTo(double seconds) {
+        engine.frame();
+        advance(0.02);
+        return advance(seconds);
     }
 
     static double position(const AudioSource& played) {

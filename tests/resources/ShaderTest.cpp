@@ -1,5 +1,5 @@
 // Shader source preprocessing, lazily compiled variants and their error lines,
-// the uniform location cache and attribute matching in the state cache.
+// and attribute matching in the state cache.
 #include "GLResourceTest.h"
 #include "TempAssets.h"
 #include "support/LogCapture.h"
@@ -18,10 +18,6 @@ const char* const plainVertex = "#version 430 core\n"
                                 "in vec3 position;\n"
                                 "uniform mat4 transform;\n"
                                 "void main() { gl_Position = transform * vec4(position, 1.0); }\n";
-const char* const plainFragment = "#version 430 core\n"
-                                  "uniform vec4 color;\n"
-                                  "out vec4 fragColor;\n"
-                                  "void main() { fragColor = color; }\n";
 
 int countStartingWith(const LogCapture& log, const std::string& prefix) {
     return static_cast<int>(
@@ -38,16 +34,7 @@ protected:
     Shader shader{&systems};
 };
 
-class ShaderProgramTest : public GLResourceTest {
-protected:
-    Shader* loadPlain(const std::string& name) {
-        assets.write(name + ".vert", plainVertex);
-        assets.write(name + ".frag", plainFragment);
-        Shader* shader = cache->create<Shader>(name);
-        shader->load(name + ".vert", name + ".frag");
-        return shader;
-    }
-};
+using ShaderProgramTest = GLResourceTest;
 
 } // namespace
 
@@ -134,21 +121,6 @@ TEST_F(ShaderProgramTest, SameDefinesGiveTheSameVariantAndAnotherOrderAnother) {
     EXPECT_EQ(shader->getProgram(std::string()), bare);
     EXPECT_EQ(countStartingWith(log, "Error compiling shader: "), 1);
     EXPECT_EQ(countStartingWith(log, "Error linking shader: "), 1);
-}
-
-TEST_F(ShaderProgramTest, ListsActiveUniformsAndAttributesAndCachesLocations) {
-    ShaderProgram* program = loadPlain("p")->getProgram(std::vector<std::string>{});
-    ASSERT_TRUE(program->isLinked());
-    EXPECT_TRUE(program->hasUniform("transform"));
-    EXPECT_TRUE(program->hasUniform("color"));
-    ASSERT_EQ(program->attributes.size(), 1u);
-    EXPECT_EQ(program->attributes[0].first, "position");
-    EXPECT_EQ(program->attributes[0].second, glGetAttribLocation(program->program, "position"));
-
-    const GLint color = program->getUniformLocation("color");
-    EXPECT_EQ(color, glGetUniformLocation(program->program, "color"));
-    EXPECT_EQ(program->getUniformLocation("absent"), -1);
-    EXPECT_EQ(program->uniformLocations.size(), 2u) << "both answers are cached";
 }
 
 TEST_F(ShaderProgramTest, MissingAttributesAreReportedOncePerProgram) {
