@@ -5,7 +5,6 @@
 #include "core/runtime/SceneManager.h"
 #include "support/TestEngine.h"
 
-#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,22 +91,6 @@ TEST_F(TransformTest, WorldRotationIsAboutWorldAxesUnderARotatedParent) {
     child->rotate(glm::radians(90.0f), glm::vec3(0.0f, 1.0f, 0.0f), Space::World);
     // Both look straight up (world +Y); a yaw about world Y leaves that direction alone.
     expectNear(glm::normalize(child->forward()), glm::normalize(parent->forward()));
-}
-
-TEST_F(TransformTest, LocalMatrixDecomposesIntoTheLocalValues) {
-    Transform* t = make();
-    const glm::mat4 m = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f)) *
-                        glm::rotate(glm::mat4(1.0f), glm::radians(45.0f), glm::vec3(0.0f, 1.0f, 0.0f)) *
-                        glm::scale(glm::mat4(1.0f), glm::vec3(2.0f, 3.0f, 4.0f));
-    t->setLocalMatrix(m);
-    expectNear(t->getPosition(), {1.0f, 2.0f, 3.0f});
-    expectNear(t->getScale(), {2.0f, 3.0f, 4.0f});
-    const glm::mat4& world = t->getWorldMatrix();
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            EXPECT_NEAR(world[c][r], m[c][r], 1e-5f);
-        }
-    }
 }
 
 TEST_F(TransformTest, DestroyedParentLeavesChildrenAsRoots) {
