@@ -120,7 +120,8 @@ TEST_F(AudioComponents, SoundsLoadAsTwoDOrThreeDAndBadFilesAreLoggedWhenLoadedAn
 
     writeBytes("corrupt.wav", "RIFF\x10\0\0\0WAVEjunkjunkjunk");
     writeBytes("empty.wav", "");
-    for (const char* file : {"sounds/missing.wav", "corrupt.wav", "empty.wav"}) {
+    writeWav("silent.wav", {}, 1, 48000);
+    for (const char* file : {"sounds/missing.wav", "corrupt.wav", "empty.wav", "silent.wav"}) {
         Sound* bad = sound(file, file, true);
         EXPECT_EQ(bad->clip, nullptr);
         EXPECT_TRUE(log.contains(std::string("Could not load sound: ") + file)) << file;

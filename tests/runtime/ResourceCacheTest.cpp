@@ -39,12 +39,6 @@ struct Cache : ::testing::Test {
 
 } // namespace
 
-TEST_F(Cache, UnnamedResourcesAreNumberedPerType) {
-    EXPECT_EQ(cache->create<Widget>("")->getName(), "Unnamed #1");
-    EXPECT_EQ(cache->create<Widget>("")->getName(), "Unnamed #2");
-    EXPECT_EQ(cache->create<Gadget>("")->getName(), "Unnamed #1");
-}
-
 TEST_F(Cache, DuplicateNameWarnsAndReturnsTheFirst) {
     LogCapture log;
     Widget* first = cache->create<Widget>("ground", 1);
