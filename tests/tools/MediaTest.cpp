@@ -149,23 +149,6 @@ TEST(GeneratedPictures, LoadAsEightBitImagesWithTransparencyWhereNeeded) {
     EXPECT_GE(lightmaps, 5);
 }
 
-TEST(GeneratedPictures, StartLineIsACutOut) {
-    Picture p;
-    ASSERT_TRUE(load(assets + "textures/startline.png", p));
-    int holes = 0, solid = 0, between = 0;
-    for (int y = 0; y < p.height; ++y) {
-        for (int x = 0; x < p.width; ++x) {
-            const float a = p.at(x, y, 3);
-            holes += a < 0.01f ? 1 : 0;
-            solid += a > 0.99f ? 1 : 0;
-            between += (a >= 0.01f && a <= 0.99f) ? 1 : 0;
-        }
-    }
-    EXPECT_GT(holes, 0);
-    EXPECT_GT(solid, holes) << "mostly painted";
-    EXPECT_EQ(between, 0) << "an alpha test needs hard edges";
-}
-
 TEST(GeneratedPictures, SkyFacesAreEqualSquaresThatMeetAtTheirEdges) {
     Picture faces[6];
     for (int f = 0; f < 6; ++f) {

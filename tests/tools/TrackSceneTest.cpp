@@ -1,8 +1,8 @@
 // Checks the generated track the way the game will read it: imported through
 // Assimp with the engine's flags and the engine's axis correction, then the
-// materials, lightmaps and the layout in the game's world. (That the game finds
-// its nodes, and that the checkpoints lead round the loop, the three-lap race
-// shows; the sun's angle, the track import test.)
+// materials, the sun, lightmaps and the layout in the game's world. (That the
+// game finds its nodes, and that the checkpoints lead round the loop, the
+// three-lap race shows.)
 #include "ImportedTrack.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -96,6 +96,26 @@ TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
             startLine = track->scene()->mMaterials[i];
     ASSERT_NE(startLine, nullptr);
     EXPECT_EQ(startLine->GetTextureCount(aiTextureType_DIFFUSE), 1u) << "the start line needs its cut-out texture";
+}
+
+TEST_F(TrackScene, SunIsADirectionalLightLowInTheSky)
+{
+    const aiLight* sun = nullptr;
+    for (unsigned i = 0; i < track->scene()->mNumLights; ++i)
+        if (std::string(track->scene()->mLights[i]->mName.C_Str()) == "Sun")
+            sun = track->scene()->mLights[i];
+    ASSERT_NE(sun, nullptr);
+    EXPECT_EQ(sun->mType, aiLightSource_DIRECTIONAL);
+    EXPECT_GT(sun->mColorDiffuse.r, 0.5f);
+    EXPECT_LT(sun->mColorDiffuse.r, 2.0f);
+
+    // The engine turns an imported directional light by -180 degrees about its
+    // local X axis; it then shines along its forward (-Z).
+    const glm::mat4 entity = glm::rotate(track->world(track->find("Sun")), glm::radians(-180.0f), glm::vec3(1, 0, 0));
+    const glm::vec3 shine = forwardOf(entity);
+    const float elevation = glm::degrees(std::asin(-shine.y));
+    EXPECT_GT(elevation, 15.0f) << "the sun must shine downwards";
+    EXPECT_LT(elevation, 45.0f) << "a low sun gives long shadows";
 }
 
 TEST_F(TrackScene, StaticMeshesHaveLightmapsOnTheirSecondUvSet)
