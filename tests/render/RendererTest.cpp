@@ -92,25 +92,8 @@ TEST_F(RendererTest, ViewsFollowTheEnabledCamerasOfTheScene) {
     EXPECT_NE(renderer->getViews()[0]->depthTarget, nullptr);
 }
 
-TEST_F(RendererTest, DefinesComeInTheOrderTheShadersExpect) {
-    Material& material = *red;
-    material.addDefine("DIFFUSE");
-    material.addDefine("EXTRA 2");
-    using Defines = std::vector<std::string>;
-    EXPECT_EQ(renderer->buildDefines(material, true, 1, 2),
-              (Defines{"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 2", "LIGHTMAP", "DIFFUSE", "EXTRA 2"}));
-    EXPECT_EQ(renderer->buildDefines(material, false, 0, 0),
-              (Defines{"SHADOW", "NUM_SHADOWMAPS 0", "NUM_LIGHTS 0", "DIFFUSE", "EXTRA 2"}));
-
-    renderer->lightmapsEnabled = false;
-    renderer->shadowsEnabled = false;
-    EXPECT_EQ(renderer->buildDefines(material, true, 1, 1), (Defines{"NUM_LIGHTS 1", "DIFFUSE", "EXTRA 2"}));
-    renderer->shadowsEnabled = true;
-    material.setReceivesShadows(false);
-    EXPECT_EQ(renderer->buildDefines(material, false, 1, 1), (Defines{"NUM_LIGHTS 1", "DIFFUSE", "EXTRA 2"}));
-}
-
-TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
+TEST_F(RendererTest, ItemsGetTheVariantForTheirLightsShadowsAndLightmapWithTheMaterialsDefinesLast) {
+    red->addDefine("EXTRA 2");
     MeshRenderer* lit = cube({0, 0, -5}, red);
     lit->setLightmap(cache->get<Texture2D>("white"));
     light(Light::directional, true);
@@ -122,9 +105,19 @@ TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
     ASSERT_EQ(view.queues[0].size(), 1u);
     const ShaderProgram* program = view.item(view.queues[0][0]).program;
     ASSERT_NE(program, nullptr);
-    EXPECT_EQ(program->defines,
-              "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 3\n#define LIGHTMAP\n");
+    EXPECT_EQ(program->defines, "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 3\n#define "
+                                "LIGHTMAP\n#define EXTRA 2\n");
     EXPECT_TRUE(program->isLinked());
+
+    using Defines = std::vector<std::string>;
+    EXPECT_EQ(renderer->buildDefines(*red, false, 0, 0),
+              (Defines{"SHADOW", "NUM_SHADOWMAPS 0", "NUM_LIGHTS 0", "EXTRA 2"}));
+    renderer->lightmapsEnabled = false;
+    renderer->shadowsEnabled = false;
+    EXPECT_EQ(renderer->buildDefines(*red, true, 1, 1), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
+    renderer->shadowsEnabled = true;
+    red->setReceivesShadows(false);
+    EXPECT_EQ(renderer->buildDefines(*red, false, 1, 1), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
 }
 
 TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
