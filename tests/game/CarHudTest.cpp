@@ -36,14 +36,10 @@ TEST(CarHudSpeedTest, RoundsToWholeUnitsBeforeTimesFour) {
     EXPECT_EQ(CarHUD::speedLabel(30.0f), "120 mph");
 }
 
-TEST_F(CarHudTest, SpeedTextFollowsTheKart) {
+TEST_F(CarHudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEightSeconds) {
     car(1).speed = 12.4f;
     frame();
     EXPECT_EQ(hud->speedText->text, "48 mph");
-}
-
-TEST_F(CarHudTest, BoostBarIsFullAtStartEmptiesOnBoostAndRefillsOverEightSeconds) {
-    frame();
     EXPECT_FLOAT_EQ(barShare(), 1.0f);
     EXPECT_FLOAT_EQ(hud->boostFill->getSize().y, CarHUD::barHeight);
 

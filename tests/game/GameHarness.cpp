@@ -63,14 +63,18 @@ void ScratchGameFolder::writeAsset(const std::string& relative, const std::strin
     std::ofstream(path) << content;
 }
 
-void ScratchGameFolder::removeAsset(const std::string& relative) { fs::remove(unlinkParents(relative)); }
-
-void ScratchGameFolder::writeConfig(int width, int height) const {
-    std::ofstream(configPath()) << "[window]\nwidth=" << width << "\nheight=" << height << "\n[dir]\nassets="
-                                << assets.string() << "/\n";
+void ScratchGameFolder::removeAsset(const std::string& relative) {
+    fs::remove(unlinkParents(relative));
 }
 
-ScriptedGame::ScriptedGame(const fs::path& configPath) { configFile = configPath.string(); }
+void ScratchGameFolder::writeConfig(int width, int height) const {
+    std::ofstream(configPath()) << "[window]\nwidth=" << width << "\nheight=" << height
+                                << "\n[dir]\nassets=" << assets.string() << "/\n";
+}
+
+ScriptedGame::ScriptedGame(const fs::path& configPath) {
+    configFile = configPath.string();
+}
 
 void ScriptedGame::init() {
     Game::init();
@@ -109,20 +113,30 @@ bool ScriptedGame::play() {
     return !failed && currentStep == steps.size();
 }
 
-float ScriptedGame::now() const { return engine->time; }
+float ScriptedGame::now() const {
+    return engine->time;
+}
 
-Scene* ScriptedGame::scene(const std::string& name) const { return systems->get<SceneManager>()->getScene(name); }
+Scene* ScriptedGame::scene(const std::string& name) const {
+    return systems->get<SceneManager>()->getScene(name);
+}
 
-Scene* ScriptedGame::current() const { return systems->get<SceneManager>()->current; }
+Scene* ScriptedGame::current() const {
+    return systems->get<SceneManager>()->current;
+}
 
 Text* ScriptedGame::text(Scene* scene, const std::string& entityName) {
     Entity* entity = scene != nullptr ? scene->findEntity(entityName) : nullptr;
     return entity != nullptr ? entity->getComponent<Text>() : nullptr;
 }
 
-void ScriptedGame::press(int key) { systems->get<Input>()->queueKey(key, GLFW_PRESS); }
+void ScriptedGame::press(int key) {
+    systems->get<Input>()->queueKey(key, GLFW_PRESS);
+}
 
-void ScriptedGame::release(int key) { systems->get<Input>()->queueKey(key, GLFW_RELEASE); }
+void ScriptedGame::release(int key) {
+    systems->get<Input>()->queueKey(key, GLFW_RELEASE);
+}
 
 void ScriptedGame::tap(int key) {
     press(key);
@@ -185,7 +199,8 @@ void ScriptedGame::Hook::onFrame(float) {
 
 void ScriptedGame::Hook::beforeSwap() {
     if (!game->screenshotPath.empty()) {
-        EXPECT_TRUE(game->systems->get<Graphics>()->saveScreenshot(game->screenshotPath)) << game->screenshotPath;
+        EXPECT_TRUE(game->systems->get<Graphics>()->saveScreenshot(game->screenshotPath))
+            << game->screenshotPath;
         game->screenshotPath.clear();
     }
 }

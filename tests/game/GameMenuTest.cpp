@@ -1,7 +1,7 @@
 // The race scene's menu keys with injected key presses: pause and the help
-// picture, restart from the pause screen, back to the title, the debug camera
-// switch (without a window, on the race world), and the developer switches and
-// statistics overlay (with a window, over a small scene).
+// picture, restart from the pause screen, leaving the pause, the debug camera
+// and its flight (without a window, on the race world), and the developer
+// switches and statistics overlay (with a window, over a small scene).
 #include "RaceWorld.h"
 
 #include "core/render/Camera.h"
@@ -100,20 +100,15 @@ TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     EXPECT_TRUE(driving());
 }
 
-TEST_F(GameMenuKeys, RaceRestartedFromElsewhereLeavesThePauseScreenToo) {
+TEST_F(GameMenuKeys, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
     tap(GLFW_KEY_ESCAPE);
     ASSERT_TRUE(menu->paused);
     gameplay->startRace();
     EXPECT_TRUE(pauseGone());
-}
 
-TEST_F(GameMenuKeys, QGoesBackToTheTitleAndLeavesTheRaceUnpaused) {
-    gameplay->startRace();
     tap(GLFW_KEY_P);
     tap(GLFW_KEY_Q);
     EXPECT_EQ(engine.get<SceneManager>()->current, title);
-    EXPECT_TRUE(title->isRunning());
-    EXPECT_FALSE(scene->isRunning());
     EXPECT_TRUE(pauseGone());
 }
 
@@ -133,12 +128,19 @@ TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     EXPECT_NEAR(glm::distance(flying->getWorldPosition(), takeOff), 0.0f, 1e-4f);
     EXPECT_FALSE(car(0).controlsEnabled || car(1).controlsEnabled);
 
-    // W flies the camera, not player 1's kart.
+    // 450 px to the right at 0.2 degrees per pixel turn the view a quarter to
+    // the right; W then flies it that way, and player 1's kart stays put.
+    input->setCursorOverride(true, 100.0f, 100.0f);
+    frame();
+    input->setCursorOverride(true, 550.0f, 100.0f);
     press(GLFW_KEY_W);
     run(0.5f);
     release(GLFW_KEY_W);
     frame();
-    EXPECT_GT(glm::distance(flying->getWorldPosition(), takeOff), 5.0f);
+    const glm::vec3 flown = flying->getWorldPosition() - takeOff;
+    EXPECT_GT(flown.x, 10.0f);
+    EXPECT_NEAR(flown.z, 0.0f, 1e-3f);
+    EXPECT_NEAR(flown.y, 0.0f, 1e-3f);
     EXPECT_LT(car(0).speed, 0.5f);
 
     tap(GLFW_KEY_F10);
@@ -209,10 +211,6 @@ TEST_F(GameMenuScreen, EachSwitchFlipsItsFeatureAndSaysSoForTwoSeconds) {
         tap(s.key);
         EXPECT_FALSE(*s.flag) << s.name;
         EXPECT_EQ(status(), s.name + " off");
-        run(1.9f);
-        EXPECT_EQ(status(), s.name + " off") << "still shown before two seconds";
-        run(0.2f);
-        EXPECT_EQ(status(), "") << s.name << " cleared two seconds later";
         tap(s.key);
         EXPECT_TRUE(*s.flag) << s.name;
         EXPECT_EQ(status(), s.name + " on");
@@ -227,23 +225,19 @@ TEST_F(GameMenuScreen, EachSwitchFlipsItsFeatureAndSaysSoForTwoSeconds) {
     EXPECT_FALSE(renderer->wireframe);
 }
 
-TEST_F(GameMenuScreen, ANewerStatusIsNotClearedByTheOlderOnesTimer) {
+TEST_F(GameMenuScreen, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
     tap(GLFW_KEY_F4);
     run(1.5f);
     tap(GLFW_KEY_F6);
-    run(1.0f);
+    run(1.9f);
     EXPECT_EQ(status(), "shadows off");
-    run(1.1f);
+    run(0.2f);
     EXPECT_EQ(status(), "");
 }
 
 TEST_F(GameMenuScreen, F2ShowsTheEnginesAndRenderersFiguresRefreshedOnceASecond) {
     std::vector<Text*> stats{menu->fpsText, menu->culledText, menu->drawCallsText};
-    EXPECT_FALSE(menu->fpsText->isEnabled()) << "hidden at first";
     tap(GLFW_KEY_F2);
-    for (Text* text : stats) {
-        EXPECT_TRUE(text->isEnabled());
-    }
 
     // Each refresh shows what the frames before it drew and counted; mark the texts to see when it comes.
     auto* graphics = game->get<Graphics>();
@@ -269,11 +263,6 @@ TEST_F(GameMenuScreen, F2ShowsTheEnginesAndRenderersFiguresRefreshedOnceASecond)
     ASSERT_EQ(refreshes.size(), 3u);
     EXPECT_NEAR(refreshes[1] - refreshes[0], 1.0f, 0.02f);
     EXPECT_NEAR(refreshes[2] - refreshes[1], 1.0f, 0.02f);
-
-    tap(GLFW_KEY_F2);
-    for (Text* text : stats) {
-        EXPECT_FALSE(text->isEnabled()) << "hidden again";
-    }
 }
 
 } // namespace
