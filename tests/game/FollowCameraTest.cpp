@@ -1,10 +1,10 @@
 // The chase camera: where it sits behind its kart, how it lags in turns, and
 // that it holds still for a still kart and for a kart being respawned.
+#include "game/FollowCamera.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
-#include "game/FollowCamera.h"
 #include "support/TestEngine.h"
 
 #include <glm/gtc/quaternion.hpp>
@@ -66,12 +66,9 @@ TEST_F(FollowCameraTest, CaughtUpItSitsFourUpEightBehindLookingEightDegreesDown)
     const glm::quat rotation = cameraTransform->getGlobalRotation();
     const glm::vec3 relative = glm::inverse(rotation) * (cameraPosition() - kart->getWorldPosition());
     expectNear(relative, glm::vec3(0.0f, 4.0f, 8.0f), 1e-3f);
-    // Seen from the world: behind the kart and above it.
-    EXPECT_LT(glm::dot(cameraPosition() - kart->getWorldPosition(), heading), -7.0f);
-    EXPECT_GT(cameraPosition().y, kart->getWorldPosition().y + 4.0f);
 }
 
-TEST_F(FollowCameraTest, LagsBehindAQuickTurnThenCatchesUp) {
+TEST_F(FollowCameraTest, LagsBehindAQuickTurnThenCatchesUpAndALongFrameLandsWithoutOvershoot) {
     follow->snapToTarget();
     const glm::quat before = cameraTransform->getGlobalRotation();
     kart->setRotation(glm::angleAxis(glm::radians(120.0f), glm::vec3(0, 1, 0)));
@@ -83,6 +80,10 @@ TEST_F(FollowCameraTest, LagsBehindAQuickTurnThenCatchesUp) {
     EXPECT_NEAR(turned / needed, 4.0f * frame, 0.01f);
     lateFrames(300);
     EXPECT_GT(std::abs(glm::dot(cameraTransform->getGlobalRotation(), desired)), 0.99999f);
+
+    kart->setRotation(glm::angleAxis(glm::radians(-100.0f), glm::vec3(0, 1, 0)));
+    lateFrames(1, 0.5f);
+    EXPECT_GT(std::abs(glm::dot(cameraTransform->getGlobalRotation(), follow->desiredRotation())), 0.99999f);
 }
 
 TEST_F(FollowCameraTest, StillKartKeepsItsCameraStillAndAMovingOneHasItsSpeedMeasured) {
@@ -99,12 +100,6 @@ TEST_F(FollowCameraTest, StillKartKeepsItsCameraStillAndAMovingOneHasItsSpeedMea
     EXPECT_NEAR(follow->targetSpeed, 0.5f / frame, 1e-2f);
 }
 
-TEST_F(FollowCameraTest, LongFrameLandsOnTheDesiredRotationWithoutOvershoot) {
-    kart->setRotation(glm::angleAxis(glm::radians(-100.0f), glm::vec3(0, 1, 0)));
-    lateFrames(1, 0.5f);
-    EXPECT_GT(std::abs(glm::dot(cameraTransform->getGlobalRotation(), follow->desiredRotation())), 0.99999f);
-}
-
 TEST_F(FollowCameraTest, WithoutTargetItHoldsStillUntilGivenOneAgain) {
     follow->snapToTarget();
     const glm::vec3 position = cameraPosition();
@@ -119,11 +114,10 @@ TEST_F(FollowCameraTest, WithoutTargetItHoldsStillUntilGivenOneAgain) {
     lateFrames(1);
     EXPECT_LT(glm::distance(cameraPosition(), kart->getWorldPosition()), 9.5f);
     EXPECT_FLOAT_EQ(follow->targetSpeed, 0.0f) << "a respawn is no speed";
-}
 
-TEST_F(FollowCameraTest, CameraWithoutKartNeverMoves) {
-    auto* transform = scene->createEntity("cam1")->addComponent<Transform>();
-    transform->setPosition({1.0f, 2.0f, 3.0f});
-    transform->entity->addComponent<FollowCamera>()->lateUpdate(frame);
-    expectNear(transform->getWorldPosition(), glm::vec3(1.0f, 2.0f, 3.0f), 0.0f);
+    // A camera that never had a kart never moves.
+    auto* lone = scene->createEntity("cam1")->addComponent<Transform>();
+    lone->setPosition({1.0f, 2.0f, 3.0f});
+    lone->entity->addComponent<FollowCamera>()->lateUpdate(frame);
+    expectNear(lone->getWorldPosition(), glm::vec3(1.0f, 2.0f, 3.0f), 0.0f);
 }

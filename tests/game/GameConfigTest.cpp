@@ -33,14 +33,14 @@ TEST_F(GameConfigTest, ReadsTheLapCount) {
     EXPECT_TRUE(log.lines.empty());
 }
 
-TEST_F(GameConfigTest, MissingFileWarnsAndRacesThreeLaps) {
-    LogCapture log;
-    EXPECT_EQ(laps(), 3u);
-    ASSERT_TRUE(log.contains("Failed to load game config"));
-    EXPECT_EQ(log.lines[static_cast<size_t>(log.indexOf("Failed to load game config"))].level, LogLevel::Warning);
-}
-
-TEST_F(GameConfigTest, BrokenLineWarnsButKeepsWhatParsed) {
+TEST_F(GameConfigTest, AMissingFileWarnsAndABrokenOneKeepsWhatParsed) {
+    {
+        LogCapture log;
+        EXPECT_EQ(laps(), 3u);
+        const int warning = log.indexOf("Failed to load game config");
+        ASSERT_GE(warning, 0);
+        EXPECT_EQ(log.lines[static_cast<size_t>(warning)].level, LogLevel::Warning);
+    }
     write("[game]\nnumLaps=2\nthis line is not ini\n");
     LogCapture log;
     EXPECT_EQ(laps(), 2u);
@@ -48,10 +48,8 @@ TEST_F(GameConfigTest, BrokenLineWarnsButKeepsWhatParsed) {
 }
 
 TEST_F(GameConfigTest, NonsenseLapCountsFallBackToThree) {
-    write("[game]\nnumLaps=many\n");
-    EXPECT_EQ(laps(), 3u);
-    write("[game]\nnumLaps=0\n");
-    EXPECT_EQ(laps(), 3u);
-    write("[game]\nnumLaps=-2\n");
-    EXPECT_EQ(laps(), 3u);
+    for (const char* count : {"many", "0", "-2"}) {
+        write(std::string("[game]\nnumLaps=") + count + "\n");
+        EXPECT_EQ(laps(), 3u) << count;
+    }
 }

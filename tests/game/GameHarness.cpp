@@ -10,7 +10,6 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
-#include "support/LogCapture.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -19,12 +18,6 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-
-void expectNoErrors(const LogCapture& log) {
-    for (const LoggedLine& line : log.lines) {
-        EXPECT_NE(line.level, LogLevel::Error) << line.text;
-    }
-}
 
 ScratchGameFolder::ScratchGameFolder(const std::string& tag) {
     dir = fs::temp_directory_path() / ("torquewind_" + tag + "_" + std::to_string(getpid()));
@@ -63,14 +56,18 @@ void ScratchGameFolder::writeAsset(const std::string& relative, const std::strin
     std::ofstream(path) << content;
 }
 
-void ScratchGameFolder::removeAsset(const std::string& relative) { fs::remove(unlinkParents(relative)); }
-
-void ScratchGameFolder::writeConfig(int width, int height) const {
-    std::ofstream(configPath()) << "[window]\nwidth=" << width << "\nheight=" << height << "\n[dir]\nassets="
-                                << assets.string() << "/\n";
+void ScratchGameFolder::removeAsset(const std::string& relative) {
+    fs::remove(unlinkParents(relative));
 }
 
-ScriptedGame::ScriptedGame(const fs::path& configPath) { configFile = configPath.string(); }
+void ScratchGameFolder::writeConfig(int width, int height) const {
+    std::ofstream(configPath()) << "[window]\nwidth=" << width << "\nheight=" << height
+                                << "\n[dir]\nassets=" << assets.string() << "/\n";
+}
+
+ScriptedGame::ScriptedGame(const fs::path& configPath) {
+    configFile = configPath.string();
+}
 
 void ScriptedGame::init() {
     Game::init();
@@ -109,20 +106,30 @@ bool ScriptedGame::play() {
     return !failed && currentStep == steps.size();
 }
 
-float ScriptedGame::now() const { return engine->time; }
+float ScriptedGame::now() const {
+    return engine->time;
+}
 
-Scene* ScriptedGame::scene(const std::string& name) const { return systems->get<SceneManager>()->getScene(name); }
+Scene* ScriptedGame::scene(const std::string& name) const {
+    return systems->get<SceneManager>()->getScene(name);
+}
 
-Scene* ScriptedGame::current() const { return systems->get<SceneManager>()->current; }
+Scene* ScriptedGame::current() const {
+    return systems->get<SceneManager>()->current;
+}
 
 Text* ScriptedGame::text(Scene* scene, const std::string& entityName) {
     Entity* entity = scene != nullptr ? scene->findEntity(entityName) : nullptr;
     return entity != nullptr ? entity->getComponent<Text>() : nullptr;
 }
 
-void ScriptedGame::press(int key) { systems->get<Input>()->queueKey(key, GLFW_PRESS); }
+void ScriptedGame::press(int key) {
+    systems->get<Input>()->queueKey(key, GLFW_PRESS);
+}
 
-void ScriptedGame::release(int key) { systems->get<Input>()->queueKey(key, GLFW_RELEASE); }
+void ScriptedGame::release(int key) {
+    systems->get<Input>()->queueKey(key, GLFW_RELEASE);
+}
 
 void ScriptedGame::tap(int key) {
     press(key);
@@ -185,7 +192,8 @@ void ScriptedGame::Hook::onFrame(float) {
 
 void ScriptedGame::Hook::beforeSwap() {
     if (!game->screenshotPath.empty()) {
-        EXPECT_TRUE(game->systems->get<Graphics>()->saveScreenshot(game->screenshotPath)) << game->screenshotPath;
+        EXPECT_TRUE(game->systems->get<Graphics>()->saveScreenshot(game->screenshotPath))
+            << game->screenshotPath;
         game->screenshotPath.clear();
     }
 }

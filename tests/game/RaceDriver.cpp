@@ -18,14 +18,17 @@ namespace {
 constexpr int samplesPerSegment = 24;
 constexpr float lookahead = 13.0f;
 
-glm::vec3 catmullRom(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2, const glm::vec3& p3, float t) {
+glm::vec3 catmullRom(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2, const glm::vec3& p3,
+                     float t) {
     const float t2 = t * t;
     const float t3 = t2 * t;
     return 0.5f * ((2.0f * p1) + (-p0 + p2) * t + (2.0f * p0 - 5.0f * p1 + 4.0f * p2 - p3) * t2 +
                    (-p0 + 3.0f * p1 - 3.0f * p2 + p3) * t3);
 }
 
-glm::vec2 flat(const glm::vec3& v) { return {v.x, v.z}; }
+glm::vec2 flat(const glm::vec3& v) {
+    return {v.x, v.z};
+}
 
 float signedAngle(const glm::vec2& from, const glm::vec2& to) {
     return std::atan2(from.x * to.y - from.y * to.x, glm::dot(from, to));
@@ -64,7 +67,8 @@ size_t RaceDriver::nearestSample(const glm::vec3& position) {
     const long from = progressKnown ? -samplesPerSegment : 0;
     const long to = progressKnown ? 2 * samplesPerSegment : static_cast<long>(count);
     for (long offset = from; offset < to; ++offset) {
-        const size_t index = (progress + count + static_cast<size_t>(offset + static_cast<long>(count))) % count;
+        const size_t index =
+            (progress + count + static_cast<size_t>(offset + static_cast<long>(count))) % count;
         const float distance = glm::distance(flat(path[index]), flat(position));
         if (distance < bestDistance) {
             bestDistance = distance;
@@ -79,8 +83,8 @@ size_t RaceDriver::nearestSample(const glm::vec3& position) {
 float RaceDriver::bendAhead(size_t from) const {
     // Heading change over the next stretch of road.
     const glm::vec2 now = glm::normalize(flat(pathPoint(from + 2) - pathPoint(from)));
-    const glm::vec2 later = glm::normalize(flat(pathPoint(from + samplesPerSegment + 2) -
-                                                 pathPoint(from + samplesPerSegment)));
+    const glm::vec2 later =
+        glm::normalize(flat(pathPoint(from + samplesPerSegment + 2) - pathPoint(from + samplesPerSegment)));
     return std::abs(signedAngle(now, later));
 }
 
@@ -148,6 +152,10 @@ void RaceDriver::setKeys(Input& input, const Keys& wanted) {
     down = wanted;
 }
 
-void RaceDriver::drive(Input& input, float dt) { setKeys(input, decide(dt)); }
+void RaceDriver::drive(Input& input, float dt) {
+    setKeys(input, decide(dt));
+}
 
-void RaceDriver::release(Input& input) { setKeys(input, Keys{}); }
+void RaceDriver::release(Input& input) {
+    setKeys(input, Keys{});
+}

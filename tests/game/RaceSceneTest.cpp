@@ -1,17 +1,16 @@
 // Building the race over a track that lacks what the race needs: one error line
 // per missing node, nothing built, no crash.
+#include "game/RaceScene.h"
 #include "core/physics/Physics.h"
 #include "core/resources/ResourceCache.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
-#include "game/RaceScene.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
-
 
 TEST(RaceSceneTest, EachMissingNodeIsNamedOnceAndNothingIsBuilt) {
     TestEngine engine(testConfig(), false);
@@ -35,7 +34,7 @@ TEST(RaceSceneTest, EachMissingNodeIsNamedOnceAndNothingIsBuilt) {
         }
     }
     EXPECT_EQ(errors, (std::vector<std::string>{"Race scene: the track has no node \"P2Wheel_RL\"",
-                                               "Race scene: the track has no node \"Sun\""}));
+                                                "Race scene: the track has no node \"Sun\""}));
     EXPECT_EQ(scene->getEntities().size(), entitiesBefore);
     EXPECT_EQ(scene->findEntity("gameplay"), nullptr);
 }

@@ -20,7 +20,9 @@ constexpr const char* trackPath = "scenes/Track_01_LM.fbx";
 
 } // namespace
 
-bool generatedTrackExists() { return std::filesystem::exists(std::string(TW_ASSETS_DIR) + trackPath); }
+bool generatedTrackExists() {
+    return std::filesystem::exists(std::string(TW_ASSETS_DIR) + trackPath);
+}
 
 RaceWorld::RaceWorld() : engine(testConfig(), false) {
     auto& systems = *engine.systems;

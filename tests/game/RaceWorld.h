@@ -73,7 +73,9 @@ public:
     void tap(int key);
 
     Car& car(int player) const { return *karts[static_cast<size_t>(player)]->getComponent<Car>(); }
-    RaceProps& race(int player) const { return *karts[static_cast<size_t>(player)]->getComponent<RaceProps>(); }
+    RaceProps& race(int player) const {
+        return *karts[static_cast<size_t>(player)]->getComponent<RaceProps>();
+    }
     RigidBodyDynamic& body(int player) const { return *car(player).body; }
     Transform& transform(int player) const { return *car(player).transform; }
     // The scene's Texts showing text.

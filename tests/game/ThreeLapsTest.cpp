@@ -49,7 +49,8 @@ TEST(ThreeLapsTest, RaceDriverCompletesThreeLapsWithBothKarts) {
             }
             const glm::vec3 position = world.transform(player).getWorldPosition();
             float ground = 0.0f;
-            ASSERT_TRUE(world.groundBelow(position, ground)) << "P" << player + 1 << " left the track at " << frame;
+            ASSERT_TRUE(world.groundBelow(position, ground))
+                << "P" << player + 1 << " left the track at " << frame;
             ASSERT_GT(position.y, ground - 0.5f) << "P" << player + 1 << " fell through at frame " << frame;
             ASSERT_GT(position.y, 0.0f) << "P" << player + 1 << " fell into the sea at frame " << frame;
         }

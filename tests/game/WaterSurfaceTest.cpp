@@ -102,7 +102,8 @@ TEST_F(WaterSurfaceTest, DrawnBlendedWithoutDepthOrShadows) {
     ASSERT_EQ(std::count_if(view.queues[3].begin(), view.queues[3].end(), isWater), 1);
     EXPECT_TRUE(std::none_of(view.depthList.begin(), view.depthList.end(), isWater));
     ASSERT_EQ(view.shadowCasters.size(), 1u);
-    EXPECT_TRUE(std::none_of(view.shadowCasters[0].items.begin(), view.shadowCasters[0].items.end(), isWater));
+    EXPECT_TRUE(
+        std::none_of(view.shadowCasters[0].items.begin(), view.shadowCasters[0].items.end(), isWater));
     const uint32_t item = *std::find_if(view.queues[3].begin(), view.queues[3].end(), isWater);
     EXPECT_EQ(view.item(item).program->defines.find("SHADOW"), std::string::npos);
 

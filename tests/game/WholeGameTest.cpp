@@ -3,22 +3,31 @@
 // Title and loading, Space into the race, the countdown, a race driven by the
 // race driver for both karts, the result, the end screen, a restart, the
 // race's menu and developer keys, Q to the title and back into the same race,
-// and Q on the title. Screenshots of the title, the countdown, the race, the
-// end, the pause screen, the statistics and wireframe go to the build folder's
+// a kart dropped into the sea, and Q on the title. Screenshots of the title,
+// the countdown, the race (with a boost's flame), the end, the pause screen,
+// the statistics, wireframe and the splash go to the build folder's
 // "screenshots" for people to look at. The race, its logic and its UI run every
-// frame as they would for a player; only photographed frames draw the 3D views.
+// frame as they would for a player; only frames around the pictures draw the
+// 3D views, whose particles move only while drawn.
 #include "GameHarness.h"
 #include "RaceDriver.h"
 
+#include "core/physics/PhysicsWorld.h"
+#include "core/physics/RigidBodyDynamic.h"
+#include "core/render/ParticleSystem.h"
 #include "core/render/Renderer.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
+#include "core/runtime/Transform.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
+#include "core/ui/UI.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/CarParticles.h"
+#include "game/FollowCamera.h"
 #include "game/GameMenu.h"
 #include "game/Gameplay.h"
 #include "game/RaceProps.h"
@@ -60,6 +69,27 @@ bool hasMessage(const SceneUtils& utils, const std::string& text, float y) {
     return false;
 }
 
+// Player 1 put down a few metres above the nearest sea to its left.
+void dropIntoTheSea(Scene& race) {
+    auto* body = race.findEntity("P1")->getComponent<RigidBodyDynamic>();
+    Transform* transform = body->entity->getComponent<Transform>();
+    const glm::vec3 start = transform->getWorldPosition();
+    const glm::vec3 left = transform->getGlobalRotation() * glm::vec3(-1, 0, 0);
+    const glm::vec3 across = glm::normalize(glm::vec3(left.x, 0.0f, left.z));
+    for (float distance = 4.0f; distance < 200.0f; distance += 2.0f) {
+        RaycastHit hit;
+        const glm::vec3 probe = start + across * distance + glm::vec3(0, 50, 0);
+        if (!race.getPhysicsWorld()->raycast(probe, {0, -1, 0}, 200.0f, hit) || hit.point.y < -2.0f) {
+            // A little further out, so that the splash is clear of the shore.
+            const glm::vec3 drop = start + across * (distance + 12.0f);
+            body->teleport({drop.x, 2.5f, drop.z}, transform->getGlobalRotation());
+            body->setLinearVelocity(glm::vec3(0.0f));
+            return;
+        }
+    }
+    ADD_FAILURE() << "no sea found beside the kart";
+}
+
 class WholeGameTest : public ::testing::Test {
 protected:
     WholeGameTest() : folder("game") { folder.writeConfig(windowWidth, windowHeight); }
@@ -86,11 +116,14 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     float spaceTime = 0.0f;
     float resultTime = -1.0f;
     float endScreenTime = -1.0f;
+    float splashTime = -1.0f;
+    bool flameSeen = false;
     // When each centre message first showed, counted from the press of Space.
     std::map<std::string, float> centreShown;
     std::map<std::string, float> firstCountdown;
     const auto car = [&](const char* kart) { return race->findEntity(kart)->getComponent<Car>(); };
     const auto props = [&](const char* kart) { return race->findEntity(kart)->getComponent<RaceProps>(); };
+    const auto effects = [&] { return race->findEntity("P1")->getComponent<CarParticles>(); };
     const auto brightnessStep = [&](const std::string& name, int key, float expected) {
         game->tapStep(name, {key});
         game->step(name + " changes the brightness", 1.0f, [&renderer, expected, name] {
@@ -167,14 +200,21 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         for (int player = 0; player < 2; ++player) {
             Car* kart = car(player == 0 ? "P1" : "P2");
             EXPECT_TRUE(kart->controlsEnabled);
-            drivers.emplace_back(*gameplay, *kart, RaceDriver::playerKeys(player), player == 0 ? -2.5f : 2.5f);
+            drivers.emplace_back(*gameplay, *kart, RaceDriver::playerKeys(player),
+                                 player == 0 ? -2.5f : 2.5f);
         }
         game->frameMs = raceFrameMs;
         return true;
     });
     game->step("race to the finish", 150.0f * static_cast<float>(laps), [&] {
+        // Player 1 boosts a moment before the picture, drawn meanwhile so that its flame is in it.
         const float t = game->now() - spaceTime;
+        if (t > 15.7f && t < 15.7f + raceFrameMs / 1000.0f) {
+            game->tap(GLFW_KEY_E);
+        }
+        game->drawViews = t > 15.7f && t < 16.0f;
         if (t > 16.0f && t < 16.0f + raceFrameMs / 1000.0f) {
+            flameSeen = !effects()->boostFlame->finished;
             game->shoot("game_race.png");
         }
         const int winner = gameplay->finished[0] ? 0 : gameplay->finished[1] ? 1 : -1;
@@ -277,6 +317,21 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_FALSE(raceMenu->fpsText->isEnabled());
         return true;
     });
+    const auto otherSwitches = [&] {
+        return std::vector<bool>{renderer->lightmapsEnabled, renderer->shadowsEnabled,
+                                 game->systems->get<UI>()->enabled, renderer->cullingEnabled};
+    };
+    game->tapStep("F5 to F8", {GLFW_KEY_F5, GLFW_KEY_F6, GLFW_KEY_F7, GLFW_KEY_F8});
+    game->step("lightmaps, shadows, UI and culling off", 1.0f, [&] {
+        EXPECT_EQ(otherSwitches(), std::vector<bool>(4, false));
+        EXPECT_EQ(raceMenu->statusText->text, "culling off");
+        return true;
+    });
+    game->tapStep("F5 to F8 again", {GLFW_KEY_F5, GLFW_KEY_F6, GLFW_KEY_F7, GLFW_KEY_F8});
+    game->step("and on again", 1.0f, [&] {
+        EXPECT_EQ(otherSwitches(), std::vector<bool>(4, true));
+        return true;
+    });
     game->tapStep("Q to the title", {GLFW_KEY_Q});
     game->step("title current", 1.0f, [&] {
         EXPECT_EQ(game->current(), menu);
@@ -299,6 +354,27 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         return true;
     });
     game->step("counting down again", 4.0f, [&] { return centreShown.count("3") != 0; });
+    game->step("P1 dropped into the sea", 1.0f, [&] {
+        dropIntoTheSea(*race);
+        game->drawViews = true;
+        return true;
+    });
+    game->step("splash", 2.0f, [&] {
+        ParticleSystem* splash = effects()->splashBurst;
+        if (splashTime < 0.0f) {
+            // The camera follows to where the kart was put down, until the water takes it.
+            race->findEntity("cam0")->getComponent<FollowCamera>()->snapToTarget();
+            splashTime = splash->finished ? -1.0f : game->now();
+            return false;
+        }
+        if (game->now() - splashTime <= 0.15f) {
+            return false;
+        }
+        EXPECT_GT(splash->liveCount, 0);
+        game->shoot("game_splash.png");
+        game->drawViews = false;
+        return true;
+    });
     game->tapStep("Q to the title again", {GLFW_KEY_Q});
     game->quitStep(GLFW_KEY_Q);
 
@@ -309,11 +385,15 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     EXPECT_EQ(loadingTexts, (std::vector<std::string>{"Loading...", "Press Space to start"}));
     // The first countdown: 3, 2, 1 a second apart from 2 s after Space, then Go!.
     EXPECT_EQ(firstCountdown.size(), 4u);
-    for (const auto& [text, time] : std::map<std::string, float>{{"3", 2.0f}, {"2", 3.0f}, {"1", 4.0f}, {"Go!", 5.0f}}) {
+    for (const auto& [text, time] :
+         std::map<std::string, float>{{"3", 2.0f}, {"2", 3.0f}, {"1", 4.0f}, {"Go!", 5.0f}}) {
         EXPECT_NEAR(firstCountdown[text], time, 2.5f * shortFrameMs / 1000.0f) << text;
     }
     EXPECT_NEAR(endScreenTime - resultTime, 1.5f, raceFrameMs / 1000.0f + 0.02f);
-    expectNoErrors(log);
+    EXPECT_TRUE(flameSeen);
+    for (const LoggedLine& line : log.lines) {
+        EXPECT_NE(line.level, LogLevel::Error) << line.text;
+    }
 }
 
 TEST_F(WholeGameTest, WithoutItsTrackTheTitleSaysTheRaceCannotStartAndQStillQuits) {

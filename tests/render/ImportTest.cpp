@@ -3,6 +3,7 @@
 // baked lightmaps by node name, and the axis correction that lands Y-up files
 // upright with lights shining where the file aims them.
 #include "render/FbxFile.h"
+#include "render/Picture.h"
 
 #include "core/render/Light.h"
 #include "core/render/MeshRenderer.h"
@@ -18,7 +19,6 @@
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
 
-#include <FreeImage.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtx/euler_angles.hpp>
 #include <gtest/gtest.h>
@@ -53,24 +53,16 @@ std::vector<glm::vec3> uprightBox(const glm::vec3& size) {
 const std::vector<int> boxTriangles = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
                                        2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
 
-// FBX Euler XYZ angles: the matrix is Rz·Ry·Rx.
-glm::mat3 fileRotation(const glm::vec3& degrees) {
-    const glm::vec3 r = glm::radians(degrees);
-    return glm::mat3(glm::eulerAngleZ(r.z) * glm::eulerAngleY(r.y) * glm::eulerAngleX(r.x));
-}
-
 void expectNear(const glm::vec3& actual, const glm::vec3& expected, const char* what) {
-    EXPECT_LT(glm::distance(actual, expected), 1e-4f)
-        << what << ": (" << actual.x << ", " << actual.y << ", " << actual.z << ") instead of (" << expected.x
-        << ", " << expected.y << ", " << expected.z << ")";
+    EXPECT_LT(glm::distance(actual, expected), 1e-4f) << what;
 }
 
 class ImportTest : public ::testing::Test {
 protected:
     ImportTest() : engine(testConfig()) {
-        assets = fs::temp_directory_path() /
-                 ("tw_import_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        assets =
+            fs::temp_directory_path() / ("tw_import_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(assets / "scenes" / "lightmaps");
         engine.get<ResourceLoader>()->baseDir = assets.string();
         cache = engine.get<ResourceCache>();
@@ -99,13 +91,8 @@ protected:
 
     // Assimp calls a file without meshes incomplete; real scenes always have some.
     static void addFloor(FbxFile& file) {
-        file.addMesh("Floor", 0, {}, uprightBox({1, 0.1f, 1}), boxTriangles, {file.addMaterial("Floor", {1, 1, 1})});
-    }
-
-    void writeImage(const std::string& relativePath) const {
-        FIBITMAP* image = FreeImage_Allocate(4, 4, 24);
-        ASSERT_TRUE(FreeImage_Save(FIF_PNG, image, (assets / relativePath).c_str(), PNG_DEFAULT));
-        FreeImage_Unload(image);
+        file.addMesh("Floor", 0, {}, uprightBox({1, 0.1f, 1}), boxTriangles,
+                     {file.addMaterial("Floor", {1, 1, 1})});
     }
 
     TestEngine engine;
@@ -124,18 +111,19 @@ TEST_F(ImportTest, NodeTreeIsLoggedWithIndentationAndMaterialsFoundByName) {
     const int64_t group = file.addNull("Group", 0, {});
     std::vector<int> halves(12, 0);
     std::fill(halves.begin() + 6, halves.end(), 1);
-    const int64_t child = file.addMesh("Child", group, {}, uprightBox({1, 1, 1}), boxTriangles, {grassInFile, stone},
-                                       halves);
+    const int64_t child =
+        file.addMesh("Child", group, {}, uprightBox({1, 1, 1}), boxTriangles, {grassInFile, stone}, halves);
     file.addNull("Leaf", child, {});
     file.addMesh("Odd", 0, {}, uprightBox({1, 1, 1}), boxTriangles, {unnamed});
 
     LogCapture log;
     import(file);
     const std::vector<std::string> expected = {
-        "Node found: RootNode, #meshes: 0", "  Node found: Ground, #meshes: 1", "  Material found: Grass",
-        "  Node found: Group, #meshes: 0",  "    Node found: Child, #meshes: 2", "    Material found: Grass",
-        "    Material found: Stone",        "      Node found: Leaf, #meshes: 0", "  Node found: Odd, #meshes: 1",
-        "  Material found: "};
+        "Node found: RootNode, #meshes: 0",  "  Node found: Ground, #meshes: 1",
+        "  Material found: Grass",           "  Node found: Group, #meshes: 0",
+        "    Node found: Child, #meshes: 2", "    Material found: Grass",
+        "    Material found: Stone",         "      Node found: Leaf, #meshes: 0",
+        "  Node found: Odd, #meshes: 1",     "  Material found: "};
     int previous = -1;
     for (const std::string& line : expected) {
         const int at = log.indexOf(line);
@@ -149,10 +137,8 @@ TEST_F(ImportTest, NodeTreeIsLoggedWithIndentationAndMaterialsFoundByName) {
     Material* stoneMaterial = cache->get<Material>("Stone");
     ASSERT_NE(stoneMaterial, nullptr);
     EXPECT_EQ(stoneMaterial->getUniform("albedo").asVec4(), glm::vec4(0.5f, 0.25f, 0.125f, 1.0f));
-    EXPECT_EQ(meshOf("Child")->getMaterials(),
-              (std::vector<Material*>{grass, stoneMaterial}));
-    EXPECT_EQ(meshOf("Odd")->getMaterials(),
-              std::vector<Material*>{cache->get<Material>("default")});
+    EXPECT_EQ(meshOf("Child")->getMaterials(), (std::vector<Material*>{grass, stoneMaterial}));
+    EXPECT_EQ(meshOf("Odd")->getMaterials(), std::vector<Material*>{cache->get<Material>("default")});
     EXPECT_EQ(meshOf("Child")->getMesh()->parts.size(), 2u);
     EXPECT_EQ(meshOf("Leaf"), nullptr);
     EXPECT_EQ(scene->importDepth, -1);
@@ -209,7 +195,10 @@ TEST_F(ImportTest, LightsGetTheirTypeColourAndShineAlongTheirNodesZ) {
     EXPECT_EQ(lampLight->type, Light::point);
     expectNear(sunLight->color, {1.0f, 0.9f, 0.8f}, "sun colour");
 
-    const glm::vec3 sunAim = fileRotation(sun.rotationDegrees) * glm::vec3(0, 0, 1);
+    // FBX Euler XYZ angles: the matrix is Rz·Ry·Rx.
+    const glm::vec3 r = glm::radians(sun.rotationDegrees);
+    const glm::vec3 sunAim =
+        glm::mat3(glm::eulerAngleZ(r.z) * glm::eulerAngleY(r.y) * glm::eulerAngleX(r.x)) * glm::vec3(0, 0, 1);
     expectNear(sunLight->getWorldDirection(), sunAim, "sun direction");
     expectNear(entity("Sun")->getComponent<Transform>()->forward(), sunAim, "sun entity forward");
     // Turned 90 degrees about X, the spot's +Z points straight down.
@@ -219,7 +208,8 @@ TEST_F(ImportTest, LightsGetTheirTypeColourAndShineAlongTheirNodesZ) {
 }
 
 TEST_F(ImportTest, BakedLightmapsAreFoundByNodeName) {
-    writeImage("scenes/lightmaps/Job 1_Tree_SHADOW.png");
+    const Picture black{4, 4, std::vector<uint8_t>(4 * 4 * 3)};
+    ASSERT_TRUE(black.save((assets / "scenes/lightmaps/Job 1_Tree_SHADOW.png").string()));
     FbxFile file;
     const int64_t material = file.addMaterial("Bark", {1, 1, 1});
     file.addMesh("Tree", 0, {}, uprightBox({1, 3, 1}), boxTriangles, {material});
@@ -242,7 +232,8 @@ TEST_F(ImportTest, NodesOfTheSameNameShareOneMesh) {
 
     const auto& entities = scene->getEntities();
     ASSERT_EQ(entities.size(), 3u) << "the root and two cones";
-    EXPECT_EQ(entities[1]->getComponent<MeshRenderer>()->getMesh(), entities[2]->getComponent<MeshRenderer>()->getMesh());
+    EXPECT_EQ(entities[1]->getComponent<MeshRenderer>()->getMesh(),
+              entities[2]->getComponent<MeshRenderer>()->getMesh());
 }
 
 TEST_F(ImportTest, WithoutAxisCorrectionNodesKeepTheFilesMatrices) {

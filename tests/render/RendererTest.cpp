@@ -92,45 +92,12 @@ TEST_F(RendererTest, ViewsFollowTheEnabledCamerasOfTheScene) {
     EXPECT_NE(renderer->getViews()[0]->depthTarget, nullptr);
 }
 
-TEST_F(RendererTest, CullingLeavesOutWhatTheCameraCannotSeeAndCountsIt) {
-    cube({0, 0, -5}, red);
-    cube({0, 0, 5}, red);    // behind
-    cube({0, 0, -0.3f}, red); // straddles the near plane
-    light(Light::directional, true);
-
-    View& view = prepareOnly();
-    EXPECT_EQ(view.culled, 1u);
-    EXPECT_EQ(view.queues[0].size(), 2u);
-
-    renderer->cullingEnabled = false;
-    View& unculled = prepareOnly();
-    EXPECT_EQ(unculled.culled, 0u);
-    EXPECT_EQ(unculled.queues[0].size(), 3u);
-}
-
-TEST_F(RendererTest, DefinesComeInTheOrderTheShadersExpect) {
-    Material& material = *red;
-    material.addDefine("DIFFUSE");
-    material.addDefine("EXTRA 2");
-    using Defines = std::vector<std::string>;
-    EXPECT_EQ(renderer->buildDefines(material, true, 1, 2),
-              (Defines{"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 2", "LIGHTMAP", "DIFFUSE", "EXTRA 2"}));
-    EXPECT_EQ(renderer->buildDefines(material, false, 0, 0),
-              (Defines{"SHADOW", "NUM_SHADOWMAPS 0", "NUM_LIGHTS 0", "DIFFUSE", "EXTRA 2"}));
-
-    renderer->lightmapsEnabled = false;
-    renderer->shadowsEnabled = false;
-    EXPECT_EQ(renderer->buildDefines(material, true, 1, 1), (Defines{"NUM_LIGHTS 1", "DIFFUSE", "EXTRA 2"}));
-    renderer->shadowsEnabled = true;
-    material.setReceivesShadows(false);
-    EXPECT_EQ(renderer->buildDefines(material, false, 1, 1), (Defines{"NUM_LIGHTS 1", "DIFFUSE", "EXTRA 2"}));
-}
-
-TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
+TEST_F(RendererTest, ItemsGetTheVariantForTheirLightsShadowsAndLightmapWithTheMaterialsDefinesLast) {
+    red->addDefine("EXTRA 2");
     MeshRenderer* lit = cube({0, 0, -5}, red);
     lit->setLightmap(cache->get<Texture2D>("white"));
     light(Light::directional, true);
-    light(Light::point, true);  // lit, but only directional lights get shadow maps
+    light(Light::point, true); // lit, but only directional lights get shadow maps
     light(Light::directional, false);
 
     View& view = prepareOnly();
@@ -138,9 +105,19 @@ TEST_F(RendererTest, ItemsGetTheVariantForTheirViewsLightsAndLightmap) {
     ASSERT_EQ(view.queues[0].size(), 1u);
     const ShaderProgram* program = view.item(view.queues[0][0]).program;
     ASSERT_NE(program, nullptr);
-    EXPECT_EQ(program->defines,
-              "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 3\n#define LIGHTMAP\n");
+    EXPECT_EQ(program->defines, "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 3\n#define "
+                                "LIGHTMAP\n#define EXTRA 2\n");
     EXPECT_TRUE(program->isLinked());
+
+    using Defines = std::vector<std::string>;
+    EXPECT_EQ(renderer->buildDefines(*red, false, 0, 0),
+              (Defines{"SHADOW", "NUM_SHADOWMAPS 0", "NUM_LIGHTS 0", "EXTRA 2"}));
+    renderer->lightmapsEnabled = false;
+    renderer->shadowsEnabled = false;
+    EXPECT_EQ(renderer->buildDefines(*red, true, 1, 1), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
+    renderer->shadowsEnabled = true;
+    red->setReceivesShadows(false);
+    EXPECT_EQ(renderer->buildDefines(*red, false, 1, 1), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
 }
 
 TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
@@ -205,7 +182,8 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
         for (float depth : {cam->near, sun->shadowDistance}) {
             for (float sx : {-1.0f, 1.0f}) {
                 for (float sy : {-1.0f, 1.0f}) {
-                    const glm::vec3 local(sx * tanHalf * depth * cam->getAspect(), sy * tanHalf * depth, -depth);
+                    const glm::vec3 local(sx * tanHalf * depth * cam->getAspect(), sy * tanHalf * depth,
+                                          -depth);
                     const glm::vec4 clip = matrix * inverseView * glm::vec4(local, 1.0f);
                     low = glm::min(low, glm::vec3(clip));
                     high = glm::max(high, glm::vec3(clip));
@@ -219,20 +197,27 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
     }
 }
 
-TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTriangles) {
+TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTrianglesButNotCulledItems) {
     cube({-1, 0, -5}, red);
     cube({1, 0, -5}, blue);
-    addShape(*scene, "glass", "sphere", glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f}), {0, 0, -3});
+    cube({0, 0, 5}, red); // behind the camera
+    addShape(*scene, "glass", "sphere", glassMaterial(*engine->systems, "glass", {1, 1, 0, 0.5f}),
+             {0, 0, -3});
     light(Light::directional, true);
     const uint32_t cubeTriangles = 12;
     const auto sphereTriangles = static_cast<uint32_t>(cache->get<Mesh>("sphere")->indices.size() / 3);
 
     engine->frame();
+    EXPECT_EQ(renderer->findView(camera)->culled, 1u);
     // Main pass 3 draws, depth pre-pass the 2 opaque cubes, shadow map the 2 casters.
     EXPECT_EQ(graphics->drawCalls, 7u);
     EXPECT_EQ(graphics->triangles, 3 * 2 * cubeTriangles + sphereTriangles);
     engine->frame();
     EXPECT_EQ(graphics->drawCalls, 7u) << "counters start again every frame";
+    renderer->cullingEnabled = false;
+    engine->frame();
+    EXPECT_EQ(renderer->findView(camera)->culled, 0u);
+    EXPECT_EQ(renderer->findView(camera)->queues[0].size(), 3u) << "the cube behind is drawn too";
 }
 
 TEST_F(RendererTest, EveryPassRunsWithoutGLErrors) {
@@ -278,9 +263,6 @@ TEST_F(RendererTest, WireframeDrawsLinesAndGivesBackTheMaterialsMode) {
         glGetIntegerv(GL_POLYGON_MODE, mode);
         return mode[0];
     };
-    engine->frame();
-    EXPECT_EQ(polygonMode(), GL_FILL);
-
     renderer->wireframe = true;
     engine->frame();
     EXPECT_EQ(polygonMode(), GL_LINE);

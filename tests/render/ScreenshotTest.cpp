@@ -22,7 +22,9 @@ std::string referencePath(const std::string& name) {
     return std::string(TW_SOURCE_DIR) + "/tests/render/references/" + name + ".png";
 }
 
-std::string outputPath(const std::string& name) { return std::string(TW_BINARY_DIR) + "/render_" + name + ".png"; }
+std::string outputPath(const std::string& name) {
+    return std::string(TW_BINARY_DIR) + "/render_" + name + ".png";
+}
 
 struct Change {
     int lower = 0;
@@ -84,53 +86,61 @@ TEST_F(ScreenshotTest, SplitSceneMatchesReference) {
     expectLikeReference(picture, "split_scene");
     // Both halves hold the lit scene, not the clear colour alone.
     const glm::vec3 sky = renderer->fogColor * 255.0f;
-    const auto skyDistance = [&sky](const glm::vec3&, const glm::vec3& pixel) { return glm::distance(pixel, sky); };
+    const auto skyDistance = [&sky](const glm::vec3&, const glm::vec3& pixel) {
+        return glm::distance(pixel, sky);
+    };
     for (int half = 0; half < 2; ++half) {
-        EXPECT_GT(changeInHalf(picture, picture, half, 40.0f, skyDistance).higher, windowWidth * windowHeight / 8)
+        EXPECT_GT(changeInHalf(picture, picture, half, 40.0f, skyDistance).higher,
+                  windowWidth * windowHeight / 8)
             << "half " << half;
     }
 }
 
-TEST_F(ScreenshotTest, ShadowsDarkenTheGroundInBothHalves) {
+TEST_F(ScreenshotTest, ShadowsDarkenAndFogFadesOnlyWhatTheyShouldInBothHalves) {
+    const Picture lit = draw();
     renderer->shadowsEnabled = false;
     const Picture unshadowed = draw();
-    renderer->shadowsEnabled = true;
-    const Picture shadowed = draw();
-    shadowed.save(outputPath("shadowed"));
     unshadowed.save(outputPath("unshadowed"));
-    const auto brightening = [](const glm::vec3& before, const glm::vec3& after) {
-        return after.r + after.g + after.b - before.r - before.g - before.b;
-    };
-    for (int half = 0; half < 2; ++half) {
-        const Change change = changeInHalf(unshadowed, shadowed, half, 45.0f, brightening);
-        EXPECT_GT(change.lower, 600) << "half " << half;
-        EXPECT_EQ(change.higher, 0) << "half " << half;
-    }
-}
-
-TEST_F(ScreenshotTest, FogFadesTheDistanceTowardsTheFogColour) {
     const float fogStart = renderer->fogStart;
     renderer->fogStart = 1e5f;
     const Picture clear = draw();
+    renderer->shadowsEnabled = true;
     renderer->fogStart = fogStart;
-    const Picture foggy = draw();
+    const auto brightening = [](const glm::vec3& before, const glm::vec3& after) {
+        return after.r + after.g + after.b - before.r - before.g - before.b;
+    };
     const glm::vec3 fog = renderer->fogColor * 255.0f;
     const auto awayFromFog = [&fog](const glm::vec3& before, const glm::vec3& after) {
         return glm::distance(after, fog) - glm::distance(before, fog);
     };
     for (int half = 0; half < 2; ++half) {
-        const Change change = changeInHalf(clear, foggy, half, 20.0f, awayFromFog);
-        EXPECT_GT(change.lower, 1000) << "half " << half << ": pixels that took on the fog colour";
-        EXPECT_EQ(change.higher, 0) << "half " << half;
+        const Change shadows = changeInHalf(unshadowed, lit, half, 45.0f, brightening);
+        EXPECT_GT(shadows.lower, 600) << "half " << half;
+        EXPECT_EQ(shadows.higher, 0) << "half " << half;
+        const Change fogged = changeInHalf(clear, unshadowed, half, 20.0f, awayFromFog);
+        EXPECT_GT(fogged.lower, 1000) << "half " << half << ": pixels that took on the fog colour";
+        EXPECT_EQ(fogged.higher, 0) << "half " << half;
     }
     // The near ground keeps its own colour.
     const glm::ivec2 near = pixelOf(*test.top, {3.0f, 0.0f, 0.0f});
-    EXPECT_LT(glm::distance(clear.at(near.x, near.y), foggy.at(near.x, near.y)), 3.0f);
+    EXPECT_LT(glm::distance(clear.at(near.x, near.y), unshadowed.at(near.x, near.y)), 3.0f);
 }
 
-TEST_F(ScreenshotTest, BlendedObjectsAreDrawnOverWhatLiesBehindThem) {
+TEST_F(ScreenshotTest, BlendedObjectsAreDrawnFarthestFirstOverWhatLiesBehindThem) {
+    // Two more glass spheres on one line of sight, the far one added first:
+    // drawn far to near, the nearer (red) glass ends up on top.
+    const glm::vec3 nearCentre(2.0f, 1.6f, 0.5f);
+    const glm::vec3 away = glm::normalize(nearCentre - test.top->getPosition());
+    addShape(*test.scene, "far glass", "sphere",
+             glassMaterial(*engine->systems, "test green glass", {0.05f, 1.0f, 0.05f, 0.6f}),
+             nearCentre + away * 2.0f, glm::vec3(1.2f));
+    addShape(*test.scene, "near glass", "sphere",
+             glassMaterial(*engine->systems, "test red glass", {1.0f, 0.05f, 0.05f, 0.6f}), nearCentre,
+             glm::vec3(0.8f));
     const glm::ivec2 probe = pixelOf(*test.top, {-1.6f, 1.0f, -0.8f});
+    const glm::ivec2 pair = pixelOf(*test.top, nearCentre);
     const Picture blended = draw();
+    blended.save(outputPath("glasses"));
     test.glass->setEnabled(false);
     const Picture opaque = draw();
     // The yellow glass in front of the red box adds its green to the red, which
@@ -140,20 +150,7 @@ TEST_F(ScreenshotTest, BlendedObjectsAreDrawnOverWhatLiesBehindThem) {
     EXPECT_GT(box.r, box.g + 60.0f) << "the probe should see the red box";
     EXPECT_GT(mixed.g, box.g + 40.0f);
     EXPECT_GT(mixed.r, 100.0f) << "and the box shows through";
-}
-
-TEST_F(ScreenshotTest, BlendedObjectsAreDrawnFarthestFirst) {
-    // Two glass spheres on one line of sight, the far one added first: drawn far
-    // to near, the nearer (red) glass ends up on top and dominates the overlap.
-    const glm::vec3 nearCentre(2.0f, 1.6f, 0.5f);
-    const glm::vec3 away = glm::normalize(nearCentre - test.top->getPosition());
-    addShape(*test.scene, "far glass", "sphere", glassMaterial(*engine->systems, "test green glass", {0.05f, 1.0f, 0.05f, 0.6f}),
-             nearCentre + away * 2.0f, glm::vec3(1.2f));
-    addShape(*test.scene, "near glass", "sphere", glassMaterial(*engine->systems, "test red glass", {1.0f, 0.05f, 0.05f, 0.6f}), nearCentre,
-             glm::vec3(0.8f));
-    const Picture picture = draw();
-    picture.save(outputPath("two_glasses"));
-    const glm::vec3 overlap = picture.at(pixelOf(*test.top, nearCentre).x, pixelOf(*test.top, nearCentre).y);
+    const glm::vec3 overlap = blended.at(pair.x, pair.y);
     EXPECT_GT(overlap.r, overlap.g + 40.0f);
     EXPECT_GT(overlap.g, 60.0f) << "the far glass shows through the near one";
 }

@@ -38,9 +38,9 @@ protected:
 
 } // namespace
 
-TEST_F(Animator2DTest, FirstUpdateOnlyStartsThenDefaultsGrowAndFade) {
+TEST_F(Animator2DTest, GrowsAndFadesFromTheSecondUpdateAndStopsWhereTheLastUpdateInsideLeftIt) {
     animator->update(0.016f);
-    EXPECT_FLOAT_EQ(transform->getFirstScale(), 1.0f);
+    EXPECT_FLOAT_EQ(transform->getFirstScale(), 1.0f) << "the first update only starts";
     EXPECT_FLOAT_EQ(element->color.a, 1.0f);
 
     element->changed = false;
@@ -51,11 +51,8 @@ TEST_F(Animator2DTest, FirstUpdateOnlyStartsThenDefaultsGrowAndFade) {
     EXPECT_FLOAT_EQ(element->color.r, 1.0f) << "only alpha blends";
     EXPECT_TRUE(element->changed);
     EXPECT_FLOAT_EQ(height(), 60.0f) << "the transform's matrix follows the new scale";
-}
 
-TEST_F(Animator2DTest, StopsWhereTheLastUpdateInsideLeftItAndRestartsFromThere) {
-    animator->update(0.016f);
-    animator->update(0.75f);
+    animator->update(0.25f);
     animator->update(0.5f);
     EXPECT_FLOAT_EQ(transform->getFirstScale(), 1.75f) << "past the end nothing moves";
     EXPECT_FLOAT_EQ(element->color.a, 0.25f);
