@@ -23,6 +23,7 @@
 #include "core/runtime/Transform.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
+#include "core/ui/UI.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
 #include "game/CarParticles.h"
@@ -314,6 +315,21 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_TRUE(renderer->normalsEnabled);
         EXPECT_EQ(raceMenu->statusText->text, "normals on");
         EXPECT_FALSE(raceMenu->fpsText->isEnabled());
+        return true;
+    });
+    const auto otherSwitches = [&] {
+        return std::vector<bool>{renderer->lightmapsEnabled, renderer->shadowsEnabled,
+                                 game->systems->get<UI>()->enabled, renderer->cullingEnabled};
+    };
+    game->tapStep("F5 to F8", {GLFW_KEY_F5, GLFW_KEY_F6, GLFW_KEY_F7, GLFW_KEY_F8});
+    game->step("lightmaps, shadows, UI and culling off", 1.0f, [&] {
+        EXPECT_EQ(otherSwitches(), std::vector<bool>(4, false));
+        EXPECT_EQ(raceMenu->statusText->text, "culling off");
+        return true;
+    });
+    game->tapStep("F5 to F8 again", {GLFW_KEY_F5, GLFW_KEY_F6, GLFW_KEY_F7, GLFW_KEY_F8});
+    game->step("and on again", 1.0f, [&] {
+        EXPECT_EQ(otherSwitches(), std::vector<bool>(4, true));
         return true;
     });
     game->tapStep("Q to the title", {GLFW_KEY_Q});

@@ -1,0 +1,95 @@
+// The race's on-screen texts: where messages appear, how they fade in and how
+// long centre messages live, and the HUD's speed read-out and boost bar driven
+// by a real kart.
+#include "RaceWorld.h"
+
+#include "core/ui/Text.h"
+#include "core/ui/Transform2D.h"
+#include "game/CarHUD.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HudTest : public ::testing::Test, protected RaceWorld {
+protected:
+    bool exists(const std::string& name) const { return scene->findEntity(name) != nullptr; }
+};
+
+TEST_F(HudTest, PlayerMessagesSitInTheirPlayersHalfAndFadeInWhileGrowing) {
+    Entity* upper = utils->showMessage("Lap 2", 0, true, {1.0f, 1.0f, 1.0f}, 3.0f);
+    Entity* lower = utils->showMessage("You win!", 1, false, {0.9f, 1.0f, 0.0f}, 0.0f);
+    auto* lowerPlace = lower->getComponent<Transform2D>();
+    EXPECT_EQ(upper->getComponent<Transform2D>()->getPosition(), glm::vec2(0.5f, 0.25f));
+    EXPECT_EQ(lowerPlace->getPosition(), glm::vec2(0.5f, 0.75f));
+    auto* text = lower->getComponent<Text>();
+    EXPECT_EQ(text->color, glm::vec4(0.9f, 1.0f, 0.0f, 0.0f)) << "starts invisible";
+
+    stepSeconds(0.15f);
+    EXPECT_NEAR(text->color.a, 0.5f, 0.1f);
+    EXPECT_NEAR(lowerPlace->getFirstScale(), 1.25f, 0.05f);
+    stepSeconds(0.5f);
+    EXPECT_NEAR(text->color.a, 1.0f, 0.07f);
+    EXPECT_NEAR(lowerPlace->getFirstScale(), 1.5f, 0.04f);
+    EXPECT_NEAR(lowerPlace->getSecondScale(), 1.5f, 0.04f);
+}
+
+TEST_F(HudTest, CentreMessagesShowInTheMiddleAndGoByThemselves) {
+    Entity* number = utils->showCenterMessage("3", {1.0f, 1.0f, 1.0f, 1.0f}, false);
+    const std::string numberName = number->name;
+    EXPECT_EQ(number->getComponent<Transform2D>()->getPosition(), glm::vec2(0.5f, 0.5f));
+    const std::string goName = utils->showCenterMessage("Go!", {0.9f, 1.0f, 0.0f, 1.0f}, true)->name;
+    EXPECT_TRUE(utils->persistentMessages.empty());
+
+    stepSeconds(SceneUtils::centerDuration - 0.1f);
+    EXPECT_TRUE(exists(numberName));
+    stepSeconds(0.15f);
+    EXPECT_FALSE(exists(numberName)) << "gone before the next number shows";
+    EXPECT_TRUE(exists(goName));
+    stepSeconds(SceneUtils::emphasisedDuration - SceneUtils::centerDuration);
+    EXPECT_FALSE(exists(goName));
+}
+
+TEST(CarHudSpeedTest, RoundsToWholeUnitsBeforeTimesFour) {
+    EXPECT_EQ(CarHUD::speedLabel(0.49f), "0 mph");
+    EXPECT_EQ(CarHUD::speedLabel(0.5f), "4 mph") << "halves round up, then times 4";
+    EXPECT_EQ(CarHUD::speedLabel(1.5f), "8 mph");
+    EXPECT_EQ(CarHUD::speedLabel(30.0f), "120 mph");
+}
+
+TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEightSeconds) {
+    // Player 2, high above nothing: in the air, so its speed stays as the test sets it.
+    auto* hud = scene->createEntity("hud2_lap")->addComponent<CarHUD>();
+    hud->car = addKart("P2", 1, {0.0f, 100.0f, 0.0f})->getComponent<Car>();
+    Entity* speed = scene->createEntity("hud2_speed");
+    speed->addComponent<Transform2D>();
+    hud->speedText = speed->addComponent<Text>();
+    hud->boostFill = scene->createEntity("hud2_boostFill")->addComponent<Transform2D>();
+    hud->boostFill->setRelative(true);
+    const auto barShare = [hud] { return hud->boostFill->getSize().x / CarHUD::barWidth; };
+
+    car(1).speed = 12.4f;
+    frame();
+    EXPECT_EQ(hud->speedText->text, "48 mph");
+    EXPECT_FLOAT_EQ(barShare(), 1.0f);
+    EXPECT_FLOAT_EQ(hud->boostFill->getSize().y, CarHUD::barHeight);
+
+    // Player 2 boosts with Right Control; the bar drains over the 1.5 s of push.
+    tap(GLFW_KEY_RIGHT_CONTROL);
+    run(0.75f);
+    EXPECT_NEAR(barShare(), 0.5f, 0.03f);
+    run(0.75f);
+    EXPECT_NEAR(barShare(), 0.0f, 0.03f) << "empty right after the boost";
+    run(4.0f);
+    EXPECT_NEAR(barShare(), 0.5f, 0.03f);
+    run(4.1f);
+    EXPECT_FLOAT_EQ(barShare(), 1.0f);
+
+    // Long after the boost, and in the middle of one, the share stays on the bar.
+    car(1).boostTimer = 20.0f;
+    EXPECT_FLOAT_EQ(CarHUD::boostFraction(car(1)), 1.0f);
+    car(1).boostTimer = -1.0f;
+    EXPECT_FLOAT_EQ(CarHUD::boostFraction(car(1)), 0.0f);
+}
+
+} // namespace
