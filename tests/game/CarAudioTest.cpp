@@ -75,12 +75,6 @@ protected:
         ears->addComponent<AudioListener>();
     }
 
-    void addGround() {
-        Entity* ground = scene->createEntity("ground");
-        ground->addComponent<Transform>()->setPosition({0.0f, -0.5f, 0.0f});
-        ground->addComponent<RigidBodyStatic>()->addCollisionShape()->setBox(200.0f, 1.0f, 200.0f);
-    }
-
     // Freezes the driving model so that a test can set the published state itself.
     // Without ground the kart meets nothing, so no impact mixes in.
     void holdCarState(float speed, float lateralSpeed, bool grounded) {
@@ -169,7 +163,9 @@ TEST_F(KartSounds, SkidIsHeardOnlyWhenSlidingFasterThanFourAndAHalfOnTheGround) 
 }
 
 TEST_F(KartSounds, EveryCollisionThatBeginsPlaysTheImpact) {
-    addGround();
+    Entity* ground = scene->createEntity("ground");
+    ground->addComponent<Transform>()->setPosition({0.0f, -0.5f, 0.0f});
+    ground->addComponent<RigidBodyStatic>()->addCollisionShape()->setBox(200.0f, 1.0f, 200.0f);
     car->setEnabled(false); // no suspension: the box drops straight onto the ground
     race();
     EXPECT_LT(toneLevel(listen(0.1), impactTone, rate), 0.002) << "still falling";

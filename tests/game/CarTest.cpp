@@ -77,8 +77,6 @@ TEST_F(CarTest, ThrottleApproachesThirtyForwardWinsOverReverseAndDragAloneSlows)
     EXPECT_NEAR(forwardSpeed(0), speedAfterOneSecond, 1.2f);
     EXPECT_NEAR(forwardSpeed(1), -speedAfterOneSecond, 1.2f) << "reverse drives backwards";
     world->release(GLFW_KEY_S);
-    world->stepSeconds(3.0f);
-    EXPECT_NEAR(forwardSpeed(0), 30.0f * (1.0f - std::exp(-4.0f)), 1.0f);
 
     // From above the top speed the drag wins until the two balance at 30.
     launch(0, 32.0f, 35.0f);

@@ -10,7 +10,6 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
-#include "support/LogCapture.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -19,12 +18,6 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-
-void expectNoErrors(const LogCapture& log) {
-    for (const LoggedLine& line : log.lines) {
-        EXPECT_NE(line.level, LogLevel::Error) << line.text;
-    }
-}
 
 ScratchGameFolder::ScratchGameFolder(const std::string& tag) {
     dir = fs::temp_directory_path() / ("torquewind_" + tag + "_" + std::to_string(getpid()));

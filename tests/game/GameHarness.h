@@ -12,12 +12,8 @@
 #include <string>
 #include <vector>
 
-class LogCapture;
 class Scene;
 class Text;
-
-// A run that went as planned logs no error line.
-void expectNoErrors(const LogCapture& log);
 
 class ScratchGameFolder {
 public:
