@@ -93,7 +93,7 @@ TEST_F(RespawnTest, OneRPressTakesBothKartsOffToTheirCheckpointsOrTheFirstTenMet
     EXPECT_NEAR(glm::distance(position(0), position(1)), 2.0f * Spawner::sideOffset, 0.2f);
 }
 
-TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutItsControls) {
+TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutControlsAndWithoutCheckpointsNever) {
     gameplay->state = Gameplay::countingDown;
     car(0).controlsEnabled = false;
     tap(GLFW_KEY_R);
@@ -101,12 +101,9 @@ TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutItsControls) {
     ASSERT_TRUE(spawners[0]->isRespawning());
     untilBack(0);
     EXPECT_FALSE(car(0).controlsEnabled) << "no head start before Go!";
-}
 
-TEST_F(RespawnTest, WithoutCheckpointsTheKartStaysOffTheTrack) {
     gameplay->checkpoints.clear();
     tap(GLFW_KEY_R);
     run(2.0f);
-    EXPECT_TRUE(spawners[0]->isRespawning());
-    EXPECT_FALSE(car(0).controlsEnabled);
+    EXPECT_TRUE(spawners[0]->isRespawning()) << "stays off a track without checkpoints";
 }

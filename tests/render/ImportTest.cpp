@@ -207,13 +207,14 @@ TEST_F(ImportTest, LightsGetTheirTypeColourAndShineAlongTheirNodesZ) {
     expectNear(lampLight->getWorldPosition(), {3, 1, 2}, "lamp position");
 }
 
-TEST_F(ImportTest, BakedLightmapsAreFoundByNodeName) {
+TEST_F(ImportTest, LightmapsAreFoundByNodeNameAndNodesOfOneNameShareTheirMesh) {
     const Picture black{4, 4, std::vector<uint8_t>(4 * 4 * 3)};
     ASSERT_TRUE(black.save((assets / "scenes/lightmaps/Job 1_Tree_SHADOW.png").string()));
     FbxFile file;
     const int64_t material = file.addMaterial("Bark", {1, 1, 1});
     file.addMesh("Tree", 0, {}, uprightBox({1, 3, 1}), boxTriangles, {material});
     file.addMesh("Rock", 0, {}, uprightBox({1, 1, 1}), boxTriangles, {material});
+    file.addMesh("Rock", 0, Placement{{5, 0, 0}}, uprightBox({2, 2, 2}), boxTriangles, {material});
     import(file);
 
     Texture2D* lightmap = cache->get<Texture2D>("LM_Tree");
@@ -221,19 +222,11 @@ TEST_F(ImportTest, BakedLightmapsAreFoundByNodeName) {
     EXPECT_EQ(meshOf("Tree")->getLightmap(), lightmap);
     EXPECT_EQ(meshOf("Rock")->getLightmap(), nullptr);
     EXPECT_EQ(cache->get<Texture2D>("LM_Rock"), nullptr);
-}
-
-TEST_F(ImportTest, NodesOfTheSameNameShareOneMesh) {
-    FbxFile file;
-    const int64_t material = file.addMaterial("Paint", {1, 1, 1});
-    file.addMesh("Cone", 0, {}, uprightBox({1, 1, 1}), boxTriangles, {material});
-    file.addMesh("Cone", 0, Placement{{5, 0, 0}}, uprightBox({2, 2, 2}), boxTriangles, {material});
-    import(file);
 
     const auto& entities = scene->getEntities();
-    ASSERT_EQ(entities.size(), 3u) << "the root and two cones";
-    EXPECT_EQ(entities[1]->getComponent<MeshRenderer>()->getMesh(),
-              entities[2]->getComponent<MeshRenderer>()->getMesh());
+    ASSERT_EQ(entities.size(), 4u) << "the root, the tree and two rocks";
+    EXPECT_EQ(entities[2]->getComponent<MeshRenderer>()->getMesh(),
+              entities[3]->getComponent<MeshRenderer>()->getMesh());
 }
 
 TEST_F(ImportTest, WithoutAxisCorrectionNodesKeepTheFilesMatrices) {

@@ -128,22 +128,3 @@ TEST_F(Transform2DTest, FirstScaleMultipliesHeightSecondWidthAroundTheAnchor) {
     EXPECT_FLOAT_EQ(r.right - r.left, 20.0f);
     EXPECT_FLOAT_EQ(r.top - r.bottom, 60.0f);
 }
-
-TEST_F(Transform2DTest, SettersAnnounceChangesAndRefreshTheCache) {
-    struct Counter {
-        int calls = 0;
-        void onChanged() { ++calls; }
-    } counter;
-    subscribe(transform->changed, &counter, &Counter::onChanged);
-    transform->setPosition({100.0f, 100.0f});
-    const float before = rectOf(transform->getMatrix()).left;
-    transform->setPosition({200.0f, 100.0f});
-    EXPECT_FLOAT_EQ(rectOf(transform->getMatrix()).left, before + 100.0f);
-    transform->setScale(2.0f);
-    EXPECT_EQ(counter.calls, 3);
-    // An aspect change only matters to the aspect modes, and elements set it every frame.
-    transform->setAspect(3.0f);
-    EXPECT_EQ(counter.calls, 3);
-    unsubscribe(transform->changed, &counter);
-}
-

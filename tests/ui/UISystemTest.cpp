@@ -80,6 +80,9 @@ TEST_F(UISystemTest, ElementFollowsATransformAddedAfterIt) {
     Transform2D* transform = entity->addComponent<Transform2D>();
     EXPECT_EQ(tex->getTransform(), transform);
     tex->changed = false;
+    // Text sets its transform's aspect every frame; only the aspect modes care.
+    transform->setAspect(3.0f);
+    EXPECT_FALSE(tex->changed);
     transform->setPosition({1.0f, 2.0f});
     EXPECT_TRUE(tex->changed);
 }
