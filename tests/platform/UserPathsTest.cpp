@@ -1,0 +1,75 @@
+// The per-user folders: which environment wins, what gets created and how a
+// failure is reported.
+#include "core/platform/UserPaths.h"
+#include "core/platform/ExecutablePath.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct UserPathsTest : ::testing::Test {
+    UserPathsTest() {
+        std::string pattern = ::testing::TempDir() + "userpaths_XXXXXX";
+        dir = mkdtemp(pattern.data());
+        setenv("HOME", (dir / "home").c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_DATA_HOME");
+    }
+    ~UserPathsTest() override { fs::remove_all(dir); }
+    static fs::perms perms(const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; }
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(UserPathsTest, AbsoluteXdgFoldersWinAndAnythingElseFallsBackToHome) {
+    setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
+    setenv("XDG_DATA_HOME", "relative/data", 1);
+    const UserPaths paths("torquewind");
+    EXPECT_EQ(paths.configDir(), (dir / "cfg/torquewind").string());
+    EXPECT_EQ(paths.dataDir(), (dir / "home/.local/share/torquewind").string())
+        << "a relative value is ignored";
+    EXPECT_FALSE(fs::exists(paths.configDir())) << "nothing is created until a file is asked for";
+
+    setenv("XDG_CONFIG_HOME", "", 1);
+    EXPECT_EQ(UserPaths("torquewind").configDir(), (dir / "home/.config/torquewind").string());
+}
+
+TEST_F(UserPathsTest, AskingForAFileCreatesPrivateFoldersAndLeavesExistingOnesAlone) {
+    fs::create_directories(dir / "home");
+    fs::permissions(dir / "home", fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    const UserPaths paths("torquewind");
+
+    const std::string replay = paths.dataFile("replays/best.rpl");
+    EXPECT_EQ(replay, (dir / "home/.local/share/torquewind/replays/best.rpl").string());
+    for (const char* made :
+         {".local", ".local/share", ".local/share/torquewind", ".local/share/torquewind/replays"}) {
+        EXPECT_EQ(perms(dir / "home" / made), fs::perms::owner_all) << made;
+    }
+    EXPECT_FALSE(fs::exists(replay)) << "only folders are made";
+    EXPECT_EQ(perms(dir / "home"), fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(paths.configFile("config.ini"), (dir / "home/.config/torquewind/config.ini").string());
+    EXPECT_TRUE(fs::is_directory(paths.configDir()));
+}
+
+TEST_F(UserPathsTest, AFileInTheWayGivesAnEmptyPathAndOneWarning) {
+    fs::create_directories(dir / "home/.config");
+    std::ofstream(dir / "home/.config/torquewind") << "not a folder";
+    LogCapture log;
+    EXPECT_EQ(UserPaths("torquewind").configFile("config.ini"), "");
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].level, LogLevel::Warning);
+    EXPECT_NE(log.lines[0].text.find((dir / "home/.config/torquewind").string()), std::string::npos)
+        << log.lines[0].text;
+}
+
+TEST(ExecutablePath, IsTheFolderOfTheRunningProgram) {
+    EXPECT_TRUE(fs::equivalent(executableDir(), fs::path(TW_BINARY_DIR) / "tests"));
+}
