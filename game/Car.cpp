@@ -9,7 +9,7 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
-#include "game/SceneUtils.h"
+#include "game/RaceMessages.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/gtc/quaternion.hpp>
@@ -196,7 +196,7 @@ void Car::announceBoostReady(float dt) {
         return;
     }
     if (Entity* gameplay = entity->scene->findEntity("gameplay")) {
-        if (SceneUtils* utils = gameplay->getComponent<SceneUtils>()) {
+        if (RaceMessages* utils = gameplay->getComponent<RaceMessages>()) {
             utils->showMessage("Boost ready", playerIndex, true, glm::vec3(0.9f, 1.0f, 0.0f), 2.0f);
         }
     }

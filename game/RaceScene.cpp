@@ -15,18 +15,18 @@
 #include "core/render/Skybox.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/TextureCube.h"
-#include "game/BasicController.h"
+#include "game/FreeCamera.h"
 #include "game/Car.h"
 #include "game/CarAudio.h"
 #include "game/CarParticles.h"
 #include "game/FollowCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
-#include "game/GameMenu.h"
-#include "game/Gameplay.h"
+#include "game/RaceKeys.h"
+#include "game/RaceFlow.h"
 #include "game/Hud.h"
 #include "game/RaceSceneBuilder.h"
-#include "game/SceneUtils.h"
+#include "game/RaceMessages.h"
 #include "game/Spawner.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
@@ -90,13 +90,13 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     return follow;
 }
 
-Gameplay* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
+RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     SystemRegistry* systems = scene.systems;
     Entity* entity = scene.createEntity("gameplay");
-    auto* utils = entity->addComponent<SceneUtils>();
+    auto* utils = entity->addComponent<RaceMessages>();
     utils->winSound = addSound(*entity, "win", "sounds/win.wav", 0.7f, false);
 
-    auto* gameplay = entity->addComponent<Gameplay>();
+    auto* gameplay = entity->addComponent<RaceFlow>();
     gameplay->countSound = addSound(*entity, "count", "sounds/count.wav", 1.8f, false);
     gameplay->goSound = addSound(*entity, "go", "sounds/go.wav", 1.8f, false);
     gameplay->numLaps = readGameConfig(systems).numLaps;
@@ -114,7 +114,7 @@ Gameplay* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
                                    {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
     help->entity->active = false;
 
-    auto* menu = scene.createEntity("gameMenu")->addComponent<GameMenu>();
+    auto* menu = scene.createEntity("gameMenu")->addComponent<RaceKeys>();
     menu->helpScreen = help->entity;
     menu->createOverlay();
 
@@ -132,7 +132,7 @@ void createDebugCamera(Scene& scene) {
     auto* camera = entity->addComponent<Camera>();
     camera->near = 0.1f;
     camera->far = 800.0f;
-    entity->addComponent<BasicController>()->moveSpeed = 25.0f;
+    entity->addComponent<FreeCamera>()->moveSpeed = 25.0f;
     entity->addComponent<AudioListener>();
 }
 

@@ -16,8 +16,8 @@
 #include "core/runtime/Transform.h"
 #include "game/Car.h"
 #include "game/Checkpoint.h"
-#include "game/Gameplay.h"
-#include "game/RaceProps.h"
+#include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
 
 #include <GLFW/glfw3.h>
 
@@ -224,11 +224,11 @@ Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
     if (index == 0) {
         givePlayerOneKeys(*car);
     }
-    kart->addComponent<RaceProps>()->playerIndex = static_cast<unsigned>(index);
+    kart->addComponent<RaceProgress>()->playerIndex = static_cast<unsigned>(index);
     return car;
 }
 
-void findCheckpoints(Scene& scene, Gameplay& gameplay) {
+void findCheckpoints(Scene& scene, RaceFlow& gameplay) {
     for (int n = 0; n < maxCheckpoints; ++n) {
         if (Entity* entity = scene.findEntity("Checkpoint-" + std::to_string(n))) {
             auto* checkpoint = entity->addComponent<Checkpoint>();

@@ -7,7 +7,7 @@
 #include <string>
 
 class Car;
-class Gameplay;
+class RaceFlow;
 class ResourceCache;
 class Scene;
 
@@ -37,12 +37,12 @@ void applyMaterialConventions(ResourceCache& cache);
 
 // Turns the kart node into a driven kart for player index (0 or 1): its box
 // body from the collider marker (then destroyed), its Car with rays, wheels
-// and the player's keys, and its RaceProps. Null, with an error line, when a
+// and the player's keys, and its RaceProgress. Null, with an error line, when a
 // node is missing.
 Car* setUpKart(Scene& scene, const KartNodes& nodes, int index);
 
 // Gives the entities "Checkpoint-0" to "Checkpoint-19" their Checkpoint, in
 // number order, and lists them in gameplay's checkpoints.
-void findCheckpoints(Scene& scene, Gameplay& gameplay);
+void findCheckpoints(Scene& scene, RaceFlow& gameplay);
 
 } // namespace RaceSceneBuilder

@@ -12,15 +12,15 @@
 #include "game/CarParticles.h"
 #include "game/Checkpoint.h"
 #include "game/FollowCamera.h"
-#include "game/Gameplay.h"
-#include "game/RaceProps.h"
+#include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
 
 #include <GLFW/glfw3.h>
 
 Spawner::Spawner(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
 
 int Spawner::playerIndex() const {
-    if (const auto* props = entity->getComponent<RaceProps>()) {
+    if (const auto* props = entity->getComponent<RaceProgress>()) {
         return static_cast<int>(props->playerIndex);
     }
     const auto* car = entity->getComponent<Car>();
@@ -71,17 +71,17 @@ void Spawner::takeOffTrack() {
     invoke([this] { respawn(); }, respawnDelay);
 }
 
-Gameplay* Spawner::findGameplay() const {
+RaceFlow* Spawner::findGameplay() const {
     Entity* gameplayEntity = entity->scene->findEntity("gameplay");
-    return gameplayEntity != nullptr ? gameplayEntity->getComponent<Gameplay>() : nullptr;
+    return gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr;
 }
 
 Checkpoint* Spawner::respawnCheckpoint() const {
-    const Gameplay* gameplay = findGameplay();
+    const RaceFlow* gameplay = findGameplay();
     if (gameplay == nullptr || gameplay->checkpoints.empty()) {
         return nullptr;
     }
-    const auto* props = entity->getComponent<RaceProps>();
+    const auto* props = entity->getComponent<RaceProgress>();
     if (props != nullptr && props->lastCheckpoint != nullptr) {
         return props->lastCheckpoint;
     }
@@ -123,8 +123,8 @@ void Spawner::respawn() {
     // Only a kart in a running race gets its controls back: one taken off during
     // the countdown waits for "Go!" like the other, and the race's end stays final.
     if (car != nullptr) {
-        const Gameplay* gameplay = findGameplay();
-        car->controlsEnabled = gameplay == nullptr || gameplay->state == Gameplay::racing;
+        const RaceFlow* gameplay = findGameplay();
+        car->controlsEnabled = gameplay == nullptr || gameplay->state == RaceFlow::racing;
     }
     respawning = false;
 }

@@ -12,7 +12,7 @@
 class AudioSource;
 class Checkpoint;
 class FollowCamera;
-class Gameplay;
+class RaceFlow;
 
 class Spawner : public Updateable {
 public:
@@ -42,7 +42,7 @@ public:
 
 private:
     int playerIndex() const;
-    Gameplay* findGameplay() const;
+    RaceFlow* findGameplay() const;
 
     // Set from taking the kart off until it is back: the kart stays below the
     // water meanwhile, and must not be taken off again every step.

@@ -32,8 +32,8 @@ RaceWorld::RaceWorld() : engine(testConfig(), false) {
     input = systems.add<Input>();
     scene = systems.add<SceneManager>()->createScene("game");
     Entity* holder = scene->createEntity("gameplay");
-    utils = holder->addComponent<SceneUtils>();
-    gameplay = holder->addComponent<Gameplay>();
+    utils = holder->addComponent<RaceMessages>();
+    gameplay = holder->addComponent<RaceFlow>();
 }
 
 bool RaceWorld::loadTrack() {
@@ -68,7 +68,7 @@ Entity* RaceWorld::addKart(const std::string& name, unsigned player, const glm::
     kart->addComponent<Transform>()->setPosition(position);
     kart->addComponent<RigidBodyDynamic>()->addCollisionShape()->setBox(1.4f, 0.6f, 2.2f);
     kart->addComponent<Car>()->playerIndex = static_cast<int>(player);
-    kart->addComponent<RaceProps>()->playerIndex = player;
+    kart->addComponent<RaceProgress>()->playerIndex = player;
     karts[player] = kart;
     return kart;
 }

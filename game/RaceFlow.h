@@ -16,14 +16,14 @@ class AudioSource;
 class Car;
 class Checkpoint;
 class Entity;
-class RaceProps;
-class SceneUtils;
+class RaceProgress;
+class RaceMessages;
 
-class Gameplay : public Updateable {
+class RaceFlow : public Updateable {
 public:
     enum State : int { starting = 0, countingDown = 1, racing = 2, raceOver = 3 };
 
-    Gameplay(SystemRegistry* systems, Entity* entity);
+    RaceFlow(SystemRegistry* systems, Entity* entity);
 
     void update(float dt) override;
 
@@ -64,8 +64,8 @@ private:
     void setControls(bool enabled) const;
     void placeKart(size_t player) const;
     Car* car(size_t player) const;
-    RaceProps* raceProps(size_t player) const;
-    SceneUtils* sceneUtils() const;
+    RaceProgress* raceProps(size_t player) const;
+    RaceMessages* sceneUtils() const;
     // Closes the pause screen a race may have been restarted from.
     void leavePause() const;
 

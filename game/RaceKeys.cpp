@@ -1,5 +1,5 @@
 // The race scene's menu and developer keys.
-#include "game/GameMenu.h"
+#include "game/RaceKeys.h"
 
 #include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
@@ -14,7 +14,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/UI.h"
 #include "game/Car.h"
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
@@ -31,7 +31,7 @@ constexpr float statsTop = 0.1f;
 constexpr float lineSpacing = 0.045f;
 
 Text* addOverlayText(Scene& scene, const std::string& name, const glm::vec2& position, Anchor anchor) {
-    return addTextEntity(scene, name, "", {position, GameMenu::textHeight, anchor}, glm::vec4(1.0f),
+    return addTextEntity(scene, name, "", {position, RaceKeys::textHeight, anchor}, glm::vec4(1.0f),
                          uiLayer::debug);
 }
 
@@ -62,10 +62,10 @@ std::string flip(bool& flag, const std::string& name) {
 
 } // namespace
 
-GameMenu::GameMenu(SystemRegistry* systems, Entity* entity)
+RaceKeys::RaceKeys(SystemRegistry* systems, Entity* entity)
     : Updateable(systems, entity), input(systems->get<Input>()) {}
 
-void GameMenu::createOverlay() {
+void RaceKeys::createOverlay() {
     Scene& scene = *entity->scene;
     fpsText = addOverlayText(scene, "fpsText", {margin, statsTop}, Anchor::TopLeft);
     culledText = addOverlayText(scene, "culledText", {margin, statsTop + lineSpacing}, Anchor::TopLeft);
@@ -79,11 +79,11 @@ void GameMenu::createOverlay() {
     statusText = addOverlayText(scene, "statusText", {0.5f, 1.0f - margin}, Anchor::Bottom);
 }
 
-bool GameMenu::pressed(int key) const {
+bool RaceKeys::pressed(int key) const {
     return input != nullptr && input->getKey(key) == KeyState::Pressed;
 }
 
-void GameMenu::update(float dt) {
+void RaceKeys::update(float dt) {
     Updateable::update(dt);
     if (pressed(GLFW_KEY_F2)) {
         toggleStatistics();
@@ -97,7 +97,7 @@ void GameMenu::update(float dt) {
     handleRaceKeys();
 }
 
-void GameMenu::handleDeveloperKeys() {
+void RaceKeys::handleDeveloperKeys() {
     auto* renderer = systems->get<Renderer>();
     auto* ui = systems->get<UI>();
     if (renderer != nullptr && pressed(GLFW_KEY_F3)) {
@@ -134,7 +134,7 @@ void GameMenu::handleDeveloperKeys() {
     }
 }
 
-void GameMenu::handleRaceKeys() {
+void RaceKeys::handleRaceKeys() {
     if (pressed(GLFW_KEY_Q)) {
         backToTitle();
     }
@@ -146,13 +146,13 @@ void GameMenu::handleRaceKeys() {
     }
 }
 
-void GameMenu::toggleStatistics() {
+void RaceKeys::toggleStatistics() {
     toggleEnabled(fpsText);
     toggleEnabled(culledText);
     toggleEnabled(drawCallsText);
 }
 
-void GameMenu::refreshStatistics() {
+void RaceKeys::refreshStatistics() {
     const auto* engine = systems->get<Engine>();
     const auto* graphics = systems->get<Graphics>();
     const auto* renderer = systems->get<Renderer>();
@@ -171,7 +171,7 @@ void GameMenu::refreshStatistics() {
             std::to_string(drawCalls) + " draw calls, " + std::to_string(triangles) + " triangles");
 }
 
-void GameMenu::showStatus(const std::string& message) {
+void RaceKeys::showStatus(const std::string& message) {
     setText(statusText, message);
     statusNumber += 1;
     const unsigned shown = statusNumber;
@@ -184,13 +184,13 @@ void GameMenu::showStatus(const std::string& message) {
         statusDuration);
 }
 
-void GameMenu::setPaused(bool value) {
+void RaceKeys::setPaused(bool value) {
     paused = value;
     entity->scene->timeScale = paused ? 0.0f : 1.0f;
     setActive(helpScreen, paused);
 }
 
-void GameMenu::switchCamera() {
+void RaceKeys::switchCamera() {
     Scene& scene = *entity->scene;
     Entity* debugCamera = scene.findEntity("debugController");
     if (debugCamera == nullptr) {
@@ -218,7 +218,7 @@ void GameMenu::switchCamera() {
     }
 }
 
-void GameMenu::setControls(bool enabled) const {
+void RaceKeys::setControls(bool enabled) const {
     for (Component* component : entity->scene->getComponents()) {
         if (auto* car = dynamic_cast<Car*>(component)) {
             car->controlsEnabled = enabled;
@@ -226,7 +226,7 @@ void GameMenu::setControls(bool enabled) const {
     }
 }
 
-void GameMenu::backToTitle() {
+void RaceKeys::backToTitle() {
     auto* scenes = systems->get<SceneManager>();
     Scene* title = scenes != nullptr ? scenes->getScene("menu") : nullptr;
     if (title == nullptr) {
@@ -236,9 +236,9 @@ void GameMenu::backToTitle() {
     scenes->setScene(title);
 }
 
-void GameMenu::restartRace() {
+void RaceKeys::restartRace() {
     Entity* holder = entity->scene->findEntity("gameplay");
-    Gameplay* gameplay = holder != nullptr ? holder->getComponent<Gameplay>() : nullptr;
+    RaceFlow* gameplay = holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
     // The race's start leaves the pause screen itself.
     if (gameplay != nullptr) {
         gameplay->startRace();

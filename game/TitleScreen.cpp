@@ -1,5 +1,5 @@
 // Title screen flow.
-#include "game/Menu.h"
+#include "game/TitleScreen.h"
 
 #include "core/platform/Log.h"
 #include "core/render/Renderer.h"
@@ -11,7 +11,7 @@
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Text.h"
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 #include "game/RaceScene.h"
 
 #include <GLFW/glfw3.h>
@@ -24,10 +24,10 @@ constexpr float brightnessStep = 0.1f;
 
 } // namespace
 
-Menu::Menu(SystemRegistry* systems, Entity* entity, Text* loadingText)
+TitleScreen::TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText)
     : Updateable(systems, entity), loadingText(loadingText) {}
 
-void Menu::handleBrightnessKeys() const {
+void TitleScreen::handleBrightnessKeys() const {
     auto* input = systems->get<Input>();
     auto* renderer = systems->get<Renderer>();
     if (input == nullptr || renderer == nullptr) {
@@ -41,7 +41,7 @@ void Menu::handleBrightnessKeys() const {
     }
 }
 
-void Menu::update(float dt) {
+void TitleScreen::update(float dt) {
     Updateable::update(dt);
     handleBrightnessKeys();
     auto* input = systems->get<Input>();
@@ -69,14 +69,14 @@ void Menu::update(float dt) {
     }
 }
 
-void Menu::setMessage(const std::string& message) {
+void TitleScreen::setMessage(const std::string& message) {
     if (loadingText != nullptr) {
         loadingText->text = message;
         loadingText->changed = true;
     }
 }
 
-void Menu::load() {
+void TitleScreen::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
     systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
@@ -94,10 +94,10 @@ void Menu::load() {
     justLoaded = true;
 }
 
-void Menu::enterRace() {
+void TitleScreen::enterRace() {
     systems->get<SceneManager>()->setScene(raceScene);
     Entity* gameplayEntity = raceScene->findEntity("gameplay");
-    if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<Gameplay>() : nullptr) {
+    if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr) {
         gameplay->startRace();
     }
 }

@@ -1,5 +1,5 @@
 // The debug free camera's flight.
-#include "game/BasicController.h"
+#include "game/FreeCamera.h"
 
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
@@ -16,7 +16,7 @@ constexpr float slowFactor = 0.1f;
 
 } // namespace
 
-BasicController::BasicController(SystemRegistry* systems, Entity* entity)
+FreeCamera::FreeCamera(SystemRegistry* systems, Entity* entity)
     : Updateable(systems, entity), input(systems->get<Input>()) {
     transform = entity->getComponent<Transform>();
     if (transform == nullptr) {
@@ -24,7 +24,7 @@ BasicController::BasicController(SystemRegistry* systems, Entity* entity)
     }
 }
 
-void BasicController::update(float dt) {
+void FreeCamera::update(float dt) {
     Updateable::update(dt);
     if (input == nullptr) {
         return;
@@ -41,14 +41,14 @@ void BasicController::update(float dt) {
     transform->setPosition(transform->getPosition() + transform->getRotation() * step);
 }
 
-void BasicController::look(float deltaX, float deltaY) {
+void FreeCamera::look(float deltaX, float deltaY) {
     // Yaw about the world's up keeps the horizon level; pitch about the camera's
     // own right axis tilts the view.
     transform->rotate(glm::radians(-deltaX * lookSensitivity), worldUp, Space::World);
     transform->rotate(glm::radians(-deltaY * lookSensitivity), localRight, Space::Local);
 }
 
-glm::vec3 BasicController::movement(float dt) {
+glm::vec3 FreeCamera::movement(float dt) {
     const float distance = moveSpeed * dt;
     glm::vec3 step(0.0f);
     if (input->isKeyDown(GLFW_KEY_W)) {

@@ -15,9 +15,9 @@ class AudioSource;
 class Entity;
 class UITex;
 
-class SceneUtils : public Component {
+class RaceMessages : public Component {
 public:
-    SceneUtils(SystemRegistry* systems, Entity* entity);
+    RaceMessages(SystemRegistry* systems, Entity* entity);
 
     // A message for player 0 (upper half) or 1 (lower half) that fades in while it
     // grows to one and a half times its height (0.14 of the window, 0.08 when small).
