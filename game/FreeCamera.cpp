@@ -3,10 +3,9 @@
 
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
-
-#include <GLFW/glfw3.h>
 
 namespace {
 
@@ -29,7 +28,7 @@ void FreeCamera::update(float dt) {
     if (input == nullptr) {
         return;
     }
-    if (input->getKey(GLFW_KEY_P) == KeyState::Pressed) {
+    if (input->getKey(key::p) == KeyState::Pressed) {
         frozen = !frozen;
     }
     if (frozen) {
@@ -51,19 +50,19 @@ void FreeCamera::look(float deltaX, float deltaY) {
 glm::vec3 FreeCamera::movement(float dt) {
     const float distance = moveSpeed * dt;
     glm::vec3 step(0.0f);
-    if (input->isKeyDown(GLFW_KEY_W)) {
+    if (input->isKeyDown(key::w)) {
         step.z -= distance;
     }
-    if (input->isKeyDown(GLFW_KEY_S)) {
+    if (input->isKeyDown(key::s)) {
         step.z += distance;
     }
-    if (input->isKeyDown(GLFW_KEY_A)) {
+    if (input->isKeyDown(key::a)) {
         step.x -= distance;
     }
-    if (input->isKeyDown(GLFW_KEY_D)) {
+    if (input->isKeyDown(key::d)) {
         step.x += distance;
     }
-    if (input->isKeyDown(GLFW_KEY_LEFT_SHIFT)) {
+    if (input->isKeyDown(key::leftShift)) {
         step *= slowFactor;
     }
     return step;

@@ -6,15 +6,14 @@
 #include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
 #include "game/RaceKeys.h"
-#include "game/RaceProgress.h"
 #include "game/RaceMessages.h"
-
-#include <GLFW/glfw3.h>
+#include "game/RaceProgress.h"
 
 #include <string>
 
@@ -100,9 +99,9 @@ void RaceFlow::startRace() {
     state = starting;
     if (RaceMessages* utils = sceneUtils()) {
         utils->clear();
-        if (utils->endScreen != nullptr) {
-            utils->endScreen->setEnabled(false);
-        }
+    }
+    if (endScreen != nullptr) {
+        endScreen->setEnabled(false);
     }
     leavePause();
     stopSource(endMusic);
@@ -183,15 +182,12 @@ void RaceFlow::onFinished(unsigned player) {
 void RaceFlow::endRace() {
     setControls(false);
     state = raceOver;
-    RaceMessages* utils = sceneUtils();
-    if (utils != nullptr && utils->endScreen != nullptr && !utils->endScreen->isEnabled()) {
-        utils->endScreen->setEnabled(true);
+    if (endScreen != nullptr && !endScreen->isEnabled()) {
+        endScreen->setEnabled(true);
     }
     stopSource(raceMusic);
     playSource(endMusic);
-    if (utils != nullptr) {
-        playSource(utils->winSound);
-    }
+    playSource(winSound);
 }
 
 void RaceFlow::update(float dt) {
@@ -200,7 +196,7 @@ void RaceFlow::update(float dt) {
         return;
     }
     auto* input = systems->get<Input>();
-    if (input != nullptr && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
+    if (input != nullptr && input->getKey(key::space) == KeyState::Pressed) {
         startRace();
     }
 }

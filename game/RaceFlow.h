@@ -18,6 +18,7 @@ class Checkpoint;
 class Entity;
 class RaceProgress;
 class RaceMessages;
+class UITex;
 
 class RaceFlow : public Updateable {
 public:
@@ -48,6 +49,9 @@ public:
     int countdown = 0;
     std::array<bool, 2> finished{};
 
+    // The "race again / title screen" strip shown once a race is over.
+    UITex* endScreen = nullptr;
+    AudioSource* winSound = nullptr;
     // Music of the race and of its end; either may be missing.
     AudioSource* raceMusic = nullptr;
     AudioSource* endMusic = nullptr;

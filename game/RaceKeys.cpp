@@ -7,6 +7,7 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
@@ -18,12 +19,7 @@
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
-#include <GLFW/glfw3.h>
-
 namespace {
-
-constexpr int keyComma = 44;
-constexpr int keyFullStop = 46;
 
 constexpr float margin = 0.02f;
 // The statistics sit below player 1's lap count, one line apart.
@@ -85,7 +81,7 @@ bool RaceKeys::pressed(int key) const {
 
 void RaceKeys::update(float dt) {
     Updateable::update(dt);
-    if (pressed(GLFW_KEY_F2)) {
+    if (pressed(key::f2)) {
         toggleStatistics();
     }
     statsTimer += dt;
@@ -100,7 +96,7 @@ void RaceKeys::update(float dt) {
 void RaceKeys::handleDeveloperKeys() {
     auto* renderer = systems->get<Renderer>();
     auto* ui = systems->get<UI>();
-    if (renderer != nullptr && pressed(GLFW_KEY_F3)) {
+    if (renderer != nullptr && pressed(key::f3)) {
         renderer->wireframe = !renderer->wireframe;
     }
     struct Switch {
@@ -109,11 +105,11 @@ void RaceKeys::handleDeveloperKeys() {
         const char* name;
     };
     const Switch switches[] = {
-        {GLFW_KEY_F4, renderer != nullptr ? &renderer->normalsEnabled : nullptr, "normals"},
-        {GLFW_KEY_F5, renderer != nullptr ? &renderer->lightmapsEnabled : nullptr, "lightmaps"},
-        {GLFW_KEY_F6, renderer != nullptr ? &renderer->shadowsEnabled : nullptr, "shadows"},
-        {GLFW_KEY_F7, ui != nullptr ? &ui->enabled : nullptr, "UI"},
-        {GLFW_KEY_F8, renderer != nullptr ? &renderer->cullingEnabled : nullptr, "culling"},
+        {key::f4, renderer != nullptr ? &renderer->normalsEnabled : nullptr, "normals"},
+        {key::f5, renderer != nullptr ? &renderer->lightmapsEnabled : nullptr, "lightmaps"},
+        {key::f6, renderer != nullptr ? &renderer->shadowsEnabled : nullptr, "shadows"},
+        {key::f7, ui != nullptr ? &ui->enabled : nullptr, "UI"},
+        {key::f8, renderer != nullptr ? &renderer->cullingEnabled : nullptr, "culling"},
     };
     for (const Switch& item : switches) {
         if (item.flag != nullptr && pressed(item.key)) {
@@ -122,26 +118,26 @@ void RaceKeys::handleDeveloperKeys() {
     }
     if (renderer != nullptr) {
         // On top of the main loop's own handling of these keys.
-        if (pressed(keyComma)) {
+        if (pressed(key::comma)) {
             renderer->brightness -= brightnessStep;
         }
-        if (pressed(keyFullStop)) {
+        if (pressed(key::period)) {
             renderer->brightness += brightnessStep;
         }
     }
-    if (pressed(GLFW_KEY_F10)) {
+    if (pressed(key::f10)) {
         switchCamera();
     }
 }
 
 void RaceKeys::handleRaceKeys() {
-    if (pressed(GLFW_KEY_Q)) {
+    if (pressed(key::q)) {
         backToTitle();
     }
-    if (paused && pressed(GLFW_KEY_SPACE)) {
+    if (paused && pressed(key::space)) {
         restartRace();
     }
-    if (pressed(GLFW_KEY_P) || pressed(GLFW_KEY_F1) || pressed(GLFW_KEY_ESCAPE)) {
+    if (pressed(key::p) || pressed(key::f1) || pressed(key::escape)) {
         setPaused(!paused);
     }
 }

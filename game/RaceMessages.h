@@ -1,7 +1,6 @@
 // On-screen messages of the race scene, on the entity "gameplay": short texts
 // for one player's half of the window or for the middle of the window, removed
-// after their time or, for lasting ones, when the next race starts. It also
-// holds the end screen and the "win" sound that race flow uses.
+// after their time or, for lasting ones, when the next race starts.
 #pragma once
 
 #include "core/runtime/Component.h"
@@ -11,9 +10,7 @@
 #include <string>
 #include <vector>
 
-class AudioSource;
 class Entity;
-class UITex;
 
 class RaceMessages : public Component {
 public:
@@ -33,9 +30,6 @@ public:
     void clear();
 
     std::vector<Entity*> persistentMessages;
-    // The "race again / title screen" strip shown once a race is over.
-    UITex* endScreen = nullptr;
-    AudioSource* winSound = nullptr;
 
     static constexpr float largeHeight = 0.14f;
     static constexpr float smallHeight = 0.08f;

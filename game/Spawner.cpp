@@ -4,7 +4,6 @@
 #include "core/audio/AudioSource.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
@@ -14,8 +13,6 @@
 #include "game/FollowCamera.h"
 #include "game/RaceFlow.h"
 #include "game/RaceProgress.h"
-
-#include <GLFW/glfw3.h>
 
 Spawner::Spawner(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
 
@@ -27,20 +24,11 @@ int Spawner::playerIndex() const {
     return car != nullptr ? car->playerIndex : 0;
 }
 
-void Spawner::update(float dt) {
-    Updateable::update(dt);
-    // Read per frame: a frame shorter than the physics step may run no step at all,
-    // and the press would be lost if only the steps looked for it.
-    auto* input = systems->get<Input>();
-    if (input != nullptr && input->getKey(GLFW_KEY_R) == KeyState::Pressed) {
-        respawnAsked = true;
-    }
-}
-
 void Spawner::fixedUpdate(float dt) {
     Updateable::fixedUpdate(dt);
-    const bool asked = respawnAsked;
-    respawnAsked = false;
+    // The kart takes its controls first in each step (it is added before this).
+    const auto* car = entity->getComponent<Car>();
+    const bool asked = car != nullptr && car->stepControls().respawn;
     if (respawning) {
         return;
     }

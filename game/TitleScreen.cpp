@@ -7,6 +7,7 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
@@ -14,12 +15,8 @@
 #include "game/RaceFlow.h"
 #include "game/RaceScene.h"
 
-#include <GLFW/glfw3.h>
-
 namespace {
 
-constexpr int keyComma = 44;
-constexpr int keyFullStop = 46;
 constexpr float brightnessStep = 0.1f;
 
 } // namespace
@@ -33,10 +30,10 @@ void TitleScreen::handleBrightnessKeys() const {
     if (input == nullptr || renderer == nullptr) {
         return;
     }
-    if (input->getKey(keyComma) == KeyState::Pressed) {
+    if (input->getKey(key::comma) == KeyState::Pressed) {
         renderer->brightness -= brightnessStep;
     }
-    if (input->getKey(keyFullStop) == KeyState::Pressed) {
+    if (input->getKey(key::period) == KeyState::Pressed) {
         renderer->brightness += brightnessStep;
     }
 }
@@ -58,9 +55,9 @@ void TitleScreen::update(float dt) {
             justLoaded = false;
             break;
         }
-        if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed || input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
+        if (input->getKey(key::escape) == KeyState::Pressed || input->getKey(key::q) == KeyState::Pressed) {
             systems->get<Engine>()->quit = true;
-        } else if (state == ready && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
+        } else if (state == ready && input->getKey(key::space) == KeyState::Pressed) {
             enterRace();
         }
         break;

@@ -5,7 +5,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "game/LapCounter.h"
-#include "game/RaceSceneBuilder.h"
+#include "game/RaceScene.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

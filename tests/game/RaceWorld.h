@@ -53,15 +53,16 @@ public:
     bool loadTrack();
     // A start line with box karts P1 and P2 either side of it, and a hidden end screen.
     void addBoxRace();
-    // A box kart with Car and RaceProgress.
+    // A box kart with Car, its PlayerDriver and RaceProgress.
     Entity* addKart(const std::string& name, unsigned player, const glm::vec3& position);
     Checkpoint* addCheckpoint(int index, const glm::vec3& position, float yawDegrees = 0.0f);
 
     // Engine frames of the driven clock.
     void frame(uint32_t frameMs = 16) { engine.frame(frameMs); }
-    void run(float seconds) { engine.runFor(seconds, 16); }
+    void run(float seconds, uint32_t frameMs = 16) { engine.runFor(seconds, frameMs); }
     float now() const { return engine.engine->time; }
-    // Frames of 1/60 s: the input's frame, then stepsPerFrame fixed steps, update and late update.
+    // Frames of 1/60 s: the input's frame and the drivers, then stepsPerFrame fixed
+    // steps, update and late update.
     void step(int stepsPerFrame = 1);
     void steps(int count);
     void stepSeconds(float duration) { steps(static_cast<int>(duration * 60.0f + 0.5f)); }

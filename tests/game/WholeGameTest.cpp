@@ -229,7 +229,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         return true;
     });
     game->step("end screen", 3.0f, [&] {
-        if (!utils->endScreen->isEnabled()) {
+        if (!gameplay->endScreen->isEnabled()) {
             EXPECT_NE(gameplay->state, RaceFlow::raceOver);
             return false;
         }
@@ -262,7 +262,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
                       "Lap 0/" + std::to_string(laps));
         }
         EXPECT_TRUE(utils->persistentMessages.empty());
-        EXPECT_FALSE(utils->endScreen->isEnabled());
+        EXPECT_FALSE(gameplay->endScreen->isEnabled());
         return true;
     });
     brightnessStep("comma in the race", GLFW_KEY_COMMA, 0.8f);
