@@ -30,7 +30,7 @@
 #include "core/ui/UI.h"
 #include "game/Car.h"
 #include "game/Game.h"
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -92,9 +92,9 @@ public:
             return;
         }
         input->queueKey(GLFW_KEY_SPACE, GLFW_RELEASE);
-        auto* gameplay = race->findEntity("gameplay")->getComponent<Gameplay>();
+        auto* gameplay = race->findEntity("gameplay")->getComponent<RaceFlow>();
         if (drivers.empty()) {
-            if (gameplay->state != Gameplay::racing) {
+            if (gameplay->state != RaceFlow::racing) {
                 return;
             }
             drivers.push_back(std::make_unique<RaceDriver>(

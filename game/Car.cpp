@@ -5,13 +5,11 @@
 #include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
-#include "game/SceneUtils.h"
+#include "game/RaceMessages.h"
 
-#include <GLFW/glfw3.h>
 #include <glm/gtc/quaternion.hpp>
 
 #include <algorithm>
@@ -30,11 +28,7 @@ glm::quat eulerDegrees(float x, float y, float z) {
 
 } // namespace
 
-Car::Car(SystemRegistry* systems, Entity* entity)
-    : Updateable(systems, entity), accelerateKey(GLFW_KEY_UP), reverseKey(GLFW_KEY_DOWN),
-      steerLeftKey(GLFW_KEY_LEFT), steerRightKey(GLFW_KEY_RIGHT), boostKey(GLFW_KEY_RIGHT_CONTROL),
-      hopKey(GLFW_KEY_SPACE) {
-    input = systems != nullptr ? systems->get<Input>() : nullptr;
+Car::Car(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {
     if (entity != nullptr) {
         body = entity->getComponent<RigidBodyDynamic>();
         transform = entity->getComponent<Transform>();
@@ -52,33 +46,31 @@ Car::Car(SystemRegistry* systems, Entity* entity)
     boostTimer = boostCooldown;
 }
 
-bool Car::held(int key) const {
-    return input != nullptr && input->isKeyDown(key);
-}
-
-bool Car::pressedThisFrame(int key) const {
-    return input != nullptr && input->getKey(key) == KeyState::Pressed;
+void Car::takeControls() {
+    stepped = controls;
+    stepped.throttle = std::clamp(stepped.throttle, -1.0f, 1.0f);
+    stepped.steering = std::clamp(stepped.steering, -1.0f, 1.0f);
+    // Boost timing runs per frame: the frame's update starts the boost a step asked for.
+    boostAsked = boostAsked || stepped.boost;
+    controls.boost = false;
+    controls.hop = false;
+    controls.respawn = false;
 }
 
 float Car::steeringInput() const {
-    if (!controlsEnabled) {
-        return 0.0f;
-    }
-    if (held(steerLeftKey)) {
-        return -1.0f;
-    }
-    return held(steerRightKey) ? 1.0f : 0.0f;
+    return controlsEnabled ? stepped.steering : 0.0f;
 }
 
 void Car::fixedUpdate(float dt) {
     Updateable::fixedUpdate(dt);
+    takeControls();
     if (body == nullptr || transform == nullptr) {
         return;
     }
     contactPoints.clear();
     const glm::mat4 world = transform->getWorldMatrix();
     castSuspension(world);
-    if (controlsEnabled && pressedThisFrame(hopKey)) {
+    if (controlsEnabled && stepped.hop) {
         hop();
     }
     const glm::vec3 velocity = body->getLinearVelocity();
@@ -137,12 +129,8 @@ void Car::driveOnGround(const glm::mat4& world, const glm::vec3& velocity, const
     const glm::vec3 drivePoint = centre + driveForceHeight * up;
     const glm::vec3 forward = glm::normalize(projectOnPlane(-glm::vec3(world[2]), normal));
 
-    if (controlsEnabled) {
-        if (held(accelerateKey)) {
-            body->addForceAtPosition(driveForce * forward, drivePoint);
-        } else if (held(reverseKey)) {
-            body->addForceAtPosition(-driveForce * forward, drivePoint);
-        }
+    if (controlsEnabled && stepped.throttle != 0.0f) {
+        body->addForceAtPosition(stepped.throttle * driveForce * forward, drivePoint);
     }
 
     float steer = steeringInput();
@@ -196,7 +184,7 @@ void Car::announceBoostReady(float dt) {
         return;
     }
     if (Entity* gameplay = entity->scene->findEntity("gameplay")) {
-        if (SceneUtils* utils = gameplay->getComponent<SceneUtils>()) {
+        if (RaceMessages* utils = gameplay->getComponent<RaceMessages>()) {
             utils->showMessage("Boost ready", playerIndex, true, glm::vec3(0.9f, 1.0f, 0.0f), 2.0f);
         }
     }
@@ -205,20 +193,21 @@ void Car::announceBoostReady(float dt) {
 void Car::updateBoost(float dt) {
     boostTimer += dt;
     boostTimeLeft -= dt;
-    // Read whether or not the controls are on: a boost may start during a countdown.
-    if (held(boostKey) && boostTimer > boostCooldown) {
+    // Whether or not the controls are on: a boost may start during a countdown.
+    if (boostAsked && boostTimer > boostCooldown) {
         boostTimeLeft = boostDuration;
         boostTimer = -boostDuration;
     }
+    boostAsked = false;
 }
 
 void Car::steerWheels(float dt) {
     const float previous = steerAngle;
     const float turn = 90.0f * dt;
-    if (held(steerLeftKey)) {
-        steerAngle += turn;
-    } else if (held(steerRightKey)) {
-        steerAngle -= turn;
+    // The wheels show the driver's steering now, whether or not the kart obeys it.
+    const float steering = std::clamp(controls.steering, -1.0f, 1.0f);
+    if (steering != 0.0f) {
+        steerAngle -= steering * turn;
     } else if (steerAngle > 0.0f) {
         steerAngle = std::max(0.0f, steerAngle - turn);
     } else {

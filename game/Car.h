@@ -1,9 +1,11 @@
 // The kart driving model: a box of mass 1 held up by four spring-damper rays,
 // pushed, held sideways and turned by forces and velocity changes on every
 // physics step; the visual wheels follow suspension, steering and speed each frame.
+// It drives by its controls alone, which a driver component fills (KartControls.h).
 #pragma once
 
 #include "core/runtime/Updateable.h"
+#include "game/KartControls.h"
 #include "game/WheelRay.h"
 
 #include <glm/glm.hpp>
@@ -12,7 +14,6 @@
 #include <random>
 #include <vector>
 
-class Input;
 class RigidBodyDynamic;
 class Transform;
 
@@ -30,12 +31,10 @@ public:
     // Wheel order everywhere: front-left, front-right, rear-right, rear-left.
     enum WheelIndex { frontLeft = 0, frontRight = 1, rearRight = 2, rearLeft = 3 };
 
-    int accelerateKey;
-    int reverseKey;
-    int steerLeftKey;
-    int steerRightKey;
-    int boostKey;
-    int hopKey;
+    // Written by the kart's driver before the fixed steps; see KartControls.h.
+    KartControls controls;
+    // What the current (or last) fixed step acts on.
+    const KartControls& stepControls() const { return stepped; }
     bool controlsEnabled = true;
     float springStrength = 12.0f;
     float springDamping = 1.4f;
@@ -56,7 +55,6 @@ public:
     float boostDuration = 1.5f;
     float boostForce = 90.0f;
     int playerIndex = 0;
-    Input* input = nullptr;
     RigidBodyDynamic* body = nullptr;
     Transform* transform = nullptr;
     std::array<WheelRay, 4> wheels;
@@ -74,9 +72,9 @@ public:
     float maxSteerAngle = 30.0f;
 
 private:
-    bool held(int key) const;
-    bool pressedThisFrame(int key) const;
-    // -1 left, +1 right, 0 none, before the reversal for rolling backwards.
+    // Takes this step's controls and clears the presses for the next.
+    void takeControls();
+    // -1 left .. +1 right, before the reversal for rolling backwards.
     float steeringInput() const;
 
     void castSuspension(const glm::mat4& world);
@@ -89,5 +87,7 @@ private:
     void spinWheels(float dt);
     void raiseWheels();
 
+    KartControls stepped;
+    bool boostAsked = false;
     std::minstd_rand random;
 };

@@ -11,7 +11,7 @@
 #include "game/CarHUD.h"
 #include "game/GameAssets.h"
 #include "game/LapCounter.h"
-#include "game/RaceProps.h"
+#include "game/RaceProgress.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
@@ -53,7 +53,7 @@ Entity* buildHud(Scene& scene, Entity& kart, int hudNumber) {
                                   textColour, uiLayer::hud);
     Entity* hud = lapText->entity;
     auto* lapCounter = hud->addComponent<LapCounter>();
-    lapCounter->raceProps = kart.getComponent<RaceProps>();
+    lapCounter->raceProps = kart.getComponent<RaceProgress>();
 
     Text* speedText = addTextEntity(scene, prefix + "speed", "0 mph",
                                     {{1.0f - margin, top + margin}, speedHeight, Anchor::TopRight}, textColour,

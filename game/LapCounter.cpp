@@ -4,8 +4,8 @@
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/ui/Text.h"
-#include "game/Gameplay.h"
-#include "game/RaceProps.h"
+#include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
 
 #include <algorithm>
 #include <string>
@@ -13,12 +13,12 @@
 unsigned LapCounter::numLaps() const {
     if (entity != nullptr && entity->scene != nullptr) {
         if (Entity* holder = entity->scene->findEntity("gameplay")) {
-            if (const auto* gameplay = holder->getComponent<Gameplay>()) {
+            if (const auto* gameplay = holder->getComponent<RaceFlow>()) {
                 return gameplay->numLaps;
             }
         }
     }
-    return Gameplay::defaultNumLaps;
+    return RaceFlow::defaultNumLaps;
 }
 
 void LapCounter::update(float dt) {

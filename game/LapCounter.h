@@ -3,7 +3,7 @@
 
 #include "core/runtime/Updateable.h"
 
-class RaceProps;
+class RaceProgress;
 
 class LapCounter : public Updateable {
 public:
@@ -11,7 +11,7 @@ public:
 
     void update(float dt) override;
 
-    RaceProps* raceProps = nullptr;
+    RaceProgress* raceProps = nullptr;
     int shownLap = -1;
 
 private:

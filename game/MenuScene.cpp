@@ -9,7 +9,7 @@
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 #include "game/GameAssets.h"
-#include "game/Menu.h"
+#include "game/TitleScreen.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
@@ -37,6 +37,6 @@ void buildMenuScene(Scene& scene) {
     Text* loadingText = addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
                                       loadingColour, uiLayer::hud);
 
-    scene.createEntity("")->addComponent<Menu>(loadingText);
+    scene.createEntity("")->addComponent<TitleScreen>(loadingText);
     scene.createEntity("")->addComponent<AudioListener>();
 }

@@ -1,5 +1,5 @@
 // Builds the title scene "menu": the title picture, its music, the loading
-// line and the Menu that loads the race behind it.
+// line and the TitleScreen that loads the race behind it.
 #pragma once
 
 class Scene;

@@ -3,9 +3,13 @@
 // flow entities, both HUDs, the debug camera and the sky.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
+class Car;
+class RaceFlow;
+class ResourceCache;
 class Scene;
 
 // The track file the title screen loads into the race scene.
@@ -19,3 +23,42 @@ std::vector<std::string> missingTrackNodes(const Scene& scene);
 // False, with an error line per missing node and nothing built, when the
 // imported track lacks a node the race needs.
 bool buildRaceScene(Scene& scene);
+
+// The steps of building the race scene from the imported track: the node-name
+// markers and material adjustments, each kart's driving set-up, and the
+// checkpoints, in the order buildRaceScene calls them after the import.
+namespace RaceSceneBuilder {
+
+// The nodes that make up one kart in the track file.
+struct KartNodes {
+    std::string kart;
+    std::string collider;
+    // Front-left, front-right, rear-right, rear-left.
+    std::array<std::string, 4> wheels;
+};
+
+// "P1" -> P1, P1BuggyCollider, P1Wheel_FL, P1Wheel_FR, P1Wheel_RR, P1Wheel_RL.
+KartNodes kartNodes(const std::string& prefix);
+
+// The marker pass, then the material pass.
+void applyTrackConventions(Scene& scene);
+
+// Colliders, triggers and bodies from the markers in entity names. Entities
+// that only carried a box for their parent ("_BC_") are destroyed.
+void applyMarkers(Scene& scene);
+
+// Logs the cache dump, makes the start line a shadowed cut-out, and leaves
+// shadow casting to the karts, their wheels and the beams.
+void applyMaterialConventions(ResourceCache& cache);
+
+// Turns the kart node into a driven kart for player index (0 or 1): its box
+// body from the collider marker (then destroyed), its Car with rays and wheels,
+// a PlayerDriver with the player's default keys, and its RaceProgress. Null,
+// with an error line, when a node is missing.
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index);
+
+// Gives the entities "Checkpoint-0" to "Checkpoint-19" their Checkpoint, in
+// number order, and lists them in gameplay's checkpoints.
+void findCheckpoints(Scene& scene, RaceFlow& gameplay);
+
+} // namespace RaceSceneBuilder

@@ -4,7 +4,6 @@
 #include "core/audio/AudioSource.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
@@ -12,35 +11,24 @@
 #include "game/CarParticles.h"
 #include "game/Checkpoint.h"
 #include "game/FollowCamera.h"
-#include "game/Gameplay.h"
-#include "game/RaceProps.h"
-
-#include <GLFW/glfw3.h>
+#include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
 
 Spawner::Spawner(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
 
 int Spawner::playerIndex() const {
-    if (const auto* props = entity->getComponent<RaceProps>()) {
+    if (const auto* props = entity->getComponent<RaceProgress>()) {
         return static_cast<int>(props->playerIndex);
     }
     const auto* car = entity->getComponent<Car>();
     return car != nullptr ? car->playerIndex : 0;
 }
 
-void Spawner::update(float dt) {
-    Updateable::update(dt);
-    // Read per frame: a frame shorter than the physics step may run no step at all,
-    // and the press would be lost if only the steps looked for it.
-    auto* input = systems->get<Input>();
-    if (input != nullptr && input->getKey(GLFW_KEY_R) == KeyState::Pressed) {
-        respawnAsked = true;
-    }
-}
-
 void Spawner::fixedUpdate(float dt) {
     Updateable::fixedUpdate(dt);
-    const bool asked = respawnAsked;
-    respawnAsked = false;
+    // The kart takes its controls first in each step (it is added before this).
+    const auto* car = entity->getComponent<Car>();
+    const bool asked = car != nullptr && car->stepControls().respawn;
     if (respawning) {
         return;
     }
@@ -71,17 +59,17 @@ void Spawner::takeOffTrack() {
     invoke([this] { respawn(); }, respawnDelay);
 }
 
-Gameplay* Spawner::findGameplay() const {
+RaceFlow* Spawner::findGameplay() const {
     Entity* gameplayEntity = entity->scene->findEntity("gameplay");
-    return gameplayEntity != nullptr ? gameplayEntity->getComponent<Gameplay>() : nullptr;
+    return gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr;
 }
 
 Checkpoint* Spawner::respawnCheckpoint() const {
-    const Gameplay* gameplay = findGameplay();
+    const RaceFlow* gameplay = findGameplay();
     if (gameplay == nullptr || gameplay->checkpoints.empty()) {
         return nullptr;
     }
-    const auto* props = entity->getComponent<RaceProps>();
+    const auto* props = entity->getComponent<RaceProgress>();
     if (props != nullptr && props->lastCheckpoint != nullptr) {
         return props->lastCheckpoint;
     }
@@ -123,8 +111,8 @@ void Spawner::respawn() {
     // Only a kart in a running race gets its controls back: one taken off during
     // the countdown waits for "Go!" like the other, and the race's end stays final.
     if (car != nullptr) {
-        const Gameplay* gameplay = findGameplay();
-        car->controlsEnabled = gameplay == nullptr || gameplay->state == Gameplay::racing;
+        const RaceFlow* gameplay = findGameplay();
+        car->controlsEnabled = gameplay == nullptr || gameplay->state == RaceFlow::racing;
     }
     respawning = false;
 }

@@ -1,6 +1,7 @@
 // Puts a kart back on the track: when it falls into the water (below height 0)
-// or its player presses R, the kart is stopped, its camera holds still, a splash
-// sounds, and a second later the kart stands beside its last checkpoint.
+// or its driver asks for it (R by default), the kart is stopped, its camera
+// holds still, a splash sounds, and a second later the kart stands beside its
+// last checkpoint.
 // Its controls come back only while the race is on.
 #pragma once
 
@@ -12,13 +13,12 @@
 class AudioSource;
 class Checkpoint;
 class FollowCamera;
-class Gameplay;
+class RaceFlow;
 
 class Spawner : public Updateable {
 public:
     Spawner(SystemRegistry* systems, Entity* entity);
 
-    void update(float dt) override;
     void fixedUpdate(float dt) override;
 
     void takeOffTrack();
@@ -42,11 +42,9 @@ public:
 
 private:
     int playerIndex() const;
-    Gameplay* findGameplay() const;
+    RaceFlow* findGameplay() const;
 
     // Set from taking the kart off until it is back: the kart stays below the
     // water meanwhile, and must not be taken off again every step.
     bool respawning = false;
-    // R was pressed since the last physics step.
-    bool respawnAsked = false;
 };

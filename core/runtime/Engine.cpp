@@ -60,6 +60,7 @@ void Engine::runScene(float dt) {
     if (scene == nullptr) {
         return;
     }
+    scene->earlyUpdate(dt);
     fixedAccumulator += dt;
     while (fixedAccumulator >= fixedStep) {
         fixedAccumulator -= fixedStep;

@@ -3,25 +3,47 @@
 
 #include "core/render/Graphics.h"
 #include "core/runtime/Engine.h"
+#include "core/runtime/Keys.h"
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+
+// Key codes pass through unchanged: the names must be the window library's codes.
+static_assert(key::space == GLFW_KEY_SPACE && key::comma == GLFW_KEY_COMMA && key::period == GLFW_KEY_PERIOD);
+static_assert(key::a == GLFW_KEY_A && key::w == GLFW_KEY_W && key::escape == GLFW_KEY_ESCAPE);
+static_assert(key::right == GLFW_KEY_RIGHT && key::up == GLFW_KEY_UP && key::f1 == GLFW_KEY_F1);
+static_assert(key::f10 == GLFW_KEY_F10 && key::leftShift == GLFW_KEY_LEFT_SHIFT);
+static_assert(key::rightControl == GLFW_KEY_RIGHT_CONTROL && key::enter == GLFW_KEY_ENTER);
+
 namespace {
 
-void applyAction(std::map<int, KeyState>& states, int code, int action) {
+// A key released in the same poll that saw it go down stays Pressed for that
+// frame (a quick tap must not vanish) and is let go at the next ageing.
+void applyAction(std::map<int, KeyState>& states, std::vector<int>& tapped, int code, int action) {
+    KeyState& state = states[code];
     if (action == GLFW_RELEASE) {
-        states[code] = KeyState::Released;
+        if (state == KeyState::Pressed) {
+            tapped.push_back(code);
+        } else {
+            state = KeyState::Released;
+        }
     } else if (action == GLFW_PRESS) {
-        states[code] = KeyState::Pressed;
+        state = KeyState::Pressed;
+        tapped.erase(std::remove(tapped.begin(), tapped.end(), code), tapped.end());
     }
 }
 
-void age(std::map<int, KeyState>& states) {
+void age(std::map<int, KeyState>& states, std::vector<int>& tapped) {
     for (auto& entry : states) {
         if (entry.second == KeyState::Pressed) {
             entry.second = KeyState::Held;
         }
     }
+    for (const int code : tapped) {
+        states[code] = KeyState::Released;
+    }
+    tapped.clear();
 }
 
 Input* inputOf(GLFWwindow* window) { return static_cast<Input*>(glfwGetWindowUserPointer(window)); }
@@ -58,11 +80,15 @@ void Input::mouseButtonCallback(GLFWwindow* window, int button, int action, int)
 
 void Input::closeCallback(GLFWwindow* window) { inputOf(window)->onClose(); }
 
-void Input::onKey(int key, int action) { applyAction(keys, key, action); }
+void Input::onKey(int key, int action) {
+    applyAction(keys, tappedKeys, key, action);
+}
 
 void Input::queueKey(int key, int action) { queuedKeys.emplace_back(key, action); }
 
-void Input::onMouseButton(int button, int action) { applyAction(mouseButtons, button, action); }
+void Input::onMouseButton(int button, int action) {
+    applyAction(mouseButtons, tappedButtons, button, action);
+}
 
 void Input::onClose() {
     if (Engine* engine = get<Engine>()) {
@@ -90,8 +116,8 @@ void Input::readCursor(float& x, float& y) const {
 }
 
 void Input::update() {
-    age(keys);
-    age(mouseButtons);
+    age(keys, tappedKeys);
+    age(mouseButtons, tappedButtons);
     if (window != nullptr) {
         glfwPollEvents();
     }

@@ -1,6 +1,7 @@
 // Per-frame keyboard, mouse-button and cursor states from the window's reports.
 // A key reads Pressed for exactly the frame whose poll saw it go down, then Held
-// until released; repeats never turn Held back into Pressed.
+// until released; repeats never turn Held back into Pressed. A key pressed and
+// released within one poll reads Pressed for that frame and Released after it.
 #pragma once
 
 #include "core/runtime/System.h"
@@ -51,7 +52,10 @@ private:
     GLFWwindow* window = nullptr;
     std::map<int, KeyState> keys;
     std::vector<std::pair<int, int>> queuedKeys;
+    // Released within the poll that pressed them: let go at the next update.
+    std::vector<int> tappedKeys;
     std::map<int, KeyState> mouseButtons;
+    std::vector<int> tappedButtons;
     float cursorX = -1.0f;
     float cursorY = -1.0f;
     float cursorDeltaX = -1.0f;

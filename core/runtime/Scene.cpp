@@ -70,6 +70,15 @@ std::vector<Updateable*> Scene::activeUpdateables() const {
     return result;
 }
 
+void Scene::earlyUpdate(float dt) {
+    if (!running) {
+        return;
+    }
+    for (Updateable* updateable : activeUpdateables()) {
+        updateable->earlyUpdate(dt * timeScale);
+    }
+}
+
 void Scene::fixedUpdate(float step) {
     if (!running) {
         return;

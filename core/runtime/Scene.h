@@ -28,6 +28,8 @@ public:
     void setRunning(bool value);
     bool isRunning() const { return running; }
 
+    // Once per frame before the fixed steps, with the scene's time scale applied.
+    void earlyUpdate(float dt);
     void fixedUpdate(float step);
     void update(float dt);
     void lateUpdate(float dt);

@@ -19,6 +19,9 @@ public:
 
     // The defaults run the timers: a subclass overriding a hook calls the base
     // version to keep that part of its timers working.
+    // Runs once per frame after the input and before the fixed steps: where
+    // drivers turn this frame's input into what the fixed steps act on. No timers.
+    virtual void earlyUpdate(float) {}
     virtual void update(float dt);
     virtual void lateUpdate(float dt);
     virtual void fixedUpdate(float dt);

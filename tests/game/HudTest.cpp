@@ -41,12 +41,12 @@ TEST_F(HudTest, CentreMessagesShowInTheMiddleAndGoByThemselves) {
     const std::string goName = utils->showCenterMessage("Go!", {0.9f, 1.0f, 0.0f, 1.0f}, true)->name;
     EXPECT_TRUE(utils->persistentMessages.empty());
 
-    stepSeconds(SceneUtils::centerDuration - 0.1f);
+    stepSeconds(RaceMessages::centerDuration - 0.1f);
     EXPECT_TRUE(exists(numberName));
     stepSeconds(0.15f);
     EXPECT_FALSE(exists(numberName)) << "gone before the next number shows";
     EXPECT_TRUE(exists(goName));
-    stepSeconds(SceneUtils::emphasisedDuration - SceneUtils::centerDuration);
+    stepSeconds(RaceMessages::emphasisedDuration - RaceMessages::centerDuration);
     EXPECT_FALSE(exists(goName));
 }
 

@@ -6,7 +6,7 @@
 #include "core/runtime/Transform.h"
 #include "game/Car.h"
 #include "game/Checkpoint.h"
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 
 #include <GLFW/glfw3.h>
 
@@ -36,7 +36,7 @@ float signedAngle(const glm::vec2& from, const glm::vec2& to) {
 
 } // namespace
 
-RaceDriver::RaceDriver(const Gameplay& gameplay, Car& car, KartKeys keys, float lane)
+RaceDriver::RaceDriver(const RaceFlow& gameplay, Car& car, KartKeys keys, float lane)
     : laneOffset(lane), car(car), transform(*car.entity->getComponent<Transform>()), keys(keys) {
     std::vector<glm::vec3> points;
     for (Checkpoint* checkpoint : gameplay.checkpoints) {

@@ -10,9 +10,9 @@
 #include <vector>
 
 class Car;
-class Gameplay;
+class RaceFlow;
 class Input;
-class RaceProps;
+class RaceProgress;
 class Transform;
 
 struct KartKeys {
@@ -25,7 +25,7 @@ struct KartKeys {
 class RaceDriver {
 public:
     // lane: sideways offset from the curve in metres (+ right), so two karts keep apart.
-    RaceDriver(const Gameplay& gameplay, Car& car, KartKeys keys, float lane);
+    RaceDriver(const RaceFlow& gameplay, Car& car, KartKeys keys, float lane);
 
     // The game's keys of player 0 or 1.
     static KartKeys playerKeys(int player);

@@ -1,4 +1,4 @@
-// One race through Gameplay: start poses, a restart during the countdown, and
+// One race through RaceFlow: start poses, a restart during the countdown, and
 // karts finishing on the same step. The countdown, the result and the restart
 // as a player sees them are checked by the whole-game test.
 #include "RaceWorld.h"
@@ -73,8 +73,8 @@ TEST_F(RaceFlowTest, OfTwoFinishersOnOneStepTheFirstAnnouncedWinsAndSpaceClearsT
     EXPECT_FALSE(gameplay->finished[0]);
 
     run(2.0f);
-    ASSERT_EQ(gameplay->state, Gameplay::raceOver);
+    ASSERT_EQ(gameplay->state, RaceFlow::raceOver);
     tap(GLFW_KEY_SPACE);
-    EXPECT_EQ(gameplay->state, Gameplay::starting);
+    EXPECT_EQ(gameplay->state, RaceFlow::starting);
     EXPECT_FALSE(gameplay->finished[1]);
 }

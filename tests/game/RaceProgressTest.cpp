@@ -5,7 +5,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "game/LapCounter.h"
-#include "game/RaceSceneBuilder.h"
+#include "game/RaceScene.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -40,17 +40,17 @@ protected:
         step();
     }
 
-    RaceProps* kart(const std::string& name, unsigned player) {
-        return addKart(name, player, glm::vec3(0.0f, 0.0f, 100.0f))->getComponent<RaceProps>();
+    RaceProgress* kart(const std::string& name, unsigned player) {
+        return addKart(name, player, glm::vec3(0.0f, 0.0f, 100.0f))->getComponent<RaceProgress>();
     }
 
-    void moveTo(RaceProps* race, const glm::vec3& position) {
+    void moveTo(RaceProgress* race, const glm::vec3& position) {
         place(static_cast<int>(race->playerIndex), position, glm::quat(1, 0, 0, 0));
         steps(2);
     }
 
     // Drives through each checkpoint in turn: in, then out again beside the row.
-    void touch(RaceProps* race, const std::vector<int>& numbers) {
+    void touch(RaceProgress* race, const std::vector<int>& numbers) {
         for (const int n : numbers) {
             moveTo(race, checkpointPosition(n));
             moveTo(race, checkpointPosition(n) + glm::vec3(10.0f, 0.0f, 30.0f));
@@ -70,7 +70,7 @@ TEST_F(RaceProgressTest, CheckpointsAreFoundByNumberFromZeroToNineteen) {
 
 TEST_F(RaceProgressTest, LapsCountAtTheLineAfterEveryCheckpointInOrderUntilTheKartFinishes) {
     buildCheckpoints({0, 1, 2, 3});
-    RaceProps* race = kart("P1", 0);
+    RaceProgress* race = kart("P1", 0);
     Entity* hud = scene->createEntity("hud");
     hud->addComponent<Transform2D>();
     auto* lapText = hud->addComponent<Text>();
@@ -106,7 +106,7 @@ TEST_F(RaceProgressTest, SkippedRepeatedAndBackwardCheckpointsCountNothing) {
     // A trigger that is no checkpoint.
     addGate("Gate", glm::vec3(0.0f, 0.0f, -30.0f));
     RaceSceneBuilder::applyMarkers(*scene);
-    RaceProps* race = kart("P1", 0);
+    RaceProgress* race = kart("P1", 0);
     LogCapture log;
 
     touch(race, {0, 2, 0});
@@ -123,7 +123,7 @@ TEST_F(RaceProgressTest, SkippedRepeatedAndBackwardCheckpointsCountNothing) {
 
 TEST_F(RaceProgressTest, TheFirstTouchAnywhereStartsLapOneThere) {
     buildCheckpoints({0, 1, 2, 3, 4, 5});
-    RaceProps* race = kart("P2", 1);
+    RaceProgress* race = kart("P2", 1);
     LogCapture log;
     touch(race, {3});
     EXPECT_EQ(race->lap, 1);
@@ -142,7 +142,7 @@ TEST_F(RaceProgressTest, TheFirstTouchAnywhereStartsLapOneThere) {
 TEST_F(RaceProgressTest, WithOneCheckpointEveryPassIsALapAndPlayerTwoFinishesAsTwo) {
     buildCheckpoints({0});
     gameplay->numLaps = 2;
-    RaceProps* race = kart("P2", 1);
+    RaceProgress* race = kart("P2", 1);
     FinishLog listener;
     subscribe(race->onFinished, &listener, &FinishLog::finished);
     LogCapture log;

@@ -10,7 +10,8 @@
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
-#include "game/RaceSceneBuilder.h"
+#include "game/PlayerDriver.h"
+#include "game/RaceScene.h"
 
 #include <filesystem>
 
@@ -32,8 +33,8 @@ RaceWorld::RaceWorld() : engine(testConfig(), false) {
     input = systems.add<Input>();
     scene = systems.add<SceneManager>()->createScene("game");
     Entity* holder = scene->createEntity("gameplay");
-    utils = holder->addComponent<SceneUtils>();
-    gameplay = holder->addComponent<Gameplay>();
+    utils = holder->addComponent<RaceMessages>();
+    gameplay = holder->addComponent<RaceFlow>();
 }
 
 bool RaceWorld::loadTrack() {
@@ -59,8 +60,8 @@ void RaceWorld::addBoxRace() {
     gameplay->setKarts(addKart("P1", 0, {-3.0f, 1.0f, 0.0f}), addKart("P2", 1, {3.0f, 1.0f, 0.0f}));
     Entity* end = scene->createEntity("endScreen");
     end->addComponent<Transform2D>();
-    utils->endScreen = end->addComponent<UITex>();
-    utils->endScreen->setEnabled(false);
+    gameplay->endScreen = end->addComponent<UITex>();
+    gameplay->endScreen->setEnabled(false);
 }
 
 Entity* RaceWorld::addKart(const std::string& name, unsigned player, const glm::vec3& position) {
@@ -68,7 +69,8 @@ Entity* RaceWorld::addKart(const std::string& name, unsigned player, const glm::
     kart->addComponent<Transform>()->setPosition(position);
     kart->addComponent<RigidBodyDynamic>()->addCollisionShape()->setBox(1.4f, 0.6f, 2.2f);
     kart->addComponent<Car>()->playerIndex = static_cast<int>(player);
-    kart->addComponent<RaceProps>()->playerIndex = player;
+    kart->addComponent<PlayerDriver>(PlayerKeys::defaults(static_cast<int>(player)));
+    kart->addComponent<RaceProgress>()->playerIndex = player;
     karts[player] = kart;
     return kart;
 }
@@ -88,6 +90,7 @@ void RaceWorld::step(int stepsPerFrame) {
     constexpr float dt = 1.0f / 60.0f;
     engine.engine->time += dt;
     input->update();
+    scene->earlyUpdate(dt);
     for (int i = 0; i < stepsPerFrame; ++i) {
         scene->fixedUpdate(dt);
     }

@@ -13,9 +13,9 @@
 #include "core/runtime/Transform.h"
 #include "game/Car.h"
 #include "game/Checkpoint.h"
-#include "game/Gameplay.h"
-#include "game/RaceProps.h"
-#include "game/SceneUtils.h"
+#include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
+#include "game/RaceMessages.h"
 #include "support/TestEngine.h"
 
 // Only the key names: GL comes from GLEW where a test needs it.
@@ -38,7 +38,7 @@ bool generatedTrackExists();
         }                                                                                                    \
     } while (false)
 
-// The players a kart's RaceProps announced as finished, in order.
+// The players a kart's RaceProgress announced as finished, in order.
 struct FinishLog {
     void finished(unsigned player) { players.push_back(player); }
     std::vector<unsigned> players;
@@ -53,15 +53,16 @@ public:
     bool loadTrack();
     // A start line with box karts P1 and P2 either side of it, and a hidden end screen.
     void addBoxRace();
-    // A box kart with Car and RaceProps.
+    // A box kart with Car, its PlayerDriver and RaceProgress.
     Entity* addKart(const std::string& name, unsigned player, const glm::vec3& position);
     Checkpoint* addCheckpoint(int index, const glm::vec3& position, float yawDegrees = 0.0f);
 
     // Engine frames of the driven clock.
     void frame(uint32_t frameMs = 16) { engine.frame(frameMs); }
-    void run(float seconds) { engine.runFor(seconds, 16); }
+    void run(float seconds, uint32_t frameMs = 16) { engine.runFor(seconds, frameMs); }
     float now() const { return engine.engine->time; }
-    // Frames of 1/60 s: the input's frame, then stepsPerFrame fixed steps, update and late update.
+    // Frames of 1/60 s: the input's frame and the drivers, then stepsPerFrame fixed
+    // steps, update and late update.
     void step(int stepsPerFrame = 1);
     void steps(int count);
     void stepSeconds(float duration) { steps(static_cast<int>(duration * 60.0f + 0.5f)); }
@@ -73,8 +74,8 @@ public:
     void tap(int key);
 
     Car& car(int player) const { return *karts[static_cast<size_t>(player)]->getComponent<Car>(); }
-    RaceProps& race(int player) const {
-        return *karts[static_cast<size_t>(player)]->getComponent<RaceProps>();
+    RaceProgress& race(int player) const {
+        return *karts[static_cast<size_t>(player)]->getComponent<RaceProgress>();
     }
     RigidBodyDynamic& body(int player) const { return *car(player).body; }
     Transform& transform(int player) const { return *car(player).transform; }
@@ -88,8 +89,8 @@ public:
     TestEngine engine;
     Input* input = nullptr;
     Scene* scene = nullptr;
-    SceneUtils* utils = nullptr;
-    Gameplay* gameplay = nullptr;
+    RaceMessages* utils = nullptr;
+    RaceFlow* gameplay = nullptr;
     // Player 1's kart first, as added or loaded.
     std::array<Entity*, 2> karts{};
     // The loaded karts' poses as imported (their start poses).

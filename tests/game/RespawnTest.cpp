@@ -30,7 +30,7 @@ protected:
             spawners[player]->followCamera = cameras[player];
         }
         gameplay->setKarts(karts[0], karts[1]);
-        gameplay->state = Gameplay::racing;
+        gameplay->state = RaceFlow::racing;
     }
 
     glm::vec3 position(int player) const { return transform(player).getWorldPosition(); }
@@ -94,7 +94,7 @@ TEST_F(RespawnTest, OneRPressTakesBothKartsOffToTheirCheckpointsOrTheFirstTenMet
 }
 
 TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutControlsAndWithoutCheckpointsNever) {
-    gameplay->state = Gameplay::countingDown;
+    gameplay->state = RaceFlow::countingDown;
     car(0).controlsEnabled = false;
     tap(GLFW_KEY_R);
     frame();

@@ -9,7 +9,7 @@
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
-#include "game/RaceSceneBuilder.h"
+#include "game/RaceScene.h"
 
 #include <gtest/gtest.h>
 

@@ -28,10 +28,10 @@
 #include "game/Car.h"
 #include "game/CarParticles.h"
 #include "game/FollowCamera.h"
-#include "game/GameMenu.h"
-#include "game/Gameplay.h"
-#include "game/RaceProps.h"
-#include "game/SceneUtils.h"
+#include "game/RaceKeys.h"
+#include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
+#include "game/RaceMessages.h"
 #include "game/UiLayers.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
@@ -58,7 +58,7 @@ constexpr int windowHeight = 400;
 constexpr uint32_t shortFrameMs = 16;
 constexpr uint32_t raceFrameMs = 48;
 
-bool hasMessage(const SceneUtils& utils, const std::string& text, float y) {
+bool hasMessage(const RaceMessages& utils, const std::string& text, float y) {
     for (Entity* message : utils.persistentMessages) {
         auto* label = message->getComponent<Text>();
         auto* place = message->getComponent<Transform2D>();
@@ -107,9 +107,9 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     auto* game = new ScriptedGame(folder.configPath());
     Scene* menu = nullptr;
     Scene* race = nullptr;
-    Gameplay* gameplay = nullptr;
-    SceneUtils* utils = nullptr;
-    GameMenu* raceMenu = nullptr;
+    RaceFlow* gameplay = nullptr;
+    RaceMessages* utils = nullptr;
+    RaceKeys* raceMenu = nullptr;
     Renderer* renderer = nullptr;
     std::vector<std::string> loadingTexts;
     std::vector<RaceDriver> drivers;
@@ -122,7 +122,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     std::map<std::string, float> centreShown;
     std::map<std::string, float> firstCountdown;
     const auto car = [&](const char* kart) { return race->findEntity(kart)->getComponent<Car>(); };
-    const auto props = [&](const char* kart) { return race->findEntity(kart)->getComponent<RaceProps>(); };
+    const auto props = [&](const char* kart) { return race->findEntity(kart)->getComponent<RaceProgress>(); };
     const auto effects = [&] { return race->findEntity("P1")->getComponent<CarParticles>(); };
     const auto brightnessStep = [&](const std::string& name, int key, float expected) {
         game->tapStep(name, {key});
@@ -165,9 +165,9 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         loadingTexts.push_back(loading->text);
         EXPECT_EQ(game->current(), menu) << "Space while loading started the race";
         race = game->scene("game");
-        gameplay = race->findEntity("gameplay")->getComponent<Gameplay>();
-        utils = race->findEntity("gameplay")->getComponent<SceneUtils>();
-        raceMenu = race->findEntity("gameMenu")->getComponent<GameMenu>();
+        gameplay = race->findEntity("gameplay")->getComponent<RaceFlow>();
+        utils = race->findEntity("gameplay")->getComponent<RaceMessages>();
+        raceMenu = race->findEntity("gameMenu")->getComponent<RaceKeys>();
         EXPECT_EQ(gameplay->numLaps, laps);
         game->shoot("game_title.png");
         return true;
@@ -181,7 +181,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     });
     game->step("race scene current", 1.0f, [&] {
         spaceTime = game->now();
-        EXPECT_EQ(gameplay->state, Gameplay::starting);
+        EXPECT_EQ(gameplay->state, RaceFlow::starting);
         return game->current() == race;
     });
     game->step("countdown", 7.0f, [&] {
@@ -229,8 +229,8 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         return true;
     });
     game->step("end screen", 3.0f, [&] {
-        if (!utils->endScreen->isEnabled()) {
-            EXPECT_NE(gameplay->state, Gameplay::raceOver);
+        if (!gameplay->endScreen->isEnabled()) {
+            EXPECT_NE(gameplay->state, RaceFlow::raceOver);
             return false;
         }
         endScreenTime = game->now();
@@ -238,7 +238,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
             driver.release(*game->systems->get<Input>());
         }
         drivers.clear();
-        EXPECT_EQ(gameplay->state, Gameplay::raceOver);
+        EXPECT_EQ(gameplay->state, RaceFlow::raceOver);
         EXPECT_FALSE(car("P1")->controlsEnabled || car("P2")->controlsEnabled);
         game->frameMs = shortFrameMs;
         return true;
@@ -252,7 +252,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     });
     game->tapStep("Space restarts", {GLFW_KEY_SPACE});
     game->step("lap counters reset", 1.0f, [&] {
-        if (gameplay->state != Gameplay::starting) {
+        if (gameplay->state != RaceFlow::starting) {
             return false;
         }
         for (const char* kart : {"P1", "P2"}) {
@@ -262,7 +262,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
                       "Lap 0/" + std::to_string(laps));
         }
         EXPECT_TRUE(utils->persistentMessages.empty());
-        EXPECT_FALSE(utils->endScreen->isEnabled());
+        EXPECT_FALSE(gameplay->endScreen->isEnabled());
         return true;
     });
     brightnessStep("comma in the race", GLFW_KEY_COMMA, 0.8f);
@@ -350,7 +350,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
             return false;
         }
         EXPECT_EQ(game->scene("game"), race);
-        EXPECT_EQ(gameplay->state, Gameplay::starting) << "the race starts again";
+        EXPECT_EQ(gameplay->state, RaceFlow::starting) << "the race starts again";
         return true;
     });
     game->step("counting down again", 4.0f, [&] { return centreShown.count("3") != 0; });

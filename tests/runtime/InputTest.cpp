@@ -38,7 +38,7 @@ TEST_F(InputTest, PressedLastsExactlyOneUpdateAndRepeatsNeverTurnHeldBack) {
     EXPECT_TRUE(input->isMouseButtonDown(GLFW_MOUSE_BUTTON_LEFT));
 }
 
-TEST_F(InputTest, QueuedKeysArriveWithTheNextUpdateAsIfPolled) {
+TEST_F(InputTest, QueuedKeysArriveWithTheNextUpdateAsIfPolledAndATapWithinOnePollCounts) {
     input->queueKey(GLFW_KEY_SPACE, GLFW_PRESS);
     EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Released) << "nothing before the update";
     input->update();
@@ -46,6 +46,22 @@ TEST_F(InputTest, QueuedKeysArriveWithTheNextUpdateAsIfPolled) {
     input->queueKey(GLFW_KEY_SPACE, GLFW_RELEASE);
     input->update();
     EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Released);
+
+    // Press and release in one poll: down for that frame, up after it.
+    for (int action : {GLFW_PRESS, GLFW_RELEASE}) {
+        input->queueKey(GLFW_KEY_SPACE, action);
+    }
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Pressed);
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Released);
+    // Press, release and press again: still down afterwards.
+    for (int action : {GLFW_PRESS, GLFW_RELEASE, GLFW_PRESS}) {
+        input->queueKey(GLFW_KEY_SPACE, action);
+    }
+    input->update();
+    input->update();
+    EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Held);
 }
 
 TEST_F(InputTest, FirstCursorDeltaIsZeroThenMovementAndClosingSetsTheQuitFlag) {

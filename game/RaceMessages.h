@@ -1,7 +1,6 @@
 // On-screen messages of the race scene, on the entity "gameplay": short texts
 // for one player's half of the window or for the middle of the window, removed
-// after their time or, for lasting ones, when the next race starts. It also
-// holds the end screen and the "win" sound that race flow uses.
+// after their time or, for lasting ones, when the next race starts.
 #pragma once
 
 #include "core/runtime/Component.h"
@@ -11,13 +10,11 @@
 #include <string>
 #include <vector>
 
-class AudioSource;
 class Entity;
-class UITex;
 
-class SceneUtils : public Component {
+class RaceMessages : public Component {
 public:
-    SceneUtils(SystemRegistry* systems, Entity* entity);
+    RaceMessages(SystemRegistry* systems, Entity* entity);
 
     // A message for player 0 (upper half) or 1 (lower half) that fades in while it
     // grows to one and a half times its height (0.14 of the window, 0.08 when small).
@@ -33,9 +30,6 @@ public:
     void clear();
 
     std::vector<Entity*> persistentMessages;
-    // The "race again / title screen" strip shown once a race is over.
-    UITex* endScreen = nullptr;
-    AudioSource* winSound = nullptr;
 
     static constexpr float largeHeight = 0.14f;
     static constexpr float smallHeight = 0.08f;

@@ -1,34 +1,34 @@
 // Checkpoint order and lap counting for one kart.
-#include "game/RaceProps.h"
+#include "game/RaceProgress.h"
 
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/platform/Log.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "game/Checkpoint.h"
-#include "game/Gameplay.h"
-#include "game/SceneUtils.h"
+#include "game/RaceFlow.h"
+#include "game/RaceMessages.h"
 
 #include <string>
 
-RaceProps::RaceProps(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {
+RaceProgress::RaceProgress(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {
     if (entity == nullptr) {
         return;
     }
     if (auto* body = entity->getComponent<RigidBodyDynamic>()) {
-        subscribe(body->onTriggerEnter, this, &RaceProps::onTrigger);
+        subscribe(body->onTriggerEnter, this, &RaceProgress::onTrigger);
     }
 }
 
-Gameplay* RaceProps::findGameplay() const {
+RaceFlow* RaceProgress::findGameplay() const {
     if (entity == nullptr || entity->scene == nullptr) {
         return nullptr;
     }
     Entity* holder = entity->scene->findEntity("gameplay");
-    return holder != nullptr ? holder->getComponent<Gameplay>() : nullptr;
+    return holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
 }
 
-void RaceProps::onTrigger(RigidBody*, RigidBody* other) {
+void RaceProgress::onTrigger(RigidBody*, RigidBody* other) {
     if (other == nullptr || other->entity == nullptr) {
         return;
     }
@@ -42,7 +42,7 @@ void RaceProps::onTrigger(RigidBody*, RigidBody* other) {
         lap = 1;
         return;
     }
-    const Gameplay* gameplay = findGameplay();
+    const RaceFlow* gameplay = findGameplay();
     if (gameplay == nullptr || gameplay->checkpoints.empty() || lastCheckpoint->index < 0) {
         return;
     }
@@ -54,7 +54,7 @@ void RaceProps::onTrigger(RigidBody*, RigidBody* other) {
     passCheckpoint(checkpoint, gameplay);
 }
 
-void RaceProps::passCheckpoint(Checkpoint* checkpoint, const Gameplay* gameplay) {
+void RaceProgress::passCheckpoint(Checkpoint* checkpoint, const RaceFlow* gameplay) {
     lastCheckpoint = checkpoint;
     logInfo(entity->name, ", checkpoint #", checkpoint->index);
     if (checkpoint->index == 0) {
@@ -62,7 +62,7 @@ void RaceProps::passCheckpoint(Checkpoint* checkpoint, const Gameplay* gameplay)
     }
 }
 
-void RaceProps::startLap(const Gameplay* gameplay) {
+void RaceProgress::startLap(const RaceFlow* gameplay) {
     lap += 1;
     logInfo(entity->name, ", lap #", lap);
     if (static_cast<unsigned>(lap) > gameplay->numLaps) {
@@ -70,7 +70,7 @@ void RaceProps::startLap(const Gameplay* gameplay) {
         return;
     }
     if (Entity* holder = entity->scene->findEntity("gameplay")) {
-        if (SceneUtils* utils = holder->getComponent<SceneUtils>()) {
+        if (RaceMessages* utils = holder->getComponent<RaceMessages>()) {
             utils->showMessage("Lap #" + std::to_string(lap), static_cast<int>(playerIndex), true,
                                glm::vec3(1.0f), 3.0f);
         }

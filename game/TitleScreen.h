@@ -11,11 +11,11 @@
 class Scene;
 class Text;
 
-class Menu : public Updateable {
+class TitleScreen : public Updateable {
 public:
     enum State : int { created = 0, loading = 1, ready = 2, failed = 3 };
 
-    Menu(SystemRegistry* systems, Entity* entity, Text* loadingText);
+    TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText);
 
     void update(float dt) override;
 

@@ -1,20 +1,19 @@
 // Race flow: start, countdown, finish and restart.
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 
 #include "core/audio/AudioSource.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
-#include "game/GameMenu.h"
-#include "game/RaceProps.h"
-#include "game/SceneUtils.h"
-
-#include <GLFW/glfw3.h>
+#include "game/RaceKeys.h"
+#include "game/RaceMessages.h"
+#include "game/RaceProgress.h"
 
 #include <string>
 
@@ -40,9 +39,9 @@ void playSource(AudioSource* source) {
 
 } // namespace
 
-Gameplay::Gameplay(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
+RaceFlow::RaceFlow(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
 
-void Gameplay::setKarts(Entity* player1, Entity* player2) {
+void RaceFlow::setKarts(Entity* player1, Entity* player2) {
     karts = {player1, player2};
     for (size_t i = 0; i < karts.size() && i < startPositions.size(); ++i) {
         if (karts[i] == nullptr) {
@@ -52,23 +51,23 @@ void Gameplay::setKarts(Entity* player1, Entity* player2) {
             startPositions[i] = body->getGlobalPosition();
             startRotations[i] = body->getGlobalRotation();
         }
-        if (RaceProps* props = raceProps(i)) {
-            subscribe(props->onFinished, this, &Gameplay::onFinished);
+        if (RaceProgress* props = raceProps(i)) {
+            subscribe(props->onFinished, this, &RaceFlow::onFinished);
         }
     }
 }
 
-Car* Gameplay::car(size_t player) const {
+Car* RaceFlow::car(size_t player) const {
     return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<Car>() : nullptr;
 }
 
-RaceProps* Gameplay::raceProps(size_t player) const {
-    return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<RaceProps>() : nullptr;
+RaceProgress* RaceFlow::raceProps(size_t player) const {
+    return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<RaceProgress>() : nullptr;
 }
 
-SceneUtils* Gameplay::sceneUtils() const { return entity->getComponent<SceneUtils>(); }
+RaceMessages* RaceFlow::sceneUtils() const { return entity->getComponent<RaceMessages>(); }
 
-void Gameplay::setControls(bool enabled) const {
+void RaceFlow::setControls(bool enabled) const {
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
             kart->controlsEnabled = enabled;
@@ -76,7 +75,7 @@ void Gameplay::setControls(bool enabled) const {
     }
 }
 
-void Gameplay::placeKart(size_t player) const {
+void RaceFlow::placeKart(size_t player) const {
     if (player >= karts.size() || player >= startPositions.size() || karts[player] == nullptr) {
         return;
     }
@@ -85,24 +84,24 @@ void Gameplay::placeKart(size_t player) const {
     }
 }
 
-void Gameplay::leavePause() const {
+void RaceFlow::leavePause() const {
     Entity* holder = entity->scene->findEntity("gameMenu");
-    if (GameMenu* menu = holder != nullptr ? holder->getComponent<GameMenu>() : nullptr) {
+    if (RaceKeys* menu = holder != nullptr ? holder->getComponent<RaceKeys>() : nullptr) {
         menu->setPaused(false);
     } else {
         entity->scene->timeScale = 1.0f;
     }
 }
 
-void Gameplay::startRace() {
+void RaceFlow::startRace() {
     raceNumber += 1;
     const unsigned race = raceNumber;
     state = starting;
-    if (SceneUtils* utils = sceneUtils()) {
+    if (RaceMessages* utils = sceneUtils()) {
         utils->clear();
-        if (utils->endScreen != nullptr) {
-            utils->endScreen->setEnabled(false);
-        }
+    }
+    if (endScreen != nullptr) {
+        endScreen->setEnabled(false);
     }
     leavePause();
     stopSource(endMusic);
@@ -113,7 +112,7 @@ void Gameplay::startRace() {
             kart->stop();
             kart->controlsEnabled = false;
         }
-        if (RaceProps* props = raceProps(i)) {
+        if (RaceProgress* props = raceProps(i)) {
             props->lastCheckpoint = nullptr;
             props->lap = 0;
         }
@@ -141,12 +140,12 @@ void Gameplay::startRace() {
     }
 }
 
-void Gameplay::countdownTick() {
+void RaceFlow::countdownTick() {
     if (state != countingDown) {
         return;
     }
     countdown -= 1;
-    SceneUtils* utils = sceneUtils();
+    RaceMessages* utils = sceneUtils();
     if (countdown != 0) {
         playSource(countSound);
         if (utils != nullptr) {
@@ -162,12 +161,12 @@ void Gameplay::countdownTick() {
     }
 }
 
-void Gameplay::onFinished(unsigned player) {
+void RaceFlow::onFinished(unsigned player) {
     if (player >= finished.size() || finished[0] || finished[1]) {
         return;
     }
     finished[player] = true;
-    if (SceneUtils* utils = sceneUtils()) {
+    if (RaceMessages* utils = sceneUtils()) {
         const int winner = static_cast<int>(player);
         utils->showMessage("You win!", winner, false, winColour, 0.0f);
         utils->showMessage("You loose!", 1 - winner, true, loseColour, 0.0f);
@@ -180,27 +179,24 @@ void Gameplay::onFinished(unsigned player) {
     }, endScreenDelay);
 }
 
-void Gameplay::endRace() {
+void RaceFlow::endRace() {
     setControls(false);
     state = raceOver;
-    SceneUtils* utils = sceneUtils();
-    if (utils != nullptr && utils->endScreen != nullptr && !utils->endScreen->isEnabled()) {
-        utils->endScreen->setEnabled(true);
+    if (endScreen != nullptr && !endScreen->isEnabled()) {
+        endScreen->setEnabled(true);
     }
     stopSource(raceMusic);
     playSource(endMusic);
-    if (utils != nullptr) {
-        playSource(utils->winSound);
-    }
+    playSource(winSound);
 }
 
-void Gameplay::update(float dt) {
+void RaceFlow::update(float dt) {
     Updateable::update(dt);
     if (state != raceOver) {
         return;
     }
     auto* input = systems->get<Input>();
-    if (input != nullptr && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
+    if (input != nullptr && input->getKey(key::space) == KeyState::Pressed) {
         startRace();
     }
 }

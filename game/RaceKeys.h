@@ -12,9 +12,9 @@ class Entity;
 class Input;
 class Text;
 
-class GameMenu : public Updateable {
+class RaceKeys : public Updateable {
 public:
-    GameMenu(SystemRegistry* systems, Entity* entity);
+    RaceKeys(SystemRegistry* systems, Entity* entity);
 
     void update(float dt) override;
 

@@ -9,8 +9,8 @@
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
-#include "game/BasicController.h"
-#include "game/GameMenu.h"
+#include "game/FreeCamera.h"
+#include "game/RaceKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +32,13 @@ protected:
         debugCamera->active = false;
         debugCamera->addComponent<Transform>()->setPosition({0.0f, 2.0f, 0.0f});
         debugCamera->addComponent<Camera>();
-        debugCamera->addComponent<BasicController>()->moveSpeed = 25.0f;
+        debugCamera->addComponent<FreeCamera>()->moveSpeed = 25.0f;
 
         help = scene->createEntity("helpScreen");
         help->addComponent<Transform2D>();
         help->addComponent<UITex>();
         help->active = false;
-        menu = scene->createEntity("gameMenu")->addComponent<GameMenu>();
+        menu = scene->createEntity("gameMenu")->addComponent<RaceKeys>();
         menu->helpScreen = help;
         menu->createOverlay();
 
@@ -51,7 +51,7 @@ protected:
 
     Entity* debugCamera = nullptr;
     Entity* help = nullptr;
-    GameMenu* menu = nullptr;
+    RaceKeys* menu = nullptr;
     Scene* title = nullptr;
 };
 
@@ -63,29 +63,29 @@ TEST_F(GameMenuKeys, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumes
         EXPECT_TRUE(pauseShown()) << key;
         // Time stands still: the countdown, 2 s after the start, does not begin.
         run(3.0f);
-        EXPECT_EQ(gameplay->state, Gameplay::starting) << key;
+        EXPECT_EQ(gameplay->state, RaceFlow::starting) << key;
         tap(key);
         EXPECT_TRUE(pauseGone()) << key;
     }
     run(1.2f);
-    EXPECT_EQ(gameplay->state, Gameplay::countingDown) << "time runs again";
+    EXPECT_EQ(gameplay->state, RaceFlow::countingDown) << "time runs again";
 }
 
 TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     gameplay->startRace();
     run(5.2f);
-    ASSERT_EQ(gameplay->state, Gameplay::racing);
+    ASSERT_EQ(gameplay->state, RaceFlow::racing);
     tap(GLFW_KEY_SPACE);
     run(0.5f);
-    EXPECT_EQ(gameplay->state, Gameplay::racing) << "Space in the race is the hop key";
+    EXPECT_EQ(gameplay->state, RaceFlow::racing) << "Space in the race is the hop key";
 
     tap(GLFW_KEY_P);
     tap(GLFW_KEY_SPACE);
-    EXPECT_EQ(gameplay->state, Gameplay::starting);
+    EXPECT_EQ(gameplay->state, RaceFlow::starting);
     EXPECT_FALSE(driving());
     EXPECT_TRUE(pauseGone());
     run(5.2f);
-    EXPECT_EQ(gameplay->state, Gameplay::racing) << "counted down again from the start";
+    EXPECT_EQ(gameplay->state, RaceFlow::racing) << "counted down again from the start";
     EXPECT_TRUE(driving());
 }
 
@@ -104,7 +104,7 @@ TEST_F(GameMenuKeys, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
 TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     gameplay->startRace();
     run(3.0f);
-    ASSERT_EQ(gameplay->state, Gameplay::countingDown);
+    ASSERT_EQ(gameplay->state, RaceFlow::countingDown);
     Entity* cam0 = scene->findEntity("cam0");
     Entity* cam1 = scene->findEntity("cam1");
 
@@ -136,7 +136,7 @@ TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     EXPECT_FALSE(debugCamera->active);
     EXPECT_TRUE(cam0->active);
     EXPECT_TRUE(cam1->active);
-    EXPECT_EQ(gameplay->state, Gameplay::countingDown);
+    EXPECT_EQ(gameplay->state, RaceFlow::countingDown);
     EXPECT_TRUE(driving()) << "driving before Go!";
 }
 

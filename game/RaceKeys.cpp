@@ -1,5 +1,5 @@
 // The race scene's menu and developer keys.
-#include "game/GameMenu.h"
+#include "game/RaceKeys.h"
 
 #include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
@@ -7,6 +7,7 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
@@ -14,16 +15,11 @@
 #include "core/ui/Text.h"
 #include "core/ui/UI.h"
 #include "game/Car.h"
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
-#include <GLFW/glfw3.h>
-
 namespace {
-
-constexpr int keyComma = 44;
-constexpr int keyFullStop = 46;
 
 constexpr float margin = 0.02f;
 // The statistics sit below player 1's lap count, one line apart.
@@ -31,7 +27,7 @@ constexpr float statsTop = 0.1f;
 constexpr float lineSpacing = 0.045f;
 
 Text* addOverlayText(Scene& scene, const std::string& name, const glm::vec2& position, Anchor anchor) {
-    return addTextEntity(scene, name, "", {position, GameMenu::textHeight, anchor}, glm::vec4(1.0f),
+    return addTextEntity(scene, name, "", {position, RaceKeys::textHeight, anchor}, glm::vec4(1.0f),
                          uiLayer::debug);
 }
 
@@ -62,10 +58,10 @@ std::string flip(bool& flag, const std::string& name) {
 
 } // namespace
 
-GameMenu::GameMenu(SystemRegistry* systems, Entity* entity)
+RaceKeys::RaceKeys(SystemRegistry* systems, Entity* entity)
     : Updateable(systems, entity), input(systems->get<Input>()) {}
 
-void GameMenu::createOverlay() {
+void RaceKeys::createOverlay() {
     Scene& scene = *entity->scene;
     fpsText = addOverlayText(scene, "fpsText", {margin, statsTop}, Anchor::TopLeft);
     culledText = addOverlayText(scene, "culledText", {margin, statsTop + lineSpacing}, Anchor::TopLeft);
@@ -79,13 +75,13 @@ void GameMenu::createOverlay() {
     statusText = addOverlayText(scene, "statusText", {0.5f, 1.0f - margin}, Anchor::Bottom);
 }
 
-bool GameMenu::pressed(int key) const {
+bool RaceKeys::pressed(int key) const {
     return input != nullptr && input->getKey(key) == KeyState::Pressed;
 }
 
-void GameMenu::update(float dt) {
+void RaceKeys::update(float dt) {
     Updateable::update(dt);
-    if (pressed(GLFW_KEY_F2)) {
+    if (pressed(key::f2)) {
         toggleStatistics();
     }
     statsTimer += dt;
@@ -97,10 +93,10 @@ void GameMenu::update(float dt) {
     handleRaceKeys();
 }
 
-void GameMenu::handleDeveloperKeys() {
+void RaceKeys::handleDeveloperKeys() {
     auto* renderer = systems->get<Renderer>();
     auto* ui = systems->get<UI>();
-    if (renderer != nullptr && pressed(GLFW_KEY_F3)) {
+    if (renderer != nullptr && pressed(key::f3)) {
         renderer->wireframe = !renderer->wireframe;
     }
     struct Switch {
@@ -109,11 +105,11 @@ void GameMenu::handleDeveloperKeys() {
         const char* name;
     };
     const Switch switches[] = {
-        {GLFW_KEY_F4, renderer != nullptr ? &renderer->normalsEnabled : nullptr, "normals"},
-        {GLFW_KEY_F5, renderer != nullptr ? &renderer->lightmapsEnabled : nullptr, "lightmaps"},
-        {GLFW_KEY_F6, renderer != nullptr ? &renderer->shadowsEnabled : nullptr, "shadows"},
-        {GLFW_KEY_F7, ui != nullptr ? &ui->enabled : nullptr, "UI"},
-        {GLFW_KEY_F8, renderer != nullptr ? &renderer->cullingEnabled : nullptr, "culling"},
+        {key::f4, renderer != nullptr ? &renderer->normalsEnabled : nullptr, "normals"},
+        {key::f5, renderer != nullptr ? &renderer->lightmapsEnabled : nullptr, "lightmaps"},
+        {key::f6, renderer != nullptr ? &renderer->shadowsEnabled : nullptr, "shadows"},
+        {key::f7, ui != nullptr ? &ui->enabled : nullptr, "UI"},
+        {key::f8, renderer != nullptr ? &renderer->cullingEnabled : nullptr, "culling"},
     };
     for (const Switch& item : switches) {
         if (item.flag != nullptr && pressed(item.key)) {
@@ -122,37 +118,37 @@ void GameMenu::handleDeveloperKeys() {
     }
     if (renderer != nullptr) {
         // On top of the main loop's own handling of these keys.
-        if (pressed(keyComma)) {
+        if (pressed(key::comma)) {
             renderer->brightness -= brightnessStep;
         }
-        if (pressed(keyFullStop)) {
+        if (pressed(key::period)) {
             renderer->brightness += brightnessStep;
         }
     }
-    if (pressed(GLFW_KEY_F10)) {
+    if (pressed(key::f10)) {
         switchCamera();
     }
 }
 
-void GameMenu::handleRaceKeys() {
-    if (pressed(GLFW_KEY_Q)) {
+void RaceKeys::handleRaceKeys() {
+    if (pressed(key::q)) {
         backToTitle();
     }
-    if (paused && pressed(GLFW_KEY_SPACE)) {
+    if (paused && pressed(key::space)) {
         restartRace();
     }
-    if (pressed(GLFW_KEY_P) || pressed(GLFW_KEY_F1) || pressed(GLFW_KEY_ESCAPE)) {
+    if (pressed(key::p) || pressed(key::f1) || pressed(key::escape)) {
         setPaused(!paused);
     }
 }
 
-void GameMenu::toggleStatistics() {
+void RaceKeys::toggleStatistics() {
     toggleEnabled(fpsText);
     toggleEnabled(culledText);
     toggleEnabled(drawCallsText);
 }
 
-void GameMenu::refreshStatistics() {
+void RaceKeys::refreshStatistics() {
     const auto* engine = systems->get<Engine>();
     const auto* graphics = systems->get<Graphics>();
     const auto* renderer = systems->get<Renderer>();
@@ -171,7 +167,7 @@ void GameMenu::refreshStatistics() {
             std::to_string(drawCalls) + " draw calls, " + std::to_string(triangles) + " triangles");
 }
 
-void GameMenu::showStatus(const std::string& message) {
+void RaceKeys::showStatus(const std::string& message) {
     setText(statusText, message);
     statusNumber += 1;
     const unsigned shown = statusNumber;
@@ -184,13 +180,13 @@ void GameMenu::showStatus(const std::string& message) {
         statusDuration);
 }
 
-void GameMenu::setPaused(bool value) {
+void RaceKeys::setPaused(bool value) {
     paused = value;
     entity->scene->timeScale = paused ? 0.0f : 1.0f;
     setActive(helpScreen, paused);
 }
 
-void GameMenu::switchCamera() {
+void RaceKeys::switchCamera() {
     Scene& scene = *entity->scene;
     Entity* debugCamera = scene.findEntity("debugController");
     if (debugCamera == nullptr) {
@@ -218,7 +214,7 @@ void GameMenu::switchCamera() {
     }
 }
 
-void GameMenu::setControls(bool enabled) const {
+void RaceKeys::setControls(bool enabled) const {
     for (Component* component : entity->scene->getComponents()) {
         if (auto* car = dynamic_cast<Car*>(component)) {
             car->controlsEnabled = enabled;
@@ -226,7 +222,7 @@ void GameMenu::setControls(bool enabled) const {
     }
 }
 
-void GameMenu::backToTitle() {
+void RaceKeys::backToTitle() {
     auto* scenes = systems->get<SceneManager>();
     Scene* title = scenes != nullptr ? scenes->getScene("menu") : nullptr;
     if (title == nullptr) {
@@ -236,9 +232,9 @@ void GameMenu::backToTitle() {
     scenes->setScene(title);
 }
 
-void GameMenu::restartRace() {
+void RaceKeys::restartRace() {
     Entity* holder = entity->scene->findEntity("gameplay");
-    Gameplay* gameplay = holder != nullptr ? holder->getComponent<Gameplay>() : nullptr;
+    RaceFlow* gameplay = holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
     // The race's start leaves the pause screen itself.
     if (gameplay != nullptr) {
         gameplay->startRace();

@@ -16,14 +16,15 @@ class AudioSource;
 class Car;
 class Checkpoint;
 class Entity;
-class RaceProps;
-class SceneUtils;
+class RaceProgress;
+class RaceMessages;
+class UITex;
 
-class Gameplay : public Updateable {
+class RaceFlow : public Updateable {
 public:
     enum State : int { starting = 0, countingDown = 1, racing = 2, raceOver = 3 };
 
-    Gameplay(SystemRegistry* systems, Entity* entity);
+    RaceFlow(SystemRegistry* systems, Entity* entity);
 
     void update(float dt) override;
 
@@ -48,6 +49,9 @@ public:
     int countdown = 0;
     std::array<bool, 2> finished{};
 
+    // The "race again / title screen" strip shown once a race is over.
+    UITex* endScreen = nullptr;
+    AudioSource* winSound = nullptr;
     // Music of the race and of its end; either may be missing.
     AudioSource* raceMusic = nullptr;
     AudioSource* endMusic = nullptr;
@@ -64,8 +68,8 @@ private:
     void setControls(bool enabled) const;
     void placeKart(size_t player) const;
     Car* car(size_t player) const;
-    RaceProps* raceProps(size_t player) const;
-    SceneUtils* sceneUtils() const;
+    RaceProgress* raceProps(size_t player) const;
+    RaceMessages* sceneUtils() const;
     // Closes the pause screen a race may have been restarted from.
     void leavePause() const;
 

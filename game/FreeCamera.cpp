@@ -1,12 +1,11 @@
 // The debug free camera's flight.
-#include "game/BasicController.h"
+#include "game/FreeCamera.h"
 
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
-
-#include <GLFW/glfw3.h>
 
 namespace {
 
@@ -16,7 +15,7 @@ constexpr float slowFactor = 0.1f;
 
 } // namespace
 
-BasicController::BasicController(SystemRegistry* systems, Entity* entity)
+FreeCamera::FreeCamera(SystemRegistry* systems, Entity* entity)
     : Updateable(systems, entity), input(systems->get<Input>()) {
     transform = entity->getComponent<Transform>();
     if (transform == nullptr) {
@@ -24,12 +23,12 @@ BasicController::BasicController(SystemRegistry* systems, Entity* entity)
     }
 }
 
-void BasicController::update(float dt) {
+void FreeCamera::update(float dt) {
     Updateable::update(dt);
     if (input == nullptr) {
         return;
     }
-    if (input->getKey(GLFW_KEY_P) == KeyState::Pressed) {
+    if (input->getKey(key::p) == KeyState::Pressed) {
         frozen = !frozen;
     }
     if (frozen) {
@@ -41,29 +40,29 @@ void BasicController::update(float dt) {
     transform->setPosition(transform->getPosition() + transform->getRotation() * step);
 }
 
-void BasicController::look(float deltaX, float deltaY) {
+void FreeCamera::look(float deltaX, float deltaY) {
     // Yaw about the world's up keeps the horizon level; pitch about the camera's
     // own right axis tilts the view.
     transform->rotate(glm::radians(-deltaX * lookSensitivity), worldUp, Space::World);
     transform->rotate(glm::radians(-deltaY * lookSensitivity), localRight, Space::Local);
 }
 
-glm::vec3 BasicController::movement(float dt) {
+glm::vec3 FreeCamera::movement(float dt) {
     const float distance = moveSpeed * dt;
     glm::vec3 step(0.0f);
-    if (input->isKeyDown(GLFW_KEY_W)) {
+    if (input->isKeyDown(key::w)) {
         step.z -= distance;
     }
-    if (input->isKeyDown(GLFW_KEY_S)) {
+    if (input->isKeyDown(key::s)) {
         step.z += distance;
     }
-    if (input->isKeyDown(GLFW_KEY_A)) {
+    if (input->isKeyDown(key::a)) {
         step.x -= distance;
     }
-    if (input->isKeyDown(GLFW_KEY_D)) {
+    if (input->isKeyDown(key::d)) {
         step.x += distance;
     }
-    if (input->isKeyDown(GLFW_KEY_LEFT_SHIFT)) {
+    if (input->isKeyDown(key::leftShift)) {
         step *= slowFactor;
     }
     return step;

@@ -9,10 +9,10 @@
 class Input;
 class Transform;
 
-class BasicController : public Updateable {
+class FreeCamera : public Updateable {
 public:
     // Adds a Transform to the entity when it has none.
-    BasicController(SystemRegistry* systems, Entity* entity);
+    FreeCamera(SystemRegistry* systems, Entity* entity);
 
     void update(float dt) override;
 

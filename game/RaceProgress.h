@@ -6,14 +6,14 @@
 #include "core/runtime/Event.h"
 
 class Checkpoint;
-class Gameplay;
+class RaceFlow;
 class RigidBody;
 
-class RaceProps : public Component {
+class RaceProgress : public Component {
 public:
     // Listens to the triggers of the entity's RigidBodyDynamic, which must exist
     // already and outlive this component (it does when added after it).
-    RaceProps(SystemRegistry* systems, Entity* entity);
+    RaceProgress(SystemRegistry* systems, Entity* entity);
 
     // The kart's body entered a trigger; only checkpoints count.
     void onTrigger(RigidBody* self, RigidBody* other);
@@ -26,7 +26,7 @@ public:
     int lap = 0;
 
 private:
-    Gameplay* findGameplay() const;
-    void passCheckpoint(Checkpoint* checkpoint, const Gameplay* gameplay);
-    void startLap(const Gameplay* gameplay);
+    RaceFlow* findGameplay() const;
+    void passCheckpoint(Checkpoint* checkpoint, const RaceFlow* gameplay);
+    void startLap(const RaceFlow* gameplay);
 };

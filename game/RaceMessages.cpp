@@ -1,5 +1,5 @@
 // Player and centre messages.
-#include "game/SceneUtils.h"
+#include "game/RaceMessages.h"
 
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
@@ -26,9 +26,9 @@ glm::vec2 playerMessagePosition(int player) {
 
 } // namespace
 
-SceneUtils::SceneUtils(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {}
+RaceMessages::RaceMessages(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {}
 
-Entity* SceneUtils::showMessage(const std::string& text, int player, bool small, const glm::vec3& colour,
+Entity* RaceMessages::showMessage(const std::string& text, int player, bool small, const glm::vec3& colour,
                                 float duration) {
     Scene& scene = *entity->scene;
     const UiPlacement placement{playerMessagePosition(player), small ? smallHeight : largeHeight, Anchor::Center};
@@ -47,7 +47,7 @@ Entity* SceneUtils::showMessage(const std::string& text, int player, bool small,
     return message;
 }
 
-Entity* SceneUtils::showCenterMessage(const std::string& text, const glm::vec4& colour, bool emphasised) {
+Entity* RaceMessages::showCenterMessage(const std::string& text, const glm::vec4& colour, bool emphasised) {
     Scene& scene = *entity->scene;
     const float lifetime = emphasised ? emphasisedDuration : centerDuration;
     const UiPlacement placement{{0.5f, 0.5f}, emphasised ? emphasisedHeight : centerHeight, Anchor::Center};
@@ -61,7 +61,7 @@ Entity* SceneUtils::showCenterMessage(const std::string& text, const glm::vec4& 
     return label->entity;
 }
 
-void SceneUtils::clear() {
+void RaceMessages::clear() {
     for (Entity* message : persistentMessages) {
         entity->scene->destroyEntity(message);
     }

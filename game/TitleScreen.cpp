@@ -1,5 +1,5 @@
 // Title screen flow.
-#include "game/Menu.h"
+#include "game/TitleScreen.h"
 
 #include "core/platform/Log.h"
 #include "core/render/Renderer.h"
@@ -7,41 +7,38 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Text.h"
-#include "game/Gameplay.h"
+#include "game/RaceFlow.h"
 #include "game/RaceScene.h"
-
-#include <GLFW/glfw3.h>
 
 namespace {
 
-constexpr int keyComma = 44;
-constexpr int keyFullStop = 46;
 constexpr float brightnessStep = 0.1f;
 
 } // namespace
 
-Menu::Menu(SystemRegistry* systems, Entity* entity, Text* loadingText)
+TitleScreen::TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText)
     : Updateable(systems, entity), loadingText(loadingText) {}
 
-void Menu::handleBrightnessKeys() const {
+void TitleScreen::handleBrightnessKeys() const {
     auto* input = systems->get<Input>();
     auto* renderer = systems->get<Renderer>();
     if (input == nullptr || renderer == nullptr) {
         return;
     }
-    if (input->getKey(keyComma) == KeyState::Pressed) {
+    if (input->getKey(key::comma) == KeyState::Pressed) {
         renderer->brightness -= brightnessStep;
     }
-    if (input->getKey(keyFullStop) == KeyState::Pressed) {
+    if (input->getKey(key::period) == KeyState::Pressed) {
         renderer->brightness += brightnessStep;
     }
 }
 
-void Menu::update(float dt) {
+void TitleScreen::update(float dt) {
     Updateable::update(dt);
     handleBrightnessKeys();
     auto* input = systems->get<Input>();
@@ -58,9 +55,9 @@ void Menu::update(float dt) {
             justLoaded = false;
             break;
         }
-        if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed || input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
+        if (input->getKey(key::escape) == KeyState::Pressed || input->getKey(key::q) == KeyState::Pressed) {
             systems->get<Engine>()->quit = true;
-        } else if (state == ready && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
+        } else if (state == ready && input->getKey(key::space) == KeyState::Pressed) {
             enterRace();
         }
         break;
@@ -69,14 +66,14 @@ void Menu::update(float dt) {
     }
 }
 
-void Menu::setMessage(const std::string& message) {
+void TitleScreen::setMessage(const std::string& message) {
     if (loadingText != nullptr) {
         loadingText->text = message;
         loadingText->changed = true;
     }
 }
 
-void Menu::load() {
+void TitleScreen::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
     systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
@@ -94,10 +91,10 @@ void Menu::load() {
     justLoaded = true;
 }
 
-void Menu::enterRace() {
+void TitleScreen::enterRace() {
     systems->get<SceneManager>()->setScene(raceScene);
     Entity* gameplayEntity = raceScene->findEntity("gameplay");
-    if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<Gameplay>() : nullptr) {
+    if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr) {
         gameplay->startRace();
     }
 }
