@@ -11,8 +11,11 @@
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Text.h"
+#include "core/ui/UITex.h"
+#include "game/GameAssets.h"
 #include "game/Gameplay.h"
 #include "game/RaceScene.h"
+#include "game/RaceSettings.h"
 
 #include <GLFW/glfw3.h>
 
@@ -58,10 +61,15 @@ void Menu::update(float dt) {
             justLoaded = false;
             break;
         }
-        if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed || input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
+        if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed ||
+            input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
             systems->get<Engine>()->quit = true;
         } else if (state == ready && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
             enterRace();
+        } else if (catalog.tracks().size() > 1 && input->getKey(GLFW_KEY_LEFT) == KeyState::Pressed) {
+            changeTrack(-1);
+        } else if (catalog.tracks().size() > 1 && input->getKey(GLFW_KEY_RIGHT) == KeyState::Pressed) {
+            changeTrack(1);
         }
         break;
     default:
@@ -76,14 +84,47 @@ void Menu::setMessage(const std::string& message) {
     }
 }
 
+void Menu::chooseTrack(const std::string& file) {
+    chosenTrack = file;
+}
+
+void Menu::showTrack() {
+    const TrackInfo track = catalog.find(chosenTrack);
+    if (trackText != nullptr) {
+        trackText->text = "< " + track.name + " >";
+        trackText->changed = true;
+    }
+    if (trackPreview != nullptr && !track.preview.empty()) {
+        trackPreview->texture = cachedTexture(systems, "preview:" + track.file, track.preview);
+    }
+}
+
+void Menu::changeTrack(int step) {
+    const std::vector<TrackInfo>& tracks = catalog.tracks();
+    const auto count = static_cast<long>(tracks.size());
+    long index = step > 0 ? 0 : count - 1;
+    for (long i = 0; i < count; ++i) {
+        if (tracks[static_cast<size_t>(i)].file == chosenTrack) {
+            index = (i + step + count) % count;
+        }
+    }
+    chosenTrack = tracks[static_cast<size_t>(index)].file;
+    RaceSettings::saveTrack(configPath, chosenTrack);
+    showTrack();
+    // The next frame draws "Loading..." and the one after loads the new track.
+    setMessage("Loading...");
+    state = created;
+}
+
 void Menu::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
-    systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
+    const std::string file = trackFile();
+    systems->get<ResourceLoader>()->importScene(*scene, file);
     raceScene = scene;
     if (scene->getEntities().empty()) {
-        logError("Race scene: the track \"", raceTrackPath, "\" could not be loaded");
-    } else if (buildRaceScene(*scene)) {
+        logError("Race scene: the track \"", file, "\" could not be loaded");
+    } else if (buildRaceScene(*scene, catalog.find(file))) {
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;

@@ -7,14 +7,14 @@
 #include "core/render/Camera.h"
 #include "core/render/Light.h"
 #include "core/render/Renderer.h"
+#include "core/render/Skybox.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/TextureCube.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
-#include "core/render/Skybox.h"
-#include "core/resources/ResourceCache.h"
-#include "core/resources/TextureCube.h"
 #include "game/BasicController.h"
 #include "game/Car.h"
 #include "game/CarAudio.h"
@@ -37,8 +37,8 @@ namespace {
 
 const std::array<const char*, 2> kartPrefixes{"P1", "P2"};
 
-AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume, bool loop,
-                      bool is3D = false) {
+AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume,
+                      bool loop, bool is3D = false) {
     auto* source = entity.addComponent<AudioSource>();
     source->sound = cachedSound(entity.systems, name, path, is3D);
     source->volume = volume;
@@ -103,9 +103,9 @@ Gameplay* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     RaceSceneBuilder::findCheckpoints(scene, *gameplay);
     gameplay->setKarts(&kart1, &kart2);
 
-    UITex* endScreen = addPictureEntity(scene, "endScreen",
-                                        cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
-                                        {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
+    UITex* endScreen =
+        addPictureEntity(scene, "endScreen", cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
+                         {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
     endScreen->setEnabled(false);
     utils->endScreen = endScreen;
 
@@ -136,14 +136,14 @@ void createDebugCamera(Scene& scene) {
     entity->addComponent<AudioListener>();
 }
 
-void createSkybox(Scene& scene) {
+void createSkybox(Scene& scene, const std::string& prefix) {
     auto* cache = scene.systems->get<ResourceCache>();
-    auto* sky = cache->get<TextureCube>("skybox");
+    const std::string name = prefix == TrackInfo().skyPrefix ? std::string("skybox") : "skybox:" + prefix;
+    auto* sky = cache->get<TextureCube>(name);
     if (sky == nullptr) {
-        sky = cache->create<TextureCube>("skybox");
-        sky->load({"skyboxes/DSk04-mod/DSk04_Left.png", "skyboxes/DSk04-mod/DSk04_Right.png",
-                   "skyboxes/DSk04-mod/DSk04_Up_Rotated.png", "skyboxes/DSk04-mod/DSk04_Down.png",
-                   "skyboxes/DSk04-mod/DSk04_Front.png", "skyboxes/DSk04-mod/DSk04_Back.png"});
+        sky = cache->create<TextureCube>(name);
+        sky->load({prefix + "Left.png", prefix + "Right.png", prefix + "Up_Rotated.png", prefix + "Down.png",
+                   prefix + "Front.png", prefix + "Back.png"});
     }
     scene.createEntity("Skybox")->addComponent<Skybox>()->setTexture(sky);
 }
@@ -174,7 +174,7 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
     return missing;
 }
 
-bool buildRaceScene(Scene& scene) {
+bool buildRaceScene(Scene& scene, const TrackInfo& track) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
@@ -182,8 +182,12 @@ bool buildRaceScene(Scene& scene) {
     if (!missing.empty()) {
         return false;
     }
+    RaceSceneBuilder::removeUnusedKarts(scene, static_cast<int>(kartPrefixes.size()));
     RaceSceneBuilder::applyTrackConventions(scene);
     setUpSun(scene);
+    if (auto* renderer = scene.systems->get<Renderer>()) {
+        renderer->fogColor = track.fog;
+    }
     Entity* kart1 = setUpKart(scene, 0);
     Entity* kart2 = setUpKart(scene, 1);
     if (kart1 == nullptr || kart2 == nullptr) {
@@ -199,6 +203,6 @@ bool buildRaceScene(Scene& scene) {
     buildHud(scene, *kart1, 1);
     buildHud(scene, *kart2, 2);
     createDebugCamera(scene);
-    createSkybox(scene);
+    createSkybox(scene, track.skyPrefix);
     return true;
 }

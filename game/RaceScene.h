@@ -3,6 +3,8 @@
 // flow entities, both HUDs, the debug camera and the sky.
 #pragma once
 
+#include "game/TrackCatalog.h"
+
 #include <string>
 #include <vector>
 
@@ -17,5 +19,6 @@ std::vector<std::string> requiredTrackNodes();
 std::vector<std::string> missingTrackNodes(const Scene& scene);
 
 // False, with an error line per missing node and nothing built, when the
-// imported track lacks a node the race needs.
-bool buildRaceScene(Scene& scene);
+// imported track lacks a node the race needs. The track's description gives the
+// sky and the fog (by default the island circuit's).
+bool buildRaceScene(Scene& scene, const TrackInfo& track = TrackInfo());

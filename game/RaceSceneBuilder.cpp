@@ -139,6 +139,30 @@ KartNodes kartNodes(const std::string& prefix) {
             {prefix + "Wheel_FL", prefix + "Wheel_FR", prefix + "Wheel_RR", prefix + "Wheel_RL"}};
 }
 
+void removeUnusedKarts(Scene& scene, int usedKarts) {
+    for (int n = usedKarts + 1; n <= gridKarts; ++n) {
+        Entity* kart = scene.findEntity("P" + std::to_string(n));
+        if (kart == nullptr) {
+            continue;
+        }
+        std::vector<Entity*> doomed{kart};
+        for (size_t i = 0; i < doomed.size(); ++i) {
+            if (const auto* transform = doomed[i]->getComponent<Transform>()) {
+                for (const Transform* child : transform->getChildren()) {
+                    if (child->entity != nullptr) {
+                        doomed.push_back(child->entity);
+                    }
+                }
+            }
+        }
+        // Destruction waits for the next update; until then they must not be drawn.
+        for (Entity* entity : doomed) {
+            entity->active = false;
+            scene.destroyEntity(entity);
+        }
+    }
+}
+
 void applyTrackConventions(Scene& scene) {
     applyMarkers(scene);
     if (auto* cache = scene.systems != nullptr ? scene.systems->get<ResourceCache>() : nullptr) {
@@ -192,9 +216,10 @@ void applyMaterialConventions(ResourceCache& cache) {
     for (Material* material : cache.getAll<Material>()) {
         material->setCastsShadows(false);
     }
-    for (const char* name : {"Beam", "Buggy_Blue", "Buggy_Orange", "Wheel"}) {
-        if (cache.exists<Material>(name)) {
-            cache.get<Material>(name)->setCastsShadows(true);
+    for (Material* material : cache.getAll<Material>()) {
+        const std::string& name = material->getName();
+        if (name == "Beam" || name == "Wheel" || name.rfind("Buggy_", 0) == 0) {
+            material->setCastsShadows(true);
         }
     }
 }

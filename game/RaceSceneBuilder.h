@@ -24,6 +24,13 @@ struct KartNodes {
 // "P1" -> P1, P1BuggyCollider, P1Wheel_FL, P1Wheel_FR, P1Wheel_RR, P1Wheel_RL.
 KartNodes kartNodes(const std::string& prefix);
 
+// The track file stands this many karts, "P1" to "P8", on its grid.
+constexpr int gridKarts = 8;
+
+// Hides and destroys the karts after the first usedKarts, each with its body,
+// collider and wheels, so that no parked kart stands on the grid.
+void removeUnusedKarts(Scene& scene, int usedKarts);
+
 // The marker pass, then the material pass.
 void applyTrackConventions(Scene& scene);
 
