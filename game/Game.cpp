@@ -5,11 +5,13 @@
 #include "game/GameAssets.h"
 #include "game/MenuScene.h"
 
-void Game::configure() { config.title = "Torquewind"; }
+void Game::configure() {
+    config.title = "Torquewind";
+}
 
 void Game::init() {
     loadDefaultFont(systems.get());
     registerWaterMaterial(systems.get());
     Scene* menu = systems->get<SceneManager>()->createScene("menu");
-    buildMenuScene(*menu);
+    buildMenuScene(*menu, configFile);
 }

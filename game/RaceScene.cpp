@@ -48,8 +48,8 @@ namespace {
 
 const std::array<const char*, 2> kartPrefixes{"P1", "P2"};
 
-AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume, bool loop,
-                      bool is3D = false) {
+AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume,
+                      bool loop, bool is3D = false) {
     auto* source = entity.addComponent<AudioSource>();
     source->sound = cachedSound(entity.systems, name, path, is3D);
     source->volume = volume;
@@ -115,9 +115,9 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     RaceSceneBuilder::findCheckpoints(scene, *gameplay);
     gameplay->setKarts(&kart1, &kart2);
 
-    UITex* endScreen = addPictureEntity(scene, "endScreen",
-                                        cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
-                                        {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
+    UITex* endScreen =
+        addPictureEntity(scene, "endScreen", cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
+                         {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
     endScreen->setEnabled(false);
     gameplay->endScreen = endScreen;
 
@@ -148,14 +148,14 @@ void createDebugCamera(Scene& scene) {
     entity->addComponent<AudioListener>();
 }
 
-void createSkybox(Scene& scene) {
+void createSkybox(Scene& scene, const std::string& prefix) {
     auto* cache = scene.systems->get<ResourceCache>();
-    auto* sky = cache->get<TextureCube>("skybox");
+    const std::string name = prefix == TrackInfo().skyPrefix ? std::string("skybox") : "skybox:" + prefix;
+    auto* sky = cache->get<TextureCube>(name);
     if (sky == nullptr) {
-        sky = cache->create<TextureCube>("skybox");
-        sky->load({"skyboxes/DSk04-mod/DSk04_Left.png", "skyboxes/DSk04-mod/DSk04_Right.png",
-                   "skyboxes/DSk04-mod/DSk04_Up_Rotated.png", "skyboxes/DSk04-mod/DSk04_Down.png",
-                   "skyboxes/DSk04-mod/DSk04_Front.png", "skyboxes/DSk04-mod/DSk04_Back.png"});
+        sky = cache->create<TextureCube>(name);
+        sky->load({prefix + "Left.png", prefix + "Right.png", prefix + "Up_Rotated.png", prefix + "Down.png",
+                   prefix + "Front.png", prefix + "Back.png"});
     }
     scene.createEntity("Skybox")->addComponent<Skybox>()->setTexture(sky);
 }
@@ -186,7 +186,7 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
     return missing;
 }
 
-bool buildRaceScene(Scene& scene) {
+bool buildRaceScene(Scene& scene, const TrackInfo& track) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
@@ -194,8 +194,12 @@ bool buildRaceScene(Scene& scene) {
     if (!missing.empty()) {
         return false;
     }
+    RaceSceneBuilder::removeUnusedKarts(scene, static_cast<int>(kartPrefixes.size()));
     RaceSceneBuilder::applyTrackConventions(scene);
     setUpSun(scene);
+    if (auto* renderer = scene.systems->get<Renderer>()) {
+        renderer->fogColor = track.fog;
+    }
     Entity* kart1 = setUpKart(scene, 0);
     Entity* kart2 = setUpKart(scene, 1);
     if (kart1 == nullptr || kart2 == nullptr) {
@@ -211,7 +215,7 @@ bool buildRaceScene(Scene& scene) {
     buildHud(scene, *kart1, 1);
     buildHud(scene, *kart2, 2);
     createDebugCamera(scene);
-    createSkybox(scene);
+    createSkybox(scene, track.skyPrefix);
     return true;
 }
 
@@ -323,6 +327,30 @@ KartNodes kartNodes(const std::string& prefix) {
             {prefix + "Wheel_FL", prefix + "Wheel_FR", prefix + "Wheel_RR", prefix + "Wheel_RL"}};
 }
 
+void removeUnusedKarts(Scene& scene, int usedKarts) {
+    for (int n = usedKarts + 1; n <= gridKarts; ++n) {
+        Entity* kart = scene.findEntity("P" + std::to_string(n));
+        if (kart == nullptr) {
+            continue;
+        }
+        std::vector<Entity*> doomed{kart};
+        for (size_t i = 0; i < doomed.size(); ++i) {
+            if (const auto* transform = doomed[i]->getComponent<Transform>()) {
+                for (const Transform* child : transform->getChildren()) {
+                    if (child->entity != nullptr) {
+                        doomed.push_back(child->entity);
+                    }
+                }
+            }
+        }
+        // Destruction waits for the next update; until then they must not be drawn.
+        for (Entity* entity : doomed) {
+            entity->active = false;
+            scene.destroyEntity(entity);
+        }
+    }
+}
+
 void applyTrackConventions(Scene& scene) {
     applyMarkers(scene);
     if (auto* cache = scene.systems != nullptr ? scene.systems->get<ResourceCache>() : nullptr) {
@@ -376,9 +404,10 @@ void applyMaterialConventions(ResourceCache& cache) {
     for (Material* material : cache.getAll<Material>()) {
         material->setCastsShadows(false);
     }
-    for (const char* name : {"Beam", "Buggy_Blue", "Buggy_Orange", "Wheel"}) {
-        if (cache.exists<Material>(name)) {
-            cache.get<Material>(name)->setCastsShadows(true);
+    for (Material* material : cache.getAll<Material>()) {
+        const std::string& name = material->getName();
+        if (name == "Beam" || name == "Wheel" || name.rfind("Buggy_", 0) == 0) {
+            material->setCastsShadows(true);
         }
     }
 }

@@ -3,6 +3,8 @@
 // flow entities, both HUDs, the debug camera and the sky.
 #pragma once
 
+#include "game/TrackCatalog.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -21,8 +23,9 @@ std::vector<std::string> requiredTrackNodes();
 std::vector<std::string> missingTrackNodes(const Scene& scene);
 
 // False, with an error line per missing node and nothing built, when the
-// imported track lacks a node the race needs.
-bool buildRaceScene(Scene& scene);
+// imported track lacks a node the race needs. The track's description gives the
+// sky and the fog (by default the island circuit's).
+bool buildRaceScene(Scene& scene, const TrackInfo& track = TrackInfo());
 
 // The steps of building the race scene from the imported track: the node-name
 // markers and material adjustments, each kart's driving set-up, and the
@@ -39,6 +42,13 @@ struct KartNodes {
 
 // "P1" -> P1, P1BuggyCollider, P1Wheel_FL, P1Wheel_FR, P1Wheel_RR, P1Wheel_RL.
 KartNodes kartNodes(const std::string& prefix);
+
+// The track file stands this many karts, "P1" to "P8", on its grid.
+constexpr int gridKarts = 8;
+
+// Hides and destroys the karts after the first usedKarts, each with its body,
+// collider and wheels, so that no parked kart stands on the grid.
+void removeUnusedKarts(Scene& scene, int usedKarts);
 
 // The marker pass, then the material pass.
 void applyTrackConventions(Scene& scene);

@@ -12,8 +12,11 @@
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Text.h"
+#include "core/ui/UITex.h"
+#include "game/GameAssets.h"
 #include "game/RaceFlow.h"
 #include "game/RaceScene.h"
+#include "game/RaceSettings.h"
 
 namespace {
 
@@ -59,6 +62,10 @@ void TitleScreen::update(float dt) {
             systems->get<Engine>()->quit = true;
         } else if (state == ready && input->getKey(key::space) == KeyState::Pressed) {
             enterRace();
+        } else if (catalog.tracks().size() > 1 && input->getKey(key::left) == KeyState::Pressed) {
+            changeTrack(-1);
+        } else if (catalog.tracks().size() > 1 && input->getKey(key::right) == KeyState::Pressed) {
+            changeTrack(1);
         }
         break;
     default:
@@ -73,14 +80,47 @@ void TitleScreen::setMessage(const std::string& message) {
     }
 }
 
+void TitleScreen::chooseTrack(const std::string& file) {
+    chosenTrack = file;
+}
+
+void TitleScreen::showTrack() {
+    const TrackInfo track = catalog.find(chosenTrack);
+    if (trackText != nullptr) {
+        trackText->text = "< " + track.name + " >";
+        trackText->changed = true;
+    }
+    if (trackPreview != nullptr && !track.preview.empty()) {
+        trackPreview->texture = cachedTexture(systems, "preview:" + track.file, track.preview);
+    }
+}
+
+void TitleScreen::changeTrack(int step) {
+    const std::vector<TrackInfo>& tracks = catalog.tracks();
+    const auto count = static_cast<long>(tracks.size());
+    long index = step > 0 ? 0 : count - 1;
+    for (long i = 0; i < count; ++i) {
+        if (tracks[static_cast<size_t>(i)].file == chosenTrack) {
+            index = (i + step + count) % count;
+        }
+    }
+    chosenTrack = tracks[static_cast<size_t>(index)].file;
+    RaceSettings::saveTrack(configPath, chosenTrack);
+    showTrack();
+    // The next frame draws "Loading..." and the one after loads the new track.
+    setMessage("Loading...");
+    state = created;
+}
+
 void TitleScreen::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
-    systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
+    const std::string file = trackFile();
+    systems->get<ResourceLoader>()->importScene(*scene, file);
     raceScene = scene;
     if (scene->getEntities().empty()) {
-        logError("Race scene: the track \"", raceTrackPath, "\" could not be loaded");
-    } else if (buildRaceScene(*scene)) {
+        logError("Race scene: the track \"", file, "\" could not be loaded");
+    } else if (buildRaceScene(*scene, catalog.find(file))) {
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;

@@ -1,15 +1,23 @@
 // The title screen's keys and the loading of the race: on its first frame it
 // schedules the loading task so that "Loading..." is drawn first; once the race
 // is built Space enters it and Escape or Q quits. When the track cannot be
-// turned into a race the title says so and only quitting is left.
+// turned into a race the title says so and only quitting is left. With more than
+// one track in the catalog, Left and Right choose the track (saved to the config
+// file), which is then loaded in its turn. With more than
+// one track in the catalog, Left and Right choose the track (saved to the config
+// file), which is then loaded in its turn.
 #pragma once
 
 #include "core/runtime/Updateable.h"
+#include "game/TrackCatalog.h"
+#include "game/TrackCatalog.h"
 
 #include <string>
 
 class Scene;
 class Text;
+class UITex;
+class UITex;
 
 class TitleScreen : public Updateable {
 public:
@@ -22,11 +30,26 @@ public:
     // Creates the scene "game", imports the track into it and builds the race.
     void load();
 
+    // The file of the chosen track, relative to the assets folder.
+    const std::string& trackFile() const { return chosenTrack; }
+    // Chooses the track the race loads (shown once showTrack runs).
+    void chooseTrack(const std::string& file);
+    // Shows the chosen track's name and preview.
+    void showTrack();
+
     Text* loadingText = nullptr;
     int state = created;
     Scene* raceScene = nullptr;
 
+    TrackCatalog catalog;
+    std::string configPath = "config.ini";
+    Text* trackText = nullptr;
+    UITex* trackPreview = nullptr;
+
 private:
+    void changeTrack(int step);
+
+    std::string chosenTrack = TrackCatalog::defaultTrack;
     void handleBrightnessKeys() const;
     void enterRace();
     void setMessage(const std::string& message);

@@ -36,6 +36,12 @@ struct ImportContext {
     ResourceCache& cache;
     Scene& scene;
     const aiScene& file;
+    // The scene file's folder, where its "lightmaps/" folder lies.
+    std::string folder;
+    // Put before the cached names of its meshes and lightmaps, so that two track
+    // files with nodes of the same name never share them; empty for files
+    // directly in "scenes/", which keep the bare names.
+    std::string cachePrefix;
 };
 
 glm::mat4 toGlm(const aiMatrix4x4& m) {
@@ -43,7 +49,9 @@ glm::mat4 toGlm(const aiMatrix4x4& m) {
     return glm::transpose(glm::make_mat4(&m.a1));
 }
 
-glm::vec3 toGlm(const aiVector3D& v) { return {v.x, v.y, v.z}; }
+glm::vec3 toGlm(const aiVector3D& v) {
+    return {v.x, v.y, v.z};
+}
 
 std::string materialName(const aiMaterial& material) {
     aiString name;
@@ -100,7 +108,8 @@ void appendPart(Mesh& mesh, const aiMesh& source, const Streams& streams, const 
     for (unsigned v = 0; v < source.mNumVertices; ++v) {
         mesh.positions.push_back(rotation * toGlm(source.mVertices[v]));
         if (streams.normals) {
-            mesh.normals.push_back(source.HasNormals() ? rotation * toGlm(source.mNormals[v]) : glm::vec3(0.0f));
+            mesh.normals.push_back(source.HasNormals() ? rotation * toGlm(source.mNormals[v])
+                                                       : glm::vec3(0.0f));
         }
         if (streams.tangents) {
             const bool has = source.HasTangentsAndBitangents();
@@ -135,8 +144,9 @@ Mesh* meshOf(const ImportContext& context, const aiNode& node, const std::string
         return shared;
     }
     Mesh* mesh = context.cache.create<Mesh>(name);
-    const glm::mat3 rotation =
-        context.scene.axisCorrection ? glm::mat3(glm::rotate(glm::mat4(1.0f), -quarterTurn, xAxis)) : glm::mat3(1.0f);
+    const glm::mat3 rotation = context.scene.axisCorrection
+                                   ? glm::mat3(glm::rotate(glm::mat4(1.0f), -quarterTurn, xAxis))
+                                   : glm::mat3(1.0f);
     const Streams streams = streamsOf(context.file, node);
     for (unsigned i = 0; i < node.mNumMeshes; ++i) {
         appendPart(*mesh, *context.file.mMeshes[node.mMeshes[i]], streams, rotation);
@@ -145,8 +155,9 @@ Mesh* meshOf(const ImportContext& context, const aiNode& node, const std::string
     return mesh;
 }
 
-void importMeshes(const ImportContext& context, const aiNode& node, Entity& entity, const std::string& indent) {
-    Mesh* mesh = meshOf(context, node, entity.name);
+void importMeshes(const ImportContext& context, const aiNode& node, Entity& entity,
+                  const std::string& indent) {
+    Mesh* mesh = meshOf(context, node, context.cachePrefix + entity.name);
     std::vector<Material*> materials;
     for (unsigned i = 0; i < node.mNumMeshes; ++i) {
         const aiMesh& part = *context.file.mMeshes[node.mMeshes[i]];
@@ -159,11 +170,11 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
     }
     auto* renderer = entity.addComponent<MeshRenderer>(mesh, materials);
 
-    const std::string lightmapPath = "scenes/lightmaps/Job 1_" + entity.name + "_SHADOW.png";
+    const std::string lightmapPath = context.folder + "lightmaps/Job 1_" + entity.name + "_SHADOW.png";
     if (context.loader.resolve(lightmapPath).empty()) {
         return;
     }
-    const std::string lightmapName = "LM_" + entity.name;
+    const std::string lightmapName = "LM_" + context.cachePrefix + entity.name;
     Texture2D* lightmap = context.cache.get<Texture2D>(lightmapName);
     if (lightmap == nullptr) {
         lightmap = context.cache.create<Texture2D>(lightmapName);
@@ -246,13 +257,17 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
         return;
     }
     Assimp::Importer importer;
-    const aiScene* file = importer.ReadFile(resolve(path), aiProcess_CalcTangentSpace | aiProcess_Triangulate);
+    const aiScene* file =
+        importer.ReadFile(resolve(path), aiProcess_CalcTangentSpace | aiProcess_Triangulate);
     if (file == nullptr || (file->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || file->mRootNode == nullptr) {
         logError("Error loading scene: ", path);
         logError(importer.GetErrorString());
         return;
     }
-    const ImportContext context{*this, *cache, scene, *file};
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string prefix = folder.empty() || folder == "scenes/" ? std::string() : folder;
+    const ImportContext context{*this, *cache, scene, *file, folder.empty() ? "scenes/" : folder, prefix};
     importMaterials(context);
     importNode(context, *file->mRootNode, nullptr);
 }

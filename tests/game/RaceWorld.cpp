@@ -37,8 +37,9 @@ RaceWorld::RaceWorld() : engine(testConfig(), false) {
     gameplay = holder->addComponent<RaceFlow>();
 }
 
-bool RaceWorld::loadTrack() {
-    engine.get<ResourceLoader>()->importScene(*scene, trackPath);
+bool RaceWorld::loadTrack(const std::string& file) {
+    engine.get<ResourceLoader>()->importScene(*scene, file);
+    RaceSceneBuilder::removeUnusedKarts(*scene, 2);
     RaceSceneBuilder::applyTrackConventions(*scene);
     for (size_t player = 0; player < 2; ++player) {
         Car* car = RaceSceneBuilder::setUpKart(*scene, RaceSceneBuilder::kartNodes(player == 0 ? "P1" : "P2"),

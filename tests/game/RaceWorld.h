@@ -48,9 +48,10 @@ class RaceWorld {
 public:
     RaceWorld();
 
-    // Imports the track, applies its conventions, sets up both karts and finds
-    // the checkpoints; false when a kart could not be set up.
-    bool loadTrack();
+    // Imports the track (a file below the resource loader's folder), removes the
+    // karts beyond two, applies its conventions, sets up both karts and finds the
+    // checkpoints; false when a kart could not be set up.
+    bool loadTrack(const std::string& file = "scenes/Track_01_LM.fbx");
     // A start line with box karts P1 and P2 either side of it, and a hidden end screen.
     void addBoxRace();
     // A box kart with Car, its PlayerDriver and RaceProgress.

@@ -132,8 +132,33 @@ TEST_F(TrackConventionsTest, BodyMarkersMakeMeshCollidersDynamicBodiesConesAndHi
     EXPECT_NE(cone->getComponent<MeshRenderer>(), nullptr);
 }
 
+TEST_F(TrackConventionsTest, UnusedGridKartsVanishWithTheirPartsAndTheUsedOnesStay) {
+    for (const char* prefix : {"P1", "P2", "P3", "P8"}) {
+        Entity* kart = node(prefix, {0, 1, 0});
+        for (const std::string& part :
+             {std::string(prefix) + "BuggyCollider", std::string(prefix) + "Wheel_FL"}) {
+            node(part, {1, 0, 0}, glm::vec3(1.0f), kart, true);
+        }
+    }
+    RaceSceneBuilder::removeUnusedKarts(*scene, 2);
+    // Hidden at once, so that no frame draws them before the destruction.
+    for (const std::string name : {"P3", "P3Wheel_FL", "P8", "P8BuggyCollider"}) {
+        ASSERT_NE(scene->findEntity(name), nullptr) << name;
+        EXPECT_FALSE(scene->findEntity(name)->active) << name;
+    }
+    update();
+    for (const char* name : {"P3", "P3BuggyCollider", "P3Wheel_FL", "P8", "P8BuggyCollider", "P8Wheel_FL"}) {
+        EXPECT_EQ(scene->findEntity(name), nullptr) << name;
+    }
+    for (const char* name : {"P1", "P1BuggyCollider", "P1Wheel_FL", "P2", "P2Wheel_FL"}) {
+        ASSERT_NE(scene->findEntity(name), nullptr) << name;
+        EXPECT_TRUE(scene->findEntity(name)->active) << name;
+    }
+}
+
 TEST_F(TrackConventionsTest, MaterialPassCutsOutTheStartLineAndLeavesShadowsToKartsWheelsAndBeams) {
-    for (const char* name : {"Road", "StartLine", "Beam", "Buggy_Blue", "Buggy_Orange", "Wheel", "Grass"}) {
+    for (const char* name : {"Road", "StartLine", "Beam", "Buggy_Blue", "Buggy_Orange", "Buggy_Green",
+                             "Wheel", "Grass", "Buggy"}) {
         cache->create<Material>(name);
     }
     cache->get<Material>("StartLine")->setReceivesShadows(false);
@@ -145,8 +170,8 @@ TEST_F(TrackConventionsTest, MaterialPassCutsOutTheStartLineAndLeavesShadowsToKa
     EXPECT_TRUE(startLine->getReceivesShadows());
     for (Material* material : cache->getAll<Material>()) {
         const std::string& name = material->getName();
-        const bool caster =
-            name == "Beam" || name == "Buggy_Blue" || name == "Buggy_Orange" || name == "Wheel";
+        const bool caster = name == "Beam" || name == "Buggy_Blue" || name == "Buggy_Orange" ||
+                            name == "Buggy_Green" || name == "Wheel";
         EXPECT_EQ(material->getCastsShadows(), caster) << name;
     }
 }

@@ -21,21 +21,29 @@ const std::string assets = TW_ASSETS_DIR;
 constexpr float suspensionLength = 0.5f;
 const float restHit = suspensionLength * (1.0f - 9.81f / 48.0f);
 
-glm::vec3 column(const glm::mat4& m, int i) { return glm::vec3(m[i]); }
-glm::vec3 forwardOf(const glm::mat4& m) { return -glm::normalize(column(m, 2)); }
-glm::vec3 rightOf(const glm::mat4& m) { return glm::normalize(column(m, 0)); }
-glm::vec3 positionOf(const glm::mat4& m) { return column(m, 3); }
-glm::vec3 scaleOf(const glm::mat4& m)
-{
+glm::vec3 column(const glm::mat4& m, int i) {
+    return glm::vec3(m[i]);
+}
+glm::vec3 forwardOf(const glm::mat4& m) {
+    return -glm::normalize(column(m, 2));
+}
+glm::vec3 rightOf(const glm::mat4& m) {
+    return glm::normalize(column(m, 0));
+}
+glm::vec3 positionOf(const glm::mat4& m) {
+    return column(m, 3);
+}
+glm::vec3 scaleOf(const glm::mat4& m) {
     return glm::vec3(glm::length(column(m, 0)), glm::length(column(m, 1)), glm::length(column(m, 2)));
 }
 
-bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+bool contains(const std::string& s, const std::string& part) {
+    return s.find(part) != std::string::npos;
+}
 
 class TrackScene : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         track = std::make_unique<ImportedTrack>(assets + "scenes/Track_01_LM.fbx");
         if (!track->scene())
             return;
@@ -58,8 +66,7 @@ protected:
     }
     static void TearDownTestSuite() { track.reset(); }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_NE(track->scene(), nullptr) << "generate the assets first: " << track->error();
     }
 
@@ -74,8 +81,7 @@ std::vector<ImportedTrack::Triangle> TrackScene::colliders;
 std::vector<ImportedTrack::Triangle> TrackScene::road;
 std::vector<glm::mat4> TrackScene::checkpoints;
 
-TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
-{
+TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist) {
     std::set<std::string> names;
     for (unsigned i = 0; i < track->scene()->mNumMaterials; ++i) {
         names.insert(track->materialName(i));
@@ -87,7 +93,8 @@ TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
             }
         }
     }
-    for (const char* needed : {"Buggy_Blue", "Buggy_Orange", "Wheel", "Beam", "StartLine", "water"})
+    for (const char* needed :
+         {"Buggy_Blue", "Buggy_Orange", "Buggy_Green", "Buggy_Pink", "Wheel", "Beam", "StartLine", "water"})
         EXPECT_EQ(names.count(needed), 1u) << needed;
 
     const aiMaterial* startLine = nullptr;
@@ -95,11 +102,11 @@ TEST_F(TrackScene, MaterialsAreNamedForTheGameAndTheirTexturesExist)
         if (track->materialName(i) == "StartLine")
             startLine = track->scene()->mMaterials[i];
     ASSERT_NE(startLine, nullptr);
-    EXPECT_EQ(startLine->GetTextureCount(aiTextureType_DIFFUSE), 1u) << "the start line needs its cut-out texture";
+    EXPECT_EQ(startLine->GetTextureCount(aiTextureType_DIFFUSE), 1u)
+        << "the start line needs its cut-out texture";
 }
 
-TEST_F(TrackScene, SunIsADirectionalLightLowInTheSky)
-{
+TEST_F(TrackScene, SunIsADirectionalLightLowInTheSky) {
     const aiLight* sun = nullptr;
     for (unsigned i = 0; i < track->scene()->mNumLights; ++i)
         if (std::string(track->scene()->mLights[i]->mName.C_Str()) == "Sun")
@@ -111,55 +118,62 @@ TEST_F(TrackScene, SunIsADirectionalLightLowInTheSky)
 
     // The engine turns an imported directional light by -180 degrees about its
     // local X axis; it then shines along its forward (-Z).
-    const glm::mat4 entity = glm::rotate(track->world(track->find("Sun")), glm::radians(-180.0f), glm::vec3(1, 0, 0));
+    const glm::mat4 entity =
+        glm::rotate(track->world(track->find("Sun")), glm::radians(-180.0f), glm::vec3(1, 0, 0));
     const glm::vec3 shine = forwardOf(entity);
     const float elevation = glm::degrees(std::asin(-shine.y));
     EXPECT_GT(elevation, 15.0f) << "the sun must shine downwards";
     EXPECT_LT(elevation, 45.0f) << "a low sun gives long shadows";
 }
 
-TEST_F(TrackScene, StaticMeshesHaveLightmapsOnTheirSecondUvSet)
-{
+TEST_F(TrackScene, StaticMeshesHaveLightmapsOnTheirSecondUvSet) {
     int lightmapped = 0;
     for (const aiNode* node : track->allNodes()) {
         if (node->mNumMeshes == 0)
             continue;
         const std::string name = node->mName.C_Str();
         for (unsigned m = 0; m < node->mNumMeshes; ++m)
-            EXPECT_LE(track->scene()->mMeshes[node->mMeshes[m]]->mNumFaces, 21845u) << name << ": 16-bit indices";
+            EXPECT_LE(track->scene()->mMeshes[node->mMeshes[m]]->mNumFaces, 21845u)
+                << name << ": 16-bit indices";
         // Karts and cones move, so only the rest of the scene is baked.
         const aiNode* top = node;
         while (top->mParent && top->mParent->mParent)
             top = top->mParent;
         const std::string topName = top->mName.C_Str();
-        if (topName == "P1" || topName == "P2" || contains(name, "Cone_Signaling"))
+        if ((topName.size() == 2 && topName[0] == 'P') || contains(name, "Cone_Signaling"))
             continue;
         ++lightmapped;
-        EXPECT_TRUE(std::filesystem::exists(assets + "scenes/lightmaps/Job 1_" + name + "_SHADOW.png")) << name;
+        EXPECT_TRUE(std::filesystem::exists(assets + "scenes/lightmaps/Job 1_" + name + "_SHADOW.png"))
+            << name;
         for (unsigned m = 0; m < node->mNumMeshes; ++m) {
             const aiMesh* mesh = track->scene()->mMeshes[node->mMeshes[m]];
             ASSERT_TRUE(mesh->HasTextureCoords(0) && mesh->HasTextureCoords(1)) << name;
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
                 const aiVector3D& uv = mesh->mTextureCoords[1][v];
-                ASSERT_TRUE(uv.x >= 0.0f && uv.x <= 1.0f && uv.y >= 0.0f && uv.y <= 1.0f) << name << " uv1 outside";
+                ASSERT_TRUE(uv.x >= 0.0f && uv.x <= 1.0f && uv.y >= 0.0f && uv.y <= 1.0f)
+                    << name << " uv1 outside";
             }
         }
     }
     EXPECT_GE(lightmapped, 5);
 }
 
-TEST_F(TrackScene, KartsRestOnTheRoadJustBehindTheStartLine)
-{
+TEST_F(TrackScene, EightKartsRestOnTheRoadInGridSlotsBehindTheStartLine) {
     ASSERT_FALSE(checkpoints.empty());
     const glm::mat4& start = checkpoints[0];
     std::vector<glm::vec3> positions;
-    for (const char* name : {"P1", "P2"}) {
+    std::set<std::string> bodyMaterials;
+    for (int n = 1; n <= 8; ++n) {
+        const std::string name = "P" + std::to_string(n);
+        ASSERT_NE(track->find(name), nullptr) << name;
         const glm::mat4 kart = track->world(track->find(name));
         const glm::vec3 p = positionOf(kart);
         positions.push_back(p);
         const float ahead = glm::dot(p - positionOf(start), forwardOf(start));
         EXPECT_LT(ahead, -1.5f) << name << " must start behind the line";
-        EXPECT_GT(ahead, -15.0f) << name << " must start close to the line";
+        EXPECT_GT(ahead, n <= 2 ? -15.0f : -45.0f) << name << " must start close to the line";
+        for (const auto& t : track->triangles(track->find(name + "Body")))
+            bodyMaterials.insert(t.material);
         EXPECT_GT(glm::dot(forwardOf(kart), forwardOf(start)), 0.99f) << name << " must face the line";
 
         // Each suspension ray, from the box's bottom corners, hits the road at
@@ -201,10 +215,22 @@ TEST_F(TrackScene, KartsRestOnTheRoadJustBehindTheStartLine)
     const float apart = glm::dot(positions[1] - positions[0], rightOf(start));
     EXPECT_GT(apart, 2.5f) << "P1 on the left, P2 on the right, side by side";
     EXPECT_LT(std::abs(glm::dot(positions[1] - positions[0], forwardOf(start))), 1.0f);
+    EXPECT_EQ(bodyMaterials.size(), 8u) << "each kart has its own colour";
+    // Boxes 2.5 x 4 m: no two karts overlap, and the first two lead the grid.
+    for (size_t i = 0; i < positions.size(); ++i) {
+        for (size_t j = i + 1; j < positions.size(); ++j) {
+            const glm::vec3 d = positions[j] - positions[i];
+            EXPECT_TRUE(std::abs(glm::dot(d, rightOf(start))) > 3.0f ||
+                        std::abs(glm::dot(d, forwardOf(start))) > 5.0f)
+                << "P" << i + 1 << " and P" << j + 1 << " overlap";
+            if (i < 2 && j >= 2) {
+                EXPECT_LT(glm::dot(d, forwardOf(start)), -5.0f) << "P" << j + 1 << " ahead of P" << i + 1;
+            }
+        }
+    }
 }
 
-TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad)
-{
+TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad) {
     for (size_t i = 0; i < checkpoints.size(); ++i) {
         const glm::mat4& cp = checkpoints[i];
         const glm::vec3 p = positionOf(cp), right = rightOf(cp);
@@ -212,7 +238,8 @@ TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad)
         for (float side : {-5.0f, 5.0f}) {
             const glm::vec3 q = p + right * side;
             const auto ground = ImportedTrack::topAt(road, glm::vec2(q.x, q.z));
-            ASSERT_TRUE(ground.has_value()) << "respawn point " << side << " of Checkpoint-" << i << " is off the road";
+            ASSERT_TRUE(ground.has_value())
+                << "respawn point " << side << " of Checkpoint-" << i << " is off the road";
             EXPECT_LT(q.y - *ground, 1.5f);
         }
         // Road 14 to 16 m wide.
@@ -231,8 +258,7 @@ TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad)
     }
 }
 
-TEST_F(TrackScene, WaterLiesJustBelowZeroAndTheRoadAboveIt)
-{
+TEST_F(TrackScene, WaterLiesJustBelowZeroAndTheRoadAboveIt) {
     float waterTop = -1e9f, waterBottom = 1e9f;
     for (const aiNode* node : track->allNodes()) {
         for (const auto& t : track->triangles(node)) {
@@ -252,8 +278,7 @@ TEST_F(TrackScene, WaterLiesJustBelowZeroAndTheRoadAboveIt)
     EXPECT_GT(roadLowest, 0.5f) << "karts below 0 respawn, so the road must stay above";
 }
 
-TEST_F(TrackScene, MostEdgesHaveBarriersButOneDropsIntoTheSea)
-{
+TEST_F(TrackScene, MostEdgesHaveBarriersButOneDropsIntoTheSea) {
     int walled = 0, open = 0, sides = 0;
     for (const glm::mat4& cp : checkpoints) {
         const glm::vec3 p = positionOf(cp), right = rightOf(cp);

@@ -8,6 +8,7 @@
 #include "Noise.h"
 #include "Rng.h"
 #include "TextRenderer.h"
+#include "TrackBuilder.h"
 
 #include <glm/gtc/constants.hpp>
 
@@ -20,20 +21,20 @@ namespace {
 
 using Channels = ImageFile::Channels;
 
-float smoothstep(float e0, float e1, float x)
-{
+float smoothstep(float e0, float e1, float x) {
     const float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
     return t * t * (3.0f - 2.0f * t);
 }
 
-float fract(float x) { return x - std::floor(x); }
+float fract(float x) {
+    return x - std::floor(x);
+}
 
 // A picture and its heights, painted pixel by pixel from (u, v).
 struct Canvas {
     Canvas(int w, int h) : colour(w, h, glm::vec4(0, 0, 0, 1)), height(w, h) {}
 
-    void paint(const std::function<void(float u, float v, int x, int y, glm::vec4& c, float& h)>& f)
-    {
+    void paint(const std::function<void(float u, float v, int x, int y, glm::vec4& c, float& h)>& f) {
         const int w = colour.width(), h = colour.height();
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
@@ -44,9 +45,10 @@ struct Canvas {
         }
     }
 
-    void save(const std::string& outDir, const std::string& name, float normalStrength, bool alpha = false) const
-    {
-        ImageFile::savePng(colour, outDir + "/textures/" + name + ".png", alpha ? Channels::Rgba : Channels::Rgb);
+    void save(const std::string& outDir, const std::string& name, float normalStrength,
+              bool alpha = false) const {
+        ImageFile::savePng(colour, outDir + "/textures/" + name + ".png",
+                           alpha ? Channels::Rgba : Channels::Rgb);
         if (normalStrength > 0.0f)
             ImageFile::savePng(height.normalMap(normalStrength), outDir + "/textures/" + name + "_normal.png",
                                Channels::Rgb);
@@ -56,10 +58,11 @@ struct Canvas {
     HeightField height;
 };
 
-float pixelHash(int x, int y, uint32_t seed) { return static_cast<float>(Rng::hash(x, y, 3, seed) & 0xFFFFu) / 65535.0f; }
+float pixelHash(int x, int y, uint32_t seed) {
+    return static_cast<float>(Rng::hash(x, y, 3, seed) & 0xFFFFu) / 65535.0f;
+}
 
-void road(const std::string& out)
-{
+void road(const std::string& out) {
     const Noise n(11);
     Canvas c(1024, 1024);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
@@ -68,7 +71,8 @@ void road(const std::string& out)
         const float speckle = pixelHash(x, y, 5) < 0.035f ? 1.0f : 0.0f;
         float grey = 0.25f + 0.045f * coarse + 0.05f * grain + 0.1f * speckle;
         // Rubber laid down along the racing lines.
-        grey -= 0.035f * (std::exp(-std::pow((u - 0.33f) / 0.07f, 2.0f)) + std::exp(-std::pow((u - 0.67f) / 0.07f, 2.0f)));
+        grey -= 0.035f * (std::exp(-std::pow((u - 0.33f) / 0.07f, 2.0f)) +
+                          std::exp(-std::pow((u - 0.67f) / 0.07f, 2.0f)));
         glm::vec3 rgb(grey * 0.97f, grey, grey * 1.04f);
         // Edge lines and a dashed centre line (three 3 m dashes per 15 m tile).
         float paint = 0.0f;
@@ -85,8 +89,7 @@ void road(const std::string& out)
     c.save(out, "road", 2.0f);
 }
 
-void curb(const std::string& out)
-{
+void curb(const std::string& out) {
     const Noise n(12);
     Canvas c(256, 256);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
@@ -104,8 +107,7 @@ void curb(const std::string& out)
     c.save(out, "curb", 3.0f);
 }
 
-void wall(const std::string& out)
-{
+void wall(const std::string& out) {
     const Noise n(13);
     Canvas c(512, 512);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
@@ -127,34 +129,36 @@ void wall(const std::string& out)
     c.save(out, "wall", 2.5f);
 }
 
-void grass(const std::string& out)
-{
+void grass(const std::string& out) {
     const Noise n(14);
     Canvas c(512, 512);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
         const float patches = n.fbm2(u * 4.0f, v * 4.0f, 4, 4);
         const float blades = n.fbm2(u * 128.0f, v * 48.0f + u * 20.0f, 3, 0);
         const float fine = n.value2(u * 256.0f, v * 256.0f, 256);
-        glm::vec3 rgb = glm::mix(glm::vec3(0.16f, 0.3f, 0.08f), glm::vec3(0.34f, 0.52f, 0.16f), 0.5f + 0.5f * patches);
-        rgb = glm::mix(rgb, glm::vec3(0.55f, 0.55f, 0.25f), smoothstep(0.35f, 0.6f, n.fbm2(u * 3.0f + 7.0f, v * 3.0f, 3, 3)) * 0.5f);
+        glm::vec3 rgb =
+            glm::mix(glm::vec3(0.16f, 0.3f, 0.08f), glm::vec3(0.34f, 0.52f, 0.16f), 0.5f + 0.5f * patches);
+        rgb = glm::mix(rgb, glm::vec3(0.55f, 0.55f, 0.25f),
+                       smoothstep(0.35f, 0.6f, n.fbm2(u * 3.0f + 7.0f, v * 3.0f, 3, 3)) * 0.5f);
         rgb *= 0.8f + 0.25f * (0.5f + 0.5f * fine) + 0.1f * blades;
         if (pixelHash(x, y, 9) < 0.002f)
-            rgb = glm::vec3(0.95f, 0.9f, 0.3f);  // a few flowers
+            rgb = glm::vec3(0.95f, 0.9f, 0.3f); // a few flowers
         col = glm::vec4(rgb, 1.0f);
         h = fine + 0.5f * blades;
     });
     c.save(out, "grass", 2.0f);
 }
 
-void sand(const std::string& out)
-{
+void sand(const std::string& out) {
     const Noise n(15);
     Canvas c(512, 512);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
-        const float ripples = std::sin(glm::two_pi<float>() * (v * 6.0f + 0.35f * n.fbm2(u * 3.0f, v * 3.0f, 3, 3)));
+        const float ripples =
+            std::sin(glm::two_pi<float>() * (v * 6.0f + 0.35f * n.fbm2(u * 3.0f, v * 3.0f, 3, 3)));
         const float grain = n.value2(u * 256.0f, v * 256.0f, 256);
         const float tone = n.fbm2(u * 5.0f, v * 5.0f, 3, 5);
-        glm::vec3 rgb = glm::vec3(0.86f, 0.77f, 0.56f) * (0.92f + 0.06f * tone + 0.05f * grain + 0.03f * ripples);
+        glm::vec3 rgb =
+            glm::vec3(0.86f, 0.77f, 0.56f) * (0.92f + 0.06f * tone + 0.05f * grain + 0.03f * ripples);
         if (pixelHash(x, y, 17) < 0.01f)
             rgb *= 0.75f;
         col = glm::vec4(rgb, 1.0f);
@@ -163,15 +167,15 @@ void sand(const std::string& out)
     c.save(out, "sand", 1.5f);
 }
 
-void rock(const std::string& out)
-{
+void rock(const std::string& out) {
     const Noise n(16);
     Canvas c(512, 512);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
         const float base = n.fbm2(u * 8.0f, v * 8.0f, 5, 8);
         const float ridged = 1.0f - std::abs(n.fbm2(u * 6.0f + 3.0f, v * 6.0f, 4, 6));
         const float strata = std::sin(glm::two_pi<float>() * (v * 7.0f + 0.6f * base));
-        glm::vec3 rgb = glm::mix(glm::vec3(0.38f, 0.35f, 0.32f), glm::vec3(0.6f, 0.56f, 0.5f), 0.5f + 0.5f * base);
+        glm::vec3 rgb =
+            glm::mix(glm::vec3(0.38f, 0.35f, 0.32f), glm::vec3(0.6f, 0.56f, 0.5f), 0.5f + 0.5f * base);
         rgb *= 0.9f + 0.08f * strata;
         rgb *= 1.0f - 0.45f * smoothstep(0.85f, 0.98f, ridged);
         col = glm::vec4(rgb, 1.0f);
@@ -180,8 +184,7 @@ void rock(const std::string& out)
     c.save(out, "rock", 1.5f);
 }
 
-void beam(const std::string& out)
-{
+void beam(const std::string& out) {
     const Noise n(17);
     Canvas c(512, 512);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
@@ -202,8 +205,7 @@ void beam(const std::string& out)
     c.save(out, "beam", 2.0f);
 }
 
-void banner(const std::string& out, const TextRenderer& text)
-{
+void banner(const std::string& out, const TextRenderer& text) {
     Canvas c(1024, 256);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float&) {
         glm::vec3 rgb = glm::mix(glm::vec3(0.04f, 0.06f, 0.2f), glm::vec3(0.1f, 0.16f, 0.45f), v);
@@ -216,8 +218,7 @@ void banner(const std::string& out, const TextRenderer& text)
     c.save(out, "banner", 0.0f);
 }
 
-void startLine(const std::string& out)
-{
+void startLine(const std::string& out) {
     const Noise n(18);
     // 27 x 4 squares of 0.5 m: the line spans 13.4 m of road and is 2 m deep.
     Canvas c(864, 128);
@@ -232,15 +233,14 @@ void startLine(const std::string& out)
     c.save(out, "startline", 0.0f, true);
 }
 
-void cone(const std::string& out)
-{
+void cone(const std::string& out) {
     const Noise n(19);
     Canvas c(256, 256);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float&) {
         const float dirt = n.fbm2(u * 8.0f, v * 8.0f, 3, 8);
         glm::vec3 rgb;
         if (v < 0.1f) {
-            rgb = glm::vec3(0.1f);  // rubber base
+            rgb = glm::vec3(0.1f); // rubber base
         } else {
             const float t = (v - 0.1f) / 0.9f;
             const bool band = (t > 0.32f && t < 0.44f) || (t > 0.58f && t < 0.68f);
@@ -255,8 +255,7 @@ void cone(const std::string& out)
 
 // The kart texture's regions (u0, v0, u1, v1) match KartBuilder's: team paint on
 // the top half, carbon and the driver's suit in the middle, helmet and metal below.
-void kart(const std::string& out, const std::string& name, const glm::vec3& team, bool writeNormals)
-{
+void kart(const std::string& out, const std::string& name, const glm::vec3& team, bool writeNormals) {
     const Noise n(20);
     Canvas c(512, 512);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
@@ -306,8 +305,7 @@ void kart(const std::string& out, const std::string& name, const glm::vec3& team
 
 // Tread on the left half (around the wheel to the right, across its width up),
 // the hub cap as a disc on the right half.
-void wheel(const std::string& out)
-{
+void wheel(const std::string& out) {
     Canvas c(1024, 512);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
         glm::vec3 rgb;
@@ -329,7 +327,7 @@ void wheel(const std::string& out)
                 rgb = glm::vec3(0.1f);
                 h = 2.0f * (1.0f - std::abs(r - 0.81f) / 0.19f);
                 if (std::abs(r - 0.7f) < 0.01f)
-                    rgb = glm::vec3(0.9f, 0.75f, 0.1f);  // a thin yellow line on the sidewall
+                    rgb = glm::vec3(0.9f, 0.75f, 0.1f); // a thin yellow line on the sidewall
             } else if (r > 0.22f) {
                 const float spoke = std::abs(fract(angle * 5.0f / glm::two_pi<float>()) - 0.5f);
                 const bool isSpoke = spoke > 0.38f || r > 0.56f || r < 0.28f;
@@ -345,8 +343,7 @@ void wheel(const std::string& out)
     c.save(out, "wheel", 1.5f);
 }
 
-void waterNormal(const std::string& out)
-{
+void waterNormal(const std::string& out) {
     const Noise n(21);
     HeightField h(512, 512);
     // Waves with whole numbers of crests across the tile, so that it repeats.
@@ -357,7 +354,8 @@ void waterNormal(const std::string& out)
             float sum = 0.0f;
             for (int i = 0; i < 6; ++i) {
                 const float amplitude = 1.0f / static_cast<float>(i + 1);
-                sum += amplitude * std::sin(glm::two_pi<float>() * (waves[i][0] * u + waves[i][1] * v) + static_cast<float>(i) * 1.7f);
+                sum += amplitude * std::sin(glm::two_pi<float>() * (waves[i][0] * u + waves[i][1] * v) +
+                                            static_cast<float>(i) * 1.7f);
             }
             sum += 0.6f * n.fbm2(u * 16.0f, v * 16.0f, 4, 16);
             h.at(x, y) = sum;
@@ -368,10 +366,9 @@ void waterNormal(const std::string& out)
 
 } // namespace
 
-void MaterialTextures::generate(const std::string& outDir, int threads)
-{
+void MaterialTextures::generate(const std::string& outDir, int threads) {
     const TextRenderer text(ASSETGEN_FONT);
-    const std::vector<std::function<void()>> jobs = {
+    std::vector<std::function<void()>> jobs = {
         [&] { road(outDir); },
         [&] { curb(outDir); },
         [&] { wall(outDir); },
@@ -387,11 +384,14 @@ void MaterialTextures::generate(const std::string& outDir, int threads)
         [&] { wheel(outDir); },
         [&] { waterNormal(outDir); },
     };
+    for (const TrackBuilder::KartColour& k : TrackBuilder::kartColours())
+        jobs.push_back([&outDir, &k] { kart(outDir, k.texture, k.colour, false); });
     // Each job writes its own files, so they may run side by side.
     std::vector<std::thread> workers;
     for (int t = 0; t < std::max(1, threads); ++t) {
         workers.emplace_back([&, t] {
-            for (size_t i = static_cast<size_t>(t); i < jobs.size(); i += static_cast<size_t>(std::max(1, threads)))
+            for (size_t i = static_cast<size_t>(t); i < jobs.size();
+                 i += static_cast<size_t>(std::max(1, threads)))
                 jobs[i]();
         });
     }

@@ -5,6 +5,8 @@
 // Up_Rotated +Y, Down -Y, Front +Z, Back -Z; the picture's top row is t = 0.
 #pragma once
 
+#include "TrackTheme.h"
+
 #include <glm/glm.hpp>
 
 #include <string>
@@ -12,6 +14,11 @@
 class Skybox {
 public:
     static void generate(const std::string& outDir, const glm::vec3& sunDirection, int size);
+    // The six faces as "<prefix><face>.png", face being Left, Right, Up_Rotated,
+    // Down, Front and Back in that order, painted in the palette's colours.
+    static void generateFaces(const std::string& prefix, const glm::vec3& sunDirection,
+                              const SkyPalette& palette, int size);
     // The sky colour seen along a direction (unit vector, Y up).
-    static glm::vec3 colour(const glm::vec3& direction, const glm::vec3& toSun);
+    static glm::vec3 colour(const glm::vec3& direction, const glm::vec3& toSun,
+                            const SkyPalette& palette = SkyPalette());
 };

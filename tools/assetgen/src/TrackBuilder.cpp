@@ -2,18 +2,20 @@
 #include "TrackBuilder.h"
 
 #include "KartBuilder.h"
+#include "Rng.h"
 #include "Sweep.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-constexpr float bandWidth = 0.8f;  // kerb band at each road edge
+constexpr float bandWidth = 0.8f; // kerb band at each road edge
 constexpr float skirtDepth = 0.6f;
 constexpr float wallInner = 7.6f;
 constexpr float wallOuter = 8.2f;
@@ -22,11 +24,12 @@ constexpr float wallFoot = -2.2f;
 constexpr float gateHalfSpan = 9.4f;
 constexpr float waterLevel = -0.25f;
 
-glm::mat4 at(const glm::vec3& p) { return glm::translate(glm::mat4(1.0f), p); }
+glm::mat4 at(const glm::vec3& p) {
+    return glm::translate(glm::mat4(1.0f), p);
+}
 
 MaterialDef material(const std::string& name, const std::string& texture, const std::string& normal,
-                     const glm::vec3& preview, const glm::vec3& diffuse = glm::vec3(1.0f))
-{
+                     const glm::vec3& preview, const glm::vec3& diffuse = glm::vec3(1.0f)) {
     MaterialDef m;
     m.name = name;
     m.diffuse = diffuse;
@@ -39,15 +42,15 @@ MaterialDef material(const std::string& name, const std::string& texture, const 
 // A gantry across the road in its own frame (x across, y up, -z along the road):
 // two pillars, two beams and a row of struts between them. With a banner, the
 // space between the beams carries a panel in material slot 1 on both sides.
-std::shared_ptr<Mesh> gantryMesh(float height, bool banner)
-{
+std::shared_ptr<Mesh> gantryMesh(float height, bool banner) {
     auto mesh = std::make_shared<Mesh>();
     Mesh& m = *mesh;
     const FaceUv beamUv = FaceUv::tiled(2.0f);
     const float foot = -0.6f;
     for (float side : {-1.0f, 1.0f}) {
         const float top = height + 0.4f;
-        m.addBox(at({side * gateHalfSpan, 0.5f * (foot + top), 0.0f}), {0.3f, 0.5f * (top - foot), 0.3f}, 0, beamUv);
+        m.addBox(at({side * gateHalfSpan, 0.5f * (foot + top), 0.0f}), {0.3f, 0.5f * (top - foot), 0.3f}, 0,
+                 beamUv);
         // Diagonal braces at the feet make the shadows more interesting.
         m.addBox(glm::rotate(at({side * (gateHalfSpan + 0.9f), 1.0f, 0.0f}), glm::radians(side * 35.0f),
                              glm::vec3(0, 0, 1)),
@@ -74,32 +77,64 @@ std::shared_ptr<Mesh> gantryMesh(float height, bool banner)
     return mesh;
 }
 
-std::shared_ptr<Mesh> coneMesh()
-{
+std::shared_ptr<Mesh> coneMesh() {
     auto mesh = std::make_shared<Mesh>();
     // Fills the game's cone collider: a box 1.5 x 2.0 x 1.5 around the node.
-    mesh->addBox(at({0.0f, -0.95f, 0.0f}), {0.75f, 0.05f, 0.75f}, 0, FaceUv::rect(glm::vec4(0.0f, 0.0f, 1.0f, 0.1f)));
-    mesh->addFrustum(at({0.0f, -0.9f, 0.0f}), 0.58f, 0.07f, 1.9f, 16, 0, FaceUv::rect(glm::vec4(0.0f, 0.1f, 1.0f, 1.0f)));
+    mesh->addBox(at({0.0f, -0.95f, 0.0f}), {0.75f, 0.05f, 0.75f}, 0,
+                 FaceUv::rect(glm::vec4(0.0f, 0.0f, 1.0f, 0.1f)));
+    mesh->addFrustum(at({0.0f, -0.9f, 0.0f}), 0.58f, 0.07f, 1.9f, 16, 0,
+                     FaceUv::rect(glm::vec4(0.0f, 0.1f, 1.0f, 1.0f)));
     return mesh;
 }
 
 } // namespace
 
-glm::vec3 TrackBuilder::sunDirection() { return glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f)); }
+const std::vector<TrackBuilder::KartColour>& TrackBuilder::kartColours() {
+    static const std::vector<KartColour> colours = {
+        {"Buggy_Green", "kart_green", {0.1f, 0.75f, 0.2f}},
+        {"Buggy_Red", "kart_red", {0.85f, 0.08f, 0.08f}},
+        {"Buggy_Yellow", "kart_yellow", {1.0f, 0.85f, 0.1f}},
+        {"Buggy_Purple", "kart_purple", {0.5f, 0.15f, 0.8f}},
+        {"Buggy_Cyan", "kart_cyan", {0.1f, 0.8f, 0.85f}},
+        {"Buggy_Pink", "kart_pink", {1.0f, 0.4f, 0.7f}},
+    };
+    return colours;
+}
 
-float TrackBuilder::checkpointHeight() { return KartBuilder::rideHeight() + 0.05f; }
+std::vector<TrackBuilder::GridSlot> TrackBuilder::gridSlots() {
+    // P1 and P2 side by side 6 m behind the line, then rows of two every 8 m: a
+    // kart is 4 m long, so each row leaves a kart's length to the next.
+    std::vector<GridSlot> slots = {{"P1", "Buggy_Blue", 6.0f, -3.2f}, {"P2", "Buggy_Orange", 6.0f, 3.2f}};
+    const std::vector<KartColour>& colours = kartColours();
+    for (size_t i = 0; i < colours.size(); ++i) {
+        const float behind = 6.0f + 8.0f * static_cast<float>(i / 2 + 1);
+        slots.push_back(
+            {"P" + std::to_string(i + 3), colours[i].material, behind, i % 2 == 0 ? -3.2f : 3.2f});
+    }
+    return slots;
+}
 
-glm::quat TrackBuilder::roadRotation(const TrackPath::Frame& f)
-{
+glm::vec3 TrackBuilder::sunDirection() {
+    return glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f));
+}
+
+int TrackBuilder::checkpointCount(const TrackPath& path) {
+    return std::clamp(static_cast<int>(std::lround(path.length() / 62.0f)), 12, 20);
+}
+
+float TrackBuilder::checkpointHeight() {
+    return KartBuilder::rideHeight() + 0.05f;
+}
+
+glm::quat TrackBuilder::roadRotation(const TrackPath::Frame& f) {
     const glm::vec3 x = f.right;
     const glm::vec3 z = -f.forward;
     const glm::vec3 y = glm::cross(z, x);
     return glm::normalize(glm::quat_cast(glm::mat3(x, y, z)));
 }
 
-void TrackBuilder::build(TrackScene& scene) const
-{
-    scene.sunDirection = sunDirection();
+void TrackBuilder::build(TrackScene& scene) const {
+    scene.sunDirection = theme.sunDirection;
     addMaterials(scene);
     addRoad(scene);
     addWalls(scene);
@@ -111,36 +146,40 @@ void TrackBuilder::build(TrackScene& scene) const
     addCheckpoints(scene);
     addKarts(scene);
     addSun(scene);
+    if (theme.props != TrackTheme::Props::none)
+        addTrackside(scene);
 }
 
-void TrackBuilder::addMaterials(TrackScene& scene) const
-{
+void TrackBuilder::addMaterials(TrackScene& scene) const {
     scene.addMaterial(material("Road", "road.png", "road_normal.png", {0.33f, 0.33f, 0.35f}));
     scene.addMaterial(material("Curb", "curb.png", "curb_normal.png", {0.85f, 0.45f, 0.42f}));
     scene.addMaterial(material("Wall", "wall.png", "wall_normal.png", {0.75f, 0.55f, 0.52f}));
-    scene.addMaterial(material("Grass", "grass.png", "grass_normal.png", {0.32f, 0.55f, 0.22f}));
-    scene.addMaterial(material("Sand", "sand.png", "sand_normal.png", {0.85f, 0.78f, 0.58f}));
-    scene.addMaterial(material("Rock", "rock.png", "rock_normal.png", {0.5f, 0.47f, 0.44f}));
+    for (const TrackTheme::Ground& g : theme.ground)
+        scene.addMaterial(
+            material(g.material, g.texture + ".png", g.texture + "_normal.png", g.preview, g.tint));
     scene.addMaterial(material("Beam", "beam.png", "beam_normal.png", {0.85f, 0.6f, 0.1f}));
     scene.addMaterial(material("Banner", "banner.png", "", {0.1f, 0.15f, 0.4f}));
     scene.addMaterial(material("StartLine", "startline.png", "", {0.9f, 0.9f, 0.9f}));
     scene.addMaterial(material("Cone", "cone.png", "", {1.0f, 0.45f, 0.05f}));
     scene.addMaterial(material("Buggy_Blue", "kart_blue.png", "kart_normal.png", {0.1f, 0.3f, 0.9f}));
     scene.addMaterial(material("Buggy_Orange", "kart_orange.png", "kart_normal.png", {1.0f, 0.5f, 0.05f}));
+    for (const KartColour& k : kartColours())
+        scene.addMaterial(material(k.material, std::string(k.texture) + ".png", "kart_normal.png", k.colour));
     scene.addMaterial(material("Wheel", "wheel.png", "wheel_normal.png", {0.12f, 0.12f, 0.12f}));
-    MaterialDef water = material("water", "", "water/water_normal.png", {0.2f, 0.5f, 0.7f}, {0.4f, 0.9f, 1.0f});
+    MaterialDef water =
+        material("water", "", "water/water_normal.png", {0.2f, 0.5f, 0.7f}, {0.4f, 0.9f, 1.0f});
     scene.addMaterial(water);
 }
 
-void TrackBuilder::addRoad(TrackScene& scene) const
-{
+void TrackBuilder::addRoad(TrackScene& scene) const {
     SceneNode* road = scene.addNode("Road_MC_");
     road->mesh = std::make_shared<Mesh>();
     road->materials = {"Road", "Curb", "Wall"};
     road->lightmapSize = 1024;
     road->lightmapDensity = 4.0f;
     const float w = roadHalfWidth, b = w - bandWidth;
-    const std::vector<glm::vec2> profile = {{-w, -skirtDepth}, {-w, 0.0f}, {-b, 0.0f}, {b, 0.0f}, {w, 0.0f}, {w, -skirtDepth}};
+    const std::vector<glm::vec2> profile = {{-w, -skirtDepth}, {-w, 0.0f}, {-b, 0.0f},
+                                            {b, 0.0f},         {w, 0.0f},  {w, -skirtDepth}};
     const TrackPath& p = path;
     const auto materialFor = [&p](int segment, float s) {
         if (segment == 0 || segment == 4)
@@ -163,8 +202,7 @@ void TrackBuilder::addRoad(TrackScene& scene) const
     Sweep::build(*road->mesh, path, 0.0f, path.length(), 1.0f, profile, materialFor, uvFor, 50.0f);
 }
 
-void TrackBuilder::addWalls(TrackScene& scene) const
-{
+void TrackBuilder::addWalls(TrackScene& scene) const {
     const auto uvFor = [](int, int, float s, float across) { return glm::vec2(s / 4.0f, across / 2.0f); };
     const auto wallMaterial = [](int, float) { return 0; };
 
@@ -173,7 +211,8 @@ void TrackBuilder::addWalls(TrackScene& scene) const
     right->materials = {"Wall"};
     right->lightmapSize = 512;
     right->lightmapDensity = 4.0f;
-    const std::vector<glm::vec2> rightProfile = {{wallInner, -0.1f}, {wallInner, wallTop}, {wallOuter, wallTop}, {wallOuter, wallFoot}};
+    const std::vector<glm::vec2> rightProfile = {
+        {wallInner, -0.1f}, {wallInner, wallTop}, {wallOuter, wallTop}, {wallOuter, wallFoot}};
     Sweep::build(*right->mesh, path, 0.0f, path.length(), 1.0f, rightProfile, wallMaterial, uvFor, 40.0f);
 
     // The outside barrier stops along the shore: the unguarded stretch.
@@ -182,7 +221,8 @@ void TrackBuilder::addWalls(TrackScene& scene) const
     left->materials = {"Wall"};
     left->lightmapSize = 512;
     left->lightmapDensity = 4.0f;
-    const std::vector<glm::vec2> leftProfile = {{-wallOuter, wallFoot}, {-wallOuter, wallTop}, {-wallInner, wallTop}, {-wallInner, -0.1f}};
+    const std::vector<glm::vec2> leftProfile = {
+        {-wallOuter, wallFoot}, {-wallOuter, wallTop}, {-wallInner, wallTop}, {-wallInner, -0.1f}};
     const float s0 = path.unguardedEnd();
     const float s1 = path.unguardedBegin() + path.length();
     Sweep::build(*left->mesh, path, s0, s1, 1.0f, leftProfile, wallMaterial, uvFor, 40.0f);
@@ -190,8 +230,7 @@ void TrackBuilder::addWalls(TrackScene& scene) const
     Sweep::cap(*left->mesh, path, s1, true, leftProfile, 0, 2.0f);
 }
 
-void TrackBuilder::addGround(TrackScene& scene) const
-{
+void TrackBuilder::addGround(TrackScene& scene) const {
     const float spacing = 3.0f;
     const glm::vec2 lo = terrain.minCorner(), hi = terrain.maxCorner();
     const int nx = static_cast<int>(std::ceil((hi.x - lo.x) / spacing));
@@ -219,7 +258,7 @@ void TrackBuilder::addGround(TrackScene& scene) const
             const int j0 = nz * tz / tiles, j1 = nz * (tz + 1) / tiles;
             SceneNode* tile = scene.addNode("Ground_MC_" + std::to_string(tz * tiles + tx));
             tile->mesh = std::make_shared<Mesh>();
-            tile->materials = {"Grass", "Sand", "Rock"};
+            tile->materials = {theme.ground[0].material, theme.ground[1].material, theme.ground[2].material};
             tile->lightmapSize = 512;
             tile->lightmapDensity = 1.5f;
             Mesh& m = *tile->mesh;
@@ -269,8 +308,7 @@ namespace {
 // Grid lines every `spacing` metres from lo to hi, then ever wider steps out to
 // `reach` on both sides: fine where the waves show near the island, coarse on
 // the open sea.
-std::vector<float> gradedAxis(float lo, float hi, float spacing, float centre, float reach)
-{
+std::vector<float> gradedAxis(float lo, float hi, float spacing, float centre, float reach) {
     std::vector<float> lines;
     const int cells = static_cast<int>(std::ceil((hi - lo) / spacing));
     for (int i = 0; i <= cells; ++i)
@@ -294,8 +332,7 @@ std::vector<float> gradedAxis(float lo, float hi, float spacing, float centre, f
 
 } // namespace
 
-void TrackBuilder::addWater(TrackScene& scene) const
-{
+void TrackBuilder::addWater(TrackScene& scene) const {
     SceneNode* water = scene.addNode("Water");
     water->mesh = std::make_shared<Mesh>();
     water->materials = {"water"};
@@ -306,8 +343,13 @@ void TrackBuilder::addWater(TrackScene& scene) const
     const glm::vec2 lo = terrain.minCorner(), hi = terrain.maxCorner();
     const glm::vec2 centre = 0.5f * (lo + hi);
     const float reach = 650.0f;
-    const std::vector<float> xs = gradedAxis(lo.x, hi.x, 5.0f, centre.x, reach);
-    const std::vector<float> zs = gradedAxis(lo.y, hi.y, 5.0f, centre.y, reach);
+    // Fine enough to show the waves near the island, coarse enough for 16-bit
+    // indices once the importer has given every triangle its own vertices.
+    std::vector<float> xs, zs;
+    for (float spacing = 5.0f; xs.empty() || 2 * (xs.size() - 1) * (zs.size() - 1) > 21000; spacing += 1.0f) {
+        xs = gradedAxis(lo.x, hi.x, spacing, centre.x, reach);
+        zs = gradedAxis(lo.y, hi.y, spacing, centre.y, reach);
+    }
     const int chart = m.newChart();
     for (float z : zs) {
         for (float x : xs) {
@@ -329,8 +371,7 @@ void TrackBuilder::addWater(TrackScene& scene) const
     }
 }
 
-void TrackBuilder::addStartLine(TrackScene& scene) const
-{
+void TrackBuilder::addStartLine(TrackScene& scene) const {
     const TrackPath::Frame f = path.at(path.startLine());
     SceneNode* line = scene.addNode("StartLine");
     line->position = f.position;
@@ -342,11 +383,11 @@ void TrackBuilder::addStartLine(TrackScene& scene) const
     line->occluder = false;
     // Slightly above the road so that it never fights the road for depth.
     const float w = roadHalfWidth - bandWidth, y = 0.03f, d = 1.0f;
-    line->mesh->addFace({-w, y, d}, {w, y, d}, {w, y, -d}, {-w, y, -d}, 0, FaceUv::rect(glm::vec4(0, 0, 1, 1)));
+    line->mesh->addFace({-w, y, d}, {w, y, d}, {w, y, -d}, {-w, y, -d}, 0,
+                        FaceUv::rect(glm::vec4(0, 0, 1, 1)));
 }
 
-void TrackBuilder::addGates(TrackScene& scene) const
-{
+void TrackBuilder::addGates(TrackScene& scene) const {
     const struct {
         const char* name;
         float s;
@@ -363,22 +404,24 @@ void TrackBuilder::addGates(TrackScene& scene) const
         node->position = f.position;
         node->rotation = roadRotation(f);
         node->mesh = gantryMesh(g.height, g.banner);
-        node->materials = g.banner ? std::vector<std::string>{"Beam", "Banner"} : std::vector<std::string>{"Beam"};
+        node->materials =
+            g.banner ? std::vector<std::string>{"Beam", "Banner"} : std::vector<std::string>{"Beam"};
         node->lightmapSize = 256;
         node->lightmapDensity = 8.0f;
         // Invisible boxes keep karts out of the pillars.
         for (float side : {-1.0f, 1.0f}) {
-            SceneNode* box = scene.addNode(std::string(g.name) + (side < 0 ? "_PillarL_BCS_" : "_PillarR_BCS_"));
+            SceneNode* box =
+                scene.addNode(std::string(g.name) + (side < 0 ? "_PillarL_BCS_" : "_PillarR_BCS_"));
             const float halfHeight = 0.5f * (g.height + 1.0f);
-            box->position = f.position + f.right * (side * gateHalfSpan) + glm::vec3(0.0f, halfHeight - 0.6f, 0.0f);
+            box->position =
+                f.position + f.right * (side * gateHalfSpan) + glm::vec3(0.0f, halfHeight - 0.6f, 0.0f);
             box->rotation = node->rotation;
             box->scale = glm::vec3(0.3f, halfHeight, 0.3f);
         }
     }
 }
 
-void TrackBuilder::addCones(TrackScene& scene) const
-{
+void TrackBuilder::addCones(TrackScene& scene) const {
     const std::shared_ptr<Mesh> mesh = coneMesh();
     int count = 0;
     for (const TrackPath::Arc& arc : path.arcs()) {
@@ -401,10 +444,10 @@ void TrackBuilder::addCones(TrackScene& scene) const
     }
 }
 
-void TrackBuilder::addCheckpoints(TrackScene& scene) const
-{
-    for (int k = 0; k < checkpointCount; ++k) {
-        const float s = path.startLine() + path.length() * static_cast<float>(k) / checkpointCount;
+void TrackBuilder::addCheckpoints(TrackScene& scene) const {
+    const int count = checkpointCount(path);
+    for (int k = 0; k < count; ++k) {
+        const float s = path.startLine() + path.length() * static_cast<float>(k) / static_cast<float>(count);
         const TrackPath::Frame f = path.at(s);
         SceneNode* cp = scene.addNode("Checkpoint-" + std::to_string(k));
         cp->position = f.position + glm::vec3(0.0f, checkpointHeight(), 0.0f);
@@ -415,33 +458,136 @@ void TrackBuilder::addCheckpoints(TrackScene& scene) const
     }
 }
 
-void TrackBuilder::addKarts(TrackScene& scene) const
-{
-    const float s = path.startLine() - 6.0f;
-    const TrackPath::Frame f = path.at(s);
-    const struct {
-        const char* name;
-        const char* material;
-        float lateral;
-    } karts[] = {{"P1", "Buggy_Blue", -3.2f}, {"P2", "Buggy_Orange", 3.2f}};
-    for (const auto& k : karts) {
-        SceneNode* kart = scene.addNode(k.name);
-        kart->position = f.position + f.right * k.lateral + glm::vec3(0.0f, KartBuilder::rideHeight(), 0.0f);
+void TrackBuilder::addKarts(TrackScene& scene) const {
+    for (const GridSlot& slot : gridSlots()) {
+        const TrackPath::Frame f = path.at(path.startLine() - slot.behind);
+        SceneNode* kart = scene.addNode(slot.name);
+        kart->position =
+            f.position + f.right * slot.lateral + glm::vec3(0.0f, KartBuilder::rideHeight(), 0.0f);
         kart->rotation = roadRotation(f);
-        KartBuilder::build(*kart, k.name, k.material);
+        KartBuilder::build(*kart, slot.name, slot.material);
     }
 }
 
-void TrackBuilder::addSun(TrackScene& scene) const
-{
+void TrackBuilder::addSun(TrackScene& scene) const {
     SceneNode* sun = scene.addNode("Sun");
     sun->directionalLight = true;
-    sun->lightColour = glm::vec3(1.0f, 0.95f, 0.86f);
+    sun->lightColour = theme.sunColour;
     const glm::vec2 centre = 0.5f * (terrain.minCorner() + terrain.maxCorner());
     sun->position = glm::vec3(centre.x, 150.0f, centre.y);
     // The engine's light shines along its node's +Z as written in the file.
-    const glm::vec3 z = sunDirection();
+    const glm::vec3 z = theme.sunDirection;
     const glm::vec3 x = glm::normalize(glm::cross(glm::vec3(0.0f, 1.0f, 0.0f), z));
     const glm::vec3 y = glm::cross(z, x);
     sun->rotation = glm::normalize(glm::quat_cast(glm::mat3(x, y, z)));
+}
+
+namespace {
+
+// One trackside object standing on the ground at the origin, in material slots
+// 0 (trunk, post) and 1 (leaves, cactus skin, needles, lamp).
+void addProp(Mesh& m, TrackTheme::Props kind, const glm::mat4& at, Rng& rng) {
+    const FaceUv uv = FaceUv::tiled(2.0f);
+    const glm::vec3 x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
+    switch (kind) {
+    case TrackTheme::Props::palms: {
+        const float height = rng.range(6.0f, 9.0f);
+        const glm::mat4 trunk = glm::rotate(at, glm::radians(rng.range(-12.0f, 12.0f)), z);
+        m.addFrustum(glm::translate(trunk, glm::vec3(0, -0.5f, 0)), 0.38f, 0.22f, height + 0.5f, 8, 0, uv);
+        const glm::mat4 top = glm::translate(trunk, glm::vec3(0, height, 0));
+        for (int k = 0; k < 6; ++k) {
+            const glm::mat4 frond =
+                glm::rotate(glm::rotate(top, glm::radians(60.0f * k + 20.0f), y), glm::radians(-25.0f), x);
+            m.addBox(glm::translate(frond, glm::vec3(0, 0, -1.9f)), {0.55f, 0.05f, 1.9f}, 1, uv);
+        }
+        break;
+    }
+    case TrackTheme::Props::cacti: {
+        const float height = rng.range(3.5f, 6.0f);
+        m.addFrustum(glm::translate(at, glm::vec3(0, -0.5f, 0)), 0.5f, 0.42f, height + 0.5f, 10, 1, uv);
+        for (float side : {-1.0f, 1.0f}) {
+            const float armY = height * rng.range(0.35f, 0.6f);
+            m.addCylinder(glm::translate(at, glm::vec3(side * 0.8f, armY, 0)), 0.28f, 0.45f, 8, 1, uv, uv);
+            m.addFrustum(glm::translate(at, glm::vec3(side * 1.2f, armY - 0.2f, 0)), 0.3f, 0.26f,
+                         rng.range(1.0f, 2.0f), 8, 1, uv);
+        }
+        break;
+    }
+    case TrackTheme::Props::pines: {
+        const float size = rng.range(0.8f, 1.3f);
+        m.addFrustum(glm::translate(at, glm::vec3(0, -0.5f, 0)), 0.35f * size, 0.25f * size, 2.5f * size, 8,
+                     0, uv);
+        for (int k = 0; k < 3; ++k) {
+            const float r = (2.8f - 0.6f * k) * size;
+            m.addFrustum(glm::translate(at, glm::vec3(0, (1.5f + 2.0f * k) * size, 0)), r, 0.15f, 3.6f * size,
+                         10, 1, uv);
+        }
+        break;
+    }
+    case TrackTheme::Props::lamps: {
+        m.addFrustum(glm::translate(at, glm::vec3(0, -0.5f, 0)), 0.16f, 0.1f, 7.5f, 8, 0, uv);
+        m.addBox(glm::translate(at, glm::vec3(0, 7.0f, 0.8f)), {0.08f, 0.08f, 0.8f}, 0, uv);
+        m.addBox(glm::translate(at, glm::vec3(0, 6.85f, 1.4f)), {0.35f, 0.12f, 0.5f}, 1, uv);
+        break;
+    }
+    case TrackTheme::Props::none:
+        break;
+    }
+}
+
+} // namespace
+
+void TrackBuilder::addTrackside(TrackScene& scene) const {
+    std::string prefix = theme.name;
+    prefix[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(prefix[0])));
+    scene.addMaterial(
+        material(prefix + "_Trunk", "rock.png", "rock_normal.png", theme.trunkTint * 0.5f, theme.trunkTint));
+    scene.addMaterial(
+        material(prefix + "_Leaf", "grass.png", "grass_normal.png", theme.leafTint * 0.4f, theme.leafTint));
+
+    // Objects stand well off the road (clear of every part of the loop) on dry
+    // land, a few metres apart, in nodes small enough for 16-bit indices.
+    Rng rng(static_cast<uint64_t>(path.length() * 16.0f), 7u);
+    const glm::vec2 lo = terrain.minCorner() + 4.0f, hi = terrain.maxCorner() - 4.0f;
+    const bool lamps = theme.props == TrackTheme::Props::lamps;
+    std::vector<glm::vec2> placed;
+    SceneNode* node = nullptr;
+    int inNode = 0, nodes = 0;
+    for (float s = 0.0f; s < path.length(); s += lamps ? 24.0f : 7.0f) {
+        for (float side : {-1.0f, 1.0f}) {
+            if (!lamps && rng.uniform() < 0.45f)
+                continue;
+            const TrackPath::Frame f = path.at(s);
+            const float lateral = lamps ? 10.5f : rng.range(14.0f, 40.0f);
+            const glm::vec3 p = f.position + f.right * (side * lateral);
+            const glm::vec2 xz(p.x, p.z);
+            if (xz.x < lo.x || xz.y < lo.y || xz.x > hi.x || xz.y > hi.y)
+                continue;
+            if (path.nearest(xz).distance < (lamps ? 10.0f : 13.0f))
+                continue;
+            const float ground = terrain.height(xz.x, xz.y);
+            if (ground < 0.6f)
+                continue;
+            bool crowded = false;
+            for (const glm::vec2& q : placed)
+                crowded = crowded || glm::distance(q, xz) < 5.0f;
+            if (crowded)
+                continue;
+            placed.push_back(xz);
+            if (node == nullptr || inNode == 60) {
+                node = scene.addNode("Trackside_" + std::to_string(nodes++));
+                node->mesh = std::make_shared<Mesh>();
+                node->materials = {prefix + "_Trunk", prefix + "_Leaf"};
+                node->lightmapSize = 512;
+                node->lightmapDensity = 2.0f;
+                inNode = 0;
+            }
+            ++inNode;
+            // Lamps face the road; everything else turns at random.
+            const float yaw =
+                lamps ? std::atan2(-side * f.right.x, -side * f.right.z) : rng.range(0.0f, 6.283f);
+            addProp(*node->mesh, theme.props,
+                    glm::rotate(at(glm::vec3(xz.x, ground, xz.y)), yaw, glm::vec3(0, 1, 0)), rng);
+        }
+    }
 }

@@ -1,6 +1,6 @@
 // Builds the track scene "scenes/Track_01_LM.fbx" from the centreline and the
 // island: road, barriers, ground tiles, sea, start line and gate, gantries, cones,
-// checkpoints with their trigger boxes, both karts and the sun. Node names follow
+// checkpoints with their trigger boxes, the karts P1 to P8 on the grid and the sun. Node names follow
 // the game's markers: "_MC_" mesh colliders, "_BCS_" invisible boxes, "_BC_" plus
 // "_TR_" trigger boxes, "Cone_Signaling" cones.
 #pragma once
@@ -8,11 +8,17 @@
 #include "Terrain.h"
 #include "TrackPath.h"
 #include "TrackScene.h"
+#include "TrackTheme.h"
+
+#include <string>
+#include <vector>
 
 class TrackBuilder {
 public:
     static constexpr float roadHalfWidth = 7.5f;
-    static constexpr int checkpointCount = 12;
+    // One checkpoint about every 62 m (12 on the island circuit), 12 to 20: close
+    // enough that a line through them follows every corner.
+    static int checkpointCount(const TrackPath& path);
     // Checkpoint nodes (and so respawned karts) sit this high above the road, a
     // little above the kart's ride height so that a respawned kart drops onto its
     // wheels instead of starting inside the road.
@@ -20,12 +26,31 @@ public:
     // Respawned karts stand this far left and right of a checkpoint.
     static constexpr float respawnOffset = 5.0f;
 
-    TrackBuilder(const TrackPath& path, const Terrain& terrain) : path(path), terrain(terrain) {}
+    // The karts beyond the first two, in grid order: material, texture (without
+    // ".png") and team colour.
+    struct KartColour {
+        const char* material;
+        const char* texture;
+        glm::vec3 colour;
+    };
+    static const std::vector<KartColour>& kartColours();
+
+    // Where the karts P1 to P8 stand: metres behind the start line and to the
+    // right of the centreline.
+    struct GridSlot {
+        std::string name;
+        std::string material;
+        float behind, lateral;
+    };
+    static std::vector<GridSlot> gridSlots();
+
+    TrackBuilder(const TrackPath& path, const Terrain& terrain, const TrackTheme& theme)
+        : path(path), terrain(terrain), theme(theme) {}
 
     void build(TrackScene& scene) const;
 
-    // The direction sunlight travels (downwards, towards the east-north-east),
-    // shared by the Sun node, the lightmaps and the sky.
+    // The direction sunlight travels on the island circuit (downwards, towards the
+    // east-north-east), shared by its Sun node, the lightmaps, the sky and the title art.
     static glm::vec3 sunDirection();
 
     // The rotation whose -Z follows the road (with its slope) and whose +X is the
@@ -44,7 +69,9 @@ private:
     void addCheckpoints(TrackScene& scene) const;
     void addKarts(TrackScene& scene) const;
     void addSun(TrackScene& scene) const;
+    void addTrackside(TrackScene& scene) const;
 
     const TrackPath& path;
     const Terrain& terrain;
+    const TrackTheme& theme;
 };

@@ -7,40 +7,32 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 namespace {
 
-struct Step {
-    float lengthOrRadius;  // straight: length; arc: radius
-    float angleDegrees;    // 0: straight; + right, - left
-    bool closing;          // straight whose length is solved for
-};
-
 // Clockwise loop, seen from above; the first straight is the start/finish straight
 // heading north (-Z). Turning angles sum to 360 degrees.
-const Step design[] = {
-    {130.0f, 0.0f, false},  // start/finish straight
-    {40.0f, 90.0f, false},  // turn 1, onto the north shore
-    {85.0f, 0.0f, false},   // north shore: no barrier on the sea side
-    {80.0f, 50.0f, false},  // fast right sweeper, climbing
-    {30.0f, -50.0f, false}, // left flick over the crest
-    {22.0f, 150.0f, false}, // hairpin
-    {30.0f, 0.0f, false},
-    {45.0f, -60.0f, false}, // long left
-    {0.0f, 0.0f, true},     // east side, heading south
-    {60.0f, 90.0f, false},  // wide right onto the south side
-    {0.0f, 0.0f, true},     // south side, heading west
-    {35.0f, 90.0f, false},  // last corner onto the start straight
+const TrackPath::Step islandSteps[] = {
+    {130.0f, 0.0f, false},                          // start/finish straight
+    {40.0f, 90.0f, false},                          // turn 1, onto the north shore
+    {85.0f, 0.0f, false},                           // north shore: no barrier on the sea side
+    {80.0f, 50.0f, false},                          // fast right sweeper, climbing
+    {30.0f, -50.0f, false},                         // left flick over the crest
+    {22.0f, 150.0f, false},                         // hairpin
+    {30.0f, 0.0f, false},   {45.0f, -60.0f, false}, // long left
+    {0.0f, 0.0f, true},                             // east side, heading south
+    {60.0f, 90.0f, false},                          // wide right onto the south side
+    {0.0f, 0.0f, true},                             // south side, heading west
+    {35.0f, 90.0f, false},                          // last corner onto the start straight
 };
 
-constexpr float startLineOffset = 45.0f;
-constexpr float crestS = 360.0f;
+glm::vec2 headingVector(float heading) {
+    return glm::vec2(std::sin(heading), -std::cos(heading));
+}
 
-glm::vec2 headingVector(float heading) { return glm::vec2(std::sin(heading), -std::cos(heading)); }
-
-float smoothBump(float s, float centre, float halfWidth)
-{
+float smoothBump(float s, float centre, float halfWidth) {
     const float t = (s - centre) / halfWidth;
     if (t <= -1.0f || t >= 1.0f)
         return 0.0f;
@@ -49,10 +41,22 @@ float smoothBump(float s, float centre, float halfWidth)
 
 } // namespace
 
-TrackPath::TrackPath()
-{
+TrackPath::Design TrackPath::islandDesign() {
+    Design d;
+    d.steps.assign(std::begin(islandSteps), std::end(islandSteps));
+    // A climb from the end of the shore straight to a crest at the left flick and
+    // down into the hairpin, and a smaller rise on the south side.
+    d.bumps = {{360.0f, 80.0f, 7.5f}, {-150.0f, 45.0f, 2.8f}};
+    d.baseHeight = 2.0f;
+    d.startLineOffset = 45.0f;
+    // The north shore straight and the exit of turn 1.
+    d.unguardedElement = 2;
+    return d;
+}
+
+TrackPath::TrackPath(const Design& designToBuild) : design(designToBuild) {
     std::vector<Element> laid;
-    for (const Step& step : design) {
+    for (const Step& step : design.steps) {
         Element e{};
         if (step.angleDegrees == 0.0f) {
             e.length = step.lengthOrRadius;
@@ -69,7 +73,7 @@ TrackPath::TrackPath()
     int closing[2] = {-1, -1};
     int found = 0;
     for (size_t i = 0; i < laid.size() && found < 2; ++i)
-        if (design[i].closing)
+        if (design.steps[i].closing)
             closing[found++] = static_cast<int>(i);
     const glm::vec2 gap = -end;
     const glm::vec2 a = headingVector(laid[closing[0]].heading);
@@ -77,6 +81,7 @@ TrackPath::TrackPath()
     const float det = a.x * b.y - a.y * b.x;
     laid[closing[0]].length = (gap.x * b.y - gap.y * b.x) / det;
     laid[closing[1]].length = (a.x * gap.y - a.y * gap.x) / det;
+    minClosing = std::min(laid[closing[0]].length, laid[closing[1]].length);
     layOut(laid);
     elements = laid;
 
@@ -86,10 +91,25 @@ TrackPath::TrackPath()
             arcList.push_back(Arc{e.s0, e.length, e.radius, glm::degrees(e.turn)});
         total += e.length;
     }
-    startS = startLineOffset;
-    // The north shore straight and the exit of turn 1.
-    unguardedS0 = elements[1].s0 + elements[1].length * 0.6f;
-    unguardedS1 = elements[2].s0 + elements[2].length;
+    startS = design.startLineOffset;
+    for (Bump& bump : design.bumps)
+        if (bump.centre < 0.0f)
+            bump.centre = total + bump.centre;
+    float highest = -1.0f;
+    for (const Bump& bump : design.bumps) {
+        if (bump.height > highest) {
+            highest = bump.height;
+            crestS = bump.centre;
+        }
+    }
+    const int u = design.unguardedElement;
+    if (u > 0 && u < static_cast<int>(elements.size())) {
+        unguardedS0 = elements[u - 1].s0 + elements[u - 1].length * 0.6f;
+        unguardedS1 = elements[u].s0 + elements[u].length;
+    } else {
+        // Far outside the loop, so that nothing is ever near the stretch.
+        unguardedS0 = unguardedS1 = -1000.0f;
+    }
 
     const int count = static_cast<int>(std::ceil(total));
     for (int i = 0; i < count; ++i) {
@@ -99,8 +119,7 @@ TrackPath::TrackPath()
     }
 }
 
-glm::vec2 TrackPath::layOut(std::vector<Element>& list) const
-{
+glm::vec2 TrackPath::layOut(std::vector<Element>& list) const {
     glm::vec2 position(0.0f);
     float heading = 0.0f;
     float s = 0.0f;
@@ -110,7 +129,8 @@ glm::vec2 TrackPath::layOut(std::vector<Element>& list) const
         e.s0 = s;
         if (e.radius > 0.0f) {
             const float sign = e.turn > 0 ? 1.0f : -1.0f;
-            const glm::vec2 centre = position + e.radius * headingVector(heading + glm::half_pi<float>() * sign);
+            const glm::vec2 centre =
+                position + e.radius * headingVector(heading + glm::half_pi<float>() * sign);
             heading += e.turn;
             position = centre - e.radius * headingVector(heading + glm::half_pi<float>() * sign);
         } else {
@@ -121,14 +141,12 @@ glm::vec2 TrackPath::layOut(std::vector<Element>& list) const
     return position;
 }
 
-float TrackPath::wrap(float s) const
-{
+float TrackPath::wrap(float s) const {
     s = std::fmod(s, total);
     return s < 0.0f ? s + total : s;
 }
 
-glm::vec2 TrackPath::planar(float s, float* heading, float* curvature) const
-{
+glm::vec2 TrackPath::planar(float s, float* heading, float* curvature) const {
     s = wrap(s);
     const Element* e = &elements.back();
     for (const Element& candidate : elements) {
@@ -155,24 +173,20 @@ glm::vec2 TrackPath::planar(float s, float* heading, float* curvature) const
     return centre - e->radius * headingVector(h + glm::half_pi<float>() * sign);
 }
 
-float TrackPath::heightAt(float s) const
-{
+float TrackPath::heightAt(float s) const {
     s = wrap(s);
-    // Base height above the sea, a climb from the end of the shore straight to a
-    // crest at the left flick and down into the hairpin, and a smaller rise on
-    // the south side. Repeating the bumps one
+    // Base height above the sea and the design's rises. Repeating the bumps one
     // loop away keeps the profile continuous across the start.
-    float h = 2.0f;
+    float h = design.baseHeight;
     for (float shift : {-total, 0.0f, total}) {
         const float t = s + shift;
-        h += 7.5f * smoothBump(t, crestS, 80.0f);
-        h += 2.8f * smoothBump(t, total - 150.0f, 45.0f);
+        for (const Bump& bump : design.bumps)
+            h += bump.height * smoothBump(t, bump.centre, bump.halfWidth);
     }
     return h;
 }
 
-TrackPath::Frame TrackPath::at(float s) const
-{
+TrackPath::Frame TrackPath::at(float s) const {
     float heading = 0.0f, curvature = 0.0f;
     const glm::vec2 p = planar(s, &heading, &curvature);
     const float h = heightAt(s);
@@ -186,8 +200,7 @@ TrackPath::Frame TrackPath::at(float s) const
     return f;
 }
 
-TrackPath::Nearest TrackPath::nearest(const glm::vec2& xz) const
-{
+TrackPath::Nearest TrackPath::nearest(const glm::vec2& xz) const {
     float best = std::numeric_limits<float>::max();
     size_t bestIndex = 0;
     for (size_t i = 0; i < polyline.size(); ++i) {
@@ -223,8 +236,7 @@ TrackPath::Nearest TrackPath::nearest(const glm::vec2& xz) const
     return result;
 }
 
-bool TrackPath::insideLoop(const glm::vec2& xz) const
-{
+bool TrackPath::insideLoop(const glm::vec2& xz) const {
     // Even-odd rule on the centre polyline.
     bool inside = false;
     const size_t n = polyline.size();
@@ -240,10 +252,13 @@ bool TrackPath::insideLoop(const glm::vec2& xz) const
     return inside;
 }
 
-float TrackPath::crest() const { return crestS; }
+float TrackPath::crest() const {
+    return crestS;
+}
 
-bool TrackPath::isUnguarded(float s) const
-{
+bool TrackPath::isUnguarded(float s) const {
+    if (unguardedS1 < 0.0f)
+        return false;
     s = wrap(s);
     return s >= unguardedS0 && s <= unguardedS1;
 }

@@ -11,16 +11,16 @@
 class TrackPath {
 public:
     struct Frame {
-        glm::vec3 position;  // on the road surface, centre of the road
-        glm::vec3 forward;   // along the road, following its slope
-        glm::vec3 right;     // horizontal
-        float curvature;     // 1/radius, positive in right-hand turns
+        glm::vec3 position; // on the road surface, centre of the road
+        glm::vec3 forward;  // along the road, following its slope
+        glm::vec3 right;    // horizontal
+        float curvature;    // 1/radius, positive in right-hand turns
     };
 
     struct Nearest {
-        float s = 0.0f;         // distance along the loop of the nearest centre point
-        float lateral = 0.0f;   // signed distance from the centreline, + right
-        float distance = 0.0f;  // horizontal distance to the centreline
+        float s = 0.0f;        // distance along the loop of the nearest centre point
+        float lateral = 0.0f;  // signed distance from the centreline, + right
+        float distance = 0.0f; // horizontal distance to the centreline
         float roadHeight = 0.0f;
     };
 
@@ -30,7 +30,36 @@ public:
         float start, length, radius, angleDegrees;
     };
 
-    TrackPath();
+    // One piece of the layout: a straight (angle 0) or a constant-radius arc.
+    struct Step {
+        float lengthOrRadius; // straight: length; arc: radius
+        float angleDegrees;   // 0: straight; + right, - left
+        bool closing;         // straight whose length is solved for
+    };
+    // A smooth rise of the road centred at s (negative: that far before the end of the loop).
+    struct Bump {
+        float centre, halfWidth, height;
+    };
+    // A whole layout: turning angles sum to 360 degrees (a clockwise loop), exactly
+    // two closing straights, the first step is the start/finish straight.
+    struct Design {
+        std::vector<Step> steps;
+        std::vector<Bump> bumps;
+        float baseHeight = 2.0f;
+        float startLineOffset = 45.0f;
+        // The element without an outside barrier (from 60 % into the one before
+        // it to its end); negative: barriers all round.
+        int unguardedElement = -1;
+    };
+
+    // The island circuit.
+    static Design islandDesign();
+
+    TrackPath() : TrackPath(islandDesign()) {}
+    explicit TrackPath(const Design& design);
+
+    // The closing straights' solved lengths (a valid design needs them positive).
+    float shortestClosing() const { return minClosing; }
 
     float length() const { return total; }
     // Wraps s into [0, length).
@@ -52,21 +81,24 @@ public:
 
 private:
     struct Element {
-        float length;     // arc length of this element
-        float radius;     // 0 for a straight
-        float turn;       // radians, + right; 0 for a straight
-        glm::vec2 start;  // x, z where it begins
-        float heading;    // radians where it begins; 0 = -Z, pi/2 = +X
-        float s0;         // distance along the loop where it begins
+        float length;    // arc length of this element
+        float radius;    // 0 for a straight
+        float turn;      // radians, + right; 0 for a straight
+        glm::vec2 start; // x, z where it begins
+        float heading;   // radians where it begins; 0 = -Z, pi/2 = +X
+        float s0;        // distance along the loop where it begins
     };
 
     // Places the elements one after another; returns where the last one ends.
     glm::vec2 layOut(std::vector<Element>& elements) const;
     glm::vec2 planar(float s, float* heading, float* curvature) const;
 
+    Design design;
     std::vector<Element> elements;
+    float minClosing = 0.0f;
+    float crestS = 0.0f;
     std::vector<Arc> arcList;
-    std::vector<glm::vec2> polyline;  // centre points every metre or so, for queries
+    std::vector<glm::vec2> polyline; // centre points every metre or so, for queries
     std::vector<float> polylineS;
     float total = 0.0f;
     float startS = 0.0f;

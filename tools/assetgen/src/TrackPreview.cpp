@@ -13,12 +13,13 @@ struct Canvas {
     Image image;
     std::vector<float> depth;
     glm::vec2 lo;
-    float scale;  // pixels per metre
+    float scale; // pixels per metre
 
-    glm::vec2 toPixel(const glm::vec3& p) const { return glm::vec2((p.x - lo.x) * scale, (p.z - lo.y) * scale); }
+    glm::vec2 toPixel(const glm::vec3& p) const {
+        return glm::vec2((p.x - lo.x) * scale, (p.z - lo.y) * scale);
+    }
 
-    void dot(const glm::vec3& p, float radius, const glm::vec4& colour)
-    {
+    void dot(const glm::vec3& p, float radius, const glm::vec4& colour) {
         const glm::vec2 c = toPixel(p);
         const int r = static_cast<int>(std::ceil(radius));
         for (int y = -r; y <= r; ++y)
@@ -27,8 +28,7 @@ struct Canvas {
                     image.blend(static_cast<int>(c.x) + x, static_cast<int>(c.y) + y, colour);
     }
 
-    void line(const glm::vec3& a, const glm::vec3& b, const glm::vec4& colour)
-    {
+    void line(const glm::vec3& a, const glm::vec3& b, const glm::vec4& colour) {
         const glm::vec2 pa = toPixel(a), pb = toPixel(b);
         const int steps = static_cast<int>(glm::length(pb - pa)) + 1;
         for (int i = 0; i <= steps; ++i) {
@@ -41,8 +41,7 @@ struct Canvas {
 } // namespace
 
 Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
-                           const TrackPath& path, const glm::vec2& lo, const glm::vec2& hi, int width)
-{
+                           const TrackPath& path, const glm::vec2& lo, const glm::vec2& hi, int width) {
     Canvas canvas;
     canvas.lo = lo;
     canvas.scale = static_cast<float>(width) / (hi.x - lo.x);
@@ -58,7 +57,8 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
         const Image* lightmap = lm == lightmaps.end() ? nullptr : &lm->second;
         const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(world)));
         for (const MeshTriangle& t : node.mesh->triangles) {
-            const MeshVertex* v[3] = {&node.mesh->vertices[t.a], &node.mesh->vertices[t.b], &node.mesh->vertices[t.c]};
+            const MeshVertex* v[3] = {&node.mesh->vertices[t.a], &node.mesh->vertices[t.b],
+                                      &node.mesh->vertices[t.c]};
             glm::vec3 p[3];
             glm::vec2 q[3];
             for (int k = 0; k < 3; ++k) {
@@ -69,7 +69,8 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
             if (std::abs(area) < 1e-6f)
                 continue;
             const glm::vec3 n = glm::normalize(normalMatrix * v[0]->normal);
-            const std::string& materialName = node.materials[std::min<size_t>(t.material, node.materials.size() - 1)];
+            const std::string& materialName =
+                node.materials[std::min<size_t>(t.material, node.materials.size() - 1)];
             const MaterialDef* material = scene.findMaterial(materialName);
             const glm::vec3 base = material ? material->previewColour : glm::vec3(1.0f, 0.0f, 1.0f);
             const float relief = 0.6f + 0.6f * std::max(0.0f, glm::dot(n, toSun));
@@ -80,8 +81,10 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
             for (int y = y0; y <= y1; ++y) {
                 for (int x = x0; x <= x1; ++x) {
                     const glm::vec2 c(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
-                    const float w0 = ((q[1].x - c.x) * (q[2].y - c.y) - (q[2].x - c.x) * (q[1].y - c.y)) / area;
-                    const float w1 = ((q[2].x - c.x) * (q[0].y - c.y) - (q[0].x - c.x) * (q[2].y - c.y)) / area;
+                    const float w0 =
+                        ((q[1].x - c.x) * (q[2].y - c.y) - (q[2].x - c.x) * (q[1].y - c.y)) / area;
+                    const float w1 =
+                        ((q[2].x - c.x) * (q[0].y - c.y) - (q[0].x - c.x) * (q[2].y - c.y)) / area;
                     const float w2 = 1.0f - w0 - w1;
                     if (w0 < 0.0f || w1 < 0.0f || w2 < 0.0f)
                         continue;
@@ -110,41 +113,48 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
             const float d = canvas.depth[static_cast<size_t>(y) * width + x];
             if (d < -0.25f) {
                 const float depth = std::clamp((-0.25f - d) / 5.0f, 0.0f, 1.0f);
-                const glm::vec3 sea = glm::mix(glm::vec3(0.25f, 0.6f, 0.75f), glm::vec3(0.05f, 0.2f, 0.4f), depth);
+                const glm::vec3 sea =
+                    glm::mix(glm::vec3(0.25f, 0.6f, 0.75f), glm::vec3(0.05f, 0.2f, 0.4f), depth);
                 glm::vec4& px = canvas.image.at(x, y);
                 px = glm::vec4(glm::mix(glm::vec3(px), sea, 0.75f), 1.0f);
             }
         }
     }
 
-    for (int k = 0; k < TrackBuilder::checkpointCount; ++k) {
-        const float s = path.startLine() + path.length() * static_cast<float>(k) / TrackBuilder::checkpointCount;
+    const int count = TrackBuilder::checkpointCount(path);
+    for (int k = 0; k < count; ++k) {
+        const float s = path.startLine() + path.length() * static_cast<float>(k) / static_cast<float>(count);
         const TrackPath::Frame f = path.at(s);
         canvas.line(f.position - f.right * 9.0f, f.position + f.right * 9.0f,
                     k == 0 ? glm::vec4(1, 1, 1, 1) : glm::vec4(1, 0.1f, 0.1f, 1));
         for (float side : {-1.0f, 1.0f})
-            canvas.dot(f.position + f.right * (side * TrackBuilder::respawnOffset), 2.5f, glm::vec4(1, 1, 0, 1));
+            canvas.dot(f.position + f.right * (side * TrackBuilder::respawnOffset), 2.5f,
+                       glm::vec4(1, 1, 0, 1));
     }
     for (float s = 0.0f; s < path.length(); s += 2.0f)
         canvas.dot(path.at(s).position, 0.6f, glm::vec4(1, 1, 1, 0.5f));
     return canvas.image;
 }
 
-Image TrackPreview::profile(const TrackPath& path, int width, int height)
-{
+Image TrackPreview::profile(const TrackPath& path, int width, int height) {
     Image image(width, height, glm::vec4(0.1f, 0.1f, 0.12f, 1.0f));
     const float top = 12.0f;
-    const auto row = [&](float h) { return static_cast<int>((1.0f - h / top) * static_cast<float>(height - 1)); };
+    const auto row = [&](float h) {
+        return static_cast<int>((1.0f - h / top) * static_cast<float>(height - 1));
+    };
     for (int x = 0; x < width; ++x) {
         const float s = path.length() * static_cast<float>(x) / static_cast<float>(width);
         const float h = path.heightAt(s);
         for (int y = row(h); y < height; ++y)
-            image.at(x, std::max(0, y)) = path.isUnguarded(s) ? glm::vec4(0.8f, 0.3f, 0.2f, 1) : glm::vec4(0.4f, 0.6f, 0.4f, 1);
+            image.at(x, std::max(0, y)) =
+                path.isUnguarded(s) ? glm::vec4(0.8f, 0.3f, 0.2f, 1) : glm::vec4(0.4f, 0.6f, 0.4f, 1);
         for (int metre = 0; metre <= 12; metre += 2)
             image.blend(x, row(static_cast<float>(metre)), glm::vec4(1, 1, 1, 0.25f));
     }
-    for (int k = 0; k < TrackBuilder::checkpointCount; ++k) {
-        const float s = path.wrap(path.startLine() + path.length() * static_cast<float>(k) / TrackBuilder::checkpointCount);
+    const int count = TrackBuilder::checkpointCount(path);
+    for (int k = 0; k < count; ++k) {
+        const float s =
+            path.wrap(path.startLine() + path.length() * static_cast<float>(k) / static_cast<float>(count));
         const int x = static_cast<int>(s / path.length() * static_cast<float>(width));
         for (int y = 0; y < height; ++y)
             image.blend(x, y, glm::vec4(1, 0.2f, 0.2f, 0.8f));

@@ -2,19 +2,24 @@
 // into the assets folder. Usage:
 //   assetgen --out <assets folder> [--preview <folder>] [--only group,group...]
 //            [--quick] [--threads N]
-// Groups: track, textures, sky, ui, particles, sounds, font, config.
+//   assetgen --out <assets folder> --track-seed N --track-name NAME [--theme T]
+//            [--preview <folder>] [--quick] [--threads N]
+// Groups: track, tracks, textures, sky, ui, particles, sounds, font, config.
+// The second form writes only the one seeded track "scenes/NAME/".
 #include "BasicAssets.h"
 #include "MaterialTextures.h"
 #include "Music.h"
-#include "Skybox.h"
-#include "SoundEffects.h"
-#include "TrackBuilder.h"
-#include "UiPictures.h"
 #include "Output.h"
 #include "ParticlePictures.h"
+#include "Skybox.h"
+#include "SoundEffects.h"
 #include "TrackAssets.h"
+#include "TrackBuilder.h"
+#include "UiPictures.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -31,10 +36,22 @@ struct Arguments {
     std::set<std::string> only;
     bool quick = false;
     int threads = 2;
+    bool seeded = false;
+    uint32_t trackSeed = 0;
+    std::string trackName;
+    std::string theme;
 };
 
-bool parse(int argc, char** argv, Arguments& args)
-{
+bool parseSeed(const char* text, uint32_t& seed) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (end == text || *end != '\0' || text[0] == '-' || value > 0xFFFFFFFFull)
+        return false;
+    seed = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool parse(int argc, char** argv, Arguments& args) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -51,23 +68,43 @@ bool parse(int argc, char** argv, Arguments& args)
             args.quick = true;
         } else if (a == "--threads" && hasValue) {
             args.threads = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--track-seed" && hasValue) {
+            args.seeded = true;
+            if (!parseSeed(argv[++i], args.trackSeed))
+                return false;
+        } else if (a == "--track-name" && hasValue) {
+            args.trackName = argv[++i];
+        } else if (a == "--theme" && hasValue) {
+            args.theme = argv[++i];
         } else {
             return false;
         }
     }
+    if (args.seeded != !args.trackName.empty())
+        return false;
     return !args.out.empty();
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Arguments args;
     if (!parse(argc, argv, args)) {
         std::fprintf(stderr,
                      "usage: assetgen --out <assets folder> [--preview <folder>] [--only groups] [--quick] "
-                     "[--threads N]\n");
+                     "[--threads N]\n"
+                     "       assetgen --out <assets folder> --track-seed N --track-name NAME "
+                     "[--theme island|desert|snow|dusk] [--preview <folder>] [--quick] [--threads N]\n");
         return 2;
+    }
+    const TrackAssets::Options trackOptions{args.out, args.preview, args.quick, args.threads};
+    if (args.seeded) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!TrackAssets::generateSeeded(trackOptions, args.trackSeed, args.trackName, args.theme))
+            return 2;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        std::printf("Track written to %s in %.1f s\n", args.out.c_str(), seconds);
+        return Output::failures() > 0 ? 1 : 0;
     }
     const std::vector<std::pair<std::string, std::function<void()>>> groups = {
         {"textures", [&] { MaterialTextures::generate(args.out, args.threads); }},
@@ -82,10 +119,8 @@ int main(int argc, char** argv)
         {"font", [&] { BasicAssets::writeFont(args.out); }},
         {"config", [&] { BasicAssets::writeConfig(args.out); }},
         // Last, so that its preview pictures can show the textures.
-        {"track",
-         [&] {
-             TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
-         }},
+        {"track", [&] { TrackAssets::generate(trackOptions); }},
+        {"tracks", [&] { TrackAssets::generateShipped(trackOptions); }},
     };
     const auto start = std::chrono::steady_clock::now();
     for (const auto& [name, run] : groups) {

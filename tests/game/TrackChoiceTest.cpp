@@ -1,0 +1,207 @@
+// Choosing the track: the catalog of an assets folder, the config line that
+// keeps the choice, and the title's track row in the whole game (Right through
+// every shipped track, each loaded and raced for a moment, the choice kept in
+// config.ini and found again by the next start). Screenshots of the title and of
+// each track go to the build folder's "screenshots".
+#include "GameHarness.h"
+#include "RaceWorld.h"
+
+#include "core/runtime/Scene.h"
+#include "core/ui/Text.h"
+#include "core/ui/UITex.h"
+#include "game/RaceSettings.h"
+#include "game/TrackCatalog.h"
+#include "support/LogCapture.h"
+#include "support/TestEngine.h"
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& tag)
+        : path(fs::temp_directory_path() / ("tw-" + tag + "-" + std::to_string(getpid()))) {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~ScratchDir() { fs::remove_all(path); }
+    void write(const std::string& relative, const std::string& content) const {
+        fs::create_directories((path / relative).parent_path());
+        std::ofstream(path / relative) << content;
+    }
+    fs::path path;
+};
+
+TEST(TrackCatalogTest, FindsDescribedTracksIslandFirstAndLeavesOutBrokenOnes) {
+    const ScratchDir assets("catalog");
+    assets.write("scenes/Track_01_LM.fbx", "x");
+    assets.write("scenes/Track_01_LM.ini", "[track]\nname = Island Circuit\n");
+    assets.write("scenes/Zed/Zed.fbx", "x");
+    assets.write("scenes/Zed/Zed.ini", "[track]\nname = Zed Loop\nlength = 812\nseed = 9\ntheme = snow\n"
+                                       "preview = scenes/Zed/Zed_preview.png\nsky = scenes/Zed/sky/Sky_\n"
+                                       "fog = 2 0.5 -1\n");
+    assets.write("scenes/Alpha/Alpha.fbx", "x");
+    assets.write("scenes/Alpha/Alpha.ini", "[track]\nname = Alpha Run\nfog = grey\n");
+    assets.write("scenes/Broken/Broken.fbx", "x");
+    assets.write("scenes/Broken/Broken.ini", "[track]\nthis is not ini\n");
+    assets.write("scenes/Plain/Plain.fbx", "x");
+    LogCapture log;
+    const TrackCatalog catalog = TrackCatalog::scan(assets.path.string());
+
+    ASSERT_EQ(catalog.tracks().size(), 3u);
+    EXPECT_EQ(catalog.tracks()[0].file, "scenes/Track_01_LM.fbx");
+    EXPECT_EQ(catalog.tracks()[1].name, "Alpha Run");
+    const TrackInfo& zed = catalog.tracks()[2];
+    EXPECT_EQ(zed.file, "scenes/Zed/Zed.fbx");
+    EXPECT_EQ(zed.length, 812);
+    EXPECT_EQ(zed.seed, 9u);
+    EXPECT_EQ(zed.theme, "snow");
+    EXPECT_EQ(zed.preview, "scenes/Zed/Zed_preview.png");
+    EXPECT_EQ(zed.skyPrefix, "scenes/Zed/sky/Sky_");
+    EXPECT_EQ(zed.fog, glm::vec3(1.0f, 0.5f, 0.0f)) << "colours are clamped";
+    EXPECT_EQ(catalog.tracks()[1].fog, TrackInfo().fog) << "an unreadable colour keeps the island's haze";
+    EXPECT_EQ(catalog.find("scenes/Zed/Zed.fbx").name, "Zed Loop");
+    EXPECT_EQ(catalog.find("scenes/Gone.fbx").skyPrefix, TrackInfo().skyPrefix);
+    EXPECT_TRUE(log.contains("Track catalog: cannot read " +
+                             (assets.path / "scenes/Broken/Broken.ini").string() +
+                             " (line 2); the track is left out"));
+    EXPECT_TRUE(TrackCatalog::scan((assets.path / "nothing").string()).tracks().empty());
+}
+
+TEST(RaceSettingsTest, SavingTheTrackRewritesOnlyItsLineAtomically) {
+    EXPECT_EQ(RaceSettings::withValue("[window]\nwidth=1\n\n[Race]\n; mine\nTrack=old.fbx\nlaps = 2\n",
+                                      "race", "track", "new.fbx"),
+              "[window]\nwidth=1\n\n[Race]\n; mine\ntrack = new.fbx\nlaps = 2\n");
+    EXPECT_EQ(RaceSettings::withValue("[race]\nlaps=2\n\n[dir]\nassets=a/\n", "race", "track", "t.fbx"),
+              "[race]\nlaps=2\ntrack = t.fbx\n\n[dir]\nassets=a/\n");
+    EXPECT_EQ(RaceSettings::withValue("[window]\n; track = commented\nwidth=1", "race", "track", "t.fbx"),
+              "[window]\n; track = commented\nwidth=1\n\n[race]\ntrack = t.fbx\n");
+    EXPECT_EQ(RaceSettings::withValue("", "race", "track", "t.fbx"), "[race]\ntrack = t.fbx\n");
+
+    const ScratchDir dir("settings");
+    const std::string config = (dir.path / "config.ini").string();
+    EXPECT_EQ(RaceSettings::readTrack(config), "");
+    dir.write("config.ini", "[window]\nwidth=640\n");
+    ASSERT_TRUE(RaceSettings::saveTrack(config, "scenes/Zed/Zed.fbx"));
+    EXPECT_EQ(readFile(config), "[window]\nwidth=640\n\n[race]\ntrack = scenes/Zed/Zed.fbx\n");
+    EXPECT_EQ(RaceSettings::readTrack(config), "scenes/Zed/Zed.fbx");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
+        << "no temporary left";
+
+    LogCapture log;
+    EXPECT_FALSE(RaceSettings::saveTrack((dir.path / "missing" / "config.ini").string(), "t.fbx"));
+    EXPECT_TRUE(
+        log.contains("Cannot save the track choice to " + (dir.path / "missing" / "config.ini").string()));
+}
+
+TEST(TrackChoiceTest, RightGoesThroughEveryTrackLoadsAndRacesItAndTheChoiceIsKept) {
+    TW_REQUIRE_DISPLAY();
+    TW_REQUIRE_TRACK();
+    const TrackCatalog catalog = TrackCatalog::scan(TW_ASSETS_DIR);
+    ASSERT_GE(catalog.tracks().size(), 4u);
+    ScratchGameFolder folder("tracks");
+    folder.writeConfig(640, 400);
+    LogCapture log;
+    auto* game = new ScriptedGame(folder.configPath());
+    Scene* menu = nullptr;
+    const auto shown = [&] { return ScriptedGame::text(menu, "trackName")->text; };
+    const auto waitForRace = [&](const std::string& name) {
+        game->step(name + " loads", 30.0f, [&] {
+            menu = game->scene("menu");
+            return ScriptedGame::text(menu, "loadingText")->text == "Press Space to start";
+        });
+    };
+    waitForRace(catalog.tracks()[0].name);
+    game->step("the title shows the island circuit", 1.0f, [&] {
+        EXPECT_EQ(shown(), "< Island Circuit >");
+        EXPECT_NE(menu->findEntity("trackPreview")->getComponent<UITex>()->texture, nullptr);
+        EXPECT_EQ(game->scene("game")->findEntity("Trackside_0"), nullptr);
+        game->shoot("title_tracks.png");
+        return true;
+    });
+    for (size_t i = 1; i < catalog.tracks().size(); ++i) {
+        const TrackInfo& track = catalog.tracks()[i];
+        const std::string stem = fs::path(track.file).stem().string();
+        // Checked in the first frame that shows the new name: loading starts a frame later.
+        game->step("Right to " + track.name + " shows Loading...", 1.0f,
+                   [&, track, tapped = false]() mutable {
+                       if (!tapped) {
+                           game->tap(GLFW_KEY_RIGHT);
+                           tapped = true;
+                           return false;
+                       }
+                       if (shown() != "< " + track.name + " >") {
+                           return false;
+                       }
+                       EXPECT_EQ(ScriptedGame::text(menu, "loadingText")->text, "Loading...");
+                       EXPECT_NE(readFile(folder.configPath()).find("\n[race]\ntrack = " + track.file + "\n"),
+                                 std::string::npos);
+                       return true;
+                   });
+        waitForRace(track.name);
+        game->step(track.name + " on the title", 1.0f, [&, stem] {
+            EXPECT_NE(game->scene("game")->findEntity("Trackside_0"), nullptr)
+                << "the chosen track is loaded";
+            game->shoot("title_" + stem + ".png");
+            return true;
+        });
+        game->tapStep("Space into " + track.name, {GLFW_KEY_SPACE});
+        game->step("racing on " + track.name, 3.0f, [&, stem] {
+            if (game->stepTime() < 1.0f) {
+                return false;
+            }
+            EXPECT_EQ(game->current(), game->scene("game"));
+            game->shoot("race_" + stem + ".png");
+            return true;
+        });
+        game->tapStep("Q to the title", {GLFW_KEY_Q});
+    }
+    game->tapStep("Right back to the island", {GLFW_KEY_RIGHT});
+    waitForRace("the island again");
+    game->step("the island again", 1.0f, [&] {
+        EXPECT_EQ(shown(), "< Island Circuit >");
+        EXPECT_EQ(game->scene("game")->findEntity("Trackside_0"), nullptr);
+        return true;
+    });
+    game->tapStep("Left to the last track", {GLFW_KEY_LEFT});
+    waitForRace("the last track");
+    game->quitStep(GLFW_KEY_Q);
+    EXPECT_TRUE(game->play());
+    delete game;
+    EXPECT_NE(readFile(folder.configPath()).find("[window]\nwidth=640\n"), std::string::npos)
+        << "the rest is kept";
+
+    // The next start comes back to the last choice.
+    auto* again = new ScriptedGame(folder.configPath());
+    Scene* title = nullptr;
+    again->step("the last track again", 30.0f, [&] {
+        title = again->scene("menu");
+        return ScriptedGame::text(title, "loadingText")->text == "Press Space to start";
+    });
+    again->step("its name", 1.0f, [&] {
+        EXPECT_EQ(ScriptedGame::text(title, "trackName")->text, "< " + catalog.tracks().back().name + " >");
+        return true;
+    });
+    again->quitStep(GLFW_KEY_Q);
+    EXPECT_TRUE(again->play());
+    delete again;
+    EXPECT_FALSE(log.contains("could not be loaded"));
+}
+
+} // namespace

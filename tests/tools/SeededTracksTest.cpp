@@ -1,0 +1,157 @@
+// Tracks from seeds: the designer's layouts for many seeds (closed, clear of
+// themselves, gentle enough to climb, different from each other), and the three
+// shipped seeded tracks as the game will import them: every node the game's
+// conventions need, their own lightmaps, preview and description, and a look
+// of their own.
+#include "ImportedTrack.h"
+#include "TrackDesigner.h"
+#include "TrackPath.h"
+
+#include <FreeImage.h>
+#include <glm/gtc/constants.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string assets = TW_ASSETS_DIR;
+
+TEST(TrackDesigner, SeedsGiveClosedLoopsClearOfThemselvesWithClimbableRises) {
+    std::set<int> lengths;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        const TrackPath::Design design = TrackDesigner::fromSeed(seed * 7919u);
+        const TrackPath path(design);
+        EXPECT_TRUE(TrackDesigner::acceptable(path)) << seed;
+        lengths.insert(static_cast<int>(path.length()));
+        float turned = 0.0f;
+        bool hairpin = false;
+        for (const TrackPath::Arc& arc : path.arcs()) {
+            turned += arc.angleDegrees;
+            hairpin = hairpin || (arc.radius < 30.0f && arc.angleDegrees > 120.0f);
+        }
+        EXPECT_NEAR(turned, 360.0f, 0.01f) << seed;
+        EXPECT_TRUE(hairpin) << seed;
+        // Closed: the loop ends where it starts, heading the same way.
+        EXPECT_LT(glm::distance(path.at(0.0f).position, path.at(path.length() - 0.01f).position), 0.05f)
+            << seed;
+        float steepest = 0.0f, lowest = 1e9f;
+        for (float s = 0.0f; s < path.length(); s += 1.0f) {
+            steepest = std::max(steepest, std::abs(path.heightAt(s + 0.5f) - path.heightAt(s - 0.5f)));
+            lowest = std::min(lowest, path.heightAt(s));
+        }
+        EXPECT_LE(steepest, TrackDesigner::maxGradient * glm::half_pi<float>() + 1e-3f) << seed;
+        EXPECT_GE(lowest, 1.5f) << seed << ": the road stays above the water";
+        // The grid and the start straight stay flat and straight.
+        for (float s = 0.0f; s < path.startLine() + 10.0f; s += 2.0f) {
+            EXPECT_EQ(path.at(s).curvature, 0.0f) << seed;
+            EXPECT_NEAR(path.heightAt(s), design.baseHeight, 1e-4f) << seed;
+        }
+    }
+    EXPECT_GE(lengths.size(), 35u) << "seeds must give different layouts";
+    const TrackPath again(TrackDesigner::fromSeed(7919u));
+    EXPECT_EQ(again.length(), TrackPath(TrackDesigner::fromSeed(7919u)).length()) << "same seed, same track";
+}
+
+struct Shipped {
+    fs::path fbx;
+    std::map<std::string, std::string> description;
+};
+
+std::vector<Shipped> shippedSeededTracks() {
+    std::vector<Shipped> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(assets + "scenes", error)) {
+        const fs::path fbx = entry.path() / (entry.path().filename().string() + ".fbx");
+        if (!entry.is_directory() || !fs::exists(fbx))
+            continue;
+        Shipped track{fbx, {}};
+        std::ifstream ini(fs::path(fbx).replace_extension(".ini"));
+        for (std::string line; std::getline(ini, line);) {
+            const size_t equals = line.find(" = ");
+            if (equals != std::string::npos)
+                track.description[line.substr(0, equals)] = line.substr(equals + 3);
+        }
+        found.push_back(track);
+    }
+    return found;
+}
+
+TEST(ShippedTracks, ThreeSeededTracksCarryTheGameNodesTheirLightmapsAndALookOfTheirOwn) {
+    const std::vector<Shipped> tracks = shippedSeededTracks();
+    if (tracks.empty())
+        GTEST_SKIP() << "the tracks have not been generated (build the assets target)";
+    ASSERT_EQ(tracks.size(), 3u);
+    std::set<std::string> themes{"island"}, names, skies, lengths;
+    for (const Shipped& shipped : tracks) {
+        SCOPED_TRACE(shipped.fbx.string());
+        const ImportedTrack track(shipped.fbx.string());
+        ASSERT_NE(track.scene(), nullptr) << track.error();
+        std::map<std::string, std::string> d = shipped.description;
+        themes.insert(d["theme"]);
+        names.insert(d["name"]);
+        lengths.insert(d["length"]);
+        skies.insert(d["sky"]);
+        EXPECT_NE(d["seed"], "0");
+        for (const char* face : {"Left", "Right", "Up_Rotated", "Down", "Front", "Back"})
+            EXPECT_TRUE(fs::exists(assets + d["sky"] + face + ".png")) << face;
+        FIBITMAP* preview = FreeImage_Load(FIF_PNG, (assets + d["preview"]).c_str());
+        ASSERT_NE(preview, nullptr) << d["preview"];
+        EXPECT_EQ(FreeImage_GetWidth(preview), FreeImage_GetHeight(preview)) << "previews are square";
+        FreeImage_Unload(preview);
+
+        std::vector<std::string> needed = {
+            "Sun",       "Road_MC_",     "WallLeft_MC_",  "WallRight_MC_",        "Water",      "StartLine",
+            "StartGate", "Checkpoint-0", "Checkpoint-11", "Checkpoint-11_BC_TR_", "Trackside_0"};
+        for (int n = 1; n <= 8; ++n) {
+            const std::string p = "P" + std::to_string(n);
+            for (const char* part :
+                 {"", "BuggyCollider", "Body", "Wheel_FL", "Wheel_FR", "Wheel_RL", "Wheel_RR"})
+                needed.push_back(p + part);
+        }
+        for (const std::string& name : needed)
+            EXPECT_NE(track.find(name), nullptr) << name;
+        int cones = 0;
+        std::vector<ImportedTrack::Triangle> road;
+        for (const aiNode* node : track.allNodes()) {
+            const std::string name = node->mName.C_Str();
+            cones += name.rfind("Cone_Signaling_", 0) == 0 ? 1 : 0;
+            const aiNode* top = node;
+            while (top->mParent && top->mParent->mParent)
+                top = top->mParent;
+            const std::string topName = top->mName.C_Str();
+            const bool moves = (topName.size() == 2 && topName[0] == 'P') || name.rfind("Cone_", 0) == 0;
+            if (node->mNumMeshes > 0 && !moves) {
+                EXPECT_TRUE(
+                    fs::exists(shipped.fbx.parent_path() / "lightmaps" / ("Job 1_" + name + "_SHADOW.png")))
+                    << name;
+            }
+            if (name == "Road_MC_")
+                road = track.triangles(node);
+        }
+        EXPECT_GE(cones, 3);
+        // No stretch of road steeper than about 10 degrees.
+        float flattest = 1.0f;
+        for (const auto& t : road) {
+            if (t.material != "Road")
+                continue;
+            const glm::vec3 n = glm::normalize(glm::cross(t.b - t.a, t.c - t.a));
+            flattest = std::min(flattest, std::abs(n.y));
+        }
+        EXPECT_GT(flattest, std::cos(glm::radians(10.0f)));
+    }
+    EXPECT_EQ(themes.size(), 4u) << "island, desert, snow and dusk";
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(skies.size(), 3u);
+    EXPECT_EQ(lengths.size(), 3u);
+}
+
+} // namespace
