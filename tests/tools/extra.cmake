@@ -8,7 +8,8 @@ target_sources(test_tools PRIVATE
   ${ASSETGEN_SOURCES}/FbxWriter.cpp ${ASSETGEN_SOURCES}/SceneExporter.cpp ${ASSETGEN_SOURCES}/Mesh.cpp
   ${ASSETGEN_SOURCES}/TrackScene.cpp ${ASSETGEN_SOURCES}/LightmapLayout.cpp)
 target_include_directories(test_tools PRIVATE ${ASSETGEN_SOURCES})
-target_link_libraries(test_tools PRIVATE assimp::assimp FreeImage::FreeImage PkgConfig::SNDFILE glm::glm)
+find_package(ZLIB REQUIRED)
+target_link_libraries(test_tools PRIVATE assimp::assimp FreeImage::FreeImage PkgConfig::SNDFILE glm::glm ZLIB::ZLIB)
 if(TARGET assetgen)
   target_compile_definitions(test_tools PRIVATE TW_ASSETGEN="$<TARGET_FILE:assetgen>")
   add_dependencies(test_tools assets)

@@ -52,7 +52,8 @@ void TrackAssets::generate(const Options& options)
         lightmaps.emplace(job.node, std::move(lightmap));
     }
 
-    Output::writeText(options.outDir + "/scenes/Track_01_LM.fbx", SceneExporter::toFbx(scene));
+    Output::writeText(options.outDir + "/scenes/Track_01_LM.fbx",
+                      SceneExporter::toFbx(scene, options.asciiFbx ? FbxFormat::Ascii : FbxFormat::Binary));
     std::printf("Track: %.0f m loop, road %.0f m wide, %d nodes, %d triangles, %zu lightmaps\n", path.length(),
                 2.0f * TrackBuilder::roadHalfWidth, nodes, triangles, jobs.size());
 

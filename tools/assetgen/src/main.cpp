@@ -1,7 +1,7 @@
 // The asset generator's entry point: writes every generated asset of the game
 // into the assets folder. Usage:
 //   assetgen --out <assets folder> [--preview <folder>] [--only group,group...]
-//            [--quick] [--threads N]
+//            [--quick] [--threads N] [--ascii-fbx]
 // Groups: track, textures, sky, ui, particles, sounds, font, config.
 #include "BasicAssets.h"
 #include "MaterialTextures.h"
@@ -31,6 +31,7 @@ struct Arguments {
     std::set<std::string> only;
     bool quick = false;
     int threads = 2;
+    bool asciiFbx = false;
 };
 
 bool parse(int argc, char** argv, Arguments& args)
@@ -49,6 +50,8 @@ bool parse(int argc, char** argv, Arguments& args)
                 args.only.insert(group);
         } else if (a == "--quick") {
             args.quick = true;
+        } else if (a == "--ascii-fbx") {
+            args.asciiFbx = true;
         } else if (a == "--threads" && hasValue) {
             args.threads = std::max(1, std::atoi(argv[++i]));
         } else {
@@ -66,7 +69,7 @@ int main(int argc, char** argv)
     if (!parse(argc, argv, args)) {
         std::fprintf(stderr,
                      "usage: assetgen --out <assets folder> [--preview <folder>] [--only groups] [--quick] "
-                     "[--threads N]\n");
+                     "[--threads N] [--ascii-fbx]\n");
         return 2;
     }
     const std::vector<std::pair<std::string, std::function<void()>>> groups = {
@@ -84,7 +87,8 @@ int main(int argc, char** argv)
         // Last, so that its preview pictures can show the textures.
         {"track",
          [&] {
-             TrackAssets::generate(TrackAssets::Options{args.out, args.preview, args.quick, args.threads});
+             TrackAssets::generate(
+                 TrackAssets::Options{args.out, args.preview, args.quick, args.threads, args.asciiFbx});
          }},
     };
     const auto start = std::chrono::steady_clock::now();
