@@ -6,6 +6,7 @@
 #include "core/platform/Log.h"
 #include "core/render/Light.h"
 #include "core/render/MeshRenderer.h"
+#include "core/resources/ImagePrefetch.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
@@ -49,6 +50,10 @@ std::string materialName(const aiMaterial& material) {
     aiString name;
     material.Get(AI_MATKEY_NAME, name);
     return name.C_Str();
+}
+
+std::string lightmapPathOf(const std::string& entityName) {
+    return "scenes/lightmaps/Job 1_" + entityName + "_SHADOW.png";
 }
 
 // The file's materials become cached materials under their names, unless the
@@ -159,7 +164,7 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
     }
     auto* renderer = entity.addComponent<MeshRenderer>(mesh, materials);
 
-    const std::string lightmapPath = "scenes/lightmaps/Job 1_" + entity.name + "_SHADOW.png";
+    const std::string lightmapPath = lightmapPathOf(entity.name);
     if (context.loader.resolve(lightmapPath).empty()) {
         return;
     }
@@ -236,6 +241,38 @@ void importNode(const ImportContext& context, const aiNode& node, Transform* par
     scene.importDepth -= 1;
 }
 
+// The files the import will load as textures, in the order it loads them:
+// the materials' pictures, then the lightmaps of the mesh nodes, depth first.
+void collectLightmaps(const ImportContext& context, const aiNode& node, std::vector<std::string>& paths) {
+    if (node.mNumMeshes > 0 && !context.cache.exists<Texture2D>("LM_" + std::string(node.mName.C_Str()))) {
+        paths.push_back(context.loader.resolve(lightmapPathOf(node.mName.C_Str())));
+    }
+    for (unsigned i = 0; i < node.mNumChildren; ++i) {
+        collectLightmaps(context, *node.mChildren[i], paths);
+    }
+}
+
+std::vector<std::string> picturesOf(const ImportContext& context) {
+    std::vector<std::string> paths;
+    for (unsigned i = 0; i < context.file.mNumMaterials; ++i) {
+        const aiMaterial& material = *context.file.mMaterials[i];
+        const std::string name = materialName(material);
+        if (name.empty() || context.cache.exists<Material>(name)) {
+            continue;
+        }
+        for (const aiTextureType type :
+             {aiTextureType_DIFFUSE, aiTextureType_NORMALS, aiTextureType_LIGHTMAP}) {
+            aiString path;
+            if (material.GetTexture(type, 0, &path) == aiReturn_SUCCESS &&
+                !context.cache.exists<Texture2D>(path.C_Str())) {
+                paths.push_back(context.loader.resolve(path.C_Str()));
+            }
+        }
+    }
+    collectLightmaps(context, *context.file.mRootNode, paths);
+    return paths;
+}
+
 } // namespace
 
 void ResourceLoader::importScene(Scene& scene, const std::string& path) {
@@ -253,6 +290,8 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
         return;
     }
     const ImportContext context{*this, *cache, scene, *file};
+    prefetch = std::make_unique<ImagePrefetch>(picturesOf(context));
     importMaterials(context);
     importNode(context, *file->mRootNode, nullptr);
+    prefetch.reset();
 }
