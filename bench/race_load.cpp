@@ -19,6 +19,7 @@
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
 #include "game/Game.h"
+#include "game/GameAssets.h"
 #include "game/RaceScene.h"
 
 #include <algorithm>
@@ -134,6 +135,7 @@ int main(int argc, char** argv) {
             const Clock::time_point begin = Clock::now();
             const double beginCpu = cpuSeconds();
             Scene* scene = scenes->createScene("game");
+            registerWaterMaterial(systems.get());
             systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
             const Clock::time_point imported = Clock::now();
             const double importedCpu = cpuSeconds();

@@ -14,6 +14,7 @@
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Text.h"
+#include "game/GameAssets.h"
 #include "game/Gameplay.h"
 #include "game/RaceScene.h"
 
@@ -82,6 +83,8 @@ void Menu::setMessage(const std::string& message) {
 void Menu::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
+    // Before the import, which keeps a material the game registered under the file's name.
+    registerWaterMaterial(systems);
     systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
     raceScene = scene;
     if (scene->getEntities().empty()) {
