@@ -10,8 +10,8 @@ void Game::configure() {
 }
 
 void Game::init() {
+    // Only what the title's first frame shows: the race's resources load behind "Loading...".
     loadDefaultFont(systems.get());
-    registerWaterMaterial(systems.get());
     Scene* menu = systems->get<SceneManager>()->createScene("menu");
     buildMenuScene(*menu, configFile);
 }

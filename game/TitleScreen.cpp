@@ -2,7 +2,10 @@
 #include "game/TitleScreen.h"
 
 #include "core/platform/Log.h"
+#include "core/platform/Memory.h"
 #include "core/render/Renderer.h"
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
@@ -116,11 +119,23 @@ void TitleScreen::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
     const std::string file = trackFile();
+    // Before the import, which keeps a material the game registered under the file's name.
+    registerWaterMaterial(systems);
     systems->get<ResourceLoader>()->importScene(*scene, file);
     raceScene = scene;
     if (scene->getEntities().empty()) {
         logError("Race scene: the track \"", file, "\" could not be loaded");
     } else if (buildRaceScene(*scene, catalog.find(file))) {
+        // Compiling now spares the first frames of the race. The GL buffers hold
+        // what only drawing reads, and the importer's buffers are gone by now:
+        // their pages can go back to the system.
+        if (auto* renderer = systems->get<Renderer>()) {
+            renderer->precompile(*scene);
+        }
+        for (Mesh* mesh : systems->get<ResourceCache>()->getAll<Mesh>()) {
+            mesh->releaseDrawOnlyData();
+        }
+        returnFreedMemory();
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;

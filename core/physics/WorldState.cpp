@@ -38,6 +38,16 @@ bool onContactAdded(btManifoldPoint& point, const btCollisionObjectWrapper* wrap
     return true;
 }
 
+// Bullet's default pools hold 4096 contact manifolds and as many collision
+// algorithms, about 7 MB per world allocated up front; a race has a few dozen
+// contacts, and full pools fall back to the heap.
+btDefaultCollisionConstructionInfo smallPools() {
+    btDefaultCollisionConstructionInfo info;
+    info.m_defaultMaxPersistentManifoldPoolSize = 256;
+    info.m_defaultMaxCollisionAlgorithmPoolSize = 256;
+    return info;
+}
+
 } // namespace
 
 bool SameBodyFilter::needBroadphaseCollision(btBroadphaseProxy* proxy0, btBroadphaseProxy* proxy1) const {
@@ -51,7 +61,7 @@ bool SameBodyFilter::needBroadphaseCollision(btBroadphaseProxy* proxy0, btBroadp
 }
 
 WorldState::WorldState()
-    : configuration(std::make_unique<btDefaultCollisionConfiguration>()),
+    : configuration(std::make_unique<btDefaultCollisionConfiguration>(smallPools())),
       dispatcher(std::make_unique<btCollisionDispatcher>(configuration.get())),
       broadphase(std::make_unique<btDbvtBroadphase>()),
       solver(std::make_unique<btSequentialImpulseConstraintSolver>()),

@@ -2,11 +2,15 @@
 #include "core/platform/Log.h"
 
 #include <cstdio>
+#include <mutex>
 #include <unistd.h>
 
 namespace {
 
 LogListener listener;
+// Image decoders on loading threads may log too: lines must not interleave. A
+// listener that logs in turn must not deadlock.
+std::recursive_mutex logMutex;
 
 const char* ansiColor(int paletteColor) {
     switch (paletteColor) {
@@ -26,11 +30,15 @@ int paletteColor(LogLevel level) {
 
 } // namespace
 
-void setLogListener(LogListener newListener) { listener = std::move(newListener); }
+void setLogListener(LogListener newListener) {
+    const std::lock_guard<std::recursive_mutex> lock(logMutex);
+    listener = std::move(newListener);
+}
 
 void logLine(LogLevel level, const std::string& message) {
     // Colours only make sense on a terminal; piped output stays plain text.
     static const bool colour = isatty(fileno(stdout)) != 0;
+    const std::lock_guard<std::recursive_mutex> lock(logMutex);
     if (colour) {
         std::fputs(ansiColor(paletteColor(level)), stdout);
     }

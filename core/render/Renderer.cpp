@@ -55,6 +55,19 @@ void Renderer::render(Scene& scene, float dt) {
     }
 }
 
+void Renderer::precompile(Scene& scene) {
+    const bool culling = cullingEnabled;
+    cullingEnabled = false;
+    syncViews(scene);
+    for (const auto& view : views) {
+        prepare(*view, scene, 0.0f);
+    }
+    cullingEnabled = culling;
+    if (!views.empty()) {
+        depthProgram();
+    }
+}
+
 // ---------------------------------------------------------------- views
 
 void Renderer::syncViews(Scene& scene) {

@@ -50,6 +50,11 @@ public:
     void renderDepthPrePass(View& view);
     void renderMainPass(View& view);
 
+    // Compiles and links every program variant the scene's drawables need in the
+    // views its cameras make, culling aside, without drawing anything: loading
+    // calls it so that no frame of the scene stops to compile. The views stay
+    // until the next frame of another scene drops them.
+    void precompile(Scene& scene);
     // Renderer defines for one item, in the order the shaders expect:
     // "SHADOW", "NUM_SHADOWMAPS n", "NUM_LIGHTS n", "LIGHTMAP", then the material's own.
     std::vector<std::string> buildDefines(const Material& material, bool hasLightmap, size_t shadowMaps,

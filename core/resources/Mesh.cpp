@@ -45,6 +45,18 @@ void Mesh::finalize() {
     }
 }
 
+void Mesh::releaseDrawOnlyData() {
+    if (vertexBuffers.empty()) {
+        return;
+    }
+    // swap with empty lists: clear() would keep the capacity.
+    std::vector<glm::vec3>().swap(normals);
+    std::vector<glm::vec3>().swap(tangents);
+    std::vector<glm::vec3>().swap(bitangents);
+    std::vector<glm::vec2>().swap(uv0);
+    std::vector<glm::vec2>().swap(uv1);
+}
+
 void Mesh::createBuiltIns(ResourceCache& cache) {
     Mesh* cube = cache.create<Mesh>("cube");
     primitives::box(*cube, glm::vec3(1.0f));

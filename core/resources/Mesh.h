@@ -28,6 +28,11 @@ public:
     // to be called once: a second call appends another set of vertex buffers.
     void finalize();
 
+    // Frees the lists only drawing reads (normals, tangents, bitangents, uv0, uv1)
+    // once finalize has copied them into GL buffers; positions, indices and parts
+    // stay for physics, bounds and queries. Without GL buffers it does nothing.
+    void releaseDrawOnlyData();
+
     const std::vector<VertexBuffer*>& getVertexBuffers() const { return vertexBuffers; }
     IndexBuffer* getIndexBuffer() const { return indexBuffer.get(); }
     const Bounds& getBounds() const { return bounds; }

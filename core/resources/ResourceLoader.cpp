@@ -2,10 +2,17 @@
 #include "core/resources/ResourceLoader.h"
 
 #include "core/platform/FileSystem.h"
+#include "core/resources/ImagePrefetch.h"
 
 #include <vector>
 
 ResourceLoader::ResourceLoader(SystemRegistry* systems) : System(systems) {}
+
+ResourceLoader::~ResourceLoader() = default;
+
+bool ResourceLoader::takePrefetched(const std::string& resolvedPath, Image& image, bool& decoded) {
+    return prefetch != nullptr && prefetch->take(resolvedPath, image, decoded);
+}
 
 std::string ResourceLoader::resolve(const std::string& relativePath) const {
     const std::string joined = baseDir + "/" + relativePath;

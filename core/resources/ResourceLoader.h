@@ -5,13 +5,17 @@
 
 #include "core/runtime/System.h"
 
+#include <memory>
 #include <string>
 
+class Image;
+class ImagePrefetch;
 class Scene;
 
 class ResourceLoader : public System {
 public:
     explicit ResourceLoader(SystemRegistry* systems);
+    ~ResourceLoader() override;
 
     // baseDir + "/" + relativePath when that file exists, else findFile's answer (may be empty).
     std::string resolve(const std::string& relativePath) const;
@@ -21,8 +25,17 @@ public:
 
     // Builds scene's entities from a model file: one entity per node with its
     // transform, meshes with materials found by name, baked lightmaps and lights.
-    // Failures are logged and leave the scene as it was.
+    // Failures are logged and leave the scene as it was. The pictures the scene
+    // names are decoded on worker threads while the main thread uploads them.
     void importScene(Scene& scene, const std::string& path);
 
+    // While an import runs: the picture of a resolved path decoded ahead of time
+    // (decoded false where it could not be read), waiting for its worker if
+    // needed. False for a path that is not being decoded ahead.
+    bool takePrefetched(const std::string& resolvedPath, Image& image, bool& decoded);
+
     std::string baseDir = "./";
+
+private:
+    std::unique_ptr<ImagePrefetch> prefetch;
 };

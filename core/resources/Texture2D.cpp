@@ -65,10 +65,14 @@ void Texture2D::generate() {
 }
 
 bool Texture2D::load(const std::string& path) {
-    const ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
+    ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
     Image image;
-    if (!image.load(resolved)) {
+    bool decoded = false;
+    if (loader == nullptr || !loader->takePrefetched(resolved, image, decoded)) {
+        decoded = image.load(resolved);
+    }
+    if (!decoded) {
         logError("Texture not found: ", path);
         return false;
     }

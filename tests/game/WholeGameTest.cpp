@@ -3,7 +3,9 @@
 // Title and loading, Space into the race, the countdown, a race driven by the
 // race driver for both karts, the result, the end screen, a restart, the
 // race's menu and developer keys, Q to the title and back into the same race,
-// a kart dropped into the sea, and Q on the title. Screenshots of the title,
+// a kart dropped into the sea, and Q on the title. Loading compiles every
+// program the race draws with and keeps of the meshes only what physics reads;
+// racing again holds no more resources than the first race did. Screenshots of the title,
 // the countdown, the race (with a boost's flame), the end, the pause screen,
 // the statistics, wireframe and the splash go to the build folder's
 // "screenshots" for people to look at. The race, its logic and its UI run every
@@ -16,6 +18,11 @@
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/render/ParticleSystem.h"
 #include "core/render/Renderer.h"
+#include "core/resources/Material.h"
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Shader.h"
+#include "core/resources/Texture2D.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
@@ -124,6 +131,29 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     const auto car = [&](const char* kart) { return race->findEntity(kart)->getComponent<Car>(); };
     const auto props = [&](const char* kart) { return race->findEntity(kart)->getComponent<RaceProgress>(); };
     const auto effects = [&] { return race->findEntity("P1")->getComponent<CarParticles>(); };
+    const auto programs = [&] {
+        size_t count = 0;
+        for (Shader* shader : game->systems->get<ResourceCache>()->getAll<Shader>()) {
+            count += shader->getProgramCount();
+        }
+        return count;
+    };
+    // Messages come and go as entities the scene numbers ("Entity<n>"); the
+    // entities the race is built of have names of their own.
+    const auto holdings = [&] {
+        auto* cache = game->systems->get<ResourceCache>();
+        std::vector<size_t> counts{cache->getAll<Mesh>().size(), cache->getAll<Texture2D>().size(),
+                                   cache->getAll<Material>().size(), 0, 0};
+        for (const auto& entity : race->getEntities()) {
+            if (entity->name.rfind("Entity", 0) != 0) {
+                counts[3] += 1;
+                counts[4] += entity->getAllComponents().size();
+            }
+        }
+        return counts;
+    };
+    size_t programsAfterLoading = 0;
+    std::vector<size_t> firstRaceHoldings;
     const auto brightnessStep = [&](const std::string& name, int key, float expected) {
         game->tapStep(name, {key});
         game->step(name + " changes the brightness", 1.0f, [&renderer, expected, name] {
@@ -169,6 +199,12 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         utils = race->findEntity("gameplay")->getComponent<RaceMessages>();
         raceMenu = race->findEntity("gameMenu")->getComponent<RaceKeys>();
         EXPECT_EQ(gameplay->numLaps, laps);
+        programsAfterLoading = programs();
+        const Mesh* road = game->systems->get<ResourceCache>()->get<Mesh>("Road_MC_");
+        EXPECT_FALSE(road->positions.empty() || road->indices.empty()) << "physics reads these";
+        EXPECT_TRUE(road->normals.empty() && road->uv0.empty() && road->uv1.empty())
+            << "the GL buffers hold these";
+        EXPECT_FALSE(road->getVertexBuffers().empty());
         game->shoot("game_title.png");
         return true;
     });
@@ -196,6 +232,8 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     });
     game->step("karts drive", 1.0f, [&] {
         firstCountdown = centreShown;
+        EXPECT_EQ(programs(), programsAfterLoading) << "drawing the countdown compiled a program";
+        firstRaceHoldings = holdings();
         drivers.reserve(2);
         for (int player = 0; player < 2; ++player) {
             Car* kart = car(player == 0 ? "P1" : "P2");
@@ -351,6 +389,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         }
         EXPECT_EQ(game->scene("game"), race);
         EXPECT_EQ(gameplay->state, RaceFlow::starting) << "the race starts again";
+        EXPECT_EQ(holdings(), firstRaceHoldings) << "meshes, textures, materials, named entities, their components";
         return true;
     });
     game->step("counting down again", 4.0f, [&] { return centreShown.count("3") != 0; });

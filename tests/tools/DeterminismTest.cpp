@@ -1,6 +1,6 @@
 // The generator must write the same bytes on every run (generated assets are
 // build output, so a rebuild must not churn them). Runs it twice on the parts
-// most at risk: the lightmap threads, Embree, the FBX text, and the TIFF and PSD
+// most at risk: the lightmap threads, Embree, the FBX file, and the TIFF and PSD
 // writers; --quick keeps the lightmap bake short.
 #include <gtest/gtest.h>
 

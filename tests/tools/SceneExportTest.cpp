@@ -1,6 +1,7 @@
 // The FBX export, end to end through Assimp and the engine's axis correction: a
 // small scene with nested, rotated and scaled nodes, a two-material mesh and a
-// light must come back in the engine's world exactly as it was built.
+// light must come back in the engine's world exactly as it was built, from the
+// binary file the game loads and from the text written for debugging alike.
 #include "ImportedTrack.h"
 #include "SceneExporter.h"
 #include "TrackScene.h"
@@ -11,6 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -25,7 +29,9 @@ float largestDifference(const glm::mat4& a, const glm::mat4& b)
     return worst;
 }
 
-TEST(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
+class SceneExport : public testing::TestWithParam<FbxFormat> {};
+
+TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
 {
     TrackScene scene;
     scene.addMaterial(MaterialDef{"Red", glm::vec3(1, 0, 0), "textures/red.png", "textures/red_normal.png", glm::vec3(1)});
@@ -55,8 +61,11 @@ TEST(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
     sun->directionalLight = true;
     sun->rotation = axisAngle(120.0f, {1, 0.3f, 0});
 
-    const std::filesystem::path file = std::filesystem::path(TW_BINARY_DIR) / "scene_export_test.fbx";
-    std::ofstream(file) << SceneExporter::toFbx(scene);
+    const std::string bytes = SceneExporter::toFbx(scene, GetParam());
+    EXPECT_EQ(bytes.rfind("Kaydara FBX Binary", 0) == 0, GetParam() == FbxFormat::Binary);
+    const std::filesystem::path file =
+        std::filesystem::path(TW_BINARY_DIR) / ("scene_export_test_" + std::to_string(getpid()) + ".fbx");
+    std::ofstream(file, std::ios::binary) << bytes;
     const ImportedTrack imported(file.string());
     ASSERT_NE(imported.scene(), nullptr) << imported.error();
 
@@ -109,5 +118,11 @@ TEST(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
     EXPECT_EQ(imported.scene()->mLights[0]->mType, aiLightSource_DIRECTIONAL);
     std::filesystem::remove(file);
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, SceneExport, testing::Values(FbxFormat::Binary, FbxFormat::Ascii),
+                         [](const testing::TestParamInfo<FbxFormat>& info) {
+                             return info.param == FbxFormat::Binary ? std::string("Binary")
+                                                                    : std::string("Ascii");
+                         });
 
 } // namespace

@@ -10,7 +10,8 @@ target_sources(test_tools PRIVATE
   ${ASSETGEN_SOURCES}/TrackScene.cpp ${ASSETGEN_SOURCES}/LightmapLayout.cpp
   ${ASSETGEN_SOURCES}/TrackPath.cpp ${ASSETGEN_SOURCES}/TrackDesigner.cpp)
 target_include_directories(test_tools PRIVATE ${ASSETGEN_SOURCES})
-target_link_libraries(test_tools PRIVATE assimp::assimp FreeImage::FreeImage PkgConfig::SNDFILE glm::glm)
+find_package(ZLIB REQUIRED)
+target_link_libraries(test_tools PRIVATE assimp::assimp FreeImage::FreeImage PkgConfig::SNDFILE glm::glm ZLIB::ZLIB)
 if(TARGET assetgen)
   target_compile_definitions(test_tools PRIVATE TW_ASSETGEN="$<TARGET_FILE:assetgen>")
   add_dependencies(test_tools assets)

@@ -45,7 +45,7 @@ public:
             node(*child, model, false);
     }
 
-    std::string text() const { return fbx.text(); }
+    std::string bytes(FbxFormat format) const { return fbx.bytes(format); }
 
 private:
     void mesh(const SceneNode& n, FbxWriter::Id model)
@@ -88,10 +88,10 @@ glm::vec3 SceneExporter::eulerXyzDegrees(const glm::mat3& m)
     return glm::degrees(glm::vec3(a, b, c));
 }
 
-std::string SceneExporter::toFbx(const TrackScene& scene)
+std::string SceneExporter::toFbx(const TrackScene& scene, FbxFormat format)
 {
     Exporter exporter(scene);
     for (const auto& root : scene.nodes())
         exporter.node(*root, FbxWriter::root, true);
-    return exporter.text();
+    return exporter.bytes(format);
 }

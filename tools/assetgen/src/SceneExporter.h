@@ -1,4 +1,5 @@
-// Turns a TrackScene into an ASCII FBX file for the engine's importer.
+// Turns a TrackScene into an FBX file (binary unless asked for text) for the
+// engine's importer.
 //
 // The importer multiplies each node matrix M by Rx(+90 deg) for its root node and
 // by Rx(-90 deg) for every other node, and turns mesh vertices by Rx(-90 deg). So
@@ -8,13 +9,14 @@
 // Rx(+90 deg).
 #pragma once
 
+#include "FbxWriter.h"
 #include "TrackScene.h"
 
 #include <string>
 
 class SceneExporter {
 public:
-    static std::string toFbx(const TrackScene& scene);
+    static std::string toFbx(const TrackScene& scene, FbxFormat format = FbxFormat::Binary);
     // Euler angles in degrees (x, y, z) with R = Rz * Ry * Rx, the FBX default order.
     static glm::vec3 eulerXyzDegrees(const glm::mat3& rotation);
 };

@@ -1,9 +1,9 @@
 // The asset generator's entry point: writes every generated asset of the game
 // into the assets folder. Usage:
 //   assetgen --out <assets folder> [--preview <folder>] [--only group,group...]
-//            [--quick] [--threads N]
+//            [--quick] [--threads N] [--ascii-fbx]
 //   assetgen --out <assets folder> --track-seed N --track-name NAME [--theme T]
-//            [--preview <folder>] [--quick] [--threads N]
+//            [--preview <folder>] [--quick] [--threads N] [--ascii-fbx]
 // Groups: track, tracks, textures, sky, ui, particles, sounds, font, config.
 // The second form writes only the one seeded track "scenes/NAME/".
 #include "BasicAssets.h"
@@ -40,6 +40,7 @@ struct Arguments {
     uint32_t trackSeed = 0;
     std::string trackName;
     std::string theme;
+    bool asciiFbx = false;
 };
 
 bool parseSeed(const char* text, uint32_t& seed) {
@@ -66,6 +67,8 @@ bool parse(int argc, char** argv, Arguments& args) {
                 args.only.insert(group);
         } else if (a == "--quick") {
             args.quick = true;
+        } else if (a == "--ascii-fbx") {
+            args.asciiFbx = true;
         } else if (a == "--threads" && hasValue) {
             args.threads = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--track-seed" && hasValue) {
@@ -92,12 +95,13 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, args)) {
         std::fprintf(stderr,
                      "usage: assetgen --out <assets folder> [--preview <folder>] [--only groups] [--quick] "
-                     "[--threads N]\n"
+                     "[--threads N] [--ascii-fbx]\n"
                      "       assetgen --out <assets folder> --track-seed N --track-name NAME "
-                     "[--theme island|desert|snow|dusk] [--preview <folder>] [--quick] [--threads N]\n");
+                     "[--theme island|desert|snow|dusk] [--preview <folder>] [--quick] [--threads N] "
+                     "[--ascii-fbx]\n");
         return 2;
     }
-    const TrackAssets::Options trackOptions{args.out, args.preview, args.quick, args.threads};
+    const TrackAssets::Options trackOptions{args.out, args.preview, args.quick, args.threads, args.asciiFbx};
     if (args.seeded) {
         const auto t0 = std::chrono::steady_clock::now();
         if (!TrackAssets::generateSeeded(trackOptions, args.trackSeed, args.trackName, args.theme))
