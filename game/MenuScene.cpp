@@ -25,8 +25,8 @@ const glm::vec4 loadingColour{1.0f, 1.0f, 1.0f, 1.0f};
 constexpr float loadingHeight = 0.06f;
 const glm::vec4 trackColour{1.0f, 0.85f, 0.2f, 1.0f};
 
-// The track row: the chosen track's preview at the right and its name under the
-// karts, shown only when there is a choice.
+// The track row: the chosen track's preview on the grass right of the karts and
+// its name under them, shown only when there is a choice.
 void addTrackChoice(Scene& scene, TitleScreen& menu) {
     const auto* loader = scene.systems->get<ResourceLoader>();
     menu.catalog = TrackCatalog::scan(loader != nullptr ? loader->baseDir : "./");
@@ -44,7 +44,7 @@ void addTrackChoice(Scene& scene, TitleScreen& menu) {
         return;
     }
     menu.trackPreview = addPictureEntity(scene, "trackPreview", nullptr,
-                                         {{0.985f, 0.03f}, 0.3f, Anchor::TopRight}, uiLayer::hud);
+                                         {{0.985f, 0.86f}, 0.3f, Anchor::BottomRight}, uiLayer::hud);
     menu.trackText = addTextEntity(scene, "trackName", "", {{0.5f, 0.845f}, 0.05f, Anchor::Center},
                                    trackColour, uiLayer::hud);
     menu.showTrack();

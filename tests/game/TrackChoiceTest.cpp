@@ -138,22 +138,13 @@ TEST(TrackChoiceTest, RightGoesThroughEveryTrackLoadsAndRacesItAndTheChoiceIsKep
     for (size_t i = 1; i < catalog.tracks().size(); ++i) {
         const TrackInfo& track = catalog.tracks()[i];
         const std::string stem = fs::path(track.file).stem().string();
-        // Checked in the first frame that shows the new name: loading starts a frame later.
-        game->step("Right to " + track.name + " shows Loading...", 1.0f,
-                   [&, track, tapped = false]() mutable {
-                       if (!tapped) {
-                           game->tap(GLFW_KEY_RIGHT);
-                           tapped = true;
-                           return false;
-                       }
-                       if (shown() != "< " + track.name + " >") {
-                           return false;
-                       }
-                       EXPECT_EQ(ScriptedGame::text(menu, "loadingText")->text, "Loading...");
-                       EXPECT_NE(readFile(folder.configPath()).find("\n[race]\ntrack = " + track.file + "\n"),
-                                 std::string::npos);
-                       return true;
-                   });
+        game->tapStep("Right to " + track.name, {GLFW_KEY_RIGHT});
+        game->step(track.name + " chosen", 1.0f, [&, track] {
+            EXPECT_EQ(shown(), "< " + track.name + " >");
+            EXPECT_NE(readFile(folder.configPath()).find("\n[race]\ntrack = " + track.file + "\n"),
+                      std::string::npos);
+            return true;
+        });
         waitForRace(track.name);
         game->step(track.name + " on the title", 1.0f, [&, stem] {
             EXPECT_NE(game->scene("game")->findEntity("Trackside_0"), nullptr)

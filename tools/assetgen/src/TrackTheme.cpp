@@ -46,8 +46,8 @@ TrackTheme desert() {
 TrackTheme snow() {
     TrackTheme t;
     t.name = "snow";
-    t.ground[0] = {"Snow_Field", "sand", {1.25f, 1.32f, 1.5f}, {0.95f, 0.96f, 0.98f}};
-    t.ground[1] = {"Snow_Ice", "sand", {0.95f, 1.1f, 1.35f}, {0.75f, 0.82f, 0.92f}};
+    t.ground[0] = {"Snow_Field", "sand", {1.15f, 1.26f, 1.68f}, {0.95f, 0.96f, 0.98f}};
+    t.ground[1] = {"Snow_Ice", "sand", {0.9f, 1.05f, 1.5f}, {0.75f, 0.82f, 0.92f}};
     t.ground[2] = {"Snow_Rock", "rock", {0.8f, 0.85f, 0.95f}, {0.42f, 0.43f, 0.46f}};
     t.sky.zenith = {0.45f, 0.55f, 0.7f};
     t.sky.horizon = {0.85f, 0.88f, 0.92f};
