@@ -2,8 +2,9 @@
 // into the assets folder. Usage:
 //   assetgen --out <assets folder> [--preview <folder>] [--only group,group...]
 //            [--quick] [--threads N]
-// Groups: track, textures, sky, ui, particles, sounds, font, config.
+// Groups: track, textures, sky, ui, particles, sounds, font, config, icon.
 #include "BasicAssets.h"
+#include "Icon.h"
 #include "MaterialTextures.h"
 #include "Music.h"
 #include "Skybox.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv)
          }},
         {"font", [&] { BasicAssets::writeFont(args.out); }},
         {"config", [&] { BasicAssets::writeConfig(args.out); }},
+        {"icon", [&] { Icon::generate(args.out); }},
         // Last, so that its preview pictures can show the textures.
         {"track",
          [&] {
