@@ -7,7 +7,11 @@ set(TW_APP_ID "io.github.torquewind.Torquewind" CACHE STRING
     "Reverse-DNS id of the launcher and the AppStream metadata")
 set(TW_LICENSE "LicenseRef-proprietary" CACHE STRING
     "SPDX licence expression of the game, for the AppStream metadata")
+# The project has no web site or mailing address of its own yet: these stand in
+# until it does, and a distribution sets its own when it builds the package.
 set(TW_HOMEPAGE "https://torquewind.github.io/" CACHE STRING "The game's home page")
+set(TW_MAINTAINER "Torquewind developers <torquewind@localhost>" CACHE STRING
+    "Maintainer field of the Debian package")
 set(TW_SCREENSHOT_URL "https://torquewind.github.io/screenshots" CACHE STRING
     "Folder on the web holding race.png and title.png for software centres")
 # The date of the release named by PROJECT_VERSION; fixed, so builds are reproducible.
@@ -41,12 +45,13 @@ install(FILES ${CMAKE_BINARY_DIR}/dist/torquewind.6.gz DESTINATION share/man/man
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME torquewind)
 set(CPACK_PACKAGE_VENDOR "Torquewind developers")
-set(CPACK_PACKAGE_CONTACT "Torquewind developers <torquewind@users.noreply.github.com>")
+set(CPACK_PACKAGE_CONTACT ${TW_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "split-screen kart racing for two players on one keyboard")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Two players share one keyboard and race karts around an island circuit, one in the top\n"
-    "half of the window and one in the bottom half: a countdown, checkpoints and three laps,\n"
-    "boosts, hops, respawns, 3D sound, shadows and baked lighting.")
+    "Two players share one keyboard and race karts around an island circuit,\n"
+    "one in the top half of the window and one in the bottom half: a countdown,\n"
+    "checkpoints and three laps, boosts, hops, respawns, 3D sound, shadows and\n"
+    "baked lighting.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
