@@ -6,6 +6,7 @@
 #include "core/platform/UserPaths.h"
 #include "core/runtime/ConfigFile.h"
 #include "support/LogCapture.h"
+#include "support/ScratchHome.h"
 
 #include <gtest/gtest.h>
 
@@ -17,28 +18,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A scratch folder as working directory, with HOME inside it and no XDG variables.
+// A scratch home, and a folder beside it as the working directory.
 struct GameFilesTest : ::testing::Test {
     GameFilesTest() : previous(fs::current_path()) {
-        std::string pattern = ::testing::TempDir() + "gamefiles_XXXXXX";
-        dir = mkdtemp(pattern.data());
         fs::create_directories(dir / "work");
         fs::current_path(dir / "work");
-        setenv("HOME", (dir / "home").c_str(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
     }
-    ~GameFilesTest() override {
-        fs::current_path(previous);
-        fs::remove_all(dir);
-    }
+    ~GameFilesTest() override { fs::current_path(previous); }
     std::string read(const fs::path& path) const {
         std::string contents;
         readFile(path.string(), contents);
         return contents;
     }
+    ScratchHome scratch;
+    const fs::path dir = scratch.dir;
     fs::path previous;
-    fs::path dir;
 };
 
 } // namespace
