@@ -12,8 +12,10 @@ set(TW_LICENSE "LicenseRef-proprietary" CACHE STRING
 set(TW_HOMEPAGE "https://torquewind.github.io/" CACHE STRING "The game's home page")
 set(TW_MAINTAINER "Torquewind developers <torquewind@localhost>" CACHE STRING
     "Maintainer field of the Debian package")
+# Software centres fetch the metadata's pictures from here: publish the ones the
+# tests leave in <build>/screenshots (game_race.png, installed_title.png).
 set(TW_SCREENSHOT_URL "https://torquewind.github.io/screenshots" CACHE STRING
-    "Folder on the web holding race.png and title.png for software centres")
+    "Folder on the web holding the game's screenshots")
 # The date of the release named by PROJECT_VERSION; fixed, so builds are reproducible.
 set(TW_RELEASE_DATE "2026-12-06")
 
