@@ -93,7 +93,8 @@ mkdir -p "$home" "$scratch/elsewhere"
     exec env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$DISPLAY" ALSOFT_DRIVERS=null "$exe") \
     >"$scratch/game.log" 2>&1 &
 game_pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Torquewind$' | head -1) ||
+# Other tests' windows on the same server are titled Torquewind too: match the process as well.
+window=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$game_pid" --name '^Torquewind$' | head -1) ||
     { cat "$scratch/game.log"; fail "no window titled Torquewind"; }
 config=$home/.config/torquewind/config.ini
 [ -f "$config" ] || fail "no $config"
@@ -109,7 +110,8 @@ for _ in $(seq 1 90); do
     if xwd -silent -id "$window" >"$scratch/shot.xwd" 2>/dev/null; then
         colours=$(python3 "$here/xwd_to_png.py" "$scratch/shot.xwd" "$scratch/title.png")
     fi
-    xdotool windowfocus "$window" key q 2>/dev/null || true
+    # Sent to this window only: a key typed through the keyboard could land in another test's window.
+    xdotool key --window "$window" q 2>/dev/null || true
     sleep 0.5
     if ! kill -0 "$game_pid" 2>/dev/null; then
         status=0
