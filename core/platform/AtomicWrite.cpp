@@ -56,8 +56,13 @@ bool writeFileAtomically(const std::string& path, const std::string& contents) {
     }
     // A player who links the file elsewhere (a dotfiles folder) keeps the link.
     std::error_code linkError;
-    const fs::path target =
-        fs::is_symlink(path, linkError) ? fs::weakly_canonical(path, linkError) : fs::path(path);
+    fs::path target(path);
+    if (fs::is_symlink(target, linkError)) {
+        const fs::path resolved = fs::weakly_canonical(target, linkError);
+        if (!linkError && !resolved.empty()) {
+            target = resolved;
+        }
+    }
     fs::path dir = target.parent_path();
     if (dir.empty()) {
         dir = ".";

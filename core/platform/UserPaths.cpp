@@ -65,7 +65,8 @@ std::string fileBelow(const std::string& dir, const std::string& relativePath) {
                 continue;
             }
             // Another copy of the game may make the same folder at the same moment.
-            if (!fs::create_directory(made, error) && !fs::is_directory(made)) {
+            std::error_code again;
+            if (!fs::create_directory(made, error) && !fs::is_directory(made, again)) {
                 logWarning("Cannot create folder ", made.string(), ": ",
                            error ? error.message() : "a file of that name is in the way");
                 return "";

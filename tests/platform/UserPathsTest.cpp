@@ -3,6 +3,7 @@
 #include "core/platform/UserPaths.h"
 #include "core/platform/ExecutablePath.h"
 #include "support/LogCapture.h"
+#include "support/ScratchHome.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 
 struct UserPathsTest : ::testing::Test {
-    UserPathsTest() {
-        std::string pattern = ::testing::TempDir() + "userpaths_XXXXXX";
-        dir = mkdtemp(pattern.data());
-        setenv("HOME", (dir / "home").c_str(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
-    }
-    ~UserPathsTest() override { fs::remove_all(dir); }
     static fs::perms perms(const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; }
-    fs::path dir;
+    ScratchHome scratch;
+    const fs::path dir = scratch.dir;
 };
 
 } // namespace

@@ -1,8 +1,8 @@
 // Checks what can go wrong in the generated pictures and sounds: missing files,
 // wrong sizes or bit depths, lost transparency, sky faces that do not meet,
-// a flame sheet without its 50 frames, textures that do not tile, sounds that
-// clip, are silent, click at their loop point or are stereo where the game
-// plays them in 3D.
+// a flame sheet without its 50 frames, a launcher icon lost in its square,
+// textures that do not tile, sounds that clip, are silent, click at their loop
+// point or are stereo where the game plays them in 3D.
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -147,6 +147,31 @@ TEST(GeneratedPictures, LoadAsEightBitImagesWithTransparencyWhereNeeded) {
         ++lightmaps;
     }
     EXPECT_GE(lightmaps, 5);
+}
+
+// The launcher icon at every size the theme lists: square, transparent around a
+// kart that spans the width even at 16 px, where a shrunken drawing would be a blur.
+TEST(GeneratedPictures, LauncherIconIsAKartFillingEachThemeSize) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        Picture p;
+        ASSERT_TRUE(load(assets + "icons/hicolor/" + name + "/apps/torquewind.png", p)) << name;
+        ASSERT_EQ(p.width, size);
+        ASSERT_EQ(p.height, size);
+        EXPECT_EQ(p.bitsPerPixel, 32) << name;
+        int opaque = 0, left = size, right = -1;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (p.at(x, y, 3) > 0.5f) {
+                    ++opaque;
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        EXPECT_GE(right - left + 1, size * 7 / 8) << name;
+        EXPECT_GT(opaque, size * size / 4) << name;
+        EXPECT_LT(opaque, size * size * 3 / 4) << name << " has no transparent surroundings";
+        EXPECT_LT(p.at(size - 1, 0, 3), 0.05f) << name;
+    }
 }
 
 TEST(GeneratedPictures, SkyFacesAreEqualSquaresThatMeetAtTheirEdges) {

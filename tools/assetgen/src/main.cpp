@@ -4,9 +4,10 @@
 //            [--quick] [--threads N] [--ascii-fbx]
 //   assetgen --out <assets folder> --track-seed N --track-name NAME [--theme T]
 //            [--preview <folder>] [--quick] [--threads N] [--ascii-fbx]
-// Groups: track, tracks, textures, sky, ui, particles, sounds, font, config.
+// Groups: track, tracks, textures, sky, ui, particles, sounds, font, config, icon.
 // The second form writes only the one seeded track "scenes/NAME/".
 #include "BasicAssets.h"
+#include "Icon.h"
 #include "MaterialTextures.h"
 #include "Music.h"
 #include "Output.h"
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
          }},
         {"font", [&] { BasicAssets::writeFont(args.out); }},
         {"config", [&] { BasicAssets::writeConfig(args.out); }},
+        {"icon", [&] { Icon::generate(args.out); }},
         // Last, so that its preview pictures can show the textures.
         {"track", [&] { TrackAssets::generate(trackOptions); }},
         {"tracks", [&] { TrackAssets::generateShipped(trackOptions); }},
