@@ -10,6 +10,7 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/CarAudio.h"
 #include "game/GameMenu.h"
 #include "game/RaceProps.h"
 #include "game/SceneUtils.h"
@@ -68,6 +69,14 @@ RaceProps* Gameplay::raceProps(size_t player) const {
 
 SceneUtils* Gameplay::sceneUtils() const { return entity->getComponent<SceneUtils>(); }
 
+void Gameplay::silenceKarts(bool silenced) const {
+    for (Entity* kart : karts) {
+        if (CarAudio* sounds = kart != nullptr ? kart->getComponent<CarAudio>() : nullptr) {
+            sounds->setSilenced(silenced);
+        }
+    }
+}
+
 void Gameplay::setControls(bool enabled) const {
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
@@ -108,6 +117,7 @@ void Gameplay::startRace() {
     stopSource(endMusic);
     playSource(raceMusic);
     finished = {false, false};
+    silenceKarts(false);
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
             kart->stop();
@@ -182,6 +192,7 @@ void Gameplay::onFinished(unsigned player) {
 
 void Gameplay::endRace() {
     setControls(false);
+    silenceKarts(true);
     state = raceOver;
     SceneUtils* utils = sceneUtils();
     if (utils != nullptr && utils->endScreen != nullptr && !utils->endScreen->isEnabled()) {
