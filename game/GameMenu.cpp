@@ -20,6 +20,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr int keyComma = 44;
@@ -83,6 +85,10 @@ bool GameMenu::pressed(int key) const {
     return input != nullptr && input->getKey(key) == KeyState::Pressed;
 }
 
+std::string GameMenu::brightnessLabel(float brightness) {
+    return "Brightness " + std::to_string(std::lround(brightness * 100.0f)) + "%";
+}
+
 void GameMenu::update(float dt) {
     Updateable::update(dt);
     if (pressed(GLFW_KEY_F2)) {
@@ -127,6 +133,14 @@ void GameMenu::handleDeveloperKeys() {
         }
         if (pressed(keyFullStop)) {
             renderer->brightness += brightnessStep;
+        }
+        // Whichever handler changed it (the main loop's or the ones above), the
+        // player sees the new level.
+        if (renderer->brightness != shownBrightness) {
+            if (shownBrightness >= 0.0f) {
+                showStatus(brightnessLabel(renderer->brightness));
+            }
+            shownBrightness = renderer->brightness;
         }
     }
     if (pressed(GLFW_KEY_F10)) {

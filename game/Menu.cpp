@@ -11,6 +11,7 @@
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Text.h"
+#include "game/GameMenu.h"
 #include "game/Gameplay.h"
 #include "game/RaceScene.h"
 
@@ -41,9 +42,33 @@ void Menu::handleBrightnessKeys() const {
     }
 }
 
+void Menu::showBrightness() {
+    const auto* renderer = systems->get<Renderer>();
+    if (renderer == nullptr || brightnessText == nullptr || renderer->brightness == shownBrightness) {
+        return;
+    }
+    const bool first = shownBrightness < 0.0f;
+    shownBrightness = renderer->brightness;
+    if (first) {
+        return;
+    }
+    brightnessText->text = GameMenu::brightnessLabel(shownBrightness);
+    brightnessText->changed = true;
+    const unsigned showing = ++brightnessShowing;
+    invoke(
+        [this, showing] {
+            if (showing == brightnessShowing) {
+                brightnessText->text.clear();
+                brightnessText->changed = true;
+            }
+        },
+        GameMenu::statusDuration);
+}
+
 void Menu::update(float dt) {
     Updateable::update(dt);
     handleBrightnessKeys();
+    showBrightness();
     auto* input = systems->get<Input>();
     switch (state) {
     case created:
@@ -58,7 +83,8 @@ void Menu::update(float dt) {
             justLoaded = false;
             break;
         }
-        if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed || input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
+        if (input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed ||
+            input->getKey(GLFW_KEY_Q) == KeyState::Pressed) {
             systems->get<Engine>()->quit = true;
         } else if (state == ready && input->getKey(GLFW_KEY_SPACE) == KeyState::Pressed) {
             enterRace();

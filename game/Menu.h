@@ -1,7 +1,8 @@
 // The title screen's keys and the loading of the race: on its first frame it
 // schedules the loading task so that "Loading..." is drawn first; once the race
 // is built Space enters it and Escape or Q quits. When the track cannot be
-// turned into a race the title says so and only quitting is left.
+// turned into a race the title says so and only quitting is left. A change of
+// brightness shows its new level for a moment.
 #pragma once
 
 #include "core/runtime/Updateable.h"
@@ -23,14 +24,21 @@ public:
     void load();
 
     Text* loadingText = nullptr;
+    // Where a new brightness level shows; may be null.
+    Text* brightnessText = nullptr;
     int state = created;
     Scene* raceScene = nullptr;
 
 private:
     void handleBrightnessKeys() const;
+    void showBrightness();
     void enterRace();
     void setMessage(const std::string& message);
 
     // Set by load(), which runs inside a frame: that frame's keys are ignored.
     bool justLoaded = false;
+    // The level last shown (negative before the first frame) and which showing
+    // a clearing belongs to.
+    float shownBrightness = -1.0f;
+    unsigned brightnessShowing = 0;
 };

@@ -37,6 +37,8 @@ void buildMenuScene(Scene& scene) {
     Text* loadingText = addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
                                       loadingColour, uiLayer::hud);
 
-    scene.createEntity("")->addComponent<Menu>(loadingText);
+    auto* menu = scene.createEntity("")->addComponent<Menu>(loadingText);
+    menu->brightnessText = addTextEntity(scene, "brightnessText", "", {{0.5f, 0.04f}, 0.035f, Anchor::Bottom},
+                                         loadingColour, uiLayer::hud);
     scene.createEntity("")->addComponent<AudioListener>();
 }
