@@ -74,6 +74,8 @@ void Car::fixedUpdate(float dt) {
         hop();
     }
     const glm::vec3 velocity = body->getLinearVelocity();
+    groundSpeed = glm::length(glm::vec2(velocity.x, velocity.z));
+    throttle = controlsEnabled ? std::max(stepped.throttle, 0.0f) : 0.0f;
     localVelocity = glm::vec3(transform->getInverseWorldMatrix() * glm::vec4(velocity, 0.0f));
     const glm::vec3 centre = glm::vec3(world * glm::vec4(centerOfMass, 1.0f));
     if (contactPoints.size() < 3) {
@@ -167,6 +169,7 @@ void Car::stop() {
     }
     speed = 0.0f;
     lateralSpeed = 0.0f;
+    groundSpeed = 0.0f;
 }
 
 void Car::update(float dt) {

@@ -59,8 +59,14 @@ public:
     Transform* transform = nullptr;
     std::array<WheelRay, 4> wheels;
     glm::vec3 centerOfMass{0.0f};
+    // Speed the driving model last worked with (kept from the last step on the ground).
     float speed = 0.0f;
     float lateralSpeed = 0.0f;
+    // Horizontal speed of the body on every step, on the ground or not: what the
+    // speedometer shows.
+    float groundSpeed = 0.0f;
+    // How hard the driver presses forward this step with the controls on (0..1).
+    float throttle = 0.0f;
     bool grounded = false;
     std::vector<glm::vec3> contactPoints;
     glm::vec3 localVelocity{0.0f};

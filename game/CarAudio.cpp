@@ -7,9 +7,12 @@
 #include "core/physics/RigidBody.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
+#include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "game/Car.h"
 #include "game/GameAssets.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -22,6 +25,7 @@ constexpr SoundFile engineSounds[2] = {{"engineLoop", "sounds/MotorEngine_Loop_0
                                        {"engineLoop2", "sounds/MotorEngine_Loop_07.wav"}};
 constexpr SoundFile skidSound{"skid", "sounds/Skid_25.wav"};
 constexpr SoundFile impactSound{"impact", "sounds/Impact_01.wav"};
+constexpr SoundFile boostSound{"boost", "sounds/boost.wav"};
 
 AudioSource* addSource(Entity& kart, const SoundFile& file) {
     auto* source = kart.addComponent<AudioSource>();
@@ -69,10 +73,12 @@ CarAudio* CarAudio::addTo(Entity& kart, int playerIndex) {
     AudioSource* engineSource = addSource(kart, engine);
     AudioSource* skidSource = addSource(kart, skidSound);
     AudioSource* impactSource = addSource(kart, impactSound);
+    AudioSource* boostSource = addSource(kart, boostSound);
     auto* audio = kart.addComponent<CarAudio>();
     audio->engineSource = engineSource;
     audio->skidSource = skidSource;
     audio->impactSource = impactSource;
+    audio->boostSource = boostSource;
     audio->init();
     return audio;
 }
@@ -85,6 +91,9 @@ void CarAudio::init() {
     if (impactSource != nullptr) {
         impactSource->volume = impactVolume;
     }
+    if (boostSource != nullptr) {
+        boostSource->volume = boostVolume;
+    }
     if (skidSource != nullptr) {
         skidSource->loop = true;
         skidSource->pitch = skidPitch;
@@ -93,14 +102,37 @@ void CarAudio::init() {
 }
 
 void CarAudio::onSceneActive(bool active) {
+    paused = false;
     for (AudioSource* source : {engineSource, skidSource}) {
         if (source == nullptr) {
             continue;
         }
-        if (active) {
+        if (active && !silenced) {
             source->play();
         } else {
             stop(source);
+        }
+    }
+}
+
+void CarAudio::setSilenced(bool value) {
+    silenced = value;
+    const bool running = entity->scene != nullptr && entity->scene->isRunning();
+    onSceneActive(running);
+}
+
+void CarAudio::setPaused(bool value) {
+    paused = value;
+    for (AudioSource* source : {engineSource, skidSource, boostSource, impactSource}) {
+        if (source == nullptr || !source->channel) {
+            continue;
+        }
+        if (value && source->state == AudioSource::playing) {
+            source->channel.setPaused(true);
+            source->state = AudioSource::paused;
+        } else if (!value && source->state == AudioSource::paused) {
+            source->play();
+            source->state = AudioSource::playing;
         }
     }
 }
@@ -110,14 +142,32 @@ void CarAudio::update(float dt) {
     if (car == nullptr) {
         return;
     }
+    // The pause screen stops the scene's time.
+    const bool frozen = entity->scene != nullptr && entity->scene->timeScale == 0.0f;
+    if (frozen != paused) {
+        setPaused(frozen);
+    }
+    if (paused) {
+        return;
+    }
+    const float speedShare = std::clamp(car->speed / car->maxSpeed, 0.0f, 1.0f);
     if (engineSource != nullptr) {
-        engineSource->pitch = restPitch + car->speed / car->maxSpeed;
+        engineSource->pitch = restPitch + car->speed / car->maxSpeed + throttlePitch * car->throttle;
+        engineSource->volume =
+            engineVolume * (1.0f + engineThrottleVolume * car->throttle + engineSpeedVolume * speedShare);
         apply(engineSource);
     }
     if (skidSource != nullptr) {
-        skidSource->volume = car->grounded && car->lateralSpeed > skidSpeed ? skidVolume : 0.0f;
+        // Begins with a real slide and lasts while the kart is still sliding.
+        const float threshold = sliding ? skidEndSpeed : skidSpeed;
+        sliding = car->grounded && car->lateralSpeed > threshold;
+        skidSource->volume = sliding ? skidVolume : 0.0f;
         apply(skidSource);
     }
+    if (boostSource != nullptr && car->boostTimeLeft > lastBoostTimeLeft) {
+        boostSource->play();
+    }
+    lastBoostTimeLeft = car->boostTimeLeft;
 }
 
 void CarAudio::onImpact(RigidBody* /*body*/, glm::vec3 /*point*/) {

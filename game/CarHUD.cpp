@@ -25,7 +25,7 @@ void CarHUD::update(float dt) {
     if (car == nullptr || speedText == nullptr) {
         return;
     }
-    speedText->text = speedLabel(car->speed);
+    speedText->text = speedLabel(car->groundSpeed);
     speedText->changed = true;
     if (boostFill != nullptr) {
         const glm::vec2 size(boostFraction(*car) * barWidth, barHeight);

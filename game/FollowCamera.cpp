@@ -1,7 +1,10 @@
-// The chase camera's smoothing.
+// The chase camera's smoothing and its pull-in in front of scenery.
 #include "game/FollowCamera.h"
 
+#include "core/physics/PhysicsWorld.h"
+#include "core/physics/RaycastHit.h"
 #include "core/runtime/Entity.h"
+#include "core/runtime/Scene.h"
 #include "core/runtime/Transform.h"
 
 #include <algorithm>
@@ -29,8 +32,12 @@ void FollowCamera::trackTarget(float dt) {
     targetPosition = target->getWorldPosition();
     const glm::vec3 heading = target->forward();
     // A kart pointing straight up or down has no heading to turn to: keep the last one.
-    if (glm::length(glm::cross(heading, worldUp)) > 1e-4f) {
-        targetDirection = glm::normalize(heading);
+    const float flat = glm::length(glm::vec2(heading.x, heading.z));
+    if (flat > 1e-4f && glm::length(glm::cross(heading, worldUp)) > 1e-4f) {
+        const float pitch =
+            std::clamp(std::atan2(heading.y, flat), -glm::radians(maxPitch), glm::radians(maxPitch));
+        targetDirection = glm::vec3(heading.x / flat * std::cos(pitch), std::sin(pitch),
+                                    heading.z / flat * std::cos(pitch));
     }
     targetSpeed = dt > 0.0f ? glm::length(targetPosition - lastTargetPosition) / dt : 0.0f;
     lastTargetPosition = targetPosition;
@@ -52,7 +59,27 @@ void FollowCamera::snapToTarget() {
     initialised = true;
     const glm::quat rotation = desiredRotation();
     cameraTransform->setRotation(rotation);
-    cameraTransform->setPosition(targetPosition + rotation * offset);
+    distance = -1.0f;
+    place(rotation, 0.0f);
+}
+
+void FollowCamera::place(const glm::quat& rotation, float dt) {
+    const glm::vec3 pivot = targetPosition + pivotHeight * worldUp;
+    const glm::vec3 toCamera = targetPosition + rotation * offset - pivot;
+    const float full = glm::length(toCamera);
+    float allowed = full;
+    PhysicsWorld* physics = entity->scene != nullptr ? entity->scene->getPhysicsWorld() : nullptr;
+    RaycastHit hit;
+    if (physics != nullptr && full > clearance &&
+        physics->sphereCast(pivot, toCamera, clearance, full, hit)) {
+        allowed = hit.distance;
+    }
+    if (distance < 0.0f || allowed < distance) {
+        distance = allowed;
+    } else {
+        distance = std::min(allowed, distance + (full - distance) * std::clamp(easeOutRate * dt, 0.0f, 1.0f));
+    }
+    cameraTransform->setPosition(full > 0.0f ? pivot + toCamera * (distance / full) : pivot);
 }
 
 glm::quat FollowCamera::desiredRotation() const {
@@ -73,5 +100,5 @@ void FollowCamera::lateUpdate(float dt) {
     const glm::quat rotation =
         glm::normalize(glm::slerp(cameraTransform->getGlobalRotation(), desiredRotation(), blend));
     cameraTransform->setRotation(rotation);
-    cameraTransform->setPosition(targetPosition + rotation * offset);
+    place(rotation, dt);
 }

@@ -73,6 +73,8 @@ void buildMenuScene(Scene& scene, const std::string& configPath) {
 
     auto* menu = scene.createEntity("")->addComponent<TitleScreen>(loadingText);
     menu->configPath = configPath;
+    menu->brightnessText = addTextEntity(scene, "brightnessText", "", {{0.5f, 0.04f}, 0.035f, Anchor::Bottom},
+                                         loadingColour, uiLayer::hud);
     addTrackChoice(scene, *menu);
     scene.createEntity("")->addComponent<AudioListener>();
 }

@@ -11,6 +11,7 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/CarAudio.h"
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
@@ -67,6 +68,14 @@ RaceProgress* RaceFlow::raceProps(size_t player) const {
 
 RaceMessages* RaceFlow::sceneUtils() const { return entity->getComponent<RaceMessages>(); }
 
+void RaceFlow::silenceKarts(bool silenced) const {
+    for (Entity* kart : karts) {
+        if (CarAudio* sounds = kart != nullptr ? kart->getComponent<CarAudio>() : nullptr) {
+            sounds->setSilenced(silenced);
+        }
+    }
+}
+
 void RaceFlow::setControls(bool enabled) const {
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
@@ -107,6 +116,7 @@ void RaceFlow::startRace() {
     stopSource(endMusic);
     playSource(raceMusic);
     finished = {false, false};
+    silenceKarts(false);
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
             kart->stop();
@@ -181,6 +191,7 @@ void RaceFlow::onFinished(unsigned player) {
 
 void RaceFlow::endRace() {
     setControls(false);
+    silenceKarts(true);
     state = raceOver;
     if (endScreen != nullptr && !endScreen->isEnabled()) {
         endScreen->setEnabled(true);

@@ -66,6 +66,8 @@ private:
     void countdownTick();
     void endRace();
     void setControls(bool enabled) const;
+    // The karts' engines fall silent on the end screen and start with the next race.
+    void silenceKarts(bool silenced) const;
     void placeKart(size_t player) const;
     Car* car(size_t player) const;
     RaceProgress* raceProps(size_t player) const;

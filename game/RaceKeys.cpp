@@ -19,6 +19,8 @@
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr float margin = 0.02f;
@@ -79,6 +81,10 @@ bool RaceKeys::pressed(int key) const {
     return input != nullptr && input->getKey(key) == KeyState::Pressed;
 }
 
+std::string RaceKeys::brightnessLabel(float brightness) {
+    return "Brightness " + std::to_string(std::lround(brightness * 100.0f)) + "%";
+}
+
 void RaceKeys::update(float dt) {
     Updateable::update(dt);
     if (pressed(key::f2)) {
@@ -123,6 +129,14 @@ void RaceKeys::handleDeveloperKeys() {
         }
         if (pressed(key::period)) {
             renderer->brightness += brightnessStep;
+        }
+        // Whichever handler changed it (the main loop's or the ones above), the
+        // player sees the new level.
+        if (renderer->brightness != shownBrightness) {
+            if (shownBrightness >= 0.0f) {
+                showStatus(brightnessLabel(renderer->brightness));
+            }
+            shownBrightness = renderer->brightness;
         }
     }
     if (pressed(key::f10)) {

@@ -1,7 +1,8 @@
 // The race scene's keys for everything but driving: pause with the help
 // picture, back to the title, restart from the pause screen, and the developer
 // keys: the statistics overlay, renderer and UI switches with a short status
-// message, brightness, and the switch to the free-flying debug camera.
+// message, brightness (its new level shown the same way), and the switch to
+// the free-flying debug camera.
 #pragma once
 
 #include "core/runtime/Updateable.h"
@@ -32,6 +33,8 @@ public:
     // driven while the debug camera flies.
     void switchCamera();
     void backToTitle();
+    // The status shown when the brightness changes: "Brightness 110%".
+    static std::string brightnessLabel(float brightness);
 
     Entity* helpScreen = nullptr;
     Text* fpsText = nullptr;
@@ -57,4 +60,6 @@ private:
     Input* input = nullptr;
     // Tells a status message's clearing whether its message still shows.
     unsigned statusNumber = 0;
+    // The level the player was last shown; negative before the first frame.
+    float shownBrightness = -1.0f;
 };

@@ -74,7 +74,7 @@ Entity* setUpKart(Scene& scene, int index) {
     CarAudio::addTo(*kart, index);
     kart->addComponent<CarParticles>()->createEffects();
     auto* spawner = kart->addComponent<Spawner>();
-    spawner->splashSource = addSound(*kart, "splash", "sounds/splash.wav", 1.0f, false, true);
+    spawner->splashSource = addSound(*kart, "splash", "sounds/splash.wav", 4.0f, false, true);
     return kart;
 }
 
@@ -109,8 +109,8 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
 
     auto* gameplay = entity->addComponent<RaceFlow>();
     gameplay->winSound = winSound;
-    gameplay->countSound = addSound(*entity, "count", "sounds/count.wav", 1.8f, false);
-    gameplay->goSound = addSound(*entity, "go", "sounds/go.wav", 1.8f, false);
+    gameplay->countSound = addSound(*entity, "count", "sounds/count.wav", 0.6f, false);
+    gameplay->goSound = addSound(*entity, "go", "sounds/go.wav", 0.6f, false);
     gameplay->numLaps = readGameConfig(systems).numLaps;
     RaceSceneBuilder::findCheckpoints(scene, *gameplay);
     gameplay->setKarts(&kart1, &kart2);

@@ -3,6 +3,7 @@
 
 #include "core/audio/AudioSource.h"
 #include "core/physics/RigidBodyDynamic.h"
+#include "core/platform/Log.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
@@ -34,14 +35,44 @@ void Spawner::fixedUpdate(float dt) {
     }
     auto* transform = entity->getComponent<Transform>();
     const bool inWater = transform != nullptr && transform->getWorldPosition().y < waterLevel;
-    if (inWater || asked) {
+    const bool stranded = !inWater && !asked && isStranded(dt);
+    if (stranded) {
+        logInfo("Player ", playerIndex() + 1, " made no headway for ", strandedTime,
+                " s: back to the last checkpoint");
+    }
+    if (inWater || asked || stranded) {
         takeOffTrack();
         if (inWater) {
             if (auto* particles = entity->getComponent<CarParticles>()) {
                 particles->splash();
             }
+            if (splashSource != nullptr) {
+                splashSource->play();
+            }
         }
     }
+}
+
+bool Spawner::isStranded(float dt) {
+    const auto* car = entity->getComponent<Car>();
+    auto* transform = entity->getComponent<Transform>();
+    if (car == nullptr || transform == nullptr) {
+        return false;
+    }
+    const glm::vec3 position = transform->getWorldPosition();
+    if (glm::distance(position, headwayFrom) > strandedReach) {
+        headwayFrom = position;
+        throttleWithoutHeadway = 0.0f;
+    }
+    // Letting go to rock the kart free pauses the count instead of restarting it.
+    if (car->throttle > 0.0f) {
+        throttleWithoutHeadway += dt;
+    }
+    if (throttleWithoutHeadway < strandedTime) {
+        return false;
+    }
+    throttleWithoutHeadway = 0.0f;
+    return true;
 }
 
 void Spawner::takeOffTrack() {
@@ -52,9 +83,6 @@ void Spawner::takeOffTrack() {
     }
     if (followCamera != nullptr) {
         followCamera->setTarget(nullptr);
-    }
-    if (splashSource != nullptr) {
-        splashSource->play();
     }
     invoke([this] { respawn(); }, respawnDelay);
 }
@@ -115,4 +143,6 @@ void Spawner::respawn() {
         car->controlsEnabled = gameplay == nullptr || gameplay->state == RaceFlow::racing;
     }
     respawning = false;
+    headwayFrom = respawnPosition(*checkpoint);
+    throttleWithoutHeadway = 0.0f;
 }

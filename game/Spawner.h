@@ -1,8 +1,8 @@
-// Puts a kart back on the track: when it falls into the water (below height 0)
-// or its driver asks for it (R by default), the kart is stopped, its camera
-// holds still, a splash sounds, and a second later the kart stands beside its
-// last checkpoint.
-// Its controls come back only while the race is on.
+// Puts a kart back on the track: when it falls into the water (below height 0),
+// its driver asks for it (R by default), or it has made no headway for a while its player held
+// the throttle (beached), the kart is stopped, its camera holds still (a splash
+// sounds for the water) and a second later the kart stands beside its last
+// checkpoint. Its controls come back only while the race is on.
 #pragma once
 
 #include "core/runtime/Updateable.h"
@@ -39,12 +39,20 @@ public:
     static constexpr float respawnDelay = 1.0f;
     static constexpr float sideOffset = 5.0f;
     static constexpr float waterLevel = 0.0f;
+    // Seconds of held throttle without getting strandedReach metres from where
+    // the kart was before a kart counts as stranded.
+    static constexpr float strandedTime = 4.0f;
+    static constexpr float strandedReach = 3.0f;
 
 private:
     int playerIndex() const;
     RaceFlow* findGameplay() const;
+    // Counts held-throttle time away from the last place the kart made headway from.
+    bool isStranded(float dt);
 
     // Set from taking the kart off until it is back: the kart stays below the
     // water meanwhile, and must not be taken off again every step.
     bool respawning = false;
+    glm::vec3 headwayFrom{0.0f};
+    float throttleWithoutHeadway = 0.0f;
 };

@@ -18,6 +18,7 @@
 #include "core/ui/UITex.h"
 #include "game/GameAssets.h"
 #include "game/RaceFlow.h"
+#include "game/RaceKeys.h"
 #include "game/RaceScene.h"
 #include "game/RaceSettings.h"
 
@@ -44,9 +45,33 @@ void TitleScreen::handleBrightnessKeys() const {
     }
 }
 
+void TitleScreen::showBrightness() {
+    const auto* renderer = systems->get<Renderer>();
+    if (renderer == nullptr || brightnessText == nullptr || renderer->brightness == shownBrightness) {
+        return;
+    }
+    const bool first = shownBrightness < 0.0f;
+    shownBrightness = renderer->brightness;
+    if (first) {
+        return;
+    }
+    brightnessText->text = RaceKeys::brightnessLabel(shownBrightness);
+    brightnessText->changed = true;
+    const unsigned showing = ++brightnessShowing;
+    invoke(
+        [this, showing] {
+            if (showing == brightnessShowing) {
+                brightnessText->text.clear();
+                brightnessText->changed = true;
+            }
+        },
+        RaceKeys::statusDuration);
+}
+
 void TitleScreen::update(float dt) {
     Updateable::update(dt);
     handleBrightnessKeys();
+    showBrightness();
     auto* input = systems->get<Input>();
     switch (state) {
     case created:

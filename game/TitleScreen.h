@@ -3,9 +3,11 @@
 // is built Space enters it and Escape or Q quits. When the track cannot be
 // turned into a race the title says so and only quitting is left. With more than
 // one track in the catalog, Left and Right choose the track (saved to the config
-// file), which is then loaded in its turn. With more than
+// file), which is then loaded in its turn. A change of brightness shows its new
+// level for a moment. With more than
 // one track in the catalog, Left and Right choose the track (saved to the config
-// file), which is then loaded in its turn.
+// file), which is then loaded in its turn. A change of brightness shows its new
+// level for a moment.
 #pragma once
 
 #include "core/runtime/Updateable.h"
@@ -38,6 +40,8 @@ public:
     void showTrack();
 
     Text* loadingText = nullptr;
+    // Where a new brightness level shows; may be null.
+    Text* brightnessText = nullptr;
     int state = created;
     Scene* raceScene = nullptr;
 
@@ -54,6 +58,12 @@ private:
     void enterRace();
     void setMessage(const std::string& message);
 
+    void showBrightness();
+
     // Set by load(), which runs inside a frame: that frame's keys are ignored.
     bool justLoaded = false;
+    // The level last shown (negative before the first frame) and which showing
+    // a clearing belongs to.
+    float shownBrightness = -1.0f;
+    unsigned brightnessShowing = 0;
 };

@@ -27,6 +27,8 @@ Text* addTextEntity(Scene& scene, const std::string& name, const std::string& te
     auto* label = entity->addComponent<Text>(defaultFont(scene.systems), text);
     label->color = color;
     label->layer = layer;
+    // The game's texts sit over sky and road alike.
+    label->outlined = true;
     return label;
 }
 

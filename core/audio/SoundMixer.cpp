@@ -66,7 +66,10 @@ SoundResult SoundMixer::open(int maxVoices, unsigned flags, int realVoiceLimit) 
 // the clock with every voice virtual, so the game behaves the same, only silently.
 bool SoundMixer::openDevice(unsigned flags) {
     loopback = (flags & SoundInit::loopback) != 0;
+    // The limiter keeps loud moments (a countdown over music and engines) from
+    // clipping at the output instead of leaving it to the sound card.
     std::vector<ALCint> attributes{ALC_MONO_SOURCES, monoSources, ALC_STEREO_SOURCES, stereoSources};
+    attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
     if (loopback) {
         device = alcLoopbackOpenDeviceSOFT(nullptr);
         if (!device) return false;

@@ -1,5 +1,5 @@
 // Per-scene simulation: the fixed step, contact and trigger dispatch, pose
-// write-back and the mesh-only ray query.
+// write-back, the mesh-only ray query and the static-world sphere sweep.
 #include "core/physics/PhysicsWorld.h"
 
 #include "core/physics/BodyState.h"
@@ -38,6 +38,16 @@ struct MeshRayCallback : btCollisionWorld::ClosestRayResultCallback {
     }
 
     int triangle = -1;
+};
+
+// Sees only static solids: the scenery a camera must not sit inside.
+struct StaticSweepCallback : btCollisionWorld::ClosestConvexResultCallback {
+    StaticSweepCallback(const btVector3& from, const btVector3& to) : ClosestConvexResultCallback(from, to) {}
+
+    bool needsCollision(btBroadphaseProxy* proxy) const override {
+        const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+        return object->isStaticObject() && object->hasContactResponse();
+    }
 };
 
 bool isFinite(const glm::vec3& v) {
@@ -156,5 +166,37 @@ bool PhysicsWorld::raycast(const glm::vec3& origin, const glm::vec3& direction, 
         static_cast<size_t>(callback.triangle) < shape->state->faceIds.size()) {
         hit.faceIndex = shape->state->faceIds[static_cast<size_t>(callback.triangle)];
     }
+    return true;
+}
+
+bool PhysicsWorld::sphereCast(const glm::vec3& origin, const glm::vec3& direction, float radius,
+                              float maxDistance, RaycastHit& hit) const {
+    const float length = glm::length(direction);
+    if (state == nullptr || !(length > 0.0f) || !(maxDistance > 0.0f) || !(radius > 0.0f) ||
+        !isFinite(origin) || !isFinite(direction) || !std::isfinite(maxDistance) || !std::isfinite(radius)) {
+        return false;
+    }
+    const glm::vec3 unit = direction / length;
+    const btVector3 from = toBullet(origin);
+    const btVector3 to = toBullet(origin + unit * maxDistance);
+    const btSphereShape sphere(radius);
+    btTransform start = btTransform::getIdentity();
+    btTransform end = btTransform::getIdentity();
+    start.setOrigin(from);
+    end.setOrigin(to);
+    StaticSweepCallback callback(from, to);
+    state->world->convexSweepTest(&sphere, start, end, callback);
+    if (!callback.hasHit()) {
+        return false;
+    }
+    const auto* owner = static_cast<const BodyState*>(callback.m_hitCollisionObject->getUserPointer());
+    hit.body = owner != nullptr ? owner->owner : nullptr;
+    hit.shape =
+        static_cast<CollisionShape*>(callback.m_hitCollisionObject->getCollisionShape()->getUserPointer());
+    hit.distance = callback.m_closestHitFraction * maxDistance;
+    hit.point = toGlm(callback.m_hitPointWorld);
+    const glm::vec3 normal = toGlm(callback.m_hitNormalWorld);
+    hit.normal = glm::length(normal) > 0.0f ? glm::normalize(normal) : -unit;
+    hit.faceIndex = -1;
     return true;
 }

@@ -1,5 +1,6 @@
 // One scene's physics world: its bodies in registration order, stepped once per
-// fixed update, and the ray query the karts' wheels use to find the ground.
+// fixed update, the ray query the karts' wheels use to find the ground and the
+// sphere sweep the chase cameras use to stay out of the scenery.
 #pragma once
 
 #include "core/physics/RaycastHit.h"
@@ -31,6 +32,14 @@ public:
     // when nothing lies within maxDistance.
     bool raycast(const glm::vec3& origin, const glm::vec3& direction, float maxDistance,
                  RaycastHit& hit) const;
+
+    // First static solid (meshes and boxes, not triggers, not moving bodies) a
+    // sphere of radius meets when swept from origin along direction for at most
+    // maxDistance. hit.distance is how far the centre travelled before touching,
+    // hit.point the touching point. Leaves hit untouched and returns false when
+    // the path is clear; a sphere that starts inside a solid does not see it.
+    bool sphereCast(const glm::vec3& origin, const glm::vec3& direction, float radius, float maxDistance,
+                    RaycastHit& hit) const;
 
     glm::vec3 getGravity() const { return gravity; }
     // Bodies in registration order; destroyed bodies have left the list.

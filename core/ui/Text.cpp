@@ -8,6 +8,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 Text::Text(SystemRegistry* systems, Entity* entity, Font* font, std::string text)
@@ -67,4 +69,28 @@ void Text::prepare(float) {
     for (UIDrawItem& item : items) {
         item.model = placed * item.model;
     }
+    if (outlined) {
+        addOutline(glm::length(glm::vec3(placed[1])) * pixelSize);
+    }
+}
+
+void Text::addOutline(float heightPixels) {
+    // The rim is the glyphs drawn dark, shifted a little each way, all before
+    // the glyphs themselves so that no rim covers a neighbouring letter.
+    const float shift = std::max(1.0f, outlineWidth * heightPixels);
+    const glm::vec2 directions[] = {{1, 1},    {1, -1},    {-1, 1},   {-1, -1},
+                                    {1.4f, 0}, {-1.4f, 0}, {0, 1.4f}, {0, -1.4f}};
+    const size_t glyphs = items.size();
+    items.reserve(glyphs * (std::size(directions) + 1));
+    for (const glm::vec2& direction : directions) {
+        const glm::mat4 offset = glm::translate(glm::mat4(1.0f), glm::vec3(shift * direction, 0.0f));
+        for (size_t i = 0; i < glyphs; ++i) {
+            UIDrawItem rim = items[i];
+            rim.model = offset * rim.model;
+            rim.color = glm::vec4(glm::vec3(outlineColor), outlineColor.a * color.a);
+            items.push_back(rim);
+        }
+    }
+    // Rims first, glyphs last.
+    std::rotate(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(glyphs), items.end());
 }

@@ -2,7 +2,6 @@
 #include "core/ui/UI.h"
 
 #include "core/render/Graphics.h"
-#include "core/render/Renderer.h"
 #include "core/resources/IndexBuffer.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
@@ -59,8 +58,9 @@ void UI::draw() {
     graphics->setViewport(0, 0, width, height);
     const glm::mat4 projection =
         glm::ortho(0.0f, static_cast<float>(width), 0.0f, static_cast<float>(height), -1.0f, 1.0f);
-    const Renderer* renderer = get<Renderer>();
-    const float brightness = renderer != nullptr ? renderer->brightness : 1.0f;
+    // The brightness setting is for the 3D views: scaling the HUD with it washes
+    // its white text out against a brightened sky.
+    const float brightness = 1.0f;
     graphics->bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
     Material* current = nullptr;
     bool usable = false;

@@ -98,6 +98,26 @@ TEST_F(SoundRuntime, PitchScalesFrequencyAndVolumeScalesLevel) {
     EXPECT_EQ(pitch, 2.0f);
 }
 
+TEST_F(SoundRuntime, LoudSoundsTogetherAreLimitedBelowFullScaleNotClipped) {
+    start();
+    // Three tones that would add up to four and a half times full scale.
+    for (const double f : {220.0, 330.0, 495.0}) {
+        play(load(writeTone("loud" + std::to_string(static_cast<int>(f)) + ".wav", f, 2.0), SoundMode::twoD),
+             3.0f);
+    }
+    const std::vector<float> mix = settleAndRender(1.0);
+    float peak = 0.0f;
+    size_t nearFullScale = 0;
+    for (const float v : mix) {
+        peak = std::max(peak, std::abs(v));
+        nearFullScale += std::abs(v) > 0.99f ? 1 : 0;
+    }
+    // The limiter's ceiling is full scale itself, give or take rounding.
+    EXPECT_LE(peak, 1.0f + 1e-5f);
+    EXPECT_LT(nearFullScale, mix.size() / 100) << "squashed flat against full scale: clipped, not limited";
+    EXPECT_GT(rms(mix), 0.3) << "limited, not muted";
+}
+
 TEST_F(SoundRuntime, EachListenerHearsTheSourceNearestToIt) {
     start();
     SoundChannel low = play(load(writeTone("low.wav", 400, 3.0), SoundMode::threeD));

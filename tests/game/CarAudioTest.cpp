@@ -1,6 +1,6 @@
 // Kart sounds heard through the sound runtime's loopback mix: a kart on a box of
-// ground with test tones in place of the engine, skid and impact files, and a
-// listener beside it. Each tone has its own frequency, so the mix tells which
+// ground with test tones in place of the engine, skid, impact and boost files,
+// and a listener beside it. Each tone has its own frequency, so the mix tells which
 // sound plays, at what pitch and how loud.
 #include "game/CarAudio.h"
 #include "audio/AudioTestUtil.h"
@@ -35,6 +35,7 @@ constexpr int rate = 48000;
 constexpr double engineTone = 300.0;
 constexpr double skidTone = 4000.0;
 constexpr double impactTone = 2500.0;
+constexpr double boostTone = 1700.0;
 // Quiet enough that the loudest mix (engine x1.5 plus skid x3.5) stays below full scale.
 constexpr float amplitude = 0.2f;
 
@@ -46,6 +47,7 @@ protected:
         writeTone("sounds/MotorEngine_Loop_07.wav", engineTone * 2.0, 1.0, 1, rate, amplitude);
         writeTone("sounds/Skid_25.wav", skidTone, 1.0, 1, rate, amplitude);
         writeTone("sounds/Impact_01.wav", impactTone, 0.3, 1, rate, amplitude);
+        writeTone("sounds/boost.wav", boostTone, 0.5, 1, rate, amplitude);
 
         engine.systems->add<ResourceLoader>()->baseDir = scratchDir().string();
         engine.systems->add<ResourceCache>();
@@ -125,29 +127,45 @@ TEST_F(KartSounds, EngineAndSkidRunExactlyWhileTheRaceSceneRuns) {
     EXPECT_EQ(audio->soundSystem->getPlayingCount(), 2);
 }
 
-TEST_F(KartSounds, EnginePitchRisesWithSpeedFromPointEightToOnePointEight) {
+TEST_F(KartSounds, EngineRisesWithSpeedFromPointEightToOnePointEightAndGetsLouderAndHigherOnThrottle) {
     race();
-    const float speeds[] = {0.0f, 15.0f, 30.0f};
-    const double pitches[] = {0.8, 1.3, 1.8};
-    for (int i = 0; i < 3; ++i) {
-        holdCarState(speeds[i], 0.0f, true);
+    struct Case {
+        float speed;
+        float throttle;
+        double pitch;
+        double level; // relative to idle
+    };
+    const Case cases[] = {{0.0f, 0.0f, 0.8, 1.0},
+                          {15.0f, 0.0f, 1.3, 1.3},
+                          {30.0f, 0.0f, 1.8, 1.6},
+                          {0.0f, 1.0f, 0.95, 1.6},
+                          {30.0f, 1.0f, 1.95, 2.2}};
+    double idle = 0.0;
+    listen(); // the listener settles in its first frames
+    for (const Case& c : cases) {
+        holdCarState(c.speed, 0.0f, true);
+        car->throttle = c.throttle;
+        // Levels are compared at one distance: the kart would fall away otherwise.
+        body->teleport({0.0f, 1.0f, 0.0f}, glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+        body->setLinearVelocity(glm::vec3(0.0f));
         const std::vector<float> heard = listen(0.5);
-        EXPECT_NEAR(frequency(heard, rate), engineTone * pitches[i], 4.0) << "speed " << speeds[i];
+        EXPECT_NEAR(frequency(heard, rate), engineTone * c.pitch, 4.0) << "speed " << c.speed;
+        idle = idle > 0.0 ? idle : rms(heard);
+        EXPECT_NEAR(rms(heard) / idle, c.level, 0.05) << "speed " << c.speed << ", throttle " << c.throttle;
     }
 }
 
-TEST_F(KartSounds, SkidIsHeardOnlyWhenSlidingFasterThanFourAndAHalfOnTheGround) {
+TEST_F(KartSounds, SkidStartsWithARealSlideAndLastsUntilItHasDiedDown) {
     race();
     struct Case {
         float lateral;
         bool grounded;
         bool heard;
     };
-    const Case cases[] = {{4.4f, true, false},
-                          {4.6f, true, true},
-                          {12.0f, false, false},
-                          {12.0f, true, true},
-                          {3.0f, true, false}};
+    // Each case follows the one before, as the frames of one drive would.
+    const Case cases[] = {{4.4f, true, false},   {4.6f, true, true},  {3.0f, true, true},
+                          {2.1f, true, true},    {1.9f, true, false}, {3.0f, true, false},
+                          {12.0f, false, false}, {12.0f, true, true}, {12.0f, false, false}};
     const double skidHeard = skidTone * CarAudio::skidPitch;
     for (const Case& c : cases) {
         holdCarState(10.0f, c.lateral, c.grounded);
@@ -160,6 +178,28 @@ TEST_F(KartSounds, SkidIsHeardOnlyWhenSlidingFasterThanFourAndAHalfOnTheGround) 
         }
         EXPECT_GT(toneLevel(heard, engineTone * (0.8 + 10.0 / 30.0), rate), 0.05) << "the engine goes on";
     }
+}
+
+TEST_F(KartSounds, BoostWhooshesAndEverythingPausesWithTheRaceAndStopsWhenItIsOver) {
+    race();
+    holdCarState(10.0f, 0.0f, true);
+    EXPECT_LT(toneLevel(listen(), boostTone, rate), 0.002);
+    car->boostTimeLeft = car->boostDuration;
+    EXPECT_GT(toneLevel(listen(0.1), boostTone, rate), 0.05);
+
+    scene->timeScale = 0.0f; // the pause screen
+    EXPECT_LT(rms(listen()), 1e-4) << "engine and boost hold still";
+    scene->timeScale = 1.0f;
+    const std::vector<float> resumed = listen(0.1);
+    EXPECT_GT(toneLevel(resumed, engineTone * (0.8 + 10.0 / 30.0), rate), 0.05);
+    EXPECT_GT(toneLevel(resumed, boostTone, rate), 0.05) << "the boost goes on where it paused";
+
+    sounds->setSilenced(true); // the end screen
+    render(0.5);
+    EXPECT_LT(rms(listen()), 1e-4);
+    EXPECT_EQ(audio->soundSystem->getPlayingCount(), 0);
+    sounds->setSilenced(false); // the next race
+    EXPECT_GT(toneLevel(listen(), engineTone * (0.8 + 10.0 / 30.0), rate), 0.05);
 }
 
 TEST_F(KartSounds, EveryCollisionThatBeginsPlaysTheImpact) {

@@ -1,6 +1,9 @@
-// The chase camera: where it sits behind its kart, how it lags in turns, and
-// that it holds still for a still kart and for a kart being respawned.
+// The chase camera: where it sits behind its kart, how it lags in turns, that
+// it holds still for a still kart and for a kart being respawned, and that
+// scenery pulls it in and lets it ease back out.
 #include "game/FollowCamera.h"
+#include "core/physics/CollisionShape.h"
+#include "core/physics/RigidBodyStatic.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
@@ -115,4 +118,35 @@ TEST_F(FollowCameraTest, HoldsStillForAStillKartAndWithoutTargetUntilGivenOneAga
     lone->setPosition({1.0f, 2.0f, 3.0f});
     lone->entity->addComponent<FollowCamera>()->lateUpdate(frame);
     expectNear(lone->getWorldPosition(), glm::vec3(1.0f, 2.0f, 3.0f), 0.0f);
+}
+
+TEST_F(FollowCameraTest, ScenerySlidesItInTowardsTheKartAndItEasesBackOutAndOnlyFollowsGentleSlopes) {
+    kart->setRotation(glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    follow->snapToTarget();
+    const float full = follow->getDistance();
+    // A banner 3.5 m behind the kart, across the line to the camera.
+    Entity* banner = scene->createEntity("Banner");
+    banner->addComponent<Transform>()->setPosition(kart->getWorldPosition() + glm::vec3(0.0f, 3.0f, 4.0f));
+    banner->addComponent<RigidBodyStatic>()->addCollisionShape()->setBox(glm::vec3(10.0f, 6.0f, 1.0f));
+    lateFrames(1);
+    EXPECT_LT(cameraPosition().z, kart->getWorldPosition().z + 3.5f - 0.5f)
+        << "in front of the banner at once";
+    EXPECT_LT(follow->getDistance(), 0.5f * full);
+    // Still on the line to the kart, so the kart stays where it was on screen.
+    const glm::vec3 toKart = glm::normalize(kart->getWorldPosition() + glm::vec3(0, 1, 0) - cameraPosition());
+    const glm::vec3 wanted =
+        glm::normalize(-(cameraTransform->getGlobalRotation() * follow->offset - glm::vec3(0, 1, 0)));
+    EXPECT_GT(glm::dot(toKart, wanted), 0.9999f);
+
+    kart->translate(30.0f, 0.0f, 0.0f);
+    lateFrames(1);
+    const float eased = follow->getDistance();
+    EXPECT_LT(eased, 0.6f * full) << "no jump back out";
+    lateFrames(300);
+    EXPECT_NEAR(follow->getDistance(), full, 1e-3f);
+
+    // A kart nosing straight down in a hop tilts the camera no more than a steep road would.
+    kart->setRotation(glm::angleAxis(glm::radians(-80.0f), glm::vec3(1, 0, 0)));
+    lateFrames(300);
+    EXPECT_NEAR(std::asin(-viewDirection().y), glm::radians(8.0f + 25.0f), 1e-3f);
 }

@@ -1,6 +1,8 @@
 // See GameHarness.h.
 #include "GameHarness.h"
 
+#include "core/audio/Audio.h"
+#include "core/audio/SoundSystem.h"
 #include "core/render/Camera.h"
 #include "core/render/Graphics.h"
 #include "core/runtime/Engine.h"
@@ -70,6 +72,15 @@ ScriptedGame::ScriptedGame(const fs::path& configPath) {
 }
 
 void ScriptedGame::init() {
+    Audio* audio = systems->get<Audio>();
+    if (loopbackSound && audio != nullptr) {
+        // Before the game loads any sound, so every clip lives in the loopback mix.
+        std::unique_ptr<SoundSystem> loopback;
+        SoundSystem::create(loopback);
+        loopback->init(Audio::maxVoices, SoundInit::rightHanded3D | SoundInit::loopback);
+        loopback->set3DSettings(1.0f, 1.0f, 1.0f);
+        audio->soundSystem = std::move(loopback);
+    }
     Game::init();
     engine->clock = [this] { return clockMs; };
     subscribe(engine->frameListeners, &hook, &Hook::onFrame);
@@ -99,6 +110,17 @@ void ScriptedGame::quitStep(int key) {
         }
         return engine->quit;
     });
+}
+
+const std::vector<float>& ScriptedGame::renderSound(uint32_t milliseconds) {
+    Audio* audio = systems->get<Audio>();
+    const int rate = audio != nullptr && audio->soundSystem ? audio->soundSystem->getSampleRate() : 0;
+    const auto frames = static_cast<size_t>(rate) * milliseconds / 1000;
+    soundBuffer.assign(frames * 2, 0.0f);
+    if (frames > 0) {
+        audio->soundSystem->render(soundBuffer.data(), static_cast<int>(frames));
+    }
+    return soundBuffer;
 }
 
 bool ScriptedGame::play() {

@@ -77,6 +77,11 @@ public:
     bool drawViews = false;
     // Called every frame before the step.
     std::function<void()> everyFrame;
+    // Set before play: the game's sound goes to OpenAL Soft's loopback device,
+    // rendered only when the test asks (renderSound), so the mix can be measured.
+    bool loopbackSound = false;
+    // The next stretch of the loopback mix as interleaved stereo floats.
+    const std::vector<float>& renderSound(uint32_t milliseconds);
     // The driven millisecond clock and the length of the next frames.
     uint32_t clockMs = 100000;
     uint32_t frameMs = 16;
@@ -105,4 +110,5 @@ private:
     std::vector<int> releaseNext;
     std::vector<int> releaseNow;
     std::string screenshotPath;
+    std::vector<float> soundBuffer;
 };

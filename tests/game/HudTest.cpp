@@ -58,7 +58,8 @@ TEST(CarHudSpeedTest, RoundsToWholeUnitsBeforeTimesFour) {
 }
 
 TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEightSeconds) {
-    // Player 2, high above nothing: in the air, so its speed stays as the test sets it.
+    // Player 2, high above nothing: in the air, where the driving model's speed
+    // keeps its last value on the ground but the read-out must not.
     auto* hud = scene->createEntity("hud2_lap")->addComponent<CarHUD>();
     hud->car = addKart("P2", 1, {0.0f, 100.0f, 0.0f})->getComponent<Car>();
     Entity* speed = scene->createEntity("hud2_speed");
@@ -68,9 +69,13 @@ TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEig
     hud->boostFill->setRelative(true);
     const auto barShare = [hud] { return hud->boostFill->getSize().x / CarHUD::barWidth; };
 
-    car(1).speed = 12.4f;
-    frame();
-    EXPECT_EQ(hud->speedText->text, "48 mph");
+    car(1).speed = 6.0f;
+    car(1).body->setLinearVelocity({12.4f, -5.0f, 0.0f});
+    run(0.05f);
+    EXPECT_EQ(hud->speedText->text, "48 mph") << "horizontal speed over the ground";
+    car(1).body->setLinearVelocity(glm::vec3(0.0f));
+    run(0.05f);
+    EXPECT_EQ(hud->speedText->text, "0 mph") << "a kart that does not move shows no speed";
     EXPECT_FLOAT_EQ(barShare(), 1.0f);
     EXPECT_FLOAT_EQ(hud->boostFill->getSize().y, CarHUD::barHeight);
 

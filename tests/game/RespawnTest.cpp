@@ -1,9 +1,12 @@
-// Putting karts back on the track: into the water or on R, beside the right
-// checkpoint, apart from each other, with the camera waiting meanwhile.
+// Putting karts back on the track: into the water, on R or stranded, beside the
+// right checkpoint, apart from each other, with the camera waiting meanwhile.
 #include "RaceWorld.h"
 
 #include "game/FollowCamera.h"
 #include "game/Spawner.h"
+
+#include "core/physics/CollisionShape.h"
+#include "core/physics/RigidBodyStatic.h"
 
 #include <gtest/gtest.h>
 
@@ -106,4 +109,30 @@ TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutControlsAndWithoutC
     tap(GLFW_KEY_R);
     run(2.0f);
     EXPECT_TRUE(spawners[0]->isRespawning()) << "stays off a track without checkpoints";
+}
+
+TEST_F(RespawnTest, OnlyTheKartHeldOnThrottleWithoutHeadwayForFourSecondsIsTakenBack) {
+    // A slab the wheels cannot find (their rays see meshes only): beached karts.
+    Entity* slab = scene->createEntity("slab");
+    slab->addComponent<Transform>()->setPosition({0.0f, -0.5f, 0.0f});
+    slab->addComponent<RigidBodyStatic>()->addCollisionShape()->setBox(40.0f, 1.0f, 40.0f);
+    place(0, {0.0f, 0.31f, 0.0f}, glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    place(1, {4.0f, 0.31f, 0.0f}, glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    race(0).lastCheckpoint = middle;
+
+    // Player 1 holds the throttle (W); player 2 keeps off it.
+    press(GLFW_KEY_W);
+    run(2.0f);
+    // Letting go to rock the kart pauses the count; it does not start it again.
+    release(GLFW_KEY_W);
+    run(1.0f);
+    press(GLFW_KEY_W);
+    run(1.8f);
+    EXPECT_FALSE(spawners[0]->isRespawning());
+    run(0.4f);
+    EXPECT_TRUE(spawners[0]->isRespawning());
+    EXPECT_FALSE(spawners[1]->isRespawning()) << "one kart, not both";
+    release(GLFW_KEY_W);
+    untilBack(0);
+    expectNear(position(0), glm::vec3(50.0f, 3.0f, -40.0f) + 5.0f * glm::vec3(0, 0, 1));
 }

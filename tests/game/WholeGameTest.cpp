@@ -154,10 +154,15 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     };
     size_t programsAfterLoading = 0;
     std::vector<size_t> firstRaceHoldings;
+    // The new level shows on screen for a moment: on the title under the
+    // prompt, in the race as a status message.
     const auto brightnessStep = [&](const std::string& name, int key, float expected) {
         game->tapStep(name, {key});
-        game->step(name + " changes the brightness", 1.0f, [&renderer, expected, name] {
+        game->step(name + " changes the brightness", 1.0f, [&, expected, name] {
             EXPECT_NEAR(renderer->brightness, expected, 1e-5f) << name;
+            Text* shown = game->current() == race ? ScriptedGame::text(race, "statusText")
+                                                  : ScriptedGame::text(menu, "brightnessText");
+            EXPECT_EQ(shown != nullptr ? shown->text : "", RaceKeys::brightnessLabel(expected)) << name;
             return true;
         });
     };

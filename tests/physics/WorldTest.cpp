@@ -77,6 +77,38 @@ TEST_F(PhysicsTest, RaysHitOnlyTheFrontOfMeshesThroughBoxesAndTriggers) {
     EXPECT_EQ(untouched.body, nullptr);
 }
 
+TEST_F(PhysicsTest, SphereSweepsStopAtStaticSolidsOnly) {
+    ground();
+    RigidBodyStatic* wall = staticBox("Wall", glm::vec3(0.0f, 5.0f, 0.0f), glm::vec3(4.0f));
+    staticBox("Gate", glm::vec3(-10.0f, 5.0f, 0.0f), glm::vec3(4.0f), true);
+    dynamicBox("Kart", glm::vec3(-6.0f, 5.0f, 0.0f));
+
+    // Through the trigger and the moving box to the wall's face at x = -2.
+    RaycastHit hit;
+    ASSERT_TRUE(
+        world->sphereCast(glm::vec3(-20.0f, 5.0f, 0.0f), glm::vec3(2.0f, 0.0f, 0.0f), 0.5f, 40.0f, hit));
+    EXPECT_EQ(hit.body, wall);
+    EXPECT_NEAR(hit.distance, 17.5f, 0.05f) << "the sphere's surface touches, not its centre";
+    EXPECT_NEAR(hit.point.x, -2.0f, 0.05f);
+    EXPECT_NEAR(hit.normal.x, -1.0f, 1e-3f);
+
+    // Meshes count as well as boxes.
+    ASSERT_TRUE(
+        world->sphereCast(glm::vec3(10.0f, 10.0f, 0.0f), glm::vec3(0.0f, -1.0f, 0.0f), 1.0f, 50.0f, hit));
+    EXPECT_NEAR(hit.distance, 9.0f, 0.05f);
+
+    RaycastHit untouched;
+    untouched.distance = 123.0f;
+    EXPECT_FALSE(world->sphereCast(glm::vec3(10.0f, 10.0f, 0.0f), glm::vec3(0.0f, -1.0f, 0.0f), 1.0f, 8.5f,
+                                   untouched));
+    EXPECT_FALSE(world->sphereCast(glm::vec3(10.0f, 10.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f, 50.0f,
+                                   untouched));
+    EXPECT_FALSE(world->sphereCast(glm::vec3(10.0f, 10.0f, 0.0f), glm::vec3(0.0f), 1.0f, 50.0f, untouched));
+    EXPECT_FALSE(world->sphereCast(glm::vec3(10.0f, 10.0f, 0.0f), glm::vec3(1.0f, 0.0f, 0.0f), 0.0f, 50.0f,
+                                   untouched));
+    EXPECT_EQ(untouched.distance, 123.0f);
+}
+
 TEST_F(PhysicsTest, MeshCollidersKeepTheWorldScaleTheyWereMadeWith) {
     Entity* entity = entityAt("Pad", glm::vec3(0.0f));
     auto* transform = entity->getComponent<Transform>();

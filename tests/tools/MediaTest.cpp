@@ -268,6 +268,7 @@ const std::vector<SoundSpec> sounds = {
     {"Skid_25.wav", true, true},
     {"Impact_01.wav", false, true},
     {"splash.wav", false, true},
+    {"boost.wav", false, true},
     {"count.wav", false, false},
     {"go.wav", false, false},
     {"win.wav", false, false},

@@ -149,6 +149,31 @@ TEST_F(TextTest, CodesWithoutGlyphFallBackToLowercaseA) {
     EXPECT_NEAR(rectOf(items[1].model).left - rectOf(items[0].model).left, 400.0f / 2.0f, 1e-3f);
 }
 
+TEST_F(TextTest, AnOutlinedTextLaysDarkRimsAroundEveryGlyphBeneathAllTheGlyphs) {
+    const std::vector<UIDrawItem> plain = layout("AV");
+    text->outlined = true;
+    text->color = glm::vec4(1.0f, 1.0f, 1.0f, 0.5f);
+    const auto& items = layout("AV");
+    ASSERT_EQ(items.size(), 9u * plain.size());
+    const size_t rims = items.size() - plain.size();
+    for (size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_EQ(items[rims + i].model, plain[i].model) << "the glyphs themselves stay put, on top";
+    }
+    // 50 pixels tall: rims 6 % of that, 3 pixels, out in eight directions.
+    glm::vec2 reach(0.0f);
+    for (size_t i = 0; i < rims; ++i) {
+        const UIDrawItem& glyph = plain[i % plain.size()];
+        EXPECT_EQ(items[i].texture, glyph.texture);
+        EXPECT_EQ(items[i].color, glm::vec4(0.0f, 0.0f, 0.0f, 0.8f * 0.5f)) << "fades with the text";
+        const glm::vec2 shift = glm::vec2(items[i].model[3]) - glm::vec2(glyph.model[3]);
+        EXPECT_GE(glm::length(shift), 3.0f);
+        EXPECT_LE(glm::length(shift), 4.3f);
+        reach = glm::max(reach, glm::abs(shift));
+    }
+    EXPECT_NEAR(reach.x, 4.2f, 1e-3f);
+    EXPECT_NEAR(reach.y, 4.2f, 1e-3f);
+}
+
 TEST_F(TextTest, EmptyTextOrAFailedFontDrawsNothingAndLeavesTheTransformAlone) {
     transform->setAspect(3.0f);
     EXPECT_TRUE(layout("").empty());

@@ -263,6 +263,15 @@ TEST_F(UIScreenshotTest, ElementsOverTheViewByAnchorAndLayerAndNoneWhenDisabled)
     EXPECT_EQ(glm::ivec4(top.left, top.top, top.width(), top.height()), glm::ivec4(40, 0, 80, 40));
     EXPECT_EQ(shown.at(160, 100), bare.at(160, 100)) << "the view around the elements is untouched";
 
+    // Brightness is for the 3D view: the elements keep their colours.
+    engine->get<Renderer>()->brightness = 1.5f;
+    const Picture bright = capture("view_with_ui_bright");
+    EXPECT_EQ(boxOfColor(bright, red).width(), 80);
+    EXPECT_EQ(bright.at(240, 100), green);
+    EXPECT_GT(bright.at(160, 100)[0] + bright.at(160, 100)[1] + bright.at(160, 100)[2],
+              shown.at(160, 100)[0] + shown.at(160, 100)[1] + shown.at(160, 100)[2]);
+    engine->get<Renderer>()->brightness = 1.0f;
+
     engine->get<UI>()->enabled = false;
     const Picture hidden = capture("view_ui_disabled");
     EXPECT_EQ(hidden.rgba, bare.rgba);

@@ -1,5 +1,5 @@
 // Screen-space UI rectangles (fragment stage): texture "tex" tinted by
-// "color", scaled by the player's brightness setting like the 3D views.
+// "color"; "brightness" stays 1 (the setting is for the 3D views).
 #version 430 core
 
 in vec2 vUv;

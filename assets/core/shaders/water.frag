@@ -3,8 +3,9 @@
 // scaled by "normalStrength"); the body tinted "color" and lit by the view's
 // lights with sun glints; the sky cube "skybox" reflected by Fresnel;
 // transparent at "alpha", turning clear towards the shore over
-// "fadeDistance" of water in front of the ground ("depthTex"), with a thin
-// foam line where it touches; fogged from "waterFogDistance" over
+// "fadeDistance" of water in front of the ground ("depthTex") and opaque over
+// three times that depth, with a thin foam line where it touches; calmer the
+// flatter it is seen; fogged from "waterFogDistance" over
 // "waterFogRange".
 #version 430 core
 #include "core/shaders/common.glsl"
@@ -43,15 +44,26 @@ vec2 rippleSlope() {
     return vec2(slope.x, -slope.y) * normalStrength;
 }
 
+// Scales the slope of a unit normal of the water plane.
+vec3 scaleSlope(vec3 n, float scale) {
+    return normalize(vec3(n.x * scale, n.y, n.z * scale));
+}
+
 void main() {
     vec2 footprint = max(abs(dFdx(vWorldPos.xz)), abs(dFdy(vWorldPos.xz)));
-    vec3 waveN = waveNormal(vWorldPos.xz, frame.totalTime, max(footprint.x, footprint.y));
-    vec2 ripple = rippleSlope();
-    vec3 n = normalize(waveN + vec3(-ripple.x, 0.0, -ripple.y));
     vec3 toCamera = camera.position - vWorldPos;
     float viewDistance = length(toCamera);
     vec3 v = viewDistance > 1e-5 ? toCamera / viewDistance : vec3(0.0, 1.0, 0.0);
-    float nDotV = max(dot(n, v), 0.0);
+    // Seen at a grazing angle, a slope steeper than the view line turns a wave's
+    // back from the camera: whole bands would flip between sky and deep water.
+    // Slopes shrink with the angle, so the far water lies calm and mirror-like.
+    float calm = mix(0.12, 1.0, smoothstep(0.03, 0.4, v.y));
+    vec3 waveN = scaleSlope(waveNormal(vWorldPos.xz, frame.totalTime, max(footprint.x, footprint.y)), calm);
+    vec2 ripple = rippleSlope() * calm;
+    vec3 n = normalize(waveN + vec3(-ripple.x, 0.0, -ripple.y));
+    // Never below half the flat surface's value: a wave's back seen edge-on
+    // would otherwise mirror the whole sky in a stripe.
+    float nDotV = clamp(dot(n, v), 0.5 * max(v.y, 0.0), 1.0);
 
     // Reflection: rays bent below the horizon by steep waves would see the
     // ground half of the sky, so they are folded back up.
@@ -60,7 +72,13 @@ void main() {
     vec3 sky = toLinear(texture(skybox, reflected).rgb);
     float fresnel = 0.02 + 0.98 * pow(1.0 - nDotV, 5.0);
 
-    vec3 body = toLinear(color);
+    // How much water lies in front of the ground behind (none read: shallow).
+    float behind;
+    bool seesGround = opaqueDepthBehind(behind);
+    float thickness = seesGround ? max(behind - viewDepth(gl_FragCoord.z), 0.0) : 0.0;
+    float deep = seesGround ? smoothstep(fadeDistance, 3.0 * fadeDistance, thickness) : 0.0;
+    // Deep water is darker, as the seabed seen through shallower water is.
+    vec3 body = toLinear(color) * mix(1.0, 0.35, deep);
     vec3 lit = ambientColor * body;
     vec3 glints = vec3(0.0);
 #if NUM_LIGHTS > 0
@@ -78,10 +96,10 @@ void main() {
     float a = mix(clamp(alpha, 0.0, 1.0), 1.0, fresnel);
 
     // Shore: the thinner the water in front of the ground, the clearer it is.
-    float behind;
-    if (opaqueDepthBehind(behind)) {
-        float thickness = max(behind - viewDepth(gl_FragCoord.z), 0.0);
+    if (seesGround) {
         a *= clamp(thickness / max(fadeDistance, 1e-3), 0.0, 1.0);
+        // Deep water hides what lies under it, the seabed's far edge included.
+        a = mix(a, 1.0, deep);
         float swell = 0.7 + 0.3 * sin(dot(vWorldPos.xz, vec2(0.7, 0.5)) + 1.5 * frame.totalTime);
         float foam = (1.0 - smoothstep(0.0, 0.3, thickness)) * swell;
         rgb = mix(rgb, vec3(0.85), foam * 0.5);

@@ -191,6 +191,32 @@ std::vector<float> splash()
     return out;
 }
 
+// A boost: a rush of air whose band sweeps upwards over a rising, growling
+// tone, loud at once and fading over the push.
+std::vector<float> boost()
+{
+    const size_t n = samplesFor(1.5f);
+    std::vector<float> noise = Synth::whiteNoise(n, 313);
+    std::vector<float> out(n, 0.0f);
+    // State-variable band-pass whose centre follows the sweep.
+    float low = 0.0f, band = 0.0f, phase = 0.0f;
+    const Synth::Table saw = Synth::table(Synth::Wave::Saw, 220.0f);
+    for (size_t i = 0; i < n; ++i) {
+        const float t = timeOf(i);
+        const float sweep = std::min(1.0f, t / 0.6f);
+        const float centre = 400.0f + 2200.0f * sweep * sweep;
+        const float f = 2.0f * std::sin(glm::pi<float>() * centre / Synth::rate);
+        low += f * band;
+        const float high = noise[i] - low - 0.7f * band;
+        band += f * high;
+        phase += (70.0f + 150.0f * sweep) / Synth::rate;
+        const float envelope = std::min(1.0f, t / 0.04f) * std::exp(-t / 0.6f);
+        out[i] = envelope * (1.6f * band + 0.35f * saw(phase));
+    }
+    Synth::fadeEdges(out, 0.001f, 0.2f);
+    return out;
+}
+
 } // namespace
 
 void SoundEffects::generate(const std::string& outDir)
@@ -211,4 +237,6 @@ void SoundEffects::generate(const std::string& outDir)
     save(outDir, "win.wav", s, 0.85f);
     s = splash();
     save(outDir, "splash.wav", s, 0.85f);
+    s = boost();
+    save(outDir, "boost.wav", s, 0.85f);
 }

@@ -78,5 +78,14 @@ float Terrain::height(float x, float z) const
         const float steep = std::max(seaFloor, std::min(land, underRoad - std::max(0.0f, n.distance - roadEdge) * 0.9f));
         h = glm::mix(h, steep, bank);
     }
-    return h;
+    return sinkTowardsEdge(x, z, h);
+}
+
+float Terrain::sinkTowardsEdge(float x, float z, float h) const
+{
+    // The seabed drops away towards the ground's border, deep enough for the
+    // water above to hide it, so that the plate's square edge never shows.
+    const float edge = std::min({x - lo.x, hi.x - x, z - lo.y, hi.y - z});
+    const float underwater = 1.0f - smoothstep(-2.0f, 0.0f, h);
+    return h - edgeDrop * underwater * (1.0f - smoothstep(0.0f, 30.0f, edge));
 }

@@ -20,9 +20,12 @@ public:
     glm::vec2 maxCorner() const { return hi; }
 
     static constexpr float seaFloor = -6.0f;
+    // How much deeper the sea floor is at the ground's border.
+    static constexpr float edgeDrop = 30.0f;
 
 private:
     float naturalHeight(float x, float z, const TrackPath::Nearest& n, bool inside) const;
+    float sinkTowardsEdge(float x, float z, float h) const;
 
     const TrackPath& path;
     Noise noise;

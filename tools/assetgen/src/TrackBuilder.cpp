@@ -17,6 +17,7 @@ namespace {
 
 constexpr float bandWidth = 0.8f; // kerb band at each road edge
 constexpr float skirtDepth = 0.6f;
+constexpr float skirtOut = 1.5f; // how far out from the road's edge the skirt meets its depth
 constexpr float wallInner = 7.6f;
 constexpr float wallOuter = 8.2f;
 constexpr float wallTop = 1.0f;
@@ -178,8 +179,12 @@ void TrackBuilder::addRoad(TrackScene& scene) const {
     road->lightmapSize = 1024;
     road->lightmapDensity = 4.0f;
     const float w = roadHalfWidth, b = w - bandWidth;
-    const std::vector<glm::vec2> profile = {{-w, -skirtDepth}, {-w, 0.0f}, {-b, 0.0f},
-                                            {b, 0.0f},         {w, 0.0f},  {w, -skirtDepth}};
+    // The skirts slope down into the ground instead of dropping straight: a kart
+    // that has put a wheel off the road can climb back on.
+    const float o = w + skirtOut;
+    const std::vector<glm::vec2> profile = {{-o, -skirtDepth}, {-w, 0.0f}, {-b, 0.0f},
+                                            {b, 0.0f},         {w, 0.0f},  {o, -skirtDepth}};
+    const float skirtLength = std::hypot(skirtOut, skirtDepth);
     const TrackPath& p = path;
     const auto materialFor = [&p](int segment, float s) {
         if (segment == 0 || segment == 4)
@@ -189,10 +194,10 @@ void TrackBuilder::addRoad(TrackScene& scene) const {
         // Kerbs through the corners, plain edge lines on the straights.
         return std::abs(p.at(s).curvature) > 1.0f / 70.0f ? 1 : 0;
     };
-    const auto uvFor = [w, b](int segment, int materialSlot, float s, float across) {
+    const auto uvFor = [w, b, skirtLength](int segment, int materialSlot, float s, float across) {
         if (segment == 0 || segment == 4)
             return glm::vec2(s / 4.0f, across / 2.0f);
-        const float lateral = across - skirtDepth - w;
+        const float lateral = across - skirtLength - w;
         // Kerbs: stripes every metre across the band.
         if (materialSlot == 1)
             return glm::vec2((std::abs(lateral) - b) / bandWidth, s / 2.0f);
@@ -228,6 +233,60 @@ void TrackBuilder::addWalls(TrackScene& scene) const {
     Sweep::build(*left->mesh, path, s0, s1, 1.0f, leftProfile, wallMaterial, uvFor, 40.0f);
     Sweep::cap(*left->mesh, path, s0, false, leftProfile, 0, 2.0f);
     Sweep::cap(*left->mesh, path, s1, true, leftProfile, 0, 2.0f);
+}
+
+namespace {
+
+// Below this height the ground is sand.
+constexpr float beachTop = 0.7f;
+
+// The ground vertex where the beach's top line crosses the edge from a to b.
+uint32_t beachCrossing(Mesh& m, uint32_t a, uint32_t b, const glm::vec3& origin, int chart) {
+    // The same order from both triangles of the edge: the same bits, no crack.
+    if (a > b)
+        std::swap(a, b);
+    const MeshVertex& va = m.vertices[a];
+    const MeshVertex& vb = m.vertices[b];
+    const float t = (beachTop - va.position.y) / (vb.position.y - va.position.y);
+    MeshVertex v;
+    v.position = glm::mix(va.position, vb.position, t);
+    v.normal = glm::normalize(glm::mix(va.normal, vb.normal, t));
+    v.uv0 = glm::vec2(v.position.x, -v.position.z) / 8.0f;
+    v.chart = chart;
+    v.chartUv = glm::vec2(v.position.x - origin.x, v.position.z - origin.z);
+    return m.addVertex(v);
+}
+
+} // namespace
+
+// A flat enough ground triangle is sand below the beach's top and grass above.
+// One that straddles the line is cut along it, so that the beach follows the
+// coast smoothly instead of in steps of whole grid cells.
+void TrackBuilder::addBeachEdgeTriangle(Mesh& m, uint32_t a, uint32_t b, uint32_t c, const glm::vec3& origin,
+                                        int chart) {
+    const uint32_t corners[3] = {a, b, c};
+    int below = 0;
+    for (uint32_t k : corners)
+        below += m.vertices[k].position.y < beachTop ? 1 : 0;
+    if (below == 0 || below == 3) {
+        m.addTriangle(a, b, c, below == 3 ? 1 : 0);
+        return;
+    }
+    // Rotate so that the lone corner (the only one on its side) comes first,
+    // keeping the winding.
+    int lone = 0;
+    for (int k = 0; k < 3; ++k) {
+        const bool side = m.vertices[corners[k]].position.y < beachTop;
+        if (side == (below == 1))
+            lone = k;
+    }
+    const uint32_t p = corners[lone], q = corners[(lone + 1) % 3], r = corners[(lone + 2) % 3];
+    const uint32_t pq = beachCrossing(m, p, q, origin, chart);
+    const uint32_t rp = beachCrossing(m, r, p, origin, chart);
+    const int loneSlot = below == 1 ? 1 : 0;
+    m.addTriangle(p, pq, rp, loneSlot);
+    m.addTriangle(pq, q, r, 1 - loneSlot);
+    m.addTriangle(pq, r, rp, 1 - loneSlot);
 }
 
 void TrackBuilder::addGround(TrackScene& scene) const {
@@ -289,13 +348,10 @@ void TrackBuilder::addGround(TrackScene& scene) const {
                         const glm::vec3& p1 = m.vertices[t[1]].position;
                         const glm::vec3& p2 = m.vertices[t[2]].position;
                         const glm::vec3 n = glm::normalize(glm::cross(p1 - p0, p2 - p0));
-                        const float mean = (p0.y + p1.y + p2.y) / 3.0f;
-                        int slot = 0;
                         if (n.y < 0.8f)
-                            slot = 2;
-                        else if (mean < 0.7f)
-                            slot = 1;
-                        m.addTriangle(t[0], t[1], t[2], slot);
+                            m.addTriangle(t[0], t[1], t[2], 2);
+                        else
+                            addBeachEdgeTriangle(m, t[0], t[1], t[2], origin, chart);
                     }
                 }
             }
@@ -418,6 +474,13 @@ void TrackBuilder::addGates(TrackScene& scene) const {
             box->rotation = node->rotation;
             box->scale = glm::vec3(0.3f, halfHeight, 0.3f);
         }
+        // Far above the karts, but the chase cameras pull in short of the beams
+        // and the banner instead of passing through them.
+        const float bottom = g.height - 1.6f, top = g.height + 0.3f;
+        SceneNode* beams = scene.addNode(std::string(g.name) + "_Beams_BCS_");
+        beams->position = f.position + glm::vec3(0.0f, 0.5f * (bottom + top), 0.0f);
+        beams->rotation = node->rotation;
+        beams->scale = glm::vec3(gateHalfSpan, 0.5f * (top - bottom), 0.3f);
     }
 }
 

@@ -62,6 +62,8 @@ private:
     void addRoad(TrackScene& scene) const;
     void addWalls(TrackScene& scene) const;
     void addGround(TrackScene& scene) const;
+    static void addBeachEdgeTriangle(Mesh& m, uint32_t a, uint32_t b, uint32_t c, const glm::vec3& origin,
+                                     int chart);
     void addWater(TrackScene& scene) const;
     void addStartLine(TrackScene& scene) const;
     void addGates(TrackScene& scene) const;
