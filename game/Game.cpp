@@ -1,6 +1,8 @@
 // Start-up of the game.
 #include "game/Game.h"
 
+#include "core/render/Renderer.h"
+#include "core/runtime/Engine.h"
 #include "core/runtime/SceneManager.h"
 #include "game/GameAssets.h"
 #include "game/MenuScene.h"
@@ -8,6 +10,9 @@
 void Game::configure() { config.title = "Torquewind"; }
 
 void Game::init() {
+    if (auto* renderer = systems->get<Renderer>()) {
+        renderer->applyQualitySetting(engine->config.quality);
+    }
     loadDefaultFont(systems.get());
     registerWaterMaterial(systems.get());
     Scene* menu = systems->get<SceneManager>()->createScene("menu");

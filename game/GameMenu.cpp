@@ -129,6 +129,10 @@ void GameMenu::handleDeveloperKeys() {
             renderer->brightness += brightnessStep;
         }
     }
+    if (renderer != nullptr && pressed(GLFW_KEY_F9)) {
+        renderer->setQuality(nextRenderQuality(renderer->getQuality()));
+        showStatus(std::string("quality ") + renderQualityName(renderer->getQuality()));
+    }
     if (pressed(GLFW_KEY_F10)) {
         switchCamera();
     }
