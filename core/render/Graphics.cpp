@@ -338,6 +338,8 @@ void Graphics::bindAttributes() {
     }
     uint32_t mask = 0;
     size_t matched = 0;
+    // Uploads bind GL_ARRAY_BUFFER behind this class: trust only this sweep's binds.
+    GLuint arrayBuffer = 0;
     for (const auto& [name, location] : program->attributes) {
         bool found = false;
         for (VertexBuffer* buffer : vertexBuffers) {
@@ -349,17 +351,30 @@ void Graphics::bindAttributes() {
                 found = true;
                 const auto index = static_cast<GLuint>(location);
                 const auto offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
-                glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
-                glEnableVertexAttribArray(index);
+                // Only what differs from what the vertex array already holds.
+                if (buffer->buffer != arrayBuffer) {
+                    arrayBuffer = buffer->buffer;
+                    glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
+                    ++glCalls;
+                }
+                if ((enabledAttributes & (1u << index)) == 0) {
+                    glEnableVertexAttribArray(index);
+                    ++glCalls;
+                }
                 if (attribute.type == VertexAttributeType::Int) {
                     glVertexAttribIPointer(index, 1, GL_INT, static_cast<GLsizei>(buffer->stride()), offset);
                 } else {
                     glVertexAttribPointer(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
                                           static_cast<GLsizei>(buffer->stride()), offset);
                 }
-                glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
+                const uint32_t divisorBit = attribute.perInstance ? 1u << index : 0u;
+                if ((instancedAttributes & (1u << index)) != divisorBit) {
+                    instancedAttributes = (instancedAttributes & ~(1u << index)) | divisorBit;
+                    glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
+                    ++glCalls;
+                }
                 ++attributePointerCalls;
-                glCalls += 4;
+                ++glCalls;
                 mask |= 1u << index;
             }
             if (found) {

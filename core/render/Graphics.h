@@ -100,6 +100,8 @@ public:
     GLuint vertexArray = 0;
     bool attributesDirty = true;
     uint32_t enabledAttributes = 0;
+    // Attributes whose divisor is 1.
+    uint32_t instancedAttributes = 0;
 
     // GL calls the cache let through, for tests and benchmarks of the cache.
     uint32_t stateCalls = 0;

@@ -507,6 +507,7 @@ void Renderer::renderMainPass(View& view) {
     }
     resetRenderState();
 
+    ++mainPassStamp;
     viewMatrix = view.camera->getView();
     projectionMatrix = view.camera->getProjection();
     viewProjectionMatrix = view.camera->getViewProjection();
@@ -524,7 +525,10 @@ void Renderer::renderMainPass(View& view) {
             first = false;
             if (programChanged) {
                 graphics->useProgram(item.program);
-                sendProgramUniforms(view);
+                if (item.program->viewStamp != mainPassStamp) {
+                    item.program->viewStamp = mainPassStamp;
+                    sendProgramUniforms(view);
+                }
             }
             if (materialChanged) {
                 item.material->applyRenderState(*graphics, wireframe);

@@ -139,6 +139,8 @@ private:
     bool realtimeShadows = true;
     float particleDensity = 1.0f;
     uint32_t frameNumber = 0;
+    // Counts main passes; see ShaderProgram::viewStamp.
+    uint64_t mainPassStamp = 0;
     // Reused every frame, so that preparing a view allocates nothing.
     std::vector<Camera*> cameraScratch;
     std::vector<Drawable*> visibleScratch;

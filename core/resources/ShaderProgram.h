@@ -42,6 +42,9 @@ public:
     // By UniformId; unresolvedLocation until asked.
     std::vector<GLint> locationsById;
     static constexpr GLint unresolvedLocation = -2;
+    // Uniform values stay with a program: the renderer notes which view's
+    // values it holds, so returning to it in the same view sends nothing again.
+    uint64_t viewStamp = 0;
     std::vector<std::string> uniforms;
     std::vector<std::pair<std::string, GLint>> attributes;
 
