@@ -10,9 +10,17 @@
 // was left to compile or upload when the race began.
 //
 // With --no-effects the particle systems and the sky are switched off once the
-// race has loaded, so that two runs tell what the effects cost.
+// race has loaded, so that two runs tell what the effects cost. --quality picks
+// the graphics preset (as config.ini's [graphics] quality; auto by default).
 //
-//   race_frame [--frames N] [--width W --height H] [--no-effects] [--screenshot file.png]
+// Also counted: heap allocations per frame of the game's loop (through a
+// replaced global operator new), GL calls per draw call (the ones that go
+// through Graphics), and fragments that pass the depth test in the main pass
+// per pixel of the window (an occlusion query): about 1 when each pixel is
+// shaded once. The last line sums it all up for scripts/bench.sh.
+//
+//   race_frame [--frames N] [--width W --height H] [--no-effects] [--quality auto|low|medium|high]
+//              [--screenshot file.png]
 //   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
 
@@ -20,6 +28,7 @@
 #include "core/platform/Log.h"
 #include "core/render/Graphics.h"
 #include "core/render/ParticleSystem.h"
+#include "core/render/RenderQuality.h"
 #include "core/render/Renderer.h"
 #include "core/render/Skybox.h"
 #include "core/render/View.h"
@@ -38,15 +47,41 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
+
+namespace {
+std::atomic<uint64_t> allocationCount{0};
+} // namespace
+
+// GCC pairs the inlined free with this new and warns; they do match.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    allocationCount.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size != 0 ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -64,7 +99,10 @@ double percentile(std::vector<double> values, double p) {
 
 class RaceGame : public Game {
 public:
-    RaceGame(int frames, bool effects) : measuredFrames(frames), effects(effects) {}
+    RaceGame(int frames, bool effects) : measuredFrames(frames), effects(effects) {
+        frameTimes.reserve(static_cast<size_t>(frames) + 1);
+        frameAllocations.reserve(static_cast<size_t>(frames) + 1);
+    }
 
     void init() override {
         Game::init();
@@ -107,11 +145,15 @@ public:
                 *gameplay, *race->findEntity("P2")->getComponent<Car>(),
                 KartKeys{GLFW_KEY_UP, GLFW_KEY_DOWN, GLFW_KEY_LEFT, GLFW_KEY_RIGHT}, 2.5f));
             last = Clock::now();
+            lastAllocations = allocationCount.load();
             return;
         }
         drive(dt);
         const Clock::time_point now = Clock::now();
+        const uint64_t allocations = allocationCount.load();
         frameTimes.push_back(ms(last, now));
+        frameAllocations.push_back(static_cast<double>(allocations - lastAllocations));
+        lastAllocations = allocations;
         last = now;
         if (static_cast<int>(frameTimes.size()) >= measuredFrames) {
             engine->quit = true;
@@ -126,7 +168,8 @@ public:
 
     void switchEffectsOff() {
         for (Component* component : race->getComponents()) {
-            if (dynamic_cast<ParticleSystem*>(component) != nullptr || dynamic_cast<Skybox*>(component) != nullptr) {
+            if (dynamic_cast<ParticleSystem*>(component) != nullptr ||
+                dynamic_cast<Skybox*>(component) != nullptr) {
                 component->setEnabled(false);
             }
         }
@@ -139,6 +182,8 @@ public:
     Scene* race = nullptr;
     std::vector<std::unique_ptr<RaceDriver>> drivers;
     std::vector<double> frameTimes;
+    std::vector<double> frameAllocations;
+    uint64_t lastAllocations = 0;
     Clock::time_point last;
 };
 
@@ -168,8 +213,26 @@ private:
     Clock::time_point mark;
 };
 
+// Fragments that passed the depth test in the main passes of one frame.
+struct FragmentCounter {
+    GLuint query = 0;
+    double lastSamples = 0.0;
+    void begin() {
+        if (query == 0) {
+            glGenQueries(1, &query);
+        }
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+    }
+    void end() {
+        glEndQuery(GL_SAMPLES_PASSED);
+        GLuint64 samples = 0;
+        glGetQueryObjectui64v(query, GL_QUERY_RESULT, &samples);
+        lastSamples = static_cast<double>(samples);
+    }
+};
+
 void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumulator,
-                       const std::string& screenshot) {
+                       const std::string& screenshot, FragmentCounter& fragments) {
     SystemRegistry& systems = *game.systems;
     Scene& scene = *systems.get<SceneManager>()->current;
     auto* renderer = systems.get<Renderer>();
@@ -205,10 +268,13 @@ void instrumentedFrame(RaceGame& game, StepTimer& timer, float dt, float& accumu
         renderer->renderDepthPrePass(*view);
     }
     timer.glLap("render: depth pre-pass");
+    fragments.begin();
     for (const auto& view : renderer->getViews()) {
         renderer->renderMainPass(*view);
     }
     timer.glLap("render: main pass");
+    fragments.end();
+    timer.start();
     ui->update(scene, dt);
     ui->draw();
     timer.glLap("UI");
@@ -228,6 +294,7 @@ int main(int argc, char** argv) {
     int height = 800;
     std::string screenshot;
     bool effects = true;
+    std::string quality = "auto";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -241,10 +308,13 @@ int main(int argc, char** argv) {
             height = std::atoi(argv[++i]);
         } else if (arg == "--screenshot" && hasValue) {
             screenshot = argv[++i];
+        } else if (arg == "--quality" && hasValue) {
+            quality = argv[++i];
         }
     }
-    std::ofstream("race_frame_config.ini") << "[window]\nwidth=" << width << "\nheight=" << height
-                                           << "\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
+    std::ofstream("race_frame_config.ini")
+        << "[window]\nwidth=" << width << "\nheight=" << height << "\n[dir]\nassets=" << TW_ASSETS_DIR
+        << "\n[graphics]\nquality=" << quality << "\n";
     setLogListener([](LogLevel, const std::string&) {});
 
     auto* game = new RaceGame(frames, effects);
@@ -255,11 +325,25 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto* graphics = game->systems->get<Graphics>();
-    std::printf("split-screen race at %d x %d, effects %s, %zu frames of the game's loop:\n", graphics->width,
-                graphics->height, effects ? "on" : "off", game->frameTimes.size());
-    std::printf("  median %.1f ms (%.1f fps), p99 %.1f ms\n", percentile(game->frameTimes, 0.5),
-                1000.0 / percentile(game->frameTimes, 0.5), percentile(game->frameTimes, 0.99));
-    std::printf("  draw calls %u, triangles %u in the last frame\n", graphics->drawCalls, graphics->triangles);
+    const char* preset = renderQualityName(game->systems->get<Renderer>()->getQuality());
+    const double medianMs = percentile(game->frameTimes, 0.5);
+    const double p99Ms = percentile(game->frameTimes, 0.99);
+    double allocations = 0.0;
+    for (double count : game->frameAllocations) {
+        allocations += count;
+    }
+    allocations /= static_cast<double>(std::max<size_t>(game->frameAllocations.size(), 1));
+    const uint32_t drawCalls = graphics->drawCalls;
+    const uint32_t triangles = graphics->triangles;
+    const double callsPerDraw =
+        static_cast<double>(graphics->glCalls) / std::max(1.0, static_cast<double>(drawCalls));
+    std::printf("split-screen race at %d x %d, quality %s, effects %s, %zu frames of the game's loop:\n",
+                graphics->width, graphics->height, preset, effects ? "on" : "off", game->frameTimes.size());
+    std::printf("  median %.1f ms (%.1f fps), p99 %.1f ms\n", medianMs, 1000.0 / medianMs, p99Ms);
+    std::printf("  draw calls %u, triangles %u in the last frame\n", drawCalls, triangles);
+    std::printf("  GL calls per draw call %.2f (%u calls), heap allocations per frame %.2f (max %.0f)\n",
+                callsPerDraw, graphics->glCalls, allocations,
+                *std::max_element(game->frameAllocations.begin(), game->frameAllocations.end()));
     // Frames are counted from "Go!": a program or texture first needed in the race
     // shows here as one slow frame.
     double elapsed = 0.0;
@@ -269,9 +353,11 @@ int main(int argc, char** argv) {
         elapsed += game->frameTimes[i];
     }
     std::printf("  worst frame of the first %.1f s after Go!: %.1f ms (%.2f times the median)\n", elapsed / 1000.0,
-                worst, worst / percentile(game->frameTimes, 0.5));
+                worst, worst / medianMs);
 
     StepTimer timer;
+    FragmentCounter fragments;
+    std::vector<double> fragmentsPerPixel;
     float accumulator = 0.0f;
     Clock::time_point previous = Clock::now();
     const int taken = std::max(10, frames / 3);
@@ -280,7 +366,9 @@ int main(int argc, char** argv) {
         const auto dt = static_cast<float>(ms(previous, now) / 1000.0);
         previous = now;
         instrumentedFrame(*game, timer, i == 0 ? Engine::fixedStep : dt, accumulator,
-                          i + 1 == taken ? screenshot : std::string());
+                          i + 1 == taken ? screenshot : std::string(), fragments);
+        fragmentsPerPixel.push_back(fragments.lastSamples /
+                                    std::max(1.0, static_cast<double>(graphics->width) * graphics->height));
     }
     double total = 0.0;
     for (const std::string& step : timer.order) {
@@ -292,6 +380,17 @@ int main(int argc, char** argv) {
         std::printf("  %-36s %7.2f ms  %5.1f %%\n", step.c_str(), median, 100.0 * median / total);
     }
     std::printf("  %-36s %7.2f ms\n", "sum of medians", total);
+    const double shaded = percentile(fragmentsPerPixel, 0.5);
+    std::printf("main pass: %.2f fragments pass the depth test per window pixel (median)\n", shaded);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    std::printf("peak resident memory %.0f MB\n", peakMb);
+    std::printf(
+        "RESULT quality=%s fps=%.1f median_ms=%.1f p99_ms=%.1f draws=%u triangles=%u calls_per_draw=%.2f "
+        "allocs_per_frame=%.2f fragments_per_pixel=%.2f peak_mb=%.0f\n",
+        preset, 1000.0 / medianMs, medianMs, p99Ms, drawCalls, triangles, callsPerDraw, allocations, shaded,
+        peakMb);
     delete game;
     setLogListener(nullptr);
     return 0;

@@ -139,6 +139,10 @@ void RaceKeys::handleDeveloperKeys() {
             shownBrightness = renderer->brightness;
         }
     }
+    if (renderer != nullptr && pressed(key::f9)) {
+        renderer->setQuality(nextRenderQuality(renderer->getQuality()));
+        showStatus(std::string("quality ") + renderQualityName(renderer->getQuality()));
+    }
     if (pressed(key::f10)) {
         switchCamera();
     }

@@ -32,8 +32,8 @@ bool isTouching(const btPersistentManifold& manifold, bool trigger) {
 
 } // namespace
 
-std::vector<TouchChange> SimulationEventCallback::collectChanges(btDispatcher& dispatcher) {
-    std::map<TouchKey, btVector3> now;
+const std::vector<TouchChange>& SimulationEventCallback::collectChanges(btDispatcher& dispatcher) {
+    now.clear();
     const int count = dispatcher.getNumManifolds();
     for (int i = 0; i < count; ++i) {
         const btPersistentManifold& manifold = *dispatcher.getManifoldByIndexInternal(i);
@@ -62,41 +62,52 @@ std::vector<TouchChange> SimulationEventCallback::collectChanges(btDispatcher& d
             key.first = std::min(bodyA->id, bodyB->id);
             key.second = std::max(bodyA->id, bodyB->id);
         }
-        // Several manifolds may join the same two bodies; the last one names the point.
-        now[key] = manifold.getContactPoint(0).getPositionWorldOnB();
+        now.push_back({key, i, manifold.getContactPoint(0).getPositionWorldOnB()});
     }
+    std::sort(now.begin(), now.end(), [](const Touch& a, const Touch& b) {
+        return a.key < b.key || (!(b.key < a.key) && a.order < b.order);
+    });
+    // One entry per pair: the last manifold's.
+    size_t kept = 0;
+    for (size_t i = 0; i < now.size(); ++i) {
+        const bool lastOfPair = i + 1 == now.size() || now[i].key < now[i + 1].key;
+        if (lastOfPair) {
+            now[kept++] = now[i];
+        }
+    }
+    now.resize(kept);
 
-    std::vector<TouchChange> changes;
+    changes.clear();
     auto before = touching.begin();
     auto after = now.begin();
     while (before != touching.end() || after != now.end()) {
-        if (after == now.end() || (before != touching.end() && before->first < after->first)) {
-            changes.push_back({before->first, false, before->second});
+        if (after == now.end() || (before != touching.end() && before->key < after->key)) {
+            changes.push_back({before->key, false, before->point});
             ++before;
-        } else if (before == touching.end() || after->first < before->first) {
-            changes.push_back({after->first, true, after->second});
+        } else if (before == touching.end() || after->key < before->key) {
+            changes.push_back({after->key, true, after->point});
             ++after;
         } else {
             ++before;
             ++after;
         }
     }
-    touching = std::move(now);
+    touching.swap(now);
     return changes;
 }
 
 void SimulationEventCallback::forget(uint64_t bodyId) {
-    for (auto it = touching.begin(); it != touching.end();) {
-        if (it->first.first == bodyId || it->first.second == bodyId) {
-            it = touching.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    touching.erase(std::remove_if(touching.begin(), touching.end(),
+                                  [bodyId](const Touch& touch) {
+                                      return touch.key.first == bodyId || touch.key.second == bodyId;
+                                  }),
+                   touching.end());
 }
 
 void SimulationEventCallback::dispatch(btDispatcher& dispatcher, const PhysicsWorld& world) {
-    const std::vector<TouchChange> changes = collectChanges(dispatcher);
+    // A copy the handlers cannot disturb; reused, so it allocates only as it grows.
+    dispatchChanges = collectChanges(dispatcher);
+    const std::vector<TouchChange>& changes = dispatchChanges;
     for (const TouchChange& change : changes) {
         if (!change.key.trigger) {
             onContact(change, world);

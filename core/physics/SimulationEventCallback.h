@@ -42,9 +42,20 @@ public:
 
 private:
     // The pairs that began or ended touching since the last call, in key order.
-    std::vector<TouchChange> collectChanges(btDispatcher& dispatcher);
+    const std::vector<TouchChange>& collectChanges(btDispatcher& dispatcher);
     static void onContact(const TouchChange& change, const PhysicsWorld& world);
     static void onTrigger(const TouchChange& change, const PhysicsWorld& world);
 
-    std::map<TouchKey, btVector3> touching;
+    struct Touch {
+        TouchKey key;
+        // Manifold order: of several joining the same two bodies, the last names the point.
+        int order = 0;
+        btVector3 point{0, 0, 0};
+    };
+    // Sorted by key, one entry per pair. Kept vectors (not maps) so that a
+    // steady step allocates nothing.
+    std::vector<Touch> touching;
+    std::vector<Touch> now;
+    std::vector<TouchChange> changes;
+    std::vector<TouchChange> dispatchChanges;
 };

@@ -20,7 +20,8 @@ public:
     Drawable(SystemRegistry* systems, Entity* entity);
     ~Drawable() override;
 
-    // Brings items up to date for the view being prepared; runs once per view.
+    // Brings items up to date for the view being prepared; runs once per view,
+    // with the frame's dt for the first view and 0 for the others.
     virtual void updateItems(float dt, Camera* camera);
     // World-space box: the stored one unless a subclass knows better.
     virtual void getBounds(glm::vec3& outMin, glm::vec3& outMax);

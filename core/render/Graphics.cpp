@@ -4,6 +4,7 @@
 #include "core/platform/Log.h"
 #include "core/resources/IndexBuffer.h"
 #include "core/resources/ShaderProgram.h"
+#include "core/resources/Texture.h"
 #include "core/resources/VertexBuffer.h"
 #include "core/runtime/Engine.h"
 
@@ -100,6 +101,8 @@ void Graphics::createWindow() {
 void Graphics::beginFrame() {
     drawCalls = 0;
     triangles = 0;
+    glCalls = 1;
+    forgetTextures();
     glBindVertexArray(vertexArray);
 }
 
@@ -115,6 +118,7 @@ void Graphics::setPolygonMode(PolygonMode mode) {
     }
     polygonMode = mode;
     ++stateCalls;
+    ++glCalls;
     glPolygonMode(GL_FRONT_AND_BACK, mode == PolygonMode::Line ? GL_LINE : GL_FILL);
 }
 
@@ -124,6 +128,7 @@ void Graphics::setBlendMode(BlendMode mode) {
     }
     blendMode = mode;
     ++stateCalls;
+    glCalls += mode == BlendMode::None ? 1 : 2;
     switch (mode) {
     case BlendMode::None:
         glDisable(GL_BLEND);
@@ -145,6 +150,7 @@ void Graphics::setBlendColor(const glm::vec4& color) {
     }
     blendColor = color;
     ++stateCalls;
+    ++glCalls;
     glBlendColor(color.r, color.g, color.b, color.a);
 }
 
@@ -154,6 +160,7 @@ void Graphics::setCullMode(CullMode mode) {
     }
     cullMode = mode;
     ++stateCalls;
+    glCalls += mode == CullMode::None ? 1 : 2;
     if (mode == CullMode::None) {
         glDisable(GL_CULL_FACE);
         return;
@@ -168,6 +175,7 @@ void Graphics::setDepthFunc(DepthFunc func) {
     }
     depthFunc = func;
     ++stateCalls;
+    ++glCalls;
     glDepthFunc(toGL(func));
 }
 
@@ -177,6 +185,7 @@ void Graphics::setDepthWrite(bool enabled) {
     }
     depthWrite = enabled;
     ++stateCalls;
+    ++glCalls;
     glDepthMask(enabled ? GL_TRUE : GL_FALSE);
 }
 
@@ -187,6 +196,7 @@ void Graphics::setViewport(int x, int y, int w, int h) {
     }
     viewport = wanted;
     ++stateCalls;
+    ++glCalls;
     glViewport(x, y, w, h);
 }
 
@@ -197,10 +207,11 @@ void Graphics::useProgram(ShaderProgram* newProgram) {
     program = newProgram;
     attributesDirty = true;
     ++stateCalls;
+    ++glCalls;
     glUseProgram(newProgram != nullptr ? newProgram->program : 0);
 }
 
-void Graphics::bindBuffers(const std::vector<VertexBuffer*>& buffers, IndexBuffer* indices) {
+void Graphics::bindBuffers(const VertexStreams& buffers, IndexBuffer* indices) {
     if (buffers != vertexBuffers) {
         vertexBuffers = buffers;
         attributesDirty = true;
@@ -208,9 +219,28 @@ void Graphics::bindBuffers(const std::vector<VertexBuffer*>& buffers, IndexBuffe
     if (indices != indexBuffer) {
         indexBuffer = indices;
         ++stateCalls;
+        ++glCalls;
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices != nullptr ? indices->buffer : 0);
     }
 }
+
+void Graphics::bindTexture(uint32_t unit, const Texture* texture) {
+    if (unit < textureUnits && boundTextures[unit] == texture) {
+        return;
+    }
+    if (unit < textureUnits) {
+        boundTextures[unit] = texture;
+    }
+    glCalls += 2;
+    if (texture != nullptr) {
+        texture->bind(unit);
+    } else {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+}
+
+void Graphics::forgetTextures() { boundTextures.fill(nullptr); }
 
 void Graphics::setUniform(const std::string& name, bool value) { setUniform(name, value ? 1 : 0); }
 
@@ -223,6 +253,15 @@ GLint Graphics::uniformLocation(const std::string& name) const {
 void Graphics::setUniform(const std::string& name, int value) {
     const GLint location = uniformLocation(name);
     if (location >= 0) {
+        ++glCalls;
+        glUniform1i(location, value);
+    }
+}
+
+void Graphics::setUniform(UniformId id, int value) {
+    const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
+    if (location >= 0) {
+        ++glCalls;
         glUniform1i(location, value);
     }
 }
@@ -230,6 +269,15 @@ void Graphics::setUniform(const std::string& name, int value) {
 void Graphics::setUniform(const std::string& name, float value) {
     const GLint location = uniformLocation(name);
     if (location >= 0) {
+        ++glCalls;
+        glUniform1f(location, value);
+    }
+}
+
+void Graphics::setUniform(UniformId id, float value) {
+    const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
+    if (location >= 0) {
+        ++glCalls;
         glUniform1f(location, value);
     }
 }
@@ -237,6 +285,15 @@ void Graphics::setUniform(const std::string& name, float value) {
 void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
     const GLint location = uniformLocation(name);
     if (location >= 0) {
+        ++glCalls;
+        glUniform3f(location, value.x, value.y, value.z);
+    }
+}
+
+void Graphics::setUniform(UniformId id, const glm::vec3& value) {
+    const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
+    if (location >= 0) {
+        ++glCalls;
         glUniform3f(location, value.x, value.y, value.z);
     }
 }
@@ -244,6 +301,15 @@ void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
 void Graphics::setUniform(const std::string& name, const glm::vec4& value) {
     const GLint location = uniformLocation(name);
     if (location >= 0) {
+        ++glCalls;
+        glUniform4f(location, value.x, value.y, value.z, value.w);
+    }
+}
+
+void Graphics::setUniform(UniformId id, const glm::vec4& value) {
+    const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
+    if (location >= 0) {
+        ++glCalls;
         glUniform4f(location, value.x, value.y, value.z, value.w);
     }
 }
@@ -251,9 +317,20 @@ void Graphics::setUniform(const std::string& name, const glm::vec4& value) {
 void Graphics::setUniform(const std::string& name, const glm::mat4& value) {
     const GLint location = uniformLocation(name);
     if (location >= 0) {
+        ++glCalls;
         glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(value));
     }
 }
+
+void Graphics::setUniform(UniformId id, const glm::mat4& value) {
+    const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
+    if (location >= 0) {
+        ++glCalls;
+        glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(value));
+    }
+}
+
+void Graphics::setUniform(UniformId id, bool value) { setUniform(id, value ? 1 : 0); }
 
 void Graphics::bindAttributes() {
     if (!attributesDirty || program == nullptr) {
@@ -261,6 +338,8 @@ void Graphics::bindAttributes() {
     }
     uint32_t mask = 0;
     size_t matched = 0;
+    // Uploads bind GL_ARRAY_BUFFER behind this class: trust only this sweep's binds.
+    GLuint arrayBuffer = 0;
     for (const auto& [name, location] : program->attributes) {
         bool found = false;
         for (VertexBuffer* buffer : vertexBuffers) {
@@ -272,16 +351,30 @@ void Graphics::bindAttributes() {
                 found = true;
                 const auto index = static_cast<GLuint>(location);
                 const auto offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
-                glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
-                glEnableVertexAttribArray(index);
+                // Only what differs from what the vertex array already holds.
+                if (buffer->buffer != arrayBuffer) {
+                    arrayBuffer = buffer->buffer;
+                    glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
+                    ++glCalls;
+                }
+                if ((enabledAttributes & (1u << index)) == 0) {
+                    glEnableVertexAttribArray(index);
+                    ++glCalls;
+                }
                 if (attribute.type == VertexAttributeType::Int) {
                     glVertexAttribIPointer(index, 1, GL_INT, static_cast<GLsizei>(buffer->stride()), offset);
                 } else {
                     glVertexAttribPointer(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
                                           static_cast<GLsizei>(buffer->stride()), offset);
                 }
-                glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
+                const uint32_t divisorBit = attribute.perInstance ? 1u << index : 0u;
+                if ((instancedAttributes & (1u << index)) != divisorBit) {
+                    instancedAttributes = (instancedAttributes & ~(1u << index)) | divisorBit;
+                    glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
+                    ++glCalls;
+                }
                 ++attributePointerCalls;
+                ++glCalls;
                 mask |= 1u << index;
             }
             if (found) {
@@ -298,6 +391,7 @@ void Graphics::bindAttributes() {
     for (GLuint index = 0; index < 32; ++index) {
         if ((enabledAttributes & (1u << index)) != 0 && (mask & (1u << index)) == 0) {
             glDisableVertexAttribArray(index);
+            ++glCalls;
         }
     }
     enabledAttributes = mask;
@@ -314,7 +408,16 @@ void Graphics::drawIndexed(uint32_t count, uint32_t first, uint32_t instances) {
                                 static_cast<GLsizei>(instances));
     }
     drawCalls += 1;
+    ++glCalls;
     triangles += count / 3;
+}
+
+std::string Graphics::rendererName() const {
+    if (window == nullptr) {
+        return std::string();
+    }
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return name != nullptr ? std::string(name) : std::string();
 }
 
 bool Graphics::saveScreenshot(const std::string& path) const {

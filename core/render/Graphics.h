@@ -4,6 +4,8 @@
 #pragma once
 
 #include "core/render/RenderState.h"
+#include "core/render/VertexStreams.h"
+#include "core/resources/UniformId.h"
 #include "core/runtime/Event.h"
 #include "core/runtime/System.h"
 
@@ -19,6 +21,7 @@ struct GLFWwindow;
 class Engine;
 class IndexBuffer;
 class ShaderProgram;
+class Texture;
 class VertexBuffer;
 
 class Graphics : public System {
@@ -44,7 +47,11 @@ public:
     void setViewport(int x, int y, int w, int h);
     void useProgram(ShaderProgram* newProgram);
     // Binds a mesh's streams; the attribute pointers are set again before the next draw.
-    void bindBuffers(const std::vector<VertexBuffer*>& buffers, IndexBuffer* indices);
+    void bindBuffers(const VertexStreams& buffers, IndexBuffer* indices);
+    // Binds a texture to a unit unless it is already there. The cache is
+    // forgotten at the start of each frame, since loading binds textures behind it.
+    void bindTexture(uint32_t unit, const Texture* texture);
+    void forgetTextures();
 
     void setUniform(const std::string& name, bool value);
     void setUniform(const std::string& name, int value);
@@ -52,6 +59,13 @@ public:
     void setUniform(const std::string& name, const glm::vec3& value);
     void setUniform(const std::string& name, const glm::vec4& value);
     void setUniform(const std::string& name, const glm::mat4& value);
+    // The hot path: names interned once, locations read from the program's table.
+    void setUniform(UniformId id, bool value);
+    void setUniform(UniformId id, int value);
+    void setUniform(UniformId id, float value);
+    void setUniform(UniformId id, const glm::vec3& value);
+    void setUniform(UniformId id, const glm::vec4& value);
+    void setUniform(UniformId id, const glm::mat4& value);
     template <typename T> void setUniform(const std::string& base, int index, const T& value) {
         setUniform(base + "[" + std::to_string(index) + "]", value);
     }
@@ -66,6 +80,11 @@ public:
 
     // Writes what the back buffer holds now as a PNG (call before the swap).
     bool saveScreenshot(const std::string& path) const;
+    // GL_RENDERER of the context ("llvmpipe (LLVM 15.0.6, 256 bits)"); empty without a window.
+    std::string rendererName() const;
+    // For GL calls made outside this class during a frame (clears, framebuffer
+    // binds), so that glCalls counts every call a frame makes.
+    void countCalls(uint32_t calls) { glCalls += calls; }
     // Fired when the frame is complete, right before the swap: the moment to take
     // a screenshot of what the player is about to see.
     Event<> beforeSwap;
@@ -81,10 +100,14 @@ public:
     GLuint vertexArray = 0;
     bool attributesDirty = true;
     uint32_t enabledAttributes = 0;
+    // Attributes whose divisor is 1.
+    uint32_t instancedAttributes = 0;
 
     // GL calls the cache let through, for tests and benchmarks of the cache.
     uint32_t stateCalls = 0;
     uint32_t attributePointerCalls = 0;
+    // Every GL call of the frame that went through here, reset by beginFrame.
+    uint32_t glCalls = 0;
 
 private:
     void createWindow();
@@ -96,7 +119,9 @@ private:
     CullMode cullMode = static_cast<CullMode>(3);
     DepthFunc depthFunc = static_cast<DepthFunc>(7);
     bool depthWrite = false;
-    std::vector<VertexBuffer*> vertexBuffers;
+    VertexStreams vertexBuffers;
     IndexBuffer* indexBuffer = nullptr;
+    static constexpr size_t textureUnits = 32;
+    std::array<const Texture*, textureUnits> boundTextures{};
     std::vector<ShaderProgram*> warnedPrograms;
 };

@@ -3,6 +3,7 @@
 
 #include "core/platform/Log.h"
 #include "core/render/Camera.h"
+#include "core/render/Renderer.h"
 #include "core/resources/GLContext.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
@@ -46,12 +47,14 @@ std::unique_ptr<VertexBuffer> instanceBuffer(const char* name, VertexAttributeTy
                                           static_cast<uint32_t>(ParticleSystem::maxParticles), true);
 }
 
-template <typename T> void uploadWhole(const VertexBuffer* buffer, const T& values) {
-    if (buffer == nullptr || buffer->buffer == 0) {
+// Only the first count values: the draw reads no more instances than that.
+template <typename T> void uploadFirst(const VertexBuffer* buffer, const T& values, int32_t count) {
+    if (buffer == nullptr || buffer->buffer == 0 || count <= 0) {
         return;
     }
     glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(sizeof(values)), values.data());
+    glBufferSubData(GL_ARRAY_BUFFER, 0,
+                    static_cast<GLsizeiptr>(sizeof(values[0]) * static_cast<size_t>(count)), values.data());
 }
 
 } // namespace
@@ -217,7 +220,10 @@ void ParticleSystem::advanceEmitter(float dt) {
         emitterTime = 0.0f;
     }
     if (emitterTime < duration && !finished) {
-        spawnBank += rate * (1.0f + jitter() * rateVariation) * dt;
+        // Cheaper presets thin the emission out; each particle stays as it was.
+        const Renderer* renderer = systems != nullptr ? systems->get<Renderer>() : nullptr;
+        const float density = renderer != nullptr ? renderer->getParticleDensity() : 1.0f;
+        spawnBank += rate * density * (1.0f + jitter() * rateVariation) * dt;
         const int count = static_cast<int>(std::floor(spawnBank));
         for (int i = 0; i < count; ++i) {
             spawn();
@@ -244,7 +250,8 @@ int32_t ParticleSystem::freeSlot() {
 glm::vec3 ParticleSystem::emitDirection(float a, float b) {
     const float tilt = glm::radians(spread * a);
     const float azimuth = b * glm::two_pi<float>();
-    glm::vec3 direction(std::sin(tilt) * std::cos(azimuth), std::sin(tilt) * std::sin(azimuth), -std::cos(tilt));
+    glm::vec3 direction(std::sin(tilt) * std::cos(azimuth), std::sin(tilt) * std::sin(azimuth),
+                        -std::cos(tilt));
     const glm::quat emitter = glm::angleAxis(glm::radians(emitterAngles.z), glm::vec3(0, 0, 1)) *
                               glm::angleAxis(glm::radians(emitterAngles.x), glm::vec3(1, 0, 0)) *
                               glm::angleAxis(glm::radians(emitterAngles.y), glm::vec3(0, 1, 0));
@@ -316,10 +323,9 @@ void ParticleSystem::sortFarToNear() {
         return;
     }
     // The dead (distance -1) go last; std::sort works in place.
-    std::sort(order.begin(), order.end(),
-              [this](int32_t left, int32_t right) {
-                  return particles.cameraDistance[left] > particles.cameraDistance[right];
-              });
+    std::sort(order.begin(), order.end(), [this](int32_t left, int32_t right) {
+        return particles.cameraDistance[left] > particles.cameraDistance[right];
+    });
 }
 
 void ParticleSystem::upload() {
@@ -336,12 +342,12 @@ void ParticleSystem::upload() {
         uploads.frame[k] = particles.frame[slot];
     }
     if (positionBuffer != nullptr) {
-        uploadWhole(positionBuffer.get(), uploads.position);
-        uploadWhole(scaleBuffer.get(), uploads.scale);
-        uploadWhole(alphaBuffer.get(), uploads.alpha);
-        uploadWhole(colorBuffer.get(), uploads.color);
+        uploadFirst(positionBuffer.get(), uploads.position, liveCount);
+        uploadFirst(scaleBuffer.get(), uploads.scale, liveCount);
+        uploadFirst(alphaBuffer.get(), uploads.alpha, liveCount);
+        uploadFirst(colorBuffer.get(), uploads.color, liveCount);
         if (animated) {
-            uploadWhole(frameBuffer.get(), uploads.frame);
+            uploadFirst(frameBuffer.get(), uploads.frame, liveCount);
         }
         glBindBuffer(GL_ARRAY_BUFFER, 0);
     }

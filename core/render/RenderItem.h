@@ -2,16 +2,16 @@
 // renderer. The renderer fills in the program variant and the sort key per view.
 #pragma once
 
+#include "core/render/VertexStreams.h"
+
 #include <glm/glm.hpp>
 
 #include <cstdint>
-#include <vector>
 
 class IndexBuffer;
 class Material;
 class ShaderProgram;
 class Texture;
-class VertexBuffer;
 
 struct RenderItem {
     static constexpr int32_t indexed = 0;
@@ -19,7 +19,7 @@ struct RenderItem {
 
     int32_t drawType = indexed;
     // The mesh's streams, plus per-instance streams for instanced draws.
-    std::vector<VertexBuffer*> vertexBuffers;
+    VertexStreams vertexBuffers;
     IndexBuffer* indexBuffer = nullptr;
     uint32_t first = 0;
     uint32_t count = 0;
@@ -31,4 +31,6 @@ struct RenderItem {
     int32_t instanceCount = 1;
     ShaderProgram* program = nullptr;
     uint64_t key = 0;
+    // Drawn by the depth pre-pass, so the main pass only tests against its depth.
+    bool depthFirst = false;
 };

@@ -35,15 +35,97 @@ template <typename T> bool enabledOnActiveEntity(const T* component) {
            component->entity->active;
 }
 
+// A pre-pass can stand in for the main pass's depth only where the main pass
+// would write the same depth: opaque, depth-writing, and not cut out.
+bool drawsDepthFirst(const Material& material) {
+    return material.getRenderQueue() == 0 && material.getDepthWrite() &&
+           material.getDepthFunc() == DepthFunc::Less && material.getBlendMode() == BlendMode::None &&
+           material.getPolygonMode() == PolygonMode::Fill && !material.hasDefine("CUTOUT");
+}
+
 } // namespace
+
+Renderer::Names::Names()
+    : depthTex("depthTex"), skybox("skybox"), lightMap("lightMap"), frameDt("frame.dt"),
+      frameTotalTime("frame.totalTime"), cameraNear("camera.near"), cameraFar("camera.far"),
+      cameraPosition("camera.position"), cameraEye("camera.eye"), cameraView("camera.view"),
+      cameraProjection("camera.projection"), cameraViewProjection("camera.viewProjection"),
+      viewportX("viewport.x"), viewportY("viewport.y"), viewportWidth("viewport.width"),
+      viewportHeight("viewport.height"), ambientColor("ambientColor"), fogColor("fogColor"),
+      fogStart("fogStart"), fogRange("fogRange"), brightness("brightness"), normals("normals"),
+      objectWorld("object.world"), objectNormal("object.normal"), objectWorldView("object.worldView"),
+      objectWorldViewProjection("object.worldViewProjection") {
+    for (int n = 0; n < maxLights; ++n) {
+        LightNames& light = lights[static_cast<size_t>(n)];
+        light.type = UniformId("lights", n, "type");
+        light.color = UniformId("lights", n, "color");
+        light.position = UniformId("lights", n, "position");
+        light.direction = UniformId("lights", n, "direction");
+        light.intensity = UniformId("lights", n, "intensity");
+        light.constant = UniformId("lights", n, "constant");
+        light.linear = UniformId("lights", n, "linear");
+        light.quadratic = UniformId("lights", n, "quadratic");
+        light.innerAngle = UniformId("lights", n, "innerAngle");
+        light.outerAngle = UniformId("lights", n, "outerAngle");
+        light.castsShadows = UniformId("lights", n, "castsShadows");
+        light.shadowStrength = UniformId("lights", n, "shadowStrength");
+        light.shadowBias = UniformId("lights", n, "shadowBias");
+        light.shadowMapIndex = UniformId("lights", n, "shadowMapIndex");
+    }
+    for (int n = 0; n < maxShadowMaps; ++n) {
+        lightViewProjection[static_cast<size_t>(n)] = UniformId("lightViewProjection", n);
+        shadowMaps[static_cast<size_t>(n)] = UniformId("shadowMaps", n);
+    }
+}
 
 Renderer::Renderer(SystemRegistry* systems)
     : System(systems), engine(systems->get<Engine>()), graphics(systems->get<Graphics>()),
       depthShader(std::make_unique<Shader>(systems, "core/shaders/depth.vert", "core/shaders/depth.frag")) {}
 
+void Renderer::applyQualitySetting(const std::string& setting) {
+    const std::string glRenderer = graphics != nullptr ? graphics->rendererName() : std::string();
+    RenderQuality chosen = RenderQuality::High;
+    if (!resolveRenderQuality(setting, glRenderer, chosen)) {
+        logWarning("Unknown graphics quality '", setting, "' (auto, low, medium or high): using auto.");
+        resolveRenderQuality("auto", glRenderer, chosen);
+    }
+    const bool automatic = !parseRenderQuality(setting, chosen);
+    logInfo("Graphics quality ", renderQualityName(chosen),
+            automatic ? " (auto for renderer '" : " (renderer '", glRenderer, "')");
+    setQuality(chosen);
+}
+
+void Renderer::setQuality(RenderQuality newQuality) {
+    quality = newQuality;
+    qualityDefines.clear();
+    switch (quality) {
+    case RenderQuality::Low:
+        // Real-time shadows, normal maps, sky reflections and everything that
+        // reads the view's depth go; the baked lightmaps keep the track's shading.
+        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER"};
+        break;
+    case RenderQuality::Medium:
+        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER"};
+        break;
+    case RenderQuality::High:
+        break;
+    }
+    realtimeShadows = quality != RenderQuality::Low;
+    normalMapsEnabled = quality != RenderQuality::Low;
+    depthPrePassEnabled = quality != RenderQuality::Low;
+    particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
+    const int32_t mapSize = quality == RenderQuality::High ? 2048 : 1024;
+    if (mapSize != shadowMapSize) {
+        shadowMapSize = mapSize;
+        shadowPool.clear();
+    }
+    programCache.clear();
+}
+
 Renderer::~Renderer() = default;
 
 void Renderer::render(Scene& scene, float dt) {
+    ++frameNumber;
     syncViews(scene);
     for (const auto& view : views) {
         prepare(*view, scene, dt);
@@ -71,7 +153,8 @@ void Renderer::precompile(Scene& scene) {
 // ---------------------------------------------------------------- views
 
 void Renderer::syncViews(Scene& scene) {
-    std::vector<Camera*> cameras;
+    std::vector<Camera*>& cameras = cameraScratch;
+    cameras.clear();
     for (Component* component : scene.getComponents()) {
         auto* camera = dynamic_cast<Camera*>(component);
         if (enabledOnActiveEntity(camera)) {
@@ -80,7 +163,8 @@ void Renderer::syncViews(Scene& scene) {
     }
     views.erase(std::remove_if(views.begin(), views.end(),
                                [&](const std::unique_ptr<View>& view) {
-                                   return std::find(cameras.begin(), cameras.end(), view->camera) == cameras.end();
+                                   return std::find(cameras.begin(), cameras.end(), view->camera) ==
+                                          cameras.end();
                                }),
                 views.end());
     for (Camera* camera : cameras) {
@@ -100,9 +184,10 @@ View* Renderer::findView(const Camera* camera) const {
 }
 
 void Renderer::removeViews(const Camera* camera) {
-    views.erase(std::remove_if(views.begin(), views.end(),
-                               [camera](const std::unique_ptr<View>& view) { return view->camera == camera; }),
-                views.end());
+    views.erase(
+        std::remove_if(views.begin(), views.end(),
+                       [camera](const std::unique_ptr<View>& view) { return view->camera == camera; }),
+        views.end());
 }
 
 // ---------------------------------------------------------------- preparation
@@ -111,12 +196,24 @@ void Renderer::prepare(View& view, Scene& scene, float dt) {
     frameDt = dt;
     view.clear();
     view.updateViewport();
-    programCache.clear();
-    std::vector<Drawable*> visible;
+    forgetProgramsIfChanged();
+    std::vector<Drawable*>& visible = visibleScratch;
+    visible.clear();
     collect(view, scene, visible);
     addShadowCasters(view);
     addItems(view, visible, dt);
-    view.sort(view.camera->getPosition());
+    // Without a pre-pass, drawing opaque items near to far lets the depth test
+    // reject most hidden fragments before they are shaded.
+    view.sort(view.camera->getPosition(), !depthPrePassEnabled);
+}
+
+void Renderer::forgetProgramsIfChanged() {
+    // The flags the developer keys flip change the defines of every program.
+    const uint32_t signature = (shadowsEnabled ? 1u : 0u) | (lightmapsEnabled ? 2u : 0u);
+    if (signature != programCacheSignature) {
+        programCacheSignature = signature;
+        programCache.clear();
+    }
 }
 
 void Renderer::collect(View& view, Scene& scene, std::vector<Drawable*>& visible) const {
@@ -140,15 +237,14 @@ void Renderer::collect(View& view, Scene& scene, std::vector<Drawable*>& visible
 
 void Renderer::addShadowCasters(View& view) {
     for (Light* light : view.lights) {
-        if (light->type != Light::directional || !light->castsShadows) {
+        if (light->type != Light::directional || !light->castsShadows || !realtimeShadows) {
             continue;
         }
-        ShadowCaster caster;
+        ShadowCaster& caster = view.addShadowCaster();
         caster.light = light;
-        caster.target = shadowTarget(view.shadowCasters.size());
+        caster.target = shadowTarget(view.shadowCasters.size() - 1);
         caster.lightViewProjection = fitShadow(view, *light);
         light->shadowMap = caster.target;
-        view.shadowCasters.push_back(std::move(caster));
     }
 }
 
@@ -177,7 +273,8 @@ glm::mat4 Renderer::fitShadow(View& view, Light& light) const {
         const float nearDepth = -(cameraView * glm::vec4(corners[i], 1.0f)).z;
         const float farDepth = -(cameraView * glm::vec4(corners[i + 4], 1.0f)).z;
         if (farDepth - nearDepth > 1e-6f) {
-            const float t = glm::clamp((light.shadowDistance - nearDepth) / (farDepth - nearDepth), 0.0f, 1.0f);
+            const float t =
+                glm::clamp((light.shadowDistance - nearDepth) / (farDepth - nearDepth), 0.0f, 1.0f);
             corners[i + 4] = corners[i] + (corners[i + 4] - corners[i]) * t;
         }
     }
@@ -206,7 +303,7 @@ glm::mat4 Renderer::fitShadow(View& view, Light& light) const {
 std::vector<std::string> Renderer::buildDefines(const Material& material, bool hasLightmap, size_t shadowMaps,
                                                 size_t lights) const {
     std::vector<std::string> defines;
-    if (shadowsEnabled && material.getReceivesShadows()) {
+    if (shadowsEnabled && realtimeShadows && material.getReceivesShadows()) {
         defines.emplace_back("SHADOW");
         defines.push_back("NUM_SHADOWMAPS " + std::to_string(shadowMaps));
     }
@@ -215,6 +312,11 @@ std::vector<std::string> Renderer::buildDefines(const Material& material, bool h
         defines.emplace_back("LIGHTMAP");
     }
     for (const std::string& define : material.getDefines()) {
+        if (normalMapsEnabled || define != "NORMAL") {
+            defines.push_back(define);
+        }
+    }
+    for (const std::string& define : qualityDefines) {
         defines.push_back(define);
     }
     return defines;
@@ -225,7 +327,8 @@ uint64_t Renderer::sortKey(const void* program, const void* material, const void
 }
 
 ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLightmap) {
-    const auto cacheKey = std::make_pair(static_cast<const Material*>(&material), hasLightmap);
+    const auto cacheKey = std::make_tuple(static_cast<const Material*>(&material), hasLightmap,
+                                          view.shadowCasters.size(), view.lights.size());
     const auto cached = programCache.find(cacheKey);
     if (cached != programCache.end()) {
         return cached->second;
@@ -238,7 +341,8 @@ ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLigh
             logWarning("Material '", material.getName(), "' has no shader and is not drawn.");
         }
     } else {
-        program = shader->getProgram(buildDefines(material, hasLightmap, view.shadowCasters.size(), view.lights.size()));
+        program = shader->getProgram(
+            buildDefines(material, hasLightmap, view.shadowCasters.size(), view.lights.size()));
         // A variant that failed to link has been reported by the shader; it cannot draw.
         if (program != nullptr && !program->isLinked()) {
             program = nullptr;
@@ -249,8 +353,12 @@ ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLigh
 }
 
 void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float dt) {
+    // Time moves once per frame: views after the first see the same moment,
+    // so a particle emitter is simulated once however many views draw it.
+    const bool firstView = views.empty() || views.front().get() == &view;
+    const float viewDt = firstView ? dt : 0.0f;
     for (Drawable* drawable : visible) {
-        drawable->updateItems(dt, view.camera);
+        drawable->updateItems(viewDt, view.camera);
         for (const RenderItem& source : drawable->items) {
             if (source.material == nullptr) {
                 continue;
@@ -267,7 +375,8 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
             item.key = sortKey(program, &material, item.indexBuffer);
             const auto queue = static_cast<size_t>(std::clamp(material.getRenderQueue(), 0, 5));
             view.queues[queue].push_back(index);
-            if (queue == 0) {
+            item.depthFirst = depthPrePassEnabled && drawsDepthFirst(material);
+            if (item.depthFirst) {
                 view.depthList.push_back(index);
             }
             if (material.getCastsShadows()) {
@@ -277,10 +386,13 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
             }
         }
     }
-    // Shadow maps have no required order: group by mesh to save attribute setup.
+    // Shadow maps have no required order: group by mesh to save attribute setup
+    // (ties by index: a stable sort would allocate its buffer every frame).
     for (ShadowCaster& caster : view.shadowCasters) {
-        std::stable_sort(caster.items.begin(), caster.items.end(), [&view](uint32_t a, uint32_t b) {
-            return view.items[a].indexBuffer < view.items[b].indexBuffer;
+        std::sort(caster.items.begin(), caster.items.end(), [&view](uint32_t a, uint32_t b) {
+            const IndexBuffer* left = view.items[a].indexBuffer;
+            const IndexBuffer* right = view.items[b].indexBuffer;
+            return left != right ? left < right : a < b;
         });
     }
 }
@@ -297,7 +409,8 @@ void Renderer::resetRenderState() {
 
 void Renderer::drawItem(const RenderItem& item) {
     graphics->drawIndexed(item.count, item.first,
-                          item.drawType == RenderItem::instanced ? static_cast<uint32_t>(item.instanceCount) : 1u);
+                          item.drawType == RenderItem::instanced ? static_cast<uint32_t>(item.instanceCount)
+                                                                 : 1u);
 }
 
 ShaderProgram* Renderer::depthProgram() {
@@ -315,6 +428,7 @@ void Renderer::renderShadowMaps(View& view) {
         graphics->setViewport(0, 0, shadowMapSize, shadowMapSize);
         graphics->setDepthWrite(true);
         glClear(GL_DEPTH_BUFFER_BIT);
+        graphics->countCalls(2);
         if (program == nullptr) {
             continue;
         }
@@ -325,37 +439,63 @@ void Renderer::renderShadowMaps(View& view) {
         glEnable(GL_DEPTH_CLAMP);
         for (uint32_t index : caster.items) {
             const RenderItem& item = view.items[index];
-            graphics->setUniform("object.worldViewProjection", caster.lightViewProjection * item.world);
+            graphics->setUniform(names.objectWorldViewProjection, caster.lightViewProjection * item.world);
             graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
             drawItem(item);
         }
         glDisable(GL_DEPTH_CLAMP);
+        graphics->countCalls(2);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    graphics->countCalls(1);
 }
 
 void Renderer::renderDepthPrePass(View& view) {
-    // Without a depth target there is nothing that could read the result.
-    if (graphics == nullptr || !graphics->hasWindow() || view.depthTarget == nullptr) {
+    view.depthReady = false;
+    if (graphics == nullptr || !graphics->hasWindow() || !depthPrePassEnabled) {
         return;
     }
-    view.depthTarget->bind();
-    graphics->setViewport(0, 0, view.viewport.z, view.viewport.w);
-    graphics->setDepthWrite(true);
-    glClear(GL_DEPTH_BUFFER_BIT);
     ShaderProgram* program = depthProgram();
-    if (program != nullptr) {
-        resetRenderState();
-        graphics->useProgram(program);
-        const glm::mat4 viewProjection = view.camera->getViewProjection();
-        for (uint32_t index : view.depthList) {
-            const RenderItem& item = view.items[index];
-            graphics->setUniform("object.worldViewProjection", viewProjection * item.world);
-            graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
-            drawItem(item);
-        }
+    if (program == nullptr) {
+        return;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Straight into the view's part of the window: the main pass then tests
+    // against this depth instead of writing its own.
+    const glm::ivec4& v = view.viewport;
+    graphics->forgetTextures();
+    graphics->setViewport(v.x, v.y, v.z, v.w);
+    const glm::vec3& clear = view.camera->clearColor;
+    glClearColor(clear.r, clear.g, clear.b, 1.0f);
+    graphics->setDepthWrite(true);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(v.x, v.y, v.z, v.w);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    graphics->countCalls(6);
+    resetRenderState();
+    graphics->useProgram(program);
+    const glm::mat4 viewProjection = view.camera->getViewProjection();
+    for (uint32_t index : view.depthList) {
+        const RenderItem& item = view.items[index];
+        graphics->setUniform(names.objectWorldViewProjection, viewProjection * item.world);
+        graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
+        drawItem(item);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    graphics->countCalls(1);
+    copyDepth(view);
+    view.depthReady = true;
+}
+
+void Renderer::copyDepth(View& view) {
+    if (view.depthTarget == nullptr || view.depthTarget->depthTexture == nullptr) {
+        return;
+    }
+    const glm::ivec4& v = view.viewport;
+    graphics->bindTexture(static_cast<uint32_t>(depthTextureUnit), view.depthTarget->depthTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, v.x, v.y, v.z, v.w);
+    graphics->countCalls(1);
 }
 
 void Renderer::renderMainPass(View& view) {
@@ -366,17 +506,24 @@ void Renderer::renderMainPass(View& view) {
     // Set unconditionally: other code (the UI) may have called glViewport itself.
     graphics->viewport = {v.x, v.y, v.z, v.w};
     glViewport(v.x, v.y, v.z, v.w);
-    const glm::vec3& clear = view.camera->clearColor;
-    glClearColor(clear.r, clear.g, clear.b, 1.0f);
-    graphics->setDepthWrite(true);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(v.x, v.y, v.z, v.w);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    graphics->countCalls(1);
+    graphics->forgetTextures();
+    if (!view.depthReady) {
+        const glm::vec3& clear = view.camera->clearColor;
+        glClearColor(clear.r, clear.g, clear.b, 1.0f);
+        graphics->setDepthWrite(true);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(v.x, v.y, v.z, v.w);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        graphics->countCalls(5);
+    }
     resetRenderState();
 
+    ++mainPassStamp;
     viewMatrix = view.camera->getView();
     projectionMatrix = view.camera->getProjection();
+    viewProjectionMatrix = view.camera->getViewProjection();
     // Changes are detected on the objects themselves, not on their 16-bit key
     // identities, so two materials that happen to share key bits are both applied.
     const ShaderProgram* lastProgram = nullptr;
@@ -391,7 +538,10 @@ void Renderer::renderMainPass(View& view) {
             first = false;
             if (programChanged) {
                 graphics->useProgram(item.program);
-                sendProgramUniforms(view);
+                if (item.program->viewStamp != mainPassStamp) {
+                    item.program->viewStamp = mainPassStamp;
+                    sendProgramUniforms(view);
+                }
             }
             if (materialChanged) {
                 item.material->applyRenderState(*graphics, wireframe);
@@ -401,12 +551,17 @@ void Renderer::renderMainPass(View& view) {
                     sendShadowMaps(view);
                 }
             }
+            // Depth is already there: test against it and leave it alone.
+            const bool depthDone = view.depthReady && item.depthFirst;
+            graphics->setDepthFunc(depthDone ? DepthFunc::LessEqual : item.material->getDepthFunc());
+            graphics->setDepthWrite(depthDone ? false : item.material->getDepthWrite());
             sendObjectUniforms(view, item);
             // The cache compares the streams itself; instanced items may share an
             // index buffer but not their per-instance streams.
             graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
-            if (item.lightmap != nullptr && lightmapsEnabled && (programChanged || item.lightmap != lastLightmap)) {
-                bindTexture(lightmapTextureUnit, item.lightmap, "lightMap");
+            if (item.lightmap != nullptr && lightmapsEnabled &&
+                (programChanged || item.lightmap != lastLightmap)) {
+                bindTexture(lightmapTextureUnit, item.lightmap, names.lightMap);
                 lastLightmap = item.lightmap;
             }
             drawItem(item);
@@ -416,39 +571,40 @@ void Renderer::renderMainPass(View& view) {
     }
 }
 
-void Renderer::bindTexture(int32_t unit, const Texture* texture, const std::string& sampler) {
-    texture->bind(static_cast<uint32_t>(unit));
+void Renderer::bindTexture(int32_t unit, const Texture* texture, UniformId sampler) {
+    graphics->bindTexture(static_cast<uint32_t>(unit), texture);
     graphics->setUniform(sampler, unit);
 }
 
 void Renderer::sendProgramUniforms(View& view) {
     Camera& camera = *view.camera;
-    if (view.depthTarget != nullptr && view.depthTarget->depthTexture != nullptr) {
-        bindTexture(depthTextureUnit, view.depthTarget->depthTexture, "depthTex");
+    // Programs that do not read the view's depth must not see it either.
+    if (view.depthReady && view.depthTarget != nullptr && view.depthTarget->depthTexture != nullptr) {
+        bindTexture(depthTextureUnit, view.depthTarget->depthTexture, names.depthTex);
     }
     if (skyTexture != nullptr) {
-        bindTexture(skyboxTextureUnit, skyTexture, "skybox");
+        bindTexture(skyboxTextureUnit, skyTexture, names.skybox);
     }
-    graphics->setUniform("frame.dt", frameDt);
-    graphics->setUniform("frame.totalTime", engine != nullptr ? engine->time : 0.0f);
-    graphics->setUniform("camera.near", camera.near);
-    graphics->setUniform("camera.far", camera.far);
-    graphics->setUniform("camera.position", camera.getPosition());
-    graphics->setUniform("camera.eye", camera.getEye());
-    graphics->setUniform("camera.view", viewMatrix);
-    graphics->setUniform("camera.projection", projectionMatrix);
-    graphics->setUniform("camera.viewProjection", projectionMatrix * viewMatrix);
-    graphics->setUniform("viewport.x", static_cast<float>(view.viewport.x));
-    graphics->setUniform("viewport.y", static_cast<float>(view.viewport.y));
-    graphics->setUniform("viewport.width", static_cast<float>(view.viewport.z));
-    graphics->setUniform("viewport.height", static_cast<float>(view.viewport.w));
+    graphics->setUniform(names.frameDt, frameDt);
+    graphics->setUniform(names.frameTotalTime, engine != nullptr ? engine->time : 0.0f);
+    graphics->setUniform(names.cameraNear, camera.near);
+    graphics->setUniform(names.cameraFar, camera.far);
+    graphics->setUniform(names.cameraPosition, camera.getPosition());
+    graphics->setUniform(names.cameraEye, camera.getEye());
+    graphics->setUniform(names.cameraView, viewMatrix);
+    graphics->setUniform(names.cameraProjection, projectionMatrix);
+    graphics->setUniform(names.cameraViewProjection, projectionMatrix * viewMatrix);
+    graphics->setUniform(names.viewportX, static_cast<float>(view.viewport.x));
+    graphics->setUniform(names.viewportY, static_cast<float>(view.viewport.y));
+    graphics->setUniform(names.viewportWidth, static_cast<float>(view.viewport.z));
+    graphics->setUniform(names.viewportHeight, static_cast<float>(view.viewport.w));
     sendLightUniforms(view);
-    graphics->setUniform("ambientColor", ambientColor);
-    graphics->setUniform("fogColor", fogColor);
-    graphics->setUniform("fogStart", fogStart);
-    graphics->setUniform("fogRange", fogRange);
-    graphics->setUniform("brightness", brightness);
-    graphics->setUniform("normals", normalsEnabled);
+    graphics->setUniform(names.ambientColor, ambientColor);
+    graphics->setUniform(names.fogColor, fogColor);
+    graphics->setUniform(names.fogStart, fogStart);
+    graphics->setUniform(names.fogRange, fogRange);
+    graphics->setUniform(names.brightness, brightness);
+    graphics->setUniform(names.normals, normalsEnabled);
 }
 
 void Renderer::sendLightUniforms(View& view) {
@@ -461,20 +617,34 @@ void Renderer::sendLightUniforms(View& view) {
                 shadowMapIndex = static_cast<int>(k);
             }
         }
-        graphics->setUniform("lights", n, "type", static_cast<int>(light.type));
-        graphics->setUniform("lights", n, "color", light.color);
-        graphics->setUniform("lights", n, "position", light.getWorldPosition());
-        graphics->setUniform("lights", n, "direction", light.getWorldDirection());
-        graphics->setUniform("lights", n, "intensity", light.intensity);
-        graphics->setUniform("lights", n, "constant", light.constant);
-        graphics->setUniform("lights", n, "linear", light.linear);
-        graphics->setUniform("lights", n, "quadratic", light.quadratic);
-        graphics->setUniform("lights", n, "innerAngle", light.innerAngle);
-        graphics->setUniform("lights", n, "outerAngle", light.outerAngle);
-        graphics->setUniform("lights", n, "castsShadows", light.castsShadows);
-        graphics->setUniform("lights", n, "shadowStrength", light.shadowStrength);
-        graphics->setUniform("lights", n, "shadowBias", light.shadowBias);
-        graphics->setUniform("lights", n, "shadowMapIndex", shadowMapIndex);
+        // Names past the interned ones are built here: only scenes with that
+        // many lights in one view pay for it.
+        const Names::LightNames extra =
+            n < Names::maxLights
+                ? Names::LightNames{}
+                : Names::LightNames{
+                      UniformId("lights", n, "type"),         UniformId("lights", n, "color"),
+                      UniformId("lights", n, "position"),     UniformId("lights", n, "direction"),
+                      UniformId("lights", n, "intensity"),    UniformId("lights", n, "constant"),
+                      UniformId("lights", n, "linear"),       UniformId("lights", n, "quadratic"),
+                      UniformId("lights", n, "innerAngle"),   UniformId("lights", n, "outerAngle"),
+                      UniformId("lights", n, "castsShadows"), UniformId("lights", n, "shadowStrength"),
+                      UniformId("lights", n, "shadowBias"),   UniformId("lights", n, "shadowMapIndex")};
+        const Names::LightNames& at = n < Names::maxLights ? names.lights[i] : extra;
+        graphics->setUniform(at.type, static_cast<int>(light.type));
+        graphics->setUniform(at.color, light.color);
+        graphics->setUniform(at.position, light.getWorldPosition());
+        graphics->setUniform(at.direction, light.getWorldDirection());
+        graphics->setUniform(at.intensity, light.intensity);
+        graphics->setUniform(at.constant, light.constant);
+        graphics->setUniform(at.linear, light.linear);
+        graphics->setUniform(at.quadratic, light.quadratic);
+        graphics->setUniform(at.innerAngle, light.innerAngle);
+        graphics->setUniform(at.outerAngle, light.outerAngle);
+        graphics->setUniform(at.castsShadows, light.castsShadows);
+        graphics->setUniform(at.shadowStrength, light.shadowStrength);
+        graphics->setUniform(at.shadowBias, light.shadowBias);
+        graphics->setUniform(at.shadowMapIndex, shadowMapIndex);
     }
 }
 
@@ -482,18 +652,23 @@ void Renderer::sendShadowMaps(const View& view) {
     for (size_t i = 0; i < view.shadowCasters.size(); ++i) {
         const ShadowCaster& caster = view.shadowCasters[i];
         const int n = static_cast<int>(i);
-        graphics->setUniform("lightViewProjection", n, caster.lightViewProjection);
+        const bool interned = n < Names::maxShadowMaps;
+        const UniformId matrixName =
+            interned ? names.lightViewProjection[i] : UniformId("lightViewProjection", n);
+        const UniformId mapName = interned ? names.shadowMaps[i] : UniformId("shadowMaps", n);
+        graphics->setUniform(matrixName, caster.lightViewProjection);
         if (caster.target->depthTexture != nullptr) {
-            caster.target->depthTexture->bind(static_cast<uint32_t>(firstShadowMapUnit + n));
+            graphics->bindTexture(static_cast<uint32_t>(firstShadowMapUnit + n), caster.target->depthTexture);
         }
-        graphics->setUniform("shadowMaps", n, firstShadowMapUnit + n);
+        graphics->setUniform(mapName, firstShadowMapUnit + n);
     }
 }
 
 void Renderer::sendObjectUniforms(View&, const RenderItem& item) {
     const glm::mat4 worldView = viewMatrix * item.world;
-    graphics->setUniform("object.world", item.world);
-    graphics->setUniform("object.normal", glm::transpose(glm::inverse(item.world)));
-    graphics->setUniform("object.worldView", worldView);
-    graphics->setUniform("object.worldViewProjection", projectionMatrix * worldView);
+    graphics->setUniform(names.objectWorld, item.world);
+    graphics->setUniform(names.objectNormal, glm::transpose(glm::inverse(item.world)));
+    graphics->setUniform(names.objectWorldView, worldView);
+    // Bit for bit the matrix the depth pre-pass used, so its depth is met exactly.
+    graphics->setUniform(names.objectWorldViewProjection, viewProjectionMatrix * item.world);
 }

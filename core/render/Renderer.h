@@ -2,17 +2,25 @@
 // each view in turn: shadow maps for its shadow-casting directional lights, a
 // depth pre-pass into the view's depth texture, then six sorted queues into the
 // view's viewport, sending uniforms by the shaders' naming contract.
+//
+// Opaque items are drawn twice: depth only, then shaded with the depth test
+// at LessEqual and depth writes off, so each pixel is shaded about once. The
+// depth the first step leaves is copied into the view's depth texture for the
+// water and the particles. The quality preset decides what each pixel costs.
 #pragma once
 
+#include "core/render/RenderQuality.h"
+#include "core/resources/UniformId.h"
 #include "core/runtime/System.h"
 
 #include <glm/glm.hpp>
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 class Camera;
@@ -56,11 +64,27 @@ public:
     // until the next frame of another scene drops them.
     void precompile(Scene& scene);
     // Renderer defines for one item, in the order the shaders expect:
-    // "SHADOW", "NUM_SHADOWMAPS n", "NUM_LIGHTS n", "LIGHTMAP", then the material's own.
+    // "SHADOW", "NUM_SHADOWMAPS n", "NUM_LIGHTS n", "LIGHTMAP", then the material's own
+    // (without "NORMAL" where the preset drops normal maps), then the preset's own.
     std::vector<std::string> buildDefines(const Material& material, bool hasLightmap, size_t shadowMaps,
                                           size_t lights) const;
     // Groups items by program, then material, then mesh (16 bits of identity each).
     static uint64_t sortKey(const void* program, const void* material, const void* mesh);
+
+    // Switches the preset at once: programs are chosen again on the next frame
+    // (variants compile on first use), the shadow maps are remade at their new size.
+    void setQuality(RenderQuality quality);
+    // The [graphics] quality setting: resolves "auto" by the OpenGL renderer,
+    // applies the preset and logs the choice; an unknown value is logged and
+    // treated as "auto".
+    void applyQualitySetting(const std::string& setting);
+    RenderQuality getQuality() const { return quality; }
+    // What the preset adds to every program's defines.
+    const std::vector<std::string>& getQualityDefines() const { return qualityDefines; }
+    // Share of each particle emitter's rate that is emitted (1 at high).
+    float getParticleDensity() const { return particleDensity; }
+    // Counts frames drawn, so that per-frame work shared by views runs once.
+    uint32_t getFrameNumber() const { return frameNumber; }
 
     // Forgets the views of a camera that is going away.
     void removeViews(const Camera* camera);
@@ -82,6 +106,8 @@ public:
     bool wireframe = false;
     Graphics* graphics = nullptr;
     int32_t shadowMapSize = 2048;
+    // Opaque items drawn depth-first so the main pass shades each pixel about once.
+    bool depthPrePassEnabled = true;
     // Set by the skybox; every program gets it as "skybox".
     Texture* skyTexture = nullptr;
 
@@ -99,16 +125,54 @@ private:
     void sendLightUniforms(View& view);
     void sendShadowMaps(const View& view);
     void sendObjectUniforms(View& view, const RenderItem& item);
-    void bindTexture(int32_t unit, const Texture* texture, const std::string& sampler);
+    void bindTexture(int32_t unit, const Texture* texture, UniformId sampler);
+    void copyDepth(View& view);
+    void forgetProgramsIfChanged();
     ShaderProgram* depthProgram();
 
     std::vector<std::unique_ptr<View>> views;
     std::unique_ptr<Shader> depthShader;
     std::vector<std::unique_ptr<RenderTarget>> shadowPool;
     std::vector<const Material*> warnedMaterials;
-    // Per view and frame: (material, lightmap?) to the variant chosen for it.
-    std::map<std::pair<const Material*, bool>, ShaderProgram*> programCache;
+    // (material, lightmap?, shadow maps, lights) to the variant chosen for it; kept
+    // from frame to frame and emptied when anything else the defines read changes.
+    std::map<std::tuple<const Material*, bool, size_t, size_t>, ShaderProgram*> programCache;
+    uint32_t programCacheSignature = 0;
+    RenderQuality quality = RenderQuality::High;
+    std::vector<std::string> qualityDefines;
+    bool normalMapsEnabled = true;
+    bool realtimeShadows = true;
+    float particleDensity = 1.0f;
+    uint32_t frameNumber = 0;
+    // Counts main passes; see ShaderProgram::viewStamp.
+    uint64_t mainPassStamp = 0;
+    // Reused every frame, so that preparing a view allocates nothing.
+    std::vector<Camera*> cameraScratch;
+    std::vector<Drawable*> visibleScratch;
+
+    // Uniform names, interned once.
+    struct Names {
+        Names();
+        UniformId depthTex, skybox, lightMap;
+        UniformId frameDt, frameTotalTime;
+        UniformId cameraNear, cameraFar, cameraPosition, cameraEye, cameraView, cameraProjection,
+            cameraViewProjection;
+        UniformId viewportX, viewportY, viewportWidth, viewportHeight;
+        UniformId ambientColor, fogColor, fogStart, fogRange, brightness, normals;
+        UniformId objectWorld, objectNormal, objectWorldView, objectWorldViewProjection;
+        static constexpr int maxLights = 16;
+        struct LightNames {
+            UniformId type, color, position, direction, intensity, constant, linear, quadratic, innerAngle,
+                outerAngle, castsShadows, shadowStrength, shadowBias, shadowMapIndex;
+        };
+        std::array<LightNames, maxLights> lights;
+        static constexpr int maxShadowMaps = 8;
+        std::array<UniformId, maxShadowMaps> lightViewProjection;
+        std::array<UniformId, maxShadowMaps> shadowMaps;
+    };
+    Names names;
     float frameDt = 0.0f;
     glm::mat4 viewMatrix{1.0f};
     glm::mat4 projectionMatrix{1.0f};
+    glm::mat4 viewProjectionMatrix{1.0f};
 };

@@ -17,7 +17,22 @@ void View::clear() {
     for (auto& queue : queues) {
         queue.clear();
     }
+    for (ShadowCaster& caster : shadowCasters) {
+        caster.items.clear();
+        spareCasterLists.push_back(std::move(caster.items));
+    }
     shadowCasters.clear();
+    depthReady = false;
+}
+
+ShadowCaster& View::addShadowCaster() {
+    shadowCasters.emplace_back();
+    ShadowCaster& caster = shadowCasters.back();
+    if (!spareCasterLists.empty()) {
+        caster.items = std::move(spareCasterLists.back());
+        spareCasterLists.pop_back();
+    }
+    return caster;
 }
 
 void View::updateViewport() {
@@ -32,16 +47,25 @@ void View::updateViewport() {
     depthTarget->create();
 }
 
-void View::sort(const glm::vec3& eye) {
-    std::vector<float> distance(items.size());
+void View::sort(const glm::vec3& eye, bool frontToBack) {
+    distances.resize(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        distance[i] = glm::distance(eye, items[i].position);
+        distances[i] = glm::distance(eye, items[i].position);
     }
-    // Stable sorts keep the order the drawables were found in for equal keys and distances.
-    std::stable_sort(depthList.begin(), depthList.end(),
-                     [&](uint32_t a, uint32_t b) { return distance[a] < distance[b]; });
-    std::stable_sort(queues[0].begin(), queues[0].end(),
-                     [&](uint32_t a, uint32_t b) { return items[a].key < items[b].key; });
-    std::stable_sort(queues[3].begin(), queues[3].end(),
-                     [&](uint32_t a, uint32_t b) { return distance[a] > distance[b]; });
+    // Plain sorts with the index as the last tie-break: as stable as a stable
+    // sort, without the buffer it allocates every frame.
+    const auto nearFirst = [this](uint32_t a, uint32_t b) {
+        return distances[a] != distances[b] ? distances[a] < distances[b] : a < b;
+    };
+    std::sort(depthList.begin(), depthList.end(), nearFirst);
+    if (frontToBack) {
+        std::sort(queues[0].begin(), queues[0].end(), nearFirst);
+    } else {
+        std::sort(queues[0].begin(), queues[0].end(), [this](uint32_t a, uint32_t b) {
+            return items[a].key != items[b].key ? items[a].key < items[b].key : a < b;
+        });
+    }
+    std::sort(queues[3].begin(), queues[3].end(), [this](uint32_t a, uint32_t b) {
+        return distances[a] != distances[b] ? distances[a] > distances[b] : a < b;
+    });
 }

@@ -29,8 +29,12 @@ public:
     void clear();
     // Takes the camera's pixel viewport and (re)makes the depth target when its size changed.
     void updateViewport();
-    // Depth list near to far, queue 0 by key, queue 3 far to near; eye is the camera's position.
-    void sort(const glm::vec3& eye);
+    // Depth list near to far, queue 0 by key (near to far with frontToBack),
+    // queue 3 far to near; eye is the camera's position. Ties keep the order
+    // the items were added in.
+    void sort(const glm::vec3& eye, bool frontToBack = false);
+    // A new shadow caster for this frame, its item list reused from earlier frames.
+    ShadowCaster& addShadowCaster();
 
     const RenderItem& item(uint32_t index) const { return items[index]; }
 
@@ -47,4 +51,10 @@ public:
     std::vector<uint32_t> depthList;
     std::array<std::vector<uint32_t>, queueCount> queues;
     std::vector<ShadowCaster> shadowCasters;
+    // Set by the depth pre-pass once the window holds this view's opaque depth.
+    bool depthReady = false;
+
+private:
+    std::vector<float> distances;
+    std::vector<std::vector<uint32_t>> spareCasterLists;
 };

@@ -16,9 +16,11 @@ Material::Material(SystemRegistry* systems) : Resource(systems) {}
 
 void Material::setUniform(const std::string& name, const MaterialValue& value) {
     uniforms[name] = value;
+    namesInterned = false;
 }
 
 void Material::setTexture(const std::string& name, Texture* texture) {
+    namesInterned = false;
     if (texture == nullptr) {
         textures.erase(name);
         return;
@@ -59,8 +61,27 @@ void Material::applyRenderState(Graphics& graphics, bool wireframe) const {
     graphics.setDepthWrite(depthWrite);
 }
 
+void Material::internNames() const {
+    if (namesInterned) {
+        return;
+    }
+    uniformIds.clear();
+    for (const auto& entry : uniforms) {
+        uniformIds.emplace_back(entry.first);
+    }
+    textureIds.clear();
+    for (const auto& entry : textures) {
+        textureIds.emplace_back(entry.first);
+    }
+    namesInterned = true;
+}
+
 void Material::sendUniforms(Graphics& graphics) const {
-    for (const auto& [name, value] : uniforms) {
+    internNames();
+    size_t index = 0;
+    for (const auto& entry : uniforms) {
+        const MaterialValue& value = entry.second;
+        const UniformId name = uniformIds[index++];
         switch (value.getType()) {
         case MaterialValue::Type::Int:
             graphics.setUniform(name, static_cast<int>(value.asInt()));
@@ -81,10 +102,11 @@ void Material::sendUniforms(Graphics& graphics) const {
 }
 
 uint32_t Material::bindTextures(Graphics& graphics) const {
+    internNames();
     uint32_t unit = 0;
-    for (const auto& [name, texture] : textures) {
-        texture->bind(unit);
-        graphics.setUniform(name, static_cast<int>(unit));
+    for (const auto& entry : textures) {
+        graphics.bindTexture(unit, entry.second);
+        graphics.setUniform(textureIds[unit], static_cast<int>(unit));
         ++unit;
     }
     return unit;

@@ -6,6 +6,7 @@
 #include "core/render/RenderState.h"
 #include "core/resources/MaterialValue.h"
 #include "core/resources/Resource.h"
+#include "core/resources/UniformId.h"
 
 #include <glm/glm.hpp>
 
@@ -96,4 +97,10 @@ private:
     std::map<std::string, MaterialValue> uniforms;
     std::map<std::string, Texture*> textures;
     std::vector<std::string> defines;
+    // The names above interned, in map order; made again after a change, so
+    // that drawing sends them without string work.
+    void internNames() const;
+    mutable std::vector<UniformId> uniformIds;
+    mutable std::vector<UniformId> textureIds;
+    mutable bool namesInterned = false;
 };

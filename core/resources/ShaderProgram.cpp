@@ -121,6 +121,21 @@ GLint ShaderProgram::getUniformLocation(const std::string& name) {
     return location;
 }
 
+GLint ShaderProgram::getUniformLocation(UniformId id) {
+    if (!id.valid()) {
+        return -1;
+    }
+    const auto index = static_cast<size_t>(id.get());
+    if (index >= locationsById.size()) {
+        // Room for every name known so far, so the table grows rarely.
+        locationsById.resize(std::max(index + 1, UniformId::count()), unresolvedLocation);
+    }
+    if (locationsById[index] == unresolvedLocation) {
+        locationsById[index] = getUniformLocation(id.name());
+    }
+    return locationsById[index];
+}
+
 bool ShaderProgram::hasUniform(const std::string& name) const {
     return std::find(uniforms.begin(), uniforms.end(), name) != uniforms.end();
 }

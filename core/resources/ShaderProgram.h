@@ -2,6 +2,8 @@
 // active uniforms and attributes and a cache of uniform locations.
 #pragma once
 
+#include "core/resources/UniformId.h"
+
 #include <GL/glew.h>
 
 #include <string>
@@ -25,6 +27,8 @@ public:
 
     // Asks GL once per name; misses (-1) are cached as well.
     GLint getUniformLocation(const std::string& name);
+    // The same through an interned name: an index into a table after the first ask.
+    GLint getUniformLocation(UniformId id);
     bool isLinked() const { return program != 0; }
     bool hasUniform(const std::string& name) const;
     bool hasAttribute(const std::string& name) const;
@@ -35,6 +39,12 @@ public:
     GLuint vertexShader = 0;
     GLuint fragmentShader = 0;
     std::unordered_map<std::string, GLint> uniformLocations;
+    // By UniformId; unresolvedLocation until asked.
+    std::vector<GLint> locationsById;
+    static constexpr GLint unresolvedLocation = -2;
+    // Uniform values stay with a program: the renderer notes which view's
+    // values it holds, so returning to it in the same view sends nothing again.
+    uint64_t viewStamp = 0;
     std::vector<std::string> uniforms;
     std::vector<std::pair<std::string, GLint>> attributes;
 

@@ -37,6 +37,7 @@ void App::readConfig() {
     config.fullscreen = reader.GetBoolean("window", "fullscreen", config.fullscreen);
     config.refreshRate = static_cast<int>(reader.GetInteger("window", "refreshRate", config.refreshRate));
     config.assetsDir = reader.Get("dir", "assets", config.assetsDir);
+    config.quality = reader.Get("graphics", "quality", config.quality);
 }
 
 void App::handleBrightnessKeys() {

@@ -10,4 +10,7 @@ struct Config {
     bool fullscreen = false;
     int refreshRate = 60;
     std::string assetsDir = "../assets/";
+    // [graphics] quality: auto, low, medium or high; the game applies it once the
+    // OpenGL renderer is known.
+    std::string quality = "auto";
 };

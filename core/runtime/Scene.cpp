@@ -60,6 +60,12 @@ void Scene::setRunning(bool value) {
 
 std::vector<Updateable*> Scene::activeUpdateables() const {
     std::vector<Updateable*> result;
+    collectUpdateables(result);
+    return result;
+}
+
+void Scene::collectUpdateables(std::vector<Updateable*>& result) const {
+    result.clear();
     for (Component* component : components) {
         auto* updateable = dynamic_cast<Updateable*>(component);
         if (updateable != nullptr && updateable->isEnabled() && updateable->entity != nullptr &&
@@ -67,7 +73,23 @@ std::vector<Updateable*> Scene::activeUpdateables() const {
             result.push_back(updateable);
         }
     }
-    return result;
+}
+
+template <typename Hook> void Scene::forEachUpdateable(Hook hook) {
+    // The kept list spares a steady frame its allocation; a pass started from
+    // inside another (rare) walks a copy of its own.
+    if (walkingUpdateables) {
+        for (Updateable* updateable : activeUpdateables()) {
+            hook(*updateable);
+        }
+        return;
+    }
+    walkingUpdateables = true;
+    collectUpdateables(updateableScratch);
+    for (Updateable* updateable : updateableScratch) {
+        hook(*updateable);
+    }
+    walkingUpdateables = false;
 }
 
 void Scene::earlyUpdate(float dt) {
@@ -91,9 +113,7 @@ void Scene::fixedUpdate(float step) {
         }
         slowMotionBank -= step;
     }
-    for (Updateable* updateable : activeUpdateables()) {
-        updateable->fixedUpdate(step);
-    }
+    forEachUpdateable([step](Updateable& updateable) { updateable.fixedUpdate(step); });
     physicsWorld->step(step);
 }
 
@@ -110,9 +130,10 @@ void Scene::destroyPending(float dt) {
                                      [dying](const std::unique_ptr<Entity>& e) { return e.get() == dying; });
         if (it != entities.end()) {
             // Later records for the same entity would otherwise point at freed memory.
-            pendingDestroy.erase(std::remove_if(pendingDestroy.begin(), pendingDestroy.end(),
-                                                [dying](const auto& record) { return record.first == dying; }),
-                                 pendingDestroy.end());
+            pendingDestroy.erase(
+                std::remove_if(pendingDestroy.begin(), pendingDestroy.end(),
+                               [dying](const auto& record) { return record.first == dying; }),
+                pendingDestroy.end());
             entities.erase(it);
         }
     }
@@ -124,21 +145,21 @@ void Scene::update(float dt) {
     }
     destroyPending(dt);
     time += dt * timeScale;
-    for (Updateable* updateable : activeUpdateables()) {
-        updateable->update(dt * timeScale);
-    }
+    const float scaled = dt * timeScale;
+    forEachUpdateable([scaled](Updateable& updateable) { updateable.update(scaled); });
 }
 
 void Scene::lateUpdate(float dt) {
     if (!running) {
         return;
     }
-    for (Updateable* updateable : activeUpdateables()) {
-        updateable->lateUpdate(dt * timeScale);
-    }
+    const float scaled = dt * timeScale;
+    forEachUpdateable([scaled](Updateable& updateable) { updateable.lateUpdate(scaled); });
 }
 
-void Scene::registerComponent(Component* component) { components.push_back(component); }
+void Scene::registerComponent(Component* component) {
+    components.push_back(component);
+}
 
 void Scene::unregisterComponent(Component* component) {
     const auto it = std::find(components.begin(), components.end(), component);

@@ -54,11 +54,16 @@ public:
 
 private:
     void destroyPending(float dt);
+    void collectUpdateables(std::vector<Updateable*>& result) const;
+    // Calls hook for each of activeUpdateables() without allocating in a steady frame.
+    template <typename Hook> void forEachUpdateable(Hook hook);
 
     bool running = false;
     std::vector<std::unique_ptr<Entity>> entities;
     int entityCounter = 0;
     std::vector<std::pair<Entity*, float>> pendingDestroy;
     std::vector<Component*> components;
+    std::vector<Updateable*> updateableScratch;
+    bool walkingUpdateables = false;
     std::unique_ptr<PhysicsWorld> physicsWorld;
 };

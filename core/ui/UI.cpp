@@ -89,10 +89,15 @@ bool UI::applyMaterial(Material* material) {
 }
 
 void UI::drawItem(const UIDrawItem& item, const glm::mat4& projection, float brightness) {
-    graphics->setUniform("worldViewProjection", projection * item.model);
-    graphics->setUniform("color", item.color);
-    graphics->setUniform("tex", 0);
-    graphics->setUniform("brightness", brightness);
+    // Interned once: building the names per item allocated every frame.
+    static const UniformId worldViewProjection("worldViewProjection");
+    static const UniformId color("color");
+    static const UniformId tex("tex");
+    static const UniformId brightnessName("brightness");
+    graphics->setUniform(worldViewProjection, projection * item.model);
+    graphics->setUniform(color, item.color);
+    graphics->setUniform(tex, 0);
+    graphics->setUniform(brightnessName, brightness);
     item.texture->bind(0);
     graphics->drawIndexed(quad->getIndexBuffer()->count);
 }

@@ -5,6 +5,7 @@
 #include "RaceWorld.h"
 
 #include "core/render/Camera.h"
+#include "core/render/Renderer.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
@@ -138,6 +139,19 @@ TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     EXPECT_TRUE(cam1->active);
     EXPECT_EQ(gameplay->state, RaceFlow::countingDown);
     EXPECT_TRUE(driving()) << "driving before Go!";
+}
+
+TEST_F(GameMenuKeys, F9CyclesTheGraphicsPresetsAndSaysWhichOneIsOn) {
+    // The race world has no window; the keys only need the renderer's preset.
+    auto* renderer =
+        engine.get<Renderer>() != nullptr ? engine.get<Renderer>() : engine.systems->add<Renderer>();
+    ASSERT_NE(renderer, nullptr);
+    renderer->setQuality(RenderQuality::Low);
+    for (const char* expected : {"medium", "high", "low"}) {
+        tap(GLFW_KEY_F9);
+        EXPECT_STREQ(renderQualityName(renderer->getQuality()), expected);
+        EXPECT_EQ(menu->statusText->text, std::string("quality ") + expected);
+    }
 }
 
 TEST_F(GameMenuKeys, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {

@@ -335,4 +335,71 @@ TEST_F(RendererTest, DrawableWithoutTransformGetsOne) {
     EXPECT_NE(bare->getComponent<Transform>(), nullptr);
 }
 
+TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
+    red->addDefine("NORMAL");
+    cube({0, 0, -5}, red);
+    light(Light::directional, true);
+    using Defines = std::vector<std::string>;
+    struct Expected {
+        RenderQuality quality;
+        Defines defines;
+        size_t shadowMaps;
+        bool prePass;
+        float particles;
+    };
+    const Expected presets[] = {
+        {RenderQuality::High, {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL"}, 1, true, 1.0f},
+        {RenderQuality::Medium,
+         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL", "FAST_SHADOWS", "SIMPLE_WATER"},
+         1,
+         true,
+         0.75f},
+        {RenderQuality::Low,
+         {"NUM_LIGHTS 1", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER"},
+         0,
+         false,
+         0.5f},
+    };
+    for (const Expected& preset : presets) {
+        renderer->setQuality(preset.quality);
+        View& view = prepareOnly();
+        const char* name = renderQualityName(preset.quality);
+        EXPECT_EQ(renderer->buildDefines(*red, false, view.shadowCasters.size(), 1), preset.defines) << name;
+        EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
+        EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
+        EXPECT_EQ(renderer->getParticleDensity(), preset.particles) << name;
+        ASSERT_EQ(view.queues[0].size(), 1u);
+        EXPECT_TRUE(view.item(view.queues[0][0]).program->isLinked()) << name;
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        engine->frame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
+    }
+}
+
+TEST_F(RendererTest, TheQualitySettingPicksLowForSoftwareRenderersAndLogsItsChoiceOnce) {
+    RenderQuality quality = RenderQuality::Medium;
+    EXPECT_TRUE(resolveRenderQuality("auto", "llvmpipe (LLVM 15.0.6, 256 bits)", quality));
+    EXPECT_EQ(quality, RenderQuality::Low);
+    EXPECT_TRUE(resolveRenderQuality("", "Mesa X11 swrast", quality));
+    EXPECT_EQ(quality, RenderQuality::Low);
+    EXPECT_TRUE(resolveRenderQuality("AUTO", "NVIDIA GeForce RTX 3060/PCIe/SSE2", quality));
+    EXPECT_EQ(quality, RenderQuality::High);
+    EXPECT_TRUE(resolveRenderQuality("Medium", "softpipe", quality));
+    EXPECT_EQ(quality, RenderQuality::Medium);
+    EXPECT_FALSE(resolveRenderQuality("ultra", "softpipe", quality));
+
+    // This machine's renderer decides what auto and a broken value mean.
+    const RenderQuality automatic =
+        isSoftwareRenderer(graphics->rendererName()) ? RenderQuality::Low : RenderQuality::High;
+    LogCapture log;
+    renderer->applyQualitySetting("ultra");
+    EXPECT_EQ(log.count("Unknown graphics quality 'ultra' (auto, low, medium or high): using auto."), 1);
+    EXPECT_EQ(renderer->getQuality(), automatic);
+    log.clear();
+    renderer->applyQualitySetting("medium");
+    EXPECT_EQ(log.count("Graphics quality medium (renderer '" + graphics->rendererName() + "')"), 1);
+    EXPECT_EQ(renderer->getQuality(), RenderQuality::Medium);
+}
+
 } // namespace

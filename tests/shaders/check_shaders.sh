@@ -117,14 +117,21 @@ defineSets() {
       done < <(rendererSets lightmap)
       # Many lights and the most shadow maps the texture units allow.
       echo "SHADOW;NUM_SHADOWMAPS 3;NUM_LIGHTS 8;LIGHTMAP;DIFFUSE;NORMAL;CUTOUT"
+      # The medium and low presets (low drops shadows and normal maps).
+      echo "SHADOW;NUM_SHADOWMAPS 1;NUM_LIGHTS 2;LIGHTMAP;DIFFUSE;NORMAL;FAST_SHADOWS;SIMPLE_WATER"
+      echo "NUM_LIGHTS 2;LIGHTMAP;DIFFUSE;CUTOUT;NO_SKY_REFLECTION;NO_DEPTH_READS;SIMPLE_WATER"
       ;;
     particle)
       while read -r set; do
         printf '%s\n' "$set;NOT_ANIMATED" "$set;ANIMATED"
       done < <(rendererSets "")
+      echo "NUM_LIGHTS 2;ANIMATED;NO_SKY_REFLECTION;NO_DEPTH_READS;SIMPLE_WATER"
+      echo "NUM_LIGHTS 2;NOT_ANIMATED;FAST_SHADOWS;SIMPLE_WATER"
       ;;
     *)
       rendererSets ""
+      echo "SHADOW;NUM_SHADOWMAPS 1;NUM_LIGHTS 2;FAST_SHADOWS;SIMPLE_WATER"
+      echo "NUM_LIGHTS 2;NO_SKY_REFLECTION;NO_DEPTH_READS;SIMPLE_WATER"
       ;;
   esac
 }

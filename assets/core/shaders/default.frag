@@ -5,7 +5,8 @@
 // Defines: DIFFUSE (diffuseTex), NORMAL (normalTex, switched at run time by
 // the "normals" uniform), LIGHTMAP (lightMap on uv1), SHADOW with
 // NUM_SHADOWMAPS, NUM_LIGHTS, CUTOUT (alpha test: texels whose alpha is below
-// the albedo's alpha are cut out, so albedo.a is the threshold).
+// the albedo's alpha are cut out, so albedo.a is the threshold),
+// NO_SKY_REFLECTION (the cheap presets: no cube map lookup).
 //
 // Lightmap texels are linear factors: red is how much of the sun reaches the
 // texel (baked shadows), green how much of the sky it sees (ambient
@@ -119,6 +120,7 @@ void main() {
     float hemisphere = 0.75 + 0.25 * n.y;
     color += ambientColor * hemisphere * s.diffuse * skyVisible;
 
+#ifndef NO_SKY_REFLECTION
     // Sky reflection, blurred with roughness through the cube map's mip chain
     // and kept faint on rough surfaces.
     float nDotV = max(dot(n, v), 0.0);
@@ -127,6 +129,7 @@ void main() {
     vec3 sky = toLinear(textureLod(skybox, reflected, rough * maxLod).rgb);
     vec3 fresnel = s.f0 + (max(vec3(1.0 - rough), s.f0) - s.f0) * pow(1.0 - nDotV, 5.0);
     color += sky * fresnel * (1.0 - rough) * (1.0 - rough) * skyVisible;
+#endif
 
     color = mix(color, toLinear(fogColor), sceneFog(vWorldPos));
     fragColor = finalColor(color, alpha);

@@ -25,6 +25,9 @@ out vec2 vUv1;
 out vec3 vTangent;
 out vec3 vBitangent;
 
+// Matches the depth pre-pass exactly (see depth.vert).
+invariant gl_Position;
+
 void main() {
     vec4 world = object.world * vec4(position, 1.0);
     vWorldPos = world.xyz;

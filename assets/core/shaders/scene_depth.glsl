@@ -1,8 +1,12 @@
 // The view's opaque depth from the renderer's depth pre-pass ("depthTex",
 // unit 10), for surfaces that fade where they meet solid geometry (water at
 // the shore, particles touching the ground). Needs common.glsl first.
+// NO_DEPTH_READS (the cheapest preset, which has no pre-pass to read):
+// there is never any depth behind.
 
+#ifndef NO_DEPTH_READS
 layout(binding = 10) uniform sampler2D depthTex;
+#endif
 
 // Distance along the view axis of a window-space depth (0..1).
 float viewDepth(float windowDepth) {
@@ -17,6 +21,9 @@ float viewDepth(float windowDepth) {
 // outside it.
 bool opaqueDepthBehind(out float depth) {
     depth = 0.0;
+#ifdef NO_DEPTH_READS
+    return false;
+#else
     ivec2 texel = ivec2(gl_FragCoord.xy - vec2(viewport.x, viewport.y));
     ivec2 size = textureSize(depthTex, 0);
     if (any(lessThan(texel, ivec2(0))) || any(greaterThanEqual(texel, size))) {
@@ -28,4 +35,5 @@ bool opaqueDepthBehind(out float depth) {
     }
     depth = viewDepth(stored);
     return true;
+#endif
 }

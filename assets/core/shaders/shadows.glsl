@@ -2,6 +2,7 @@
 // its light-space matrix as lightViewProjection[i]. The maps are plain depth
 // textures with nearest filtering (no hardware comparison), so the soft edge
 // is built here from gathered texels. Needs common.glsl and lighting.glsl.
+// FAST_SHADOWS (the middle preset): one gather, a 2 x 2 bilinear ramp.
 
 #ifdef HAS_SHADOW_MAPS
 uniform mat4 lightViewProjection[NUM_SHADOWMAPS];
@@ -12,6 +13,14 @@ layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 // shadow edge is a soft ramp instead of stair steps.
 float filteredShadow(sampler2D map, vec2 uv, float depth) {
     vec2 size = vec2(textureSize(map, 0));
+#ifdef FAST_SHADOWS
+    vec2 texelPos = uv * size - 0.5;
+    vec2 frac = fract(texelPos);
+    vec4 d4 = textureGather(map, (floor(texelPos) + 1.0) / size);
+    vec4 pass4 = vec4(greaterThanEqual(d4, vec4(depth)));
+    // Gather order: (i0, j1), (i1, j1), (i1, j0), (i0, j0).
+    return mix(mix(pass4.w, pass4.z, frac.x), mix(pass4.x, pass4.y, frac.x), frac.y);
+#endif
     vec2 texel = uv * size - 0.5;
     vec2 cell = floor(texel);
     vec2 f = texel - cell;

@@ -6,7 +6,7 @@
 // "fadeDistance" of water in front of the ground ("depthTex") and opaque over
 // three times that depth, with a thin foam line where it touches; calmer the
 // flatter it is seen; fogged from "waterFogDistance" over
-// "waterFogRange".
+// "waterFogRange". SIMPLE_WATER (the cheaper presets): one ripple lookup.
 #version 430 core
 #include "core/shaders/common.glsl"
 #include "core/shaders/lighting.glsl"
@@ -38,8 +38,12 @@ vec2 rippleSlope() {
     vec2 uvA = vUv * tiling + scroll;
     vec2 uvB = vUv * tiling * 0.37 + vec2(scroll.y, -scroll.x) * 0.7 + vec2(0.31, 0.57);
     vec3 a = texture(normalMap, uvA).xyz * 2.0 - 1.0;
+#ifdef SIMPLE_WATER
+    vec2 slope = 2.0 * a.xy / max(a.z, 0.1);
+#else
     vec3 b = texture(normalMap, uvB).xyz * 2.0 - 1.0;
     vec2 slope = a.xy / max(a.z, 0.1) + b.xy / max(b.z, 0.1);
+#endif
     // Texture v runs against world z on a plane seen from above.
     return vec2(slope.x, -slope.y) * normalStrength;
 }

@@ -148,6 +148,7 @@ void helpScreen(const std::string& outDir, const TextRenderer& text)
     row(540, 705, "F8", "culling", 80);
     row(540, 745, "F10", "free camera", 80);
     row(540, 785, ", / .", "brightness", 80);
+    row(540, 825, "F9", "graphics quality", 80);
     text.draw(image, "Free camera: W A S D and the mouse, Left Shift slow, P freeze.", 60, 885, 28, white, 2, ink);
     text.drawCentred(image, "Press P to race on", 512, 970, 34, yellow, 3, ink);
     save(image, outDir, "helpScreen.png");
