@@ -3,7 +3,7 @@
 
 int main() {
     App* game = new Game();
-    game->run();
+    const int status = game->run();
     delete game;
-    return 0;
+    return status;
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+class ConfigFile;
+
 struct Config {
     std::string title = "Game";
     int width = 1280;
@@ -10,4 +12,12 @@ struct Config {
     bool fullscreen = false;
     int refreshRate = 60;
     std::string assetsDir = "../assets/";
+
+    // Takes the [window] and [dir] settings that file names. A width or height
+    // outside minSide..maxSide or a refresh rate below 1 warns, naming the key,
+    // and keeps the value this config had.
+    void read(const ConfigFile& file);
+
+    static constexpr int minSide = 320;
+    static constexpr int maxSide = 16384;
 };
