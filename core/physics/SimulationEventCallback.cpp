@@ -32,6 +32,20 @@ bool isTouching(const btPersistentManifold& manifold, bool trigger) {
 
 } // namespace
 
+// Like fire, but the body is looked up again before each handler: a handler may
+// remove the body, and with it the event being walked.
+template <typename... Args>
+void SimulationEventCallback::fireWhileAlive(const PhysicsWorld& world, uint64_t id,
+                                             Event<Args...> RigidBody::*event, Args... args) {
+    for (size_t i = 0;; ++i) {
+        const RigidBody* body = world.findBody(id);
+        if (body == nullptr || i >= (body->*event).size()) {
+            return;
+        }
+        (body->*event)[i]->function(args...);
+    }
+}
+
 std::vector<TouchChange> SimulationEventCallback::collectChanges(btDispatcher& dispatcher) {
     std::map<TouchKey, btVector3> now;
     const int count = dispatcher.getNumManifolds();
@@ -95,18 +109,16 @@ void SimulationEventCallback::forget(uint64_t bodyId) {
     }
 }
 
+// Every change of the step is reported, in key order: contacts first, then each
+// trigger pair, so two karts crossing a line in the same step are both seen.
 void SimulationEventCallback::dispatch(btDispatcher& dispatcher, const PhysicsWorld& world) {
     const std::vector<TouchChange> changes = collectChanges(dispatcher);
     for (const TouchChange& change : changes) {
-        if (!change.key.trigger) {
+        if (change.key.trigger) {
+            onTrigger(change, world);
+        } else {
             onContact(change, world);
         }
-    }
-    // Triggers arrive as one batch per step, of which only the first pair is handled.
-    const auto firstTrigger = std::find_if(changes.begin(), changes.end(),
-                                           [](const TouchChange& change) { return change.key.trigger; });
-    if (firstTrigger != changes.end()) {
-        onTrigger(*firstTrigger, world);
     }
 }
 
@@ -117,9 +129,9 @@ void SimulationEventCallback::onContact(const TouchChange& change, const Physics
     for (const uint64_t id : {change.key.first, change.key.second}) {
         if (RigidBody* body = world.findBody(id)) {
             if (change.began) {
-                fire(body->onCollisionEnter, body, point);
+                fireWhileAlive(world, id, &RigidBody::onCollisionEnter, body, point);
             } else {
-                fire(body->onCollisionExit, body);
+                fireWhileAlive(world, id, &RigidBody::onCollisionExit, body);
             }
         }
     }
@@ -144,7 +156,9 @@ void SimulationEventCallback::onTrigger(const TouchChange& change, const Physics
             }
         }
         if (world.findBody(selfId) == self && world.findBody(otherId) == other) {
-            fire(change.began ? self->onTriggerEnter : self->onTriggerExit, self, other);
+            fireWhileAlive(world, selfId,
+                           change.began ? &RigidBody::onTriggerEnter : &RigidBody::onTriggerExit, self,
+                           other);
         }
     }
 }
