@@ -13,6 +13,7 @@
 #include "game/GameMenu.h"
 #include "game/RaceProps.h"
 #include "game/SceneUtils.h"
+#include "game/Spawner.h"
 
 #include <GLFW/glfw3.h>
 
@@ -112,6 +113,9 @@ void Gameplay::startRace() {
         if (Car* kart = car(i)) {
             kart->stop();
             kart->controlsEnabled = false;
+        }
+        if (Spawner* spawner = karts[i] != nullptr ? karts[i]->getComponent<Spawner>() : nullptr) {
+            spawner->cancelRespawn();
         }
         if (RaceProps* props = raceProps(i)) {
             props->lastCheckpoint = nullptr;

@@ -31,6 +31,12 @@ void Spawner::update(float dt) {
     Updateable::update(dt);
     // Read per frame: a frame shorter than the physics step may run no step at all,
     // and the press would be lost if only the steps looked for it.
+    // While the game is paused nothing may be taken off: a press there would
+    // otherwise act as soon as the race resumes.
+    if (entity->scene->timeScale <= 0.0f) {
+        respawnAsked = false;
+        return;
+    }
     auto* input = systems->get<Input>();
     if (input != nullptr && input->getKey(GLFW_KEY_R) == KeyState::Pressed) {
         respawnAsked = true;
@@ -68,7 +74,26 @@ void Spawner::takeOffTrack() {
     if (splashSource != nullptr) {
         splashSource->play();
     }
-    invoke([this] { respawn(); }, respawnDelay);
+    const unsigned number = ++respawnNumber;
+    invoke(
+        [this, number] {
+            if (number == respawnNumber) {
+                respawn();
+            }
+        },
+        respawnDelay);
+}
+
+void Spawner::cancelRespawn() {
+    ++respawnNumber;
+    respawnAsked = false;
+    if (!respawning) {
+        return;
+    }
+    respawning = false;
+    if (followCamera != nullptr) {
+        followCamera->setTarget(entity->getComponent<Transform>());
+    }
 }
 
 Gameplay* Spawner::findGameplay() const {
@@ -105,17 +130,19 @@ glm::quat Spawner::respawnRotation(const Checkpoint& checkpoint) const {
 
 void Spawner::respawn() {
     const Checkpoint* checkpoint = respawnCheckpoint();
-    if (checkpoint == nullptr) {
-        // Nowhere to go: the kart stays off the track with its controls off.
-        return;
-    }
+    const Gameplay* race = findGameplay();
+    const auto player = static_cast<size_t>(playerIndex());
     auto* car = entity->getComponent<Car>();
     if (car != nullptr) {
         // The kart has been sinking for a second; it should land, not crash down.
         car->stop();
     }
     if (auto* body = entity->getComponent<RigidBodyDynamic>()) {
-        body->teleport(respawnPosition(*checkpoint), respawnRotation(*checkpoint));
+        if (checkpoint != nullptr) {
+            body->teleport(respawnPosition(*checkpoint), respawnRotation(*checkpoint));
+        } else if (race != nullptr && player < race->startPositions.size()) {
+            body->teleport(race->startPositions[player], race->startRotations[player]);
+        }
     }
     if (followCamera != nullptr) {
         followCamera->setTarget(entity->getComponent<Transform>());
@@ -123,8 +150,7 @@ void Spawner::respawn() {
     // Only a kart in a running race gets its controls back: one taken off during
     // the countdown waits for "Go!" like the other, and the race's end stays final.
     if (car != nullptr) {
-        const Gameplay* gameplay = findGameplay();
-        car->controlsEnabled = gameplay == nullptr || gameplay->state == Gameplay::racing;
+        car->controlsEnabled = race == nullptr || race->state == Gameplay::racing;
     }
     respawning = false;
 }
