@@ -29,14 +29,14 @@ int Spawner::playerIndex() const {
 
 void Spawner::update(float dt) {
     Updateable::update(dt);
-    // Read per frame: a frame shorter than the physics step may run no step at all,
-    // and the press would be lost if only the steps looked for it.
     // While the game is paused nothing may be taken off: a press there would
     // otherwise act as soon as the race resumes.
     if (entity->scene->timeScale <= 0.0f) {
         respawnAsked = false;
         return;
     }
+    // Read per frame: a frame shorter than the physics step may run no step at all,
+    // and the press would be lost if only the steps looked for it.
     auto* input = systems->get<Input>();
     if (input != nullptr && input->getKey(GLFW_KEY_R) == KeyState::Pressed) {
         respawnAsked = true;
