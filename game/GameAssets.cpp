@@ -2,6 +2,7 @@
 #include "game/GameAssets.h"
 
 #include "core/audio/Sound.h"
+#include "core/platform/Log.h"
 #include "core/resources/Material.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Shader.h"
@@ -35,6 +36,9 @@ constexpr std::array<Wave, 7> waterWaves{{
     {0.0f, 1.0f, 1.0f, {1.0f, 0.0f, 0.0f}},
 }};
 
+// From fonts-dejavu-core, which the game depends on.
+const char* const systemFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
 } // namespace
 
 Font* loadDefaultFont(SystemRegistry* systems) {
@@ -43,7 +47,11 @@ Font* loadDefaultFont(SystemRegistry* systems) {
         return existing;
     }
     Font* font = cache->create<Font>(defaultFontName);
-    font->load("fonts/Bangers-Regular.ttf", fontPixelSize);
+    if (!font->load("fonts/Bangers-Regular.ttf", fontPixelSize)) {
+        // Prompts must show whatever happened to the game's own font.
+        logWarning("Using the system font ", systemFontPath);
+        font->load(systemFontPath, fontPixelSize);
+    }
     return font;
 }
 

@@ -23,6 +23,12 @@ GameConfig readGameConfig(SystemRegistry* systems) {
         logWarning("game.ini: numLaps must be at least 1, not ", laps, "; using ", config.numLaps);
         return config;
     }
+    if (laps > maxNumLaps) {
+        logWarning("game.ini: numLaps must be at most ", maxNumLaps, ", not ",
+                   file.Get("game", "numLaps", ""), "; using ", maxNumLaps);
+        config.numLaps = maxNumLaps;
+        return config;
+    }
     config.numLaps = static_cast<unsigned>(laps);
     return config;
 }

@@ -8,7 +8,10 @@ struct GameConfig {
     unsigned numLaps = 3;
 };
 
+// More laps than the HUD's two digits would make no race anyone finishes.
+constexpr unsigned maxNumLaps = 99;
+
 // Reads "game.ini" below the assets folder. A file that cannot be read or parsed
 // logs "Failed to load game config" and leaves the defaults; a lap count below 1
-// is refused with a warning.
+// is refused with a warning, and one above maxNumLaps is clamped with a warning.
 GameConfig readGameConfig(SystemRegistry* systems);

@@ -15,6 +15,7 @@
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
+#include "game/Spawner.h"
 
 #include <string>
 
@@ -63,10 +64,13 @@ Car* RaceFlow::car(size_t player) const {
 }
 
 RaceProgress* RaceFlow::raceProps(size_t player) const {
-    return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<RaceProgress>() : nullptr;
+    return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<RaceProgress>()
+                                                             : nullptr;
 }
 
-RaceMessages* RaceFlow::sceneUtils() const { return entity->getComponent<RaceMessages>(); }
+RaceMessages* RaceFlow::sceneUtils() const {
+    return entity->getComponent<RaceMessages>();
+}
 
 void RaceFlow::silenceKarts(bool silenced) const {
     for (Entity* kart : karts) {
@@ -122,31 +126,40 @@ void RaceFlow::startRace() {
             kart->stop();
             kart->controlsEnabled = false;
         }
+        if (Spawner* spawner = karts[i] != nullptr ? karts[i]->getComponent<Spawner>() : nullptr) {
+            spawner->cancelRespawn();
+        }
         if (RaceProgress* props = raceProps(i)) {
             props->lastCheckpoint = nullptr;
             props->lap = 0;
         }
-        invoke([this, i, race] {
-            if (race == raceNumber) {
-                placeKart(i);
-            }
-        }, placeDelay);
+        invoke(
+            [this, i, race] {
+                if (race == raceNumber) {
+                    placeKart(i);
+                }
+            },
+            placeDelay);
     }
-    invoke([this, race] {
-        if (race == raceNumber && state == starting) {
-            state = countingDown;
-            countdown = 4;
-            countdownTick();
-        }
-    }, countdownDelay);
+    invoke(
+        [this, race] {
+            if (race == raceNumber && state == starting) {
+                state = countingDown;
+                countdown = 4;
+                countdownTick();
+            }
+        },
+        countdownDelay);
     // The later ticks are scheduled now rather than each from the one before:
     // a timer counts from the step after it was made, so a chain would drift.
     for (int tick = 1; tick <= 3; ++tick) {
-        invoke([this, race] {
-            if (race == raceNumber) {
-                countdownTick();
-            }
-        }, countdownDelay + static_cast<float>(tick) * tickInterval);
+        invoke(
+            [this, race] {
+                if (race == raceNumber) {
+                    countdownTick();
+                }
+            },
+            countdownDelay + static_cast<float>(tick) * tickInterval);
     }
 }
 
@@ -182,11 +195,13 @@ void RaceFlow::onFinished(unsigned player) {
         utils->showMessage("You loose!", 1 - winner, true, loseColour, 0.0f);
     }
     const unsigned race = raceNumber;
-    invoke([this, race] {
-        if (race == raceNumber) {
-            endRace();
-        }
-    }, endScreenDelay);
+    invoke(
+        [this, race] {
+            if (race == raceNumber) {
+                endRace();
+            }
+        },
+        endScreenDelay);
 }
 
 void RaceFlow::endRace() {

@@ -9,6 +9,7 @@
 #include "game/RaceFlow.h"
 #include "game/RaceMessages.h"
 
+#include <algorithm>
 #include <string>
 
 RaceProgress::RaceProgress(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {
@@ -43,10 +44,16 @@ void RaceProgress::onTrigger(RigidBody*, RigidBody* other) {
         return;
     }
     const RaceFlow* gameplay = findGameplay();
-    if (gameplay == nullptr || gameplay->checkpoints.empty() || lastCheckpoint->index < 0) {
+    if (gameplay == nullptr || gameplay->checkpoints.empty()) {
         return;
     }
-    const size_t next = static_cast<size_t>(lastCheckpoint->index + 1) % gameplay->checkpoints.size();
+    // By place in the race's list, not by number: the numbers may have gaps.
+    const auto& order = gameplay->checkpoints;
+    const auto last = std::find(order.begin(), order.end(), lastCheckpoint);
+    if (last == order.end()) {
+        return;
+    }
+    const size_t next = static_cast<size_t>(last - order.begin() + 1) % order.size();
     // Out of order (skipped ahead, driven backwards or touched twice): ignored.
     if (gameplay->checkpoints[next] != checkpoint) {
         return;
@@ -57,7 +64,8 @@ void RaceProgress::onTrigger(RigidBody*, RigidBody* other) {
 void RaceProgress::passCheckpoint(Checkpoint* checkpoint, const RaceFlow* gameplay) {
     lastCheckpoint = checkpoint;
     logInfo(entity->name, ", checkpoint #", checkpoint->index);
-    if (checkpoint->index == 0) {
+    // The first checkpoint that exists is the line, whatever its number.
+    if (checkpoint == gameplay->checkpoints.front()) {
         startLap(gameplay);
     }
 }

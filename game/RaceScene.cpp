@@ -311,6 +311,17 @@ Entity* require(Scene& scene, const std::string& name) {
     return found;
 }
 
+bool hasTrigger(const Entity& entity) {
+    for (const RigidBody* body : entity.getComponents<RigidBody>()) {
+        for (const auto& shape : body->getShapes()) {
+            if (shape->isTrigger()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void placeRays(Car& car, const glm::vec3& s) {
     const float y = -s.y - rayStartBelowBox;
     car.wheels[Car::frontLeft].localOffset = glm::vec3(-s.x, y, -s.z);
@@ -440,12 +451,28 @@ Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
 }
 
 void findCheckpoints(Scene& scene, RaceFlow& gameplay) {
+    int previous = -1;
     for (int n = 0; n < maxCheckpoints; ++n) {
-        if (Entity* entity = scene.findEntity("Checkpoint-" + std::to_string(n))) {
-            auto* checkpoint = entity->addComponent<Checkpoint>();
-            checkpoint->index = n;
-            gameplay.checkpoints.push_back(checkpoint);
+        const std::string name = "Checkpoint-" + std::to_string(n);
+        Entity* entity = scene.findEntity(name);
+        if (entity == nullptr) {
+            continue;
         }
+        // Without a trigger no kart can ever touch it, and the laps would stop counting there.
+        if (!hasTrigger(*entity)) {
+            logWarning("Track: ", name, " has no trigger; the race leaves it out");
+            continue;
+        }
+        if (n != previous + 1) {
+            logWarning("Track: ", name, " follows ",
+                       previous < 0 ? std::string("no Checkpoint-0")
+                                    : "Checkpoint-" + std::to_string(previous),
+                       "; the race counts the checkpoints that exist, in order");
+        }
+        previous = n;
+        auto* checkpoint = entity->addComponent<Checkpoint>();
+        checkpoint->index = n;
+        gameplay.checkpoints.push_back(checkpoint);
     }
 }
 

@@ -84,7 +84,25 @@ void Spawner::takeOffTrack() {
     if (followCamera != nullptr) {
         followCamera->setTarget(nullptr);
     }
-    invoke([this] { respawn(); }, respawnDelay);
+    const unsigned number = ++respawnNumber;
+    invoke(
+        [this, number] {
+            if (number == respawnNumber) {
+                respawn();
+            }
+        },
+        respawnDelay);
+}
+
+void Spawner::cancelRespawn() {
+    ++respawnNumber;
+    if (!respawning) {
+        return;
+    }
+    respawning = false;
+    if (followCamera != nullptr) {
+        followCamera->setTarget(entity->getComponent<Transform>());
+    }
 }
 
 RaceFlow* Spawner::findGameplay() const {
@@ -121,17 +139,19 @@ glm::quat Spawner::respawnRotation(const Checkpoint& checkpoint) const {
 
 void Spawner::respawn() {
     const Checkpoint* checkpoint = respawnCheckpoint();
-    if (checkpoint == nullptr) {
-        // Nowhere to go: the kart stays off the track with its controls off.
-        return;
-    }
+    const RaceFlow* race = findGameplay();
+    const auto player = static_cast<size_t>(playerIndex());
     auto* car = entity->getComponent<Car>();
     if (car != nullptr) {
         // The kart has been sinking for a second; it should land, not crash down.
         car->stop();
     }
     if (auto* body = entity->getComponent<RigidBodyDynamic>()) {
-        body->teleport(respawnPosition(*checkpoint), respawnRotation(*checkpoint));
+        if (checkpoint != nullptr) {
+            body->teleport(respawnPosition(*checkpoint), respawnRotation(*checkpoint));
+        } else if (race != nullptr && player < race->startPositions.size()) {
+            body->teleport(race->startPositions[player], race->startRotations[player]);
+        }
     }
     if (followCamera != nullptr) {
         followCamera->setTarget(entity->getComponent<Transform>());
@@ -139,10 +159,11 @@ void Spawner::respawn() {
     // Only a kart in a running race gets its controls back: one taken off during
     // the countdown waits for "Go!" like the other, and the race's end stays final.
     if (car != nullptr) {
-        const RaceFlow* gameplay = findGameplay();
-        car->controlsEnabled = gameplay == nullptr || gameplay->state == RaceFlow::racing;
+        car->controlsEnabled = race == nullptr || race->state == RaceFlow::racing;
     }
     respawning = false;
-    headwayFrom = respawnPosition(*checkpoint);
+    if (auto* transform = entity->getComponent<Transform>()) {
+        headwayFrom = transform->getWorldPosition();
+    }
     throttleWithoutHeadway = 0.0f;
 }

@@ -22,7 +22,12 @@ public:
     void fixedUpdate(float dt) override;
 
     void takeOffTrack();
+    // Beside the respawn checkpoint; on a track without checkpoints, on the kart's
+    // start pose (or where it is, without a race).
     void respawn();
+    // Drops a respawn still pending (a restarted race has placed the kart) and any
+    // R press not yet acted on; the kart and its camera are back in play.
+    void cancelRespawn();
 
     // The checkpoint this kart would respawn at now: its last one, or the first of
     // the race before it touched any; null without checkpoints.
@@ -55,4 +60,6 @@ private:
     bool respawning = false;
     glm::vec3 headwayFrom{0.0f};
     float throttleWithoutHeadway = 0.0f;
+    // Counts take-offs and cancellations: a delayed respawn acts only if none came after it.
+    unsigned respawnNumber = 0;
 };

@@ -44,6 +44,5 @@ int main(int argc, char** argv) {
     game->configFile = findConfigFile(UserPaths("torquewind"));
     // Before run(): the settings file may still name another folder.
     game->config.assetsDir = findAssetsDir(executableDir());
-    game->run();
-    return 0;
+    return game->run();
 }

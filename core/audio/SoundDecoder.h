@@ -20,4 +20,6 @@ public:
 
     // Mono is forced for 3D sounds; more than two channels always fold to mono.
     static SoundResult decode(const std::string& path, bool mono, Pcm& pcm);
+    // The same from a whole file's bytes in memory.
+    static SoundResult decode(const void* data, std::size_t size, bool mono, Pcm& pcm);
 };

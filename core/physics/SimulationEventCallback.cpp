@@ -32,6 +32,20 @@ bool isTouching(const btPersistentManifold& manifold, bool trigger) {
 
 } // namespace
 
+// Like fire, but the body is looked up again before each handler: a handler may
+// remove the body, and with it the event being walked.
+template <typename... Args>
+void SimulationEventCallback::fireWhileAlive(const PhysicsWorld& world, uint64_t id,
+                                             Event<Args...> RigidBody::*event, Args... args) {
+    for (size_t i = 0;; ++i) {
+        const RigidBody* body = world.findBody(id);
+        if (body == nullptr || i >= (body->*event).size()) {
+            return;
+        }
+        (body->*event)[i]->function(args...);
+    }
+}
+
 const std::vector<TouchChange>& SimulationEventCallback::collectChanges(btDispatcher& dispatcher) {
     now.clear();
     const int count = dispatcher.getNumManifolds();
@@ -104,20 +118,18 @@ void SimulationEventCallback::forget(uint64_t bodyId) {
                    touching.end());
 }
 
+// Every change of the step is reported, in key order: contacts first, then each
+// trigger pair, so two karts crossing a line in the same step are both seen.
 void SimulationEventCallback::dispatch(btDispatcher& dispatcher, const PhysicsWorld& world) {
     // A copy the handlers cannot disturb; reused, so it allocates only as it grows.
     dispatchChanges = collectChanges(dispatcher);
     const std::vector<TouchChange>& changes = dispatchChanges;
     for (const TouchChange& change : changes) {
-        if (!change.key.trigger) {
+        if (change.key.trigger) {
+            onTrigger(change, world);
+        } else {
             onContact(change, world);
         }
-    }
-    // Triggers arrive as one batch per step, of which only the first pair is handled.
-    const auto firstTrigger = std::find_if(changes.begin(), changes.end(),
-                                           [](const TouchChange& change) { return change.key.trigger; });
-    if (firstTrigger != changes.end()) {
-        onTrigger(*firstTrigger, world);
     }
 }
 
@@ -128,9 +140,9 @@ void SimulationEventCallback::onContact(const TouchChange& change, const Physics
     for (const uint64_t id : {change.key.first, change.key.second}) {
         if (RigidBody* body = world.findBody(id)) {
             if (change.began) {
-                fire(body->onCollisionEnter, body, point);
+                fireWhileAlive(world, id, &RigidBody::onCollisionEnter, body, point);
             } else {
-                fire(body->onCollisionExit, body);
+                fireWhileAlive(world, id, &RigidBody::onCollisionExit, body);
             }
         }
     }
@@ -155,7 +167,9 @@ void SimulationEventCallback::onTrigger(const TouchChange& change, const Physics
             }
         }
         if (world.findBody(selfId) == self && world.findBody(otherId) == other) {
-            fire(change.began ? self->onTriggerEnter : self->onTriggerExit, self, other);
+            fireWhileAlive(world, selfId,
+                           change.began ? &RigidBody::onTriggerEnter : &RigidBody::onTriggerExit, self,
+                           other);
         }
     }
 }

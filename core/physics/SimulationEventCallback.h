@@ -6,6 +6,8 @@
 // the physics folder.
 #pragma once
 
+#include "core/runtime/Event.h"
+
 #include <btBulletDynamicsCommon.h>
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <vector>
 
 class PhysicsWorld;
+class RigidBody;
 
 struct TouchKey {
     bool trigger = false;
@@ -45,6 +48,9 @@ private:
     const std::vector<TouchChange>& collectChanges(btDispatcher& dispatcher);
     static void onContact(const TouchChange& change, const PhysicsWorld& world);
     static void onTrigger(const TouchChange& change, const PhysicsWorld& world);
+    template <typename... Args>
+    static void fireWhileAlive(const PhysicsWorld& world, uint64_t id, Event<Args...> RigidBody::*event,
+                               Args... args);
 
     struct Touch {
         TouchKey key;

@@ -13,12 +13,27 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
+// A value outside the enumeration (a damaged material file) draws as the default test.
 GLenum toGL(DepthFunc func) {
-    static const GLenum table[] = {GL_ALWAYS, GL_EQUAL, GL_NOTEQUAL, GL_LESS, GL_LEQUAL, GL_GREATER, GL_GEQUAL};
-    return table[static_cast<int>(func)];
+    static const GLenum table[] = {GL_ALWAYS, GL_EQUAL,   GL_NOTEQUAL, GL_LESS,
+                                   GL_LEQUAL, GL_GREATER, GL_GEQUAL};
+    const auto index = static_cast<size_t>(func);
+    return index < std::size(table) ? table[index] : GL_LESS;
+}
+
+// GLFW reports why a call failed through this callback only; the last reason is
+// kept so that the one line explaining a missing window can name it.
+std::string& lastGlfwError() {
+    static std::string message;
+    return message;
+}
+
+void rememberGlfwError(int, const char* description) {
+    lastGlfwError() = description != nullptr ? description : "";
 }
 
 // An X server started without -noreset resets when its last client leaves and
@@ -50,6 +65,7 @@ Graphics::~Graphics() {
 }
 
 void Graphics::init() {
+    glfwSetErrorCallback(rememberGlfwError);
     if (!initGlfw()) {
         logError("Failed to init GLFW");
         return;
@@ -71,6 +87,7 @@ void Graphics::init() {
     }
     // GLEW's loader may leave an error behind on core contexts; it is not ours.
     glGetError();
+    fitSizeToContext();
     setDepthWrite(true);
     glEnable(GL_DEPTH_TEST);
     glGenVertexArrays(1, &vertexArray);
@@ -83,7 +100,7 @@ void Graphics::createWindow() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
     width = config.width;
     height = config.height;
     GLFWmonitor* monitor = nullptr;
@@ -96,6 +113,74 @@ void Graphics::createWindow() {
         // A fullscreen window may get the monitor's mode rather than the one asked for.
         glfwGetFramebufferSize(window, &width, &height);
     }
+}
+
+std::string Graphics::failureReason() {
+    return lastGlfwError();
+}
+
+// Sizes above what the context can render to leave incomplete framebuffers; the
+// smallest of the limits that matter decides.
+void Graphics::fitSizeToContext() {
+    GLint textureSize = 0;
+    GLint renderbufferSize = 0;
+    GLint viewportDims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureSize);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportDims);
+    const int limit = std::min({textureSize, renderbufferSize, viewportDims[0], viewportDims[1]});
+    const Config defaults;
+    int wantedWidth = width;
+    int wantedHeight = height;
+    if (width > limit) {
+        logWarning("config.ini: window width=", width, " is larger than OpenGL allows here (", limit,
+                   "); using ", defaults.width);
+        wantedWidth = defaults.width;
+    }
+    if (height > limit) {
+        logWarning("config.ini: window height=", height, " is larger than OpenGL allows here (", limit,
+                   "); using ", defaults.height);
+        wantedHeight = defaults.height;
+    }
+    if (wantedWidth != width || wantedHeight != height) {
+        glfwSetWindowSize(window, wantedWidth, wantedHeight);
+        glfwGetFramebufferSize(window, &width, &height);
+    }
+}
+
+bool Graphics::followFramebufferSize() {
+    int newWidth = width;
+    int newHeight = height;
+    glfwGetFramebufferSize(window, &newWidth, &newHeight);
+    width = std::max(newWidth, 0);
+    height = std::max(newHeight, 0);
+    // A minimised window has no pixels to draw into.
+    return width > 0 && height > 0;
+}
+
+void Graphics::toggleFullscreen() {
+    if (window == nullptr) {
+        return;
+    }
+    GLFWmonitor* current = glfwGetWindowMonitor(window);
+    if (current != nullptr) {
+        glfwSetWindowMonitor(window, nullptr, windowedArea[0], windowedArea[1], windowedArea[2],
+                             windowedArea[3], GLFW_DONT_CARE);
+        return;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode == nullptr) {
+        logWarning("Fullscreen is not available: no monitor");
+        return;
+    }
+    glfwGetWindowPos(window, &windowedArea[0], &windowedArea[1]);
+    glfwGetWindowSize(window, &windowedArea[2], &windowedArea[3]);
+    glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
+bool Graphics::isFullscreen() const {
+    return window != nullptr && glfwGetWindowMonitor(window) != nullptr;
 }
 
 void Graphics::beginFrame() {
@@ -242,7 +327,9 @@ void Graphics::bindTexture(uint32_t unit, const Texture* texture) {
 
 void Graphics::forgetTextures() { boundTextures.fill(nullptr); }
 
-void Graphics::setUniform(const std::string& name, bool value) { setUniform(name, value ? 1 : 0); }
+void Graphics::setUniform(const std::string& name, bool value) {
+    setUniform(name, value ? 1 : 0);
+}
 
 // Uniforms the program lacks are skipped here rather than sent to location -1:
 // the renderer sends the whole contract to every program, and each call counts.
@@ -350,6 +437,11 @@ void Graphics::bindAttributes() {
                 }
                 found = true;
                 const auto index = static_cast<GLuint>(location);
+                if (index >= maxAttributes) {
+                    // Cannot be enabled, nor kept in the mask; reported below as not found.
+                    found = false;
+                    break;
+                }
                 const auto offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
                 // Only what differs from what the vertex array already holds.
                 if (buffer->buffer != arrayBuffer) {
@@ -388,7 +480,7 @@ void Graphics::bindAttributes() {
         warnedPrograms.push_back(program);
         logError("Not all required attributes found.");
     }
-    for (GLuint index = 0; index < 32; ++index) {
+    for (GLuint index = 0; index < maxAttributes; ++index) {
         if ((enabledAttributes & (1u << index)) != 0 && (mask & (1u << index)) == 0) {
             glDisableVertexAttribArray(index);
             ++glCalls;

@@ -32,6 +32,15 @@ public:
     // Opens the window and context; failures are logged and leave no window.
     void init();
     bool hasWindow() const { return window != nullptr; }
+    // Why the last window-system call failed, as the window system put it (may be empty).
+    static std::string failureReason();
+
+    // Takes the framebuffer's current size (the window may have been resized or
+    // made fullscreen); false while it has no pixels (minimised).
+    bool followFramebufferSize();
+    // Between a window of the last windowed size and the primary monitor's mode.
+    void toggleFullscreen();
+    bool isFullscreen() const;
 
     // Frame brackets used by the engine: statistics reset and vertex array binding,
     // then vertex array 0 and the buffer swap.
@@ -111,11 +120,17 @@ public:
 
 private:
     void createWindow();
+    void fitSizeToContext();
+
+    // Attribute locations the enabled-array mask can hold.
+    static constexpr GLuint maxAttributes = 32;
+    std::array<int, 4> windowedArea{0, 0, 0, 0};
     GLint uniformLocation(const std::string& name) const;
 
     PolygonMode polygonMode = static_cast<PolygonMode>(2);
     BlendMode blendMode = static_cast<BlendMode>(3);
-    glm::vec4 blendColor{1.0f};
+    // OpenGL's own initial blend colour, so that the first request for any other reaches it.
+    glm::vec4 blendColor{0.0f};
     CullMode cullMode = static_cast<CullMode>(3);
     DepthFunc depthFunc = static_cast<DepthFunc>(7);
     bool depthWrite = false;

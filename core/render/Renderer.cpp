@@ -343,12 +343,63 @@ ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLigh
     } else {
         program = shader->getProgram(
             buildDefines(material, hasLightmap, view.shadowCasters.size(), view.lights.size()));
-        // A variant that failed to link has been reported by the shader; it cannot draw.
+        // A variant that failed to build has been reported by the shader; it cannot draw.
         if (program != nullptr && !program->isLinked()) {
-            program = nullptr;
+            program = fallbackProgram(material);
         }
     }
     programCache.emplace(cacheKey, program);
+    return program;
+}
+
+namespace {
+
+// Only the renderer's object uniforms, position and normal: nothing a damaged
+// assets folder can take away.
+const char* const fallbackVertex = R"(#version 430 core
+struct ObjectData {
+    mat4 world;
+    mat4 normal;
+    mat4 worldView;
+    mat4 worldViewProjection;
+};
+uniform ObjectData object;
+in vec3 position;
+in vec3 normal;
+out vec3 vNormal;
+void main() {
+    vNormal = mat3(object.normal) * normal;
+    gl_Position = object.worldViewProjection * vec4(position, 1.0);
+}
+)";
+
+// The material's albedo (grey when it has none) under a fixed light from above.
+const char* const fallbackFragment = R"(#version 430 core
+uniform vec4 albedo;
+in vec3 vNormal;
+out vec4 fragColor;
+void main() {
+    vec3 base = albedo.a > 0.0 ? albedo.rgb : vec3(0.6);
+    float light = 0.4 + 0.6 * max(dot(normalize(vNormal), normalize(vec3(0.3, 1.0, 0.2))), 0.0);
+    fragColor = vec4(base * light, 1.0);
+}
+)";
+
+} // namespace
+
+ShaderProgram* Renderer::fallbackProgram(const Material& material) {
+    if (fallbackShader == nullptr) {
+        fallbackShader = std::make_unique<Shader>(systems);
+        fallbackShader->setSources(fallbackVertex, fallbackFragment);
+    }
+    ShaderProgram* program = fallbackShader->getProgram(std::string());
+    if (program == nullptr || !program->isLinked()) {
+        return nullptr;
+    }
+    if (std::find(fallbackMaterials.begin(), fallbackMaterials.end(), &material) == fallbackMaterials.end()) {
+        fallbackMaterials.push_back(&material);
+        logWarning("Material '", material.getName(), "' is drawn with the plain lit shader");
+    }
     return program;
 }
 

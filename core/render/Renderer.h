@@ -116,6 +116,9 @@ private:
     void addShadowCasters(View& view);
     void addItems(View& view, const std::vector<Drawable*>& visible, float dt);
     ShaderProgram* programFor(View& view, Material& material, bool hasLightmap);
+    // The plain lit shader that stands in for a variant that failed to build, so
+    // that what it draws stays visible; null without a GL context.
+    ShaderProgram* fallbackProgram(const Material& material);
     RenderTarget* shadowTarget(size_t index);
     glm::mat4 fitShadow(View& view, Light& light) const;
 
@@ -171,6 +174,8 @@ private:
         std::array<UniformId, maxShadowMaps> shadowMaps;
     };
     Names names;
+    std::unique_ptr<Shader> fallbackShader;
+    std::vector<const Material*> fallbackMaterials;
     float frameDt = 0.0f;
     glm::mat4 viewMatrix{1.0f};
     glm::mat4 projectionMatrix{1.0f};

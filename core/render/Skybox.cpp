@@ -28,6 +28,9 @@ Skybox::Skybox(SystemRegistry* systems, Entity* entity)
     material->setRenderQueue(2);
     material->setDepthFunc(DepthFunc::LessEqual);
     material->setCullMode(CullMode::Front);
+    // The cube is drawn around the camera: in a shadow map it would be a box at the origin.
+    material->setCastsShadows(false);
+    material->setReceivesShadows(false);
     if (auto* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr) {
         cube = cache->get<Mesh>("cube");
         material->setShader(skyboxShader(*cache));

@@ -13,7 +13,19 @@ public:
     // or undecodable format, or pixels that do not convert to 32 bits.
     bool load(const std::string& path, bool flipVertically = false);
 
+    // The same from a file's bytes in memory. Only PNG, JPEG, TIFF, PSD and BMP are
+    // accepted, sides are limited to maxSide, and a PSD whose sections do not fit in
+    // the bytes given is refused before FreeImage sees it (its reader overruns on
+    // truncated files); of a PSD only the merged image is handed over.
+    bool decode(const uint8_t* data, size_t size, bool flipVertically = false);
+
+    static constexpr int maxSide = 16384;
+
     int width = 0;
     int height = 0;
     std::vector<uint8_t> bgra;
+
+private:
+    // Decodes bytes of a format already accepted (a FreeImage format number).
+    bool decodeChecked(const uint8_t* data, size_t size, int format, bool flipVertically);
 };

@@ -129,6 +129,16 @@ void Material::importTexture(const aiMaterial& imported, int type, const std::st
         texture = cache->create<Texture2D>(name);
         texture->load(name);
     }
+    if (texture->getWidth() <= 0.0f) {
+        // Missing or undecodable: an unbound sampler reads black. The colour map
+        // falls back to the "no texture here" checkerboard; other maps are left out.
+        Texture2D* fallback = sampler == "diffuseTex" ? cache->get<Texture2D>("default") : nullptr;
+        if (fallback != nullptr) {
+            addDefine(define);
+            setTexture(sampler, fallback);
+        }
+        return;
+    }
     addDefine(define);
     setTexture(sampler, texture);
 }

@@ -200,7 +200,10 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
         lightmap = context.cache.create<Texture2D>(lightmapName);
         lightmap->load(lightmapPath);
     }
-    renderer->setLightmap(lightmap);
+    // One that cannot be decoded is treated like a missing one, not drawn as black.
+    if (lightmap->getWidth() > 0.0f) {
+        renderer->setLightmap(lightmap);
+    }
 }
 
 void importLights(const ImportContext& context, const aiNode& node, Entity& entity, Transform& transform) {

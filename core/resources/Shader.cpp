@@ -65,6 +65,27 @@ bool Shader::load(const std::string& vertexPath, const std::string& fragmentPath
     return readSource(fragmentPath, fragmentSource);
 }
 
+void Shader::setSources(const std::string& vertexText, const std::string& fragmentText) {
+    versionLine.clear();
+    programs.clear();
+    std::vector<std::string> includeStack;
+    const auto strip = [&](const std::string& text) {
+        std::string out;
+        std::istringstream lines(text);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (startsWith(line, "#version")) {
+                versionLine = line + "\n";
+            } else if (!startsWith(line, "#include")) {
+                out += line + "\n";
+            }
+        }
+        return out;
+    };
+    vertexSource = strip(vertexText);
+    fragmentSource = strip(fragmentText);
+}
+
 bool Shader::readSource(const std::string& path, std::string& body) {
     const std::string resolved = resolvePath(path);
     std::string text;

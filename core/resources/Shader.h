@@ -20,6 +20,9 @@ public:
     // Reads and preprocesses both sources (paths relative to the assets folder).
     // False when a file could not be read; the error is logged.
     bool load(const std::string& vertexPath, const std::string& fragmentPath);
+    // Takes both sources as given (built-in shaders); #version lines are taken out
+    // as load does, #include lines are dropped.
+    void setSources(const std::string& vertexText, const std::string& fragmentText);
 
     // The variant for these defines ("NAME" or "NAME value" each), compiled on first
     // use. The same entries in another order make another variant. Null only when

@@ -7,27 +7,60 @@
 #include "core/resources/ResourceLoader.h"
 #include "core/runtime/SystemRegistry.h"
 
+#include <cstdint>
+#include <vector>
+
 TextureCube::TextureCube(SystemRegistry* systems) : Texture(systems) {}
+
+namespace {
+
+// What a face that failed shows: a plain sky, so the other faces stay usable.
+constexpr uint8_t skyBgra[4] = {215, 180, 150, 255};
+
+} // namespace
 
 bool TextureCube::load(const std::array<std::string, 6>& paths) {
     if (!hasGLContext()) {
         return false;
     }
     const ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
+    std::array<Image, 6> images;
+    int side = 0;
+    for (size_t face = 0; face < paths.size(); ++face) {
+        Image& image = images[face];
+        const bool loaded = image.load(loader != nullptr ? loader->resolve(paths[face]) : paths[face], true);
+        // A cube map needs square faces of one size: the first good face sets it.
+        if (loaded && side == 0 && image.width == image.height) {
+            side = image.width;
+        }
+        if (!loaded || image.width != image.height || (side != 0 && image.width != side)) {
+            logError("Texture not found: ", paths[face]);
+            image.width = image.height = 0;
+            image.bgra.clear();
+        }
+    }
+    if (side == 0) {
+        return false;
+    }
     if (texture != 0) {
         glDeleteTextures(1, &texture);
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    for (size_t face = 0; face < paths.size(); ++face) {
-        Image image;
-        if (!image.load(loader != nullptr ? loader->resolve(paths[face]) : paths[face], true)) {
-            logError("Texture not found: ", paths[face]);
-            glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-            return false;
+    std::vector<uint8_t> sky;
+    for (size_t face = 0; face < images.size(); ++face) {
+        const uint8_t* pixels = images[face].bgra.data();
+        if (images[face].width == 0) {
+            if (sky.empty()) {
+                sky.resize(static_cast<size_t>(side) * static_cast<size_t>(side) * 4);
+                for (size_t i = 0; i < sky.size(); ++i) {
+                    sky[i] = skyBgra[i % 4];
+                }
+            }
+            pixels = sky.data();
         }
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), 0, GL_RGBA, image.width,
-                     image.height, 0, GL_BGRA, GL_UNSIGNED_BYTE, image.bgra.data());
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), 0, GL_RGBA, side, side, 0,
+                     GL_BGRA, GL_UNSIGNED_BYTE, pixels);
         checkGLError();
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -13,8 +13,8 @@ public:
     TextureType getType() const override { return TextureType::TextureCube; }
 
     // Faces in the order +X, -X, +Y, -Y, +Z, -Z (paths relative to the assets
-    // folder), each flipped vertically. Loading stops at the first face that cannot
-    // be read, with "Texture not found: <path>"; the faces before it stay uploaded
-    // but the map gets no filtering or mipmaps and is incomplete. False then.
+    // folder), each flipped vertically. A face that cannot be read (or is not square
+    // and of the first good face's size) logs "Texture not found: <path>" and shows
+    // a plain sky colour; false only when no face could be read.
     bool load(const std::array<std::string, 6>& paths);
 };

@@ -2,6 +2,7 @@
 #include "core/runtime/App.h"
 
 #include "core/platform/Log.h"
+#include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
 #include "core/runtime/ConfigFile.h"
 #include "core/runtime/Engine.h"
@@ -11,6 +12,10 @@
 namespace {
 constexpr int keyComma = 44;
 constexpr int keyFullStop = 46;
+constexpr int keyEnter = 257;
+constexpr int keyF11 = 300;
+constexpr int keyLeftAlt = 342;
+constexpr int keyRightAlt = 346;
 constexpr float brightnessStep = 0.1f;
 } // namespace
 
@@ -31,13 +36,7 @@ void App::readConfig() {
         logWarning("Failed to load config file: ", configFile);
         return;
     }
-    config.width = static_cast<int>(reader.GetInteger("window", "width", config.width));
-    config.height = static_cast<int>(reader.GetInteger("window", "height", config.height));
-    config.title = reader.Get("window", "title", config.title);
-    config.fullscreen = reader.GetBoolean("window", "fullscreen", config.fullscreen);
-    config.refreshRate = static_cast<int>(reader.GetInteger("window", "refreshRate", config.refreshRate));
-    config.assetsDir = reader.Get("dir", "assets", config.assetsDir);
-    config.quality = reader.Get("graphics", "quality", config.quality);
+    config.read(reader);
 }
 
 void App::handleBrightnessKeys() {
@@ -53,15 +52,36 @@ void App::handleBrightnessKeys() {
     }
 }
 
-void App::run() {
+void App::handleFullscreenKeys() {
+    Input* input = systems->get<Input>();
+    Graphics* graphics = systems->get<Graphics>();
+    if (input == nullptr || graphics == nullptr) {
+        return;
+    }
+    const bool alt = input->isKeyDown(keyLeftAlt) || input->isKeyDown(keyRightAlt);
+    if (input->getKey(keyF11) == KeyState::Pressed || (alt && input->getKey(keyEnter) == KeyState::Pressed)) {
+        graphics->toggleFullscreen();
+    }
+}
+
+int App::run() {
     configure();
     readConfig();
     systems = std::make_unique<SystemRegistry>();
     engine = systems->add<Engine>();
     engine->init(config);
+    const Graphics* graphics = systems->get<Graphics>();
+    if (graphics == nullptr || !graphics->hasWindow()) {
+        // Nothing could ever close a loop without a window: say why and stop.
+        const std::string reason = Graphics::failureReason();
+        logError("Cannot run without an OpenGL 4.3 window", reason.empty() ? "" : ": ", reason);
+        return 1;
+    }
     init();
     while (!engine->quit) {
         handleBrightnessKeys();
+        handleFullscreenKeys();
         engine->update();
     }
+    return 0;
 }

@@ -22,7 +22,9 @@ public:
     // Called once every system exists, before the first frame.
     virtual void init() {}
 
-    void run();
+    // The exit status: 0 after the player quit, 1 when no window or OpenGL 4.3
+    // context could be had (logged with the reason, before init()).
+    int run();
 
     std::string configFile = "config.ini";
     Config config;
@@ -32,4 +34,5 @@ public:
 private:
     void readConfig();
     void handleBrightnessKeys();
+    void handleFullscreenKeys();
 };

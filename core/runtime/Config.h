@@ -3,6 +3,8 @@
 
 #include <string>
 
+class ConfigFile;
+
 struct Config {
     std::string title = "Game";
     int width = 1280;
@@ -13,4 +15,12 @@ struct Config {
     // [graphics] quality: auto, low, medium or high; the game applies it once the
     // OpenGL renderer is known.
     std::string quality = "auto";
+
+    // Takes the [window] and [dir] settings that file names. A width or height
+    // outside minSide..maxSide or a refresh rate below 1 warns, naming the key,
+    // and keeps the value this config had.
+    void read(const ConfigFile& file);
+
+    static constexpr int minSide = 320;
+    static constexpr int maxSide = 16384;
 };

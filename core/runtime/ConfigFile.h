@@ -9,6 +9,8 @@
 class ConfigFile : public INIReader {
 public:
     explicit ConfigFile(const std::string& path);
+    // Parses text already in memory; nothing is logged.
+    ConfigFile(const char* text, size_t size) : INIReader(text, size) {}
 
     bool missing() const { return ParseError() < 0; }
 };

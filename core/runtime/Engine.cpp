@@ -75,7 +75,8 @@ void Engine::render(float dt) {
     SceneManager* sceneManager = get<SceneManager>();
     Graphics* graphics = get<Graphics>();
     Scene* scene = sceneManager != nullptr ? sceneManager->current : nullptr;
-    if (scene == nullptr || graphics == nullptr || !graphics->hasWindow()) {
+    if (scene == nullptr || graphics == nullptr || !graphics->hasWindow() ||
+        !graphics->followFramebufferSize()) {
         return;
     }
     graphics->beginFrame();

@@ -117,23 +117,29 @@ void Scene::fixedUpdate(float step) {
     physicsWorld->step(step);
 }
 
+// All records age first; then every entity that is due goes, with all of its
+// records, so one entity's several records never make the walk skip another's.
 void Scene::destroyPending(float dt) {
-    for (size_t i = 0; i < pendingDestroy.size();) {
-        pendingDestroy[i].second -= dt;
-        if (pendingDestroy[i].second > 0.0f) {
-            ++i;
-            continue;
+    std::vector<Entity*> due;
+    for (auto& [entity, remaining] : pendingDestroy) {
+        remaining -= dt;
+        if (remaining <= 0.0f && std::find(due.begin(), due.end(), entity) == due.end()) {
+            due.push_back(entity);
         }
-        Entity* dying = pendingDestroy[i].first;
-        pendingDestroy.erase(pendingDestroy.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    if (due.empty()) {
+        return;
+    }
+    pendingDestroy.erase(std::remove_if(pendingDestroy.begin(), pendingDestroy.end(),
+                                        [&due](const auto& record) {
+                                            return std::find(due.begin(), due.end(), record.first) !=
+                                                   due.end();
+                                        }),
+                         pendingDestroy.end());
+    for (Entity* dying : due) {
         const auto it = std::find_if(entities.begin(), entities.end(),
                                      [dying](const std::unique_ptr<Entity>& e) { return e.get() == dying; });
         if (it != entities.end()) {
-            // Later records for the same entity would otherwise point at freed memory.
-            pendingDestroy.erase(
-                std::remove_if(pendingDestroy.begin(), pendingDestroy.end(),
-                               [dying](const auto& record) { return record.first == dying; }),
-                pendingDestroy.end());
             entities.erase(it);
         }
     }

@@ -24,13 +24,26 @@ SceneManager::SceneManager(SystemRegistry* systems) : System(systems) {}
 SceneManager::~SceneManager() {
     current = nullptr;
     pendingScene = nullptr;
+    replaced.clear();
     scenes.clear();
 }
 
 Scene* SceneManager::createScene(const std::string& name) {
     auto scene = std::make_unique<Scene>(name, systems);
     Scene* created = scene.get();
-    scenes[name] = std::move(scene);
+    auto& slot = scenes[name];
+    if (slot != nullptr) {
+        Scene* old = slot.get();
+        replaced.push_back(std::move(slot));
+        if (pendingScene == old) {
+            pendingScene = created;
+        }
+        if (current == old) {
+            old->setRunning(false);
+            current = nullptr;
+        }
+    }
+    slot = std::move(scene);
     if (current == nullptr) {
         current = created;
         created->setRunning(true);
@@ -84,6 +97,7 @@ Entity* SceneManager::overlay(Scene& scene) {
 }
 
 void SceneManager::update(float dt) {
+    replaced.clear();
     if (!transitioning || current == nullptr) {
         return;
     }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class Entity;
 class Scene;
@@ -17,6 +18,7 @@ public:
     ~SceneManager() override;
 
     // Replaces any scene of that name; the first scene made becomes current and runs.
+    // A replaced current (or pending) scene hands that place to the new one.
     Scene* createScene(const std::string& name);
     Scene* getScene(const std::string& name) const;
     void setScene(Scene* scene);
@@ -37,4 +39,7 @@ private:
     void showOverlay(Scene& scene);
 
     std::unordered_map<std::string, std::unique_ptr<Scene>> scenes;
+    // Scenes replaced by name this frame: the frame may still be running inside
+    // one, so they are destroyed at the next update.
+    std::vector<std::unique_ptr<Scene>> replaced;
 };

@@ -1,6 +1,8 @@
 // Lazy world matrices and the transform hierarchy.
 #include "core/runtime/Transform.h"
 
+#include "core/platform/Log.h"
+
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtx/matrix_decompose.hpp>
 
@@ -129,6 +131,13 @@ void Transform::rotate(float angleRadians, const glm::vec3& axis, Space space) {
 }
 
 void Transform::setParent(Transform* newParent) {
+    // A transform under itself would make every world-matrix refresh recurse for ever.
+    for (const Transform* ancestor = newParent; ancestor != nullptr; ancestor = ancestor->parent) {
+        if (ancestor == this) {
+            logWarning("Transform parent refused: it would make a cycle");
+            return;
+        }
+    }
     if (parent != nullptr) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());

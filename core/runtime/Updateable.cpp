@@ -23,7 +23,11 @@ void Updateable::fixedUpdate(float dt) {
             // Move the action out first: it may schedule new timers on this component.
             std::function<void()> action = std::move(timers[i].action);
             timers.erase(timers.begin() + static_cast<std::ptrdiff_t>(i));
+            const std::weak_ptr<char> alive = lifetime;
             action();
+            if (alive.expired()) {
+                return;
+            }
         } else {
             ++i;
         }

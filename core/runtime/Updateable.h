@@ -5,6 +5,7 @@
 #include "core/runtime/Component.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct Timer {
@@ -34,4 +35,7 @@ public:
 private:
     std::vector<Timer> pendingTimers;
     std::vector<Timer> timers;
+    // Expires with the component: a timer action may remove its own component,
+    // and the timer walk must then stop without touching it again.
+    std::shared_ptr<char> lifetime = std::make_shared<char>(0);
 };

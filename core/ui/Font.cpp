@@ -1,6 +1,7 @@
 // Rasterising a font into one texture per glyph with FreeType.
 #include "core/ui/Font.h"
 
+#include "core/platform/FileSystem.h"
 #include "core/platform/Log.h"
 #include "core/resources/GLContext.h"
 #include "core/resources/ResourceLoader.h"
@@ -31,6 +32,19 @@ std::vector<unsigned char> packRows(const FT_Bitmap& bitmap) {
     return packed;
 }
 
+// TrueType, OpenType (CFF) and collection signatures: anything else is not handed to FreeType.
+bool looksLikeFont(const unsigned char* data, size_t size) {
+    if (size < 12) {
+        return false;
+    }
+    const auto tagIs = [data](const char* tag) { return std::memcmp(data, tag, 4) == 0; };
+    return tagIs("\x00\x01\x00\x00") || tagIs("OTTO") || tagIs("true") || tagIs("ttcf");
+}
+
+constexpr int firstPrintable = 33;
+// In multiples of the pixel size: no real character is that large.
+constexpr long maxGlyphSide = 4;
+
 } // namespace
 
 Font::Font(SystemRegistry* systems) : Resource(systems) {}
@@ -50,14 +64,32 @@ bool Font::load(const std::string& path, int size) {
     if (resolved.empty()) {
         resolved = path;
     }
-    const TextSystem* textSystem = systems != nullptr ? systems->get<TextSystem>() : nullptr;
-    FT_Library library = textSystem != nullptr ? textSystem->getLibrary() : nullptr;
-    FT_Face face = nullptr;
-    if (library == nullptr || FT_New_Face(library, resolved.c_str(), 0, &face) != 0) {
+    std::string bytes;
+    if (!readFile(resolved, bytes) || !loadFromMemory(resolved, bytes.data(), bytes.size(), size)) {
         logError("Failed to load font ", resolved);
         return false;
     }
-    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size));
+    return true;
+}
+
+bool Font::loadFromMemory(const std::string& name, const void* data, size_t size, int newPixelSize) {
+    clear();
+    pixelSize = newPixelSize;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    const TextSystem* textSystem = systems != nullptr ? systems->get<TextSystem>() : nullptr;
+    FT_Library library = textSystem != nullptr ? textSystem->getLibrary() : nullptr;
+    FT_Face face = nullptr;
+    if (library == nullptr || !looksLikeFont(bytes, size) || newPixelSize < 1 ||
+        FT_New_Memory_Face(library, bytes, static_cast<FT_Long>(size), 0, &face) != 0) {
+        return false;
+    }
+    // Outside the range TrueType allows, one em unit can scale to thousands of pixels.
+    const bool unitsValid =
+        !FT_IS_SCALABLE(face) || (face->units_per_EM >= 16 && face->units_per_EM <= 16384);
+    if (!unitsValid || FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(newPixelSize)) != 0) {
+        FT_Done_Face(face);
+        return false;
+    }
     const bool gl = hasGLContext();
     GLint previousAlignment = 4;
     if (gl) {
@@ -65,15 +97,22 @@ bool Font::load(const std::string& path, int size) {
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     }
+    int printable = 0;
     for (int code = 0; code < numCodes; ++code) {
-        if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) {
+        // Outlines are measured before they are rendered: a damaged glyph can claim
+        // a box thousands of pixels wide, which would take seconds to fill.
+        const FT_GlyphSlot slot = face->glyph;
+        if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_DEFAULT) != 0 ||
+            slot->metrics.width > maxGlyphSide * newPixelSize * 64 ||
+            slot->metrics.height > maxGlyphSide * newPixelSize * 64 ||
+            FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
             logError("Failed to load Glyph ", code);
             continue;
         }
-        const FT_GlyphSlot slot = face->glyph;
-        if (slot->bitmap.width == 0) {
+        if (slot->bitmap.width == 0 || slot->bitmap.rows == 0 || slot->bitmap.buffer == nullptr) {
             continue;
         }
+        printable += code >= firstPrintable ? 1 : 0;
         const auto key = static_cast<signed char>(code);
         auto texture = std::make_unique<Texture2D>(systems);
         const std::vector<unsigned char> pixels = packRows(slot->bitmap);
@@ -93,6 +132,12 @@ bool Font::load(const std::string& path, int size) {
         glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
     }
     FT_Done_Face(face);
+    constexpr int printableCodes = numCodes - firstPrintable;
+    if (printable < printableCodes / 2) {
+        logError("Font ", name, " is damaged: ", printable, " of ", printableCodes, " characters");
+        clear();
+        return false;
+    }
     return true;
 }
 

@@ -19,7 +19,11 @@ public:
     // Rasterises the font at path (relative to the assets folder). A missing or
     // unreadable file logs "Failed to load font <path>" and leaves no glyphs;
     // a failing character logs "Failed to load Glyph <code>" and is skipped.
+    // A font whose bytes are not TrueType/OpenType, or that yields fewer than half
+    // of the printable ASCII characters (a truncated file), counts as unreadable.
     bool load(const std::string& path, int pixelSize);
+    // The same from a font file's bytes; name is only for the log.
+    bool loadFromMemory(const std::string& name, const void* data, size_t size, int pixelSize);
 
     // The glyph of code; a code without glyph gives the glyph of "a", and an
     // all-zero glyph (no texture) when "a" is missing too.

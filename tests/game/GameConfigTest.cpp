@@ -47,9 +47,13 @@ TEST_F(GameConfigTest, AMissingFileWarnsAndABrokenOneKeepsWhatParsed) {
     EXPECT_TRUE(log.contains("Failed to load game config"));
 }
 
-TEST_F(GameConfigTest, NonsenseLapCountsFallBackToThree) {
+TEST_F(GameConfigTest, NonsenseLapCountsFallBackToThreeAndHugeOnesClampToNinetyNine) {
     for (const char* count : {"many", "0", "-2"}) {
         write(std::string("[game]\nnumLaps=") + count + "\n");
         EXPECT_EQ(laps(), 3u) << count;
     }
+    write("[game]\nnumLaps=99999999999999999999\n");
+    LogCapture log;
+    EXPECT_EQ(laps(), 99u);
+    EXPECT_TRUE(log.contains("game.ini: numLaps must be at most 99, not 99999999999999999999; using 99"));
 }

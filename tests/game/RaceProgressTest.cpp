@@ -58,7 +58,11 @@ protected:
     }
 };
 
-TEST_F(RaceProgressTest, CheckpointsAreFoundByNumberFromZeroToNineteen) {
+// Gaps in the numbers and a checkpoint without its trigger are named in a
+// warning, and the laps still count over the checkpoints that exist, in order.
+TEST_F(RaceProgressTest, CheckpointsAreFoundByNumberFromZeroToNineteenAndGapsStillMakeALap) {
+    scene->createEntity("Checkpoint-2")->addComponent<Transform>()->setPosition(checkpointPosition(2));
+    LogCapture log;
     buildCheckpoints({3, 0, 19, 1, 20});
     ASSERT_EQ(gameplay->checkpoints.size(), 4u);
     const int expected[] = {0, 1, 3, 19};
@@ -66,6 +70,15 @@ TEST_F(RaceProgressTest, CheckpointsAreFoundByNumberFromZeroToNineteen) {
         EXPECT_EQ(gameplay->checkpoints[i]->entity->name, "Checkpoint-" + std::to_string(expected[i]));
     }
     EXPECT_EQ(scene->findEntity("Checkpoint-20")->getComponent<Checkpoint>(), nullptr);
+    EXPECT_TRUE(log.contains("Track: Checkpoint-2 has no trigger; the race leaves it out"));
+    EXPECT_TRUE(log.contains(
+        "Track: Checkpoint-3 follows Checkpoint-1; the race counts the checkpoints that exist, in order"));
+    EXPECT_TRUE(log.contains(
+        "Track: Checkpoint-19 follows Checkpoint-3; the race counts the checkpoints that exist, in order"));
+
+    RaceProgress* race = kart("P1", 0);
+    touch(race, {0, 1, 3, 19, 0});
+    EXPECT_EQ(race->lap, 2);
 }
 
 TEST_F(RaceProgressTest, LapsCountAtTheLineAfterEveryCheckpointInOrderUntilTheKartFinishes) {

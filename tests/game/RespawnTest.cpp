@@ -96,7 +96,7 @@ TEST_F(RespawnTest, OneRPressTakesBothKartsOffToTheirCheckpointsOrTheFirstTenMet
     EXPECT_NEAR(glm::distance(position(0), position(1)), 2.0f * Spawner::sideOffset, 0.2f);
 }
 
-TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutControlsAndWithoutCheckpointsNever) {
+TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutControlsAndWithoutCheckpointsAtItsStart) {
     gameplay->state = RaceFlow::countingDown;
     car(0).controlsEnabled = false;
     tap(GLFW_KEY_R);
@@ -107,8 +107,31 @@ TEST_F(RespawnTest, DuringTheCountdownTheKartComesBackWithoutControlsAndWithoutC
 
     gameplay->checkpoints.clear();
     tap(GLFW_KEY_R);
-    run(2.0f);
-    EXPECT_TRUE(spawners[0]->isRespawning()) << "stays off a track without checkpoints";
+    frame();
+    ASSERT_TRUE(spawners[0]->isRespawning());
+    EXPECT_LT(untilBack(0), 2.0f) << "a track without checkpoints must not keep the kart off for ever";
+    expectNear(position(0), gameplay->startPositions[0]);
+    EXPECT_EQ(cameras[0]->target, &transform(0));
+}
+
+TEST_F(RespawnTest, RPressedWhilePausedIsDroppedAndARestartCancelsAPendingRespawn) {
+    scene->timeScale = 0.0f;
+    tap(GLFW_KEY_R);
+    run(0.2f);
+    scene->timeScale = 1.0f;
+    run(0.2f);
+    EXPECT_FALSE(spawners[0]->isRespawning()) << "R on the pause screen acts after resuming";
+    EXPECT_FALSE(spawners[1]->isRespawning());
+
+    tap(GLFW_KEY_R);
+    frame();
+    ASSERT_TRUE(spawners[0]->isRespawning());
+    gameplay->startRace();
+    run(1.5f);
+    EXPECT_FALSE(spawners[0]->isRespawning());
+    EXPECT_EQ(cameras[0]->target, &transform(0));
+    // Placed on its start pose (x = 0), not beside Checkpoint-0 (x = -5) a second later.
+    EXPECT_NEAR(position(0).x, gameplay->startPositions[0].x, 0.2f);
 }
 
 TEST_F(RespawnTest, OnlyTheKartHeldOnThrottleWithoutHeadwayForFourSecondsIsTakenBack) {

@@ -28,6 +28,7 @@
 #include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/Transform.h"
+#include "core/ui/Font.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UI.h"
@@ -46,6 +47,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -463,4 +465,51 @@ TEST_F(WholeGameTest, WithoutItsTrackTheTitleSaysTheRaceCannotStartAndQStillQuit
     EXPECT_TRUE(quitByQ);
     EXPECT_EQ(shown, "The race cannot start - press Q to quit");
     EXPECT_TRUE(log.contains("Race scene: the track \"scenes/Track_01_LM.fbx\" could not be loaded"));
+}
+
+// A wrong assets= path: the window says which folder is missing (in the system
+// font, with the built-in UI shaders), and Q quits. Then the game's own font
+// damaged: the title's prompt still shows, in the system font.
+TEST_F(WholeGameTest, AMissingAssetsFolderIsNamedOnScreenAndADamagedFontFallsBackToTheSystemOne) {
+    TW_REQUIRE_DISPLAY();
+    const std::string missing = (folder.dir / "no-such-assets/").string();
+    std::ofstream(folder.configPath()) << "[window]\nwidth=" << windowWidth << "\nheight=" << windowHeight
+                                       << "\n[dir]\nassets=" << missing << "\n";
+    auto* game = new ScriptedGame(folder.configPath());
+    std::string shown;
+    size_t glyphs = 0;
+    game->step("message", 2.0f, [&] {
+        Text* message = ScriptedGame::text(game->current(), "missingAssets");
+        Text* path = ScriptedGame::text(game->current(), "missingAssetsPath");
+        shown = message != nullptr && path != nullptr ? message->text + " " + path->text : "";
+        glyphs = message != nullptr && message->font != nullptr ? message->font->getGlyphCount() : 0;
+        game->shoot("game_no_assets.png");
+        return true;
+    });
+    game->quitStep(GLFW_KEY_Q);
+    EXPECT_TRUE(game->play());
+    delete game;
+    EXPECT_EQ(shown, "Assets folder not found: " + missing);
+    EXPECT_TRUE(log.contains("Using the built-in text shader"));
+    EXPECT_GT(glyphs, 90u);
+    EXPECT_TRUE(log.contains("Assets folder not found: " + missing));
+
+    folder.writeConfig(windowWidth, windowHeight);
+    folder.writeAsset("fonts/Bangers-Regular.ttf", std::string(4096, 'x'));
+    log.clear();
+    game = new ScriptedGame(folder.configPath());
+    game->step("title loads the race", 5.0f, [&] {
+        Text* loading = ScriptedGame::text(game->scene("menu"), "loadingText");
+        glyphs = loading != nullptr && loading->font != nullptr ? loading->font->getGlyphCount() : 0;
+        if (loading == nullptr || loading->text != "Press Space to start") {
+            return false;
+        }
+        game->shoot("game_system_font.png");
+        return true;
+    });
+    game->quitStep(GLFW_KEY_Q);
+    EXPECT_TRUE(game->play());
+    delete game;
+    EXPECT_GT(glyphs, 90u);
+    EXPECT_TRUE(log.contains("Using the system font /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"));
 }

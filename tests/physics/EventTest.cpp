@@ -37,15 +37,25 @@ TEST_F(PhysicsTest, TriggersTellBothPartnersOnceOnEnterAndOnExit) {
                                                       "Trigger exit: Gate", "Trigger exit: Kart"}));
 }
 
-TEST_F(PhysicsTest, OnlyTheFirstTriggerPairOfAStepIsReported) {
-    staticBox("GateA", glm::vec3(-3.0f, 5.0f, 0.0f), glm::vec3(2.0f, 1.0f, 2.0f), true);
-    staticBox("GateB", glm::vec3(3.0f, 5.0f, 0.0f), glm::vec3(2.0f, 1.0f, 2.0f), true);
-    dynamicBox("KartA", glm::vec3(-3.0f, 8.0f, 0.0f));
-    dynamicBox("KartB", glm::vec3(3.0f, 8.0f, 0.0f));
+// Two karts side by side cross the start line in the same step, and two more
+// cross another gate in that step too: every pair is reported, in body order.
+TEST_F(PhysicsTest, EveryTriggerPairOfAStepIsReportedInBodyOrder) {
+    staticBox("Line", glm::vec3(-3.0f, 5.0f, 0.0f), glm::vec3(4.0f, 1.0f, 2.0f), true);
+    staticBox("Gate", glm::vec3(6.0f, 5.0f, 0.0f), glm::vec3(4.0f, 1.0f, 2.0f), true);
+    dynamicBox("KartA", glm::vec3(-5.0f, 8.0f, 0.0f));
+    dynamicBox("KartB", glm::vec3(-1.0f, 8.0f, 0.0f));
+    dynamicBox("KartC", glm::vec3(4.0f, 8.0f, 0.0f));
+    dynamicBox("KartD", glm::vec3(8.0f, 8.0f, 0.0f));
     LogCapture log;
     step(60);
-    EXPECT_EQ(log.count("Trigger enter: GateA"), 1);
-    EXPECT_EQ(log.count("Trigger enter: GateB"), 0);
+    std::vector<std::string> enters;
+    for (const LoggedLine& line : log.lines) {
+        if (line.text.rfind("Trigger enter: ", 0) == 0) {
+            enters.push_back(line.text.substr(15));
+        }
+    }
+    EXPECT_EQ(enters,
+              (std::vector<std::string>{"Line", "KartA", "Line", "KartB", "Gate", "KartC", "Gate", "KartD"}));
 }
 
 TEST_F(PhysicsTest, ContactsReportEnterWithAPointAndExitOnce) {
@@ -93,6 +103,25 @@ TEST_F(PhysicsTest, DestroyedBodiesSendNoEventsAndAreNotWrittenBack) {
     step(10);
     EXPECT_TRUE(removed);
     EXPECT_EQ(world->getBodies().size(), 2u);
+}
+
+// A subscriber that removes its own body while the body's event is being fired:
+// the subscribers after it are not told, and nothing reads the freed event.
+TEST_F(PhysicsTest, ASubscriberRemovingItsOwnBodyEndsThatBodysEvent) {
+    struct Remover {
+        Entity* entity;
+        void enter(RigidBody*, glm::vec3) { entity->removeComponents<RigidBody>(); }
+    };
+    ground();
+    RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 2.0f, 0.0f));
+    Entity* entity = kart->entity;
+    Remover remover{entity};
+    EventLog later;
+    subscribe(kart->onCollisionEnter, &remover, &Remover::enter);
+    later.listen(kart);
+    step(90);
+    EXPECT_EQ(entity->getComponent<RigidBody>(), nullptr);
+    EXPECT_TRUE(later.lines.empty());
 }
 
 TEST_F(PhysicsTest, AMovingBodysTriggerRidesAlongAndSkipsItsOwnShapes) {

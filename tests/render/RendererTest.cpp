@@ -12,6 +12,7 @@
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
+#include "core/resources/Shader.h"
 #include "core/resources/ShaderProgram.h"
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
@@ -290,6 +291,25 @@ TEST_F(RendererTest, MaterialWithoutShaderIsSkippedWithOneLogLine) {
     engine->frame();
     EXPECT_EQ(log.count("Material 'no shader' has no shader and is not drawn."), 1);
     EXPECT_EQ(graphics->drawCalls, 2u) << "the red cube: main pass and depth pre-pass";
+}
+
+// A surface shader that does not build must not leave its objects invisible.
+TEST_F(RendererTest, AShaderThatFailsToBuildDrawsWithThePlainLitShaderInItsAlbedo) {
+    Shader* broken = cache->create<Shader>("broken");
+    broken->setSources(
+        "#version 430 core\nin vec3 position;\nvoid main() { gl_Position = vec4(position, 1.0); }\n",
+        "#version 430 core\nthis is not GLSL\n");
+    Material* material = cache->create<Material>("broken");
+    material->setShader(broken);
+    material->setUniform("albedo", glm::vec4(0.0f, 1.0f, 0.0f, 1.0f));
+    cube({0, 0, -4}, material);
+    LogCapture log;
+    draw();
+    const Picture picture = draw();
+    EXPECT_EQ(log.count("Material 'broken' is drawn with the plain lit shader"), 1);
+    const glm::vec3 centre = picture.mean(158, 98, 4, 4);
+    EXPECT_GT(centre.g, 60.0f);
+    EXPECT_LT(centre.r, 0.5f * centre.g);
 }
 
 TEST_F(RendererTest, MaterialCountMismatchIsLoggedAndMadeUpFor) {

@@ -4,6 +4,7 @@
 #include "render/GLSceneTest.h"
 
 #include "core/render/Camera.h"
+#include "core/render/Light.h"
 #include "core/render/Renderer.h"
 #include "core/render/Skybox.h"
 #include "core/render/View.h"
@@ -12,10 +13,13 @@
 #include "core/resources/TextureCube.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
+#include "core/runtime/Transform.h"
+#include "support/LogCapture.h"
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -111,6 +115,38 @@ TEST_F(SkyboxTest, TheSkyFillsWhatNothingNearerCoveredAndTheLastCubeMapWins) {
     scene->destroyEntity(entity);
     engine->frame();
     EXPECT_EQ(renderer->skyTexture, nullptr);
+}
+
+// The sky is drawn around everything and must never land in a shadow map (it
+// would be a box at the origin there); a damaged face still leaves a sky.
+TEST_F(SkyboxTest, TheSkyCastsNoShadowAndADamagedFaceLeavesTheRest) {
+    std::array<std::string, 6> faces = assets.faces("damaged", {40, 90, 200});
+    {
+        std::ofstream broken(assets.dir + faces[5], std::ios::binary | std::ios::trunc);
+        broken << "\x89PNG\r\n\x1a\n broken";
+    }
+    LogCapture log;
+    auto* cube = cache->create<TextureCube>("damaged");
+    ASSERT_TRUE(cube->load(faces));
+    EXPECT_TRUE(log.contains("Texture not found: " + faces[5]));
+    Entity* entity = scene->createEntity("Skybox");
+    Skybox* skybox = entity->addComponent<Skybox>();
+    skybox->setTexture(cube);
+    Entity* sun = scene->createEntity("Sun");
+    sun->addComponent<Transform>()->setRotation(glm::angleAxis(glm::radians(-60.0f), glm::vec3(1, 0, 0)));
+    sun->addComponent<Light>()->castsShadows = true;
+
+    EXPECT_NEAR(skyPixel(draw()).b, 200.0f, 6.0f) << "the good faces still show";
+    const View* view = renderer->findView(camera);
+    ASSERT_FALSE(view->shadowCasters.empty());
+    size_t shadowItems = 0;
+    for (const ShadowCaster& caster : view->shadowCasters) {
+        shadowItems += caster.items.size();
+        for (const uint32_t index : caster.items) {
+            EXPECT_NE(view->items[index].material, skybox->getMaterial());
+        }
+    }
+    EXPECT_GT(shadowItems, 0u) << "the box still casts";
 }
 
 } // namespace

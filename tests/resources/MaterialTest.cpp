@@ -170,16 +170,29 @@ TEST_F(MaterialTest, ConvertsImportedMaterialsSharingTexturesByPath) {
     EXPECT_EQ(b->getDefines(), std::vector<std::string>{"DIFFUSE"});
 }
 
-TEST_F(MaterialTest, AnImportedTextureThatIsMissingIsLoggedAndStillUsed) {
+// A missing and a damaged file are one case: logged, and never sampled as black.
+TEST_F(MaterialTest, AnImportedTextureThatIsMissingOrDamagedIsLoggedAndNeverDrawnBlack) {
+    assets.write("textures/half.png", "\x89PNG\r\n\x1a\n truncated");
     aiMaterial lost;
     addTexture(lost, aiTextureType_DIFFUSE, "textures/gone.png");
-    Material* material = cache->create<Material>("lost");
+    aiMaterial damaged;
+    addTexture(damaged, aiTextureType_DIFFUSE, "textures/half.png");
+    addTexture(damaged, aiTextureType_NORMALS, "textures/half.png");
+    addTexture(damaged, aiTextureType_LIGHTMAP, "textures/gone.png");
     LogCapture log;
-    material->fromImport(lost);
+    Material* a = cache->create<Material>("lost");
+    a->fromImport(lost);
+    Material* b = cache->create<Material>("damaged");
+    b->fromImport(damaged);
     EXPECT_EQ(log.count("Texture not found: textures/gone.png"), 1);
-    ASSERT_NE(material->getTexture("diffuseTex"), nullptr);
-    EXPECT_EQ(material->getTexture("diffuseTex")->getTexture(), 0u);
-    EXPECT_TRUE(material->hasDefine("DIFFUSE"));
+    EXPECT_EQ(log.count("Texture not found: textures/half.png"), 1);
+    for (const Material* material : {a, b}) {
+        EXPECT_EQ(material->getTexture("diffuseTex"), cache->get<Texture2D>("default"));
+        EXPECT_TRUE(material->hasDefine("DIFFUSE"));
+    }
+    EXPECT_EQ(b->getTexture("normalTex"), nullptr);
+    EXPECT_EQ(b->getTexture("lightmapTex"), nullptr);
+    EXPECT_EQ(b->getDefines(), std::vector<std::string>{"DIFFUSE"});
 }
 
 TEST_F(MaterialTest, DefinesAreAddedOnceAndTexturesStopAtNine) {

@@ -66,6 +66,31 @@ using TextureTest = GLResourceTest;
 
 // Six faces under sky/ of size × size, face f dark (f) in its file's bottom row and
 // bright (200 + f) above; the face numbered missing is not written.
+// A PNG signature and IHDR chunk (8-bit RGBA), with its CRC, and nothing after it.
+std::string pngHeader(uint32_t width, uint32_t height) {
+    std::string chunk = "IHDR";
+    for (const uint32_t value : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk += static_cast<char>((value >> shift) & 0xff);
+        }
+    }
+    chunk += std::string("\x08\x06\x00\x00\x00", 5);
+    uint32_t crc = 0xffffffffu;
+    for (const char c : chunk) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ ((crc & 1u) != 0 ? 0xedb88320u : 0u);
+        }
+    }
+    crc ^= 0xffffffffu;
+    std::string png("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12);
+    png += chunk;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        png += static_cast<char>((crc >> shift) & 0xff);
+    }
+    return png;
+}
+
 std::array<std::string, 6> writeSky(const std::string& dir, int size, int missing = -1) {
     std::array<std::string, 6> paths;
     for (int face = 0; face < 6; ++face) {
@@ -130,12 +155,23 @@ TEST_F(TextureTest, FilesThatCannotBeReadAreTreatedAsMissing) {
     assets.write("text.png", "this is not an image\n");
     assets.makeDir("folder.png");
     // 16-bit grey: decodable, but not convertible to 32-bit pixels.
+    // Half a PSD: its reader would run past the end of the pixel data.
+    FIBITMAP* layered = FreeImage_Allocate(64, 64, 32);
+    ASSERT_TRUE(FreeImage_Save(FIF_PSD, layered, (assets.dir + "whole.psd").c_str(), 0));
+    FreeImage_Unload(layered);
+    {
+        std::ifstream in(assets.dir + "whole.psd", std::ios::binary);
+        const std::string psd{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        assets.write("half.psd", psd.substr(0, psd.size() / 2));
+    }
+    // A valid header claiming 100000 x 100000 pixels: refused before anything is allocated.
+    assets.write("huge.png", pngHeader(100000, 100000));
     FIBITMAP* grey = FreeImage_AllocateT(FIT_UINT16, 8, 8);
     ASSERT_TRUE(FreeImage_Save(FIF_TIFF, grey, (assets.dir + "grey16.tif").c_str(), 0));
     FreeImage_Unload(grey);
 
     for (const char* name : {"truncated.png", "header-only.png", "empty.png", "text.png", "folder.png",
-                             "grey16.tif", "absent.png", "sub/absent.png"}) {
+                             "grey16.tif", "half.psd", "huge.png", "absent.png", "sub/absent.png"}) {
         LogCapture log;
         Texture2D* texture = cache->create<Texture2D>(name);
         EXPECT_FALSE(texture->load(name)) << name;
@@ -143,6 +179,7 @@ TEST_F(TextureTest, FilesThatCannotBeReadAreTreatedAsMissing) {
         EXPECT_EQ(log.count(std::string("Texture not found: ") + name), 1) << name;
     }
     EXPECT_TRUE(cache->create<Texture2D>("good")->load("good.png"));
+    EXPECT_TRUE(cache->create<Texture2D>("whole")->load("whole.psd"));
     // 16 bits per colour channel do convert, and load.
     FIBITMAP* deep = FreeImage_AllocateT(FIT_RGBA16, 8, 8);
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, deep, (assets.dir + "deep.png").c_str(), 0));
@@ -194,15 +231,27 @@ TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
     EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, sky->getTexture(), GL_TEXTURE_WRAP_R), GL_CLAMP_TO_EDGE);
 }
 
-TEST_F(TextureTest, CubeMapStopsAtAMissingFourthFace) {
+// One face missing leaves the other five and a plain sky colour there; with no
+// face at all there is no cube map.
+TEST_F(TextureTest, CubeMapFillsAMissingFaceWithSkyColourAndFailsOnlyWithoutFaces) {
     TextureCube* sky = cache->create<TextureCube>("broken sky");
     LogCapture log;
-    EXPECT_FALSE(sky->load(writeSky(assets.dir, 4, 3)));
+    EXPECT_TRUE(sky->load(writeSky(assets.dir, 4, 3)));
     EXPECT_EQ(log.count("Texture not found: sky/3.png"), 1);
     EXPECT_EQ(log.lines.size(), 1u);
     for (int face = 0; face < 6; ++face) {
         EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture()),
-                  face < 3 ? 4 : 0)
+                  4)
             << face;
+        const std::vector<uint8_t> pixels =
+            readLevel0(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture(), GL_RGBA, 4, 4, 4);
+        if (face == 3) {
+            EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 4),
+                      (std::vector<uint8_t>{150, 180, 215, 255}));
+        } else {
+            EXPECT_EQ(pixels[0], 200 + face) << face;
+        }
     }
+    const std::array<std::string, 6> none{"a.png", "b.png", "c.png", "d.png", "e.png", "f.png"};
+    EXPECT_FALSE(cache->create<TextureCube>("no sky")->load(none));
 }

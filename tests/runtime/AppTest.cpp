@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -96,5 +97,42 @@ TEST_F(AppTest, SettingsOverrideOnlyWhatTheyNameAndBrightnessKeysStepOncePerPres
     EXPECT_EQ(app->config.refreshRate, 60);
     // Both keys were pressed at once: increase wins.
     EXPECT_FLOAT_EQ(app->systems->get<Renderer>()->brightness, 1.1f);
+    delete app;
+}
+
+// Out-of-range window settings are named in a warning and replaced by the
+// defaults before the window opens; anything else in the file still counts.
+TEST_F(AppTest, WindowSettingsOutOfRangeWarnByKeyAndFallBackToTheDefaults) {
+    TW_REQUIRE_DISPLAY();
+    std::ofstream("config.ini") << "[window]\nwidth=-5\nheight=100000\nrefreshRate=0\ntitle=Y\n";
+    LogCapture log;
+    auto* app = new TestApp();
+    EXPECT_EQ(app->run(), 0);
+    EXPECT_TRUE(log.contains("config.ini: window width=-5 is out of range (320 to 16384); using 1280"));
+    EXPECT_TRUE(log.contains("config.ini: window height=100000 is out of range (320 to 16384); using 800"));
+    EXPECT_TRUE(log.contains("config.ini: window refreshRate=0 is out of range (1 to 1000); using 60"));
+    EXPECT_EQ(app->config.title, "Y");
+    EXPECT_EQ(app->systems->get<Graphics>()->width, 1280);
+    EXPECT_EQ(app->systems->get<Graphics>()->height, 800);
+    delete app;
+}
+
+// Without a window nothing could ever end the loop: run says why and returns 1
+// at once, before the game's own start-up.
+TEST_F(AppTest, WithoutADisplayRunLogsWhyAndReturnsOneBeforeInit) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display != nullptr ? display : "";
+    unsetenv("DISPLAY");
+    LogCapture log;
+    auto* app = new TestApp();
+    const int status = app->run();
+    if (!saved.empty()) {
+        setenv("DISPLAY", saved.c_str(), 1);
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(log.contains("Failed to init GLFW"));
+    EXPECT_TRUE(log.contains(
+        "Cannot run without an OpenGL 4.3 window: X11: The DISPLAY environment variable is missing"));
+    EXPECT_EQ(app->closer, nullptr);
     delete app;
 }

@@ -159,6 +159,50 @@ TEST_F(SceneTest, DestructionIsDeferredDelayedAndWaitsForARunningScene) {
     EXPECT_EQ(scene->findEntity("kept"), nullptr);
 }
 
+// An entity with several records (one later, one due) must not make the walk
+// skip the record after its own: all that are due go in the same update.
+TEST_F(SceneTest, AnEntityWithSeveralDestroyRecordsSkipsNoOtherEntity) {
+    Entity* twice = scene->createEntity("twice");
+    Entity* next = scene->createEntity("next");
+    scene->destroyEntity(twice, 5.0f);
+    scene->destroyEntity(twice);
+    scene->destroyEntity(next);
+    scene->update(0.1f);
+    EXPECT_EQ(scene->findEntity("twice"), nullptr);
+    EXPECT_EQ(scene->findEntity("next"), nullptr);
+    scene->update(10.0f);
+}
+
+// A timer's action may remove the very component that runs it.
+TEST_F(SceneTest, ATimerActionThatRemovesItsOwnComponentEndsTheWalkSafely) {
+    Entity* entity = scene->createEntity("self");
+    auto* owner = entity->addComponent<Updateable>();
+    int ran = 0;
+    owner->invoke(
+        [&] {
+            ++ran;
+            entity->removeComponents<Updateable>();
+        },
+        0.0f);
+    owner->invoke([&] { ++ran; }, 0.0f);
+    step();
+    step();
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(entity->getComponent<Updateable>(), nullptr);
+}
+
+// Creating a scene under the current one's name replaces it without leaving the
+// manager pointing at freed memory; the old scene lives until the next update.
+TEST_F(SceneTest, ReplacingTheCurrentSceneByNameMakesTheNewOneCurrent) {
+    Scene* replacement = sceneManager->createScene("game");
+    EXPECT_NE(replacement, scene);
+    EXPECT_EQ(sceneManager->current, replacement);
+    EXPECT_TRUE(replacement->isRunning());
+    EXPECT_EQ(sceneManager->getScene("game"), replacement);
+    sceneManager->update(0.016f);
+    replacement->update(0.016f);
+}
+
 TEST_F(SceneTest, FadeSwitchesSceneBehindTheOverlayAndEnds) {
     Scene* other = sceneManager->createScene("other");
     sceneManager->fadeTo(other);

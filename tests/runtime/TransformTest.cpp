@@ -3,6 +3,7 @@
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
+#include "support/LogCapture.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
@@ -103,4 +104,20 @@ TEST_F(TransformTest, DestroyedParentLeavesChildrenAsRoots) {
     scene->update(0.0f);
     EXPECT_EQ(child->getParent(), nullptr);
     expectNear(child->getWorldPosition(), glm::vec3(0.0f));
+}
+
+TEST_F(TransformTest, AParentThatWouldMakeACycleIsRefused) {
+    Transform* root = make();
+    Transform* middle = make();
+    Transform* leaf = make();
+    middle->setParent(root);
+    leaf->setParent(middle);
+    LogCapture log;
+    root->setParent(leaf);
+    middle->setParent(middle);
+    EXPECT_EQ(log.count("Transform parent refused: it would make a cycle"), 2);
+    EXPECT_EQ(root->getParent(), nullptr);
+    EXPECT_EQ(middle->getParent(), root);
+    root->setPosition({1.0f, 0.0f, 0.0f});
+    expectNear(leaf->getWorldPosition(), glm::vec3(1.0f, 0.0f, 0.0f));
 }

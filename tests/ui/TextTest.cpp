@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <algorithm>
 
 namespace {
@@ -184,6 +187,17 @@ TEST_F(TextTest, EmptyTextOrAFailedFontDrawsNothingAndLeavesTheTransformAlone) {
     EXPECT_FALSE(broken->load("fonts/missing.ttf", pixelSize));
     EXPECT_TRUE(log.contains("Failed to load font fonts/missing.ttf"));
     EXPECT_EQ(broken->getGlyph('a').texture, nullptr);
+    // A truncated or foreign file is a failure too, and says so.
+    const std::string whole = fontAssetsDir() + "fonts/" + testFontFile;
+    std::ifstream in(whole, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (const size_t keep : {size_t{20000}, size_t{2000}, size_t{11}}) {
+        log.clear();
+        EXPECT_FALSE(broken->loadFromMemory("cut", bytes.data(), keep, pixelSize)) << keep;
+        EXPECT_EQ(broken->getGlyphCount(), 0u) << keep;
+    }
+    const std::string words = "not a font, but long enough to be read as one";
+    EXPECT_FALSE(broken->loadFromMemory("words", words.data(), words.size(), pixelSize));
     text->font = broken;
     EXPECT_TRUE(layout("Hi there").empty());
     EXPECT_FLOAT_EQ(transform->getAspect(), 3.0f);

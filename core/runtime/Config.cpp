@@ -1,0 +1,31 @@
+// Reading and checking the start-up settings.
+#include "core/runtime/Config.h"
+
+#include "core/platform/Log.h"
+#include "core/runtime/ConfigFile.h"
+
+namespace {
+
+// A value the window cannot use is refused here, where the key is still known,
+// rather than failing later inside the windowing library.
+int checkedInteger(const ConfigFile& file, const char* key, int fallback, long low, long high) {
+    const long value = file.GetInteger("window", key, fallback);
+    if (value < low || value > high) {
+        logWarning("config.ini: window ", key, "=", file.Get("window", key, ""), " is out of range (", low,
+                   " to ", high, "); using ", fallback);
+        return fallback;
+    }
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+void Config::read(const ConfigFile& file) {
+    width = checkedInteger(file, "width", width, minSide, maxSide);
+    height = checkedInteger(file, "height", height, minSide, maxSide);
+    title = file.Get("window", "title", title);
+    fullscreen = file.GetBoolean("window", "fullscreen", fullscreen);
+    refreshRate = checkedInteger(file, "refreshRate", refreshRate, 1, 1000);
+    assetsDir = file.Get("dir", "assets", assetsDir);
+    quality = file.Get("graphics", "quality", quality);
+}
