@@ -14,6 +14,7 @@
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
+#include "game/Spawner.h"
 
 #include <string>
 
@@ -54,6 +55,19 @@ void RaceFlow::setKarts(Entity* player1, Entity* player2) {
         if (RaceProgress* props = raceProps(i)) {
             subscribe(props->onFinished, this, &RaceFlow::onFinished);
         }
+        connectKart(*karts[i]);
+    }
+}
+
+void RaceFlow::connectKart(Entity& kart) {
+    if (auto* props = kart.getComponent<RaceProgress>()) {
+        props->race = this;
+    }
+    if (auto* spawner = kart.getComponent<Spawner>()) {
+        spawner->race = this;
+    }
+    if (auto* car = kart.getComponent<Car>()) {
+        car->messages = messages();
     }
 }
 
@@ -65,7 +79,9 @@ RaceProgress* RaceFlow::raceProps(size_t player) const {
     return player < karts.size() && karts[player] != nullptr ? karts[player]->getComponent<RaceProgress>() : nullptr;
 }
 
-RaceMessages* RaceFlow::sceneUtils() const { return entity->getComponent<RaceMessages>(); }
+RaceMessages* RaceFlow::messages() const {
+    return entity->getComponent<RaceMessages>();
+}
 
 void RaceFlow::setControls(bool enabled) const {
     for (size_t i = 0; i < karts.size(); ++i) {
@@ -85,9 +101,8 @@ void RaceFlow::placeKart(size_t player) const {
 }
 
 void RaceFlow::leavePause() const {
-    Entity* holder = entity->scene->findEntity("gameMenu");
-    if (RaceKeys* menu = holder != nullptr ? holder->getComponent<RaceKeys>() : nullptr) {
-        menu->setPaused(false);
+    if (raceKeys != nullptr) {
+        raceKeys->setPaused(false);
     } else {
         entity->scene->timeScale = 1.0f;
     }
@@ -97,7 +112,7 @@ void RaceFlow::startRace() {
     raceNumber += 1;
     const unsigned race = raceNumber;
     state = starting;
-    if (RaceMessages* utils = sceneUtils()) {
+    if (RaceMessages* utils = messages()) {
         utils->clear();
     }
     if (endScreen != nullptr) {
@@ -145,7 +160,7 @@ void RaceFlow::countdownTick() {
         return;
     }
     countdown -= 1;
-    RaceMessages* utils = sceneUtils();
+    RaceMessages* utils = messages();
     if (countdown != 0) {
         playSource(countSound);
         if (utils != nullptr) {
@@ -166,7 +181,7 @@ void RaceFlow::onFinished(unsigned player) {
         return;
     }
     finished[player] = true;
-    if (RaceMessages* utils = sceneUtils()) {
+    if (RaceMessages* utils = messages()) {
         const int winner = static_cast<int>(player);
         utils->showMessage("You win!", winner, false, winColour, 0.0f);
         utils->showMessage("You loose!", 1 - winner, true, loseColour, 0.0f);

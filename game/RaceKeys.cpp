@@ -187,13 +187,11 @@ void RaceKeys::setPaused(bool value) {
 }
 
 void RaceKeys::switchCamera() {
-    Scene& scene = *entity->scene;
-    Entity* debugCamera = scene.findEntity("debugController");
+    Entity* debugCamera = freeCamera;
     if (debugCamera == nullptr) {
         return;
     }
-    Entity* cam0 = scene.findEntity("cam0");
-    Entity* cam1 = scene.findEntity("cam1");
+    Entity* cam0 = playerCameras.empty() ? nullptr : playerCameras.front();
     if (!debugCamera->active) {
         auto* flying = debugCamera->getComponent<Transform>();
         auto* player = cam0 != nullptr ? cam0->getComponent<Transform>() : nullptr;
@@ -203,13 +201,15 @@ void RaceKeys::switchCamera() {
             flying->setRotation(player->getGlobalRotation());
         }
         debugCamera->active = true;
-        setActive(cam0, false);
-        setActive(cam1, false);
+        for (Entity* camera : playerCameras) {
+            setActive(camera, false);
+        }
         setControls(false);
     } else {
         debugCamera->active = false;
-        setActive(cam0, true);
-        setActive(cam1, true);
+        for (Entity* camera : playerCameras) {
+            setActive(camera, true);
+        }
         setControls(true);
     }
 }
@@ -233,10 +233,8 @@ void RaceKeys::backToTitle() {
 }
 
 void RaceKeys::restartRace() {
-    Entity* holder = entity->scene->findEntity("gameplay");
-    RaceFlow* gameplay = holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
     // The race's start leaves the pause screen itself.
-    if (gameplay != nullptr) {
-        gameplay->startRace();
+    if (race != nullptr) {
+        race->startRace();
     }
 }

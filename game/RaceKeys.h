@@ -7,9 +7,11 @@
 #include "core/runtime/Updateable.h"
 
 #include <string>
+#include <vector>
 
 class Entity;
 class Input;
+class RaceFlow;
 class Text;
 
 class RaceKeys : public Updateable {
@@ -33,6 +35,11 @@ public:
     void switchCamera();
     void backToTitle();
 
+    // Handed over when the race is built.
+    RaceFlow* race = nullptr;
+    Entity* freeCamera = nullptr;
+    // Player 1's first; the free camera takes off from the first one's view.
+    std::vector<Entity*> playerCameras;
     Entity* helpScreen = nullptr;
     Text* fpsText = nullptr;
     Text* drawCallsText = nullptr;

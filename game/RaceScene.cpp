@@ -32,6 +32,7 @@
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
 #include "game/Hud.h"
+#include "game/LapCounter.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceFlow.h"
 #include "game/RaceKeys.h"
@@ -127,6 +128,8 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     help->entity->active = false;
 
     auto* menu = scene.createEntity("gameMenu")->addComponent<RaceKeys>();
+    menu->race = gameplay;
+    gameplay->raceKeys = menu;
     menu->helpScreen = help->entity;
     menu->createOverlay();
 
@@ -137,7 +140,7 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     return gameplay;
 }
 
-void createDebugCamera(Scene& scene) {
+Entity* createDebugCamera(Scene& scene) {
     Entity* entity = scene.createEntity("debugController");
     entity->active = false;
     entity->addComponent<Transform>()->setPosition({0.0f, 2.0f, 0.0f});
@@ -146,6 +149,7 @@ void createDebugCamera(Scene& scene) {
     camera->far = 800.0f;
     entity->addComponent<FreeCamera>()->moveSpeed = 25.0f;
     entity->addComponent<AudioListener>();
+    return entity;
 }
 
 void createSkybox(Scene& scene) {
@@ -186,33 +190,38 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
     return missing;
 }
 
-bool buildRaceScene(Scene& scene) {
+RaceFlow* buildRaceScene(Scene& scene) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
     }
     if (!missing.empty()) {
-        return false;
+        return nullptr;
     }
     RaceSceneBuilder::applyTrackConventions(scene);
     setUpSun(scene);
     Entity* kart1 = setUpKart(scene, 0);
     Entity* kart2 = setUpKart(scene, 1);
     if (kart1 == nullptr || kart2 == nullptr) {
-        return false;
+        return nullptr;
     }
     std::array<Entity*, 2> karts{kart1, kart2};
+    std::vector<Entity*> cameras;
     for (int player = 0; player < 2; ++player) {
         Entity* kart = karts[static_cast<size_t>(player)];
         FollowCamera* camera = createFollowCamera(scene, player, kart->getComponent<Transform>());
         kart->getComponent<Spawner>()->followCamera = camera;
+        cameras.push_back(camera->entity);
     }
-    buildRaceFlow(scene, *kart1, *kart2);
-    buildHud(scene, *kart1, 1);
-    buildHud(scene, *kart2, 2);
-    createDebugCamera(scene);
+    RaceFlow* race = buildRaceFlow(scene, *kart1, *kart2);
+    for (int player = 0; player < 2; ++player) {
+        Entity* hud = buildHud(scene, *karts[static_cast<size_t>(player)], player + 1);
+        hud->getComponent<LapCounter>()->race = race;
+    }
+    race->raceKeys->playerCameras = cameras;
+    race->raceKeys->freeCamera = createDebugCamera(scene);
     createSkybox(scene);
-    return true;
+    return race;
 }
 
 namespace RaceSceneBuilder {

@@ -20,9 +20,10 @@ constexpr const char* raceTrackPath = "scenes/Track_01_LM.fbx";
 std::vector<std::string> requiredTrackNodes();
 std::vector<std::string> missingTrackNodes(const Scene& scene);
 
-// False, with an error line per missing node and nothing built, when the
-// imported track lacks a node the race needs.
-bool buildRaceScene(Scene& scene);
+// The race, with every component handed what it needs. Null, with an error line
+// per missing node and nothing built, when the imported track lacks a node the
+// race needs.
+RaceFlow* buildRaceScene(Scene& scene);
 
 // The steps of building the race scene from the imported track: the node-name
 // markers and material adjustments, each kart's driving set-up, and the

@@ -59,13 +59,8 @@ void Spawner::takeOffTrack() {
     invoke([this] { respawn(); }, respawnDelay);
 }
 
-RaceFlow* Spawner::findGameplay() const {
-    Entity* gameplayEntity = entity->scene->findEntity("gameplay");
-    return gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr;
-}
-
 Checkpoint* Spawner::respawnCheckpoint() const {
-    const RaceFlow* gameplay = findGameplay();
+    const RaceFlow* gameplay = race;
     if (gameplay == nullptr || gameplay->checkpoints.empty()) {
         return nullptr;
     }
@@ -111,7 +106,7 @@ void Spawner::respawn() {
     // Only a kart in a running race gets its controls back: one taken off during
     // the countdown waits for "Go!" like the other, and the race's end stays final.
     if (car != nullptr) {
-        const RaceFlow* gameplay = findGameplay();
+        const RaceFlow* gameplay = race;
         car->controlsEnabled = gameplay == nullptr || gameplay->state == RaceFlow::racing;
     }
     respawning = false;

@@ -33,6 +33,9 @@ public:
 
     bool isRespawning() const { return respawning; }
 
+    // The race, handed over when it is built: where to respawn and whether the
+    // controls come back. Without one the kart stays off the track.
+    RaceFlow* race = nullptr;
     FollowCamera* followCamera = nullptr;
     AudioSource* splashSource = nullptr;
 
@@ -42,7 +45,6 @@ public:
 
 private:
     int playerIndex() const;
-    RaceFlow* findGameplay() const;
 
     // Set from taking the kart off until it is back: the kart stays below the
     // water meanwhile, and must not be taken off again every step.

@@ -80,7 +80,7 @@ void TitleScreen::load() {
     raceScene = scene;
     if (scene->getEntities().empty()) {
         logError("Race scene: the track \"", raceTrackPath, "\" could not be loaded");
-    } else if (buildRaceScene(*scene)) {
+    } else if ((race = buildRaceScene(*scene)) != nullptr) {
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;
@@ -93,8 +93,7 @@ void TitleScreen::load() {
 
 void TitleScreen::enterRace() {
     systems->get<SceneManager>()->setScene(raceScene);
-    Entity* gameplayEntity = raceScene->findEntity("gameplay");
-    if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr) {
-        gameplay->startRace();
+    if (race != nullptr) {
+        race->startRace();
     }
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+class RaceFlow;
 class Scene;
 class Text;
 
@@ -25,6 +26,7 @@ public:
     Text* loadingText = nullptr;
     int state = created;
     Scene* raceScene = nullptr;
+    RaceFlow* race = nullptr;
 
 private:
     void handleBrightnessKeys() const;

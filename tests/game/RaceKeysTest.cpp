@@ -19,14 +19,16 @@ namespace {
 // A race scene as the builder leaves it, less the track: two karts at a start
 // line, the players' cameras, the disabled debug camera, the help picture and
 // the menu, plus a title scene to go back to.
-class GameMenuKeys : public ::testing::Test, protected RaceWorld {
+class RaceKeysTest : public ::testing::Test, protected RaceWorld {
 protected:
-    GameMenuKeys() {
+    RaceKeysTest() {
         addBoxRace();
+        std::vector<Entity*> cameras;
         for (int player = 0; player < 2; ++player) {
             Entity* camera = scene->createEntity("cam" + std::to_string(player));
             camera->addComponent<Transform>()->setPosition({player * 10.0f, 4.0f, 8.0f});
             camera->addComponent<Camera>();
+            cameras.push_back(camera);
         }
         debugCamera = scene->createEntity("debugController");
         debugCamera->active = false;
@@ -40,6 +42,10 @@ protected:
         help->active = false;
         menu = scene->createEntity("gameMenu")->addComponent<RaceKeys>();
         menu->helpScreen = help;
+        menu->race = gameplay;
+        menu->freeCamera = debugCamera;
+        menu->playerCameras = cameras;
+        gameplay->raceKeys = menu;
         menu->createOverlay();
 
         title = engine.get<SceneManager>()->createScene("menu");
@@ -55,7 +61,7 @@ protected:
     Scene* title = nullptr;
 };
 
-TEST_F(GameMenuKeys, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumesIt) {
+TEST_F(RaceKeysTest, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumesIt) {
     gameplay->startRace();
     run(1.0f);
     for (int key : {GLFW_KEY_P, GLFW_KEY_F1, GLFW_KEY_ESCAPE}) {
@@ -71,7 +77,7 @@ TEST_F(GameMenuKeys, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumes
     EXPECT_EQ(gameplay->state, RaceFlow::countingDown) << "time runs again";
 }
 
-TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
+TEST_F(RaceKeysTest, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     gameplay->startRace();
     run(5.2f);
     ASSERT_EQ(gameplay->state, RaceFlow::racing);
@@ -89,7 +95,7 @@ TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     EXPECT_TRUE(driving());
 }
 
-TEST_F(GameMenuKeys, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
+TEST_F(RaceKeysTest, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
     tap(GLFW_KEY_ESCAPE);
     ASSERT_TRUE(menu->paused);
     gameplay->startRace();
@@ -101,7 +107,7 @@ TEST_F(GameMenuKeys, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
     EXPECT_TRUE(pauseGone());
 }
 
-TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
+TEST_F(RaceKeysTest, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     gameplay->startRace();
     run(3.0f);
     ASSERT_EQ(gameplay->state, RaceFlow::countingDown);
@@ -140,7 +146,7 @@ TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     EXPECT_TRUE(driving()) << "driving before Go!";
 }
 
-TEST_F(GameMenuKeys, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
+TEST_F(RaceKeysTest, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
     menu->showStatus("normals off");
     run(1.5f);
     menu->showStatus("shadows off");

@@ -48,6 +48,7 @@ bool RaceWorld::loadTrack() {
         }
         karts[player] = car->entity;
         gameplay->karts.push_back(car->entity);
+        gameplay->connectKart(*car->entity);
         startPositions[player] = car->transform->getWorldPosition();
         startRotations[player] = car->transform->getGlobalRotation();
     }
@@ -71,6 +72,7 @@ Entity* RaceWorld::addKart(const std::string& name, unsigned player, const glm::
     kart->addComponent<Car>()->playerIndex = static_cast<int>(player);
     kart->addComponent<PlayerDriver>(PlayerKeys::defaults(static_cast<int>(player)));
     kart->addComponent<RaceProgress>()->playerIndex = player;
+    gameplay->connectKart(*kart);
     karts[player] = kart;
     return kart;
 }
