@@ -131,15 +131,25 @@ void RaceKeys::handleDeveloperKeys() {
 }
 
 void RaceKeys::handleRaceKeys() {
-    if (pressed(key::q)) {
+    // On a pad: Start pauses and resumes; on the pause screen A restarts, B
+    // resumes and Back leaves for the title; on the end screen A or Start race
+    // again and Back leaves.
+    const bool raceOver = race != nullptr && race->state == RaceFlow::raceOver;
+    if (pressed(key::q) || ((paused || raceOver) && padPressed(pad::back))) {
         backToTitle();
     }
-    if (paused && pressed(key::space)) {
+    const bool padRestart = raceOver && !paused && (padPressed(pad::a) || padPressed(pad::start));
+    if (padRestart || (paused && (pressed(key::space) || padPressed(pad::a)))) {
         restartRace();
     }
-    if (pressed(key::p) || pressed(key::f1) || pressed(key::escape)) {
+    if (pressed(key::p) || pressed(key::f1) || pressed(key::escape) ||
+        (padPressed(pad::start) && !padRestart) || (paused && padPressed(pad::b))) {
         setPaused(!paused);
     }
+}
+
+bool RaceKeys::padPressed(int button) const {
+    return input != nullptr && input->anyGamepadButtonPressed(button);
 }
 
 void RaceKeys::toggleStatistics() {

@@ -1,7 +1,8 @@
-// The race scene's keys for everything but driving: pause with the help
-// picture, back to the title, restart from the pause screen, and the developer
-// keys: the statistics overlay, renderer and UI switches with a short status
-// message, brightness, and the switch to the free-flying debug camera.
+// The race scene's keys and pad buttons for everything but driving: pause with
+// the help picture, back to the title, restart from the pause screen (and, for
+// a pad, from the end screen), and the developer keys: the statistics overlay,
+// renderer and UI switches with a short status message, brightness, and the
+// switch to the free-flying debug camera.
 #pragma once
 
 #include "core/runtime/Updateable.h"
@@ -60,6 +61,7 @@ private:
     void restartRace();
     void setControls(bool enabled) const;
     bool pressed(int key) const;
+    bool padPressed(int button) const;
 
     Input* input = nullptr;
     // Tells a status message's clearing whether its message still shows.

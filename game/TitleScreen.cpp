@@ -55,9 +55,13 @@ void TitleScreen::update(float dt) {
             justLoaded = false;
             break;
         }
-        if (input->getKey(key::escape) == KeyState::Pressed || input->getKey(key::q) == KeyState::Pressed) {
+        // A pad's Back quits, its A or Start races.
+        if (input->getKey(key::escape) == KeyState::Pressed || input->getKey(key::q) == KeyState::Pressed ||
+            input->anyGamepadButtonPressed(pad::back)) {
             systems->get<Engine>()->quit = true;
-        } else if (state == ready && input->getKey(key::space) == KeyState::Pressed) {
+        } else if (state == ready &&
+                   (input->getKey(key::space) == KeyState::Pressed ||
+                    input->anyGamepadButtonPressed(pad::a) || input->anyGamepadButtonPressed(pad::start))) {
             enterRace();
         }
         break;

@@ -1,7 +1,8 @@
 // The title screen's keys and the loading of the race: on its first frame it
 // schedules the loading task so that "Loading..." is drawn first; once the race
-// is built Space enters it and Escape or Q quits. When the track cannot be
-// turned into a race the title says so and only quitting is left.
+// is built Space (a pad's A or Start) enters it and Escape or Q (a pad's Back)
+// quits. When the track cannot be turned into a race the title says so and
+// only quitting is left.
 #pragma once
 
 #include "core/runtime/Updateable.h"

@@ -11,6 +11,7 @@
 #include "core/ui/UITex.h"
 #include "game/FreeCamera.h"
 #include "game/RaceKeys.h"
+#include "support/FakeGamepads.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,43 @@ TEST_F(RaceKeysTest, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
     tap(GLFW_KEY_Q);
     EXPECT_EQ(engine.get<SceneManager>()->current, title);
     EXPECT_TRUE(pauseGone());
+}
+
+TEST_F(RaceKeysTest, APadPausesResumesRestartsAndLeavesLikeTheKeys) {
+    FakeGamepads pads;
+    pads.plugInto(*input);
+    GamepadState& state = pads.connect(0);
+    const auto push = [&](int button) {
+        state.buttons[static_cast<size_t>(button)] = 1;
+        frame();
+        state.buttons[static_cast<size_t>(button)] = 0;
+        frame();
+    };
+    const auto finish = [&] {
+        gameplay->onFinished(0);
+        run(RaceFlow::endScreenDelay + 0.1f);
+        ASSERT_EQ(gameplay->state, RaceFlow::raceOver);
+    };
+    gameplay->startRace();
+    run(5.2f);
+    ASSERT_EQ(gameplay->state, RaceFlow::racing);
+    push(pad::start);
+    EXPECT_TRUE(pauseShown());
+    push(pad::b);
+    EXPECT_TRUE(pauseGone()) << "B resumes";
+    EXPECT_EQ(gameplay->state, RaceFlow::racing);
+    push(pad::start);
+    push(pad::a);
+    EXPECT_EQ(gameplay->state, RaceFlow::starting) << "A restarts from the pause screen";
+    EXPECT_TRUE(pauseGone());
+
+    finish();
+    push(pad::start);
+    EXPECT_EQ(gameplay->state, RaceFlow::starting) << "Start races again from the end screen";
+    EXPECT_TRUE(pauseGone());
+    finish();
+    push(pad::back);
+    EXPECT_EQ(engine.get<SceneManager>()->current, title);
 }
 
 TEST_F(RaceKeysTest, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
