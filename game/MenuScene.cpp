@@ -20,7 +20,7 @@ constexpr float loadingHeight = 0.06f;
 
 } // namespace
 
-void buildMenuScene(Scene& scene) {
+void buildMenuScene(Scene& scene, const ControlsConfig& controls) {
     SystemRegistry* systems = scene.systems;
 
     Entity* title = scene.createEntity("");
@@ -37,6 +37,6 @@ void buildMenuScene(Scene& scene) {
     Text* loadingText = addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
                                       loadingColour, uiLayer::hud);
 
-    scene.createEntity("")->addComponent<TitleScreen>(loadingText);
+    scene.createEntity("")->addComponent<TitleScreen>(loadingText)->controls = controls;
     scene.createEntity("")->addComponent<AudioListener>();
 }

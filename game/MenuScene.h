@@ -2,6 +2,9 @@
 // line and the TitleScreen that loads the race behind it.
 #pragma once
 
+#include "game/ControlsConfig.h"
+
 class Scene;
 
-void buildMenuScene(Scene& scene);
+// controls: the players' keys, handed on to the race the title builds.
+void buildMenuScene(Scene& scene, const ControlsConfig& controls = {});

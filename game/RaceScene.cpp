@@ -66,8 +66,9 @@ void setUpSun(Scene& scene) {
     }
 }
 
-Entity* setUpKart(Scene& scene, int index) {
-    Car* car = RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefixes[index]), index);
+Entity* setUpKart(Scene& scene, int index, const PlayerKeys& keys) {
+    Car* car =
+        RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefixes[index]), index, keys);
     if (car == nullptr) {
         return nullptr;
     }
@@ -190,7 +191,7 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
     return missing;
 }
 
-RaceFlow* buildRaceScene(Scene& scene) {
+RaceFlow* buildRaceScene(Scene& scene, const std::array<PlayerKeys, 2>& keys) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
@@ -200,8 +201,8 @@ RaceFlow* buildRaceScene(Scene& scene) {
     }
     RaceSceneBuilder::applyTrackConventions(scene);
     setUpSun(scene);
-    Entity* kart1 = setUpKart(scene, 0);
-    Entity* kart2 = setUpKart(scene, 1);
+    Entity* kart1 = setUpKart(scene, 0, keys[0]);
+    Entity* kart2 = setUpKart(scene, 1, keys[1]);
     if (kart1 == nullptr || kart2 == nullptr) {
         return nullptr;
     }
@@ -392,7 +393,7 @@ void applyMaterialConventions(ResourceCache& cache) {
     }
 }
 
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys& keys) {
     Entity* kart = require(scene, nodes.kart);
     Entity* collider = require(scene, nodes.collider);
     if (kart == nullptr || collider == nullptr) {
@@ -414,7 +415,7 @@ Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
             car->wheelRestPositions[i] = car->wheelTransforms[i]->getPosition();
         }
     }
-    kart->addComponent<PlayerDriver>(PlayerKeys::defaults(index));
+    kart->addComponent<PlayerDriver>(keys);
     kart->addComponent<RaceProgress>()->playerIndex = static_cast<unsigned>(index);
     return car;
 }

@@ -84,7 +84,7 @@ void TitleScreen::load() {
     raceScene = scene;
     if (scene->getEntities().empty()) {
         logError("Race scene: the track \"", raceTrackPath, "\" could not be loaded");
-    } else if ((race = buildRaceScene(*scene)) != nullptr) {
+    } else if ((race = buildRaceScene(*scene, controls.players)) != nullptr) {
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;

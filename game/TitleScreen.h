@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/runtime/Updateable.h"
+#include "game/ControlsConfig.h"
 
 #include <string>
 
@@ -28,6 +29,7 @@ public:
     int state = created;
     Scene* raceScene = nullptr;
     RaceFlow* race = nullptr;
+    ControlsConfig controls;
 
 private:
     void handleBrightnessKeys() const;

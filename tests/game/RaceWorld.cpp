@@ -41,8 +41,9 @@ bool RaceWorld::loadTrack() {
     engine.get<ResourceLoader>()->importScene(*scene, trackPath);
     RaceSceneBuilder::applyTrackConventions(*scene);
     for (size_t player = 0; player < 2; ++player) {
+        const int index = static_cast<int>(player);
         Car* car = RaceSceneBuilder::setUpKart(*scene, RaceSceneBuilder::kartNodes(player == 0 ? "P1" : "P2"),
-                                               static_cast<int>(player));
+                                               index, PlayerKeys::defaults(index));
         if (car == nullptr) {
             return false;
         }
