@@ -15,6 +15,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/UI.h"
 #include "game/Car.h"
+#include "game/HelpKeys.h"
 #include "game/RaceFlow.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
@@ -194,6 +195,9 @@ void RaceKeys::setPaused(bool value) {
     paused = value;
     entity->scene->timeScale = paused ? 0.0f : 1.0f;
     setActive(helpScreen, paused);
+    if (helpKeys != nullptr) {
+        helpKeys->show(paused);
+    }
 }
 
 void RaceKeys::switchCamera() {

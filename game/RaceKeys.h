@@ -11,6 +11,7 @@
 #include <vector>
 
 class Entity;
+class HelpKeys;
 class Input;
 class RaceFlow;
 class Text;
@@ -42,6 +43,8 @@ public:
     // Player 1's first; the free camera takes off from the first one's view.
     std::vector<Entity*> playerCameras;
     Entity* helpScreen = nullptr;
+    // The rebound keys over the help picture; may be missing.
+    HelpKeys* helpKeys = nullptr;
     Text* fpsText = nullptr;
     Text* drawCallsText = nullptr;
     Text* culledText = nullptr;

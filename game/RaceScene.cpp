@@ -31,6 +31,7 @@
 #include "game/FreeCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
+#include "game/HelpKeys.h"
 #include "game/Hud.h"
 #include "game/LapCounter.h"
 #include "game/PlayerDriver.h"
@@ -103,7 +104,7 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     return follow;
 }
 
-RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
+RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::array<PlayerKeys, 2>& keys) {
     SystemRegistry* systems = scene.systems;
     Entity* entity = scene.createEntity("gameplay");
     entity->addComponent<RaceMessages>();
@@ -132,6 +133,8 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     menu->race = gameplay;
     gameplay->raceKeys = menu;
     menu->helpScreen = help->entity;
+    menu->helpKeys = menu->entity->addComponent<HelpKeys>();
+    menu->helpKeys->build(keys, cachedTexture(systems, "fill", "textures/ui/fill.png"));
     menu->createOverlay();
 
     Entity* raceMusic = scene.createEntity("bgMusic");
@@ -214,7 +217,7 @@ RaceFlow* buildRaceScene(Scene& scene, const std::array<PlayerKeys, 2>& keys) {
         kart->getComponent<Spawner>()->followCamera = camera;
         cameras.push_back(camera->entity);
     }
-    RaceFlow* race = buildRaceFlow(scene, *kart1, *kart2);
+    RaceFlow* race = buildRaceFlow(scene, *kart1, *kart2, keys);
     for (int player = 0; player < 2; ++player) {
         Entity* hud = buildHud(scene, *karts[static_cast<size_t>(player)], player + 1);
         hud->getComponent<LapCounter>()->race = race;

@@ -5,11 +5,13 @@
 #include "RaceWorld.h"
 
 #include "core/render/Camera.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 #include "game/FreeCamera.h"
+#include "game/HelpKeys.h"
 #include "game/RaceKeys.h"
 #include "support/FakeGamepads.h"
 
@@ -143,6 +145,31 @@ TEST_F(RaceKeysTest, APadPausesResumesRestartsAndLeavesLikeTheKeys) {
     finish();
     push(pad::back);
     EXPECT_EQ(engine.get<SceneManager>()->current, title);
+}
+
+TEST_F(RaceKeysTest, ThePauseScreenWritesReboundKeysOverThePicturesDefaultsOnlyWhilePaused) {
+    auto* defaults = menu->entity->addComponent<HelpKeys>();
+    defaults->build({PlayerKeys::defaults(0), PlayerKeys::defaults(1)}, nullptr);
+    EXPECT_TRUE(defaults->labels.empty()) << "the picture already shows the defaults";
+
+    std::array<PlayerKeys, 2> keys{PlayerKeys::defaults(0), PlayerKeys::defaults(1)};
+    keys[0].accelerate = key::fromName("I");
+    keys[1].boost = key::leftShift;
+    keys[1].hop = key::fromName("RightShift");
+    menu->helpKeys = menu->entity->addComponent<HelpKeys>();
+    menu->helpKeys->build(keys, nullptr);
+    std::vector<std::string> written;
+    for (const HelpKeys::Label& label : menu->helpKeys->labels) {
+        written.push_back(label.text->text);
+        EXPECT_FALSE(label.text->entity->active);
+    }
+    EXPECT_EQ(written, (std::vector<std::string>{"I / S", "LEFT SHIFT", "SPACE | RIGHT SHIFT"}));
+    tap(GLFW_KEY_P);
+    EXPECT_TRUE(menu->helpKeys->labels.front().text->entity->active);
+    EXPECT_TRUE(menu->helpKeys->labels.front().patch->entity->active);
+    tap(GLFW_KEY_P);
+    EXPECT_FALSE(menu->helpKeys->labels.back().text->entity->active);
+    EXPECT_EQ(HelpKeys::displayName(key::rightControl), "RIGHT CTRL");
 }
 
 TEST_F(RaceKeysTest, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
