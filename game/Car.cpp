@@ -182,15 +182,10 @@ void Car::update(float dt) {
 }
 
 void Car::announceBoostReady(float dt) {
-    if (!(boostTimer < boostCooldown && boostTimer + dt > boostCooldown) || entity == nullptr ||
-        entity->scene == nullptr) {
+    if (!(boostTimer < boostCooldown && boostTimer + dt > boostCooldown) || messages == nullptr) {
         return;
     }
-    if (Entity* gameplay = entity->scene->findEntity("gameplay")) {
-        if (RaceMessages* utils = gameplay->getComponent<RaceMessages>()) {
-            utils->showMessage("Boost ready", playerIndex, true, glm::vec3(0.9f, 1.0f, 0.0f), 2.0f);
-        }
-    }
+    messages->showMessage("Boost ready", playerIndex, true, glm::vec3(0.9f, 1.0f, 0.0f), 2.0f);
 }
 
 void Car::updateBoost(float dt) {

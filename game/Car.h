@@ -14,6 +14,7 @@
 #include <random>
 #include <vector>
 
+class RaceMessages;
 class RigidBodyDynamic;
 class Transform;
 
@@ -55,6 +56,8 @@ public:
     float boostDuration = 1.5f;
     float boostForce = 90.0f;
     int playerIndex = 0;
+    // Where "Boost ready" shows; handed over when the race is built.
+    RaceMessages* messages = nullptr;
     RigidBodyDynamic* body = nullptr;
     Transform* transform = nullptr;
     std::array<WheelRay, 4> wheels;

@@ -31,5 +31,5 @@ void Game::init() {
     // Only what the title's first frame shows: the race's resources load behind "Loading...".
     loadDefaultFont(systems.get());
     Scene* menu = systems->get<SceneManager>()->createScene("menu");
-    buildMenuScene(*menu, configFile);
+    buildMenuScene(*menu, configFile, ControlsConfig::read(configFile));
 }

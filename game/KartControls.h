@@ -8,9 +8,9 @@
 //     (Car::stepControls) and clears the presses, so a press between two steps
 //     counts exactly once, at any frame rate: no step, the press waits; several
 //     steps in a frame, only the first one sees it.
-//   - Holding a press (writing it again every frame) repeats it on every step;
-//     a boost only starts when it is ready, so a held boost starts one as soon
-//     as it can.
+//   - Holding a press (writing it again every frame) repeats it in the first
+//     step of every frame; a boost only starts when it is ready, so a held
+//     boost starts one as soon as it can.
 // A kart with its controls off (Car::controlsEnabled) still takes and clears them.
 #pragma once
 

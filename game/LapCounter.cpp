@@ -11,14 +11,7 @@
 #include <string>
 
 unsigned LapCounter::numLaps() const {
-    if (entity != nullptr && entity->scene != nullptr) {
-        if (Entity* holder = entity->scene->findEntity("gameplay")) {
-            if (const auto* gameplay = holder->getComponent<RaceFlow>()) {
-                return gameplay->numLaps;
-            }
-        }
-    }
-    return RaceFlow::defaultNumLaps;
+    return race != nullptr ? race->numLaps : RaceFlow::defaultNumLaps;
 }
 
 void LapCounter::update(float dt) {

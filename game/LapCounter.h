@@ -3,6 +3,7 @@
 
 #include "core/runtime/Updateable.h"
 
+class RaceFlow;
 class RaceProgress;
 
 class LapCounter : public Updateable {
@@ -12,6 +13,8 @@ public:
     void update(float dt) override;
 
     RaceProgress* raceProps = nullptr;
+    // Where the race's lap count comes from; without one, the default count.
+    const RaceFlow* race = nullptr;
     int shownLap = -1;
 
 private:

@@ -52,7 +52,7 @@ void addTrackChoice(Scene& scene, TitleScreen& menu) {
 
 } // namespace
 
-void buildMenuScene(Scene& scene, const std::string& configPath) {
+void buildMenuScene(Scene& scene, const std::string& configPath, const ControlsConfig& controls) {
     SystemRegistry* systems = scene.systems;
 
     Entity* title = scene.createEntity("");
@@ -73,6 +73,7 @@ void buildMenuScene(Scene& scene, const std::string& configPath) {
 
     auto* menu = scene.createEntity("")->addComponent<TitleScreen>(loadingText);
     menu->configPath = configPath;
+    menu->controls = controls;
     menu->brightnessText = addTextEntity(scene, "brightnessText", "", {{0.5f, 0.04f}, 0.035f, Anchor::Bottom},
                                          loadingColour, uiLayer::hud);
     addTrackChoice(scene, *menu);

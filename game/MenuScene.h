@@ -3,8 +3,13 @@
 // behind it. configPath is the config file that keeps the chosen track.
 #pragma once
 
+#include "game/ControlsConfig.h"
+
 #include <string>
 
 class Scene;
 
-void buildMenuScene(Scene& scene, const std::string& configPath = "config.ini");
+// configPath: the config file that keeps the chosen track; controls: the
+// players' keys, handed on to the race the title builds.
+void buildMenuScene(Scene& scene, const std::string& configPath = "config.ini",
+                    const ControlsConfig& controls = {});

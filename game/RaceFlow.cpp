@@ -56,6 +56,19 @@ void RaceFlow::setKarts(Entity* player1, Entity* player2) {
         if (RaceProgress* props = raceProps(i)) {
             subscribe(props->onFinished, this, &RaceFlow::onFinished);
         }
+        connectKart(*karts[i]);
+    }
+}
+
+void RaceFlow::connectKart(Entity& kart) {
+    if (auto* props = kart.getComponent<RaceProgress>()) {
+        props->race = this;
+    }
+    if (auto* spawner = kart.getComponent<Spawner>()) {
+        spawner->race = this;
+    }
+    if (auto* car = kart.getComponent<Car>()) {
+        car->messages = messages();
     }
 }
 
@@ -68,7 +81,7 @@ RaceProgress* RaceFlow::raceProps(size_t player) const {
                                                              : nullptr;
 }
 
-RaceMessages* RaceFlow::sceneUtils() const {
+RaceMessages* RaceFlow::messages() const {
     return entity->getComponent<RaceMessages>();
 }
 
@@ -98,9 +111,8 @@ void RaceFlow::placeKart(size_t player) const {
 }
 
 void RaceFlow::leavePause() const {
-    Entity* holder = entity->scene->findEntity("gameMenu");
-    if (RaceKeys* menu = holder != nullptr ? holder->getComponent<RaceKeys>() : nullptr) {
-        menu->setPaused(false);
+    if (raceKeys != nullptr) {
+        raceKeys->setPaused(false);
     } else {
         entity->scene->timeScale = 1.0f;
     }
@@ -110,7 +122,7 @@ void RaceFlow::startRace() {
     raceNumber += 1;
     const unsigned race = raceNumber;
     state = starting;
-    if (RaceMessages* utils = sceneUtils()) {
+    if (RaceMessages* utils = messages()) {
         utils->clear();
     }
     if (endScreen != nullptr) {
@@ -168,7 +180,7 @@ void RaceFlow::countdownTick() {
         return;
     }
     countdown -= 1;
-    RaceMessages* utils = sceneUtils();
+    RaceMessages* utils = messages();
     if (countdown != 0) {
         playSource(countSound);
         if (utils != nullptr) {
@@ -189,7 +201,7 @@ void RaceFlow::onFinished(unsigned player) {
         return;
     }
     finished[player] = true;
-    if (RaceMessages* utils = sceneUtils()) {
+    if (RaceMessages* utils = messages()) {
         const int winner = static_cast<int>(player);
         utils->showMessage("You win!", winner, false, winColour, 0.0f);
         utils->showMessage("You loose!", 1 - winner, true, loseColour, 0.0f);

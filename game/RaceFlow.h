@@ -16,6 +16,7 @@ class AudioSource;
 class Car;
 class Checkpoint;
 class Entity;
+class RaceKeys;
 class RaceProgress;
 class RaceMessages;
 class UITex;
@@ -31,8 +32,13 @@ public:
     // Takes both karts, remembers their current poses as their start poses and
     // listens for them finishing.
     void setKarts(Entity* player1, Entity* player2);
+    // Hands the kart's components this race: its RaceProgress and Spawner answer
+    // to it, its Car shows its messages here.
+    void connectKart(Entity& kart);
 
     void startRace();
+    // The messages shown over the race, on this entity.
+    RaceMessages* messages() const;
     // A kart has driven its laps; only the first one to do so counts.
     void onFinished(unsigned player);
 
@@ -52,6 +58,8 @@ public:
     // The "race again / title screen" strip shown once a race is over.
     UITex* endScreen = nullptr;
     AudioSource* winSound = nullptr;
+    // The pause screen a restart leaves; handed over when the race is built.
+    RaceKeys* raceKeys = nullptr;
     // Music of the race and of its end; either may be missing.
     AudioSource* raceMusic = nullptr;
     AudioSource* endMusic = nullptr;
@@ -71,7 +79,6 @@ private:
     void placeKart(size_t player) const;
     Car* car(size_t player) const;
     RaceProgress* raceProps(size_t player) const;
-    RaceMessages* sceneUtils() const;
     // Closes the pause screen a race may have been restarted from.
     void leavePause() const;
 

@@ -15,6 +15,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/UI.h"
 #include "game/Car.h"
+#include "game/HelpKeys.h"
 #include "game/RaceFlow.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
@@ -149,15 +150,25 @@ void RaceKeys::handleDeveloperKeys() {
 }
 
 void RaceKeys::handleRaceKeys() {
-    if (pressed(key::q)) {
+    // On a pad: Start pauses and resumes; on the pause screen A restarts, B
+    // resumes and Back leaves for the title; on the end screen A or Start race
+    // again and Back leaves.
+    const bool raceOver = race != nullptr && race->state == RaceFlow::raceOver;
+    if (pressed(key::q) || ((paused || raceOver) && padPressed(pad::back))) {
         backToTitle();
     }
-    if (paused && pressed(key::space)) {
+    const bool padRestart = raceOver && !paused && (padPressed(pad::a) || padPressed(pad::start));
+    if (padRestart || (paused && (pressed(key::space) || padPressed(pad::a)))) {
         restartRace();
     }
-    if (pressed(key::p) || pressed(key::f1) || pressed(key::escape)) {
+    if (pressed(key::p) || pressed(key::f1) || pressed(key::escape) ||
+        (padPressed(pad::start) && !padRestart) || (paused && padPressed(pad::b))) {
         setPaused(!paused);
     }
+}
+
+bool RaceKeys::padPressed(int button) const {
+    return input != nullptr && input->anyGamepadButtonPressed(button);
 }
 
 void RaceKeys::toggleStatistics() {
@@ -202,16 +213,17 @@ void RaceKeys::setPaused(bool value) {
     paused = value;
     entity->scene->timeScale = paused ? 0.0f : 1.0f;
     setActive(helpScreen, paused);
+    if (helpKeys != nullptr) {
+        helpKeys->show(paused);
+    }
 }
 
 void RaceKeys::switchCamera() {
-    Scene& scene = *entity->scene;
-    Entity* debugCamera = scene.findEntity("debugController");
+    Entity* debugCamera = freeCamera;
     if (debugCamera == nullptr) {
         return;
     }
-    Entity* cam0 = scene.findEntity("cam0");
-    Entity* cam1 = scene.findEntity("cam1");
+    Entity* cam0 = playerCameras.empty() ? nullptr : playerCameras.front();
     if (!debugCamera->active) {
         auto* flying = debugCamera->getComponent<Transform>();
         auto* player = cam0 != nullptr ? cam0->getComponent<Transform>() : nullptr;
@@ -221,13 +233,15 @@ void RaceKeys::switchCamera() {
             flying->setRotation(player->getGlobalRotation());
         }
         debugCamera->active = true;
-        setActive(cam0, false);
-        setActive(cam1, false);
+        for (Entity* camera : playerCameras) {
+            setActive(camera, false);
+        }
         setControls(false);
     } else {
         debugCamera->active = false;
-        setActive(cam0, true);
-        setActive(cam1, true);
+        for (Entity* camera : playerCameras) {
+            setActive(camera, true);
+        }
         setControls(true);
     }
 }
@@ -251,10 +265,8 @@ void RaceKeys::backToTitle() {
 }
 
 void RaceKeys::restartRace() {
-    Entity* holder = entity->scene->findEntity("gameplay");
-    RaceFlow* gameplay = holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
     // The race's start leaves the pause screen itself.
-    if (gameplay != nullptr) {
-        gameplay->startRace();
+    if (race != nullptr) {
+        race->startRace();
     }
 }

@@ -1,16 +1,19 @@
-// The race scene's keys for everything but driving: pause with the help
-// picture, back to the title, restart from the pause screen, and the developer
-// keys: the statistics overlay, renderer and UI switches with a short status
-// message, brightness (its new level shown the same way), and the switch to
-// the free-flying debug camera.
+// The race scene's keys and pad buttons for everything but driving: pause with
+// the help picture, back to the title, restart from the pause screen (and, for
+// a pad, from the end screen), and the developer keys: the statistics overlay,
+// renderer and UI switches with a short status message, brightness (its new
+// level shown the same way), and the switch to the free-flying debug camera.
 #pragma once
 
 #include "core/runtime/Updateable.h"
 
 #include <string>
+#include <vector>
 
 class Entity;
+class HelpKeys;
 class Input;
+class RaceFlow;
 class Text;
 
 class RaceKeys : public Updateable {
@@ -36,7 +39,14 @@ public:
     // The status shown when the brightness changes: "Brightness 110%".
     static std::string brightnessLabel(float brightness);
 
+    // Handed over when the race is built.
+    RaceFlow* race = nullptr;
+    Entity* freeCamera = nullptr;
+    // Player 1's first; the free camera takes off from the first one's view.
+    std::vector<Entity*> playerCameras;
     Entity* helpScreen = nullptr;
+    // The rebound keys over the help picture; may be missing.
+    HelpKeys* helpKeys = nullptr;
     Text* fpsText = nullptr;
     Text* drawCallsText = nullptr;
     Text* culledText = nullptr;
@@ -56,6 +66,7 @@ private:
     void restartRace();
     void setControls(bool enabled) const;
     bool pressed(int key) const;
+    bool padPressed(int button) const;
 
     Input* input = nullptr;
     // Tells a status message's clearing whether its message still shows.

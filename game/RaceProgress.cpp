@@ -21,14 +21,6 @@ RaceProgress::RaceProgress(SystemRegistry* systems, Entity* entity) : Component(
     }
 }
 
-RaceFlow* RaceProgress::findGameplay() const {
-    if (entity == nullptr || entity->scene == nullptr) {
-        return nullptr;
-    }
-    Entity* holder = entity->scene->findEntity("gameplay");
-    return holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
-}
-
 void RaceProgress::onTrigger(RigidBody*, RigidBody* other) {
     if (other == nullptr || other->entity == nullptr) {
         return;
@@ -43,7 +35,7 @@ void RaceProgress::onTrigger(RigidBody*, RigidBody* other) {
         lap = 1;
         return;
     }
-    const RaceFlow* gameplay = findGameplay();
+    const RaceFlow* gameplay = race;
     if (gameplay == nullptr || gameplay->checkpoints.empty()) {
         return;
     }
@@ -77,10 +69,8 @@ void RaceProgress::startLap(const RaceFlow* gameplay) {
         fire(onFinished, playerIndex);
         return;
     }
-    if (Entity* holder = entity->scene->findEntity("gameplay")) {
-        if (RaceMessages* utils = holder->getComponent<RaceMessages>()) {
-            utils->showMessage("Lap #" + std::to_string(lap), static_cast<int>(playerIndex), true,
-                               glm::vec3(1.0f), 3.0f);
-        }
+    if (RaceMessages* utils = gameplay->messages()) {
+        utils->showMessage("Lap #" + std::to_string(lap), static_cast<int>(playerIndex), true,
+                           glm::vec3(1.0f), 3.0f);
     }
 }

@@ -19,6 +19,9 @@ public:
     void onTrigger(RigidBody* self, RigidBody* other);
 
     unsigned playerIndex = 0;
+    // The race this kart drives in, handed over when the race is built; without
+    // one only the first checkpoint touched counts.
+    RaceFlow* race = nullptr;
     Checkpoint* lastCheckpoint = nullptr;
     // Called with playerIndex each time a lap beyond the race's laps begins.
     Event<unsigned> onFinished;
@@ -26,7 +29,6 @@ public:
     int lap = 0;
 
 private:
-    RaceFlow* findGameplay() const;
     void passCheckpoint(Checkpoint* checkpoint, const RaceFlow* gameplay);
     void startLap(const RaceFlow* gameplay);
 };

@@ -31,7 +31,9 @@
 #include "game/FreeCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
+#include "game/HelpKeys.h"
 #include "game/Hud.h"
+#include "game/LapCounter.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceFlow.h"
 #include "game/RaceKeys.h"
@@ -65,8 +67,9 @@ void setUpSun(Scene& scene) {
     }
 }
 
-Entity* setUpKart(Scene& scene, int index) {
-    Car* car = RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefixes[index]), index);
+Entity* setUpKart(Scene& scene, int index, const PlayerKeys& keys) {
+    Car* car =
+        RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefixes[index]), index, keys);
     if (car == nullptr) {
         return nullptr;
     }
@@ -101,7 +104,7 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     return follow;
 }
 
-RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
+RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::array<PlayerKeys, 2>& keys) {
     SystemRegistry* systems = scene.systems;
     Entity* entity = scene.createEntity("gameplay");
     entity->addComponent<RaceMessages>();
@@ -127,7 +130,11 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     help->entity->active = false;
 
     auto* menu = scene.createEntity("gameMenu")->addComponent<RaceKeys>();
+    menu->race = gameplay;
+    gameplay->raceKeys = menu;
     menu->helpScreen = help->entity;
+    menu->helpKeys = menu->entity->addComponent<HelpKeys>();
+    menu->helpKeys->build(keys, cachedTexture(systems, "fill", "textures/ui/fill.png"));
     menu->createOverlay();
 
     Entity* raceMusic = scene.createEntity("bgMusic");
@@ -137,7 +144,7 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     return gameplay;
 }
 
-void createDebugCamera(Scene& scene) {
+Entity* createDebugCamera(Scene& scene) {
     Entity* entity = scene.createEntity("debugController");
     entity->active = false;
     entity->addComponent<Transform>()->setPosition({0.0f, 2.0f, 0.0f});
@@ -146,6 +153,7 @@ void createDebugCamera(Scene& scene) {
     camera->far = 800.0f;
     entity->addComponent<FreeCamera>()->moveSpeed = 25.0f;
     entity->addComponent<AudioListener>();
+    return entity;
 }
 
 void createSkybox(Scene& scene, const std::string& prefix) {
@@ -186,13 +194,13 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
     return missing;
 }
 
-bool buildRaceScene(Scene& scene, const TrackInfo& track) {
+RaceFlow* buildRaceScene(Scene& scene, const TrackInfo& track, const std::array<PlayerKeys, 2>& keys) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
     }
     if (!missing.empty()) {
-        return false;
+        return nullptr;
     }
     RaceSceneBuilder::removeUnusedKarts(scene, static_cast<int>(kartPrefixes.size()));
     RaceSceneBuilder::applyTrackConventions(scene);
@@ -200,23 +208,28 @@ bool buildRaceScene(Scene& scene, const TrackInfo& track) {
     if (auto* renderer = scene.systems->get<Renderer>()) {
         renderer->fogColor = track.fog;
     }
-    Entity* kart1 = setUpKart(scene, 0);
-    Entity* kart2 = setUpKart(scene, 1);
+    Entity* kart1 = setUpKart(scene, 0, keys[0]);
+    Entity* kart2 = setUpKart(scene, 1, keys[1]);
     if (kart1 == nullptr || kart2 == nullptr) {
-        return false;
+        return nullptr;
     }
     std::array<Entity*, 2> karts{kart1, kart2};
+    std::vector<Entity*> cameras;
     for (int player = 0; player < 2; ++player) {
         Entity* kart = karts[static_cast<size_t>(player)];
         FollowCamera* camera = createFollowCamera(scene, player, kart->getComponent<Transform>());
         kart->getComponent<Spawner>()->followCamera = camera;
+        cameras.push_back(camera->entity);
     }
-    buildRaceFlow(scene, *kart1, *kart2);
-    buildHud(scene, *kart1, 1);
-    buildHud(scene, *kart2, 2);
-    createDebugCamera(scene);
+    RaceFlow* race = buildRaceFlow(scene, *kart1, *kart2, keys);
+    for (int player = 0; player < 2; ++player) {
+        Entity* hud = buildHud(scene, *karts[static_cast<size_t>(player)], player + 1);
+        hud->getComponent<LapCounter>()->race = race;
+    }
+    race->raceKeys->playerCameras = cameras;
+    race->raceKeys->freeCamera = createDebugCamera(scene);
     createSkybox(scene, track.skyPrefix);
-    return true;
+    return race;
 }
 
 namespace RaceSceneBuilder {
@@ -423,7 +436,7 @@ void applyMaterialConventions(ResourceCache& cache) {
     }
 }
 
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys& keys) {
     Entity* kart = require(scene, nodes.kart);
     Entity* collider = require(scene, nodes.collider);
     if (kart == nullptr || collider == nullptr) {
@@ -445,7 +458,7 @@ Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
             car->wheelRestPositions[i] = car->wheelTransforms[i]->getPosition();
         }
     }
-    kart->addComponent<PlayerDriver>(PlayerKeys::defaults(index));
+    kart->addComponent<PlayerDriver>(keys);
     kart->addComponent<RaceProgress>()->playerIndex = static_cast<unsigned>(index);
     return car;
 }

@@ -3,7 +3,10 @@
 // flow entities, both HUDs, the debug camera and the sky.
 #pragma once
 
+#include "game/ControlsConfig.h"
+#include "game/PlayerKeys.h"
 #include "game/TrackCatalog.h"
+
 
 #include <array>
 #include <string>
@@ -22,10 +25,12 @@ constexpr const char* raceTrackPath = "scenes/Track_01_LM.fbx";
 std::vector<std::string> requiredTrackNodes();
 std::vector<std::string> missingTrackNodes(const Scene& scene);
 
-// False, with an error line per missing node and nothing built, when the
-// imported track lacks a node the race needs. The track's description gives the
-// sky and the fog (by default the island circuit's).
-bool buildRaceScene(Scene& scene, const TrackInfo& track = TrackInfo());
+// The race, with every component handed what it needs. Null, with an error line
+// per missing node and nothing built, when the imported track lacks a node the
+// race needs. The track's description gives the sky and the fog (by default the
+// island circuit's).
+RaceFlow* buildRaceScene(Scene& scene, const TrackInfo& track = TrackInfo(),
+                         const std::array<PlayerKeys, 2>& keys = ControlsConfig().players);
 
 // The steps of building the race scene from the imported track: the node-name
 // markers and material adjustments, each kart's driving set-up, and the
@@ -63,9 +68,9 @@ void applyMaterialConventions(ResourceCache& cache);
 
 // Turns the kart node into a driven kart for player index (0 or 1): its box
 // body from the collider marker (then destroyed), its Car with rays and wheels,
-// a PlayerDriver with the player's default keys, and its RaceProgress. Null,
-// with an error line, when a node is missing.
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index);
+// a PlayerDriver with the player's keys, and its RaceProgress. Null, with an
+// error line, when a node is missing.
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys& keys);
 
 // Gives the entities "Checkpoint-0" to "Checkpoint-19" their Checkpoint, in
 // number order, and lists them in gameplay's checkpoints.

@@ -105,13 +105,8 @@ void Spawner::cancelRespawn() {
     }
 }
 
-RaceFlow* Spawner::findGameplay() const {
-    Entity* gameplayEntity = entity->scene->findEntity("gameplay");
-    return gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr;
-}
-
 Checkpoint* Spawner::respawnCheckpoint() const {
-    const RaceFlow* gameplay = findGameplay();
+    const RaceFlow* gameplay = race;
     if (gameplay == nullptr || gameplay->checkpoints.empty()) {
         return nullptr;
     }
@@ -139,7 +134,6 @@ glm::quat Spawner::respawnRotation(const Checkpoint& checkpoint) const {
 
 void Spawner::respawn() {
     const Checkpoint* checkpoint = respawnCheckpoint();
-    const RaceFlow* race = findGameplay();
     const auto player = static_cast<size_t>(playerIndex());
     auto* car = entity->getComponent<Car>();
     if (car != nullptr) {

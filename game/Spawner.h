@@ -38,6 +38,9 @@ public:
 
     bool isRespawning() const { return respawning; }
 
+    // The race, handed over when it is built: where to respawn and whether the
+    // controls come back. Without one the kart stays off the track.
+    RaceFlow* race = nullptr;
     FollowCamera* followCamera = nullptr;
     AudioSource* splashSource = nullptr;
 
@@ -51,7 +54,6 @@ public:
 
 private:
     int playerIndex() const;
-    RaceFlow* findGameplay() const;
     // Counts held-throttle time away from the last place the kart made headway from.
     bool isStranded(float dt);
 

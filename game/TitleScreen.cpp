@@ -86,9 +86,13 @@ void TitleScreen::update(float dt) {
             justLoaded = false;
             break;
         }
-        if (input->getKey(key::escape) == KeyState::Pressed || input->getKey(key::q) == KeyState::Pressed) {
+        // A pad's Back quits, its A or Start races.
+        if (input->getKey(key::escape) == KeyState::Pressed || input->getKey(key::q) == KeyState::Pressed ||
+            input->anyGamepadButtonPressed(pad::back)) {
             systems->get<Engine>()->quit = true;
-        } else if (state == ready && input->getKey(key::space) == KeyState::Pressed) {
+        } else if (state == ready &&
+                   (input->getKey(key::space) == KeyState::Pressed ||
+                    input->anyGamepadButtonPressed(pad::a) || input->anyGamepadButtonPressed(pad::start))) {
             enterRace();
         } else if (catalog.tracks().size() > 1 && input->getKey(key::left) == KeyState::Pressed) {
             changeTrack(-1);
@@ -150,7 +154,7 @@ void TitleScreen::load() {
     raceScene = scene;
     if (scene->getEntities().empty()) {
         logError("Race scene: the track \"", file, "\" could not be loaded");
-    } else if (buildRaceScene(*scene, catalog.find(file))) {
+    } else if ((race = buildRaceScene(*scene, catalog.find(file), controls.players)) != nullptr) {
         // Compiling now spares the first frames of the race. The GL buffers hold
         // what only drawing reads, and the importer's buffers are gone by now:
         // their pages can go back to the system.
@@ -173,8 +177,7 @@ void TitleScreen::load() {
 
 void TitleScreen::enterRace() {
     systems->get<SceneManager>()->setScene(raceScene);
-    Entity* gameplayEntity = raceScene->findEntity("gameplay");
-    if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr) {
-        gameplay->startRace();
+    if (race != nullptr) {
+        race->startRace();
     }
 }

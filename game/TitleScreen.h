@@ -1,24 +1,21 @@
 // The title screen's keys and the loading of the race: on its first frame it
 // schedules the loading task so that "Loading..." is drawn first; once the race
-// is built Space enters it and Escape or Q quits. When the track cannot be
-// turned into a race the title says so and only quitting is left. With more than
-// one track in the catalog, Left and Right choose the track (saved to the config
-// file), which is then loaded in its turn. A change of brightness shows its new
-// level for a moment. With more than
-// one track in the catalog, Left and Right choose the track (saved to the config
-// file), which is then loaded in its turn. A change of brightness shows its new
-// level for a moment.
+// is built Space (a pad's A or Start) enters it and Escape or Q (a pad's Back)
+// quits. When the track cannot be turned into a race the title says so and
+// only quitting is left. With more than one track in the catalog, Left and
+// Right choose the track (saved to the config file), which is then loaded in
+// its turn. A change of brightness shows its new level for a moment.
 #pragma once
 
 #include "core/runtime/Updateable.h"
-#include "game/TrackCatalog.h"
+#include "game/ControlsConfig.h"
 #include "game/TrackCatalog.h"
 
 #include <string>
 
+class RaceFlow;
 class Scene;
 class Text;
-class UITex;
 class UITex;
 
 class TitleScreen : public Updateable {
@@ -44,6 +41,8 @@ public:
     Text* brightnessText = nullptr;
     int state = created;
     Scene* raceScene = nullptr;
+    RaceFlow* race = nullptr;
+    ControlsConfig controls;
 
     TrackCatalog catalog;
     std::string configPath = "config.ini";
@@ -52,13 +51,12 @@ public:
 
 private:
     void changeTrack(int step);
-
-    std::string chosenTrack = TrackCatalog::defaultTrack;
     void handleBrightnessKeys() const;
+    void showBrightness();
     void enterRace();
     void setMessage(const std::string& message);
 
-    void showBrightness();
+    std::string chosenTrack = TrackCatalog::defaultTrack;
 
     // Set by load(), which runs inside a frame: that frame's keys are ignored.
     bool justLoaded = false;

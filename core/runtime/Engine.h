@@ -1,6 +1,7 @@
 // The engine system: holds the settings, creates every other system in a fixed
-// order and runs one frame per update(): clock, input, scene transition, fixed
-// steps, update, late update, audio, rendering, UI, buffer swap and fps count.
+// order and runs one frame per update(): clock, input, scene transition, early
+// update, fixed steps, update, late update, audio, rendering, UI, buffer swap
+// and fps count.
 #pragma once
 
 #include "core/runtime/Config.h"

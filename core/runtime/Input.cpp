@@ -1,6 +1,7 @@
 // Keyboard, mouse and close handling through GLFW's callbacks.
 #include "core/runtime/Input.h"
 
+#include "core/platform/Log.h"
 #include "core/render/Graphics.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Keys.h"
@@ -8,6 +9,8 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 // Key codes pass through unchanged: the names must be the window library's codes.
 static_assert(key::space == GLFW_KEY_SPACE && key::comma == GLFW_KEY_COMMA && key::period == GLFW_KEY_PERIOD);
@@ -15,6 +18,12 @@ static_assert(key::a == GLFW_KEY_A && key::w == GLFW_KEY_W && key::escape == GLF
 static_assert(key::right == GLFW_KEY_RIGHT && key::up == GLFW_KEY_UP && key::f1 == GLFW_KEY_F1);
 static_assert(key::f10 == GLFW_KEY_F10 && key::leftShift == GLFW_KEY_LEFT_SHIFT);
 static_assert(key::rightControl == GLFW_KEY_RIGHT_CONTROL && key::enter == GLFW_KEY_ENTER);
+// Pad states are copied straight from the library's struct.
+static_assert(sizeof(GamepadState::buttons) == sizeof(GLFWgamepadstate::buttons));
+static_assert(sizeof(GamepadState::axes) == sizeof(GLFWgamepadstate::axes));
+static_assert(pad::back == GLFW_GAMEPAD_BUTTON_BACK && pad::dpadLeft == GLFW_GAMEPAD_BUTTON_DPAD_LEFT);
+static_assert(pad::y == GLFW_GAMEPAD_BUTTON_Y && pad::rightTrigger == GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER);
+static_assert(Input::maxGamepads == GLFW_JOYSTICK_LAST + 1);
 
 namespace {
 
@@ -48,14 +57,29 @@ void age(std::map<int, KeyState>& states, std::vector<int>& tapped) {
 
 Input* inputOf(GLFWwindow* window) { return static_cast<Input*>(glfwGetWindowUserPointer(window)); }
 
+bool readLibraryGamepad(int pad, GamepadState& state) {
+    GLFWgamepadstate read;
+    if (glfwJoystickIsGamepad(pad) != GLFW_TRUE || glfwGetGamepadState(pad, &read) != GLFW_TRUE) {
+        return false;
+    }
+    std::copy(std::begin(read.buttons), std::end(read.buttons), state.buttons.begin());
+    std::copy(std::begin(read.axes), std::end(read.axes), state.axes.begin());
+    return true;
+}
+
+// Sticks centred, triggers let go, nothing pressed.
+const GamepadState idlePad{{}, {0.0f, 0.0f, 0.0f, 0.0f, -1.0f, -1.0f}};
+
 } // namespace
 
 Input::Input(SystemRegistry* systems) : System(systems) {
+    playerPads.fill(-1);
     const Graphics* graphics = get<Graphics>();
     window = graphics != nullptr ? graphics->window : nullptr;
     if (window == nullptr) {
         return;
     }
+    gamepadSource = readLibraryGamepad;
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     glfwSetWindowUserPointer(window, this);
     glfwSetKeyCallback(window, keyCallback);
@@ -125,6 +149,7 @@ void Input::update() {
         onKey(key, action);
     }
     queuedKeys.clear();
+    pollGamepads();
     float x = 0.0f;
     float y = 0.0f;
     readCursor(x, y);
@@ -152,4 +177,75 @@ KeyState& Input::getMouseButton(int button) { return mouseButtons[button]; }
 bool Input::isMouseButtonDown(int button) {
     const KeyState state = getMouseButton(button);
     return state == KeyState::Pressed || state == KeyState::Held;
+}
+
+void Input::setGamepadSource(GamepadSource source) {
+    gamepadSource = std::move(source);
+}
+
+void Input::pollGamepads() {
+    for (int index = 0; index < maxGamepads; ++index) {
+        Pad& pad = pads[static_cast<size_t>(index)];
+        pad.before = pad.now;
+        GamepadState state;
+        const bool connected = gamepadSource && gamepadSource(index, state);
+        if (connected != pad.connected) {
+            joinOrLeave(index, connected);
+        }
+        pad.connected = connected;
+        pad.now = connected ? state : idlePad;
+        if (!connected) {
+            pad.before = idlePad;
+        }
+    }
+}
+
+bool Input::isGamepadConnected(int pad) const {
+    return pad >= 0 && pad < maxGamepads && pads[static_cast<size_t>(pad)].connected;
+}
+
+const GamepadState& Input::getGamepad(int pad) const {
+    return isGamepadConnected(pad) ? pads[static_cast<size_t>(pad)].now : idlePad;
+}
+
+bool Input::isGamepadButtonDown(int pad, int button) const {
+    return button >= 0 && button < static_cast<int>(idlePad.buttons.size()) &&
+           getGamepad(pad).buttons[static_cast<size_t>(button)] != 0;
+}
+
+bool Input::isGamepadButtonPressed(int pad, int button) const {
+    return isGamepadButtonDown(pad, button) &&
+           pads[static_cast<size_t>(pad)].before.buttons[static_cast<size_t>(button)] == 0;
+}
+
+bool Input::anyGamepadButtonPressed(int button) const {
+    for (int pad = 0; pad < maxGamepads; ++pad) {
+        if (isGamepadButtonPressed(pad, button)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+float Input::getGamepadAxis(int pad, int axis) const {
+    if (axis < 0 || axis >= static_cast<int>(idlePad.axes.size())) {
+        return 0.0f;
+    }
+    return getGamepad(pad).axes[static_cast<size_t>(axis)];
+}
+
+void Input::joinOrLeave(int pad, bool connected) {
+    const auto seat = std::find(playerPads.begin(), playerPads.end(), connected ? -1 : pad);
+    if (seat != playerPads.end()) {
+        *seat = connected ? pad : -1;
+    }
+    if (connected) {
+        logInfo("Gamepad ", pad + 1, " connected for player ", seat - playerPads.begin() + 1);
+    } else {
+        logInfo("Gamepad ", pad + 1, " disconnected");
+    }
+}
+
+int Input::gamepadOfPlayer(int player) const {
+    return player >= 0 && player < maxGamepads ? playerPads[static_cast<size_t>(player)] : -1;
 }

@@ -1,11 +1,14 @@
-// Per-frame keyboard, mouse-button and cursor states from the window's reports.
+// Per-frame keyboard, mouse-button, cursor and gamepad states from the window's reports.
 // A key reads Pressed for exactly the frame whose poll saw it go down, then Held
 // until released; repeats never turn Held back into Pressed. A key pressed and
 // released within one poll reads Pressed for that frame and Released after it.
 #pragma once
 
+#include "core/runtime/Gamepad.h"
 #include "core/runtime/System.h"
 
+#include <array>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -43,11 +46,40 @@ public:
     // Replaces the window as the source of cursor positions (tests, recorded input).
     void setCursorOverride(bool enabled, float x = 0.0f, float y = 0.0f);
 
+    static constexpr int maxGamepads = 16;
+    // Fills state for pad 0..maxGamepads-1 and says whether it is connected.
+    using GamepadSource = std::function<bool(int pad, GamepadState& state)>;
+    // Where each update reads the pads: by default the window library's gamepad
+    // API (joysticks it has a mapping for); tests and recorded input put their own.
+    // Pads coming and going are logged.
+    void setGamepadSource(GamepadSource source);
+    bool isGamepadConnected(int pad) const;
+    // Nothing pressed, sticks centred and triggers let go for a pad that is not connected.
+    const GamepadState& getGamepad(int pad) const;
+    bool isGamepadButtonDown(int pad, int button) const;
+    // Down at this update, up at the one before.
+    bool isGamepadButtonPressed(int pad, int button) const;
+    bool anyGamepadButtonPressed(int button) const;
+    float getGamepadAxis(int pad, int axis) const;
+    // The pad of the nth player (from 0), or -1. A pad connecting takes the first
+    // player without one and keeps that player until it disconnects, so pads
+    // present at start go to players 1, 2, ... in pad order and a pad that drops
+    // out never hands its player to another.
+    int gamepadOfPlayer(int player) const;
+
 private:
     static void keyCallback(GLFWwindow* window, int key, int scancode, int action, int mods);
     static void mouseButtonCallback(GLFWwindow* window, int button, int action, int mods);
     static void closeCallback(GLFWwindow* window);
     void readCursor(float& x, float& y) const;
+    void pollGamepads();
+    void joinOrLeave(int pad, bool connected);
+
+    struct Pad {
+        bool connected = false;
+        GamepadState now;
+        GamepadState before;
+    };
 
     GLFWwindow* window = nullptr;
     std::map<int, KeyState> keys;
@@ -60,6 +92,9 @@ private:
     float cursorY = -1.0f;
     float cursorDeltaX = -1.0f;
     float cursorDeltaY = -1.0f;
+    std::array<Pad, maxGamepads> pads{};
+    std::array<int, maxGamepads> playerPads{};
+    GamepadSource gamepadSource;
     bool cursorOverridden = false;
     float overrideX = 0.0f;
     float overrideY = 0.0f;

@@ -1,5 +1,6 @@
 // A scene: its entities, its physics world and its running state. The engine
-// drives the current scene's fixed update, update and late update each frame.
+// drives the current scene's early update, fixed update, update and late update
+// each frame.
 #pragma once
 
 #include <memory>

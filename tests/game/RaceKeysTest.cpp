@@ -6,12 +6,15 @@
 
 #include "core/render/Camera.h"
 #include "core/render/Renderer.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 #include "game/FreeCamera.h"
+#include "game/HelpKeys.h"
 #include "game/RaceKeys.h"
+#include "support/FakeGamepads.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +23,16 @@ namespace {
 // A race scene as the builder leaves it, less the track: two karts at a start
 // line, the players' cameras, the disabled debug camera, the help picture and
 // the menu, plus a title scene to go back to.
-class GameMenuKeys : public ::testing::Test, protected RaceWorld {
+class RaceKeysTest : public ::testing::Test, protected RaceWorld {
 protected:
-    GameMenuKeys() {
+    RaceKeysTest() {
         addBoxRace();
+        std::vector<Entity*> cameras;
         for (int player = 0; player < 2; ++player) {
             Entity* camera = scene->createEntity("cam" + std::to_string(player));
             camera->addComponent<Transform>()->setPosition({player * 10.0f, 4.0f, 8.0f});
             camera->addComponent<Camera>();
+            cameras.push_back(camera);
         }
         debugCamera = scene->createEntity("debugController");
         debugCamera->active = false;
@@ -41,6 +46,10 @@ protected:
         help->active = false;
         menu = scene->createEntity("gameMenu")->addComponent<RaceKeys>();
         menu->helpScreen = help;
+        menu->race = gameplay;
+        menu->freeCamera = debugCamera;
+        menu->playerCameras = cameras;
+        gameplay->raceKeys = menu;
         menu->createOverlay();
 
         title = engine.get<SceneManager>()->createScene("menu");
@@ -56,7 +65,7 @@ protected:
     Scene* title = nullptr;
 };
 
-TEST_F(GameMenuKeys, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumesIt) {
+TEST_F(RaceKeysTest, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumesIt) {
     gameplay->startRace();
     run(1.0f);
     for (int key : {GLFW_KEY_P, GLFW_KEY_F1, GLFW_KEY_ESCAPE}) {
@@ -72,7 +81,7 @@ TEST_F(GameMenuKeys, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumes
     EXPECT_EQ(gameplay->state, RaceFlow::countingDown) << "time runs again";
 }
 
-TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
+TEST_F(RaceKeysTest, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     gameplay->startRace();
     run(5.2f);
     ASSERT_EQ(gameplay->state, RaceFlow::racing);
@@ -90,7 +99,7 @@ TEST_F(GameMenuKeys, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     EXPECT_TRUE(driving());
 }
 
-TEST_F(GameMenuKeys, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
+TEST_F(RaceKeysTest, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
     tap(GLFW_KEY_ESCAPE);
     ASSERT_TRUE(menu->paused);
     gameplay->startRace();
@@ -102,7 +111,69 @@ TEST_F(GameMenuKeys, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
     EXPECT_TRUE(pauseGone());
 }
 
-TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
+TEST_F(RaceKeysTest, APadPausesResumesRestartsAndLeavesLikeTheKeys) {
+    FakeGamepads pads;
+    pads.plugInto(*input);
+    GamepadState& state = pads.connect(0);
+    const auto push = [&](int button) {
+        state.buttons[static_cast<size_t>(button)] = 1;
+        frame();
+        state.buttons[static_cast<size_t>(button)] = 0;
+        frame();
+    };
+    const auto finish = [&] {
+        gameplay->onFinished(0);
+        run(RaceFlow::endScreenDelay + 0.1f);
+        ASSERT_EQ(gameplay->state, RaceFlow::raceOver);
+    };
+    gameplay->startRace();
+    run(5.2f);
+    ASSERT_EQ(gameplay->state, RaceFlow::racing);
+    push(pad::start);
+    EXPECT_TRUE(pauseShown());
+    push(pad::b);
+    EXPECT_TRUE(pauseGone()) << "B resumes";
+    EXPECT_EQ(gameplay->state, RaceFlow::racing);
+    push(pad::start);
+    push(pad::a);
+    EXPECT_EQ(gameplay->state, RaceFlow::starting) << "A restarts from the pause screen";
+    EXPECT_TRUE(pauseGone());
+
+    finish();
+    push(pad::start);
+    EXPECT_EQ(gameplay->state, RaceFlow::starting) << "Start races again from the end screen";
+    EXPECT_TRUE(pauseGone());
+    finish();
+    push(pad::back);
+    EXPECT_EQ(engine.get<SceneManager>()->current, title);
+}
+
+TEST_F(RaceKeysTest, ThePauseScreenWritesReboundKeysOverThePicturesDefaultsOnlyWhilePaused) {
+    auto* defaults = menu->entity->addComponent<HelpKeys>();
+    defaults->build({PlayerKeys::defaults(0), PlayerKeys::defaults(1)}, nullptr);
+    EXPECT_TRUE(defaults->labels.empty()) << "the picture already shows the defaults";
+
+    std::array<PlayerKeys, 2> keys{PlayerKeys::defaults(0), PlayerKeys::defaults(1)};
+    keys[0].accelerate = key::fromName("I");
+    keys[1].boost = key::leftShift;
+    keys[1].hop = key::fromName("RightShift");
+    menu->helpKeys = menu->entity->addComponent<HelpKeys>();
+    menu->helpKeys->build(keys, nullptr);
+    std::vector<std::string> written;
+    for (const HelpKeys::Label& label : menu->helpKeys->labels) {
+        written.push_back(label.text->text);
+        EXPECT_FALSE(label.text->entity->active);
+    }
+    EXPECT_EQ(written, (std::vector<std::string>{"I / S", "LEFT SHIFT", "SPACE | RIGHT SHIFT"}));
+    tap(GLFW_KEY_P);
+    EXPECT_TRUE(menu->helpKeys->labels.front().text->entity->active);
+    EXPECT_TRUE(menu->helpKeys->labels.front().patch->entity->active);
+    tap(GLFW_KEY_P);
+    EXPECT_FALSE(menu->helpKeys->labels.back().text->entity->active);
+    EXPECT_EQ(HelpKeys::displayName(key::rightControl), "RIGHT CTRL");
+}
+
+TEST_F(RaceKeysTest, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     gameplay->startRace();
     run(3.0f);
     ASSERT_EQ(gameplay->state, RaceFlow::countingDown);
@@ -141,20 +212,20 @@ TEST_F(GameMenuKeys, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     EXPECT_TRUE(driving()) << "driving before Go!";
 }
 
-TEST_F(GameMenuKeys, F9CyclesTheGraphicsPresetsAndSaysWhichOneIsOn) {
+TEST_F(RaceKeysTest, F9CyclesTheGraphicsPresetsAndSaysWhichOneIsOn) {
     // The race world has no window; the keys only need the renderer's preset.
     auto* renderer =
         engine.get<Renderer>() != nullptr ? engine.get<Renderer>() : engine.systems->add<Renderer>();
     ASSERT_NE(renderer, nullptr);
     renderer->setQuality(RenderQuality::Low);
     for (const char* expected : {"medium", "high", "low"}) {
-        tap(GLFW_KEY_F9);
+        tap(key::f9);
         EXPECT_STREQ(renderQualityName(renderer->getQuality()), expected);
         EXPECT_EQ(menu->statusText->text, std::string("quality ") + expected);
     }
 }
 
-TEST_F(GameMenuKeys, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
+TEST_F(RaceKeysTest, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
     menu->showStatus("normals off");
     run(1.5f);
     menu->showStatus("shadows off");

@@ -42,13 +42,15 @@ bool RaceWorld::loadTrack(const std::string& file) {
     RaceSceneBuilder::removeUnusedKarts(*scene, 2);
     RaceSceneBuilder::applyTrackConventions(*scene);
     for (size_t player = 0; player < 2; ++player) {
+        const int index = static_cast<int>(player);
         Car* car = RaceSceneBuilder::setUpKart(*scene, RaceSceneBuilder::kartNodes(player == 0 ? "P1" : "P2"),
-                                               static_cast<int>(player));
+                                               index, PlayerKeys::defaults(index));
         if (car == nullptr) {
             return false;
         }
         karts[player] = car->entity;
         gameplay->karts.push_back(car->entity);
+        gameplay->connectKart(*car->entity);
         startPositions[player] = car->transform->getWorldPosition();
         startRotations[player] = car->transform->getGlobalRotation();
     }
@@ -72,6 +74,7 @@ Entity* RaceWorld::addKart(const std::string& name, unsigned player, const glm::
     kart->addComponent<Car>()->playerIndex = static_cast<int>(player);
     kart->addComponent<PlayerDriver>(PlayerKeys::defaults(static_cast<int>(player)));
     kart->addComponent<RaceProgress>()->playerIndex = player;
+    gameplay->connectKart(*kart);
     karts[player] = kart;
     return kart;
 }

@@ -1,11 +1,16 @@
-// Key and cursor states as game code polls them, with events injected through
-// the same path the window's callbacks take.
+// Key, cursor and gamepad states as game code polls them, with events injected
+// through the same paths the window library fills; the written key names.
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
+#include "support/FakeGamepads.h"
+#include "support/LogCapture.h"
 #include "support/TestEngine.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -73,4 +78,62 @@ TEST_F(InputTest, FirstCursorDeltaIsZeroThenMovementAndClosingSetsTheQuitFlag) {
     EXPECT_EQ(glm::vec2(input->getCursorDeltaX(), input->getCursorDeltaY()), glm::vec2(3.0f, -5.0f));
     input->onClose();
     EXPECT_TRUE(engine.engine->quit);
+}
+
+TEST_F(InputTest, PadsComeAndGoLoggedKeepTheirPlayerAndAPressLastsOneUpdate) {
+    FakeGamepads pads;
+    pads.plugInto(*input);
+    LogCapture log;
+    GamepadState& third = pads.connect(2);
+    third.buttons[pad::y] = 1;
+    third.axes[pad::leftX] = -0.5f;
+    input->update();
+    EXPECT_TRUE(log.contains("Gamepad 3 connected for player 1"));
+    EXPECT_EQ(input->gamepadOfPlayer(0), 2);
+    EXPECT_EQ(input->gamepadOfPlayer(1), -1);
+    EXPECT_TRUE(input->isGamepadButtonPressed(2, pad::y));
+    EXPECT_TRUE(input->anyGamepadButtonPressed(pad::y));
+    EXPECT_FLOAT_EQ(input->getGamepadAxis(2, pad::leftX), -0.5f);
+    input->update();
+    EXPECT_FALSE(input->isGamepadButtonPressed(2, pad::y)) << "held, not pressed again";
+    EXPECT_TRUE(input->isGamepadButtonDown(2, pad::y));
+
+    pads.connect(0);
+    input->update();
+    EXPECT_EQ(input->gamepadOfPlayer(1), 0) << "a later pad takes the next player";
+
+    pads.disconnect(2);
+    input->update();
+    EXPECT_TRUE(log.contains("Gamepad 3 disconnected"));
+    EXPECT_EQ(input->gamepadOfPlayer(0), -1) << "player 1's seat stays free";
+    EXPECT_EQ(input->gamepadOfPlayer(1), 0);
+    EXPECT_FALSE(input->isGamepadButtonDown(2, pad::y));
+    EXPECT_FLOAT_EQ(input->getGamepadAxis(2, pad::rightTrigger), -1.0f) << "let go";
+    // Plugged in again with the button still down: player 1's again, and a new press.
+    pads.connected[2] = true;
+    input->update();
+    EXPECT_EQ(input->gamepadOfPlayer(0), 2);
+    EXPECT_TRUE(input->isGamepadButtonPressed(2, pad::y));
+    EXPECT_FALSE(input->isGamepadButtonDown(7, pad::y));
+    EXPECT_FALSE(input->isGamepadButtonDown(2, 99));
+}
+
+TEST(KeyNames, ReadInAnyCaseAndEveryWrittenNameReadsBackAsItsKey) {
+    EXPECT_EQ(key::fromName("w"), key::w);
+    EXPECT_EQ(key::fromName("SPACE"), key::space);
+    EXPECT_EQ(key::fromName("rightcontrol"), key::rightControl);
+    EXPECT_EQ(key::fromName("F10"), key::f10);
+    EXPECT_EQ(key::fromName("FullStop"), key::period);
+    for (const char* wrong : {"", "Spacebar", "F13", "F0", "KP10", "WW", "F1x"}) {
+        EXPECT_EQ(key::fromName(wrong), key::unknown) << wrong;
+    }
+    int named = 0;
+    for (int code = 0; code < 400; ++code) {
+        const std::string name = key::name(code);
+        if (name != "?") {
+            ++named;
+            EXPECT_EQ(key::fromName(name), code) << name;
+        }
+    }
+    EXPECT_EQ(named, 26 + 10 + 12 + 10 + 38);
 }
