@@ -17,7 +17,10 @@ namespace {
 
 constexpr float bandWidth = 0.8f; // kerb band at each road edge
 constexpr float skirtDepth = 0.6f;
-constexpr float skirtOut = 1.5f; // how far out from the road's edge the skirt meets its depth
+// How far out from the road's edge the skirt meets its depth: 45 degrees. A
+// longer, flatter skirt reaches under the barriers, and on Dusk Harbour a kart
+// tilted onto it wedged itself against the barrier for good.
+constexpr float skirtOut = 0.6f;
 constexpr float wallInner = 7.6f;
 constexpr float wallOuter = 8.2f;
 constexpr float wallTop = 1.0f;
