@@ -94,9 +94,11 @@ void TitleScreen::update(float dt) {
                    (input->getKey(key::space) == KeyState::Pressed ||
                     input->anyGamepadButtonPressed(pad::a) || input->anyGamepadButtonPressed(pad::start))) {
             enterRace();
-        } else if (catalog.tracks().size() > 1 && input->getKey(key::left) == KeyState::Pressed) {
+        } else if (catalog.tracks().size() > 1 && (input->getKey(key::left) == KeyState::Pressed ||
+                                                   input->anyGamepadButtonPressed(pad::dpadLeft))) {
             changeTrack(-1);
-        } else if (catalog.tracks().size() > 1 && input->getKey(key::right) == KeyState::Pressed) {
+        } else if (catalog.tracks().size() > 1 && (input->getKey(key::right) == KeyState::Pressed ||
+                                                   input->anyGamepadButtonPressed(pad::dpadRight))) {
             changeTrack(1);
         }
         break;

@@ -11,6 +11,7 @@
 #include "core/ui/UITex.h"
 #include "game/RaceSettings.h"
 #include "game/TrackCatalog.h"
+#include "support/FakeGamepads.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
 
@@ -170,7 +171,16 @@ TEST(TrackChoiceTest, RightGoesThroughEveryTrackLoadsAndRacesItAndTheChoiceIsKep
         EXPECT_EQ(game->scene("game")->findEntity("Trackside_0"), nullptr);
         return true;
     });
-    game->tapStep("Left to the last track", {GLFW_KEY_LEFT});
+    // A pad's d-pad chooses as the arrow keys do.
+    FakeGamepads pads;
+    game->step("the pad's Left to the last track", 1.0f, [&, frames = 0]() mutable {
+        if (frames == 0) {
+            pads.plugInto(*game->systems->get<Input>());
+            pads.connect(0);
+        }
+        pads[0].buttons[pad::dpadLeft] = frames == 1;
+        return ++frames > 4;
+    });
     waitForRace("the last track");
     game->quitStep(GLFW_KEY_Q);
     EXPECT_TRUE(game->play());
