@@ -515,15 +515,9 @@ void Renderer::renderDepthPrePass(View& view) {
     const glm::ivec4& v = view.viewport;
     graphics->forgetTextures();
     graphics->setViewport(v.x, v.y, v.z, v.w);
-    const glm::vec3& clear = view.camera->clearColor;
-    glClearColor(clear.r, clear.g, clear.b, 1.0f);
-    graphics->setDepthWrite(true);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(v.x, v.y, v.z, v.w);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    clearViewRect(view);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    graphics->countCalls(6);
+    graphics->countCalls(1);
     resetRenderState();
     graphics->useProgram(program);
     const glm::mat4 viewProjection = view.camera->getViewProjection();
@@ -537,6 +531,20 @@ void Renderer::renderDepthPrePass(View& view) {
     graphics->countCalls(1);
     copyDepth(view);
     view.depthReady = true;
+}
+
+// Colour and depth of the view's part of the window only: the other views may
+// already be drawn.
+void Renderer::clearViewRect(const View& view) {
+    const glm::ivec4& v = view.viewport;
+    const glm::vec3& clear = view.camera->clearColor;
+    glClearColor(clear.r, clear.g, clear.b, 1.0f);
+    graphics->setDepthWrite(true);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(v.x, v.y, v.z, v.w);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    graphics->countCalls(5);
 }
 
 void Renderer::copyDepth(View& view) {
@@ -560,14 +568,7 @@ void Renderer::renderMainPass(View& view) {
     graphics->countCalls(1);
     graphics->forgetTextures();
     if (!view.depthReady) {
-        const glm::vec3& clear = view.camera->clearColor;
-        glClearColor(clear.r, clear.g, clear.b, 1.0f);
-        graphics->setDepthWrite(true);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(v.x, v.y, v.z, v.w);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_SCISSOR_TEST);
-        graphics->countCalls(5);
+        clearViewRect(view);
     }
     resetRenderState();
 

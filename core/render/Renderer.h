@@ -129,6 +129,7 @@ private:
     void sendShadowMaps(const View& view);
     void sendObjectUniforms(View& view, const RenderItem& item);
     void bindTexture(int32_t unit, const Texture* texture, UniformId sampler);
+    void clearViewRect(const View& view);
     void copyDepth(View& view);
     void forgetProgramsIfChanged();
     ShaderProgram* depthProgram();
