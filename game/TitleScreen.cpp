@@ -22,12 +22,6 @@
 #include "game/RaceScene.h"
 #include "game/RaceSettings.h"
 
-namespace {
-
-constexpr float brightnessStep = 0.1f;
-
-} // namespace
-
 TitleScreen::TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText)
     : Updateable(systems, entity), loadingText(loadingText) {}
 
@@ -38,10 +32,10 @@ void TitleScreen::handleBrightnessKeys() const {
         return;
     }
     if (input->getKey(key::comma) == KeyState::Pressed) {
-        renderer->brightness -= brightnessStep;
+        renderer->brightness -= RaceKeys::brightnessStep;
     }
     if (input->getKey(key::period) == KeyState::Pressed) {
-        renderer->brightness += brightnessStep;
+        renderer->brightness += RaceKeys::brightnessStep;
     }
 }
 
