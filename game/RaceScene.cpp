@@ -6,6 +6,7 @@
 #include "core/audio/AudioSource.h"
 #include "core/physics/CollisionShape.h"
 #include "core/physics/PhysicsMaterial.h"
+#include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/physics/RigidBodyStatic.h"
 #include "core/platform/Log.h"
@@ -23,6 +24,7 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
+#include "game/AiDriver.h"
 #include "game/Car.h"
 #include "game/CarAudio.h"
 #include "game/CarParticles.h"
@@ -37,19 +39,87 @@
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
+#include "game/RaceSetup.h"
+#include "game/RacingLine.h"
 #include "game/Spawner.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace {
 
+// The nodes every track has; P3 to P8 are optional places on the grid.
 const std::array<const char*, 2> kartPrefixes{"P1", "P2"};
+constexpr int maxKartPlaces = RaceSetup::maxKarts;
 
-AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume, bool loop,
-                      bool is3D = false) {
+std::string kartPrefix(int index) {
+    return "P" + std::to_string(index + 1);
+}
+
+bool hasKartNodes(const Scene& scene, int index) {
+    const RaceSceneBuilder::KartNodes nodes = RaceSceneBuilder::kartNodes(kartPrefix(index));
+    if (scene.findEntity(nodes.kart) == nullptr || scene.findEntity(nodes.collider) == nullptr) {
+        return false;
+    }
+    for (const std::string& wheel : nodes.wheels) {
+        if (scene.findEntity(wheel) == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void destroyTree(Scene& scene, Entity& entity) {
+    if (const auto* transform = entity.getComponent<Transform>()) {
+        for (Transform* child : transform->getChildren()) {
+            if (child->entity != nullptr) {
+                destroyTree(scene, *child->entity);
+            }
+        }
+    }
+    scene.destroyEntity(&entity);
+}
+
+// The setup's karts that the track has places for: AI karts give way first.
+RaceSetup fitToGrid(const Scene& scene, const RaceSetup& wanted) {
+    int places = 0;
+    while (places < maxKartPlaces && hasKartNodes(scene, places)) {
+        ++places;
+    }
+    RaceSetup setup = wanted;
+    if (setup.karts() > places) {
+        setup.ai = std::max(0, places - setup.players);
+        setup.players = std::min(setup.players, places);
+        logWarning("Race setup: the track has places for ", places, " karts, not ", wanted.karts(),
+                   "; racing ", setup.players, " players and ", setup.ai, " AI karts");
+    }
+    return setup;
+}
+
+// Viewports as the camera takes them: from the bottom-left, fractions of the window.
+glm::vec4 playerViewport(int player, int players) {
+    if (players <= 1) {
+        return {0.0f, 0.0f, 1.0f, 1.0f};
+    }
+    if (players == 2) {
+        return player == 0 ? glm::vec4(0.0f, 0.5f, 1.0f, 0.5f) : glm::vec4(0.0f, 0.0f, 1.0f, 0.5f);
+    }
+    const float x = (player % 2 == 0) ? 0.0f : 0.5f;
+    const float y = (player < 2) ? 0.5f : 0.0f;
+    return {x, y, 0.5f, 0.5f};
+}
+
+// The same rectangle for the UI, which measures from the top-left.
+glm::vec4 uiRect(const glm::vec4& viewport) {
+    return {viewport.x, 1.0f - viewport.y - viewport.w, viewport.z, viewport.w};
+}
+
+AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume,
+                      bool loop, bool is3D = false) {
     auto* source = entity.addComponent<AudioSource>();
     source->sound = cachedSound(entity.systems, name, path, is3D);
     source->volume = volume;
@@ -65,8 +135,9 @@ void setUpSun(Scene& scene) {
     }
 }
 
-Entity* setUpKart(Scene& scene, int index) {
-    Car* car = RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefixes[index]), index);
+Entity* setUpKart(Scene& scene, int index, bool player) {
+    Car* car =
+        RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefix(index)), index, player);
     if (car == nullptr) {
         return nullptr;
     }
@@ -78,7 +149,7 @@ Entity* setUpKart(Scene& scene, int index) {
     return kart;
 }
 
-FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
+FollowCamera* createFollowCamera(Scene& scene, int player, int players, Transform* target) {
     Entity* entity = scene.createEntity("cam" + std::to_string(player));
     entity->addComponent<Transform>();
     entity->addComponent<AudioListener>();
@@ -86,12 +157,8 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     camera->fov = 90.0f;
     camera->near = 0.1f;
     camera->far = 600.0f;
-    // Player 1 above, player 2 below.
-    if (player == 0) {
-        camera->setViewport(0.0f, 0.5f, 1.0f, 0.5f);
-    } else {
-        camera->setViewport(0.0f, 0.0f, 1.0f, 0.5f);
-    }
+    const glm::vec4 view = playerViewport(player, players);
+    camera->setViewport(view.x, view.y, view.z, view.w);
     // Where the sky cannot be drawn, the horizon's haze colour stands in for it.
     if (const auto* renderer = scene.systems->get<Renderer>()) {
         camera->clearColor = renderer->fogColor;
@@ -101,7 +168,7 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     return follow;
 }
 
-RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
+RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const RaceSetup& setup) {
     SystemRegistry* systems = scene.systems;
     Entity* entity = scene.createEntity("gameplay");
     entity->addComponent<RaceMessages>();
@@ -111,13 +178,13 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2) {
     gameplay->winSound = winSound;
     gameplay->countSound = addSound(*entity, "count", "sounds/count.wav", 1.8f, false);
     gameplay->goSound = addSound(*entity, "go", "sounds/go.wav", 1.8f, false);
-    gameplay->numLaps = readGameConfig(systems).numLaps;
+    gameplay->numLaps = setup.laps;
     RaceSceneBuilder::findCheckpoints(scene, *gameplay);
-    gameplay->setKarts(&kart1, &kart2);
+    gameplay->setKarts(karts, setup.players);
 
-    UITex* endScreen = addPictureEntity(scene, "endScreen",
-                                        cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
-                                        {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
+    UITex* endScreen =
+        addPictureEntity(scene, "endScreen", cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
+                         {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
     endScreen->setEnabled(false);
     gameplay->endScreen = endScreen;
 
@@ -187,6 +254,10 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
 }
 
 bool buildRaceScene(Scene& scene) {
+    return buildRaceScene(scene, defaultRaceSetup(readGameConfig(scene.systems).numLaps));
+}
+
+bool buildRaceScene(Scene& scene, const RaceSetup& wanted) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
@@ -194,22 +265,57 @@ bool buildRaceScene(Scene& scene) {
     if (!missing.empty()) {
         return false;
     }
+    const RaceSetup setup = fitToGrid(scene, wanted);
     RaceSceneBuilder::applyTrackConventions(scene);
     setUpSun(scene);
-    Entity* kart1 = setUpKart(scene, 0);
-    Entity* kart2 = setUpKart(scene, 1);
-    if (kart1 == nullptr || kart2 == nullptr) {
-        return false;
+    std::vector<Entity*> karts;
+    for (int index = 0; index < setup.karts(); ++index) {
+        Entity* kart = setUpKart(scene, index, index < setup.players);
+        if (kart == nullptr) {
+            return false;
+        }
+        karts.push_back(kart);
     }
-    std::array<Entity*, 2> karts{kart1, kart2};
-    for (int player = 0; player < 2; ++player) {
+    for (int index = setup.karts(); index < maxKartPlaces; ++index) {
+        if (Entity* unused = scene.findEntity(kartPrefix(index))) {
+            destroyTree(scene, *unused);
+            if (Entity* collider =
+                    scene.findEntity(RaceSceneBuilder::kartNodes(kartPrefix(index)).collider)) {
+                scene.destroyEntity(collider);
+            }
+        }
+    }
+    // With nobody driving, one camera follows the leading AI kart over the whole window.
+    const int views = std::max(setup.players, 1);
+    std::vector<glm::vec4> uiViews;
+    for (int player = 0; player < views; ++player) {
         Entity* kart = karts[static_cast<size_t>(player)];
-        FollowCamera* camera = createFollowCamera(scene, player, kart->getComponent<Transform>());
+        FollowCamera* camera = createFollowCamera(scene, player, views, kart->getComponent<Transform>());
         kart->getComponent<Spawner>()->followCamera = camera;
+        uiViews.push_back(uiRect(playerViewport(player, views)));
     }
-    buildRaceFlow(scene, *kart1, *kart2);
-    buildHud(scene, *kart1, 1);
-    buildHud(scene, *kart2, 2);
+    RaceFlow* gameplay = buildRaceFlow(scene, karts, setup);
+    if (setup.karts() > 2) {
+        scene.getPhysicsWorld()->reportEveryTrigger = true;
+    }
+    if (!gameplay->isDuel()) {
+        gameplay->entity->getComponent<RaceMessages>()->playerViews = uiViews;
+    }
+    std::vector<glm::vec3> linePoints;
+    for (const Checkpoint* checkpoint : gameplay->checkpoints) {
+        linePoints.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
+    }
+    const auto line = std::make_shared<const RacingLine>(linePoints);
+    for (int index = setup.players; index < setup.karts(); ++index) {
+        // Every other AI kart a little to the other side, so that the field spreads.
+        const float lane =
+            (index % 2 == 0 ? -1.0f : 1.0f) * 0.8f * static_cast<float>((index - setup.players + 1) / 2);
+        karts[static_cast<size_t>(index)]->addComponent<AiDriver>(line, setup.skill, lane);
+    }
+    for (int player = 0; player < setup.players; ++player) {
+        buildHud(scene, *karts[static_cast<size_t>(player)], player + 1,
+                 gameplay->isDuel() ? HudView{} : HudView{uiViews[static_cast<size_t>(player)], true});
+    }
     createDebugCamera(scene);
     createSkybox(scene);
     return true;
@@ -383,7 +489,7 @@ void applyMaterialConventions(ResourceCache& cache) {
     }
 }
 
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, bool player) {
     Entity* kart = require(scene, nodes.kart);
     Entity* collider = require(scene, nodes.collider);
     if (kart == nullptr || collider == nullptr) {
@@ -405,7 +511,9 @@ Car* setUpKart(Scene& scene, const KartNodes& nodes, int index) {
             car->wheelRestPositions[i] = car->wheelTransforms[i]->getPosition();
         }
     }
-    kart->addComponent<PlayerDriver>(PlayerKeys::defaults(index));
+    if (player) {
+        kart->addComponent<PlayerDriver>(PlayerKeys::defaults(index));
+    }
     kart->addComponent<RaceProgress>()->playerIndex = static_cast<unsigned>(index);
     return car;
 }

@@ -11,6 +11,7 @@ class Car;
 class RaceFlow;
 class ResourceCache;
 class Scene;
+struct RaceSetup;
 
 // The track file the title screen loads into the race scene.
 constexpr const char* raceTrackPath = "scenes/Track_01_LM.fbx";
@@ -23,6 +24,10 @@ std::vector<std::string> missingTrackNodes(const Scene& scene);
 // False, with an error line per missing node and nothing built, when the
 // imported track lacks a node the race needs.
 bool buildRaceScene(Scene& scene);
+// The race of setup: its players' karts with their keys, cameras and HUDs, its
+// AI karts, its laps. Karts the track has no places for are left out with a
+// warning (AI karts first); unused kart nodes are removed.
+bool buildRaceScene(Scene& scene, const RaceSetup& setup);
 
 // The steps of building the race scene from the imported track: the node-name
 // markers and material adjustments, each kart's driving set-up, and the
@@ -51,11 +56,12 @@ void applyMarkers(Scene& scene);
 // shadow casting to the karts, their wheels and the beams.
 void applyMaterialConventions(ResourceCache& cache);
 
-// Turns the kart node into a driven kart for player index (0 or 1): its box
-// body from the collider marker (then destroyed), its Car with rays and wheels,
-// a PlayerDriver with the player's default keys, and its RaceProgress. Null,
-// with an error line, when a node is missing.
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index);
+// Turns the kart node into kart number index (0 for P1): its box body from the
+// collider marker (then destroyed), its Car with rays and wheels, for a player
+// a PlayerDriver with the player's default keys (an AI kart's driver is added
+// by the caller), and its RaceProgress. Null, with an error line, when a node
+// is missing.
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, bool player = true);
 
 // Gives the entities "Checkpoint-0" to "Checkpoint-19" their Checkpoint, in
 // number order, and lists them in gameplay's checkpoints.

@@ -102,6 +102,14 @@ void SimulationEventCallback::dispatch(btDispatcher& dispatcher, const PhysicsWo
             onContact(change, world);
         }
     }
+    if (world.reportEveryTrigger) {
+        for (const TouchChange& change : changes) {
+            if (change.key.trigger) {
+                onTrigger(change, world);
+            }
+        }
+        return;
+    }
     // Triggers arrive as one batch per step, of which only the first pair is handled.
     const auto firstTrigger = std::find_if(changes.begin(), changes.end(),
                                            [](const TouchChange& change) { return change.key.trigger; });
