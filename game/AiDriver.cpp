@@ -85,6 +85,8 @@ void AiDriver::earlyUpdate(float dt) {
         slowTime = 0.0f;
         reverseTime = 0.0f;
         noHeadwayTime = 0.0f;
+        // It may be put anywhere meanwhile (the grid of the next race): look afresh.
+        progressKnown = false;
         return;
     }
     const Decision decision = decide(dt);

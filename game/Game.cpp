@@ -11,5 +11,5 @@ void Game::init() {
     loadDefaultFont(systems.get());
     registerWaterMaterial(systems.get());
     Scene* menu = systems->get<SceneManager>()->createScene("menu");
-    buildMenuScene(*menu);
+    buildMenuScene(*menu, configFile);
 }

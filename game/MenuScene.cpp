@@ -20,12 +20,13 @@ constexpr float loadingHeight = 0.06f;
 
 } // namespace
 
-void buildMenuScene(Scene& scene) {
+void buildMenuScene(Scene& scene, const std::string& configPath) {
     SystemRegistry* systems = scene.systems;
 
     Entity* title = scene.createEntity("");
     title->addComponent<Transform2D>()->setFullScreen();
-    title->addComponent<UITex>(cachedTexture(systems, "menu", "textures/ui/menu.png"))->layer = uiLayer::background;
+    title->addComponent<UITex>(cachedTexture(systems, "menu", "textures/ui/menu.png"))->layer =
+        uiLayer::background;
 
     Entity* music = scene.createEntity("bg");
     auto* source = music->addComponent<AudioSource>();
@@ -34,9 +35,10 @@ void buildMenuScene(Scene& scene) {
     source->volume = 0.5f;
     source->play();
 
-    Text* loadingText = addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
-                                      loadingColour, uiLayer::hud);
+    Text* loadingText =
+        addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
+                      loadingColour, uiLayer::hud);
 
-    scene.createEntity("")->addComponent<TitleScreen>(loadingText);
+    scene.createEntity("")->addComponent<TitleScreen>(loadingText)->createMenu(configPath);
     scene.createEntity("")->addComponent<AudioListener>();
 }

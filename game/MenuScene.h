@@ -2,6 +2,9 @@
 // line and the TitleScreen that loads the race behind it.
 #pragma once
 
+#include <string>
+
 class Scene;
 
-void buildMenuScene(Scene& scene);
+// configPath: the settings file whose [race] the setup menu reads and writes.
+void buildMenuScene(Scene& scene, const std::string& configPath = "config.ini");
