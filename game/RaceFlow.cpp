@@ -18,6 +18,8 @@
 #include "core/platform/Log.h"
 #include "core/runtime/Transform.h"
 #include "game/Checkpoint.h"
+#include "game/LapRecords.h"
+#include "game/ResultsTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -121,6 +123,9 @@ void RaceFlow::startRace() {
     if (endScreen != nullptr) {
         endScreen->setEnabled(false);
     }
+    if (results != nullptr) {
+        results->hide();
+    }
     leavePause();
     stopSource(endMusic);
     playSource(raceMusic);
@@ -196,6 +201,7 @@ void RaceFlow::onFinished(unsigned player) {
     }
     finished[player] = true;
     finishOrder.push_back(player);
+    updatePositions();
     const int place = static_cast<int>(finishOrder.size());
     const RaceProgress* props = raceProps(player);
     logInfo(karts[player]->name, " finished, position ", place, ", time ",
@@ -239,12 +245,32 @@ void RaceFlow::announcePlace(unsigned player, int place) {
         return;
     }
     const std::string text = ordinal(place) + " / " + std::to_string(karts.size());
-    utils->showMessage(text, static_cast<int>(player), false, place == 1 ? winColour : loseColour, 0.0f);
+    utils->showMessage(text, static_cast<int>(player), true, place == 1 ? winColour : loseColour, 0.0f);
+}
+
+void RaceFlow::saveRecords() const {
+    if (recordsPath.empty() || track.empty()) {
+        return;
+    }
+    const LapRecords records(recordsPath);
+    for (size_t kart = 0; kart < karts.size() && static_cast<int>(kart) < humanPlayers; ++kart) {
+        if (const RaceProgress* props = raceProps(kart); props != nullptr && props->bestLap > 0.0f) {
+            if (records.offer(track, props->bestLap)) {
+                logInfo(karts[kart]->name, " set the best lap of ", track, ": ",
+                        formatRaceTime(props->bestLap));
+            }
+        }
+    }
 }
 
 void RaceFlow::endRace() {
     setControls(false);
+    updatePositions();
     state = raceOver;
+    if (results != nullptr) {
+        results->show(*this);
+    }
+    saveRecords();
     if (endScreen != nullptr && !endScreen->isEnabled()) {
         endScreen->setEnabled(true);
     }

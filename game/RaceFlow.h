@@ -21,6 +21,7 @@ class Checkpoint;
 class Entity;
 class RaceProgress;
 class RaceMessages;
+class ResultsTable;
 class UITex;
 
 class RaceFlow : public Updateable {
@@ -70,6 +71,12 @@ public:
     // The "race again / title screen" strip shown once a race is over.
     UITex* endScreen = nullptr;
     AudioSource* winSound = nullptr;
+    // Shown once the race is over; may be missing.
+    ResultsTable* results = nullptr;
+    // The track file (relative to the assets) and where its best laps are kept;
+    // with no records path the players' best laps are not saved.
+    std::string track;
+    std::string recordsPath;
     // Music of the race and of its end; either may be missing.
     AudioSource* raceMusic = nullptr;
     AudioSource* endMusic = nullptr;
@@ -82,6 +89,7 @@ public:
 
 private:
     void updatePositions();
+    void saveRecords() const;
     float progressScore(size_t kart) const;
     void announceDuel(unsigned player);
     void announcePlace(unsigned player, int place);

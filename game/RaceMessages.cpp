@@ -40,7 +40,8 @@ Entity* RaceMessages::showMessage(const std::string& text, int player, bool smal
             return nullptr;
         }
         const glm::vec4& view = playerViews[static_cast<size_t>(player)];
-        placement.position = {view.x + 0.5f * view.z, view.y + 0.5f * view.w};
+        // Above the kart and clear of the middle, where the end screen and results go.
+        placement.position = {view.x + 0.5f * view.z, view.y + 0.3f * view.w};
         placement.height *= std::clamp(std::min(view.w / 0.5f, view.z / 0.7f), 0.6f, 1.4f);
     }
     Text* label = addTextEntity(scene, "", text, placement, glm::vec4(colour, 0.0f), uiLayer::playerMessage);

@@ -33,7 +33,7 @@ public:
 
     std::vector<Entity*> persistentMessages;
     // Each player's view (x, y, width, height from the window's top-left) outside
-    // the two-player race: messages go to the middle of their view, scaled to it,
+    // the two-player race: messages go above the middle of their view, scaled to it,
     // and none to karts without a view. Empty: the two halves.
     std::vector<glm::vec4> playerViews;
 

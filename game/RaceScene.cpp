@@ -41,6 +41,7 @@
 #include "game/RaceProgress.h"
 #include "game/RaceSetup.h"
 #include "game/RacingLine.h"
+#include "game/ResultsTable.h"
 #include "game/Spawner.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
@@ -187,6 +188,9 @@ RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const R
                          {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
     endScreen->setEnabled(false);
     gameplay->endScreen = endScreen;
+    gameplay->track = setup.track;
+    gameplay->results = scene.createEntity("results")->addComponent<ResultsTable>();
+    gameplay->results->build(karts.size());
 
     UITex* help = addPictureEntity(scene, "helpScreen",
                                    cachedTexture(systems, "helpScreen", "textures/ui/helpScreen.png"),

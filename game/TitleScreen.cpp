@@ -17,6 +17,7 @@
 #include "game/AttractMode.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
+#include "game/LapRecords.h"
 #include "game/RaceFlow.h"
 #include "game/RaceScene.h"
 #include "game/UiFactory.h"
@@ -33,7 +34,7 @@ constexpr float rowSpacing = 0.05f;
 const glm::vec4 rowColour{1.0f, 1.0f, 1.0f, 1.0f};
 const glm::vec4 selectedColour{0.9f, 1.0f, 0.0f, 1.0f};
 const glm::vec4 panelColour{0.05f, 0.06f, 0.12f, 0.7f};
-const glm::vec2 panelSize{0.42f, rowSpacing * (TitleScreen::rowCount + 1.2f)};
+const glm::vec2 panelSize{0.42f, rowSpacing*(TitleScreen::rowCount + 1.2f)};
 
 std::string trackName(const std::string& track) {
     const size_t slash = track.find_last_of('/');
@@ -49,13 +50,14 @@ TitleScreen::TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingT
 
 void TitleScreen::createMenu(const std::string& path) {
     configPath = path;
+    recordsPath = LapRecords::defaultPath();
     setup = readRaceSetup(configPath, defaultRaceSetup(readGameConfig(systems).numLaps));
     savedSetup = setup;
     Scene& scene = *entity->scene;
     // A dark panel keeps the rows readable over the title picture.
-    UITex* panel = addPictureEntity(scene, "setupPanel", cachedTexture(systems, "fill", "textures/ui/fill.png"),
-                                    {{0.5f, firstRowY - rowSpacing * 0.6f}, panelSize.y, Anchor::Top},
-                                    uiLayer::hudPanel);
+    UITex* panel = addPictureEntity(
+        scene, "setupPanel", cachedTexture(systems, "fill", "textures/ui/fill.png"),
+        {{0.5f, firstRowY - rowSpacing * 0.6f}, panelSize.y, Anchor::Top}, uiLayer::hudPanel);
     auto* panelPlace = panel->entity->getComponent<Transform2D>();
     panelPlace->setAspectMode(AspectMode::None);
     panelPlace->setSize(panelSize);
@@ -88,7 +90,9 @@ void TitleScreen::showMenu() {
         text->changed = true;
     }
     if (trackLine != nullptr) {
-        trackLine->text = "Track  " + trackName(setup.track);
+        const float best = LapRecords(recordsPath).best(setup.track);
+        trackLine->text =
+            "Track  " + trackName(setup.track) + (best > 0.0f ? "   Best lap  " + formatRaceTime(best) : "");
         trackLine->changed = true;
     }
 }
@@ -174,6 +178,11 @@ void TitleScreen::update(float dt) {
         } else if (state == ready && input->getKey(key::space) == KeyState::Pressed) {
             enterRace();
         } else if (state == ready) {
+            if (refreshOnReturn) {
+                // Back from a race, which may have set a new best lap.
+                refreshOnReturn = false;
+                showMenu();
+            }
             handleMenuKeys();
             idleTime = input->anyKeyPressed() ? 0.0f : idleTime + dt;
             if (idleTime > attractDelay) {
@@ -203,6 +212,7 @@ void TitleScreen::load() {
     if (scene->getEntities().empty()) {
         logError("Race scene: the track \"", setup.track, "\" could not be loaded");
     } else if (buildRaceScene(*scene, setup)) {
+        scene->findEntity("gameplay")->getComponent<RaceFlow>()->recordsPath = recordsPath;
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;
@@ -226,6 +236,7 @@ void TitleScreen::enterRace() {
         invoke([this] { load(); }, 0.0f);
         return;
     }
+    refreshOnReturn = true;
     systems->get<SceneManager>()->setScene(raceScene);
     Entity* gameplayEntity = raceScene->findEntity("gameplay");
     if (auto* gameplay = gameplayEntity != nullptr ? gameplayEntity->getComponent<RaceFlow>() : nullptr) {

@@ -54,12 +54,14 @@ private:
     void setMessage(const std::string& message);
 
     std::string configPath;
+    std::string recordsPath;
     std::array<Text*, rowCount> rows{};
     Text* trackLine = nullptr;
     // The setup the built race was made from, and the one read from the file.
     RaceSetup loadedSetup;
     RaceSetup savedSetup;
     bool enterWhenLoaded = false;
+    bool refreshOnReturn = false;
 
     // Set by load(), which runs inside a frame: that frame's keys are ignored.
     bool justLoaded = false;

@@ -7,6 +7,7 @@
 #include "core/resources/ResourceLoader.h"
 #include "core/runtime/SceneManager.h"
 #include "game/AiDriver.h"
+#include "game/LapRecords.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceScene.h"
 #include "game/RaceSetup.h"
@@ -139,6 +140,27 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
     EXPECT_NE(solo.findEntity("P1Wheel_FL"), nullptr);
     EXPECT_EQ(solo.findEntity("P2"), nullptr);
     EXPECT_EQ(solo.findEntity("P2Wheel_FL"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RaceSetupTest, BestLapsKeepTheFastestOfEachTrack) {
+    const std::string records = dir + "/data/torquewind/records.ini";
+    const LapRecords laps(records);
+    EXPECT_EQ(laps.best("scenes/A.fbx"), 0.0f);
+    EXPECT_TRUE(laps.offer("scenes/A.fbx", 45.5f));
+    EXPECT_TRUE(laps.offer("scenes/B.fbx", 50.0f));
+    EXPECT_FALSE(laps.offer("scenes/A.fbx", 46.0f));
+    EXPECT_TRUE(laps.offer("scenes/A.fbx", 44.25f));
+    EXPECT_FLOAT_EQ(laps.best("scenes/A.fbx"), 44.25f);
+    EXPECT_FLOAT_EQ(laps.best("scenes/B.fbx"), 50.0f);
+    std::ofstream(records) << "[laps]\nscenes/A.fbx = fast\n";
+    LogCapture log;
+    EXPECT_EQ(laps.best("scenes/A.fbx"), 0.0f);
+    EXPECT_EQ(log.lines.size(), 1u);
+    EXPECT_TRUE(laps.offer("scenes/A.fbx", 47.0f));
 }
 
 } // namespace

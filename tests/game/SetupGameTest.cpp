@@ -1,12 +1,16 @@
 // The title's race setup as a player meets it, in the real Game: the setup
 // rows, the attract race after half a minute without a key and a key ending
 // it, then one player against an AI kart chosen with the arrows, saved in
-// config.ini and raced in one whole-window view. Screenshots of the title with
-// its menu, the attract race and the one-player race go to the build folder's
+// config.ini and raced for a lap in one whole-window view, the results table
+// and the best lap kept in the player's data folder and shown on the title.
+// Screenshots of the title with its menu, the attract race, the one-player
+// race, the results and the title with the record go to the build folder's
 // "screenshots".
 #include "GameHarness.h"
+#include "RaceDriver.h"
 
 #include "core/runtime/Entity.h"
+#include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
 #include "core/ui/Text.h"
 #include "game/AiDriver.h"
@@ -36,8 +40,16 @@ TEST(SetupGameTest, MenuAttractModeAndOnePlayerAgainstTheComputer) {
     folder.writeConfig(640, 400);
     LogCapture log;
     auto* game = new ScriptedGame(folder.configPath());
+    folder.writeAsset("game.ini", "[game]\nnumLaps=1\n");
     Scene* race = nullptr;
+    RaceFlow* gameplay = nullptr;
+    std::vector<RaceDriver> drivers;
     float raceStart = 0.0f;
+    game->everyFrame = [&] {
+        for (RaceDriver& driver : drivers) {
+            driver.drive(*game->systems->get<Input>(), static_cast<float>(game->frameMs) / 1000.0f);
+        }
+    };
 
     game->step("title ready", 10.0f, [&] {
         Text* loading = ScriptedGame::text(game->scene("menu"), "loadingText");
@@ -106,10 +118,51 @@ TEST(SetupGameTest, MenuAttractModeAndOnePlayerAgainstTheComputer) {
         }
         EXPECT_GT(race->findEntity("P2")->getComponent<Car>()->speed, 5.0f);
         game->shoot("setup_one_player.png");
+        gameplay = race->findEntity("gameplay")->getComponent<RaceFlow>();
+        drivers.emplace_back(*gameplay, *race->findEntity("P1")->getComponent<Car>(),
+                             RaceDriver::playerKeys(0), 0.0f);
+        game->frameMs = 48;
+        game->drawViews = false;
+        return true;
+    });
+    game->step("one lap each, then the results", 150.0f, [&] {
+        if (gameplay->state != RaceFlow::raceOver) {
+            return false;
+        }
+        drivers.clear();
+        game->drawViews = true;
+        return true;
+    });
+    game->step("results table", 1.0f, [&] {
+        const Text* first = ScriptedGame::text(race, "results1_1");
+        const Text* second = ScriptedGame::text(race, "results2_1");
+        if (first == nullptr || second == nullptr) {
+            ADD_FAILURE() << "no results table";
+            return true;
+        }
+        // The AI kart is quicker than the tests' driver.
+        EXPECT_EQ(first->text, "P2 (AI)");
+        EXPECT_EQ(second->text, "P1");
+        EXPECT_NE(ScriptedGame::text(race, "results2_3")->text, "--") << "P1's best lap";
+        EXPECT_TRUE(first->entity->active);
+        game->shoot("setup_results.png");
+        game->drawViews = false;
+        game->frameMs = 16;
         return true;
     });
     game->tapStep("back to the title", {GLFW_KEY_Q});
-    game->step("title", 2.0f, [&] { return game->current() == game->scene("menu"); });
+    game->step("the title shows the best lap", 2.0f, [&] {
+        if (game->current() != game->scene("menu")) {
+            return false;
+        }
+        Text* track = ScriptedGame::text(game->scene("menu"), "trackLine");
+        EXPECT_NE(track->text.find("Best lap  "), std::string::npos) << track->text;
+        std::ostringstream records;
+        records << std::ifstream(folder.dir / "data" / "torquewind" / "records.ini").rdbuf();
+        EXPECT_EQ(records.str().rfind("[laps]\nscenes/Track_01_LM.fbx = ", 0), 0u) << records.str();
+        game->shoot("setup_title_record.png");
+        return true;
+    });
     game->quitStep(GLFW_KEY_Q);
     EXPECT_TRUE(game->play());
     delete game;
