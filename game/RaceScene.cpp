@@ -34,6 +34,7 @@
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
 #include "game/Hud.h"
+#include "game/OverviewMap.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceFlow.h"
 #include "game/RaceKeys.h"
@@ -315,6 +316,11 @@ bool buildRaceScene(Scene& scene, const RaceSetup& wanted) {
         const float lane =
             (index % 2 == 0 ? -1.0f : 1.0f) * 0.8f * static_cast<float>((index - setup.players + 1) / 2);
         karts[static_cast<size_t>(index)]->addComponent<AiDriver>(line, setup.skill, lane);
+    }
+    if (views == 3) {
+        scene.createEntity("overview")
+            ->addComponent<OverviewMap>()
+            ->build(*line, karts, uiRect(playerViewport(3, 4)));
     }
     for (int player = 0; player < setup.players; ++player) {
         buildHud(scene, *karts[static_cast<size_t>(player)], player + 1,
