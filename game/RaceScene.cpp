@@ -300,7 +300,9 @@ bool buildRaceScene(Scene& scene, const RaceSetup& wanted) {
         uiViews.push_back(uiRect(playerViewport(player, views)));
     }
     RaceFlow* gameplay = buildRaceFlow(scene, karts, setup);
-    if (setup.karts() > 2) {
+    // Only the two-player race keeps one trigger report per step; elsewhere karts
+    // side by side would lose checkpoints to each other.
+    if (!gameplay->isDuel()) {
         scene.getPhysicsWorld()->reportEveryTrigger = true;
     }
     if (!gameplay->isDuel()) {

@@ -34,8 +34,8 @@ public:
 
     glm::vec3 getGravity() const { return gravity; }
     // Off, a step reports only the first trigger pair that began or ended in it,
-    // as the two-kart race always has; a race of more karts turns it on, since
-    // karts crossing checkpoints on the same step would otherwise go unseen.
+    // as the two-player race always has; any other race turns it on, since karts
+    // crossing checkpoints on the same step would otherwise go unseen.
     bool reportEveryTrigger = false;
     // Bodies in registration order; destroyed bodies have left the list.
     const std::vector<RigidBody*>& getBodies() const { return bodies; }
