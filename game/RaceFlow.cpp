@@ -309,15 +309,21 @@ void RaceFlow::updatePositions() {
     for (size_t i = 0; i < order.size(); ++i) {
         order[i] = static_cast<unsigned>(i);
     }
-    // Finishers first in finish order, then by progress; a stable sort keeps grid order for ties.
-    std::stable_sort(order.begin(), order.end(), [this](unsigned a, unsigned b) {
+    // Finishers first in finish order, then by progress; ties keep grid order. An
+    // insertion sort of at most eight karts, which allocates nothing.
+    const auto ahead = [this](unsigned a, unsigned b) {
         const auto finishA = std::find(finishOrder.begin(), finishOrder.end(), a);
         const auto finishB = std::find(finishOrder.begin(), finishOrder.end(), b);
         if (finishA != finishOrder.end() || finishB != finishOrder.end()) {
             return finishA < finishB;
         }
         return progressScore(a) > progressScore(b);
-    });
+    };
+    for (size_t i = 1; i < order.size(); ++i) {
+        for (size_t j = i; j > 0 && ahead(order[j], order[j - 1]); --j) {
+            std::swap(order[j], order[j - 1]);
+        }
+    }
     for (size_t place = 0; place < order.size(); ++place) {
         positions[order[place]] = static_cast<int>(place) + 1;
     }
