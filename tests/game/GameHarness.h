@@ -1,5 +1,5 @@
 // Runs the real Game for whole-game tests: in a scratch folder with its own
-// config.ini (a small window) and an assets folder that links to the generated
+// config.ini (a small window), its own XDG data folder and an assets folder that links to the generated
 // assets, except for the files a test replaces or removes; with a driven clock,
 // keys injected through Input and a script of steps run at the end of every frame.
 #pragma once
