@@ -36,6 +36,7 @@
 #include "game/HelpKeys.h"
 #include "game/Hud.h"
 #include "game/LapCounter.h"
+#include "game/LeaderCamera.h"
 #include "game/OverviewMap.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceFlow.h"
@@ -312,6 +313,10 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo&
         const float lane =
             (index % 2 == 0 ? -1.0f : 1.0f) * 0.8f * static_cast<float>((index - setup.players + 1) / 2);
         karts[static_cast<size_t>(index)]->addComponent<AiDriver>(line, setup.skill, lane);
+    }
+    if (setup.players == 0) {
+        scene.createEntity("leaderCamera")
+            ->addComponent<LeaderCamera>(cameras.front()->getComponent<FollowCamera>(), race);
     }
     if (views == 3) {
         scene.createEntity("overview")

@@ -57,10 +57,12 @@ void TitleScreen::createMenu(const std::string& path) {
     catalog = TrackCatalog::scan(loader != nullptr ? loader->baseDir : "./");
     setup = readRaceSetup(configPath, defaultRaceSetup(readGameConfig(systems).numLaps));
     const auto& tracks = catalog.tracks();
-    if (!tracks.empty() && std::none_of(tracks.begin(), tracks.end(),
-                                        [this](const TrackInfo& t) { return t.file == setup.track; })) {
-        logWarning(configPath, ": no track \"", setup.track, "\"; racing on ", tracks.front().file);
-        setup.track = tracks.front().file;
+    const std::string defaultTrack = RaceSetup().track;
+    if (setup.track != defaultTrack && std::none_of(tracks.begin(), tracks.end(), [this](const TrackInfo& t) {
+            return t.file == setup.track;
+        })) {
+        logWarning(configPath, ": no track \"", setup.track, "\"; racing on ", defaultTrack);
+        setup.track = defaultTrack;
     }
     savedSetup = setup;
     Scene& scene = *entity->scene;
