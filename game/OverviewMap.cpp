@@ -1,6 +1,7 @@
 // Overview layout and kart dots.
 #include "game/OverviewMap.h"
 
+#include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/Transform.h"
@@ -38,6 +39,10 @@ UITex* addDot(Scene& scene, const std::string& name, float size, const glm::vec4
                                   {{0.0f, 0.0f}, size, Anchor::Center}, layer);
     auto* place = dot->entity->getComponent<Transform2D>();
     place->setAspectMode(AspectMode::WidthFollowsHeight);
+    // The fill picture is wider than tall; a dot is square.
+    if (dot->texture != nullptr && dot->texture->getWidth() > 0.0f) {
+        place->setScale(1.0f, dot->texture->getHeight() / dot->texture->getWidth());
+    }
     dot->color = colour;
     return dot;
 }
