@@ -55,12 +55,10 @@ AiDriver::AiDriver(SystemRegistry* systems, Entity* entity, std::shared_ptr<cons
 
 void AiDriver::findRivals() {
     rivalsFound = true;
-    Entity* holder = entity->scene != nullptr ? entity->scene->findEntity("gameplay") : nullptr;
-    const RaceFlow* gameplay = holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
-    if (gameplay == nullptr) {
+    if (race == nullptr) {
         return;
     }
-    for (Entity* kart : gameplay->karts) {
+    for (Entity* kart : race->karts) {
         if (kart != nullptr && kart != entity) {
             if (auto* at = kart->getComponent<Transform>()) {
                 rivals.push_back(at);

@@ -39,6 +39,9 @@ public:
     };
     static Skill skillOf(AiSkill skill);
 
+    // The race whose other karts it drives round; handed over when the race is built.
+    const RaceFlow* race = nullptr;
+
     // Times the kart was stuck and backed out or asked to be put back.
     int stuckCount = 0;
     int respawnCount = 0;

@@ -8,15 +8,13 @@
 #include "core/runtime/SystemRegistry.h"
 #include "game/RaceFlow.h"
 
-AttractMode::AttractMode(SystemRegistry* systems, Entity* entity, Scene* title)
-    : Updateable(systems, entity), title(title) {}
+AttractMode::AttractMode(SystemRegistry* systems, Entity* entity, Scene* title, const RaceFlow* race)
+    : Updateable(systems, entity), title(title), race(race) {}
 
 void AttractMode::update(float dt) {
     Updateable::update(dt);
     auto* input = systems->get<Input>();
-    Entity* holder = entity->scene->findEntity("gameplay");
-    const RaceFlow* gameplay = holder != nullptr ? holder->getComponent<RaceFlow>() : nullptr;
-    const bool over = gameplay != nullptr && gameplay->state == RaceFlow::raceOver;
+    const bool over = race != nullptr && race->state == RaceFlow::raceOver;
     if ((input != nullptr && input->anyKeyPressed()) || over) {
         systems->get<SceneManager>()->setScene(title);
     }

@@ -4,13 +4,15 @@
 
 #include "core/runtime/Updateable.h"
 
+class RaceFlow;
 class Scene;
 
 class AttractMode : public Updateable {
 public:
-    AttractMode(SystemRegistry* systems, Entity* entity, Scene* title);
+    AttractMode(SystemRegistry* systems, Entity* entity, Scene* title, const RaceFlow* race);
 
     void update(float dt) override;
 
     Scene* title = nullptr;
+    const RaceFlow* race = nullptr;
 };

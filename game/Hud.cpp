@@ -46,7 +46,7 @@ UITex* addBar(Scene& scene, const std::string& name, const glm::vec2& position, 
 
 } // namespace
 
-Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const HudView& view) {
+Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const RaceFlow* race, const HudView& view) {
     const std::string prefix = "hud" + std::to_string(hudNumber) + "_";
     // This player's part of the window; the sizes were made for a half.
     const glm::vec4 rect = view.own ? view.rect : glm::vec4(0.0f, hudNumber == 1 ? 0.0f : 0.5f, 1.0f, 0.5f);
@@ -63,13 +63,15 @@ Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const HudView& view)
     Entity* hud = lapText->entity;
     auto* lapCounter = hud->addComponent<LapCounter>();
     lapCounter->raceProps = kart.getComponent<RaceProgress>();
+    lapCounter->race = race;
     if (view.own) {
         Text* placeText =
             addTextEntity(scene, prefix + "position", "",
                           {{left, top + edge + lapHeight * scale * 1.1f}, lapHeight * scale, Anchor::TopLeft},
                           textColour, uiLayer::hud);
         auto* place = placeText->entity->addComponent<PositionLabel>();
-        place->kart = &kart;
+        place->race = race;
+        place->kartIndex = static_cast<size_t>(hudNumber - 1);
     }
 
     Text* speedText =

@@ -5,6 +5,7 @@
 #include <glm/glm.hpp>
 
 class Entity;
+class RaceFlow;
 class Scene;
 
 // Where a HUD goes when it is not one of the two-player race's halves.
@@ -17,6 +18,7 @@ struct HudView {
 };
 
 // hudNumber 1 is player 1 (upper half), 2 is player 2 (lower half). kart is the
-// player's kart entity with its Car and RaceProgress. Returns the entity carrying
-// the lap text, the LapCounter and the CarHUD.
-Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const HudView& view = {});
+// player's kart entity with its Car and RaceProgress, kart number hudNumber of
+// race (which may be null). Returns the entity carrying the lap text, the
+// LapCounter and the CarHUD.
+Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const RaceFlow* race, const HudView& view = {});

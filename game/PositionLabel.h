@@ -3,6 +3,8 @@
 
 #include "core/runtime/Updateable.h"
 
+#include <cstddef>
+
 class RaceFlow;
 
 class PositionLabel : public Updateable {
@@ -11,11 +13,8 @@ public:
 
     void update(float dt) override;
 
-    Entity* kart = nullptr;
-    int shownPosition = -1;
-
-private:
-    RaceFlow* gameplay = nullptr;
-    bool looked = false;
+    // Handed over when the HUD is built: the race and the kart's index in its karts.
+    const RaceFlow* race = nullptr;
     size_t kartIndex = 0;
+    int shownPosition = -1;
 };

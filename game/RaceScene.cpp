@@ -35,7 +35,6 @@
 #include "game/GameConfig.h"
 #include "game/HelpKeys.h"
 #include "game/Hud.h"
-#include "game/LapCounter.h"
 #include "game/LeaderCamera.h"
 #include "game/OverviewMap.h"
 #include "game/PlayerDriver.h"
@@ -312,7 +311,7 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo&
         // Every other AI kart a little to the other side, so that the field spreads.
         const float lane =
             (index % 2 == 0 ? -1.0f : 1.0f) * 0.8f * static_cast<float>((index - setup.players + 1) / 2);
-        karts[static_cast<size_t>(index)]->addComponent<AiDriver>(line, setup.skill, lane);
+        karts[static_cast<size_t>(index)]->addComponent<AiDriver>(line, setup.skill, lane)->race = race;
     }
     if (setup.players == 0) {
         scene.createEntity("leaderCamera")
@@ -324,10 +323,8 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo&
             ->build(*line, karts, uiRect(playerViewport(3, 4)));
     }
     for (int player = 0; player < setup.players; ++player) {
-        Entity* hud =
-            buildHud(scene, *karts[static_cast<size_t>(player)], player + 1,
-                     race->isDuel() ? HudView{} : HudView{uiViews[static_cast<size_t>(player)], true});
-        hud->getComponent<LapCounter>()->race = race;
+        buildHud(scene, *karts[static_cast<size_t>(player)], player + 1, race,
+                 race->isDuel() ? HudView{} : HudView{uiViews[static_cast<size_t>(player)], true});
     }
     race->raceKeys->playerCameras = cameras;
     race->raceKeys->freeCamera = createDebugCamera(scene);

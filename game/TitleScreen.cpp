@@ -343,26 +343,26 @@ void TitleScreen::enterRace() {
 void TitleScreen::startAttract() {
     auto* sceneManager = systems->get<SceneManager>();
     // Built again when another track has been chosen since; the new scene replaces the old.
-    if (attractScene == nullptr || attractTrack != setup.track) {
+    if (attractRace == nullptr || attractTrack != setup.track) {
         RaceSetup attract = setup;
         attract.players = 0;
         attract.ai = RaceSetup::maxKarts;
         attract.skill = AiSkill::hard;
-        attractScene = nullptr;
+        attractRace = nullptr;
         Scene* scene = sceneManager->createScene("attract");
         systems->get<ResourceLoader>()->importScene(*scene, attract.track);
-        if (scene->getEntities().empty() ||
-            buildRaceScene(*scene, attract, catalog.find(attract.track), controls) == nullptr) {
+        RaceFlow* built = scene->getEntities().empty()
+                              ? nullptr
+                              : buildRaceScene(*scene, attract, catalog.find(attract.track), controls);
+        if (built == nullptr) {
             logWarning("Title: the attract race could not be built");
             return;
         }
-        scene->createEntity("attractMode")->addComponent<AttractMode>(entity->scene);
-        attractScene = scene;
+        scene->createEntity("attractMode")->addComponent<AttractMode>(entity->scene, built);
+        attractRace = built;
         attractTrack = setup.track;
     }
     logInfo("Title: attract mode");
-    sceneManager->setScene(attractScene);
-    if (Entity* holder = attractScene->findEntity("gameplay")) {
-        holder->getComponent<RaceFlow>()->startRace();
-    }
+    sceneManager->setScene(attractRace->entity->scene);
+    attractRace->startRace();
 }

@@ -59,8 +59,8 @@ public:
     // The chosen track's best lap, under its name; may be null.
     Text* trackBestText = nullptr;
     UITex* trackPreview = nullptr;
-    Scene* attractScene = nullptr;
-    // The track the attract scene was built on.
+    // The title's AI-only race ("attract" scene) and the track it was built on.
+    RaceFlow* attractRace = nullptr;
     std::string attractTrack;
     RaceSetup setup;
     int selectedRow = playersRow;

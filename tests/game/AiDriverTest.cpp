@@ -36,7 +36,9 @@ AiDriver& makeAi(RaceWorld& world, AiSkill skill) {
     world.gameplay->karts = {world.karts[0], world.karts[1]};
     // A kart put back on the track drives on only while the race is on.
     world.gameplay->state = RaceFlow::racing;
-    return *kart->addComponent<AiDriver>(lineOf(world), skill);
+    auto* ai = kart->addComponent<AiDriver>(lineOf(world), skill);
+    ai->race = world.gameplay;
+    return *ai;
 }
 
 // Steps until P1 has driven laps, or the time is up; the frames it took, or -1.
