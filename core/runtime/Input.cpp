@@ -183,6 +183,11 @@ bool Input::anyKeyPressed() const {
             return true;
         }
     }
+    for (int button = 0; button < static_cast<int>(idlePad.buttons.size()); ++button) {
+        if (anyGamepadButtonPressed(button)) {
+            return true;
+        }
+    }
     return false;
 }
 

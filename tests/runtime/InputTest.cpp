@@ -93,9 +93,11 @@ TEST_F(InputTest, PadsComeAndGoLoggedKeepTheirPlayerAndAPressLastsOneUpdate) {
     EXPECT_EQ(input->gamepadOfPlayer(1), -1);
     EXPECT_TRUE(input->isGamepadButtonPressed(2, pad::y));
     EXPECT_TRUE(input->anyGamepadButtonPressed(pad::y));
+    EXPECT_TRUE(input->anyKeyPressed()) << "a pad's press wakes the title like a key";
     EXPECT_FLOAT_EQ(input->getGamepadAxis(2, pad::leftX), -0.5f);
     input->update();
     EXPECT_FALSE(input->isGamepadButtonPressed(2, pad::y)) << "held, not pressed again";
+    EXPECT_FALSE(input->anyKeyPressed());
     EXPECT_TRUE(input->isGamepadButtonDown(2, pad::y));
 
     pads.connect(0);
