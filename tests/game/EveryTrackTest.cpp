@@ -77,7 +77,10 @@ TEST(EveryTrackTest, RaceDriverDrivesALapOfTracksFromSeeds) {
     GTEST_SKIP() << "the asset generator is not part of this build";
 #else
     const fs::path folder = fs::temp_directory_path() / ("tw-seeds-" + std::to_string(getpid()));
-    for (const unsigned seed : {7u, 1234u, 90210u, 424242u, 3000000001u}) {
+    // 9, 25, 27 and 132 once had checkpoints so far apart that the driver's line
+    // cut across the inside barrier of a tight corner; 107's first layout fails
+    // the designer's driving check and is replaced.
+    for (const unsigned seed : {9u, 25u, 27u, 107u, 132u, 3000000001u}) {
         const std::string name = "Seed_" + std::to_string(seed);
         const std::string command = std::string("\"") + TW_ASSETGEN + "\" --out \"" + folder.string() +
                                     "\" --track-seed " + std::to_string(seed) + " --track-name " + name +

@@ -1,5 +1,6 @@
 // Tracks from seeds: the designer's layouts for many seeds (closed, clear of
-// themselves, gentle enough to climb, different from each other), and the three
+// themselves, gentle enough to climb, different from each other, checkpoints
+// that a driver can steer through), its check of what karts cannot drive, and the three
 // shipped seeded tracks as the game will import them: every node the game's
 // conventions need, their own lightmaps, preview and description, and a look
 // of their own.
@@ -31,6 +32,7 @@ TEST(TrackDesigner, SeedsGiveClosedLoopsClearOfThemselvesWithClimbableRises) {
         const TrackPath::Design design = TrackDesigner::fromSeed(seed * 7919u);
         const TrackPath path(design);
         EXPECT_TRUE(TrackDesigner::acceptable(path)) << seed;
+        EXPECT_EQ(TrackDesigner::drivingProblem(path), "") << seed;
         lengths.insert(static_cast<int>(path.length()));
         float turned = 0.0f;
         bool hairpin = false;
@@ -59,6 +61,74 @@ TEST(TrackDesigner, SeedsGiveClosedLoopsClearOfThemselvesWithClimbableRises) {
     EXPECT_GE(lengths.size(), 35u) << "seeds must give different layouts";
     const TrackPath again(TrackDesigner::fromSeed(7919u));
     EXPECT_EQ(again.length(), TrackPath(TrackDesigner::fromSeed(7919u)).length()) << "same seed, same track";
+    // The shipped tracks keep the layouts they were made with.
+    EXPECT_EQ(std::lround(TrackPath(TrackDesigner::fromSeed(1907u)).length()), 987);
+    EXPECT_EQ(std::lround(TrackPath(TrackDesigner::fromSeed(2611u)).length()), 943);
+    EXPECT_EQ(std::lround(TrackPath(TrackDesigner::fromSeed(4403u)).length()), 1057);
+}
+
+// Seeds whose evenly spaced checkpoints once led the race driver into a
+// hairpin's inside barrier, and one whose first layout fails the driving check.
+TEST(TrackDesigner, CheckpointsCrowdIntoTheCornersSoThatTheLineThroughThemStaysOnTheRoad) {
+    for (const uint32_t seed : {9u, 25u, 27u, 35u, 39u, 44u, 45u, 58u, 59u, 60u, 107u, 132u}) {
+        const TrackPath path(TrackDesigner::fromSeed(seed));
+        EXPECT_EQ(TrackDesigner::drivingProblem(path), "") << seed;
+        const std::vector<float>& checkpoints = path.checkpoints();
+        ASSERT_GE(checkpoints.size(), 12u) << seed;
+        ASSERT_LE(checkpoints.size(), static_cast<size_t>(TrackDesigner::maxCheckpoints)) << seed;
+        EXPECT_FLOAT_EQ(checkpoints[0], path.startLine()) << seed;
+        for (size_t k = 1; k < checkpoints.size(); ++k)
+            EXPECT_GT(path.wrap(checkpoints[k] - path.startLine()),
+                      path.wrap(checkpoints[k - 1] - path.startLine()))
+                << seed << ": in driving order";
+        for (const TrackPath::Arc& arc : path.arcs()) {
+            if (arc.angleDegrees < 120.0f)
+                continue;
+            const auto inside = std::count_if(checkpoints.begin(), checkpoints.end(), [&](float s) {
+                return s > arc.start && s < arc.start + arc.length;
+            });
+            EXPECT_GE(inside, 2) << seed << ": the hairpin at " << arc.start;
+        }
+    }
+    // The island circuit keeps its twelve evenly spaced checkpoints.
+    const TrackPath island;
+    ASSERT_EQ(island.checkpoints().size(), 12u);
+    EXPECT_NEAR(island.checkpoints()[1] - island.checkpoints()[0], island.length() / 12.0f, 1e-3f);
+}
+
+TEST(TrackDesigner, DrivingCheckNamesWhatAKartCannotDriveAndTheSeedMovesOn) {
+    const TrackPath::Design good = TrackDesigner::fromSeed(9u);
+    ASSERT_EQ(TrackDesigner::drivingProblem(TrackPath(good)), "");
+
+    TrackPath::Design even = good;
+    even.checkpoints.clear();
+    EXPECT_NE(TrackDesigner::drivingProblem(TrackPath(even)).find("line through the checkpoints"),
+              std::string::npos);
+
+    TrackPath::Design steep = good;
+    steep.bumps = {{400.0f, 30.0f, 8.0f}};
+    EXPECT_NE(TrackDesigner::drivingProblem(TrackPath(steep)).find("climb"), std::string::npos);
+
+    TrackPath::Design tight = good;
+    for (TrackPath::Step& step : tight.steps)
+        if (step.angleDegrees > 120.0f)
+            step.lengthOrRadius = 12.0f;
+    EXPECT_NE(TrackDesigner::drivingProblem(TrackPath(tight)).find("corner of radius 12.0"),
+              std::string::npos);
+
+    TrackPath::Design crowded = good;
+    while (crowded.checkpoints.size() <= static_cast<size_t>(TrackDesigner::maxCheckpoints))
+        crowded.checkpoints.push_back(crowded.checkpoints.back() + 1.0f);
+    EXPECT_NE(TrackDesigner::drivingProblem(TrackPath(crowded)).find("checkpoints"), std::string::npos);
+
+    // 107's first layout strays 4.6 m: the designer says so and moves on to a
+    // derived seed, the same one every time.
+    testing::internal::CaptureStderr();
+    const TrackPath::Design replaced = TrackDesigner::fromSeed(107u);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("seed 107 gives a track karts cannot drive"), std::string::npos) << said;
+    EXPECT_EQ(TrackDesigner::drivingProblem(TrackPath(replaced)), "");
+    EXPECT_EQ(TrackPath(replaced).length(), TrackPath(TrackDesigner::fromSeed(107u)).length());
 }
 
 struct Shipped {

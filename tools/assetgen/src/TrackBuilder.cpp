@@ -122,10 +122,6 @@ glm::vec3 TrackBuilder::sunDirection() {
     return glm::normalize(glm::vec3(0.74f, -0.5f, -0.5f));
 }
 
-int TrackBuilder::checkpointCount(const TrackPath& path) {
-    return std::clamp(static_cast<int>(std::lround(path.length() / 62.0f)), 12, 20);
-}
-
 float TrackBuilder::checkpointHeight() {
     return KartBuilder::rideHeight() + 0.05f;
 }
@@ -511,10 +507,9 @@ void TrackBuilder::addCones(TrackScene& scene) const {
 }
 
 void TrackBuilder::addCheckpoints(TrackScene& scene) const {
-    const int count = checkpointCount(path);
-    for (int k = 0; k < count; ++k) {
-        const float s = path.startLine() + path.length() * static_cast<float>(k) / static_cast<float>(count);
-        const TrackPath::Frame f = path.at(s);
+    const std::vector<float>& checkpoints = path.checkpoints();
+    for (size_t k = 0; k < checkpoints.size(); ++k) {
+        const TrackPath::Frame f = path.at(checkpoints[k]);
         SceneNode* cp = scene.addNode("Checkpoint-" + std::to_string(k));
         cp->position = f.position + glm::vec3(0.0f, checkpointHeight(), 0.0f);
         cp->rotation = roadRotation(f);

@@ -16,9 +16,6 @@
 class TrackBuilder {
 public:
     static constexpr float roadHalfWidth = 7.5f;
-    // One checkpoint about every 62 m (12 on the island circuit), 12 to 20: close
-    // enough that a line through them follows every corner.
-    static int checkpointCount(const TrackPath& path);
     // Checkpoint nodes (and so respawned karts) sit this high above the road, a
     // little above the kart's ride height so that a respawned kart drops onto its
     // wheels instead of starting inside the road.

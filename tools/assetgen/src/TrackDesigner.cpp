@@ -1,6 +1,8 @@
 // See TrackDesigner.h. Designs are drawn at random and thrown away until one
 // closes with sensible straights and keeps clear of itself; a few hundred draws
-// are usually enough, and each costs well under a millisecond.
+// are usually enough, and each costs well under a millisecond. Only then is the
+// design checked for driving; one that fails starts again from a derived seed,
+// so that every seed whose first design passes keeps the layout it always had.
 #include "TrackDesigner.h"
 
 #include "Rng.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -16,6 +19,9 @@ constexpr float minLength = 650.0f;
 constexpr float maxLength = 1150.0f;
 constexpr float maxExtent = 420.0f;
 constexpr float minClosing = 15.0f;
+// Checkpoint spacing: one gap for this much road, or for this much turning.
+constexpr float checkpointSpacing = 62.0f;
+constexpr float checkpointTurn = glm::radians(50.0f);
 
 TrackPath::Step corner(Rng& rng, int kind) {
     switch (kind) {
@@ -115,18 +121,105 @@ bool TrackDesigner::acceptable(const TrackPath& path) {
     return true;
 }
 
-TrackPath::Design TrackDesigner::fromSeed(uint32_t seed) {
+namespace {
+
+// The first design the seed draws that closes and keeps clear of itself.
+TrackPath::Design layOut(uint32_t seed) {
     Rng rng(seed, 19u);
     for (int attempt = 0; attempt < 20000; ++attempt) {
         TrackPath::Design d;
         if (!draw(rng, d))
             continue;
         const TrackPath path(d);
-        if (!acceptable(path))
+        if (!TrackDesigner::acceptable(path))
             continue;
         addRises(rng, path.length(), d);
+        d.checkpoints = TrackDesigner::placeCheckpoints(TrackPath(d));
         return d;
     }
     // Not reached for any seed tried; the island is a safe answer all the same.
+    return TrackPath::islandDesign();
+}
+
+} // namespace
+
+std::vector<float> TrackDesigner::placeCheckpoints(const TrackPath& path) {
+    // Cost of the loop from the start line, metre by metre: distance plus turning.
+    const float total = path.length();
+    const int steps = static_cast<int>(std::ceil(total));
+    const float step = total / static_cast<float>(steps);
+    std::vector<float> cost(static_cast<size_t>(steps) + 1, 0.0f);
+    for (int i = 0; i < steps; ++i) {
+        const float s = path.startLine() + step * (static_cast<float>(i) + 0.5f);
+        const float turn = std::abs(path.at(s).curvature) * step;
+        cost[static_cast<size_t>(i) + 1] =
+            cost[static_cast<size_t>(i)] + step / checkpointSpacing + turn / checkpointTurn;
+    }
+    const int count = std::clamp(static_cast<int>(std::ceil(cost.back() - 0.25f)), 12, maxCheckpoints);
+    std::vector<float> placed;
+    size_t i = 0;
+    for (int k = 0; k < count; ++k) {
+        const float wanted = cost.back() * static_cast<float>(k) / static_cast<float>(count);
+        while (i + 1 < cost.size() && cost[i + 1] < wanted)
+            ++i;
+        const float within = cost[i + 1] > cost[i] ? (wanted - cost[i]) / (cost[i + 1] - cost[i]) : 0.0f;
+        placed.push_back(path.wrap(path.startLine() + step * (static_cast<float>(i) + within)));
+    }
+    return placed;
+}
+
+std::string TrackDesigner::drivingProblem(const TrackPath& path) {
+    char why[160];
+    for (const TrackPath::Arc& arc : path.arcs()) {
+        if (arc.radius < minRadius) {
+            std::snprintf(why, sizeof(why), "a corner of radius %.1f m at %.0f m",
+                          static_cast<double>(arc.radius), static_cast<double>(arc.start));
+            return why;
+        }
+    }
+    for (float s = 0.0f; s < path.length(); s += 1.0f) {
+        const float slope = std::abs(path.heightAt(s + 0.5f) - path.heightAt(s - 0.5f));
+        if (slope > maxGradient * glm::half_pi<float>() + 1e-3f) {
+            std::snprintf(why, sizeof(why), "a climb of %.0f %% at %.0f m",
+                          static_cast<double>(slope * 100.0f), static_cast<double>(s));
+            return why;
+        }
+    }
+    const int checkpoints = static_cast<int>(path.checkpoints().size());
+    if (checkpoints > maxCheckpoints) {
+        std::snprintf(why, sizeof(why), "%d checkpoints", checkpoints);
+        return why;
+    }
+    if (!acceptable(path))
+        return "the loop comes too close to itself";
+    float worst = 0.0f, worstS = 0.0f;
+    for (const glm::vec2& point : path.checkpointLine(24)) {
+        const TrackPath::Nearest n = path.nearest(point);
+        if (n.distance > worst) {
+            worst = n.distance;
+            worstS = n.s;
+        }
+    }
+    if (worst > lineLimit) {
+        std::snprintf(why, sizeof(why),
+                      "the line through the checkpoints leaves the road by %.1f m at %.0f m",
+                      static_cast<double>(worst), static_cast<double>(worstS));
+        return why;
+    }
+    return {};
+}
+
+TrackPath::Design TrackDesigner::fromSeed(uint32_t seed) {
+    uint32_t tried = seed;
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        TrackPath::Design d = layOut(tried);
+        const std::string problem = drivingProblem(TrackPath(d));
+        if (problem.empty())
+            return d;
+        const uint32_t next = Rng::hash(static_cast<int32_t>(seed), attempt, 19, 0x5eedu);
+        std::fprintf(stderr, "assetgen: seed %u gives a track karts cannot drive (%s); trying seed %u\n",
+                     tried, problem.c_str(), next);
+        tried = next;
+    }
     return TrackPath::islandDesign();
 }

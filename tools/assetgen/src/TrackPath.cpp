@@ -92,6 +92,14 @@ TrackPath::TrackPath(const Design& designToBuild) : design(designToBuild) {
         total += e.length;
     }
     startS = design.startLineOffset;
+    if (design.checkpoints.empty()) {
+        const int count = std::clamp(static_cast<int>(std::lround(total / 62.0f)), 12, 20);
+        for (int k = 0; k < count; ++k)
+            checkpointS.push_back(wrap(startS + total * static_cast<float>(k) / static_cast<float>(count)));
+    } else {
+        for (float s : design.checkpoints)
+            checkpointS.push_back(wrap(s));
+    }
     for (Bump& bump : design.bumps)
         if (bump.centre < 0.0f)
             bump.centre = total + bump.centre;
@@ -250,6 +258,30 @@ bool TrackPath::insideLoop(const glm::vec2& xz) const {
         }
     }
     return inside;
+}
+
+std::vector<glm::vec2> TrackPath::checkpointLine(int perGap) const {
+    std::vector<glm::vec2> points;
+    for (float s : checkpointS) {
+        const glm::vec3 p = at(s).position;
+        points.emplace_back(p.x, p.z);
+    }
+    std::vector<glm::vec2> line;
+    const size_t n = points.size();
+    for (size_t i = 0; i < n; ++i) {
+        const glm::vec2& p0 = points[(i + n - 1) % n];
+        const glm::vec2& p1 = points[i];
+        const glm::vec2& p2 = points[(i + 1) % n];
+        const glm::vec2& p3 = points[(i + 2) % n];
+        for (int k = 0; k < perGap; ++k) {
+            const float t = static_cast<float>(k) / static_cast<float>(perGap);
+            const float t2 = t * t, t3 = t2 * t;
+            line.push_back(0.5f *
+                           ((2.0f * p1) + (-p0 + p2) * t + (2.0f * p0 - 5.0f * p1 + 4.0f * p2 - p3) * t2 +
+                            (-p0 + 3.0f * p1 - 3.0f * p2 + p3) * t3));
+        }
+    }
+    return line;
 }
 
 float TrackPath::crest() const {

@@ -50,6 +50,9 @@ public:
         // The element without an outside barrier (from 60 % into the one before
         // it to its end); negative: barriers all round.
         int unguardedElement = -1;
+        // Where the checkpoints lie along the loop, the first on the start line;
+        // empty: evenly spaced, about every 62 m (12 to 20).
+        std::vector<float> checkpoints;
     };
 
     // The island circuit.
@@ -72,6 +75,11 @@ public:
 
     // Where the start/finish line lies along the loop.
     float startLine() const { return startS; }
+    // Where each checkpoint lies along the loop, in race order from the start line.
+    const std::vector<float>& checkpoints() const { return checkpointS; }
+    // The line a driver follows through the checkpoints: a uniform Catmull-Rom
+    // curve, `perGap` points from each checkpoint towards the next (x, z).
+    std::vector<glm::vec2> checkpointLine(int perGap) const;
     // Where the road is highest.
     float crest() const;
     // The stretch without an outside barrier, where a kart can fall in the sea.
@@ -102,6 +110,7 @@ private:
     std::vector<float> polylineS;
     float total = 0.0f;
     float startS = 0.0f;
+    std::vector<float> checkpointS;
     float unguardedS0 = 0.0f;
     float unguardedS1 = 0.0f;
 };

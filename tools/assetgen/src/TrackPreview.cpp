@@ -121,10 +121,8 @@ Image TrackPreview::render(const TrackScene& scene, const std::map<const SceneNo
         }
     }
 
-    const int count = TrackBuilder::checkpointCount(path);
-    for (int k = 0; k < count; ++k) {
-        const float s = path.startLine() + path.length() * static_cast<float>(k) / static_cast<float>(count);
-        const TrackPath::Frame f = path.at(s);
+    for (size_t k = 0; k < path.checkpoints().size(); ++k) {
+        const TrackPath::Frame f = path.at(path.checkpoints()[k]);
         canvas.line(f.position - f.right * 9.0f, f.position + f.right * 9.0f,
                     k == 0 ? glm::vec4(1, 1, 1, 1) : glm::vec4(1, 0.1f, 0.1f, 1));
         for (float side : {-1.0f, 1.0f})
@@ -151,10 +149,7 @@ Image TrackPreview::profile(const TrackPath& path, int width, int height) {
         for (int metre = 0; metre <= 12; metre += 2)
             image.blend(x, row(static_cast<float>(metre)), glm::vec4(1, 1, 1, 0.25f));
     }
-    const int count = TrackBuilder::checkpointCount(path);
-    for (int k = 0; k < count; ++k) {
-        const float s =
-            path.wrap(path.startLine() + path.length() * static_cast<float>(k) / static_cast<float>(count));
+    for (const float s : path.checkpoints()) {
         const int x = static_cast<int>(s / path.length() * static_cast<float>(width));
         for (int y = 0; y < height; ++y)
             image.blend(x, y, glm::vec4(1, 0.2f, 0.2f, 0.8f));
