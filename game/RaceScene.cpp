@@ -39,6 +39,7 @@
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
+#include "game/ReplayRecorder.h"
 #include "game/Spawner.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
@@ -144,6 +145,17 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::a
     return gameplay;
 }
 
+// After the karts, so that each step it reads what they took in that step.
+void addReplayRecorder(Scene& scene, RaceFlow& race, const TrackInfo& track) {
+    auto* recorder = race.entity->addComponent<ReplayRecorder>();
+    ReplayFile::Setup setup;
+    setup.track = track.file.empty() ? std::string(raceTrackPath) : track.file;
+    setup.players = static_cast<int>(race.karts.size());
+    recorder->record(race, setup);
+    recorder->hint = addTextEntity(scene, "replayHint", "", {{0.5f, 0.6f}, 0.04f, Anchor::Center},
+                                   glm::vec4(1.0f), uiLayer::screen);
+}
+
 Entity* createDebugCamera(Scene& scene) {
     Entity* entity = scene.createEntity("debugController");
     entity->active = false;
@@ -228,6 +240,7 @@ RaceFlow* buildRaceScene(Scene& scene, const TrackInfo& track, const std::array<
     }
     race->raceKeys->playerCameras = cameras;
     race->raceKeys->freeCamera = createDebugCamera(scene);
+    addReplayRecorder(scene, *race, track);
     createSkybox(scene, track.skyPrefix);
     return race;
 }

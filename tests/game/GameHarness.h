@@ -5,6 +5,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "support/ScratchHome.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,6 +30,9 @@ public:
 
     std::filesystem::path configPath() const { return dir / "config.ini"; }
 
+    // The player's home while the game runs, so that what it saves (replays,
+    // records) stays in the scratch folder.
+    ScratchHome home;
     std::filesystem::path dir;
     std::filesystem::path assets;
 
