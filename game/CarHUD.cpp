@@ -28,7 +28,7 @@ void CarHUD::update(float dt) {
     speedText->text = speedLabel(car->groundSpeed);
     speedText->changed = true;
     if (boostFill != nullptr) {
-        const glm::vec2 size(boostFraction(*car) * barWidth, barHeight);
+        const glm::vec2 size(boostFraction(*car) * fullBarWidth, fullBarHeight);
         if (size != boostFill->getSize()) {
             boostFill->setSize(size);
         }

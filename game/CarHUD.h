@@ -24,6 +24,9 @@ public:
     Car* car = nullptr;
     Text* speedText = nullptr;
     Transform2D* boostFill = nullptr;
+    // The full bar's size in this view (fractions of the window).
+    float fullBarWidth = barWidth;
+    float fullBarHeight = barHeight;
 
     // Width of the full bar as a fraction of the window.
     static constexpr float barWidth = 0.15f;

@@ -1,6 +1,7 @@
-// HUD layout. Both halves share it: lap count top left, speed top right, the
-// boost icon, bar and label bottom left, clear of the kart in the middle and of
-// the messages and countdown in the centre.
+// HUD layout. Every view shares it, scaled to the view: lap count top left
+// (with the race position below it outside the two-player race), speed top
+// right, the boost icon, bar and label bottom left, clear of the kart in the
+// middle and of the messages and countdown in the centre.
 #include "game/Hud.h"
 
 #include "core/runtime/Entity.h"
@@ -11,10 +12,12 @@
 #include "game/CarHUD.h"
 #include "game/GameAssets.h"
 #include "game/LapCounter.h"
+#include "game/PositionLabel.h"
 #include "game/RaceProgress.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -30,49 +33,68 @@ constexpr float iconHeight = 0.08f;
 constexpr float labelHeight = 0.04f;
 
 // A bar of the "fill" texture, stretched to size (fractions of the window).
-UITex* addBar(Scene& scene, const std::string& name, const glm::vec2& position, const glm::vec4& colour,
-              uint32_t layer) {
+UITex* addBar(Scene& scene, const std::string& name, const glm::vec2& position, const glm::vec2& size,
+              const glm::vec4& colour, uint32_t layer) {
     UITex* bar = addPictureEntity(scene, name, cachedTexture(scene.systems, "fill", "textures/ui/fill.png"),
-                                  {position, CarHUD::barHeight, Anchor::BottomLeft}, layer);
+                                  {position, size.y, Anchor::BottomLeft}, layer);
     auto* transform = bar->entity->getComponent<Transform2D>();
     transform->setAspectMode(AspectMode::None);
-    transform->setSize({CarHUD::barWidth, CarHUD::barHeight});
+    transform->setSize(size);
     bar->color = colour;
     return bar;
 }
 
 } // namespace
 
-Entity* buildHud(Scene& scene, Entity& kart, int hudNumber) {
+Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const HudView& view) {
     const std::string prefix = "hud" + std::to_string(hudNumber) + "_";
-    // Top of this player's half of the window.
-    const float top = hudNumber == 1 ? 0.0f : 0.5f;
-    const float bottom = top + 0.5f;
+    // This player's part of the window; the sizes were made for a half.
+    const glm::vec4 rect = view.own ? view.rect : glm::vec4(0.0f, hudNumber == 1 ? 0.0f : 0.5f, 1.0f, 0.5f);
+    const float scale = view.own ? std::clamp(std::min(rect.w / 0.5f, rect.z / 0.7f), 0.6f, 1.4f) : 1.0f;
+    const float left = rect.x + margin * scale;
+    const float right = rect.x + rect.z - margin * scale;
+    const float top = rect.y;
+    const float bottom = top + rect.w;
+    const float edge = margin * scale;
 
-    Text* lapText = addTextEntity(scene, prefix + "lap", "Lap 0", {{margin, top + margin}, lapHeight, Anchor::TopLeft},
-                                  textColour, uiLayer::hud);
+    Text* lapText =
+        addTextEntity(scene, prefix + "lap", "Lap 0",
+                      {{left, top + edge}, lapHeight * scale, Anchor::TopLeft}, textColour, uiLayer::hud);
     Entity* hud = lapText->entity;
     auto* lapCounter = hud->addComponent<LapCounter>();
     lapCounter->raceProps = kart.getComponent<RaceProgress>();
+    if (view.own) {
+        Text* placeText =
+            addTextEntity(scene, prefix + "position", "",
+                          {{left, top + edge + lapHeight * scale * 1.1f}, lapHeight * scale, Anchor::TopLeft},
+                          textColour, uiLayer::hud);
+        auto* place = placeText->entity->addComponent<PositionLabel>();
+        place->kart = &kart;
+    }
 
-    Text* speedText = addTextEntity(scene, prefix + "speed", "0 mph",
-                                    {{1.0f - margin, top + margin}, speedHeight, Anchor::TopRight}, textColour,
-                                    uiLayer::hud);
+    Text* speedText =
+        addTextEntity(scene, prefix + "speed", "0 mph",
+                      {{right, top + edge}, speedHeight * scale, Anchor::TopRight}, textColour, uiLayer::hud);
 
-    const float barLeft = margin + iconHeight * 0.75f;
-    const glm::vec2 barPosition(barLeft, bottom - margin - iconHeight * 0.3f);
-    addBar(scene, prefix + "boostBack", barPosition, barBackColour, uiLayer::hudPanel);
-    UITex* fill = addBar(scene, prefix + "boostFill", barPosition, boostColour, uiLayer::hud);
+    const float barLeft = left + iconHeight * scale * 0.75f;
+    const glm::vec2 barPosition(barLeft, bottom - edge - iconHeight * scale * 0.3f);
+    const glm::vec2 barSize(CarHUD::barWidth * scale, CarHUD::barHeight * scale);
+    addBar(scene, prefix + "boostBack", barPosition, barSize, barBackColour, uiLayer::hudPanel);
+    UITex* fill = addBar(scene, prefix + "boostFill", barPosition, barSize, boostColour, uiLayer::hud);
 
-    addPictureEntity(scene, prefix + "boostIcon", cachedTexture(scene.systems, "boostText", "textures/ui/boost.png"),
-                     {{margin * 0.5f, bottom - margin * 0.5f}, iconHeight, Anchor::BottomLeft}, uiLayer::hud);
-    addTextEntity(scene, prefix + "boostLabel", "BOOST",
-                  {{barLeft, barPosition.y - CarHUD::barHeight - 0.008f}, labelHeight, Anchor::BottomLeft},
-                  boostColour, uiLayer::hud);
+    addPictureEntity(
+        scene, prefix + "boostIcon", cachedTexture(scene.systems, "boostText", "textures/ui/boost.png"),
+        {{rect.x + edge * 0.5f, bottom - edge * 0.5f}, iconHeight * scale, Anchor::BottomLeft}, uiLayer::hud);
+    addTextEntity(
+        scene, prefix + "boostLabel", "BOOST",
+        {{barLeft, barPosition.y - barSize.y - 0.008f * scale}, labelHeight * scale, Anchor::BottomLeft},
+        boostColour, uiLayer::hud);
 
     auto* carHud = hud->addComponent<CarHUD>();
     carHud->car = kart.getComponent<Car>();
     carHud->speedText = speedText;
     carHud->boostFill = fill->entity->getComponent<Transform2D>();
+    carHud->fullBarWidth = barSize.x;
+    carHud->fullBarHeight = barSize.y;
     return hud;
 }

@@ -1,5 +1,5 @@
 // Builds the title scene "menu": the title picture, its music, the loading
-// line, the track row (when there is a choice) and the TitleScreen that loads the race
+// line, the brightness level and the TitleScreen with its setup menu that loads the race
 // behind it. configPath is the config file that keeps the chosen track.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 class Scene;
 
-// configPath: the config file that keeps the chosen track; controls: the
-// players' keys, handed on to the race the title builds.
+// configPath: the settings file whose [race] the setup menu reads and writes;
+// controls: the players' keys, handed on to the race the title builds.
 void buildMenuScene(Scene& scene, const std::string& configPath = "config.ini",
                     const ControlsConfig& controls = {});

@@ -10,7 +10,8 @@ struct PlayerKeys {
     int hop;
     int respawn;
 
-    // Player 0: W/S/A/D and E; player 1: the arrows and Right Control; both hop
-    // with Space and put both karts back with R.
+    // Player 0: W/S/A/D and E; player 1: the arrows and Right Control; player 2:
+    // I/K/J/L and O; player 3: keypad 8/5/4/6 and 9. All hop with Space and put
+    // their karts back with R.
     static PlayerKeys defaults(int player);
 };

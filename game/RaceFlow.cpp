@@ -3,20 +3,28 @@
 
 #include "core/audio/AudioSource.h"
 #include "core/physics/RigidBodyDynamic.h"
+#include "core/platform/Log.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
 #include "core/runtime/Input.h"
 #include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
+#include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
 #include "game/Car.h"
 #include "game/CarAudio.h"
+#include "game/Checkpoint.h"
+#include "game/LapRecords.h"
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
+#include "game/ResultsTable.h"
 #include "game/Spawner.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -44,9 +52,17 @@ void playSource(AudioSource* source) {
 
 RaceFlow::RaceFlow(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
 
-void RaceFlow::setKarts(Entity* player1, Entity* player2) {
-    karts = {player1, player2};
-    for (size_t i = 0; i < karts.size() && i < startPositions.size(); ++i) {
+void RaceFlow::setKarts(const std::vector<Entity*>& all, int players) {
+    karts = all;
+    humanPlayers = players;
+    startPositions.assign(karts.size(), glm::vec3(0.0f));
+    startRotations.assign(karts.size(), glm::quat(1, 0, 0, 0));
+    finished.assign(karts.size(), false);
+    positions.assign(karts.size(), 0);
+    order.assign(karts.size(), 0);
+    finishOrder.reserve(karts.size());
+    for (size_t i = 0; i < karts.size(); ++i) {
+        positions[i] = static_cast<int>(i) + 1;
         if (karts[i] == nullptr) {
             continue;
         }
@@ -129,10 +145,16 @@ void RaceFlow::startRace() {
     if (endScreen != nullptr) {
         endScreen->setEnabled(false);
     }
+    if (results != nullptr) {
+        results->hide();
+    }
     leavePause();
     stopSource(endMusic);
     playSource(raceMusic);
-    finished = {false, false};
+    std::fill(finished.begin(), finished.end(), false);
+    finishOrder.clear();
+    raceTime = 0.0f;
+    endScheduled = false;
     silenceKarts(false);
     if (!chosenSeed) {
         static std::random_device entropy;
@@ -148,8 +170,7 @@ void RaceFlow::startRace() {
             spawner->cancelRespawn();
         }
         if (RaceProgress* props = raceProps(i)) {
-            props->lastCheckpoint = nullptr;
-            props->lap = 0;
+            props->reset();
         }
         invoke(
             [this, i, race] {
@@ -209,29 +230,85 @@ void RaceFlow::countdownTick() {
 }
 
 void RaceFlow::onFinished(unsigned player) {
-    if (player >= finished.size() || finished[0] || finished[1]) {
+    if (player >= finished.size() || finished[player]) {
+        return;
+    }
+    if (isDuel() && (finished[0] || finished[1])) {
         return;
     }
     finished[player] = true;
+    finishOrder.push_back(player);
+    updatePositions();
+    const int place = static_cast<int>(finishOrder.size());
+    const RaceProgress* props = raceProps(player);
+    logInfo(karts[player]->name, " finished, position ", place, ", time ",
+            formatRaceTime(props != nullptr ? props->finishTime : raceTime));
+    if (isDuel()) {
+        announceDuel(player);
+    } else {
+        announcePlace(player, place);
+    }
+    // The race is over once its players are home; with none, once every kart is.
+    size_t waitingFor = 0;
+    const size_t counted =
+        humanPlayers > 0 && !isDuel() ? static_cast<size_t>(humanPlayers) : finished.size();
+    for (size_t i = 0; i < counted && i < finished.size(); ++i) {
+        waitingFor += finished[i] ? 0 : 1;
+    }
+    if ((isDuel() || waitingFor == 0) && !endScheduled) {
+        endScheduled = true;
+        const unsigned race = raceNumber;
+        invoke(
+            [this, race] {
+                if (race == raceNumber) {
+                    endRace();
+                }
+            },
+            endScreenDelay);
+    }
+}
+
+void RaceFlow::announceDuel(unsigned player) {
     if (RaceMessages* utils = messages()) {
         const int winner = static_cast<int>(player);
         utils->showMessage("You win!", winner, false, winColour, 0.0f);
         utils->showMessage("You loose!", 1 - winner, true, loseColour, 0.0f);
     }
-    const unsigned race = raceNumber;
-    invoke(
-        [this, race] {
-            if (race == raceNumber) {
-                endRace();
+}
+
+void RaceFlow::announcePlace(unsigned player, int place) {
+    RaceMessages* utils = messages();
+    if (utils == nullptr || static_cast<int>(player) >= humanPlayers) {
+        return;
+    }
+    const std::string text = ordinal(place) + " / " + std::to_string(karts.size());
+    utils->showMessage(text, static_cast<int>(player), true, place == 1 ? winColour : loseColour, 0.0f);
+}
+
+void RaceFlow::saveRecords() const {
+    if (recordsPath.empty() || track.empty()) {
+        return;
+    }
+    const LapRecords records(recordsPath);
+    for (size_t kart = 0; kart < karts.size() && static_cast<int>(kart) < humanPlayers; ++kart) {
+        if (const RaceProgress* props = raceProps(kart); props != nullptr && props->bestLap > 0.0f) {
+            if (records.offer(track, props->bestLap)) {
+                logInfo(karts[kart]->name, " set the best lap of ", track, ": ",
+                        formatRaceTime(props->bestLap));
             }
-        },
-        endScreenDelay);
+        }
+    }
 }
 
 void RaceFlow::endRace() {
     setControls(false);
     silenceKarts(true);
+    updatePositions();
     state = raceOver;
+    if (results != nullptr) {
+        results->show(*this);
+    }
+    saveRecords();
     if (endScreen != nullptr && !endScreen->isEnabled()) {
         endScreen->setEnabled(true);
     }
@@ -241,13 +318,84 @@ void RaceFlow::endRace() {
     fire(onOver);
 }
 
+void RaceFlow::fixedUpdate(float dt) {
+    Updateable::fixedUpdate(dt);
+    if (state == racing) {
+        raceTime += dt;
+    }
+}
+
+float RaceFlow::progressScore(size_t kart) const {
+    const RaceProgress* props = raceProps(kart);
+    if (props == nullptr || props->lastCheckpoint == nullptr || checkpoints.empty()) {
+        return -1.0f;
+    }
+    const size_t count = checkpoints.size();
+    const int passed = props->lastCheckpoint->index;
+    float score = static_cast<float>(props->lap * static_cast<int>(count) + passed);
+    const Checkpoint* next = checkpoints[static_cast<size_t>(passed + 1) % count];
+    auto* nextAt = next->entity != nullptr ? next->entity->getComponent<Transform>() : nullptr;
+    auto* kartAt = karts[kart]->getComponent<Transform>();
+    if (nextAt != nullptr && kartAt != nullptr) {
+        // Nearer the next checkpoint ranks higher among karts past the same one.
+        score -=
+            std::min(glm::distance(nextAt->getWorldPosition(), kartAt->getWorldPosition()), 999.0f) / 1000.0f;
+    }
+    return score;
+}
+
+void RaceFlow::updatePositions() {
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<unsigned>(i);
+    }
+    // Finishers first in finish order, then by progress; ties keep grid order. An
+    // insertion sort of at most eight karts, which allocates nothing.
+    const auto ahead = [this](unsigned a, unsigned b) {
+        const auto finishA = std::find(finishOrder.begin(), finishOrder.end(), a);
+        const auto finishB = std::find(finishOrder.begin(), finishOrder.end(), b);
+        if (finishA != finishOrder.end() || finishB != finishOrder.end()) {
+            return finishA < finishB;
+        }
+        return progressScore(a) > progressScore(b);
+    };
+    for (size_t i = 1; i < order.size(); ++i) {
+        for (size_t j = i; j > 0 && ahead(order[j], order[j - 1]); --j) {
+            std::swap(order[j], order[j - 1]);
+        }
+    }
+    for (size_t place = 0; place < order.size(); ++place) {
+        positions[order[place]] = static_cast<int>(place) + 1;
+    }
+}
+
 void RaceFlow::update(float dt) {
     Updateable::update(dt);
     if (state != raceOver) {
+        updatePositions();
         return;
     }
     auto* input = systems->get<Input>();
     if (input != nullptr && input->getKey(key::space) == KeyState::Pressed) {
         startRace();
     }
+}
+
+std::string formatRaceTime(float seconds) {
+    const long hundredths = std::lround(std::max(seconds, 0.0f) * 100.0f);
+    const long minutes = hundredths / 6000;
+    const long rest = hundredths % 6000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld.%02ld", minutes, rest / 100, rest % 100);
+    return text;
+}
+
+std::string ordinal(int place) {
+    const int lastTwo = place % 100;
+    const int last = place % 10;
+    const char* suffix = (lastTwo >= 11 && lastTwo <= 13) ? "th"
+                         : last == 1                      ? "st"
+                         : last == 2                      ? "nd"
+                         : last == 3                      ? "rd"
+                                                          : "th";
+    return std::to_string(place) + suffix;
 }

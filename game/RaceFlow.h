@@ -1,7 +1,10 @@
-// One race, on the entity "gameplay": puts both karts on their start poses,
-// counts down 3, 2, 1, "Go!", lets them drive, tells the first kart home
-// "You win!" and the other "You loose!", stops them and shows the end screen,
-// from where Space starts the next race.
+// One race, on the entity "gameplay": puts the karts on their start poses,
+// counts down 3, 2, 1, "Go!", lets them drive and keeps the race clock and the
+// order. In the two-player race the first kart home is told "You win!" and the
+// other "You loose!"; any other race tells each player their place and ends once
+// every player (with no players, every kart) is home. Then the karts stop and
+// the end screen shows, from where Space starts the next race. Every finish logs
+// "<name> finished, position <n>, time <m:ss.cc>".
 #pragma once
 
 #include "core/runtime/Event.h"
@@ -12,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class AudioSource;
@@ -21,6 +25,7 @@ class Entity;
 class RaceKeys;
 class RaceProgress;
 class RaceMessages;
+class ResultsTable;
 class UITex;
 
 class RaceFlow : public Updateable {
@@ -30,10 +35,15 @@ public:
     RaceFlow(SystemRegistry* systems, Entity* entity);
 
     void update(float dt) override;
+    void fixedUpdate(float dt) override;
 
-    // Takes both karts, remembers their current poses as their start poses and
-    // listens for them finishing.
-    void setKarts(Entity* player1, Entity* player2);
+    // Takes the karts, remembers their current poses as their start poses and
+    // listens for them finishing. The first `players` karts are the players'.
+    void setKarts(const std::vector<Entity*>& all, int players);
+    // The two-player race.
+    void setKarts(Entity* player1, Entity* player2) { setKarts({player1, player2}, 2); }
+    // Two players and nobody else: the race of "You win!" and "You loose!".
+    bool isDuel() const { return karts.size() == 2 && humanPlayers == 2; }
     // Hands the kart's components this race: its RaceProgress and Spawner answer
     // to it, its Car shows its messages here.
     void connectKart(Entity& kart);
@@ -52,10 +62,20 @@ public:
     AudioSource* countSound = nullptr;
     AudioSource* goSound = nullptr;
     int state = starting;
-    std::array<glm::vec3, 2> startPositions{};
-    std::array<glm::quat, 2> startRotations{glm::quat(1, 0, 0, 0), glm::quat(1, 0, 0, 0)};
+    std::vector<glm::vec3> startPositions;
+    std::vector<glm::quat> startRotations;
     int countdown = 0;
-    std::array<bool, 2> finished{};
+    // By kart; in the two-player race only the winner's is set.
+    std::vector<bool> finished;
+    int humanPlayers = 2;
+    // Seconds since "Go!", counted in fixed steps; it runs on after the first
+    // finish until the race is over.
+    float raceTime = 0.0f;
+    // Kart indices in the order they finished.
+    std::vector<unsigned> finishOrder;
+    // 1-based place of each kart now: finishers by finish order, then the rest by
+    // laps, checkpoints and the distance to their next checkpoint.
+    std::vector<int> positions;
 
     // The "race again / title screen" strip shown once a race is over.
     UITex* endScreen = nullptr;
@@ -73,6 +93,12 @@ public:
     bool chosenSeed = false;
     // The seed kart number index of the race gets.
     uint32_t kartSeed(size_t index) const;
+    // Shown once the race is over; may be missing.
+    ResultsTable* results = nullptr;
+    // The track file (relative to the assets) and where its best laps are kept;
+    // with no records path the players' best laps are not saved.
+    std::string track;
+    std::string recordsPath;
     // Music of the race and of its end; either may be missing.
     AudioSource* raceMusic = nullptr;
     AudioSource* endMusic = nullptr;
@@ -84,6 +110,11 @@ public:
     static constexpr float endScreenDelay = 1.5f;
 
 private:
+    void updatePositions();
+    void saveRecords() const;
+    float progressScore(size_t kart) const;
+    void announceDuel(unsigned player);
+    void announcePlace(unsigned player, int place);
     void countdownTick();
     void endRace();
     void setControls(bool enabled) const;
@@ -97,4 +128,11 @@ private:
 
     // Delayed steps of an earlier race must not act on the current one.
     unsigned raceNumber = 0;
+    bool endScheduled = false;
+    std::vector<unsigned> order;
 };
+
+// "1:02.35": minutes, seconds and hundredths.
+std::string formatRaceTime(float seconds);
+// "1st", "2nd", "3rd", "4th", ...
+std::string ordinal(int place);

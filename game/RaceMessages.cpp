@@ -8,6 +8,8 @@
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr float durationEpsilon = 0.00001f;
@@ -29,9 +31,19 @@ glm::vec2 playerMessagePosition(int player) {
 RaceMessages::RaceMessages(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {}
 
 Entity* RaceMessages::showMessage(const std::string& text, int player, bool small, const glm::vec3& colour,
-                                float duration) {
+                                  float duration) {
     Scene& scene = *entity->scene;
-    const UiPlacement placement{playerMessagePosition(player), small ? smallHeight : largeHeight, Anchor::Center};
+    UiPlacement placement{playerMessagePosition(player), small ? smallHeight : largeHeight, Anchor::Center};
+    if (!playerViews.empty()) {
+        // Only players have views; an AI kart's messages go unseen.
+        if (player < 0 || static_cast<size_t>(player) >= playerViews.size()) {
+            return nullptr;
+        }
+        const glm::vec4& view = playerViews[static_cast<size_t>(player)];
+        // Above the kart and clear of the middle, where the end screen and results go.
+        placement.position = {view.x + 0.5f * view.z, view.y + 0.3f * view.w};
+        placement.height *= std::clamp(std::min(view.w / 0.5f, view.z / 0.7f), 0.6f, 1.4f);
+    }
     Text* label = addTextEntity(scene, "", text, placement, glm::vec4(colour, 0.0f), uiLayer::playerMessage);
     Entity* message = label->entity;
     auto* animator = message->addComponent<Animator2D>();

@@ -62,10 +62,26 @@ void RaceProgress::passCheckpoint(Checkpoint* checkpoint, const RaceFlow* gamepl
     }
 }
 
+void RaceProgress::reset() {
+    lastCheckpoint = nullptr;
+    lap = 0;
+    lapStartTime = 0.0f;
+    bestLap = 0.0f;
+    finishTime = 0.0f;
+}
+
 void RaceProgress::startLap(const RaceFlow* gameplay) {
     lap += 1;
     logInfo(entity->name, ", lap #", lap);
+    if (lap >= 2 && finishTime <= 0.0f) {
+        const float lapTime = gameplay->raceTime - lapStartTime;
+        bestLap = bestLap > 0.0f ? std::min(bestLap, lapTime) : lapTime;
+        lapStartTime = gameplay->raceTime;
+    }
     if (static_cast<unsigned>(lap) > gameplay->numLaps) {
+        if (finishTime <= 0.0f) {
+            finishTime = gameplay->raceTime;
+        }
         fire(onFinished, playerIndex);
         return;
     }

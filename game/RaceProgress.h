@@ -27,6 +27,14 @@ public:
     Event<unsigned> onFinished;
     // 0 before the first checkpoint.
     int lap = 0;
+    // On the race clock (RaceFlow::raceTime): when the lap being driven began,
+    // the fastest lap so far (0 before one is done) and the finish (0 before it).
+    float lapStartTime = 0.0f;
+    float bestLap = 0.0f;
+    float finishTime = 0.0f;
+
+    // Back to the state before the race's start.
+    void reset();
 
 private:
     void passCheckpoint(Checkpoint* checkpoint, const RaceFlow* gameplay);

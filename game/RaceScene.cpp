@@ -6,6 +6,7 @@
 #include "core/audio/AudioSource.h"
 #include "core/physics/CollisionShape.h"
 #include "core/physics/PhysicsMaterial.h"
+#include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/physics/RigidBodyStatic.h"
 #include "core/platform/Log.h"
@@ -23,6 +24,7 @@
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
 #include "core/ui/UITex.h"
+#include "game/AiDriver.h"
 #include "game/Car.h"
 #include "game/CarAudio.h"
 #include "game/CarParticles.h"
@@ -34,22 +36,82 @@
 #include "game/HelpKeys.h"
 #include "game/Hud.h"
 #include "game/LapCounter.h"
+#include "game/LeaderCamera.h"
+#include "game/OverviewMap.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceFlow.h"
 #include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
 #include "game/RaceProgress.h"
+#include "game/RaceSetup.h"
+#include "game/RacingLine.h"
 #include "game/ReplayRecorder.h"
+#include "game/ResultsTable.h"
 #include "game/Spawner.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace {
 
+// The nodes every track has; P3 to P8 are optional places on the grid.
 const std::array<const char*, 2> kartPrefixes{"P1", "P2"};
+constexpr int maxKartPlaces = RaceSetup::maxKarts;
+
+std::string kartPrefix(int index) {
+    return "P" + std::to_string(index + 1);
+}
+
+bool hasKartNodes(const Scene& scene, int index) {
+    const RaceSceneBuilder::KartNodes nodes = RaceSceneBuilder::kartNodes(kartPrefix(index));
+    if (scene.findEntity(nodes.kart) == nullptr || scene.findEntity(nodes.collider) == nullptr) {
+        return false;
+    }
+    for (const std::string& wheel : nodes.wheels) {
+        if (scene.findEntity(wheel) == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The setup's karts that the track has places for: AI karts give way first.
+RaceSetup fitToGrid(const Scene& scene, const RaceSetup& wanted) {
+    int places = 0;
+    while (places < maxKartPlaces && hasKartNodes(scene, places)) {
+        ++places;
+    }
+    RaceSetup setup = wanted;
+    if (setup.karts() > places) {
+        setup.ai = std::max(0, places - setup.players);
+        setup.players = std::min(setup.players, places);
+        logWarning("Race setup: the track has places for ", places, " karts, not ", wanted.karts(),
+                   "; racing ", setup.players, " players and ", setup.ai, " AI karts");
+    }
+    return setup;
+}
+
+// Viewports as the camera takes them: from the bottom-left, fractions of the window.
+glm::vec4 playerViewport(int player, int players) {
+    if (players <= 1) {
+        return {0.0f, 0.0f, 1.0f, 1.0f};
+    }
+    if (players == 2) {
+        return player == 0 ? glm::vec4(0.0f, 0.5f, 1.0f, 0.5f) : glm::vec4(0.0f, 0.0f, 1.0f, 0.5f);
+    }
+    const float x = (player % 2 == 0) ? 0.0f : 0.5f;
+    const float y = (player < 2) ? 0.5f : 0.0f;
+    return {x, y, 0.5f, 0.5f};
+}
+
+// The same rectangle for the UI, which measures from the top-left.
+glm::vec4 uiRect(const glm::vec4& viewport) {
+    return {viewport.x, 1.0f - viewport.y - viewport.w, viewport.z, viewport.w};
+}
 
 AudioSource* addSound(Entity& entity, const std::string& name, const std::string& path, float volume,
                       bool loop, bool is3D = false) {
@@ -68,9 +130,10 @@ void setUpSun(Scene& scene) {
     }
 }
 
-Entity* setUpKart(Scene& scene, int index, const PlayerKeys& keys) {
+// keys is null for an AI kart.
+Entity* setUpKart(Scene& scene, int index, const PlayerKeys* keys) {
     Car* car =
-        RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefixes[index]), index, keys);
+        RaceSceneBuilder::setUpKart(scene, RaceSceneBuilder::kartNodes(kartPrefix(index)), index, keys);
     if (car == nullptr) {
         return nullptr;
     }
@@ -82,7 +145,7 @@ Entity* setUpKart(Scene& scene, int index, const PlayerKeys& keys) {
     return kart;
 }
 
-FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
+FollowCamera* createFollowCamera(Scene& scene, int player, int players, Transform* target) {
     Entity* entity = scene.createEntity("cam" + std::to_string(player));
     entity->addComponent<Transform>();
     entity->addComponent<AudioListener>();
@@ -90,12 +153,8 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     camera->fov = 90.0f;
     camera->near = 0.1f;
     camera->far = 600.0f;
-    // Player 1 above, player 2 below.
-    if (player == 0) {
-        camera->setViewport(0.0f, 0.5f, 1.0f, 0.5f);
-    } else {
-        camera->setViewport(0.0f, 0.0f, 1.0f, 0.5f);
-    }
+    const glm::vec4 view = playerViewport(player, players);
+    camera->setViewport(view.x, view.y, view.z, view.w);
     // Where the sky cannot be drawn, the horizon's haze colour stands in for it.
     if (const auto* renderer = scene.systems->get<Renderer>()) {
         camera->clearColor = renderer->fogColor;
@@ -105,7 +164,8 @@ FollowCamera* createFollowCamera(Scene& scene, int player, Transform* target) {
     return follow;
 }
 
-RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::array<PlayerKeys, 2>& keys) {
+RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const RaceSetup& setup,
+                        const ControlsConfig& controls) {
     SystemRegistry* systems = scene.systems;
     Entity* entity = scene.createEntity("gameplay");
     entity->addComponent<RaceMessages>();
@@ -115,15 +175,18 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::a
     gameplay->winSound = winSound;
     gameplay->countSound = addSound(*entity, "count", "sounds/count.wav", 0.6f, false);
     gameplay->goSound = addSound(*entity, "go", "sounds/go.wav", 0.6f, false);
-    gameplay->numLaps = readGameConfig(systems).numLaps;
+    gameplay->numLaps = setup.laps;
     RaceSceneBuilder::findCheckpoints(scene, *gameplay);
-    gameplay->setKarts(&kart1, &kart2);
+    gameplay->setKarts(karts, setup.players);
 
     UITex* endScreen =
         addPictureEntity(scene, "endScreen", cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
                          {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
     endScreen->setEnabled(false);
     gameplay->endScreen = endScreen;
+    gameplay->track = setup.track;
+    gameplay->results = scene.createEntity("results")->addComponent<ResultsTable>();
+    gameplay->results->build(karts.size());
 
     UITex* help = addPictureEntity(scene, "helpScreen",
                                    cachedTexture(systems, "helpScreen", "textures/ui/helpScreen.png"),
@@ -135,7 +198,8 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::a
     gameplay->raceKeys = menu;
     menu->helpScreen = help->entity;
     menu->helpKeys = menu->entity->addComponent<HelpKeys>();
-    menu->helpKeys->build(keys, cachedTexture(systems, "fill", "textures/ui/fill.png"));
+    menu->helpKeys->build({controls.players[0], controls.players[1]},
+                          cachedTexture(systems, "fill", "textures/ui/fill.png"));
     menu->createOverlay();
 
     Entity* raceMusic = scene.createEntity("bgMusic");
@@ -146,11 +210,8 @@ RaceFlow* buildRaceFlow(Scene& scene, Entity& kart1, Entity& kart2, const std::a
 }
 
 // After the karts, so that each step it reads what they took in that step.
-void addReplayRecorder(Scene& scene, RaceFlow& race, const TrackInfo& track) {
+void addReplayRecorder(Scene& scene, RaceFlow& race, const RaceSetup& setup) {
     auto* recorder = race.entity->addComponent<ReplayRecorder>();
-    ReplayFile::Setup setup;
-    setup.track = track.file.empty() ? std::string(raceTrackPath) : track.file;
-    setup.players = static_cast<int>(race.karts.size());
     recorder->record(race, setup);
     recorder->hint = addTextEntity(scene, "replayHint", "", {{0.5f, 0.6f}, 0.04f, Anchor::Center},
                                    glm::vec4(1.0f), uiLayer::screen);
@@ -206,7 +267,12 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
     return missing;
 }
 
-RaceFlow* buildRaceScene(Scene& scene, const TrackInfo& track, const std::array<PlayerKeys, 2>& keys) {
+RaceFlow* buildRaceScene(Scene& scene) {
+    return buildRaceScene(scene, defaultRaceSetup(readGameConfig(scene.systems).numLaps));
+}
+
+RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo& track,
+                         const ControlsConfig& controls) {
     const std::vector<std::string> missing = missingTrackNodes(scene);
     for (const std::string& name : missing) {
         logError("Race scene: the track has no node \"", name, "\"");
@@ -214,33 +280,67 @@ RaceFlow* buildRaceScene(Scene& scene, const TrackInfo& track, const std::array<
     if (!missing.empty()) {
         return nullptr;
     }
-    RaceSceneBuilder::removeUnusedKarts(scene, static_cast<int>(kartPrefixes.size()));
+    const RaceSetup setup = fitToGrid(scene, wanted);
+    RaceSceneBuilder::removeUnusedKarts(scene, setup.karts());
     RaceSceneBuilder::applyTrackConventions(scene);
     setUpSun(scene);
     if (auto* renderer = scene.systems->get<Renderer>()) {
         renderer->fogColor = track.fog;
     }
-    Entity* kart1 = setUpKart(scene, 0, keys[0]);
-    Entity* kart2 = setUpKart(scene, 1, keys[1]);
-    if (kart1 == nullptr || kart2 == nullptr) {
-        return nullptr;
+    std::vector<Entity*> karts;
+    for (int index = 0; index < setup.karts(); ++index) {
+        const PlayerKeys* keys =
+            index < setup.players ? &controls.players[static_cast<size_t>(index)] : nullptr;
+        Entity* kart = setUpKart(scene, index, keys);
+        if (kart == nullptr) {
+            return nullptr;
+        }
+        karts.push_back(kart);
     }
-    std::array<Entity*, 2> karts{kart1, kart2};
+    // With nobody driving, one camera follows the leading AI kart over the whole window.
+    const int views = std::max(setup.players, 1);
+    std::vector<glm::vec4> uiViews;
     std::vector<Entity*> cameras;
-    for (int player = 0; player < 2; ++player) {
+    for (int player = 0; player < views; ++player) {
         Entity* kart = karts[static_cast<size_t>(player)];
-        FollowCamera* camera = createFollowCamera(scene, player, kart->getComponent<Transform>());
+        FollowCamera* camera = createFollowCamera(scene, player, views, kart->getComponent<Transform>());
         kart->getComponent<Spawner>()->followCamera = camera;
         cameras.push_back(camera->entity);
+        uiViews.push_back(uiRect(playerViewport(player, views)));
     }
-    RaceFlow* race = buildRaceFlow(scene, *kart1, *kart2, keys);
-    for (int player = 0; player < 2; ++player) {
-        Entity* hud = buildHud(scene, *karts[static_cast<size_t>(player)], player + 1);
+    RaceFlow* race = buildRaceFlow(scene, karts, setup, controls);
+    if (!race->isDuel()) {
+        race->entity->getComponent<RaceMessages>()->playerViews = uiViews;
+    }
+    std::vector<glm::vec3> linePoints;
+    for (const Checkpoint* checkpoint : race->checkpoints) {
+        linePoints.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
+    }
+    const auto line = std::make_shared<const RacingLine>(linePoints);
+    for (int index = setup.players; index < setup.karts(); ++index) {
+        // Every other AI kart a little to the other side, so that the field spreads.
+        const float lane =
+            (index % 2 == 0 ? -1.0f : 1.0f) * 0.8f * static_cast<float>((index - setup.players + 1) / 2);
+        karts[static_cast<size_t>(index)]->addComponent<AiDriver>(line, setup.skill, lane);
+    }
+    if (setup.players == 0) {
+        scene.createEntity("leaderCamera")
+            ->addComponent<LeaderCamera>(cameras.front()->getComponent<FollowCamera>(), race);
+    }
+    if (views == 3) {
+        scene.createEntity("overview")
+            ->addComponent<OverviewMap>()
+            ->build(*line, karts, uiRect(playerViewport(3, 4)));
+    }
+    for (int player = 0; player < setup.players; ++player) {
+        Entity* hud =
+            buildHud(scene, *karts[static_cast<size_t>(player)], player + 1,
+                     race->isDuel() ? HudView{} : HudView{uiViews[static_cast<size_t>(player)], true});
         hud->getComponent<LapCounter>()->race = race;
     }
     race->raceKeys->playerCameras = cameras;
     race->raceKeys->freeCamera = createDebugCamera(scene);
-    addReplayRecorder(scene, *race, track);
+    addReplayRecorder(scene, *race, setup);
     createSkybox(scene, track.skyPrefix);
     return race;
 }
@@ -449,7 +549,7 @@ void applyMaterialConventions(ResourceCache& cache) {
     }
 }
 
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys& keys) {
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys* keys) {
     Entity* kart = require(scene, nodes.kart);
     Entity* collider = require(scene, nodes.collider);
     if (kart == nullptr || collider == nullptr) {
@@ -471,7 +571,9 @@ Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys
             car->wheelRestPositions[i] = car->wheelTransforms[i]->getPosition();
         }
     }
-    kart->addComponent<PlayerDriver>(keys);
+    if (keys != nullptr) {
+        kart->addComponent<PlayerDriver>(*keys);
+    }
     kart->addComponent<RaceProgress>()->playerIndex = static_cast<unsigned>(index);
     return car;
 }

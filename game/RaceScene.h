@@ -1,12 +1,11 @@
 // Builds the race scene "game" over the imported track, in this order: track
-// conventions, the Sun's shadows, both karts, their follow cameras, the race
-// flow entities, both HUDs, the debug camera and the sky.
+// conventions, the Sun's shadows, the karts, their follow cameras, the race
+// flow entities, the AI drivers, the players' HUDs, the debug camera and the sky.
 #pragma once
 
 #include "game/ControlsConfig.h"
 #include "game/PlayerKeys.h"
 #include "game/TrackCatalog.h"
-
 
 #include <array>
 #include <string>
@@ -16,6 +15,7 @@ class Car;
 class RaceFlow;
 class ResourceCache;
 class Scene;
+struct RaceSetup;
 
 // The track file the title screen loads into the race scene.
 constexpr const char* raceTrackPath = "scenes/Track_01_LM.fbx";
@@ -25,12 +25,16 @@ constexpr const char* raceTrackPath = "scenes/Track_01_LM.fbx";
 std::vector<std::string> requiredTrackNodes();
 std::vector<std::string> missingTrackNodes(const Scene& scene);
 
-// The race, with every component handed what it needs. Null, with an error line
-// per missing node and nothing built, when the imported track lacks a node the
-// race needs. The track's description gives the sky and the fog (by default the
-// island circuit's).
-RaceFlow* buildRaceScene(Scene& scene, const TrackInfo& track = TrackInfo(),
-                         const std::array<PlayerKeys, 2>& keys = ControlsConfig().players);
+// The race of setup, with every component handed what it needs: its players'
+// karts with their keys, cameras and HUDs, its AI karts, its laps. Karts the
+// track has no places for are left out with a warning (AI karts first); unused
+// kart nodes are removed. Null, with an error line per missing node and nothing
+// built, when the imported track lacks a node the race needs. The track's
+// description gives the sky and the fog (by default the island circuit's).
+RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& setup, const TrackInfo& track = TrackInfo(),
+                         const ControlsConfig& controls = ControlsConfig());
+// The two-player race with game.ini's laps.
+RaceFlow* buildRaceScene(Scene& scene);
 
 // The steps of building the race scene from the imported track: the node-name
 // markers and material adjustments, each kart's driving set-up, and the
@@ -66,11 +70,12 @@ void applyMarkers(Scene& scene);
 // shadow casting to the karts, their wheels and the beams.
 void applyMaterialConventions(ResourceCache& cache);
 
-// Turns the kart node into a driven kart for player index (0 or 1): its box
-// body from the collider marker (then destroyed), its Car with rays and wheels,
-// a PlayerDriver with the player's keys, and its RaceProgress. Null, with an
-// error line, when a node is missing.
-Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys& keys);
+// Turns the kart node into kart number index (0 for P1): its box body from the
+// collider marker (then destroyed), its Car with rays and wheels, for a player
+// (keys not null) a PlayerDriver with those keys (an AI kart's driver is added
+// by the caller), and its RaceProgress. Null, with an error line, when a node
+// is missing.
+Car* setUpKart(Scene& scene, const KartNodes& nodes, int index, const PlayerKeys* keys);
 
 // Gives the entities "Checkpoint-0" to "Checkpoint-19" their Checkpoint, in
 // number order, and lists them in gameplay's checkpoints.

@@ -1,14 +1,12 @@
 // Reading and atomically rewriting the [race] choices of config.ini.
 #include "game/RaceSettings.h"
 
+#include "core/platform/AtomicWrite.h"
 #include "core/platform/Log.h"
-#include "core/runtime/ConfigFile.h"
 
 #include <cctype>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 #include <vector>
 
 namespace RaceSettings {
@@ -55,11 +53,6 @@ bool isKey(const std::string& line, const std::string& key) {
 }
 
 } // namespace
-
-std::string readTrack(const std::string& configPath) {
-    const ConfigFile reader(configPath);
-    return reader.ParseError() < 0 ? std::string() : trim(reader.Get("race", "track", ""));
-}
 
 std::string withValue(const std::string& text, const std::string& section, const std::string& key,
                       const std::string& value) {
@@ -110,27 +103,10 @@ std::string withValue(const std::string& text, const std::string& section, const
 }
 
 bool saveTrack(const std::string& configPath, const std::string& track) {
-    std::string text;
-    {
-        std::ifstream in(configPath, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        text = content.str();
-    }
-    const std::string temp = configPath + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << withValue(text, "race", "track", track);
-        out.flush();
-        if (!out) {
-            logWarning("Cannot save the track choice to ", configPath);
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), configPath.c_str()) != 0) {
+    std::ostringstream content;
+    content << std::ifstream(configPath, std::ios::binary).rdbuf();
+    if (!writeFileAtomically(configPath, withValue(content.str(), "race", "track", track))) {
         logWarning("Cannot save the track choice to ", configPath);
-        std::remove(temp.c_str());
         return false;
     }
     return true;

@@ -1,15 +1,12 @@
-// The race choices kept in the player's config.ini under [race] (today the
-// track: "track = scenes/Track_01_LM.fbx"). Saving rewrites only that line (or
-// adds it, and the section when missing), keeps every other line as it was, and
-// replaces the file atomically through a temporary file beside it.
+// Rewriting single lines of the player's config.ini under [race] (e.g. "track =
+// scenes/Track_01_LM.fbx"): saving rewrites only that line (or adds it, and the
+// section when missing), keeps every other line as it was, and replaces the file
+// atomically. RaceSetup reads the section.
 #pragma once
 
 #include <string>
 
 namespace RaceSettings {
-
-// The [race] track of the file; empty when the file or the key is missing.
-std::string readTrack(const std::string& configPath);
 
 // False, with a warning, when the file cannot be written.
 bool saveTrack(const std::string& configPath, const std::string& track);

@@ -3,6 +3,7 @@
 
 #include "core/platform/Log.h"
 #include "core/runtime/Entity.h"
+#include "game/AiDriver.h"
 #include "game/Car.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceFlow.h"
@@ -53,6 +54,7 @@ std::vector<ReplayDriver*> ReplayDriver::driveRace(RaceFlow& race,
     for (size_t i = 0; i < race.karts.size(); ++i) {
         Entity& kart = *race.karts[i];
         kart.removeComponents<PlayerDriver>();
+        kart.removeComponents<AiDriver>();
         auto* driver = kart.addComponent<ReplayDriver>(file, i);
         subscribe(race.onStarted, driver, &ReplayDriver::onRaceStarted);
         drivers.push_back(driver);

@@ -170,7 +170,7 @@ bool trackNameIsSafe(const std::string& track) {
 
 } // namespace
 
-void ReplayFile::begin(const Setup& raceSetup, uint32_t raceSeed, std::vector<std::string> names) {
+void ReplayFile::begin(const RaceSetup& raceSetup, uint32_t raceSeed, std::vector<std::string> names) {
     setup = raceSetup;
     seed = raceSeed;
     build = thisBuild();
@@ -242,7 +242,8 @@ bool ReplayFile::decode(const std::string& bytes, std::string& reason) {
     file.setup.players = in.u8("players");
     file.setup.ai = in.u8("AI karts");
     file.setup.laps = in.u8("laps");
-    file.setup.skill = in.u8("skill");
+    const uint8_t skill = in.u8("skill");
+    file.setup.skill = static_cast<AiSkill>(skill);
     file.seed = in.u32("seed");
     const size_t kartCount = in.u8("kart count");
     if (in.ok()) {
@@ -251,11 +252,11 @@ bool ReplayFile::decode(const std::string& bytes, std::string& reason) {
         } else if (kartCount < 1 || kartCount > static_cast<size_t>(maxKarts)) {
             in.fail(std::to_string(kartCount) + " karts (1 to " + std::to_string(maxKarts) + " allowed)");
         } else if (file.setup.players + file.setup.ai != static_cast<int>(kartCount) ||
-                   file.setup.players > 4) {
+                   file.setup.players > RaceSetup::maxPlayers || file.setup.ai > RaceSetup::maxAi) {
             in.fail("the setup (" + std::to_string(file.setup.players) + " players, " +
                     std::to_string(file.setup.ai) + " AI) does not match its " + std::to_string(kartCount) +
                     " karts");
-        } else if (file.setup.laps < 1 || file.setup.laps > maxLaps || file.setup.skill > 2) {
+        } else if (file.setup.laps < 1 || file.setup.laps > maxLaps || skill > 2) {
             in.fail("laps or skill out of range");
         }
     }

@@ -1,4 +1,5 @@
-// A recorded race: the setup it was driven with, the seed of everything random
+// A recorded race: the setup it was driven with (players, AI karts and skill,
+// laps, track), the seed of everything random
 // in it and every kart's controls at every fixed step, which together replay it
 // exactly on the same build. On disk a small versioned binary file: a header
 // with the setup and kart names, then the controls as a zlib stream that holds,
@@ -8,6 +9,7 @@
 #pragma once
 
 #include "game/KartControls.h"
+#include "game/RaceSetup.h"
 
 #include <cstdint>
 #include <string>
@@ -15,16 +17,6 @@
 
 class ReplayFile {
 public:
-    // The race as it was set up. Track is the track file relative to the assets folder.
-    struct Setup {
-        std::string track = "scenes/Track_01_LM.fbx";
-        int players = 2;
-        int ai = 0;
-        unsigned laps = 3;
-        // 0 easy, 1 medium, 2 hard.
-        int skill = 1;
-    };
-
     static constexpr char magic[8] = {'T', 'W', 'R', 'E', 'P', 'L', 'A', 'Y'};
     static constexpr uint32_t formatVersion = 1;
     static constexpr int maxKarts = 8;
@@ -36,7 +28,7 @@ public:
     static constexpr unsigned maxLaps = 99;
 
     // Starts an empty recording for these karts.
-    void begin(const Setup& raceSetup, uint32_t raceSeed, std::vector<std::string> names);
+    void begin(const RaceSetup& raceSetup, uint32_t raceSeed, std::vector<std::string> names);
     // The controls every kart took in the next fixed step, one per kart in order.
     // False (and nothing kept) once maxSteps are recorded.
     bool addStep(const KartControls* stepControls);
@@ -67,7 +59,8 @@ public:
     // The build that wrote the file; a replay from another build may drive differently.
     static std::string thisBuild();
 
-    Setup setup;
+    // The race as it was driven: its players first, then its AI karts.
+    RaceSetup setup;
     uint32_t seed = 0;
     std::string build = thisBuild();
     std::vector<std::string> kartNames;

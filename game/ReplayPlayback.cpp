@@ -159,7 +159,7 @@ bool startReplay(SystemRegistry* systems, const ReplayFile& file) {
     if (scene->getEntities().empty()) {
         logWarning("Replay: the track \"", file.setup.track, "\" could not be loaded");
     } else {
-        race = buildRaceScene(*scene, TrackCatalog::scan(loader->baseDir).find(file.setup.track));
+        race = buildRaceScene(*scene, file.setup, TrackCatalog::scan(loader->baseDir).find(file.setup.track));
     }
     const auto shared = std::make_shared<const ReplayFile>(file);
     std::vector<ReplayDriver*> drivers;
@@ -179,9 +179,11 @@ bool startReplay(SystemRegistry* systems, const ReplayFile& file) {
     if (race->raceKeys != nullptr) {
         race->raceKeys->entity->active = false;
     }
-    // The players' HUDs belong to their halves of the window, which the one view covers.
+    // The players' HUDs, the overview and the attract mode's camera belong to
+    // views the one view of the replay covers.
     for (const auto& entity : scene->getEntities()) {
-        if (entity->name.rfind("hud", 0) == 0) {
+        if (entity->name.rfind("hud", 0) == 0 || entity->name == "overview" ||
+            entity->name == "leaderCamera") {
             entity->active = false;
         }
     }

@@ -11,9 +11,11 @@
 #include "game/RaceFlow.h"
 #include "game/ReplayPlayback.h"
 
+#include <algorithm>
+
 ReplayRecorder::ReplayRecorder(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {}
 
-void ReplayRecorder::record(RaceFlow& raceFlow, const ReplayFile::Setup& raceSetup) {
+void ReplayRecorder::record(RaceFlow& raceFlow, const RaceSetup& raceSetup) {
     race = &raceFlow;
     setup = raceSetup;
     subscribe(race->onStarted, this, &ReplayRecorder::onStarted);
@@ -34,6 +36,8 @@ void ReplayRecorder::onStarted() {
         names.push_back(kart->name);
     }
     setup.laps = race->numLaps;
+    setup.players = std::min(race->humanPlayers, static_cast<int>(cars.size()));
+    setup.ai = static_cast<int>(cars.size()) - setup.players;
     file.begin(setup, race->seed, std::move(names));
     stepScratch.resize(cars.size());
     recordingNow = !cars.empty();
@@ -65,7 +69,8 @@ void ReplayRecorder::onOver() {
     }
     recordingNow = false;
     finished = true;
-    const std::string where = !saves ? std::string() : folder.empty() ? ReplayFile::folder() : folder;
+    const bool kept = saves && file.setup.players > 0;
+    const std::string where = !kept ? std::string() : folder.empty() ? ReplayFile::folder() : folder;
     if (!where.empty()) {
         const std::string path = ReplayFile::newPath(where);
         if (file.save(path)) {

@@ -1,7 +1,8 @@
 // Records every race of its scene: from the race's start it copies the controls
 // each kart took in every fixed step, and when the race is over it saves them
 // with the setup and seed as a replay (the last keptReplays are kept) and offers
-// "R: watch the replay" on the end screen (a pad's Y does the same).
+// "R: watch the replay" on the end screen (a pad's Y does the same). A race
+// without players (the title's attract mode) is not saved.
 // It must be added after the karts' Cars: a step walks the components in the
 // order they were made, and the recorder reads what the Cars took in that step.
 #pragma once
@@ -20,8 +21,9 @@ class ReplayRecorder : public Updateable {
 public:
     ReplayRecorder(SystemRegistry* systems, Entity* entity);
 
-    // Listens to race's starts and ends; the karts are the race's, in its order.
-    void record(RaceFlow& race, const ReplayFile::Setup& setup);
+    // Listens to race's starts and ends; the karts are the race's, in its order,
+    // its players first. setup gives the track and the AI's skill.
+    void record(RaceFlow& race, const RaceSetup& setup);
 
     void fixedUpdate(float dt) override;
     void update(float dt) override;
@@ -46,7 +48,7 @@ private:
     void onOver();
 
     RaceFlow* race = nullptr;
-    ReplayFile::Setup setup;
+    RaceSetup setup;
     std::vector<Car*> cars;
     std::vector<KartControls> stepScratch;
     ReplayFile file;

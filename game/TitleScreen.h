@@ -1,16 +1,23 @@
-// The title screen's keys and the loading of the race: on its first frame it
-// schedules the loading task so that "Loading..." is drawn first; once the race
-// is built Space (a pad's A or Start) enters it and Escape or Q (a pad's Back)
-// quits. When the track cannot be turned into a race the title says so and
-// only quitting is left. With more than one track in the catalog, Left and
-// Right choose the track (saved to the config file), which is then loaded in
-// its turn. A change of brightness shows its new level for a moment.
+// The title screen's keys, its race setup menu and the loading of the race: on
+// its first frame it schedules the loading task so that "Loading..." is drawn
+// first; once the race is built Space (a pad's A or Start) enters it and Escape
+// or Q (a pad's Back) quits. Up and Down (or a pad's d-pad) choose a row of the
+// setup (players, AI karts, laps, AI skill and, with more than one track in the
+// catalog, the track), Left and Right change it. A new track is saved to the
+// config file at once and loaded in its turn; Space with another changed setup
+// saves it under [race] in config.ini, builds that race and enters it. After
+// attractDelay seconds without a key the title races the AI karts alone until a
+// key is pressed. When the track cannot be turned into a race the title says so
+// and only quitting is left. A change of brightness shows its new level for a
+// moment.
 #pragma once
 
 #include "core/runtime/Updateable.h"
 #include "game/ControlsConfig.h"
+#include "game/RaceSetup.h"
 #include "game/TrackCatalog.h"
 
+#include <array>
 #include <string>
 
 class RaceFlow;
@@ -21,20 +28,23 @@ class UITex;
 class TitleScreen : public Updateable {
 public:
     enum State : int { created = 0, loading = 1, ready = 2, failed = 3 };
+    enum Row : int { playersRow = 0, aiRow = 1, lapsRow = 2, skillRow = 3, trackRow = 4, rowCount = 5 };
 
     TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText);
 
     void update(float dt) override;
 
-    // Creates the scene "game", imports the track into it and builds the race.
+    // Creates the scene "game", imports the setup's track into it and builds the race.
     void load();
+    // Reads the setup from configPath (laps from game.ini by default), finds the
+    // tracks in the assets folder and makes the menu's rows, the track's name,
+    // preview and best lap in the title scene.
+    void createMenu(const std::string& configPath);
+    // Builds an AI-only race in the scene "attract" and shows it.
+    void startAttract();
 
     // The file of the chosen track, relative to the assets folder.
-    const std::string& trackFile() const { return chosenTrack; }
-    // Chooses the track the race loads (shown once showTrack runs).
-    void chooseTrack(const std::string& file);
-    // Shows the chosen track's name and preview.
-    void showTrack();
+    const std::string& trackFile() const { return setup.track; }
 
     Text* loadingText = nullptr;
     // Where a new brightness level shows; may be null.
@@ -45,18 +55,39 @@ public:
     ControlsConfig controls;
 
     TrackCatalog catalog;
-    std::string configPath = "config.ini";
     Text* trackText = nullptr;
+    // The chosen track's best lap, under its name; may be null.
+    Text* trackBestText = nullptr;
     UITex* trackPreview = nullptr;
+    Scene* attractScene = nullptr;
+    // The track the attract scene was built on.
+    std::string attractTrack;
+    RaceSetup setup;
+    int selectedRow = playersRow;
+    float idleTime = 0.0f;
+
+    static constexpr float attractDelay = 30.0f;
 
 private:
     void changeTrack(int step);
     void handleBrightnessKeys() const;
+    void handleMenuKeys();
+    // The setup rows and, with a choice of tracks, the track row.
+    int selectableRows() const;
+    void change(int row, int by);
+    void showMenu();
     void showBrightness();
     void enterRace();
     void setMessage(const std::string& message);
 
-    std::string chosenTrack = TrackCatalog::defaultTrack;
+    std::string configPath;
+    std::string recordsPath;
+    std::array<Text*, trackRow> rows{};
+    // The setup the built race was made from, and the one read from the file.
+    RaceSetup loadedSetup;
+    RaceSetup savedSetup;
+    bool enterWhenLoaded = false;
+    bool refreshOnReturn = false;
 
     // Set by load(), which runs inside a frame: that frame's keys are ignored.
     bool justLoaded = false;

@@ -55,7 +55,9 @@ void age(std::map<int, KeyState>& states, std::vector<int>& tapped) {
     tapped.clear();
 }
 
-Input* inputOf(GLFWwindow* window) { return static_cast<Input*>(glfwGetWindowUserPointer(window)); }
+Input* inputOf(GLFWwindow* window) {
+    return static_cast<Input*>(glfwGetWindowUserPointer(window));
+}
 
 bool readLibraryGamepad(int pad, GamepadState& state) {
     GLFWgamepadstate read;
@@ -96,19 +98,25 @@ Input::~Input() {
     }
 }
 
-void Input::keyCallback(GLFWwindow* window, int key, int, int action, int) { inputOf(window)->onKey(key, action); }
+void Input::keyCallback(GLFWwindow* window, int key, int, int action, int) {
+    inputOf(window)->onKey(key, action);
+}
 
 void Input::mouseButtonCallback(GLFWwindow* window, int button, int action, int) {
     inputOf(window)->onMouseButton(button, action);
 }
 
-void Input::closeCallback(GLFWwindow* window) { inputOf(window)->onClose(); }
+void Input::closeCallback(GLFWwindow* window) {
+    inputOf(window)->onClose();
+}
 
 void Input::onKey(int key, int action) {
     applyAction(keys, tappedKeys, key, action);
 }
 
-void Input::queueKey(int key, int action) { queuedKeys.emplace_back(key, action); }
+void Input::queueKey(int key, int action) {
+    queuedKeys.emplace_back(key, action);
+}
 
 void Input::onMouseButton(int button, int action) {
     applyAction(mouseButtons, tappedButtons, button, action);
@@ -165,14 +173,27 @@ void Input::update() {
     cursorY = y;
 }
 
-KeyState& Input::getKey(int key) { return keys[key]; }
+KeyState& Input::getKey(int key) {
+    return keys[key];
+}
+
+bool Input::anyKeyPressed() const {
+    for (const auto& [key, state] : keys) {
+        if (state == KeyState::Pressed) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool Input::isKeyDown(int key) {
     const KeyState state = getKey(key);
     return state == KeyState::Pressed || state == KeyState::Held;
 }
 
-KeyState& Input::getMouseButton(int button) { return mouseButtons[button]; }
+KeyState& Input::getMouseButton(int button) {
+    return mouseButtons[button];
+}
 
 bool Input::isMouseButtonDown(int button) {
     const KeyState state = getMouseButton(button);

@@ -26,6 +26,8 @@ public:
 
     KeyState& getKey(int key);
     bool isKeyDown(int key);
+    // Whether any key went down this frame (the title's idle timer watches it).
+    bool anyKeyPressed() const;
     KeyState& getMouseButton(int button);
     bool isMouseButtonDown(int button);
 

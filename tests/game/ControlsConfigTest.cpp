@@ -55,8 +55,8 @@ TEST(ControlsConfig, EachBadLineWarnsWithItsNumberAndKeepsTheDefault) {
                              "p1.boost = Banana\n"
                              "p1.hop\n"
                              "p2.left = W\n"
-                             "p1.respawn = K\n"
-                             "p2.respawn = K\n";
+                             "p1.respawn = M\n"
+                             "p2.respawn = M\n";
     const ControlsConfig config = readText(file);
     const auto warned = [&](const std::string& text) {
         for (const LoggedLine& line : log.lines) {
@@ -73,6 +73,6 @@ TEST(ControlsConfig, EachBadLineWarnsWithItsNumberAndKeepsTheDefault) {
     EXPECT_TRUE(warned(" line 5: W is already p1.accelerate; p2.left keeps Left"));
     EXPECT_EQ(config.players[0].boost, key::e);
     EXPECT_EQ(config.players[1].steerLeft, key::left);
-    EXPECT_EQ(config.players[0].respawn, key::fromName("K")) << "both players' respawn on one key";
-    EXPECT_EQ(config.players[1].respawn, key::fromName("K"));
+    EXPECT_EQ(config.players[0].respawn, key::fromName("M")) << "both players' respawn on one key";
+    EXPECT_EQ(config.players[1].respawn, key::fromName("M"));
 }

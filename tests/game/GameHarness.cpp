@@ -29,6 +29,8 @@ ScratchGameFolder::ScratchGameFolder(const std::string& tag) {
     for (const auto& entry : fs::directory_iterator(TW_ASSETS_DIR)) {
         fs::create_symlink(entry.path(), assets / entry.path().filename());
     }
+    // The player's records go here too, never into the real data folder.
+    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
 }
 
 ScratchGameFolder::~ScratchGameFolder() {

@@ -1,11 +1,10 @@
 // Runs the real Game for whole-game tests: in a scratch folder with its own
-// config.ini (a small window) and an assets folder that links to the generated
+// config.ini (a small window), its own XDG data folder and an assets folder that links to the generated
 // assets, except for the files a test replaces or removes; with a driven clock,
 // keys injected through Input and a script of steps run at the end of every frame.
 #pragma once
 
 #include "game/Game.h"
-#include "support/ScratchHome.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -30,9 +29,6 @@ public:
 
     std::filesystem::path configPath() const { return dir / "config.ini"; }
 
-    // The player's home while the game runs, so that what it saves (replays,
-    // records) stays in the scratch folder.
-    ScratchHome home;
     std::filesystem::path dir;
     std::filesystem::path assets;
 

@@ -1,11 +1,13 @@
 // The race's on-screen texts: where messages appear, how they fade in and how
-// long centre messages live, and the HUD's speed read-out and boost bar driven
-// by a real kart.
+// long centre messages live, the HUD's speed read-out and boost bar driven
+// by a real kart, messages in the views of more players, and the overview map.
 #include "RaceWorld.h"
 
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "game/CarHUD.h"
+#include "game/OverviewMap.h"
+#include "game/RacingLine.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +97,38 @@ TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEig
     EXPECT_FLOAT_EQ(CarHUD::boostFraction(car(1)), 1.0f);
     car(1).boostTimer = -1.0f;
     EXPECT_FLOAT_EQ(CarHUD::boostFraction(car(1)), 0.0f);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HudTest, ViewsOfMorePlayersGetTheirMessagesAndTheOverviewTracksEveryKart) {
+    // Quarters: player 2 top right; a kart without a view gets no message.
+    utils->playerViews = {{0.0f, 0.0f, 0.5f, 0.5f}, {0.5f, 0.0f, 0.5f, 0.5f}, {0.0f, 0.5f, 0.5f, 0.5f}};
+    Entity* second = utils->showMessage("Lap #2", 1, true, {1.0f, 1.0f, 1.0f}, 3.0f);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->getComponent<Transform2D>()->getPosition(), glm::vec2(0.75f, 0.15f));
+    EXPECT_EQ(utils->showMessage("Boost ready", 3, true, {1.0f, 1.0f, 1.0f}, 2.0f), nullptr);
+
+    addBoxRace();
+    const RacingLine line(
+        {{-100.0f, 0.0f, -50.0f}, {100.0f, 0.0f, -50.0f}, {100.0f, 0.0f, 50.0f}, {-100.0f, 0.0f, 50.0f}});
+    const glm::vec4 quarter(0.5f, 0.5f, 0.5f, 0.5f);
+    auto* map = scene->createEntity("overview")->addComponent<OverviewMap>();
+    map->build(line, {karts[0], karts[1]}, quarter);
+    ASSERT_EQ(map->kartDots.size(), 2u);
+    place(1, {90.0f, 1.0f, 40.0f}, glm::quat(1, 0, 0, 0));
+    step();
+    for (Transform2D* dot : map->kartDots) {
+        const glm::vec2 at = dot->getPosition();
+        EXPECT_TRUE(at.x > quarter.x && at.x < quarter.x + quarter.z && at.y > quarter.y &&
+                    at.y < quarter.y + quarter.w)
+            << at.x << ", " << at.y;
+    }
+    // Further along x and z in the world: right and down on the map.
+    EXPECT_GT(map->kartDots[1]->getPosition().x, map->kartDots[0]->getPosition().x + 0.1f);
+    EXPECT_GT(map->kartDots[1]->getPosition().y, map->kartDots[0]->getPosition().y + 0.05f);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/Transform2D.h"
 #include "game/UiLayers.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -77,4 +78,34 @@ TEST_F(RaceFlowTest, OfTwoFinishersOnOneStepTheFirstAnnouncedWinsAndSpaceClearsT
     tap(GLFW_KEY_SPACE);
     EXPECT_EQ(gameplay->state, RaceFlow::starting);
     EXPECT_FALSE(gameplay->finished[1]);
+}
+
+TEST_F(RaceFlowTest, AgainstTheComputerEveryFinishIsPlacedAndTimedAndThePlayerEndsTheRace) {
+    gameplay->setKarts(gameplay->karts, 1);
+    gameplay->startRace();
+    run(5.2f);
+    ASSERT_EQ(gameplay->state, RaceFlow::racing);
+    run(57.0f);
+    LogCapture log;
+    race(1).finishTime = gameplay->raceTime;
+    fire(race(1).onFinished, 1u);
+    EXPECT_EQ(gameplay->positions[1], 1);
+    EXPECT_TRUE(texts("You win!").empty()) << "only the two-player race says so";
+    run(2.0f);
+    EXPECT_EQ(gameplay->state, RaceFlow::racing) << "the player has not finished yet";
+    race(0).finishTime = gameplay->raceTime;
+    fire(race(0).onFinished, 0u);
+    EXPECT_EQ(texts("2nd / 2").size(), 1u);
+    std::vector<std::string> finishes;
+    for (const LoggedLine& line : log.lines) {
+        if (line.text.find(" finished, position ") != std::string::npos) {
+            finishes.push_back(line.text.substr(0, line.text.size() - 2));
+        }
+    }
+    EXPECT_EQ(finishes, (std::vector<std::string>{"P2 finished, position 1, time 0:57.",
+                                                  "P1 finished, position 2, time 0:59."}));
+    run(2.0f);
+    EXPECT_EQ(gameplay->state, RaceFlow::raceOver);
+    EXPECT_EQ(formatRaceTime(62.345f), "1:02.35");
+    EXPECT_EQ(ordinal(11) + ordinal(22) + ordinal(3), "11th22nd3rd");
 }

@@ -43,8 +43,9 @@ bool RaceWorld::loadTrack(const std::string& file) {
     RaceSceneBuilder::applyTrackConventions(*scene);
     for (size_t player = 0; player < 2; ++player) {
         const int index = static_cast<int>(player);
+        const PlayerKeys keys = PlayerKeys::defaults(index);
         Car* car = RaceSceneBuilder::setUpKart(*scene, RaceSceneBuilder::kartNodes(player == 0 ? "P1" : "P2"),
-                                               index, PlayerKeys::defaults(index));
+                                               index, &keys);
         if (car == nullptr) {
             return false;
         }

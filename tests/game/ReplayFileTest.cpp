@@ -34,7 +34,7 @@ KartControls controlsOf(float throttle, float steering, bool boost = false, bool
 // values, a negative zero and a press now and then.
 ReplayFile sampleRace(size_t count) {
     ReplayFile file;
-    ReplayFile::Setup setup;
+    RaceSetup setup;
     setup.laps = 3;
     file.begin(setup, 0xdeadbeefu, {"P1", "P2"});
     for (size_t i = 0; i < count; ++i) {

@@ -10,6 +10,7 @@
 #include "core/ui/Text.h"
 #include "core/ui/UITex.h"
 #include "game/RaceSettings.h"
+#include "game/RaceSetup.h"
 #include "game/TrackCatalog.h"
 #include "support/FakeGamepads.h"
 #include "support/LogCapture.h"
@@ -97,11 +98,11 @@ TEST(RaceSettingsTest, SavingTheTrackRewritesOnlyItsLineAtomically) {
 
     const ScratchDir dir("settings");
     const std::string config = (dir.path / "config.ini").string();
-    EXPECT_EQ(RaceSettings::readTrack(config), "");
+    EXPECT_EQ(readRaceSetup(config, RaceSetup()).track, RaceSetup().track);
     dir.write("config.ini", "[window]\nwidth=640\n");
     ASSERT_TRUE(RaceSettings::saveTrack(config, "scenes/Zed/Zed.fbx"));
     EXPECT_EQ(readFile(config), "[window]\nwidth=640\n\n[race]\ntrack = scenes/Zed/Zed.fbx\n");
-    EXPECT_EQ(RaceSettings::readTrack(config), "scenes/Zed/Zed.fbx");
+    EXPECT_EQ(readRaceSetup(config, RaceSetup()).track, "scenes/Zed/Zed.fbx");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
         << "no temporary left";
 

@@ -42,7 +42,7 @@ std::vector<std::string> progressLines(const LogCapture& log, size_t from = 0) {
 
 std::vector<fs::path> savedReplays(const ScratchGameFolder& folder) {
     std::vector<fs::path> found;
-    const fs::path dir = folder.home.home() / ".local/share/torquewind/replays";
+    const fs::path dir = folder.dir / "data" / "torquewind" / "replays";
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(dir, error)) {
         found.push_back(entry.path());

@@ -36,10 +36,10 @@
 #include "game/Car.h"
 #include "game/CarParticles.h"
 #include "game/FollowCamera.h"
-#include "game/RaceKeys.h"
 #include "game/RaceFlow.h"
-#include "game/RaceProgress.h"
+#include "game/RaceKeys.h"
 #include "game/RaceMessages.h"
+#include "game/RaceProgress.h"
 #include "game/UiLayers.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
@@ -396,7 +396,8 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         }
         EXPECT_EQ(game->scene("game"), race);
         EXPECT_EQ(gameplay->state, RaceFlow::starting) << "the race starts again";
-        EXPECT_EQ(holdings(), firstRaceHoldings) << "meshes, textures, materials, named entities, their components";
+        EXPECT_EQ(holdings(), firstRaceHoldings)
+            << "meshes, textures, materials, named entities, their components";
         return true;
     });
     game->step("counting down again", 4.0f, [&] { return centreShown.count("3") != 0; });

@@ -92,7 +92,7 @@ void menu(const std::string& outDir, const TextRenderer& text, const glm::vec3& 
     kartFromBehind(image, 830.0f, 585.0f, 215.0f, orange);
 
     text.drawCentred(image, "TORQUEWIND", 640, 215, 150, yellow, 9, ink);
-    text.drawCentred(image, "SPLIT-SCREEN KART RACING FOR TWO", 640, 280, 38, white, 4, ink);
+    text.drawCentred(image, "SPLIT-SCREEN KART RACING FOR ONE TO FOUR", 640, 280, 38, white, 4, ink);
     // A calm band at the bottom for the game's "Loading..." line.
     for (int y = 630; y < h; ++y)
         for (int x = 0; x < w; ++x)
