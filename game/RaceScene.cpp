@@ -33,6 +33,8 @@
 #include "game/FreeCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
+#include "game/GhostKart.h"
+#include "game/GhostRecorder.h"
 #include "game/HelpKeys.h"
 #include "game/Hud.h"
 #include "game/LapCounter.h"
@@ -217,6 +219,20 @@ void addReplayRecorder(Scene& scene, RaceFlow& race, const RaceSetup& setup) {
                                    glm::vec4(1.0f), uiLayer::screen);
 }
 
+// Every race with players keeps their best lap; a race of one player races it.
+void addGhost(Scene& scene, RaceFlow& race, const RaceSetup& setup, const std::vector<Entity*>& karts) {
+    if (setup.players < 1) {
+        return;
+    }
+    Entity* entity = scene.createEntity("ghost");
+    auto* recorder = entity->addComponent<GhostRecorder>();
+    recorder->watch(race, setup.players, setup.track);
+    if (setup.players == 1) {
+        recorder->ghostKart = entity->addComponent<GhostKart>();
+        recorder->ghostKart->build(scene, *karts.front());
+    }
+}
+
 Entity* createDebugCamera(Scene& scene) {
     Entity* entity = scene.createEntity("debugController");
     entity->active = false;
@@ -341,6 +357,7 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo&
     race->raceKeys->playerCameras = cameras;
     race->raceKeys->freeCamera = createDebugCamera(scene);
     addReplayRecorder(scene, *race, setup);
+    addGhost(scene, *race, setup, karts);
     createSkybox(scene, track.skyPrefix);
     return race;
 }

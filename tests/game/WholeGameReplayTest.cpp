@@ -1,7 +1,8 @@
 // Replays in the real game: a one-lap race is saved when it ends, the end screen
 // offers it, R plays it with the camera on any kart at any speed, its progress
 // lines come out as the race's did, and its end returns to the title; --replay
-// with a broken file names it in one line and shows the title.
+// with a broken file names it in one line and shows the title; a one-player
+// race shows the kept ghost.
 #include "GameHarness.h"
 #include "RaceDriver.h"
 
@@ -9,9 +10,15 @@
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
+#include "core/runtime/Transform.h"
 #include "core/ui/Text.h"
 #include "game/Car.h"
+#include "game/Checkpoint.h"
+#include "game/GhostKart.h"
+#include "game/LapRecords.h"
 #include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
+#include "game/RaceSetup.h"
 #include "game/ReplayPlayback.h"
 #include "game/ReplayRecorder.h"
 #include "support/LogCapture.h"
@@ -22,6 +29,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -165,6 +173,86 @@ TEST(WholeGameReplayTest, ABrokenReplayFileIsNamedAndTheTitleShows) {
     game->quitStep(GLFW_KEY_Q);
     EXPECT_TRUE(game->play());
     EXPECT_EQ(log.count("Replay " + broken + ": truncated in the version"), 1);
+    delete game;
+}
+
+} // namespace
+
+namespace {
+
+// A one-player race with a kept ghost: the ghost sets off from the line when P1
+// crosses it and drives on ahead while P1 coasts (the picture "ghost.png").
+TEST(WholeGameReplayTest, AOnePlayerRaceShowsTheKeptGhostFromTheLine) {
+    TW_REQUIRE_DISPLAY();
+    ScratchGameFolder folder("ghost");
+    folder.writeConfig(320, 200);
+    std::ofstream(folder.configPath(), std::ios::app) << "[race]\nplayers = 1\nai = 0\nlaps = 1\n";
+    auto* game = new ScriptedGame(folder.configPath());
+    Scene* race = nullptr;
+    RaceFlow* gameplay = nullptr;
+    GhostKart* ghost = nullptr;
+    std::unique_ptr<RaceDriver> driver;
+    float crossed = -1.0f;
+    game->everyFrame = [&] {
+        if (driver != nullptr) {
+            driver->drive(*game->systems->get<Input>(), static_cast<float>(game->frameMs) / 1000.0f);
+        }
+    };
+    game->step("race loads", 5.0f, [&] {
+        race = game->scene("game");
+        if (race == nullptr ||
+            ScriptedGame::text(game->scene("menu"), "loadingText")->text != "Press Space to start") {
+            return false;
+        }
+        gameplay = race->findEntity("gameplay")->getComponent<RaceFlow>();
+        ghost = race->findEntity("ghost")->getComponent<GhostKart>();
+        // A kept lap from the line to the next checkpoint, facing the way the kart does.
+        const glm::vec3 from =
+            gameplay->checkpoints[0]->entity->getComponent<Transform>()->getWorldPosition();
+        const glm::vec3 to = gameplay->checkpoints[1]->entity->getComponent<Transform>()->getWorldPosition();
+        Transform* kart = race->findEntity("P1")->getComponent<Transform>();
+        GhostLap lap;
+        lap.track = RaceSetup().track;
+        lap.lapTime = 10.0f;
+        for (int i = 0; i <= 300; ++i) {
+            const glm::vec3 at = glm::mix(from, to, static_cast<float>(i) / 300.0f);
+            lap.samples.push_back({{at.x, kart->getWorldPosition().y, at.z}, kart->getGlobalRotation()});
+        }
+        EXPECT_TRUE(lap.save(GhostLap::pathBeside(LapRecords::defaultPath(), lap.track)));
+        return true;
+    });
+    game->tapStep("Space enters the race", {GLFW_KEY_SPACE});
+    game->step("Go!", 7.0f, [&] {
+        if (gameplay->state != RaceFlow::racing) {
+            return false;
+        }
+        EXPECT_FALSE(ghost->isShown()) << "not before the line";
+        Car* kart = race->findEntity("P1")->getComponent<Car>();
+        driver = std::make_unique<RaceDriver>(*gameplay, *kart, RaceDriver::playerKeys(0), 0.0f);
+        return true;
+    });
+    game->step("P1 crosses the line", 20.0f, [&] {
+        if (race->findEntity("P1")->getComponent<RaceProgress>()->lap < 1) {
+            return false;
+        }
+        driver->release(*game->systems->get<Input>());
+        driver.reset();
+        crossed = game->now();
+        return true;
+    });
+    game->step("the ghost drives on ahead", 3.0f, [&] {
+        game->drawViews = true;
+        if (game->now() - crossed < 1.5f) {
+            return false;
+        }
+        EXPECT_TRUE(ghost->isShown());
+        game->shoot("ghost.png");
+        game->drawViews = false;
+        return true;
+    });
+    game->tapStep("Q to the title", {GLFW_KEY_Q});
+    game->quitStep(GLFW_KEY_Q);
+    EXPECT_TRUE(game->play());
     delete game;
 }
 
