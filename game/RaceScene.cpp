@@ -219,7 +219,8 @@ void addReplayRecorder(Scene& scene, RaceFlow& race, const RaceSetup& setup) {
                                    glm::vec4(1.0f), uiLayer::screen);
 }
 
-// Every race with players keeps their best lap; a race of one player races it.
+// Every race with players keeps their best lap; a race of one player (or with
+// the ghost asked for) races it against player 1.
 void addGhost(Scene& scene, RaceFlow& race, const RaceSetup& setup, const std::vector<Entity*>& karts) {
     if (setup.players < 1) {
         return;
@@ -227,7 +228,7 @@ void addGhost(Scene& scene, RaceFlow& race, const RaceSetup& setup, const std::v
     Entity* entity = scene.createEntity("ghost");
     auto* recorder = entity->addComponent<GhostRecorder>();
     recorder->watch(race, setup.players, setup.track);
-    if (setup.players == 1) {
+    if (setup.players == 1 || setup.ghost) {
         recorder->ghostKart = entity->addComponent<GhostKart>();
         recorder->ghostKart->build(scene, *karts.front());
     }

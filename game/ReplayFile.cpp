@@ -176,6 +176,8 @@ void ReplayFile::begin(const RaceSetup& raceSetup, uint32_t raceSeed, std::vecto
     build = thisBuild();
     kartNames = std::move(names);
     controls.clear();
+    // Five minutes of steps up front: a race's steps then rarely grow the list.
+    controls.reserve(static_cast<size_t>(60 * 60 * 5) * kartNames.size());
 }
 
 bool ReplayFile::addStep(const KartControls* stepControls) {
