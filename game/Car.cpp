@@ -28,6 +28,12 @@ glm::quat eulerDegrees(float x, float y, float z) {
 
 } // namespace
 
+float quantiseControl(float value) {
+    // Through an integer: every step value has one bit pattern (no -0).
+    const auto step = static_cast<int>(std::lround(std::clamp(value, -1.0f, 1.0f) * controlSteps));
+    return static_cast<float>(step) / static_cast<float>(controlSteps);
+}
+
 Car::Car(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {
     if (entity != nullptr) {
         body = entity->getComponent<RigidBodyDynamic>();
@@ -55,8 +61,8 @@ void Car::takeControls() {
         feedStep(controls);
     }
     stepped = controls;
-    stepped.throttle = std::clamp(stepped.throttle, -1.0f, 1.0f);
-    stepped.steering = std::clamp(stepped.steering, -1.0f, 1.0f);
+    stepped.throttle = quantiseControl(stepped.throttle);
+    stepped.steering = quantiseControl(stepped.steering);
     // The step's boost clock, after the driving, starts the boost a step asked for.
     boostAsked = boostAsked || stepped.boost;
     controls.boost = false;

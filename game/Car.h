@@ -16,6 +16,9 @@
 #include <random>
 #include <vector>
 
+// value clamped to -1..1 and rounded to the nearest step of 1/controlSteps.
+float quantiseControl(float value);
+
 class RaceMessages;
 class RigidBodyDynamic;
 class Transform;

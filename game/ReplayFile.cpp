@@ -35,8 +35,8 @@ enum ChangeBit : uint8_t {
     respawnBit = 16,
 };
 constexpr uint8_t knownBits = throttleChanged | steeringChanged | boostBit | hopBit | respawnBit;
-// A step of a kart at most: its byte and two floats.
-constexpr size_t maxBytesPerKartStep = 9;
+// A step of a kart at most: its byte and two escaped changes.
+constexpr size_t maxBytesPerKartStep = 5;
 
 void putU8(std::string& out, uint8_t value) {
     out.push_back(static_cast<char>(value));
@@ -48,10 +48,27 @@ void putU32(std::string& out, uint32_t value) {
     }
 }
 
-void putFloat(std::string& out, float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    putU32(out, bits);
+// A control as its step, -controlSteps..controlSteps.
+int controlStep(float value) {
+    return static_cast<int>(std::lround(std::clamp(value, -1.0f, 1.0f) * controlSteps));
+}
+
+float controlValue(int step) {
+    return static_cast<float>(step) / static_cast<float>(controlSteps);
+}
+
+// A changed control as the difference from its last step when that fits a
+// signed byte (a smooth driver's small steps pack well), else the escape byte
+// and the step itself.
+constexpr int8_t escapeByte = -128;
+void putChange(std::string& out, int before, int now) {
+    const int difference = now - before;
+    if (difference >= -127 && difference <= 127) {
+        out.push_back(static_cast<char>(static_cast<int8_t>(difference)));
+    } else {
+        out.push_back(static_cast<char>(escapeByte));
+        out.push_back(static_cast<char>(static_cast<int8_t>(now)));
+    }
 }
 
 void putString(std::string& out, const std::string& text) {
@@ -89,15 +106,18 @@ public:
         }
         return value;
     }
-    float control(const char* what) {
-        const uint32_t bits = u32(what);
-        float value = 0.0f;
-        std::memcpy(&value, &bits, sizeof value);
-        if (ok() && !(value >= -1.0f && value <= 1.0f)) {
-            fail(std::string(what) + " out of range");
-            return 0.0f;
+    // The step after before, as putChange wrote it.
+    int change(int before, const char* what) {
+        const auto first = static_cast<int8_t>(u8(what));
+        int now = before + first;
+        if (ok() && first == escapeByte) {
+            now = static_cast<int8_t>(u8(what));
         }
-        return value;
+        if (ok() && (now < -controlSteps || now > controlSteps)) {
+            fail(std::string(what) + " out of range");
+            return 0;
+        }
+        return now;
     }
     std::string text(const char* what, size_t maxLength) {
         const size_t length = u8(what);
@@ -142,20 +162,23 @@ std::string controlStream(const std::vector<KartControls>& controls, size_t kart
         const KartControls& now = controls[i];
         KartControls& before = last[i % karts];
         uint8_t bits = 0;
-        // Bit patterns, not values: -0 and +0 drive alike but must replay alike too.
-        if (std::memcmp(&now.throttle, &before.throttle, sizeof(float)) != 0) {
+        const int throttle = controlStep(now.throttle);
+        const int steering = controlStep(now.steering);
+        const int throttleBefore = controlStep(before.throttle);
+        const int steeringBefore = controlStep(before.steering);
+        if (throttle != throttleBefore) {
             bits |= throttleChanged;
         }
-        if (std::memcmp(&now.steering, &before.steering, sizeof(float)) != 0) {
+        if (steering != steeringBefore) {
             bits |= steeringChanged;
         }
         bits |= (now.boost ? boostBit : 0) | (now.hop ? hopBit : 0) | (now.respawn ? respawnBit : 0);
         putU8(out, bits);
         if ((bits & throttleChanged) != 0) {
-            putFloat(out, now.throttle);
+            putChange(out, throttleBefore, throttle);
         }
         if ((bits & steeringChanged) != 0) {
-            putFloat(out, now.steering);
+            putChange(out, steeringBefore, steering);
         }
         before = now;
     }
@@ -305,10 +328,10 @@ bool ReplayFile::decode(const std::string& bytes, std::string& reason) {
             stream.fail("unknown control bits");
         }
         if ((bits & throttleChanged) != 0) {
-            now.throttle = stream.control("throttle");
+            now.throttle = controlValue(stream.change(controlStep(now.throttle), "throttle"));
         }
         if ((bits & steeringChanged) != 0) {
-            now.steering = stream.control("steering");
+            now.steering = controlValue(stream.change(controlStep(now.steering), "steering"));
         }
         now.boost = (bits & boostBit) != 0;
         now.hop = (bits & hopBit) != 0;

@@ -52,6 +52,7 @@ private:
     std::vector<Car*> cars;
     std::vector<KartControls> stepScratch;
     ReplayFile file;
+    unsigned racesStarted = 0;
     bool recordingNow = false;
     bool finished = false;
 };

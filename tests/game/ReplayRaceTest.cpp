@@ -123,6 +123,8 @@ TEST(ReplayRaceTest, PlaybackRepeatsEveryStepOfTheRecordedRace) {
         raceLines = progressLines(log);
     }
     ASSERT_GT(recorded->steps(), 60u * 20u);
+    // About 2 KB: the AI's steering and throttle change nearly every step, by small steps.
+    EXPECT_LT(recorded->encode().size(), 4u * 1024u) << "one lap of a player and an AI kart";
     EXPECT_EQ(recorded->seed, 20u);
     EXPECT_EQ(recorded->setup.players, 1);
     EXPECT_EQ(recorded->setup.ai, 1);
