@@ -61,7 +61,8 @@ def sound(path, channels, width, rate, frames):
 
 def replay(steps, karts=2, version=1):
     # Magic, version, build, track, players, AI, laps, skill, seed, names, steps,
-    # then the zlib stream: per step and kart a change byte and the changed floats.
+    # then the zlib stream: per step and kart a change byte and, for each changed
+    # control, its difference in 127ths (or -128 and the value itself).
     def text(s):
         return bytes([len(s)]) + s.encode()
     head = b"TWREPLAY" + struct.pack("<I", version) + text("seed") + text("scenes/Track_01_LM.fbx")
@@ -70,8 +71,10 @@ def replay(steps, karts=2, version=1):
     raw = b""
     for i in range(steps):
         for k in range(karts):
-            if i % 10 == 0:
-                raw += bytes([1 | 2 | (8 if i == 20 else 0)]) + struct.pack("<ff", 1.0, -0.5 * k)
+            if i == 0:
+                raw += bytes([1 | 2]) + struct.pack("<bb", 127, -64 * k)
+            elif i % 10 == 0:
+                raw += bytes([1 | 2 | (8 if i == 20 else 0)]) + struct.pack("<bbb", -3, -128, 10 * k)
             else:
                 raw += bytes([4 if i == 33 else 0])
     packed = zlib.compress(raw, 9)
