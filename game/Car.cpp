@@ -28,6 +28,12 @@ glm::quat eulerDegrees(float x, float y, float z) {
 
 } // namespace
 
+float quantiseControl(float value) {
+    // Through an integer: every step value has one bit pattern (no -0).
+    const auto step = static_cast<int>(std::lround(std::clamp(value, -1.0f, 1.0f) * controlSteps));
+    return static_cast<float>(step) / static_cast<float>(controlSteps);
+}
+
 Car::Car(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) {
     if (entity != nullptr) {
         body = entity->getComponent<RigidBodyDynamic>();
@@ -46,11 +52,18 @@ Car::Car(SystemRegistry* systems, Entity* entity) : Updateable(systems, entity) 
     boostTimer = boostCooldown;
 }
 
+void Car::seedRandom(uint32_t seed) {
+    random.seed(seed);
+}
+
 void Car::takeControls() {
+    if (feedStep) {
+        feedStep(controls);
+    }
     stepped = controls;
-    stepped.throttle = std::clamp(stepped.throttle, -1.0f, 1.0f);
-    stepped.steering = std::clamp(stepped.steering, -1.0f, 1.0f);
-    // Boost timing runs per frame: the frame's update starts the boost a step asked for.
+    stepped.throttle = quantiseControl(stepped.throttle);
+    stepped.steering = quantiseControl(stepped.steering);
+    // The step's boost clock, after the driving, starts the boost a step asked for.
     boostAsked = boostAsked || stepped.boost;
     controls.boost = false;
     controls.hop = false;
@@ -64,6 +77,12 @@ float Car::steeringInput() const {
 void Car::fixedUpdate(float dt) {
     Updateable::fixedUpdate(dt);
     takeControls();
+    simulate();
+    announceBoostReady(dt);
+    updateBoost(dt);
+}
+
+void Car::simulate() {
     if (body == nullptr || transform == nullptr) {
         return;
     }
@@ -174,8 +193,6 @@ void Car::stop() {
 
 void Car::update(float dt) {
     Updateable::update(dt);
-    announceBoostReady(dt);
-    updateBoost(dt);
     steerWheels(dt);
     spinWheels(dt);
     raiseWheels();

@@ -11,8 +11,13 @@
 #include <glm/glm.hpp>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <random>
 #include <vector>
+
+// value clamped to -1..1 and rounded to the nearest step of 1/controlSteps.
+float quantiseControl(float value);
 
 class RaceMessages;
 class RigidBodyDynamic;
@@ -28,6 +33,9 @@ public:
 
     // Takes all linear and angular velocity away on the next step.
     void stop();
+    // Restarts the hop's random spin: the race seeds every kart when it starts,
+    // so a replay of its controls spins each hop the same way.
+    void seedRandom(uint32_t seed);
 
     // Wheel order everywhere: front-left, front-right, rear-right, rear-left.
     enum WheelIndex { frontLeft = 0, frontRight = 1, rearRight = 2, rearLeft = 3 };
@@ -36,6 +44,10 @@ public:
     KartControls controls;
     // What the current (or last) fixed step acts on.
     const KartControls& stepControls() const { return stepped; }
+    // A driver that decides per fixed step rather than per frame (a replay)
+    // fills the controls here, at the start of each step, just before the kart
+    // takes them. Empty for the drivers that fill them in earlyUpdate.
+    std::function<void(KartControls&)> feedStep;
     bool controlsEnabled = true;
     float springStrength = 12.0f;
     float springDamping = 1.4f;
@@ -90,8 +102,11 @@ private:
     void hop();
     void driveOnGround(const glm::mat4& world, const glm::vec3& velocity, const glm::vec3& centre);
 
+    // The boost's clock runs in fixed steps: the push acts on the physics, so it
+    // must start and stop on the same step however the frames fall.
     void announceBoostReady(float dt);
     void updateBoost(float dt);
+    void simulate();
     void steerWheels(float dt);
     void spinWheels(float dt);
     void raiseWheels();

@@ -8,6 +8,7 @@
 #include "game/GameAssets.h"
 #include "game/MenuScene.h"
 #include "game/MissingAssetsScreen.h"
+#include "game/ReplayPlayback.h"
 
 #include <filesystem>
 
@@ -32,4 +33,7 @@ void Game::init() {
     loadDefaultFont(systems.get());
     Scene* menu = systems->get<SceneManager>()->createScene("menu");
     buildMenuScene(*menu, configFile, ControlsConfig::read(configFile));
+    if (!replayFile.empty()) {
+        startReplayFile(systems.get(), replayFile);
+    }
 }

@@ -4,8 +4,13 @@
 
 #include "core/runtime/App.h"
 
+#include <string>
+
 class Game : public App {
 public:
     void configure() override;
     void init() override;
+
+    // A replay to show instead of the title (--replay FILE); the title follows it.
+    std::string replayFile;
 };

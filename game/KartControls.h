@@ -14,6 +14,10 @@
 // A kart with its controls off (Car::controlsEnabled) still takes and clears them.
 #pragma once
 
+// Throttle and steering act in steps of 1/controlSteps (the kart rounds them
+// when it takes them), so that a byte records each exactly.
+constexpr int controlSteps = 127;
+
 struct KartControls {
     // -1 full reverse .. +1 full throttle.
     float throttle = 0;

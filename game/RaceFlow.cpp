@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 
 namespace {
@@ -155,10 +156,15 @@ void RaceFlow::startRace() {
     raceTime = 0.0f;
     endScheduled = false;
     silenceKarts(false);
+    if (!chosenSeed) {
+        static std::random_device entropy;
+        seed = entropy();
+    }
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
             kart->stop();
             kart->controlsEnabled = false;
+            kart->seedRandom(kartSeed(i));
         }
         if (Spawner* spawner = karts[i] != nullptr ? karts[i]->getComponent<Spawner>() : nullptr) {
             spawner->cancelRespawn();
@@ -194,6 +200,12 @@ void RaceFlow::startRace() {
             },
             countdownDelay + static_cast<float>(tick) * tickInterval);
     }
+    fire(onStarted);
+}
+
+uint32_t RaceFlow::kartSeed(size_t index) const {
+    // Apart by a large odd step, so that no two karts' generators run in step.
+    return seed + static_cast<uint32_t>(index) * 0x9e3779b9u;
 }
 
 void RaceFlow::countdownTick() {
@@ -303,6 +315,7 @@ void RaceFlow::endRace() {
     stopSource(raceMusic);
     playSource(endMusic);
     playSource(winSound);
+    fire(onOver);
 }
 
 void RaceFlow::fixedUpdate(float dt) {

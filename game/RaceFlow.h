@@ -7,11 +7,14 @@
 // "<name> finished, position <n>, time <m:ss.cc>".
 #pragma once
 
+#include "core/runtime/Event.h"
 #include "core/runtime/Updateable.h"
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,17 @@ public:
     AudioSource* winSound = nullptr;
     // The pause screen a restart leaves; handed over when the race is built.
     RaceKeys* raceKeys = nullptr;
+    // Fired by startRace once the karts are stopped, before the first step of the
+    // new race, and by the race's end.
+    Event<> onStarted;
+    Event<> onOver;
+    // Everything random in a race (the hops' spins) comes from this seed: each
+    // kart is seeded from it when the race starts. A new one is drawn for every
+    // race unless chosenSeed is set (a replay sets the recorded one).
+    uint32_t seed = 0;
+    bool chosenSeed = false;
+    // The seed kart number index of the race gets.
+    uint32_t kartSeed(size_t index) const;
     // Shown once the race is over; may be missing.
     ResultsTable* results = nullptr;
     // The track file (relative to the assets) and where its best laps are kept;

@@ -33,6 +33,8 @@
 #include "game/FreeCamera.h"
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
+#include "game/GhostKart.h"
+#include "game/GhostRecorder.h"
 #include "game/HelpKeys.h"
 #include "game/Hud.h"
 #include "game/LeaderCamera.h"
@@ -44,6 +46,7 @@
 #include "game/RaceProgress.h"
 #include "game/RaceSetup.h"
 #include "game/RacingLine.h"
+#include "game/ReplayRecorder.h"
 #include "game/ResultsTable.h"
 #include "game/Spawner.h"
 #include "game/UiFactory.h"
@@ -207,6 +210,29 @@ RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const R
     return gameplay;
 }
 
+// After the karts, so that each step it reads what they took in that step.
+void addReplayRecorder(Scene& scene, RaceFlow& race, const RaceSetup& setup) {
+    auto* recorder = race.entity->addComponent<ReplayRecorder>();
+    recorder->record(race, setup);
+    recorder->hint = addTextEntity(scene, "replayHint", "", {{0.5f, 0.6f}, 0.04f, Anchor::Center},
+                                   glm::vec4(1.0f), uiLayer::screen);
+}
+
+// Every race with players keeps their best lap; a race of one player (or with
+// the ghost asked for) races it against player 1.
+void addGhost(Scene& scene, RaceFlow& race, const RaceSetup& setup, const std::vector<Entity*>& karts) {
+    if (setup.players < 1) {
+        return;
+    }
+    Entity* entity = scene.createEntity("ghost");
+    auto* recorder = entity->addComponent<GhostRecorder>();
+    recorder->watch(race, setup.players, setup.track);
+    if (setup.players == 1 || setup.ghost) {
+        recorder->ghostKart = entity->addComponent<GhostKart>();
+        recorder->ghostKart->build(scene, *karts.front());
+    }
+}
+
 Entity* createDebugCamera(Scene& scene) {
     Entity* entity = scene.createEntity("debugController");
     entity->active = false;
@@ -328,6 +354,8 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo&
     }
     race->raceKeys->playerCameras = cameras;
     race->raceKeys->freeCamera = createDebugCamera(scene);
+    addReplayRecorder(scene, *race, setup);
+    addGhost(scene, *race, setup, karts);
     createSkybox(scene, track.skyPrefix);
     return race;
 }

@@ -113,6 +113,15 @@ RaceSetup readRaceSetup(const std::string& path, const RaceSetup& defaults) {
                        skillName(setup.skill));
         }
     }
+    if (file.HasValue(section, "ghost")) {
+        const std::string ghost = lower(trim(file.Get(section, "ghost", "")));
+        if (ghost == "on" || ghost == "off") {
+            setup.ghost = ghost == "on";
+        } else {
+            logWarning("config.ini: [race] ghost must be on or off, not \"", ghost, "\"; using ",
+                       setup.ghost ? "on" : "off");
+        }
+    }
     if (file.HasValue(section, "track")) {
         const std::string track = trim(file.Get(section, "track", ""));
         // Relative to the assets folder and inside it.

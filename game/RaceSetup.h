@@ -14,11 +14,14 @@ struct RaceSetup {
     AiSkill skill = AiSkill::medium;
     // Relative to the assets folder.
     std::string track = "scenes/Track_01_LM.fbx";
+    // Player 1 races the track's kept ghost even with others in the race (a race
+    // of one player always does). Only [race] ghost = on sets it.
+    bool ghost = false;
 
     int karts() const { return players + ai; }
     bool operator==(const RaceSetup& other) const {
         return players == other.players && ai == other.ai && laps == other.laps && skill == other.skill &&
-               track == other.track;
+               track == other.track && ghost == other.ghost;
     }
 
     static constexpr int maxPlayers = 4;

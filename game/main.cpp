@@ -17,6 +17,8 @@ Settings are read from config.ini in the current folder when there is one, else
 from $XDG_CONFIG_HOME/torquewind/config.ini (~/.config/torquewind/config.ini),
 which is created with the defaults on the first run. Press Space on the title
 screen to race, F1 in the game for the controls, Q to quit.
+Every race is recorded to $XDG_DATA_HOME/torquewind/replays/ (the last 20 are
+kept); R on the end screen watches it again.
 )";
 
 } // namespace
@@ -24,9 +26,11 @@ screen to race, F1 in the game for the controls, Q to quit.
 int main(int argc, char** argv) {
     bool help = false;
     bool version = false;
+    std::string replay;
     CommandLine commandLine("torquewind", "Two-player split-screen kart racing on one keyboard.");
     commandLine.addFlag("--help", "-h", "show this help and exit", &help);
     commandLine.addFlag("--version", "", "show the version and exit", &version);
+    commandLine.addOption("--replay", "FILE", "watch a recorded race, then go to the title", &replay);
     if (!commandLine.parse(argc, argv)) {
         std::cerr << "torquewind: " << commandLine.error() << "\n" << commandLine.usage();
         return usageError;
@@ -44,5 +48,6 @@ int main(int argc, char** argv) {
     game->configFile = findConfigFile(UserPaths("torquewind"));
     // Before run(): the settings file may still name another folder.
     game->config.assetsDir = findAssetsDir(executableDir());
+    game->replayFile = replay;
     return game->run();
 }

@@ -17,7 +17,9 @@
 
 Engine::Engine(SystemRegistry* systems) : System(systems), clock(timeGetTime) {}
 
-Engine::~Engine() { logInfo("Engine::~"); }
+Engine::~Engine() {
+    logInfo("Engine::~");
+}
 
 void Engine::init(Config newConfig) {
     config = std::move(newConfig);
@@ -61,7 +63,7 @@ void Engine::runScene(float dt) {
         return;
     }
     scene->earlyUpdate(dt);
-    fixedAccumulator += dt;
+    fixedAccumulator += dt * stepRate;
     while (fixedAccumulator >= fixedStep) {
         fixedAccumulator -= fixedStep;
         scene->fixedUpdate(fixedStep);

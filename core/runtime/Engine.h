@@ -31,6 +31,9 @@ public:
     float time = 0.0f;
     uint32_t lastTimeMs = 0;
     float fixedAccumulator = 0.0f;
+    // Scales the frame time fed to the fixed steps (a replay's x0.25 to x4): more
+    // or fewer steps per frame, each still exactly fixedStep long.
+    float stepRate = 1.0f;
     uint32_t frameCount = 0;
     uint32_t fpsFrameCount = 0;
     float fpsTimer = 0.0f;

@@ -12,6 +12,8 @@ constexpr int unknown = -1;
 constexpr int space = 32;
 constexpr int comma = 44;
 constexpr int period = 46;
+// The digit keys are consecutive: "2" is digit1 + 1.
+constexpr int digit1 = 49;
 constexpr int a = 65;
 constexpr int d = 68;
 constexpr int e = 69;

@@ -115,6 +115,10 @@ void Scene::fixedUpdate(float step) {
     }
     forEachUpdateable([step](Updateable& updateable) { updateable.fixedUpdate(step); });
     physicsWorld->step(step);
+    // Timers made in this step (by a component or a trigger) count from the next
+    // one, not from the next frame's: a replay of the same steps in other frames
+    // fires them on the same step.
+    forEachUpdateable([](Updateable& updateable) { updateable.startPendingTimers(); });
 }
 
 // All records age first; then every entity that is due goes, with all of its

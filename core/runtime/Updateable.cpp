@@ -9,6 +9,10 @@ void Updateable::update(float) {
 
 void Updateable::lateUpdate(float) {
     // Timers made this frame start counting at the next fixed step, never this frame.
+    startPendingTimers();
+}
+
+void Updateable::startPendingTimers() {
     for (Timer& timer : pendingTimers) {
         timers.push_back(std::move(timer));
     }

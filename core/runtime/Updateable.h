@@ -29,6 +29,11 @@ public:
 
     // Runs action once, delay seconds from the next fixed step on.
     void invoke(std::function<void()> action, float delay);
+    // Lets the timers made so far count from the next fixed step on. The scene
+    // calls it after each fixed step, so a timer made inside a step (a trigger,
+    // a respawn) fires after the same number of steps however the frames fall;
+    // late update calls it for the timers made during the frame.
+    void startPendingTimers();
 
     const std::vector<Timer>& activeTimers() const { return timers; }
 

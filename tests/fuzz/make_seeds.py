@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-# Writes the hand-made seeds of the fuzz corpora: a minimal TrueType font and
-# small sound files. Images come from ImageMagick (see the README next to this).
+# Writes the hand-made seeds of the fuzz corpora: a minimal TrueType font,
+# small sound files and short replays. Images come from ImageMagick (see the README next to this).
 import os
 import struct
 import sys
 import wave
+import zlib
 
 out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus")
 
@@ -58,7 +59,34 @@ def sound(path, channels, width, rate, frames):
         w.writeframes(bytes((i * 37) & 0xFF for i in range(frames * channels * width)))
 
 
+def replay(steps, karts=2, version=1):
+    # Magic, version, build, track, players, AI, laps, skill, seed, names, steps,
+    # then the zlib stream: per step and kart a change byte and, for each changed
+    # control, its difference in 127ths (or -128 and the value itself).
+    def text(s):
+        return bytes([len(s)]) + s.encode()
+    head = b"TWREPLAY" + struct.pack("<I", version) + text("seed") + text("scenes/Track_01_LM.fbx")
+    head += bytes([karts, 0, 1, 1]) + struct.pack("<I", 12345) + bytes([karts])
+    head += b"".join(text("P%d" % (k + 1)) for k in range(karts))
+    raw = b""
+    for i in range(steps):
+        for k in range(karts):
+            if i == 0:
+                raw += bytes([1 | 2]) + struct.pack("<bb", 127, -64 * k)
+            elif i % 10 == 0:
+                raw += bytes([1 | 2 | (8 if i == 20 else 0)]) + struct.pack("<bbb", -3, -128, 10 * k)
+            else:
+                raw += bytes([4 if i == 33 else 0])
+    packed = zlib.compress(raw, 9)
+    return head + struct.pack("<III", steps, len(raw), len(packed)) + packed
+
+
 tiny = font()
+race = replay(90)
+write(os.path.join(out, "replay", "two_karts.twreplay"), race)
+write(os.path.join(out, "replay", "one_kart_empty.twreplay"), replay(0, karts=1))
+write(os.path.join(out, "replay", "truncated.twreplay"), race[: len(race) - 7])
+write(os.path.join(out, "replay", "newer.twreplay"), replay(5, version=9))
 write(os.path.join(out, "font", "square.ttf"), tiny)
 write(os.path.join(out, "font", "square_truncated.ttf"), tiny[: len(tiny) // 2])
 os.makedirs(os.path.join(out, "sound"), exist_ok=True)

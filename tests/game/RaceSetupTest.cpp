@@ -79,11 +79,11 @@ TEST_F(RaceSetupTest, WritesRaceKeepingTheRestAndReadsItBack) {
 }
 
 TEST_F(RaceSetupTest, EachBadValueIsWarnedByKeyAndKeepsItsDefault) {
-    write("[race]\nplayers=five\nai=-1\nlaps=10\nskill=insane\ntrack=../../etc/passwd\n");
+    write("[race]\nplayers=five\nai=-1\nlaps=10\nskill=insane\ntrack=../../etc/passwd\nghost=maybe\n");
     LogCapture log;
     EXPECT_TRUE(load() == defaultRaceSetup(3));
-    ASSERT_EQ(log.lines.size(), 5u);
-    for (const char* key : {"players", "ai", "laps", "skill", "track"}) {
+    ASSERT_EQ(log.lines.size(), 6u);
+    for (const char* key : {"players", "ai", "laps", "skill", "track", "ghost"}) {
         EXPECT_TRUE(mentions(log, std::string("[race] ") + key)) << key;
     }
     // Too many karts: the AI gives way. Nobody at all: the defaults.
@@ -93,9 +93,10 @@ TEST_F(RaceSetupTest, EachBadValueIsWarnedByKeyAndKeepsItsDefault) {
     EXPECT_EQ(crowded.ai, 5);
     write("[race]\nplayers=0\nai=0\n");
     EXPECT_EQ(load().karts(), 2);
-    write("[race]\nplayers=0\nai=4\nskill=Easy\n");
+    write("[race]\nplayers=0\nai=4\nskill=Easy\nghost = On\n");
     EXPECT_EQ(load().players, 0);
     EXPECT_EQ(load().skill, AiSkill::easy);
+    EXPECT_TRUE(load().ghost);
 }
 
 TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
