@@ -33,11 +33,7 @@ protected:
         cache = engine.systems->add<ResourceCache>();
         scenes = engine.systems->add<SceneManager>();
         audio = engine.systems->add<Audio>();
-        std::unique_ptr<SoundSystem> loopback;
-        SoundSystem::create(loopback);
-        loopback->init(Audio::maxVoices, SoundInit::rightHanded3D | SoundInit::loopback);
-        loopback->set3DSettings(1.0f, 1.0f, 1.0f);
-        audio->soundSystem = std::move(loopback);
+        mixIntoMemory(*audio);
         scene = scenes->createScene("race");
         writeTone("loop.wav", 440, 1.0);
         writeTone("blip.wav", 440, 0.1);
@@ -59,11 +55,7 @@ protected:
         return made;
     }
 
-    std::vector<float> advance(double seconds) {
-        std::vector<float> mix(static_cast<std::size_t>(seconds * 48000) * 2);
-        audio->soundSystem->render(mix.data(), static_cast<int>(mix.size() / 2));
-        return mix;
-    }
+    std::vector<float> advance(double seconds) { return renderMix(*audio, seconds); }
 
     // One engine frame, a moment for gain changes to ramp in, then the mix.
     std::vector<float> listenTo(double seconds) {
@@ -242,7 +234,7 @@ TEST_F(AudioComponents, DestroyingASourceStopsALoopButLetsAOneShotFinish) {
     EXPECT_TRUE(playing);
 }
 
-TEST_F(AudioComponents, ListenerIndicesCountAcrossScenesAndTheCountIsSent) {
+TEST_F(AudioComponents, ListenersCountAcrossScenesAndSendTheirTransformGettingOneIfMissing) {
     const int first = AudioListener::counter;
     scene->createEntity()->addComponent<AudioListener>();
     Scene* race = scenes->createScene("race2");
@@ -251,9 +243,7 @@ TEST_F(AudioComponents, ListenerIndicesCountAcrossScenesAndTheCountIsSent) {
     int count = 0;
     audio->soundSystem->get3DNumListeners(count);
     EXPECT_EQ(count, first + 3);
-}
 
-TEST_F(AudioComponents, ListenerSendsItsTransformAndGetsOneIfMissing) {
     Entity* entity = scene->createEntity("cam");
     auto* listener = entity->addComponent<AudioListener>();
     Entity* parent = scene->createEntity("kart");

@@ -1,6 +1,9 @@
-// Helpers for the sound tests: writing small WAV files and measuring rendered mixes
-// (levels per channel, tone strength, frequency).
+// Helpers for the sound tests: writing small WAV files, an audio system mixing
+// into memory, and measuring rendered mixes (levels per channel, tone strength,
+// frequency).
 #pragma once
+
+#include "core/audio/Audio.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,12 +33,13 @@ inline std::filesystem::path scratchDir() {
 
 // Little-endian, as WAV wants it.
 inline void put(std::ofstream& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xff));
+    for (int i = 0; i < bytes; ++i)
+        out.put(static_cast<char>((v >> (8 * i)) & 0xff));
 }
 
 // 16-bit PCM WAV from interleaved samples in [-1, 1].
-inline std::string writeWav(const std::string& name, const std::vector<float>& samples,
-                            int channels, int rate) {
+inline std::string writeWav(const std::string& name, const std::vector<float>& samples, int channels,
+                            int rate) {
     const std::string path = (scratchDir() / name).string();
     std::ofstream out(path, std::ios::binary);
     const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
@@ -44,7 +48,8 @@ inline std::string writeWav(const std::string& name, const std::vector<float>& s
     out.write("RIFF", 4);
     put(out, 36 + bytes, 4);
     out.write("WAVEfmt ", 8);
-    for (const auto& [value, size] : {std::pair{16u, 4}, {1u, 2}, {c, 2}, {r, 4}, {r * c * 2, 4}, {c * 2, 2}, {16u, 2}}) {
+    for (const auto& [value, size] :
+         {std::pair{16u, 4}, {1u, 2}, {c, 2}, {r, 4}, {r * c * 2, 4}, {c * 2, 2}, {16u, 2}}) {
         put(out, value, size);
     }
     out.write("data", 4);
@@ -56,15 +61,15 @@ inline std::string writeWav(const std::string& name, const std::vector<float>& s
 }
 
 // A sine tone; with two channels the right one carries `rightScale` times the left.
-inline std::string writeTone(const std::string& name, double frequency, double seconds,
-                             int channels = 1, int rate = 48000, float amplitude = 0.5f,
-                             float rightScale = 1.0f) {
+inline std::string writeTone(const std::string& name, double frequency, double seconds, int channels = 1,
+                             int rate = 48000, float amplitude = 0.5f, float rightScale = 1.0f) {
     const auto frames = static_cast<std::size_t>(seconds * rate);
     std::vector<float> samples;
     for (std::size_t i = 0; i < frames; ++i) {
         const float v = amplitude * static_cast<float>(std::sin(2.0 * pi * frequency * i / rate));
         samples.push_back(v);
-        if (channels == 2) samples.push_back(v * rightScale);
+        if (channels == 2)
+            samples.push_back(v * rightScale);
     }
     return writeWav(name, samples, channels, rate);
 }
@@ -75,19 +80,42 @@ inline std::string writeBytes(const std::string& name, const std::string& bytes)
     return path;
 }
 
+// Gives audio a sound runtime that mixes into memory at 48 kHz through the
+// loopback device, so time passes only when a test renders.
+inline void mixIntoMemory(Audio& audio) {
+    std::unique_ptr<SoundSystem> loopback;
+    SoundSystem::create(loopback);
+    loopback->init(Audio::maxVoices, SoundInit::rightHanded3D | SoundInit::loopback);
+    loopback->set3DSettings(1.0f, 1.0f, 1.0f);
+    audio.soundSystem = std::move(loopback);
+}
+
+// The next stretch of audio's mix, as interleaved stereo.
+inline std::vector<float> renderMix(Audio& audio, double seconds) {
+    std::vector<float> mix(static_cast<std::size_t>(seconds * 48000) * 2);
+    audio.soundSystem->render(mix.data(), static_cast<int>(mix.size() / 2));
+    return mix;
+}
+
 // The left or right channel of interleaved stereo.
 inline std::vector<float> side(const std::vector<float>& stereo, std::size_t which) {
     std::vector<float> out;
-    for (std::size_t i = which; i < stereo.size(); i += 2) out.push_back(stereo[i]);
+    for (std::size_t i = which; i < stereo.size(); i += 2)
+        out.push_back(stereo[i]);
     return out;
 }
 
-inline std::vector<float> leftOf(const std::vector<float>& stereo) { return side(stereo, 0); }
-inline std::vector<float> rightOf(const std::vector<float>& stereo) { return side(stereo, 1); }
+inline std::vector<float> leftOf(const std::vector<float>& stereo) {
+    return side(stereo, 0);
+}
+inline std::vector<float> rightOf(const std::vector<float>& stereo) {
+    return side(stereo, 1);
+}
 
 inline double rms(const std::vector<float>& samples) {
     double sum = 0.0;
-    for (float s : samples) sum += double(s) * s;
+    for (float s : samples)
+        sum += double(s) * s;
     return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
 }
 
@@ -109,9 +137,10 @@ inline double toneLevel(const std::vector<float>& samples, double frequency, int
 inline double frequency(const std::vector<float>& samples, int rate) {
     int crossings = 0;
     for (std::size_t i = 1; i < samples.size(); ++i) {
-        if (samples[i - 1] < 0.0f && samples[i] >= 0.0f) ++crossings;
+        if (samples[i - 1] < 0.0f && samples[i] >= 0.0f)
+            ++crossings;
     }
     return crossings * double(rate) / samples.size();
 }
 
-}  // namespace audiotest
+} // namespace audiotest

@@ -1,14 +1,13 @@
 // Placement of 3D voices around the nearest of several listeners.
 #include "core/audio/SoundListeners.h"
+#include "support/ExpectNear.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-void expectNear(const glm::vec3& a, const glm::vec3& b, float tolerance = 1e-4f) {
-    EXPECT_NEAR(a.x, b.x, tolerance);
-    EXPECT_NEAR(a.y, b.y, tolerance);
-    EXPECT_NEAR(a.z, b.z, tolerance);
+void expectNear(const glm::vec3& actual, const glm::vec3& expected) {
+    ::expectNear(actual, expected, 1e-4f);
 }
 
 TEST(SoundListeners, PlacesPointsInTheListenersFrame) {

@@ -55,11 +55,7 @@ protected:
         engine.systems->add<Input>();
         auto* scenes = engine.systems->add<SceneManager>();
         audio = engine.systems->add<Audio>();
-        std::unique_ptr<SoundSystem> loopback;
-        SoundSystem::create(loopback);
-        loopback->init(Audio::maxVoices, SoundInit::rightHanded3D | SoundInit::loopback);
-        loopback->set3DSettings(1.0f, 1.0f, 1.0f);
-        audio->soundSystem = std::move(loopback);
+        mixIntoMemory(*audio);
 
         // Not current, so it starts stopped, as the race scene does while the title shows.
         scenes->createScene("menu");
@@ -95,11 +91,7 @@ protected:
         return leftOf(render(seconds));
     }
 
-    std::vector<float> render(double seconds) {
-        std::vector<float> mix(static_cast<size_t>(seconds * rate) * 2);
-        audio->soundSystem->render(mix.data(), static_cast<int>(mix.size() / 2));
-        return mix;
-    }
+    std::vector<float> render(double seconds) { return renderMix(*audio, seconds); }
 
     TestEngine engine;
     Audio* audio = nullptr;

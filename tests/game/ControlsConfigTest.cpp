@@ -58,19 +58,16 @@ TEST(ControlsConfig, EachBadLineWarnsWithItsNumberAndKeepsTheDefault) {
                              "p1.respawn = M\n"
                              "p2.respawn = M\n";
     const ControlsConfig config = readText(file);
-    const auto warned = [&](const std::string& text) {
-        for (const LoggedLine& line : log.lines) {
-            if (line.level == LogLevel::Warning && line.text.find(text) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    };
-    EXPECT_EQ(log.lines.size(), 4u);
-    EXPECT_TRUE(warned(" line 2: no control named \"p1.jump\""));
-    EXPECT_TRUE(warned(" line 3: no key named \"Banana\" for p1.boost; keeping E"));
-    EXPECT_TRUE(warned(" line 4: expected \"control = key\", not \"p1.hop\""));
-    EXPECT_TRUE(warned(" line 5: W is already p1.accelerate; p2.left keeps Left"));
+    const std::vector<std::string> warnings = log.at(LogLevel::Warning);
+    ASSERT_EQ(log.lines.size(), 4u);
+    ASSERT_EQ(warnings.size(), 4u);
+    const char* const expected[] = {" line 2: no control named \"p1.jump\"",
+                                    " line 3: no key named \"Banana\" for p1.boost; keeping E",
+                                    " line 4: expected \"control = key\", not \"p1.hop\"",
+                                    " line 5: W is already p1.accelerate; p2.left keeps Left"};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_NE(warnings[i].find(expected[i]), std::string::npos) << warnings[i];
+    }
     EXPECT_EQ(config.players[0].boost, key::e);
     EXPECT_EQ(config.players[1].steerLeft, key::left);
     EXPECT_EQ(config.players[0].respawn, key::fromName("M")) << "both players' respawn on one key";

@@ -8,6 +8,7 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/runtime/Transform.h"
+#include "support/ExpectNear.h"
 #include "support/TestEngine.h"
 
 #include <glm/gtc/quaternion.hpp>
@@ -48,12 +49,6 @@ protected:
     Transform* cameraTransform = nullptr;
     FollowCamera* follow = nullptr;
 };
-
-void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
 
 } // namespace
 

@@ -26,23 +26,19 @@ protected:
 
 } // namespace
 
-TEST_F(GameConfigTest, ReadsTheLapCount) {
-    write("; race settings\n[Game]\nNumLaps = 5\n");
+TEST_F(GameConfigTest, ReadsTheLapCountAndAMissingFileWarnsAndABrokenOneKeepsWhatParsed) {
     LogCapture log;
+    EXPECT_EQ(laps(), 3u);
+    const int warning = log.indexOf("Failed to load game config");
+    ASSERT_GE(warning, 0);
+    EXPECT_EQ(log.lines[static_cast<size_t>(warning)].level, LogLevel::Warning);
+
+    write("; race settings\n[Game]\nNumLaps = 5\n");
+    log.clear();
     EXPECT_EQ(laps(), 5u);
     EXPECT_TRUE(log.lines.empty());
-}
 
-TEST_F(GameConfigTest, AMissingFileWarnsAndABrokenOneKeepsWhatParsed) {
-    {
-        LogCapture log;
-        EXPECT_EQ(laps(), 3u);
-        const int warning = log.indexOf("Failed to load game config");
-        ASSERT_GE(warning, 0);
-        EXPECT_EQ(log.lines[static_cast<size_t>(warning)].level, LogLevel::Warning);
-    }
     write("[game]\nnumLaps=2\nthis line is not ini\n");
-    LogCapture log;
     EXPECT_EQ(laps(), 2u);
     EXPECT_TRUE(log.contains("Failed to load game config"));
 }

@@ -52,13 +52,6 @@ TEST_F(HudTest, CentreMessagesShowInTheMiddleAndGoByThemselves) {
     EXPECT_FALSE(exists(goName));
 }
 
-TEST(CarHudSpeedTest, RoundsToWholeUnitsBeforeTimesFour) {
-    EXPECT_EQ(CarHUD::speedLabel(0.49f), "0 mph");
-    EXPECT_EQ(CarHUD::speedLabel(0.5f), "4 mph") << "halves round up, then times 4";
-    EXPECT_EQ(CarHUD::speedLabel(1.5f), "8 mph");
-    EXPECT_EQ(CarHUD::speedLabel(30.0f), "120 mph");
-}
-
 TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEightSeconds) {
     // Player 2, high above nothing: in the air, where the driving model's speed
     // keeps its last value on the ground but the read-out must not.
@@ -78,6 +71,9 @@ TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEig
     car(1).body->setLinearVelocity(glm::vec3(0.0f));
     run(0.05f);
     EXPECT_EQ(hud->speedText->text, "0 mph") << "a kart that does not move shows no speed";
+    // Whole units, halves up, before times four.
+    EXPECT_EQ(CarHUD::speedLabel(0.49f) + CarHUD::speedLabel(0.5f) + CarHUD::speedLabel(1.5f),
+              "0 mph4 mph8 mph");
     EXPECT_FLOAT_EQ(barShare(), 1.0f);
     EXPECT_FLOAT_EQ(hud->boostFill->getSize().y, CarHUD::barHeight);
 
@@ -98,10 +94,6 @@ TEST_F(HudTest, SpeedFollowsTheKartAndTheBoostBarEmptiesOnBoostAndRefillsOverEig
     car(1).boostTimer = -1.0f;
     EXPECT_FLOAT_EQ(CarHUD::boostFraction(car(1)), 0.0f);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(HudTest, ViewsOfMorePlayersGetTheirMessagesAndTheOverviewTracksEveryKart) {
     // Quarters: player 2 top right; a kart without a view gets no message.

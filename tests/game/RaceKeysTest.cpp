@@ -81,7 +81,7 @@ TEST_F(RaceKeysTest, PauseStopsTheRaceUnderTheHelpPictureAndPressingAgainResumes
     EXPECT_EQ(gameplay->state, RaceFlow::countingDown) << "time runs again";
 }
 
-TEST_F(RaceKeysTest, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
+TEST_F(RaceKeysTest, SpaceRestartsTheRaceOnlyFromThePauseScreenAndEveryWayOutLeavesIt) {
     gameplay->startRace();
     run(5.2f);
     ASSERT_EQ(gameplay->state, RaceFlow::racing);
@@ -97,9 +97,8 @@ TEST_F(RaceKeysTest, SpaceRestartsTheRaceOnlyFromThePauseScreen) {
     run(5.2f);
     EXPECT_EQ(gameplay->state, RaceFlow::racing) << "counted down again from the start";
     EXPECT_TRUE(driving());
-}
 
-TEST_F(RaceKeysTest, ARestartFromElsewhereOrQToTheTitleLeavesThePauseScreen) {
+    // A restart from elsewhere, or Q to the title, leaves the pause screen too.
     tap(GLFW_KEY_ESCAPE);
     ASSERT_TRUE(menu->paused);
     gameplay->startRace();
@@ -212,7 +211,7 @@ TEST_F(RaceKeysTest, F10FliesTheDebugCameraAndBackHandsTheKartsBackAtOnce) {
     EXPECT_TRUE(driving()) << "driving before Go!";
 }
 
-TEST_F(RaceKeysTest, F9CyclesTheGraphicsPresetsAndSaysWhichOneIsOn) {
+TEST_F(RaceKeysTest, F9CyclesTheGraphicsPresetsAndAStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
     // The race world has no window; the keys only need the renderer's preset.
     auto* renderer =
         engine.get<Renderer>() != nullptr ? engine.get<Renderer>() : engine.systems->add<Renderer>();
@@ -223,9 +222,6 @@ TEST_F(RaceKeysTest, F9CyclesTheGraphicsPresetsAndSaysWhichOneIsOn) {
         EXPECT_STREQ(renderQualityName(renderer->getQuality()), expected);
         EXPECT_EQ(menu->statusText->text, std::string("quality ") + expected);
     }
-}
-
-TEST_F(RaceKeysTest, AStatusShowsForTwoSecondsUnclearedByAnOlderOnesTimer) {
     menu->showStatus("normals off");
     run(1.5f);
     menu->showStatus("shadows off");

@@ -27,14 +27,9 @@ TEST(RaceSceneTest, EachMissingNodeIsNamedOnceAndNothingIsBuilt) {
 
     LogCapture log;
     EXPECT_FALSE(buildRaceScene(*scene));
-    std::vector<std::string> errors;
-    for (const LoggedLine& line : log.lines) {
-        if (line.level == LogLevel::Error) {
-            errors.push_back(line.text);
-        }
-    }
-    EXPECT_EQ(errors, (std::vector<std::string>{"Race scene: the track has no node \"P2Wheel_RL\"",
-                                                "Race scene: the track has no node \"Sun\""}));
+    EXPECT_EQ(log.at(LogLevel::Error),
+              (std::vector<std::string>{"Race scene: the track has no node \"P2Wheel_RL\"",
+                                        "Race scene: the track has no node \"Sun\""}));
     EXPECT_EQ(scene->getEntities().size(), entitiesBefore);
     EXPECT_EQ(scene->findEntity("gameplay"), nullptr);
 }

@@ -7,15 +7,14 @@
 
 #include "core/physics/CollisionShape.h"
 #include "core/physics/RigidBodyStatic.h"
+#include "support/ExpectNear.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 void expectNear(const glm::vec3& actual, const glm::vec3& expected) {
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], 0.2f) << "axis " << i;
-    }
+    ::expectNear(actual, expected, 0.2f);
 }
 
 class RespawnTest : public ::testing::Test, protected RaceWorld {

@@ -27,14 +27,8 @@ TEST_F(PhysicsTest, TriggersTellBothPartnersOnceOnEnterAndOnExit) {
     EXPECT_EQ(events.lines, (std::vector<std::string>{"trigger enter Gate Kart", "trigger enter Kart Gate",
                                                       "trigger exit Gate Kart", "trigger exit Kart Gate"}));
     EXPECT_EQ(handled, (std::vector<std::string>{"gate 1 Kart", "gate 2 Kart", "kart exit Gate"}));
-    std::vector<std::string> triggerLines;
-    for (const LoggedLine& line : log.lines) {
-        if (line.text.rfind("Trigger ", 0) == 0) {
-            triggerLines.push_back(line.text);
-        }
-    }
-    EXPECT_EQ(triggerLines, (std::vector<std::string>{"Trigger enter: Gate", "Trigger enter: Kart",
-                                                      "Trigger exit: Gate", "Trigger exit: Kart"}));
+    EXPECT_EQ(log.startingWith("Trigger "),
+              (std::vector<std::string>{"enter: Gate", "enter: Kart", "exit: Gate", "exit: Kart"}));
 }
 
 // Two karts side by side cross the start line in the same step, and two more
@@ -48,13 +42,7 @@ TEST_F(PhysicsTest, EveryTriggerPairOfAStepIsReportedInBodyOrder) {
     dynamicBox("KartD", glm::vec3(8.0f, 8.0f, 0.0f));
     LogCapture log;
     step(60);
-    std::vector<std::string> enters;
-    for (const LoggedLine& line : log.lines) {
-        if (line.text.rfind("Trigger enter: ", 0) == 0) {
-            enters.push_back(line.text.substr(15));
-        }
-    }
-    EXPECT_EQ(enters,
+    EXPECT_EQ(log.startingWith("Trigger enter: "),
               (std::vector<std::string>{"Line", "KartA", "Line", "KartB", "Gate", "KartC", "Gate", "KartD"}));
 }
 

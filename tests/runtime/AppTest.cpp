@@ -1,7 +1,7 @@
 // The application's whole life: settings, the main loop and shutdown order.
+#include "core/runtime/App.h"
 #include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
-#include "core/runtime/App.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
@@ -24,7 +24,8 @@ namespace {
 
 // Closes the window through the input system at a chosen frame.
 struct Closer : Updateable {
-    Closer(SystemRegistry* systems, Entity* entity, int closeAt) : Updateable(systems, entity), closeAt(closeAt) {}
+    Closer(SystemRegistry* systems, Entity* entity, int closeAt)
+        : Updateable(systems, entity), closeAt(closeAt) {}
     void update(float dt) override {
         Updateable::update(dt);
         if (++frames == closeAt) {
@@ -78,9 +79,11 @@ TEST_F(AppTest, WithoutConfigFileWarnsTwiceThenClosingEndsTheLoopAndShutsDownInO
     EXPECT_GT(log.indexOf("Engine::~"), appLine);
 }
 
-TEST_F(AppTest, SettingsOverrideOnlyWhatTheyNameAndBrightnessKeysStepOncePerPress) {
+// Out-of-range window settings are named in a warning and replaced by the
+// defaults before the window opens; anything else in the file still counts.
+TEST_F(AppTest, WindowSettingsOutOfRangeWarnByKeyAndFallBackAndBrightnessKeysStepOncePerPress) {
     TW_REQUIRE_DISPLAY();
-    std::ofstream("config.ini") << "[window]\ntitle=X\n";
+    std::ofstream("config.ini") << "[window]\nwidth=-5\nheight=100000\nrefreshRate=0\ntitle=Y\n";
     struct BrightnessApp : TestApp {
         void init() override {
             TestApp::init();
@@ -90,28 +93,16 @@ TEST_F(AppTest, SettingsOverrideOnlyWhatTheyNameAndBrightnessKeysStepOncePerPres
             input->onKey(44, 1);
         }
     };
+    LogCapture log;
     auto* app = new BrightnessApp();
-    app->run();
-    EXPECT_EQ(app->config.title, "X");
-    EXPECT_EQ(app->config.width, 1280);
-    EXPECT_EQ(app->config.refreshRate, 60);
+    EXPECT_EQ(app->run(), 0);
     // Both keys were pressed at once: increase wins.
     EXPECT_FLOAT_EQ(app->systems->get<Renderer>()->brightness, 1.1f);
-    delete app;
-}
-
-// Out-of-range window settings are named in a warning and replaced by the
-// defaults before the window opens; anything else in the file still counts.
-TEST_F(AppTest, WindowSettingsOutOfRangeWarnByKeyAndFallBackToTheDefaults) {
-    TW_REQUIRE_DISPLAY();
-    std::ofstream("config.ini") << "[window]\nwidth=-5\nheight=100000\nrefreshRate=0\ntitle=Y\n";
-    LogCapture log;
-    auto* app = new TestApp();
-    EXPECT_EQ(app->run(), 0);
     EXPECT_TRUE(log.contains("config.ini: window width=-5 is out of range (320 to 16384); using 1280"));
     EXPECT_TRUE(log.contains("config.ini: window height=100000 is out of range (320 to 16384); using 800"));
     EXPECT_TRUE(log.contains("config.ini: window refreshRate=0 is out of range (1 to 1000); using 60"));
     EXPECT_EQ(app->config.title, "Y");
+    EXPECT_EQ(app->config.refreshRate, 60);
     EXPECT_EQ(app->systems->get<Graphics>()->width, 1280);
     EXPECT_EQ(app->systems->get<Graphics>()->height, 800);
     delete app;

@@ -22,7 +22,7 @@ struct InputTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(InputTest, PressedLastsExactlyOneUpdateAndRepeatsNeverTurnHeldBack) {
+TEST_F(InputTest, PressedLastsExactlyOneUpdateRepeatsNeverTurnHeldBackAndTheCursorMovesFromItsFirstReading) {
     EXPECT_EQ(input->getKey(GLFW_KEY_W), KeyState::Released) << "untouched";
     EXPECT_FALSE(input->isKeyDown(GLFW_KEY_W));
     input->onKey(GLFW_KEY_W, GLFW_PRESS);
@@ -41,6 +41,16 @@ TEST_F(InputTest, PressedLastsExactlyOneUpdateAndRepeatsNeverTurnHeldBack) {
     EXPECT_EQ(input->getMouseButton(GLFW_MOUSE_BUTTON_LEFT), KeyState::Pressed);
     input->update();
     EXPECT_TRUE(input->isMouseButtonDown(GLFW_MOUSE_BUTTON_LEFT));
+
+    // The first cursor reading moves nothing; closing the window asks the engine to quit.
+    input->setCursorOverride(true, 100.0f, 50.0f);
+    input->update();
+    EXPECT_EQ(glm::vec2(input->getCursorDeltaX(), input->getCursorDeltaY()), glm::vec2(0.0f));
+    input->setCursorOverride(true, 103.0f, 45.0f);
+    input->update();
+    EXPECT_EQ(glm::vec2(input->getCursorDeltaX(), input->getCursorDeltaY()), glm::vec2(3.0f, -5.0f));
+    input->onClose();
+    EXPECT_TRUE(engine.engine->quit);
 }
 
 TEST_F(InputTest, QueuedKeysArriveWithTheNextUpdateAsIfPolledAndATapWithinOnePollCounts) {
@@ -67,17 +77,6 @@ TEST_F(InputTest, QueuedKeysArriveWithTheNextUpdateAsIfPolledAndATapWithinOnePol
     input->update();
     input->update();
     EXPECT_EQ(input->getKey(GLFW_KEY_SPACE), KeyState::Held);
-}
-
-TEST_F(InputTest, FirstCursorDeltaIsZeroThenMovementAndClosingSetsTheQuitFlag) {
-    input->setCursorOverride(true, 100.0f, 50.0f);
-    input->update();
-    EXPECT_EQ(glm::vec2(input->getCursorDeltaX(), input->getCursorDeltaY()), glm::vec2(0.0f));
-    input->setCursorOverride(true, 103.0f, 45.0f);
-    input->update();
-    EXPECT_EQ(glm::vec2(input->getCursorDeltaX(), input->getCursorDeltaY()), glm::vec2(3.0f, -5.0f));
-    input->onClose();
-    EXPECT_TRUE(engine.engine->quit);
 }
 
 TEST_F(InputTest, PadsComeAndGoLoggedKeepTheirPlayerAndAPressLastsOneUpdate) {

@@ -39,29 +39,23 @@ struct Cache : ::testing::Test {
 
 } // namespace
 
-TEST_F(Cache, DuplicateNameWarnsAndReturnsTheFirst) {
+TEST_F(Cache, ANameIsTakenOncePerTypeBuiltInsComeOnFirstUseAndTheDumpListsEverything) {
     LogCapture log;
     Widget* first = cache->create<Widget>("ground", 1);
     Widget* second = cache->create<Widget>("ground", 2);
     EXPECT_EQ(first, second);
     EXPECT_EQ(second->size, 1);
     EXPECT_TRUE(log.contains("ResourceCache::create: Resource 'ground' already exists."));
-    // The same name under another type is another resource.
-    EXPECT_NE(cache->create<Gadget>("ground"), nullptr);
-}
 
-TEST_F(Cache, BuiltInsAppearOnFirstUseOfTheirTypeOnly) {
     Gadget::builtInRuns = 0;
     EXPECT_NE(cache->get<Gadget>("builtin"), nullptr);
-    cache->create<Gadget>("mine");
-    cache->get<Gadget>("mine");
+    EXPECT_NE(cache->create<Gadget>("ground"), nullptr) << "the same name under another type";
+    cache->get<Gadget>("ground");
     EXPECT_EQ(Gadget::builtInRuns, 1);
     EXPECT_EQ(cache->get<Widget>("builtin"), nullptr);
-}
 
-TEST_F(Cache, DumpListsEveryResourceIndented) {
     cache->create<Widget>("rock");
-    LogCapture log;
+    log.clear();
     cache->dump();
     EXPECT_EQ(log.lines.front().text, "--- ResourceCache dump ---");
     EXPECT_TRUE(log.contains("    rock"));
@@ -91,7 +85,7 @@ struct AssetTree : ::testing::Test {
 
 } // namespace
 
-TEST_F(AssetTree, BareNamesAreFoundBelowTheAssetsFolder) {
+TEST_F(AssetTree, BareNamesAreFoundBelowTheAssetsFolderWithoutFollowingLoops) {
     EXPECT_EQ(loader->resolve("menu.png"), root.string() + "/textures/ui/menu.png");
     EXPECT_EQ(loader->resolve("nothing.png"), "");
     // A directory part that does not exist is not found by the name search either.
@@ -99,9 +93,8 @@ TEST_F(AssetTree, BareNamesAreFoundBelowTheAssetsFolder) {
     // A path that exists as given is joined, not searched for.
     loader->baseDir = root.string() + "/";
     EXPECT_EQ(loader->resolve("top.txt"), root.string() + "//top.txt");
-}
 
-TEST_F(AssetTree, LinkedDirectoryLoopsAreNotFollowed) {
+    // A linked folder that loops back is not followed.
     fs::create_directory_symlink(root, root / "a" / "loop");
     EXPECT_EQ(loader->findFile(root.string(), "absent.txt"), "");
 }

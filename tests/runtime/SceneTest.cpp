@@ -103,33 +103,29 @@ TEST_F(SceneTest, HalfTimeScaleSkipsThreeStepsThenRunsScaled) {
     EXPECT_FLOAT_EQ(stepper->steps[1], 0.008333334f);
 }
 
-TEST_F(SceneTest, InactiveEntitiesAndDisabledComponentsGetNoHooks) {
+TEST_F(SceneTest, HooksReachEnabledComponentsOfActiveEntitiesFromTheNextSnapshotOn) {
     Entity* entity = scene->createEntity();
     entity->active = false;
     auto* stepper = entity->addComponent<Stepper>();
     auto* disabled = scene->createEntity()->addComponent<Stepper>();
     disabled->setEnabled(false);
     step();
-    EXPECT_EQ(stepper->updates, 0);
-    EXPECT_EQ(disabled->updates, 0);
+    EXPECT_EQ(stepper->updates, 0) << "inactive entity";
+    EXPECT_EQ(disabled->updates, 0) << "disabled component";
     entity->active = true;
-    step();
-    EXPECT_EQ(stepper->updates, 1);
-}
 
-TEST_F(SceneTest, ComponentAddedByHookWaitsForTheNextSnapshot) {
-    Entity* entity = scene->createEntity();
-    auto* first = entity->addComponent<Stepper>();
+    // A component added by a hook waits for the next snapshot.
     Stepper* added = nullptr;
-    first->onUpdate = [&] {
+    stepper->onUpdate = [&] {
         if (added == nullptr) {
             added = entity->addComponent<Stepper>();
         }
     };
-    scene->update(0.016f);
+    step();
+    EXPECT_EQ(stepper->updates, 1);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->updates, 0);
-    scene->update(0.016f);
+    step();
     EXPECT_EQ(added->updates, 1);
 }
 
@@ -157,11 +153,9 @@ TEST_F(SceneTest, DestructionIsDeferredDelayedAndWaitsForARunningScene) {
     scene->setRunning(true);
     scene->update(0.0f);
     EXPECT_EQ(scene->findEntity("kept"), nullptr);
-}
 
-// An entity with several records (one later, one due) must not make the walk
-// skip the record after its own: all that are due go in the same update.
-TEST_F(SceneTest, AnEntityWithSeveralDestroyRecordsSkipsNoOtherEntity) {
+    // An entity with several records (one later, one due) must not make the walk
+    // skip the record after its own: all that are due go in the same update.
     Entity* twice = scene->createEntity("twice");
     Entity* next = scene->createEntity("next");
     scene->destroyEntity(twice, 5.0f);
@@ -191,19 +185,18 @@ TEST_F(SceneTest, ATimerActionThatRemovesItsOwnComponentEndsTheWalkSafely) {
     EXPECT_EQ(entity->getComponent<Updateable>(), nullptr);
 }
 
-// Creating a scene under the current one's name replaces it without leaving the
-// manager pointing at freed memory; the old scene lives until the next update.
-TEST_F(SceneTest, ReplacingTheCurrentSceneByNameMakesTheNewOneCurrent) {
-    Scene* replacement = sceneManager->createScene("game");
-    EXPECT_NE(replacement, scene);
-    EXPECT_EQ(sceneManager->current, replacement);
-    EXPECT_TRUE(replacement->isRunning());
-    EXPECT_EQ(sceneManager->getScene("game"), replacement);
+TEST_F(SceneTest, ReplacingTheCurrentSceneByNameMakesTheNewOneCurrentAndAFadeSwitchesBehindTheOverlay) {
+    // Creating a scene under the current one's name replaces it without leaving the
+    // manager pointing at freed memory; the old scene lives until the next update.
+    Scene* const old = scene;
+    scene = sceneManager->createScene("game");
+    EXPECT_NE(scene, old);
+    EXPECT_EQ(sceneManager->current, scene);
+    EXPECT_TRUE(scene->isRunning());
+    EXPECT_EQ(sceneManager->getScene("game"), scene);
     sceneManager->update(0.016f);
-    replacement->update(0.016f);
-}
+    scene->update(0.016f);
 
-TEST_F(SceneTest, FadeSwitchesSceneBehindTheOverlayAndEnds) {
     Scene* other = sceneManager->createScene("other");
     sceneManager->fadeTo(other);
     EXPECT_TRUE(sceneManager->transitioning);

@@ -5,9 +5,13 @@ LogCapture::LogCapture() {
     setLogListener([this](LogLevel level, const std::string& text) { lines.push_back({level, text}); });
 }
 
-LogCapture::~LogCapture() { setLogListener(nullptr); }
+LogCapture::~LogCapture() {
+    setLogListener(nullptr);
+}
 
-bool LogCapture::contains(const std::string& text) const { return indexOf(text) >= 0; }
+bool LogCapture::contains(const std::string& text) const {
+    return indexOf(text) >= 0;
+}
 
 int LogCapture::count(const std::string& text) const {
     int n = 0;
@@ -24,4 +28,24 @@ int LogCapture::indexOf(const std::string& text) const {
         }
     }
     return -1;
+}
+
+std::vector<std::string> LogCapture::startingWith(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const LoggedLine& line : lines) {
+        if (line.text.rfind(prefix, 0) == 0) {
+            found.push_back(line.text.substr(prefix.size()));
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> LogCapture::at(LogLevel level) const {
+    std::vector<std::string> found;
+    for (const LoggedLine& line : lines) {
+        if (line.level == level) {
+            found.push_back(line.text);
+        }
+    }
+    return found;
 }

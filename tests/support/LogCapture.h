@@ -20,6 +20,10 @@ public:
     int count(const std::string& text) const;
     // Index of the first line equal to text, or -1.
     int indexOf(const std::string& text) const;
+    // The lines that start with prefix, in order, without the prefix.
+    std::vector<std::string> startingWith(const std::string& prefix) const;
+    // The lines logged at level, in order.
+    std::vector<std::string> at(LogLevel level) const;
     void clear() { lines.clear(); }
 
     std::vector<LoggedLine> lines;

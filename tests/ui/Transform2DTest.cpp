@@ -71,7 +71,7 @@ TEST_F(Transform2DTest, RelativeCentreStaysInTheMiddleOfAnyWindow) {
     EXPECT_FLOAT_EQ(r.right - r.left, 250.0f);
 }
 
-TEST_F(Transform2DTest, AnchorsNameTheirPointOfTheRectangle) {
+TEST_F(Transform2DTest, AnchorsNameTheirPointOfTheRectangleAndScalesGrowAroundIt) {
     // Position (100, 50) in pixels from the top-left corner is (100, 550) from the bottom-left.
     const AnchorCase cases[] = {
         {Anchor::Center, 80, 120, 540, 560},      {Anchor::Left, 100, 140, 540, 560},
@@ -91,6 +91,16 @@ TEST_F(Transform2DTest, AnchorsNameTheirPointOfTheRectangle) {
         EXPECT_FLOAT_EQ(r.bottom, c.bottom);
         EXPECT_FLOAT_EQ(r.top, c.top);
     }
+
+    // The first scale multiplies the height, the second the width, around the anchor.
+    transform->setAnchor(Anchor::BottomLeft);
+    transform->setPosition({10.0f, 590.0f});
+    transform->setScale(3.0f, 0.5f);
+    const Rect r = rectOf(transform->getMatrix());
+    EXPECT_FLOAT_EQ(r.left, 10.0f);
+    EXPECT_FLOAT_EQ(r.bottom, 10.0f);
+    EXPECT_FLOAT_EQ(r.right - r.left, 20.0f);
+    EXPECT_FLOAT_EQ(r.top - r.bottom, 60.0f);
 }
 
 TEST_F(Transform2DTest, AspectModesDeriveOneSideFromTheOther) {
@@ -115,16 +125,4 @@ TEST_F(Transform2DTest, AspectModesDeriveOneSideFromTheOther) {
     transform->setAspectMode(AspectMode::HeightFollowsWidth);
     r = rectOf(transform->getMatrix());
     EXPECT_FLOAT_EQ(r.top - r.bottom, 200.0f);
-}
-
-TEST_F(Transform2DTest, FirstScaleMultipliesHeightSecondWidthAroundTheAnchor) {
-    transform->setAnchor(Anchor::BottomLeft);
-    transform->setPosition({10.0f, 590.0f});
-    transform->setSize({40.0f, 20.0f});
-    transform->setScale(3.0f, 0.5f);
-    const Rect r = rectOf(transform->getMatrix());
-    EXPECT_FLOAT_EQ(r.left, 10.0f);
-    EXPECT_FLOAT_EQ(r.bottom, 10.0f);
-    EXPECT_FLOAT_EQ(r.right - r.left, 20.0f);
-    EXPECT_FLOAT_EQ(r.top - r.bottom, 60.0f);
 }
