@@ -13,6 +13,7 @@
 
 void Game::configure() {
     config.title = "Torquewind";
+    config.firstFramePictures = {titlePicturePath};
 }
 
 void Game::init() {

@@ -13,6 +13,7 @@
 
 #include <string>
 
+class AudioSource;
 class RaceFlow;
 class Scene;
 class Text;
@@ -43,6 +44,8 @@ public:
     Scene* raceScene = nullptr;
     RaceFlow* race = nullptr;
     ControlsConfig controls;
+    // The title's music, given its sound and started when the loading begins; may be null.
+    AudioSource* music = nullptr;
 
     TrackCatalog catalog;
     std::string configPath = "config.ini";

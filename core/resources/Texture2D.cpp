@@ -4,6 +4,7 @@
 #include "core/platform/Log.h"
 #include "core/resources/GLContext.h"
 #include "core/resources/Image.h"
+#include "core/resources/MipChain.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 
@@ -15,20 +16,21 @@ struct FormatInfo {
     GLint internalFormat;
     GLenum pixelFormat;
     GLenum pixelType;
+    int channels;
 };
 
 FormatInfo formatInfo(TextureFormat format) {
     switch (format) {
     case TextureFormat::RGB:
-        return {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE};
+        return {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE, 3};
     case TextureFormat::Red:
-        return {GL_RED, GL_RED, GL_UNSIGNED_BYTE};
+        return {GL_RED, GL_RED, GL_UNSIGNED_BYTE, 1};
     case TextureFormat::DepthStencil:
-        return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8};
+        return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, 4};
     case TextureFormat::RGBA:
         break;
     }
-    return {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE};
+    return {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE, 4};
 }
 
 void setFilterAndWrap(GLint minFilter, GLint magFilter, GLint wrap) {
@@ -82,11 +84,12 @@ bool Texture2D::load(const std::string& path) {
     if (!hasGLContext()) {
         return true;
     }
+    image.buildMipmaps();
     generate();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                  image.bgra.data());
+    MipChain::upload(GL_TEXTURE_2D, GL_RGBA, GL_BGRA, image.mipmaps);
     setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT);
-    glGenerateMipmap(GL_TEXTURE_2D);
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);
     return true;
@@ -116,8 +119,15 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
         glTexImage2D(GL_TEXTURE_2D, 0, info.internalFormat, newWidth, newHeight, 0, info.pixelFormat,
                      info.pixelType, pixels);
         glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-        setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
-        glGenerateMipmap(GL_TEXTURE_2D);
+        if (pixels != nullptr) {
+            MipChain::upload(
+                GL_TEXTURE_2D, static_cast<GLenum>(info.internalFormat), info.pixelFormat,
+                MipChain::below(newWidth, newHeight, info.channels, static_cast<const uint8_t*>(pixels)));
+            setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+        } else {
+            // Storage to draw into has one level: whoever fills it samples only that.
+            setFilterAndWrap(GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+        }
     }
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);

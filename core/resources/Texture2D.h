@@ -23,7 +23,8 @@ public:
     bool load(const std::string& path);
 
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
-    // null for uninitialised storage. Colour formats are mipmapped and clamped;
+    // null for uninitialised storage of one level. Colour formats are clamped and
+    // mipmapped when pixels are given;
     // DepthStencil is unfiltered, unmipmapped and reads depth 1 outside its border.
     void create(int width, int height, TextureFormat format, const void* pixels);
 
