@@ -45,15 +45,22 @@ std::vector<MipLevel> MipChain::below(int width, int height, int channels, const
     return levels;
 }
 
-void MipChain::upload(unsigned target, unsigned internalFormat, unsigned pixelFormat,
-                      const std::vector<MipLevel>& levels) {
+int MipChain::levelCount(int width, int height) {
+    int count = 1;
+    for (int side = std::max(width, height); side > 1; side /= 2) {
+        ++count;
+    }
+    return count;
+}
+
+void MipChain::upload(unsigned target, unsigned pixelFormat, const std::vector<MipLevel>& levels) {
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     GLint level = 1;
     for (const MipLevel& mip : levels) {
-        glTexImage2D(target, level++, static_cast<GLint>(internalFormat), mip.width, mip.height, 0,
-                     pixelFormat, GL_UNSIGNED_BYTE, mip.pixels.data());
+        glTexSubImage2D(target, level++, 0, 0, mip.width, mip.height, pixelFormat, GL_UNSIGNED_BYTE,
+                        mip.pixels.data());
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }

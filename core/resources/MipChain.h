@@ -23,8 +23,11 @@ public:
     // empty picture.
     static std::vector<MipLevel> below(int width, int height, int channels, const uint8_t* pixels);
 
-    // Uploads levels as levels 1, 2, ... of the bound target (a 2D texture or a cube face)
-    // in the given pixel format, with rows packed one byte apart.
-    static void upload(unsigned target, unsigned internalFormat, unsigned pixelFormat,
-                       const std::vector<MipLevel>& levels);
+    // How many levels a width x height texture has, itself included.
+    static int levelCount(int width, int height);
+
+    // Fills levels 1, 2, ... of the bound target (a 2D texture or a cube face,
+    // whose storage holds them: glTexStorage2D with levelCount levels) from
+    // levels, in the given pixel format, rows packed one byte apart.
+    static void upload(unsigned target, unsigned pixelFormat, const std::vector<MipLevel>& levels);
 };

@@ -63,6 +63,7 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    glTexStorage2D(GL_TEXTURE_CUBE_MAP, MipChain::levelCount(side, side), GL_RGBA8, side, side);
     Image sky;
     for (size_t face = 0; face < images.size(); ++face) {
         const Image* pixels = &images[face];
@@ -78,8 +79,8 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
             pixels = &sky;
         }
         const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face);
-        glTexImage2D(target, 0, GL_RGBA, side, side, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
-        MipChain::upload(target, GL_RGBA, GL_BGRA, pixels->mipmaps);
+        glTexSubImage2D(target, 0, 0, 0, side, side, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
+        MipChain::upload(target, GL_BGRA, pixels->mipmaps);
         checkGLError();
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
