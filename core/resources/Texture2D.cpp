@@ -25,6 +25,8 @@ FormatInfo formatInfo(TextureFormat format) {
         return {GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE, 3};
     case TextureFormat::Red:
         return {GL_R8, GL_RED, GL_UNSIGNED_BYTE, 1};
+    case TextureFormat::RedGreen:
+        return {GL_RG8, GL_RG, GL_UNSIGNED_BYTE, 2};
     case TextureFormat::DepthStencil:
         return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, 4};
     case TextureFormat::RGBA:
@@ -54,6 +56,16 @@ std::vector<uint8_t> checkerboard(int size) {
     return pixels;
 }
 
+// The red and green bytes of BGRA pixels, in that order.
+std::vector<uint8_t> redGreenOf(const std::vector<uint8_t>& bgra) {
+    std::vector<uint8_t> pairs(bgra.size() / 2);
+    for (size_t i = 0, j = 0; i + 3 < bgra.size(); i += 4, j += 2) {
+        pairs[j] = bgra[i + 2];
+        pairs[j + 1] = bgra[i + 1];
+    }
+    return pairs;
+}
+
 } // namespace
 
 Texture2D::Texture2D(SystemRegistry* systems) : Texture(systems) {}
@@ -66,7 +78,7 @@ void Texture2D::generate() {
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
-bool Texture2D::load(const std::string& path) {
+bool Texture2D::load(const std::string& path, TextureFormat as) {
     ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
     Image image;
@@ -78,7 +90,7 @@ bool Texture2D::load(const std::string& path) {
         logError("Texture not found: ", path);
         return false;
     }
-    format = TextureFormat::RGBA;
+    format = as == TextureFormat::RedGreen ? TextureFormat::RedGreen : TextureFormat::RGBA;
     width = static_cast<float>(image.width);
     height = static_cast<float>(image.height);
     if (!hasGLContext()) {
@@ -88,11 +100,26 @@ bool Texture2D::load(const std::string& path) {
     generate();
     // Immutable storage of every level at once: levels given one by one through
     // glTexImage2D cost the driver a quarter more memory than the texture.
-    glTexStorage2D(GL_TEXTURE_2D, MipChain::levelCount(image.width, image.height), GL_RGBA8, image.width,
-                   image.height);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_BGRA, GL_UNSIGNED_BYTE,
-                    image.bgra.data());
-    MipChain::upload(GL_TEXTURE_2D, GL_BGRA, image.mipmaps);
+    const int levels = MipChain::levelCount(image.width, image.height);
+    if (format == TextureFormat::RedGreen) {
+        // Averaging works channel by channel, so the levels convert as they are.
+        for (MipLevel& level : image.mipmaps) {
+            level.pixels = redGreenOf(level.pixels);
+        }
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexStorage2D(GL_TEXTURE_2D, levels, GL_RG8, image.width, image.height);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_RG, GL_UNSIGNED_BYTE,
+                        redGreenOf(image.bgra).data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        MipChain::upload(GL_TEXTURE_2D, GL_RG, image.mipmaps);
+    } else {
+        glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, image.width, image.height);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_BGRA, GL_UNSIGNED_BYTE,
+                        image.bgra.data());
+        MipChain::upload(GL_TEXTURE_2D, GL_BGRA, image.mipmaps);
+    }
     setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT);
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -211,6 +211,13 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     glBindTexture(GL_TEXTURE_2D, loaded->getTexture());
     glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
     EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 100, 255}));
+    // Kept as red and green only (a lightmap), the same levels read blue 0.
+    Texture2D* pairs = cache->create<Texture2D>("pairs");
+    ASSERT_TRUE(pairs->load("halves.png", TextureFormat::RedGreen));
+    EXPECT_EQ(pairs->getFormat(), TextureFormat::RedGreen);
+    glBindTexture(GL_TEXTURE_2D, pairs->getTexture());
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
+    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 0, 255}));
     uint8_t red = 0;
     glBindTexture(GL_TEXTURE_2D, created->getTexture());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
