@@ -14,6 +14,7 @@
 
 void Game::configure() {
     config.title = "Torquewind";
+    config.firstFramePictures = {titlePicturePath};
 }
 
 void Game::init() {

@@ -25,21 +25,21 @@ void buildMenuScene(Scene& scene, const std::string& configPath, const ControlsC
 
     Entity* title = scene.createEntity("");
     title->addComponent<Transform2D>()->setFullScreen();
-    title->addComponent<UITex>(cachedTexture(systems, "menu", "textures/ui/menu.png"))->layer =
-        uiLayer::background;
+    title->addComponent<UITex>(cachedTexture(systems, "menu", titlePicturePath))->layer = uiLayer::background;
 
+    // Its sound is read after the first frame (TitleScreen::load): six megabytes
+    // of wave the first picture need not wait for.
     Entity* music = scene.createEntity("bg");
     auto* source = music->addComponent<AudioSource>();
-    source->sound = cachedSound(systems, "bg", "sounds/ZVB_Menu_Music.wav", false);
     source->loop = true;
     source->volume = 0.5f;
-    source->play();
 
     Text* loadingText =
         addTextEntity(scene, "loadingText", "Loading...", {{0.5f, 0.92f}, loadingHeight, Anchor::Center},
                       loadingColour, uiLayer::hud);
 
     auto* menu = scene.createEntity("")->addComponent<TitleScreen>(loadingText);
+    menu->music = source;
     menu->controls = controls;
     menu->brightnessText = addTextEntity(scene, "brightnessText", "", {{0.5f, 0.04f}, 0.035f, Anchor::Bottom},
                                          loadingColour, uiLayer::hud);

@@ -9,6 +9,9 @@
 
 class Scene;
 
+// The title picture, the one picture the first frame needs.
+constexpr const char* titlePicturePath = "textures/ui/menu.png";
+
 // configPath: the settings file whose [race] the setup menu reads and writes;
 // controls: the players' keys, handed on to the race the title builds.
 void buildMenuScene(Scene& scene, const std::string& configPath = "config.ini",

@@ -1,6 +1,7 @@
 // Title screen flow, setup menu and attract mode.
 #include "game/TitleScreen.h"
 
+#include "core/audio/AudioSource.h"
 #include "core/platform/Log.h"
 #include "core/platform/Memory.h"
 #include "core/render/Renderer.h"
@@ -288,6 +289,10 @@ void TitleScreen::changeTrack(int step) {
 }
 
 void TitleScreen::load() {
+    if (music != nullptr && music->sound == nullptr) {
+        music->sound = cachedSound(systems, "bg", "sounds/ZVB_Menu_Music.wav", false);
+        music->play();
+    }
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
     const std::string file = setup.track;

@@ -20,6 +20,7 @@
 #include <array>
 #include <string>
 
+class AudioSource;
 class RaceFlow;
 class Scene;
 class Text;
@@ -53,6 +54,8 @@ public:
     Scene* raceScene = nullptr;
     RaceFlow* race = nullptr;
     ControlsConfig controls;
+    // The title's music, given its sound and started when the loading begins; may be null.
+    AudioSource* music = nullptr;
 
     TrackCatalog catalog;
     Text* trackText = nullptr;

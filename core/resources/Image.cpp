@@ -165,6 +165,7 @@ bool acceptedFormat(FREE_IMAGE_FORMAT format) {
 bool Image::load(const std::string& path, bool flipVertically) {
     width = height = 0;
     bgra.clear();
+    mipmaps.clear();
     std::string bytes;
     if (!readFile(path, bytes)) {
         return false;
@@ -175,6 +176,7 @@ bool Image::load(const std::string& path, bool flipVertically) {
 bool Image::decode(const uint8_t* data, size_t size, bool flipVertically) {
     width = height = 0;
     bgra.clear();
+    mipmaps.clear();
     if (data == nullptr || size == 0 || size > 0x7fffffffu) {
         return false;
     }
@@ -240,4 +242,10 @@ bool Image::decodeChecked(const uint8_t* data, size_t size, int formatId, bool f
     width = w;
     height = h;
     return true;
+}
+
+void Image::buildMipmaps() {
+    if (mipmaps.empty()) {
+        mipmaps = MipChain::below(width, height, 4, bgra.data());
+    }
 }

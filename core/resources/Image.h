@@ -3,6 +3,8 @@
 // convert counts as a failure, so callers treat it like a missing file.
 #pragma once
 
+#include "core/resources/MipChain.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,11 +21,17 @@ public:
     // truncated files); of a PSD only the merged image is handed over.
     bool decode(const uint8_t* data, size_t size, bool flipVertically = false);
 
+    // Fills mipmaps with the levels below the picture (see MipChain::below),
+    // unless they are there already.
+    void buildMipmaps();
+
     static constexpr int maxSide = 16384;
 
     int width = 0;
     int height = 0;
     std::vector<uint8_t> bgra;
+    // Levels 1 and down, once buildMipmaps has run.
+    std::vector<MipLevel> mipmaps;
 
 private:
     // Decodes bytes of a format already accepted (a FreeImage format number).

@@ -46,6 +46,9 @@ void ImagePrefetch::work() {
         lock.unlock();
         Image image;
         const bool decoded = image.load(path);
+        if (decoded) {
+            image.buildMipmaps();
+        }
         lock.lock();
         entry.image = std::move(image);
         entry.decoded = decoded;

@@ -1,4 +1,4 @@
-// Decodes image files on worker threads ahead of the main thread, which takes
+// Decodes image files (and averages their mipmaps) on worker threads ahead of the main thread, which takes
 // each picture when it needs it (to upload it to GL, which only it may do). At
 // most a few decoded pictures wait at any time, so decoding ahead never holds
 // the pixels of a whole level at once; a picture nobody has started yet is
@@ -24,7 +24,8 @@ public:
     ImagePrefetch(const ImagePrefetch&) = delete;
     ImagePrefetch& operator=(const ImagePrefetch&) = delete;
 
-    // The decoded picture of path (as Image::load would give it) when path is one
+    // The decoded picture of path (as Image::load would give it, perhaps with its
+    // mipmaps built) when path is one
     // of this prefetch's files not taken before; false otherwise.
     bool take(const std::string& path, Image& image, bool& decoded);
 

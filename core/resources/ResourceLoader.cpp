@@ -14,6 +14,14 @@ bool ResourceLoader::takePrefetched(const std::string& resolvedPath, Image& imag
     return prefetch != nullptr && prefetch->take(resolvedPath, image, decoded);
 }
 
+void ResourceLoader::prefetchImages(const std::vector<std::string>& relativePaths) {
+    std::vector<std::string> paths;
+    for (const std::string& path : relativePaths) {
+        paths.push_back(resolve(path));
+    }
+    prefetch = paths.empty() ? nullptr : std::make_unique<ImagePrefetch>(paths);
+}
+
 std::string ResourceLoader::resolve(const std::string& relativePath) const {
     const std::string joined = baseDir + "/" + relativePath;
     if (isRegularFile(joined)) {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class Image;
 class ImagePrefetch;
@@ -29,7 +30,11 @@ public:
     // names are decoded on worker threads while the main thread uploads them.
     void importScene(Scene& scene, const std::string& path);
 
-    // While an import runs: the picture of a resolved path decoded ahead of time
+    // Starts decoding these pictures (asset paths) on worker threads, for the
+    // texture loads that follow; the next import drops those never taken.
+    void prefetchImages(const std::vector<std::string>& relativePaths);
+
+    // While an import runs, or after prefetchImages: the picture of a resolved path decoded ahead of time
     // (decoded false where it could not be read), waiting for its worker if
     // needed. False for a path that is not being decoded ahead.
     bool takePrefetched(const std::string& resolvedPath, Image& image, bool& decoded);

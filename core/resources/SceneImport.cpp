@@ -198,7 +198,8 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
     Texture2D* lightmap = context.cache.get<Texture2D>(lightmapName);
     if (lightmap == nullptr) {
         lightmap = context.cache.create<Texture2D>(lightmapName);
-        lightmap->load(lightmapPath);
+        // The shaders read only its red (sun) and green (sky).
+        lightmap->load(lightmapPath, TextureFormat::RedGreen);
     }
     // One that cannot be decoded is treated like a missing one, not drawn as black.
     if (lightmap->getWidth() > 0.0f) {

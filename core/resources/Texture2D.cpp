@@ -4,6 +4,7 @@
 #include "core/platform/Log.h"
 #include "core/resources/GLContext.h"
 #include "core/resources/Image.h"
+#include "core/resources/MipChain.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 
@@ -15,20 +16,23 @@ struct FormatInfo {
     GLint internalFormat;
     GLenum pixelFormat;
     GLenum pixelType;
+    int channels;
 };
 
 FormatInfo formatInfo(TextureFormat format) {
     switch (format) {
     case TextureFormat::RGB:
-        return {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE};
+        return {GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE, 3};
     case TextureFormat::Red:
-        return {GL_RED, GL_RED, GL_UNSIGNED_BYTE};
+        return {GL_R8, GL_RED, GL_UNSIGNED_BYTE, 1};
+    case TextureFormat::RedGreen:
+        return {GL_RG8, GL_RG, GL_UNSIGNED_BYTE, 2};
     case TextureFormat::DepthStencil:
-        return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8};
+        return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, 4};
     case TextureFormat::RGBA:
         break;
     }
-    return {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE};
+    return {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, 4};
 }
 
 void setFilterAndWrap(GLint minFilter, GLint magFilter, GLint wrap) {
@@ -52,6 +56,16 @@ std::vector<uint8_t> checkerboard(int size) {
     return pixels;
 }
 
+// The red and green bytes of BGRA pixels, in that order.
+std::vector<uint8_t> redGreenOf(const std::vector<uint8_t>& bgra) {
+    std::vector<uint8_t> pairs(bgra.size() / 2);
+    for (size_t i = 0, j = 0; i + 3 < bgra.size(); i += 4, j += 2) {
+        pairs[j] = bgra[i + 2];
+        pairs[j + 1] = bgra[i + 1];
+    }
+    return pairs;
+}
+
 } // namespace
 
 Texture2D::Texture2D(SystemRegistry* systems) : Texture(systems) {}
@@ -64,7 +78,7 @@ void Texture2D::generate() {
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
-bool Texture2D::load(const std::string& path) {
+bool Texture2D::load(const std::string& path, TextureFormat as) {
     ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
     Image image;
@@ -76,17 +90,37 @@ bool Texture2D::load(const std::string& path) {
         logError("Texture not found: ", path);
         return false;
     }
-    format = TextureFormat::RGBA;
+    format = as == TextureFormat::RedGreen ? TextureFormat::RedGreen : TextureFormat::RGBA;
     width = static_cast<float>(image.width);
     height = static_cast<float>(image.height);
     if (!hasGLContext()) {
         return true;
     }
+    image.buildMipmaps();
     generate();
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 image.bgra.data());
+    // Immutable storage of every level at once: levels given one by one through
+    // glTexImage2D cost the driver a quarter more memory than the texture.
+    const int levels = MipChain::levelCount(image.width, image.height);
+    if (format == TextureFormat::RedGreen) {
+        // Averaging works channel by channel, so the levels convert as they are.
+        for (MipLevel& level : image.mipmaps) {
+            level.pixels = redGreenOf(level.pixels);
+        }
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexStorage2D(GL_TEXTURE_2D, levels, GL_RG8, image.width, image.height);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_RG, GL_UNSIGNED_BYTE,
+                        redGreenOf(image.bgra).data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        MipChain::upload(GL_TEXTURE_2D, GL_RG, image.mipmaps);
+    } else {
+        glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, image.width, image.height);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width, image.height, GL_BGRA, GL_UNSIGNED_BYTE,
+                        image.bgra.data());
+        MipChain::upload(GL_TEXTURE_2D, GL_BGRA, image.mipmaps);
+    }
     setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT);
-    glGenerateMipmap(GL_TEXTURE_2D);
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);
     return true;
@@ -113,11 +147,22 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
         GLint alignment = 4;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, info.internalFormat, newWidth, newHeight, 0, info.pixelFormat,
-                     info.pixelType, pixels);
+        const int levels = pixels != nullptr ? MipChain::levelCount(newWidth, newHeight) : 1;
+        glTexStorage2D(GL_TEXTURE_2D, levels, static_cast<GLenum>(info.internalFormat), newWidth, newHeight);
+        if (pixels != nullptr) {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, newWidth, newHeight, info.pixelFormat, info.pixelType,
+                            pixels);
+        }
         glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-        setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
-        glGenerateMipmap(GL_TEXTURE_2D);
+        if (pixels != nullptr) {
+            MipChain::upload(
+                GL_TEXTURE_2D, info.pixelFormat,
+                MipChain::below(newWidth, newHeight, info.channels, static_cast<const uint8_t*>(pixels)));
+            setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+        } else {
+            // Storage to draw into has one level: whoever fills it samples only that.
+            setFilterAndWrap(GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+        }
     }
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -9,7 +9,7 @@
 
 class ResourceCache;
 
-enum class TextureFormat : int32_t { RGB = 0, RGBA = 1, Red = 2, DepthStencil = 3 };
+enum class TextureFormat : int32_t { RGB = 0, RGBA = 1, Red = 2, DepthStencil = 3, RedGreen = 4 };
 
 class Texture2D : public Texture {
 public:
@@ -19,11 +19,14 @@ public:
 
     // Loads an image (path relative to the assets folder) as RGBA, mipmapped and
     // repeating. A missing or unreadable file logs "Texture not found: <path>",
-    // leaves the texture without GL storage and returns false.
-    bool load(const std::string& path);
+    // leaves the texture without GL storage and returns false. As RedGreen only
+    // the picture's red and green are kept (blue reads 0), in half the memory:
+    // for pictures whose readers want no more, like lightmaps.
+    bool load(const std::string& path, TextureFormat as = TextureFormat::RGBA);
 
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
-    // null for uninitialised storage. Colour formats are mipmapped and clamped;
+    // null for uninitialised storage of one level. Colour formats are clamped and
+    // mipmapped when pixels are given;
     // DepthStencil is unfiltered, unmipmapped and reads depth 1 outside its border.
     void create(int width, int height, TextureFormat format, const void* pixels);
 

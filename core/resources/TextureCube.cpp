@@ -4,10 +4,12 @@
 #include "core/platform/Log.h"
 #include "core/resources/GLContext.h"
 #include "core/resources/Image.h"
+#include "core/resources/MipChain.h"
 #include "core/resources/ResourceLoader.h"
 #include "core/runtime/SystemRegistry.h"
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 TextureCube::TextureCube(SystemRegistry* systems) : Texture(systems) {}
@@ -25,18 +27,32 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     }
     const ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     std::array<Image, 6> images;
+    std::array<bool, 6> loaded{};
+    // Half of the faces decode beside the main thread; GL sees none of this.
+    const auto decodeFaces = [&](size_t first) {
+        for (size_t face = first; face < paths.size(); face += 2) {
+            loaded[face] =
+                images[face].load(loader != nullptr ? loader->resolve(paths[face]) : paths[face], true);
+            if (loaded[face]) {
+                images[face].buildMipmaps();
+            }
+        }
+    };
+    std::thread helper(decodeFaces, 1);
+    decodeFaces(0);
+    helper.join();
     int side = 0;
     for (size_t face = 0; face < paths.size(); ++face) {
         Image& image = images[face];
-        const bool loaded = image.load(loader != nullptr ? loader->resolve(paths[face]) : paths[face], true);
         // A cube map needs square faces of one size: the first good face sets it.
-        if (loaded && side == 0 && image.width == image.height) {
+        if (loaded[face] && side == 0 && image.width == image.height) {
             side = image.width;
         }
-        if (!loaded || image.width != image.height || (side != 0 && image.width != side)) {
+        if (!loaded[face] || image.width != image.height || (side != 0 && image.width != side)) {
             logError("Texture not found: ", paths[face]);
             image.width = image.height = 0;
             image.bgra.clear();
+            image.mipmaps.clear();
         }
     }
     if (side == 0) {
@@ -47,20 +63,24 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    std::vector<uint8_t> sky;
+    glTexStorage2D(GL_TEXTURE_CUBE_MAP, MipChain::levelCount(side, side), GL_RGBA8, side, side);
+    Image sky;
     for (size_t face = 0; face < images.size(); ++face) {
-        const uint8_t* pixels = images[face].bgra.data();
+        const Image* pixels = &images[face];
         if (images[face].width == 0) {
-            if (sky.empty()) {
-                sky.resize(static_cast<size_t>(side) * static_cast<size_t>(side) * 4);
-                for (size_t i = 0; i < sky.size(); ++i) {
-                    sky[i] = skyBgra[i % 4];
+            if (sky.bgra.empty()) {
+                sky.width = sky.height = side;
+                sky.bgra.resize(static_cast<size_t>(side) * static_cast<size_t>(side) * 4);
+                for (size_t i = 0; i < sky.bgra.size(); ++i) {
+                    sky.bgra[i] = skyBgra[i % 4];
                 }
+                sky.buildMipmaps();
             }
-            pixels = sky.data();
+            pixels = &sky;
         }
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), 0, GL_RGBA, side, side, 0,
-                     GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face);
+        glTexSubImage2D(target, 0, 0, 0, side, side, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
+        MipChain::upload(target, GL_BGRA, pixels->mipmaps);
         checkGLError();
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -68,7 +88,6 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     return true;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class ConfigFile;
 
@@ -15,6 +16,9 @@ struct Config {
     // [graphics] quality: auto, low, medium or high; the game applies it once the
     // OpenGL renderer is known.
     std::string quality = "auto";
+    // Pictures (asset paths) the first frame shows: they decode on worker threads
+    // while the window and its OpenGL context are made. Set by the game, not read.
+    std::vector<std::string> firstFramePictures;
 
     // Takes the [window] and [dir] settings that file names. A width or height
     // outside minSide..maxSide or a refresh rate below 1 warns, naming the key,

@@ -25,6 +25,7 @@ void Engine::init(Config newConfig) {
     config = std::move(newConfig);
     if (ResourceLoader* loader = systems->add<ResourceLoader>()) {
         loader->baseDir = config.assetsDir;
+        loader->prefetchImages(config.firstFramePictures);
     }
     systems->add<ResourceCache>();
     systems->add<SceneManager>();

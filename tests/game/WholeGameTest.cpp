@@ -14,6 +14,7 @@
 #include "GameHarness.h"
 #include "RaceDriver.h"
 
+#include "core/audio/AudioSource.h"
 #include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/render/ParticleSystem.h"
@@ -189,6 +190,8 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_NE(loading, nullptr);
         loadingTexts.push_back(loading != nullptr ? loading->text : "");
         EXPECT_EQ(game->scene("game"), nullptr) << "loaded before drawing";
+        const auto* music = menu->findEntity("bg")->getComponent<AudioSource>();
+        EXPECT_EQ(music->sound, nullptr) << "the music is read after the first frame, with the race";
         game->shoot("game_loading.png");
         // Too early: this press reaches the game in the frame that loads the race.
         game->tap(GLFW_KEY_SPACE);
@@ -201,6 +204,9 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         }
         loadingTexts.push_back(loading->text);
         EXPECT_EQ(game->current(), menu) << "Space while loading started the race";
+        const auto* music = menu->findEntity("bg")->getComponent<AudioSource>();
+        EXPECT_TRUE(music->sound != nullptr && music->state == AudioSource::playing)
+            << "the title's music plays";
         race = game->scene("game");
         gameplay = race->findEntity("gameplay")->getComponent<RaceFlow>();
         utils = race->findEntity("gameplay")->getComponent<RaceMessages>();

@@ -187,6 +187,44 @@ TEST_F(TextureTest, FilesThatCannotBeReadAreTreatedAsMissing) {
     EXPECT_TRUE(cache->create<Texture2D>("deep")->load("deep.png"));
 }
 
+// A level missing below the first would leave the texture incomplete (drawn black);
+// each level is the average of the one above.
+TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
+    writeRgbImage(assets.dir + "halves.png", FIF_PNG, 4, 2, [](int x, int) {
+        return x < 2 ? Pixel{200, 0, 0} : Pixel{0, 0, 100};
+    });
+    Texture2D* loaded = cache->create<Texture2D>("halves");
+    ASSERT_TRUE(loaded->load("halves.png"));
+    const std::vector<uint8_t> glyph = {0, 40, 80, 120, 160, 200};
+    Texture2D* created = cache->create<Texture2D>("created");
+    created->create(3, 2, TextureFormat::Red, glyph.data());
+    for (Texture2D* texture : {loaded, created}) {
+        glBindTexture(GL_TEXTURE_2D, texture->getTexture());
+        GLint width = 0;
+        GLint height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, texture == loaded ? 2 : 1, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, texture == loaded ? 2 : 1, GL_TEXTURE_HEIGHT, &height);
+        EXPECT_EQ(width, 1);
+        EXPECT_EQ(height, 1);
+    }
+    std::vector<uint8_t> level1(2 * 1 * 4);
+    glBindTexture(GL_TEXTURE_2D, loaded->getTexture());
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
+    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 100, 255}));
+    // Kept as red and green only (a lightmap), the same levels read blue 0.
+    Texture2D* pairs = cache->create<Texture2D>("pairs");
+    ASSERT_TRUE(pairs->load("halves.png", TextureFormat::RedGreen));
+    EXPECT_EQ(pairs->getFormat(), TextureFormat::RedGreen);
+    glBindTexture(GL_TEXTURE_2D, pairs->getTexture());
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
+    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 0, 255}));
+    uint8_t red = 0;
+    glBindTexture(GL_TEXTURE_2D, created->getTexture());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_RED, GL_UNSIGNED_BYTE, &red);
+    EXPECT_EQ(red, 80) << "(0 + 40 + 120 + 160) / 4";
+}
+
 TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
     // Width 3 of one byte per pixel: rows that are not 4-byte aligned.
     const std::vector<uint8_t> red = {1, 2, 3, 4, 5, 6};
@@ -225,6 +263,10 @@ TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
         EXPECT_EQ(pixels[0], 200 + face) << face;
         EXPECT_EQ(pixels[3], 255) << face;
         EXPECT_EQ(pixels[8], face) << face;
+        // The one-pixel level below averages the bright and the dark row.
+        uint8_t level1[4] = {};
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1);
+        EXPECT_EQ(level1[0], 100 + face) << face;
     }
     EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, sky->getTexture(), GL_TEXTURE_MIN_FILTER),
               GL_LINEAR_MIPMAP_LINEAR);
