@@ -11,7 +11,8 @@
 //
 // With --no-effects the particle systems and the sky are switched off once the
 // race has loaded, so that two runs tell what the effects cost. --quality picks
-// the graphics preset (as config.ini's [graphics] quality; auto by default).
+// the graphics preset (as config.ini's [graphics] quality; auto by default),
+// --render-scale overrides the preset's render scale (0.25 to 1).
 //
 // Also counted: heap allocations per frame of the game's loop (through a
 // replaced global operator new), GL calls per draw call (the ones that go
@@ -20,6 +21,7 @@
 // shaded once. The last line sums it all up for scripts/bench.sh.
 //
 //   race_frame [--frames N] [--width W --height H] [--no-effects] [--quality auto|low|medium|high]
+//              [--render-scale S]
 //              [--screenshot file.png]
 //   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
@@ -295,6 +297,7 @@ int main(int argc, char** argv) {
     std::string screenshot;
     bool effects = true;
     std::string quality = "auto";
+    std::string renderScale = "0";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -310,11 +313,13 @@ int main(int argc, char** argv) {
             screenshot = argv[++i];
         } else if (arg == "--quality" && hasValue) {
             quality = argv[++i];
+        } else if (arg == "--render-scale" && hasValue) {
+            renderScale = argv[++i];
         }
     }
     std::ofstream("race_frame_config.ini")
         << "[window]\nwidth=" << width << "\nheight=" << height << "\n[dir]\nassets=" << TW_ASSETS_DIR
-        << "\n[graphics]\nquality=" << quality << "\n";
+        << "\n[graphics]\nquality=" << quality << "\nrender_scale=" << renderScale << "\n";
     setLogListener([](LogLevel, const std::string&) {});
 
     auto* game = new RaceGame(frames, effects);

@@ -15,6 +15,9 @@ struct Config {
     // [graphics] quality: auto, low, medium or high; the game applies it once the
     // OpenGL renderer is known.
     std::string quality = "auto";
+    // [graphics] render_scale: the share of the window's width and height the 3D
+    // views are drawn at, 0.25 to 1; 0 (unset) leaves it to the preset.
+    float renderScale = 0.0f;
 
     // Takes the [window] and [dir] settings that file names. A width or height
     // outside minSide..maxSide or a refresh rate below 1 warns, naming the key,
