@@ -77,17 +77,30 @@ void UI::draw() {
     graphics->bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
     // Text made its textures since the renderer last bound any.
     graphics->forgetTextures();
+    static const UniformId worldViewProjection("worldViewProjection");
+    static const UniformId color("color");
     Material* current = nullptr;
     bool usable = false;
+    // The glyphs of one text share its colour: sent when it changes.
+    const glm::vec4* lastColor = nullptr;
     for (const UIDrawItem& item : items) {
         if (item.material != current) {
             current = item.material;
             usable = applyMaterial(current, brightness);
+            lastColor = nullptr;
         }
         // A texture is needed for every item; an item without one is skipped.
-        if (usable && item.texture != nullptr) {
-            drawItem(item, projection);
+        if (!usable || item.texture == nullptr) {
+            continue;
         }
+        graphics->setUniform(worldViewProjection, projection * item.model);
+        if (lastColor == nullptr || item.color != *lastColor) {
+            graphics->setUniform(color, item.color);
+            lastColor = &item.color;
+        }
+        // Through the cache: a string of glyphs shares one texture.
+        graphics->bindTexture(0, item.texture);
+        graphics->drawIndexed(quad->getIndexBuffer()->count);
     }
 }
 
@@ -101,20 +114,10 @@ bool UI::applyMaterial(Material* material, float brightness) {
     material->applyRenderState(*graphics, false);
     graphics->useProgram(program);
     // The same for every item: sent once per material rather than per item.
+    // Names interned once: building them per item allocated every frame.
     static const UniformId tex("tex");
     static const UniformId brightnessName("brightness");
     graphics->setUniform(tex, 0);
     graphics->setUniform(brightnessName, brightness);
     return true;
-}
-
-void UI::drawItem(const UIDrawItem& item, const glm::mat4& projection) {
-    // Interned once: building the names per item allocated every frame.
-    static const UniformId worldViewProjection("worldViewProjection");
-    static const UniformId color("color");
-    graphics->setUniform(worldViewProjection, projection * item.model);
-    graphics->setUniform(color, item.color);
-    // Through the cache: a string of glyphs shares one texture.
-    graphics->bindTexture(0, item.texture);
-    graphics->drawIndexed(quad->getIndexBuffer()->count);
 }

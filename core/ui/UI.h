@@ -36,7 +36,6 @@ public:
 private:
     // Render states and program of material; false when it cannot be drawn.
     bool applyMaterial(Material* material, float brightness);
-    void drawItem(const UIDrawItem& item, const glm::mat4& projection);
 
     Graphics* graphics = nullptr;
     // The 1 x 1 quad every item is drawn with.
