@@ -621,15 +621,18 @@ void Renderer::renderMainPass(View& view) {
                 if (item.program->viewStamp != mainPassStamp) {
                     item.program->viewStamp = mainPassStamp;
                     sendProgramUniforms(view);
+                    // A program either receives shadows for all its materials or
+                    // for none (the SHADOW define), and nothing else binds the
+                    // shadow maps' units: once per program and view is enough.
+                    if (shadowsEnabled && item.material->getReceivesShadows()) {
+                        sendShadowMaps(view);
+                    }
                 }
             }
             if (materialChanged) {
                 item.material->applyRenderState(*graphics, wireframe);
                 item.material->sendUniforms(*graphics);
                 item.material->bindTextures(*graphics);
-                if (shadowsEnabled && item.material->getReceivesShadows()) {
-                    sendShadowMaps(view);
-                }
             }
             // Depth is already there: test against it and leave it alone.
             const bool depthDone = view.depthReady && item.depthFirst;
