@@ -12,7 +12,8 @@
 // With --no-effects the particle systems and the sky are switched off once the
 // race has loaded, so that two runs tell what the effects cost. --quality picks
 // the graphics preset (as config.ini's [graphics] quality; auto by default),
-// --render-scale overrides the preset's render scale (0.25 to 1).
+// --render-scale overrides the preset's render scale (0.25 to 1), and
+// --no-prepass leaves the depth pre-pass out, so that two runs tell what it saves.
 //
 // Also counted: heap allocations per frame of the game's loop (through a
 // replaced global operator new), GL calls per draw call (the ones that go
@@ -21,7 +22,7 @@
 // shaded once. The last line sums it all up for scripts/bench.sh.
 //
 //   race_frame [--frames N] [--width W --height H] [--no-effects] [--quality auto|low|medium|high]
-//              [--render-scale S]
+//              [--render-scale S] [--no-prepass]
 //              [--screenshot file.png]
 //   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
@@ -128,6 +129,9 @@ public:
                 if (!effects) {
                     switchEffectsOff();
                 }
+                if (!prePass) {
+                    systems->get<Renderer>()->depthPrePassEnabled = false;
+                }
             } else if (loading->getComponent<Text>()->text != "Loading...") {
                 std::printf("the race did not load\n");
                 engine->quit = true;
@@ -181,6 +185,7 @@ public:
     Hook hook{this};
     int measuredFrames;
     bool effects;
+    bool prePass = true;
     Scene* race = nullptr;
     std::vector<std::unique_ptr<RaceDriver>> drivers;
     std::vector<double> frameTimes;
@@ -296,6 +301,7 @@ int main(int argc, char** argv) {
     int height = 800;
     std::string screenshot;
     bool effects = true;
+    bool prePass = true;
     std::string quality = "auto";
     std::string renderScale = "0";
     for (int i = 1; i < argc; ++i) {
@@ -313,6 +319,8 @@ int main(int argc, char** argv) {
             screenshot = argv[++i];
         } else if (arg == "--quality" && hasValue) {
             quality = argv[++i];
+        } else if (arg == "--no-prepass") {
+            prePass = false;
         } else if (arg == "--render-scale" && hasValue) {
             renderScale = argv[++i];
         }
@@ -323,6 +331,7 @@ int main(int argc, char** argv) {
     setLogListener([](LogLevel, const std::string&) {});
 
     auto* game = new RaceGame(frames, effects);
+    game->prePass = prePass;
     game->configFile = "race_frame_config.ini";
     game->run();
     if (game->frameTimes.empty()) {
@@ -357,8 +366,8 @@ int main(int argc, char** argv) {
         worst = std::max(worst, game->frameTimes[i]);
         elapsed += game->frameTimes[i];
     }
-    std::printf("  worst frame of the first %.1f s after Go!: %.1f ms (%.2f times the median)\n", elapsed / 1000.0,
-                worst, worst / medianMs);
+    std::printf("  worst frame of the first %.1f s after Go!: %.1f ms (%.2f times the median)\n",
+                elapsed / 1000.0, worst, worst / medianMs);
 
     StepTimer timer;
     FragmentCounter fragments;
