@@ -366,8 +366,8 @@ int main(int argc, char** argv) {
         worst = std::max(worst, game->frameTimes[i]);
         elapsed += game->frameTimes[i];
     }
-    std::printf("  worst frame of the first %.1f s after Go!: %.1f ms (%.2f times the median)\n",
-                elapsed / 1000.0, worst, worst / medianMs);
+    std::printf("  worst frame of the first %.1f s after Go!: %.1f ms (%.2f times the median)\n", elapsed / 1000.0,
+                worst, worst / medianMs);
 
     StepTimer timer;
     FragmentCounter fragments;
