@@ -11,7 +11,9 @@
 //
 // With --no-effects the particle systems and the sky are switched off once the
 // race has loaded, so that two runs tell what the effects cost. --quality picks
-// the graphics preset (as config.ini's [graphics] quality; auto by default).
+// the graphics preset (as config.ini's [graphics] quality; auto by default),
+// --render-scale overrides the preset's render scale (0.25 to 1), and
+// --no-prepass leaves the depth pre-pass out, so that two runs tell what it saves.
 //
 // Also counted: heap allocations per frame of the game's loop (through a
 // replaced global operator new), GL calls per draw call (the ones that go
@@ -20,6 +22,7 @@
 // shaded once. The last line sums it all up for scripts/bench.sh.
 //
 //   race_frame [--frames N] [--width W --height H] [--no-effects] [--quality auto|low|medium|high]
+//              [--render-scale S] [--no-prepass]
 //              [--screenshot file.png]
 //   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
@@ -126,6 +129,9 @@ public:
                 if (!effects) {
                     switchEffectsOff();
                 }
+                if (!prePass) {
+                    systems->get<Renderer>()->depthPrePassEnabled = false;
+                }
             } else if (loading->getComponent<Text>()->text != "Loading...") {
                 std::printf("the race did not load\n");
                 engine->quit = true;
@@ -179,6 +185,7 @@ public:
     Hook hook{this};
     int measuredFrames;
     bool effects;
+    bool prePass = true;
     Scene* race = nullptr;
     std::vector<std::unique_ptr<RaceDriver>> drivers;
     std::vector<double> frameTimes;
@@ -294,7 +301,9 @@ int main(int argc, char** argv) {
     int height = 800;
     std::string screenshot;
     bool effects = true;
+    bool prePass = true;
     std::string quality = "auto";
+    std::string renderScale = "0";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -310,14 +319,19 @@ int main(int argc, char** argv) {
             screenshot = argv[++i];
         } else if (arg == "--quality" && hasValue) {
             quality = argv[++i];
+        } else if (arg == "--no-prepass") {
+            prePass = false;
+        } else if (arg == "--render-scale" && hasValue) {
+            renderScale = argv[++i];
         }
     }
     std::ofstream("race_frame_config.ini")
         << "[window]\nwidth=" << width << "\nheight=" << height << "\n[dir]\nassets=" << TW_ASSETS_DIR
-        << "\n[graphics]\nquality=" << quality << "\n";
+        << "\n[graphics]\nquality=" << quality << "\nrender_scale=" << renderScale << "\n";
     setLogListener([](LogLevel, const std::string&) {});
 
     auto* game = new RaceGame(frames, effects);
+    game->prePass = prePass;
     game->configFile = "race_frame_config.ini";
     game->run();
     if (game->frameTimes.empty()) {

@@ -28,6 +28,7 @@ void Game::init() {
         return;
     }
     if (auto* renderer = systems->get<Renderer>()) {
+        renderer->renderScaleOverride = engine->config.renderScale;
         renderer->applyQualitySetting(engine->config.quality);
     }
     // Only what the title's first frame shows: the race's resources load behind "Loading...".

@@ -94,7 +94,10 @@ void RaceKeys::update(float dt) {
     statsTimer += dt;
     if (statsTimer > statsInterval) {
         statsTimer -= statsInterval;
-        refreshStatistics();
+        // Hidden figures are not worth their strings: a race frame allocates nothing.
+        if (fpsText != nullptr && fpsText->isEnabled()) {
+            refreshStatistics();
+        }
     }
     handleDeveloperKeys();
     handleRaceKeys();
@@ -175,6 +178,7 @@ void RaceKeys::toggleStatistics() {
     toggleEnabled(fpsText);
     toggleEnabled(culledText);
     toggleEnabled(drawCallsText);
+    refreshStatistics();
 }
 
 void RaceKeys::refreshStatistics() {

@@ -329,15 +329,21 @@ void SoundMixer::virtualise(Voice& voice) {
 
 // The loudest voices get the sources; a tie keeps the voice that already has one.
 void SoundMixer::rebalance() {
-    std::vector<Voice*> active;
+    std::vector<Voice*>& active = activeScratch;
+    active.clear();
     for (Voice& voice : voices) {
         if (voice.active) active.push_back(&voice);
     }
     if (active.size() > sources.size()) {
-        std::stable_sort(active.begin(), active.end(), [](const Voice* a, const Voice* b) {
+        // Voices live in one array, so their addresses break the last tie in
+        // their own order: as stable as a stable sort, without its buffer.
+        std::sort(active.begin(), active.end(), [](const Voice* a, const Voice* b) {
             if (a->paused != b->paused) return !a->paused;
             if (a->audibility != b->audibility) return a->audibility > b->audibility;
-            return a->source != 0 && b->source == 0;
+            const bool aHeld = a->source != 0;
+            const bool bHeld = b->source != 0;
+            if (aHeld != bHeld) return aHeld;
+            return a < b;
         });
         for (std::size_t i = sources.size(); i < active.size(); ++i) {
             if (active[i]->source != 0) virtualise(*active[i]);

@@ -117,6 +117,8 @@ private:
     SoundListeners listeners;
     std::vector<std::unique_ptr<SoundClip>> clips;
     std::vector<Voice> voices;
+    // The active voices, reused each update so that a steady frame allocates nothing.
+    std::vector<Voice*> activeScratch;
     std::vector<ALuint> sources;
     std::vector<ALuint> freeSources;
 };

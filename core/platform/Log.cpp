@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <mutex>
+#include <ostream>
+#include <streambuf>
 #include <unistd.h>
 
 namespace {
@@ -28,7 +30,58 @@ int paletteColor(LogLevel level) {
     }
 }
 
+// An ostream's buffer that appends to a string kept from line to line.
+class LineBuffer : public std::streambuf {
+public:
+    std::string line;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            line.push_back(traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        line.append(text, static_cast<size_t>(count));
+        return count;
+    }
+};
+
+struct ThreadLine {
+    LineBuffer buffer;
+    std::ostream out{&buffer};
+    bool writing = false;
+};
+
+ThreadLine& threadLine() {
+    thread_local ThreadLine line;
+    return line;
+}
+
 } // namespace
+
+std::ostream* logDetail::beginLine() {
+    ThreadLine& line = threadLine();
+    if (line.writing) {
+        return nullptr;
+    }
+    line.writing = true;
+    line.buffer.line.clear();
+    // A line that wrote std::hex or a precision must not pass it on to the next.
+    line.out.clear();
+    line.out.flags(std::ios_base::dec | std::ios_base::skipws);
+    line.out.precision(6);
+    line.out.width(0);
+    line.out.fill(' ');
+    return &line.out;
+}
+
+void logDetail::endLine(LogLevel level) {
+    ThreadLine& line = threadLine();
+    logLine(level, line.buffer.line);
+    line.writing = false;
+}
 
 void setLogListener(LogListener newListener) {
     const std::lock_guard<std::recursive_mutex> lock(logMutex);

@@ -26,6 +26,25 @@ template <typename... Args> std::string concat(const Args&... args) {
     return out.str();
 }
 
-template <typename... Args> void logInfo(const Args&... args) { logLine(LogLevel::Info, concat(args...)); }
-template <typename... Args> void logWarning(const Args&... args) { logLine(LogLevel::Warning, concat(args...)); }
-template <typename... Args> void logError(const Args&... args) { logLine(LogLevel::Error, concat(args...)); }
+namespace logDetail {
+// The calling thread's line buffer, emptied; null while that thread is already
+// writing a line (a listener that logs), which then formats a line of its own.
+std::ostream* beginLine();
+// Logs what was written to the buffer since beginLine.
+void endLine(LogLevel level);
+} // namespace logDetail
+
+// Lines are formatted into a buffer each thread reuses, so that logging in a
+// race (a kart crossing a trigger) allocates nothing once lines have grown.
+template <typename... Args> void logAt(LogLevel level, const Args&... args) {
+    if (std::ostream* out = logDetail::beginLine()) {
+        (*out << ... << args);
+        logDetail::endLine(level);
+    } else {
+        logLine(level, concat(args...));
+    }
+}
+
+template <typename... Args> void logInfo(const Args&... args) { logAt(LogLevel::Info, args...); }
+template <typename... Args> void logWarning(const Args&... args) { logAt(LogLevel::Warning, args...); }
+template <typename... Args> void logError(const Args&... args) { logAt(LogLevel::Error, args...); }

@@ -80,7 +80,8 @@ Renderer::Names::Names()
 
 Renderer::Renderer(SystemRegistry* systems)
     : System(systems), engine(systems->get<Engine>()), graphics(systems->get<Graphics>()),
-      depthShader(std::make_unique<Shader>(systems, "core/shaders/depth.vert", "core/shaders/depth.frag")) {}
+      depthShader(std::make_unique<Shader>(systems, "core/shaders/depth.vert", "core/shaders/depth.frag")),
+      sceneTarget(systems) {}
 
 void Renderer::applyQualitySetting(const std::string& setting) {
     const std::string glRenderer = graphics != nullptr ? graphics->rendererName() : std::string();
@@ -114,6 +115,11 @@ void Renderer::setQuality(RenderQuality newQuality) {
     normalMapsEnabled = quality != RenderQuality::Low;
     depthPrePassEnabled = quality != RenderQuality::Low;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
+    // Pixels are what a software rasteriser pays for most: low draws a quarter of them.
+    renderScale = renderScaleOverride > 0.0f         ? renderScaleOverride
+                  : quality == RenderQuality::High   ? 1.0f
+                  : quality == RenderQuality::Medium ? 0.75f
+                                                     : 0.5f;
     const int32_t mapSize = quality == RenderQuality::High ? 2048 : 1024;
     if (mapSize != shadowMapSize) {
         shadowMapSize = mapSize;
@@ -153,6 +159,9 @@ void Renderer::precompile(Scene& scene) {
 // ---------------------------------------------------------------- views
 
 void Renderer::syncViews(Scene& scene) {
+    if (graphics != nullptr && graphics->hasWindow()) {
+        sceneTarget.update(graphics->width, graphics->height, renderScale);
+    }
     std::vector<Camera*>& cameras = cameraScratch;
     cameras.clear();
     for (Component* component : scene.getComponents()) {
@@ -488,9 +497,14 @@ void Renderer::renderShadowMaps(View& view) {
         // Casters between the light and the fitted box would be clipped away by
         // the near plane; clamping flattens them onto it so they still cast.
         glEnable(GL_DEPTH_CLAMP);
+        const glm::mat4* lastWorld = nullptr;
         for (uint32_t index : caster.items) {
             const RenderItem& item = view.items[index];
-            graphics->setUniform(names.objectWorldViewProjection, caster.lightViewProjection * item.world);
+            if (lastWorld == nullptr || item.world != *lastWorld) {
+                graphics->setUniform(names.objectWorldViewProjection,
+                                     caster.lightViewProjection * item.world);
+                lastWorld = &item.world;
+            }
             graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
             drawItem(item);
         }
@@ -513,6 +527,10 @@ void Renderer::renderDepthPrePass(View& view) {
     // Straight into the view's part of the window: the main pass then tests
     // against this depth instead of writing its own.
     const glm::ivec4& v = view.viewport;
+    if (sceneTarget.active()) {
+        sceneTarget.bind();
+        graphics->countCalls(1);
+    }
     graphics->forgetTextures();
     graphics->setViewport(v.x, v.y, v.z, v.w);
     clearViewRect(view);
@@ -521,9 +539,14 @@ void Renderer::renderDepthPrePass(View& view) {
     resetRenderState();
     graphics->useProgram(program);
     const glm::mat4 viewProjection = view.camera->getViewProjection();
+    const glm::mat4* lastWorld = nullptr;
     for (uint32_t index : view.depthList) {
         const RenderItem& item = view.items[index];
-        graphics->setUniform(names.objectWorldViewProjection, viewProjection * item.world);
+        // The track's pieces share one placement: its matrix is sent once.
+        if (lastWorld == nullptr || item.world != *lastWorld) {
+            graphics->setUniform(names.objectWorldViewProjection, viewProjection * item.world);
+            lastWorld = &item.world;
+        }
         graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
         drawItem(item);
     }
@@ -562,6 +585,10 @@ void Renderer::renderMainPass(View& view) {
         return;
     }
     const glm::ivec4& v = view.viewport;
+    if (sceneTarget.active()) {
+        sceneTarget.bind();
+        graphics->countCalls(1);
+    }
     // Set unconditionally: other code (the UI) may have called glViewport itself.
     graphics->viewport = {v.x, v.y, v.z, v.w};
     glViewport(v.x, v.y, v.z, v.w);
@@ -581,6 +608,7 @@ void Renderer::renderMainPass(View& view) {
     const ShaderProgram* lastProgram = nullptr;
     const Material* lastMaterial = nullptr;
     const Texture* lastLightmap = nullptr;
+    const glm::mat4* lastWorld = nullptr;
     bool first = true;
     for (const auto& queue : view.queues) {
         for (uint32_t index : queue) {
@@ -593,21 +621,29 @@ void Renderer::renderMainPass(View& view) {
                 if (item.program->viewStamp != mainPassStamp) {
                     item.program->viewStamp = mainPassStamp;
                     sendProgramUniforms(view);
+                    // A program either receives shadows for all its materials or
+                    // for none (the SHADOW define), and nothing else binds the
+                    // shadow maps' units: once per program and view is enough.
+                    if (shadowsEnabled && item.material->getReceivesShadows()) {
+                        sendShadowMaps(view);
+                    }
                 }
             }
             if (materialChanged) {
                 item.material->applyRenderState(*graphics, wireframe);
                 item.material->sendUniforms(*graphics);
                 item.material->bindTextures(*graphics);
-                if (shadowsEnabled && item.material->getReceivesShadows()) {
-                    sendShadowMaps(view);
-                }
             }
             // Depth is already there: test against it and leave it alone.
             const bool depthDone = view.depthReady && item.depthFirst;
             graphics->setDepthFunc(depthDone ? DepthFunc::LessEqual : item.material->getDepthFunc());
             graphics->setDepthWrite(depthDone ? false : item.material->getDepthWrite());
-            sendObjectUniforms(view, item);
+            // Items of one program with one placement (the track's pieces) share
+            // the object uniforms: sent once.
+            if (programChanged || lastWorld == nullptr || item.world != *lastWorld) {
+                sendObjectUniforms(view, item);
+                lastWorld = &item.world;
+            }
             // The cache compares the streams itself; instanced items may share an
             // index buffer but not their per-instance streams.
             graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
@@ -620,6 +656,9 @@ void Renderer::renderMainPass(View& view) {
             lastProgram = item.program;
             lastMaterial = item.material;
         }
+    }
+    if (sceneTarget.active()) {
+        graphics->countCalls(sceneTarget.present(view.viewport, view.windowViewport));
     }
 }
 

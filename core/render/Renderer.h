@@ -6,10 +6,13 @@
 // Opaque items are drawn twice: depth only, then shaded with the depth test
 // at LessEqual and depth writes off, so each pixel is shaded about once. The
 // depth the first step leaves is copied into the view's depth texture for the
-// water and the particles. The quality preset decides what each pixel costs.
+// water and the particles. The quality preset decides what each pixel costs,
+// and how many pixels there are: below a render scale of 1 the views are drawn
+// into a smaller offscreen picture (SceneTarget) and upscaled into the window.
 #pragma once
 
 #include "core/render/RenderQuality.h"
+#include "core/render/SceneTarget.h"
 #include "core/resources/UniformId.h"
 #include "core/runtime/System.h"
 
@@ -83,6 +86,12 @@ public:
     const std::vector<std::string>& getQualityDefines() const { return qualityDefines; }
     // Share of each particle emitter's rate that is emitted (1 at high).
     float getParticleDensity() const { return particleDensity; }
+    // Share of the window's width and height the 3D views are drawn at (1 at
+    // high); below 1 they are upscaled into the window and the HUD stays sharp.
+    float getRenderScale() const { return renderScale; }
+    // The scale the views are drawn at this frame: the render scale, or 1 where
+    // no offscreen target could be made.
+    float getSceneScale() const { return sceneTarget.active() ? sceneTarget.getScale() : 1.0f; }
     // Counts frames drawn, so that per-frame work shared by views runs once.
     uint32_t getFrameNumber() const { return frameNumber; }
 
@@ -108,6 +117,9 @@ public:
     int32_t shadowMapSize = 2048;
     // Opaque items drawn depth-first so the main pass shades each pixel about once.
     bool depthPrePassEnabled = true;
+    // The [graphics] render_scale setting: above 0 it replaces every preset's own
+    // render scale (applied by setQuality).
+    float renderScaleOverride = 0.0f;
     // Set by the skybox; every program gets it as "skybox".
     Texture* skyTexture = nullptr;
 
@@ -147,6 +159,8 @@ private:
     bool normalMapsEnabled = true;
     bool realtimeShadows = true;
     float particleDensity = 1.0f;
+    float renderScale = 1.0f;
+    SceneTarget sceneTarget;
     uint32_t frameNumber = 0;
     // Counts main passes; see ShaderProgram::viewStamp.
     uint64_t mainPassStamp = 0;

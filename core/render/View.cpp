@@ -3,6 +3,8 @@
 
 #include "core/render/Camera.h"
 #include "core/render/Graphics.h"
+#include "core/render/Renderer.h"
+#include "core/render/SceneTarget.h"
 #include "core/runtime/SystemRegistry.h"
 
 #include <algorithm>
@@ -36,7 +38,9 @@ ShadowCaster& View::addShadowCaster() {
 }
 
 void View::updateViewport() {
-    const glm::ivec4 wanted = camera->getPixelViewport();
+    windowViewport = camera->getPixelViewport();
+    const float scale = renderer != nullptr ? renderer->getSceneScale() : 1.0f;
+    const glm::ivec4 wanted = scale < 1.0f ? SceneTarget::scaleRect(windowViewport, scale) : windowViewport;
     const bool resized = depthTarget == nullptr || wanted.z != viewport.z || wanted.w != viewport.w;
     viewport = wanted;
     if (!resized || graphics == nullptr || !graphics->hasWindow() || wanted.z <= 0 || wanted.w <= 0) {

@@ -42,7 +42,11 @@ public:
     uint32_t culled = 0;
     Graphics* const graphics;
     Renderer* const renderer;
+    // Where the view draws: the camera's part of the window, scaled down to the
+    // renderer's offscreen picture when it draws at a render scale below 1.
     glm::ivec4 viewport{0, 0, 1, 1};
+    // The camera's part of the window itself.
+    glm::ivec4 windowViewport{0, 0, 1, 1};
     std::vector<Light*> lights;
     std::unique_ptr<RenderTarget> depthTarget;
     // Every item of the frame; the lists below hold indices into it, so one item

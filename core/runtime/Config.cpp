@@ -28,4 +28,11 @@ void Config::read(const ConfigFile& file) {
     refreshRate = checkedInteger(file, "refreshRate", refreshRate, 1, 1000);
     assetsDir = file.Get("dir", "assets", assetsDir);
     quality = file.Get("graphics", "quality", quality);
+    const double scale = file.GetReal("graphics", "render_scale", renderScale);
+    if (scale == 0.0 || (scale >= 0.25 && scale <= 1.0)) {
+        renderScale = static_cast<float>(scale);
+    } else {
+        logWarning("config.ini: graphics render_scale=", file.Get("graphics", "render_scale", ""),
+                   " is out of range (0.25 to 1); using the preset's");
+    }
 }

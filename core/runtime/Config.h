@@ -19,6 +19,9 @@ struct Config {
     // Pictures (asset paths) the first frame shows: they decode on worker threads
     // while the window and its OpenGL context are made. Set by the game, not read.
     std::vector<std::string> firstFramePictures;
+    // [graphics] render_scale: the share of the window's width and height the 3D
+    // views are drawn at, 0.25 to 1; 0 (unset) leaves it to the preset.
+    float renderScale = 0.0f;
 
     // Takes the [window] and [dir] settings that file names. A width or height
     // outside minSide..maxSide or a refresh rate below 1 warns, naming the key,

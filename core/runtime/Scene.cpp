@@ -96,9 +96,8 @@ void Scene::earlyUpdate(float dt) {
     if (!running) {
         return;
     }
-    for (Updateable* updateable : activeUpdateables()) {
-        updateable->earlyUpdate(dt * timeScale);
-    }
+    const float scaled = dt * timeScale;
+    forEachUpdateable([scaled](Updateable& updateable) { updateable.earlyUpdate(scaled); });
 }
 
 void Scene::fixedUpdate(float step) {

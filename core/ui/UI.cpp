@@ -30,7 +30,8 @@ UI::~UI() = default;
 
 void UI::update(Scene& scene, float dt) {
     items.clear();
-    std::vector<UIElement*> elements;
+    std::vector<UIElement*>& elements = elementScratch;
+    elements.clear();
     for (Component* component : scene.getComponents()) {
         auto* element = dynamic_cast<UIElement*>(component);
         if (element != nullptr && element->isEnabled() && element->entity != nullptr &&
@@ -43,9 +44,21 @@ void UI::update(Scene& scene, float dt) {
         const std::vector<UIDrawItem>& own = element->getItems();
         items.insert(items.end(), own.begin(), own.end());
     }
-    // Stable, so equal layers keep the scene's order (its creation order) from frame to frame.
-    std::stable_sort(items.begin(), items.end(),
-                     [](const UIDrawItem& a, const UIDrawItem& b) { return a.layer < b.layer; });
+    // Equal layers keep the scene's order (its creation order) from frame to
+    // frame: the index breaks ties, as stable as std::stable_sort without the
+    // buffer it allocates every frame.
+    order.resize(items.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<uint32_t>(i);
+    }
+    std::sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
+        return items[a].layer != items[b].layer ? items[a].layer < items[b].layer : a < b;
+    });
+    sorted.clear();
+    for (uint32_t index : order) {
+        sorted.push_back(items[index]);
+    }
+    items.swap(sorted);
 }
 
 void UI::draw() {
@@ -62,21 +75,36 @@ void UI::draw() {
     // its white text out against a brightened sky.
     const float brightness = 1.0f;
     graphics->bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
+    // Text made its textures since the renderer last bound any.
+    graphics->forgetTextures();
+    static const UniformId worldViewProjection("worldViewProjection");
+    static const UniformId color("color");
     Material* current = nullptr;
     bool usable = false;
+    // The glyphs of one text share its colour: sent when it changes.
+    const glm::vec4* lastColor = nullptr;
     for (const UIDrawItem& item : items) {
         if (item.material != current) {
             current = item.material;
-            usable = applyMaterial(current);
+            usable = applyMaterial(current, brightness);
+            lastColor = nullptr;
         }
         // A texture is needed for every item; an item without one is skipped.
-        if (usable && item.texture != nullptr) {
-            drawItem(item, projection, brightness);
+        if (!usable || item.texture == nullptr) {
+            continue;
         }
+        graphics->setUniform(worldViewProjection, projection * item.model);
+        if (lastColor == nullptr || item.color != *lastColor) {
+            graphics->setUniform(color, item.color);
+            lastColor = &item.color;
+        }
+        // Through the cache: a string of glyphs shares one texture.
+        graphics->bindTexture(0, item.texture);
+        graphics->drawIndexed(quad->getIndexBuffer()->count);
     }
 }
 
-bool UI::applyMaterial(Material* material) {
+bool UI::applyMaterial(Material* material, float brightness) {
     Shader* shader = material != nullptr ? material->getShader() : nullptr;
     ShaderProgram* program = shader != nullptr ? shader->getProgram(std::string()) : nullptr;
     // A shader that failed to build was reported when it was compiled; its items are skipped.
@@ -85,19 +113,11 @@ bool UI::applyMaterial(Material* material) {
     }
     material->applyRenderState(*graphics, false);
     graphics->useProgram(program);
-    return true;
-}
-
-void UI::drawItem(const UIDrawItem& item, const glm::mat4& projection, float brightness) {
-    // Interned once: building the names per item allocated every frame.
-    static const UniformId worldViewProjection("worldViewProjection");
-    static const UniformId color("color");
+    // The same for every item: sent once per material rather than per item.
+    // Names interned once: building them per item allocated every frame.
     static const UniformId tex("tex");
     static const UniformId brightnessName("brightness");
-    graphics->setUniform(worldViewProjection, projection * item.model);
-    graphics->setUniform(color, item.color);
     graphics->setUniform(tex, 0);
     graphics->setUniform(brightnessName, brightness);
-    item.texture->bind(0);
-    graphics->drawIndexed(quad->getIndexBuffer()->count);
+    return true;
 }

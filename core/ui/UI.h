@@ -6,6 +6,7 @@
 #include "core/runtime/System.h"
 #include "core/ui/UIDrawItem.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@ class Graphics;
 class Material;
 class Mesh;
 class Scene;
+class UIElement;
 
 class UI : public System {
 public:
@@ -33,11 +35,14 @@ public:
 
 private:
     // Render states and program of material; false when it cannot be drawn.
-    bool applyMaterial(Material* material);
-    void drawItem(const UIDrawItem& item, const glm::mat4& projection, float brightness);
+    bool applyMaterial(Material* material, float brightness);
 
     Graphics* graphics = nullptr;
     // The 1 x 1 quad every item is drawn with.
     std::unique_ptr<Mesh> quad;
     std::vector<UIDrawItem> items;
+    // Reused each frame, so that gathering allocates nothing once the lists have grown.
+    std::vector<UIElement*> elementScratch;
+    std::vector<uint32_t> order;
+    std::vector<UIDrawItem> sorted;
 };

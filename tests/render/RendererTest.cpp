@@ -8,6 +8,7 @@
 #include "core/render/Light.h"
 #include "core/render/MeshRenderer.h"
 #include "core/render/Renderer.h"
+#include "core/render/SceneTarget.h"
 #include "core/render/View.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
@@ -366,18 +367,21 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         size_t shadowMaps;
         bool prePass;
         float particles;
+        float renderScale;
     };
     const Expected presets[] = {
-        {RenderQuality::High, {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL"}, 1, true, 1.0f},
+        {RenderQuality::High, {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL"}, 1, true, 1.0f, 1.0f},
         {RenderQuality::Medium,
          {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL", "FAST_SHADOWS", "SIMPLE_WATER"},
          1,
          true,
+         0.75f,
          0.75f},
         {RenderQuality::Low,
          {"NUM_LIGHTS 1", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER"},
          0,
          false,
+         0.5f,
          0.5f},
     };
     for (const Expected& preset : presets) {
@@ -388,6 +392,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
         EXPECT_EQ(renderer->getParticleDensity(), preset.particles) << name;
+        EXPECT_EQ(renderer->getRenderScale(), preset.renderScale) << name;
         ASSERT_EQ(view.queues[0].size(), 1u);
         EXPECT_TRUE(view.item(view.queues[0][0]).program->isLinked()) << name;
         while (glGetError() != GL_NO_ERROR) {
@@ -395,6 +400,49 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         engine->frame();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
     }
+}
+
+TEST_F(RendererTest, BelowRenderScaleOneTheViewsAreDrawnSmallerAndFillTheWindowAgain) {
+    // Rectangles that tile the window tile the smaller picture: no seam, no overlap.
+    const glm::ivec4 left = SceneTarget::scaleRect({0, 0, 161, 200}, 0.5f);
+    const glm::ivec4 right = SceneTarget::scaleRect({161, 0, 159, 200}, 0.5f);
+    EXPECT_EQ(left.x + left.z, right.x);
+    EXPECT_EQ(right.x + right.z, 160);
+    EXPECT_EQ(SceneTarget::scaleRect({0, 0, 320, 200}, 0.75f), glm::ivec4(0, 0, 240, 150));
+
+    // Two views side by side, each with a cube in front of a clear colour of its own.
+    camera->setViewport(0.0f, 0.0f, 0.5f, 1.0f);
+    camera->clearColor = {0.0f, 1.0f, 0.0f};
+    Camera* second = addCamera(*scene, "second", {0, 0, 0}, {0, 0, -5});
+    second->setViewport(0.5f, 0.0f, 0.5f, 1.0f);
+    second->clearColor = {0.0f, 0.0f, 1.0f};
+    cube({0, 0, -4}, red);
+    const Picture full = draw();
+    renderer->renderScaleOverride = 0.5f;
+    renderer->setQuality(RenderQuality::High);
+    EXPECT_EQ(renderer->getRenderScale(), 0.5f);
+    const Picture half = draw();
+    EXPECT_EQ(renderer->getSceneScale(), 0.5f);
+    const View& view = *renderer->findView(second);
+    EXPECT_EQ(view.windowViewport, glm::ivec4(160, 0, 160, 200));
+    EXPECT_EQ(view.viewport, glm::ivec4(80, 0, 80, 100));
+    ASSERT_EQ(half.width, 320);
+    // The same picture, softer: only the cubes' edges differ.
+    EXPECT_LT(differingShare(full, half, 64), 0.05);
+    EXPECT_NEAR(half.at(10, 190).g, 255.0f, 2.0f);
+    EXPECT_NEAR(half.at(310, 190).b, 255.0f, 2.0f);
+    for (const int x : {80, 240}) {
+        const glm::vec3 cubeColour = half.at(x, 100);
+        EXPECT_GT(cubeColour.r, cubeColour.g + 40.0f) << "the cube of the view at " << x;
+        EXPECT_GT(cubeColour.r, cubeColour.b + 40.0f) << "the cube of the view at " << x;
+    }
+
+    // Back at full size the offscreen picture goes and high is today's picture again.
+    renderer->renderScaleOverride = 0.0f;
+    renderer->setQuality(RenderQuality::High);
+    EXPECT_EQ(differingShare(full, draw(), 0), 0.0);
+    EXPECT_EQ(renderer->getSceneScale(), 1.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(RendererTest, TheQualitySettingPicksLowForSoftwareRenderersAndLogsItsChoiceOnce) {

@@ -1,5 +1,7 @@
-// INI reading as the settings files rely on it.
+// INI reading as the settings files rely on it, and the start-up settings read from it.
+#include "core/runtime/Config.h"
 #include "core/runtime/ConfigFile.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -34,4 +36,21 @@ TEST(ConfigFile, ReadsValuesAsTheSettingsFilesWriteThem) {
     EXPECT_EQ(ini.Get("w", "title", ""), "Kart");
     EXPECT_EQ(ini.Get("w", "raw", ""), "a;b");
     EXPECT_EQ(ini.Get("w", "k", ""), "1\n2") << "a repeated name joins its values";
+}
+
+TEST(Config, RenderScaleIsTakenInRangeAndOtherwiseNamedAndLeftToThePreset) {
+    const auto read = [](const std::string& text) {
+        Config config;
+        config.read(ConfigFile(text.data(), text.size()));
+        return config.renderScale;
+    };
+    EXPECT_EQ(read(""), 0.0f) << "unset: the preset decides";
+    EXPECT_EQ(read("[graphics]\nrender_scale=0.6\n"), 0.6f);
+    EXPECT_EQ(read("[graphics]\nrender_scale=1\n"), 1.0f);
+    LogCapture log;
+    EXPECT_EQ(read("[graphics]\nrender_scale=3\n"), 0.0f);
+    EXPECT_EQ(read("[graphics]\nrender_scale=0.1\n"), 0.0f);
+    EXPECT_TRUE(
+        log.contains("config.ini: graphics render_scale=3 is out of range (0.25 to 1); using the preset's"));
+    EXPECT_EQ(log.lines.size(), 2u);
 }
