@@ -14,15 +14,18 @@ ReplayDriver::ReplayDriver(SystemRegistry* systems, Entity* entity, std::shared_
     : Component(systems, entity), file(std::move(file)), kart(kart) {
     car = entity != nullptr ? entity->getComponent<Car>() : nullptr;
     if (car != nullptr) {
-        car->feedStep = [this](KartControls& controls) { feed(controls); };
+        // The kart may outlive its driver (the driver removed) or go first (the
+        // entity torn down in order): the hook checks the driver is still there.
+        const std::weak_ptr<char> driver = alive;
+        car->feedStep = [this, driver](KartControls& controls) {
+            if (!driver.expired()) {
+                feed(controls);
+            }
+        };
     }
 }
 
-ReplayDriver::~ReplayDriver() {
-    if (car != nullptr) {
-        car->feedStep = nullptr;
-    }
-}
+ReplayDriver::~ReplayDriver() = default;
 
 bool ReplayDriver::done() const {
     return file == nullptr || step >= file->steps();

@@ -43,4 +43,6 @@ private:
     size_t kart = 0;
     size_t step = 0;
     Car* car = nullptr;
+    // Expires with the driver, for the kart's hook.
+    std::shared_ptr<char> alive = std::make_shared<char>(0);
 };
