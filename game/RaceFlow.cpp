@@ -2,6 +2,7 @@
 #include "game/RaceFlow.h"
 
 #include "core/audio/AudioSource.h"
+#include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/platform/Log.h"
 #include "core/runtime/Entity.h"
@@ -156,13 +157,18 @@ void RaceFlow::startRace() {
     raceTime = 0.0f;
     endScheduled = false;
     silenceKarts(false);
+    // Whatever an earlier race on this scene knocked over or left in the
+    // simulation's caches must not steer this one: a replay starts it fresh.
+    if (PhysicsWorld* world = entity->scene != nullptr ? entity->scene->getPhysicsWorld() : nullptr) {
+        world->restartSimulation();
+    }
     if (!chosenSeed) {
         static std::random_device entropy;
         seed = entropy();
     }
     for (size_t i = 0; i < karts.size(); ++i) {
         if (Car* kart = car(i)) {
-            kart->stop();
+            kart->resetForRace();
             kart->controlsEnabled = false;
             kart->seedRandom(kartSeed(i));
         }

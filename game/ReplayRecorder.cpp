@@ -35,11 +35,6 @@ void ReplayRecorder::onStarted() {
         cars.push_back(car);
         names.push_back(kart->name);
     }
-    if (racesStarted++ > 0 && saves) {
-        // Knocked cones and the physics world's contact state carry over from the
-        // race before, which the replay starts without.
-        logInfo("Replay: this race follows another on the same track; its replay may drift from it");
-    }
     setup.laps = race->numLaps;
     setup.players = std::min(race->humanPlayers, static_cast<int>(cars.size()));
     setup.ai = static_cast<int>(cars.size()) - setup.players;

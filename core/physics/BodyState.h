@@ -22,6 +22,8 @@ struct BodyState {
     // The pose of the body's origin. Static bodies keep the one they were made
     // with; dynamic bodies derive theirs from the simulated centre of mass.
     btTransform pose = btTransform::getIdentity();
+    // Where the body was made: a restarted simulation puts moving bodies back there.
+    btTransform home = btTransform::getIdentity();
 
     // Dynamic bodies: solid shapes are children of one compound, placed so that
     // the centre of mass lies at the rigid body's origin.

@@ -106,6 +106,28 @@ void PhysicsWorld::step(float dt) {
     writeBack();
 }
 
+void PhysicsWorld::restartSimulation() {
+    if (state == nullptr) {
+        return;
+    }
+    applyPendingChanges();
+    std::unique_ptr<WorldState> fresh;
+    try {
+        fresh = std::make_unique<WorldState>();
+    } catch (const std::bad_alloc&) {
+        logError("Physics: no memory to restart the simulation; it carries on as it was");
+        return;
+    }
+    fresh->world->setGravity(toBullet(gravity));
+    for (RigidBody* body : bodies) {
+        body->leaveSimulation(*state->world);
+    }
+    state = std::move(fresh);
+    for (RigidBody* body : bodies) {
+        body->joinSimulation(*state->world);
+    }
+}
+
 void PhysicsWorld::applyPendingChanges() {
     for (RigidBody* body : bodies) {
         BodyState& pending = *body->state;

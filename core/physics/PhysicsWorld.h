@@ -41,6 +41,14 @@ public:
     bool sphereCast(const glm::vec3& origin, const glm::vec3& direction, float radius, float maxDistance,
                     RaycastHit& hit) const;
 
+    // Starts the simulation afresh: a new broadphase, contact caches and solver,
+    // every body added back in registration order, moving ones where they were
+    // made and at rest. What ran before (knocked cones, pairs and contacts a
+    // kart made) then cannot change what follows: a race started this way runs
+    // the same however many ran before it on the scene, which replays rely on.
+    // No trigger or contact exits are reported for what the restart ends.
+    void restartSimulation();
+
     glm::vec3 getGravity() const { return gravity; }
     // Bodies in registration order; destroyed bodies have left the list.
     const std::vector<RigidBody*>& getBodies() const { return bodies; }

@@ -34,6 +34,7 @@ RigidBody::RigidBody(SystemRegistry* systems, Entity* entity, bool dynamic)
         }
         state->transform = transform;
         state->pose = toBullet(transform->getWorldPosition(), glm::normalize(transform->getGlobalRotation()));
+        state->home = state->pose;
         if (entity->scene != nullptr) {
             state->world = entity->scene->getPhysicsWorld();
         }
@@ -61,6 +62,47 @@ RigidBody::~RigidBody() {
         state->world->unregisterBody(this);
     }
     shapes.clear();
+}
+
+void RigidBody::leaveSimulation(btDiscreteDynamicsWorld& simulation) {
+    for (const auto& shape : shapes) {
+        if (shape->state->object != nullptr) {
+            simulation.removeCollisionObject(shape->state->object.get());
+            shape->state->object.reset();
+        }
+    }
+    if (state->rigidBody != nullptr) {
+        simulation.removeRigidBody(state->rigidBody.get());
+    }
+}
+
+void RigidBody::joinSimulation(btDiscreteDynamicsWorld& simulation) {
+    if (state->rigidBody != nullptr) {
+        // At home and at rest, as a body just made is.
+        btRigidBody& rigid = *state->rigidBody;
+        state->pose = state->home;
+        rigid.setCenterOfMassTransform(state->pose *
+                                       btTransform(btQuaternion::getIdentity(), state->centerOfMass));
+        rigid.setLinearVelocity(btVector3(0, 0, 0));
+        rigid.setAngularVelocity(btVector3(0, 0, 0));
+        rigid.setInterpolationLinearVelocity(btVector3(0, 0, 0));
+        rigid.setInterpolationAngularVelocity(btVector3(0, 0, 0));
+        rigid.clearForces();
+        rigid.setHitFraction(1.0f);
+        if (rigid.getActivationState() != DISABLE_DEACTIVATION) {
+            rigid.forceActivationState(ACTIVE_TAG);
+        }
+        rigid.setDeactivationTime(0);
+        simulation.addRigidBody(&rigid, collisionGroups::dynamicSolid, collisionGroups::dynamicSolidMask);
+        if (state->transform != nullptr) {
+            state->transform->setGlobalPosition(toGlm(state->pose.getOrigin()));
+            state->transform->setGlobalRotation(toGlm(state->pose.getRotation()));
+        }
+    }
+    // Shape objects are made anew, in the new world, as when the shape was set.
+    for (const auto& shape : shapes) {
+        placeShapeObject(*shape);
+    }
 }
 
 void RigidBody::createRigidBody() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 class CollisionShape;
+class btDiscreteDynamicsWorld;
 class PhysicsWorld;
 class Transform;
 struct BodyState;
@@ -64,6 +65,10 @@ private:
     void shapeChanged(CollisionShape& shape, ShapeState* previous);
     void placeShapeObject(CollisionShape& shape);
     void createRigidBody();
+    // A restart of the world's simulation: out of the old one, then into the new
+    // one at home and at rest (see PhysicsWorld::restartSimulation).
+    void leaveSimulation(btDiscreteDynamicsWorld& simulation);
+    void joinSimulation(btDiscreteDynamicsWorld& simulation);
 
     std::vector<std::unique_ptr<CollisionShape>> shapes;
 };
