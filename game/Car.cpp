@@ -191,6 +191,19 @@ void Car::stop() {
     groundSpeed = 0.0f;
 }
 
+void Car::resetForRace() {
+    stop();
+    controls = KartControls();
+    stepped = KartControls();
+    boostAsked = false;
+    boostTimer = boostCooldown;
+    boostTimeLeft = 0.0f;
+    throttle = 0.0f;
+    localVelocity = glm::vec3(0.0f);
+    grounded = false;
+    contactPoints.clear();
+}
+
 void Car::update(float dt) {
     Updateable::update(dt);
     steerWheels(dt);

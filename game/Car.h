@@ -33,6 +33,9 @@ public:
 
     // Takes all linear and angular velocity away on the next step.
     void stop();
+    // A new race: stopped, the boost ready and nothing asked of the kart yet, as
+    // when it was made, so that no race inherits the one before.
+    void resetForRace();
     // Restarts the hop's random spin: the race seeds every kart when it starts,
     // so a replay of its controls spins each hop the same way.
     void seedRandom(uint32_t seed);
