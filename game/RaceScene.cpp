@@ -328,11 +328,7 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo&
     if (!race->isDuel()) {
         race->entity->getComponent<RaceMessages>()->playerViews = uiViews;
     }
-    std::vector<glm::vec3> linePoints;
-    for (const Checkpoint* checkpoint : race->checkpoints) {
-        linePoints.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
-    }
-    const auto line = std::make_shared<const RacingLine>(linePoints);
+    const auto line = std::make_shared<const RacingLine>(race->checkpoints);
     for (int index = setup.players; index < setup.karts(); ++index) {
         // Every other AI kart a little to the other side, so that the field spreads.
         const float lane =

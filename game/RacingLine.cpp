@@ -1,6 +1,10 @@
 // Catmull-Rom curve through the checkpoints and look-ups along it.
 #include "game/RacingLine.h"
 
+#include "core/runtime/Entity.h"
+#include "core/runtime/Transform.h"
+#include "game/Checkpoint.h"
+
 #include <cmath>
 
 namespace {
@@ -17,7 +21,18 @@ glm::vec3 flat(const glm::vec3& v) {
     return {v.x, 0.0f, v.z};
 }
 
+std::vector<glm::vec3> positionsOf(const std::vector<Checkpoint*>& checkpoints) {
+    std::vector<glm::vec3> points;
+    points.reserve(checkpoints.size());
+    for (const Checkpoint* checkpoint : checkpoints) {
+        points.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
+    }
+    return points;
+}
+
 } // namespace
+
+RacingLine::RacingLine(const std::vector<Checkpoint*>& checkpoints) : RacingLine(positionsOf(checkpoints)) {}
 
 RacingLine::RacingLine(const std::vector<glm::vec3>& points) {
     const size_t count = points.size();

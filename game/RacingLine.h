@@ -8,11 +8,15 @@
 
 #include <vector>
 
+class Checkpoint;
+
 class RacingLine {
 public:
     // Through the points in order, closing back to the first; fewer than three
     // points give an empty line.
     explicit RacingLine(const std::vector<glm::vec3>& points);
+    // Through the race's checkpoints, in their order.
+    explicit RacingLine(const std::vector<Checkpoint*>& checkpoints);
 
     bool empty() const { return samples.size() < 3; }
     size_t size() const { return samples.size(); }

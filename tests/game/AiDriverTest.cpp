@@ -21,11 +21,7 @@ namespace {
 constexpr float step = 1.0f / 60.0f;
 
 std::shared_ptr<const RacingLine> lineOf(const RaceWorld& world) {
-    std::vector<glm::vec3> points;
-    for (const Checkpoint* checkpoint : world.gameplay->checkpoints) {
-        points.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
-    }
-    return std::make_shared<const RacingLine>(points);
+    return std::make_shared<const RacingLine>(world.gameplay->checkpoints);
 }
 
 // P1 handed to the computer at skill; P2 stays parked on the grid.

@@ -5,7 +5,6 @@
 #include "core/runtime/Input.h"
 #include "core/runtime/Transform.h"
 #include "game/Car.h"
-#include "game/Checkpoint.h"
 #include "game/RaceFlow.h"
 
 #include <GLFW/glfw3.h>
@@ -15,16 +14,8 @@
 
 namespace {
 
-constexpr int samplesPerSegment = 24;
+constexpr int samplesPerSegment = RacingLine::samplesPerSegment;
 constexpr float lookahead = 13.0f;
-
-glm::vec3 catmullRom(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2, const glm::vec3& p3,
-                     float t) {
-    const float t2 = t * t;
-    const float t3 = t2 * t;
-    return 0.5f * ((2.0f * p1) + (-p0 + p2) * t + (2.0f * p0 - 5.0f * p1 + 4.0f * p2 - p3) * t2 +
-                   (-p0 + 3.0f * p1 - 3.0f * p2 + p3) * t3);
-}
 
 glm::vec2 flat(const glm::vec3& v) {
     return {v.x, v.z};
@@ -37,22 +28,8 @@ float signedAngle(const glm::vec2& from, const glm::vec2& to) {
 } // namespace
 
 RaceDriver::RaceDriver(const RaceFlow& gameplay, Car& car, KartKeys keys, float lane)
-    : laneOffset(lane), car(car), transform(*car.entity->getComponent<Transform>()), keys(keys) {
-    std::vector<glm::vec3> points;
-    for (Checkpoint* checkpoint : gameplay.checkpoints) {
-        points.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
-    }
-    const size_t count = points.size();
-    for (size_t i = 0; i < count; ++i) {
-        const glm::vec3& p0 = points[(i + count - 1) % count];
-        const glm::vec3& p1 = points[i];
-        const glm::vec3& p2 = points[(i + 1) % count];
-        const glm::vec3& p3 = points[(i + 2) % count];
-        for (int s = 0; s < samplesPerSegment; ++s) {
-            path.push_back(catmullRom(p0, p1, p2, p3, static_cast<float>(s) / samplesPerSegment));
-        }
-    }
-}
+    : laneOffset(lane), car(car), transform(*car.entity->getComponent<Transform>()), keys(keys),
+      path(gameplay.checkpoints) {}
 
 KartKeys RaceDriver::playerKeys(int player) {
     return player == 0 ? KartKeys{GLFW_KEY_W, GLFW_KEY_S, GLFW_KEY_A, GLFW_KEY_D}
@@ -69,7 +46,7 @@ size_t RaceDriver::nearestSample(const glm::vec3& position) {
     for (long offset = from; offset < to; ++offset) {
         const size_t index =
             (progress + count + static_cast<size_t>(offset + static_cast<long>(count))) % count;
-        const float distance = glm::distance(flat(path[index]), flat(position));
+        const float distance = glm::distance(flat(path.point(index)), flat(position));
         if (distance < bestDistance) {
             bestDistance = distance;
             best = index;

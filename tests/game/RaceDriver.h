@@ -4,6 +4,8 @@
 // feeds them to the game through Input.
 #pragma once
 
+#include "game/RacingLine.h"
+
 #include <glm/glm.hpp>
 
 #include <array>
@@ -44,14 +46,15 @@ private:
     void setKeys(Input& input, const Keys& wanted);
     // Index of the path sample nearest to the kart, searched near the last one.
     size_t nearestSample(const glm::vec3& position);
-    glm::vec3 pathPoint(size_t index) const { return path[index % path.size()]; }
+    glm::vec3 pathPoint(size_t index) const { return path.point(index); }
     float bendAhead(size_t from) const;
 
     float laneOffset;
     Car& car;
     Transform& transform;
     KartKeys keys;
-    std::vector<glm::vec3> path;
+    // The curve the game's AI drivers follow too.
+    RacingLine path;
     size_t progress = 0;
     bool progressKnown = false;
     float stuckTime = 0.0f;

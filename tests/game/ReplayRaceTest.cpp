@@ -53,12 +53,9 @@ void setUpRace(RaceWorld& world) {
     for (Entity* kart : world.karts) {
         kart->addComponent<Spawner>();
     }
-    std::vector<glm::vec3> line;
-    for (const Checkpoint* checkpoint : world.gameplay->checkpoints) {
-        line.push_back(checkpoint->entity->getComponent<Transform>()->getWorldPosition());
-    }
     world.karts[1]->removeComponents<PlayerDriver>();
-    world.karts[1]->addComponent<AiDriver>(std::make_shared<const RacingLine>(line), AiSkill::medium);
+    world.karts[1]->addComponent<AiDriver>(std::make_shared<const RacingLine>(world.gameplay->checkpoints),
+                                           AiSkill::medium);
     world.gameplay->setKarts({world.karts[0], world.karts[1]}, 1);
     world.gameplay->numLaps = 1;
 }
