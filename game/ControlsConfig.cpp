@@ -52,7 +52,7 @@ std::string controlName(size_t player, size_t action) {
 // True when "p1.accelerate" and the like names a control.
 bool parseControl(const std::string& name, size_t& player, size_t& action) {
     const std::string wanted = lower(name);
-    for (size_t p = 0; p < ControlsConfig().players.size(); ++p) {
+    for (size_t p = 0; p < std::tuple_size<decltype(ControlsConfig::players)>::value; ++p) {
         for (size_t a = 0; a < actionNames.size(); ++a) {
             if (wanted == controlName(p, a)) {
                 player = p;

@@ -68,7 +68,6 @@ bool Shader::load(const std::string& vertexPath, const std::string& fragmentPath
 void Shader::setSources(const std::string& vertexText, const std::string& fragmentText) {
     versionLine.clear();
     programs.clear();
-    std::vector<std::string> includeStack;
     const auto strip = [&](const std::string& text) {
         std::string out;
         std::istringstream lines(text);
