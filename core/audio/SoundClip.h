@@ -1,4 +1,4 @@
-// A decoded sound held by the sound runtime: what SoundSystem::createSound makes and
+// A sound held by the sound runtime: what SoundSystem::createSound makes and
 // SoundSystem::playSound plays. The system owns every clip until it is closed.
 #pragma once
 
@@ -20,6 +20,8 @@ public:
     int getSampleRate() const { return sampleRate; }
     std::size_t getFrames() const { return frames; }
     double getLength() const;
+    // Long 2D clips (music) play from their file through a few queued buffers.
+    bool isStreamed() const { return streamed; }
 
 private:
     friend class SoundMixer;
@@ -30,5 +32,6 @@ private:
     int channels;
     int sampleRate;
     std::size_t frames;
-    std::uint32_t buffer = 0;  // the output's buffer name; 0 when playing silently
+    std::uint32_t buffer = 0;  // the output's buffer name; 0 when playing silently or streamed
+    bool streamed = false;
 };

@@ -19,6 +19,9 @@ constexpr ALCint stereoSources = 16;
 // Volumes above 1 amplify, as game code expects; OpenAL clamps to a source's AL_MAX_GAIN.
 constexpr float maxGain = 16.0f;
 constexpr int maxVoiceCount = 4095;
+// 2D clips longer than this stream from their file: music would otherwise sit whole in
+// the output's memory (about 6 MB for half a minute of 44.1 kHz stereo).
+constexpr double streamAboveSeconds = 8.0;
 
 bool validNumber(float value) {
     return std::isfinite(value) && value >= 0.0f;
@@ -51,7 +54,8 @@ SoundResult SoundMixer::open(int maxVoices, unsigned flags, int realVoiceLimit) 
     rightHanded = (flags & SoundInit::rightHanded3D) != 0;
     if (!openDevice(flags)) return SoundResult::outputInit;
     started = std::chrono::steady_clock::now();
-    voices.assign(static_cast<std::size_t>(maxVoices), Voice{});
+    voices.clear();
+    voices.resize(static_cast<std::size_t>(maxVoices));
     if (context) {
         alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
         // Velocities are always zero; Doppler stays off whatever the settings say.
@@ -154,14 +158,24 @@ SoundResult SoundMixer::setSettings(float dopplerScale, float distanceFactor, fl
 SoundResult SoundMixer::createClip(const std::string& path, unsigned mode, SoundClip*& clip) {
     clip = nullptr;
     const bool threeD = (mode & SoundMode::threeD) != 0;
+    const unsigned placement = threeD ? SoundMode::threeD : SoundMode::twoD;
+    const unsigned loop = (mode & SoundMode::loopNormal) ? SoundMode::loopNormal : SoundMode::loopOff;
+    SoundStream::Info info;
+    if (!threeD && SoundStream::probe(path, info) == SoundResult::ok &&
+        static_cast<double>(info.frames) > streamAboveSeconds * info.sampleRate) {
+        std::unique_ptr<SoundClip> made(
+            new SoundClip(path, placement | loop, 2, info.sampleRate, info.frames));
+        made->streamed = true;
+        clip = made.get();
+        clips.push_back(std::move(made));
+        return SoundResult::ok;
+    }
     SoundDecoder::Pcm pcm;
     const SoundResult decoded = SoundDecoder::decode(path, threeD, pcm);
     if (decoded != SoundResult::ok) return decoded;
     // A centred mono source is panned down about 4.5 dB; 2D sounds play at full level,
     // so mono ones go out as two identical channels straight to the speakers.
     if (!threeD && pcm.channels == 1) widenToStereo(pcm);
-    const unsigned placement = threeD ? SoundMode::threeD : SoundMode::twoD;
-    const unsigned loop = (mode & SoundMode::loopNormal) ? SoundMode::loopNormal : SoundMode::loopOff;
     std::unique_ptr<SoundClip> made(
         new SoundClip(path, placement | loop, pcm.channels, pcm.sampleRate, pcm.frames()));
     if (context) {
@@ -236,6 +250,7 @@ void SoundMixer::reanchor(Voice& voice) {
 }
 
 bool SoundMixer::finished(const Voice& voice) const {
+    if (voice.source != 0 && voice.stream) return voice.stream->drained(voice.source);
     if (voice.source != 0) {
         ALint state = AL_INITIAL;
         alGetSourcei(voice.source, AL_SOURCE_STATE, &state);
@@ -251,6 +266,7 @@ void SoundMixer::end(Voice& voice) {
         freeSources.push_back(voice.source);
         voice.source = 0;
     }
+    voice.stream.reset();
     voice.active = false;
     voice.clip = nullptr;
     voice.generation = voice.generation == UINT32_MAX ? 1 : voice.generation + 1;
@@ -288,7 +304,8 @@ void SoundMixer::place(Voice& voice) {
 
 void SoundMixer::applySource(const Voice& voice) const {
     const ALuint source = voice.source;
-    alSourcei(source, AL_LOOPING, voice.looping ? AL_TRUE : AL_FALSE);
+    // A stream loops by reading its file again; its source only plays what is queued.
+    alSourcei(source, AL_LOOPING, voice.looping && !voice.stream ? AL_TRUE : AL_FALSE);
     alSourcef(source, AL_PITCH, voice.pitch);
     alSourcef(source, AL_GAIN, voice.volume);
     const bool threeD = voice.clip->is3D();
@@ -303,11 +320,18 @@ void SoundMixer::applySource(const Voice& voice) const {
 void SoundMixer::realise(Voice& voice) {
     voice.source = freeSources.back();
     freeSources.pop_back();
-    alSourcei(voice.source, AL_BUFFER, static_cast<ALint>(voice.clip->buffer));
-    applySource(voice);
-    // A source that is not playing keeps this offset for its next start.
     const double offset = offsetAt(voice, now());
-    if (offset > 0.0) alSourcef(voice.source, AL_SEC_OFFSET, static_cast<float>(offset));
+    if (voice.clip->isStreamed()) {
+        // A file that no longer opens leaves the stream ended: the voice ends with the next update.
+        voice.stream = std::make_unique<SoundStream>();
+        voice.stream->start(voice.clip->getPath(), offset, voice.looping, voice.source);
+        applySource(voice);
+    } else {
+        alSourcei(voice.source, AL_BUFFER, static_cast<ALint>(voice.clip->buffer));
+        applySource(voice);
+        // A source that is not playing keeps this offset for its next start.
+        if (offset > 0.0) alSourcef(voice.source, AL_SEC_OFFSET, static_cast<float>(offset));
+    }
     voice.offset = offset;
     if (!voice.paused) alSourcePlay(voice.source);
 }
@@ -315,7 +339,11 @@ void SoundMixer::realise(Voice& voice) {
 void SoundMixer::virtualise(Voice& voice) {
     ALint state = AL_INITIAL;
     alGetSourcei(voice.source, AL_SOURCE_STATE, &state);
-    if (state == AL_PLAYING || state == AL_PAUSED) {
+    if (voice.stream) {
+        voice.offset = voice.stream->offset(voice.source);
+        voice.stream->stop(voice.source);
+        voice.stream.reset();
+    } else if (state == AL_PLAYING || state == AL_PAUSED) {
         ALfloat seconds = 0.0f;
         alGetSourcef(voice.source, AL_SEC_OFFSET, &seconds);
         voice.offset = seconds;
@@ -355,8 +383,17 @@ void SoundMixer::rebalance() {
     }
 }
 
+void SoundMixer::refillStreams() {
+    for (Voice& voice : voices) {
+        if (voice.active && voice.stream) {
+            voice.stream->refill(voice.source, voice.looping, voice.paused);
+        }
+    }
+}
+
 SoundResult SoundMixer::update() {
     bind();
+    refillStreams();
     for (Voice& voice : voices) {
         if (voice.active && finished(voice)) end(voice);
     }
@@ -377,8 +414,14 @@ SoundResult SoundMixer::render(float* interleavedStereo, int frames) {
     if (!loopback || !context) return SoundResult::unsupported;
     if (!interleavedStereo || frames < 0) return SoundResult::invalidParam;
     bind();
-    alcRenderSamplesSOFT(device, interleavedStereo, frames);
-    renderedFrames += static_cast<std::uint64_t>(frames);
+    // Streams are topped up between pieces, so a long render hears them without gaps.
+    for (int done = 0; done < frames;) {
+        const int piece = std::min(frames - done, SoundStream::chunkFrames);
+        refillStreams();
+        alcRenderSamplesSOFT(device, interleavedStereo + static_cast<std::size_t>(done) * 2, piece);
+        renderedFrames += static_cast<std::uint64_t>(piece);
+        done += piece;
+    }
     return SoundResult::ok;
 }
 
@@ -411,7 +454,7 @@ SoundResult SoundMixer::setLooping(std::uint64_t id, bool looping) {
     if (!voice) return SoundResult::invalidHandle;
     reanchor(*voice);
     voice->looping = looping;
-    if (voice->source != 0) alSourcei(voice->source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
+    if (voice->source != 0 && !voice->stream) alSourcei(voice->source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
     return SoundResult::ok;
 }
 
@@ -499,6 +542,10 @@ SoundResult SoundMixer::getOffset(std::uint64_t id, double& seconds) {
     if (!voice) return SoundResult::invalidHandle;
     if (voice->source == 0) {
         seconds = offsetAt(*voice, now());
+        return SoundResult::ok;
+    }
+    if (voice->stream) {
+        seconds = voice->stream->offset(voice->source);
         return SoundResult::ok;
     }
     ALint state = AL_INITIAL;

@@ -5,6 +5,7 @@
 
 #include "core/audio/SoundClip.h"
 #include "core/audio/SoundListeners.h"
+#include "core/audio/SoundStream.h"
 #include "core/audio/SoundTypes.h"
 
 #define AL_ALEXT_PROTOTYPES
@@ -79,6 +80,8 @@ private:
         // A virtual voice's playback position: offset seconds into the clip at anchor.
         double offset = 0.0;
         double anchor = 0.0;
+        // A streamed clip's decoder and buffers, while the voice holds a source.
+        std::unique_ptr<SoundStream> stream;
     };
 
     void bind() const;
@@ -101,6 +104,7 @@ private:
     void realise(Voice& voice);
     void virtualise(Voice& voice);
     void rebalance();
+    void refillStreams();
 
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;

@@ -211,6 +211,71 @@ TEST_F(SoundRuntime, HandlesOutliveTheirVoicesAndTheSystem) {
     EXPECT_EQ(system->update(), SoundResult::notInitialized);
 }
 
+// Music long enough to stream: three 3 s tones, 500, 1000 and 1500 Hz, so that what
+// plays tells where in the track the output is.
+std::string writeThreeTones(const std::string& name) {
+    std::vector<float> samples;
+    for (double frequency : {500.0, 1000.0, 1500.0}) {
+        for (int i = 0; i < 3 * 48000; ++i)
+            samples.push_back(0.5f * static_cast<float>(std::sin(2.0 * pi * frequency * i / 48000.0)));
+    }
+    return writeWav(name, samples, 1, 48000);
+}
+
+TEST_F(SoundRuntime, LongMusicStreamsWholeLoopsAndResumesWhereItWasAfterGoingVirtual) {
+    start(512, 1);
+    SoundClip* music = load(writeThreeTones("music.wav"), SoundMode::twoD | SoundMode::loopNormal);
+    ASSERT_NE(music, nullptr);
+    EXPECT_TRUE(music->isStreamed());
+    EXPECT_NEAR(music->getLength(), 9.0, 1e-9);
+    SoundChannel channel = play(music, 0.5f);
+    SoundChannel jingle;
+    // Frames of a quarter second, as a slow game runs them; 13 s goes round the track past
+    // its end. From 2 s to 4 s a louder jingle takes the only source and the music runs virtual.
+    for (int frame = 0; frame < 52; ++frame) {
+        const double t = frame * 0.25;
+        if (frame == 8) {
+            jingle = play(load(writeTone("jingle.wav", 3000, 5.0), SoundMode::twoD), 1.0f);
+        } else if (frame == 16) {
+            jingle.stop();
+        }
+        system->update();
+        const std::vector<float> left = leftOf(render(0.25));
+        const bool virtualMusic = frame >= 8 && frame < 16;
+        const double expected = 500.0 * (1 + static_cast<int>(std::fmod(t, 9.0) / 3.0));
+        for (double f : {500.0, 1000.0, 1500.0}) {
+            const double level = toneLevel(left, f, rate);
+            if (f == expected && !virtualMusic) {
+                EXPECT_GT(level, 0.2) << f << " Hz at " << t << " s";
+            } else {
+                EXPECT_LT(level, 0.02) << f << " Hz at " << t << " s";
+            }
+        }
+        EXPECT_EQ(toneLevel(left, 3000, rate) > 0.2, virtualMusic) << "jingle at " << t << " s";
+    }
+    double offset = 0.0;
+    EXPECT_EQ(channel.getPosition(offset), SoundResult::ok);
+    EXPECT_NEAR(offset, 4.0, 0.01);
+}
+
+TEST_F(SoundRuntime, StreamedMusicNotLoopingEndsAfterOnePassEvenInOneLongRender) {
+    start();
+    SoundChannel channel = play(load(writeThreeTones("once.wav"), SoundMode::twoD));
+    system->update();
+    const std::vector<float> left = leftOf(render(9.5));
+    const auto at = [&](double from, double to) {
+        return std::vector<float>(left.begin() + static_cast<long>(from * rate),
+                                  left.begin() + static_cast<long>(to * rate));
+    };
+    EXPECT_GT(toneLevel(at(4.0, 5.0), 1000, rate), 0.4);
+    EXPECT_GT(toneLevel(at(8.0, 8.9), 1500, rate), 0.4);
+    EXPECT_LT(rms(at(9.1, 9.5)), 1e-4);
+    system->update();
+    bool playing = true;
+    EXPECT_EQ(channel.isPlaying(playing), SoundResult::invalidHandle);
+    EXPECT_FALSE(playing);
+}
+
 // OpenAL reads its driver list once per process, so this runs in a fresh child.
 TEST(SoundRuntimeDeathTest, WithoutAnOutputDeviceEverythingRunsSilently) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
