@@ -62,3 +62,20 @@ void Image::composite(const Image& other, int x, int y)
         for (int i = 0; i < other.width(); ++i)
             blend(x + i, y + j, other.at(i, j));
 }
+
+Image Image::shrunk(int factor) const {
+    if (factor <= 1)
+        return *this;
+    Image out(std::max(1, w / factor), std::max(1, h / factor));
+    const float blockArea = static_cast<float>(factor * factor);
+    for (int y = 0; y < out.h; ++y) {
+        for (int x = 0; x < out.w; ++x) {
+            glm::vec4 sum(0.0f);
+            for (int j = 0; j < factor; ++j)
+                for (int i = 0; i < factor; ++i)
+                    sum += at(x * factor + i, y * factor + j);
+            out.at(x, y) = sum / blockArea;
+        }
+    }
+    return out;
+}

@@ -29,6 +29,9 @@ public:
     void blend(int x, int y, const glm::vec4& colour);
     // Copies another picture in at (x, y) with "over" compositing.
     void composite(const Image& other, int x, int y);
+    // The picture `factor` times smaller each way, each pixel the mean of the block it
+    // covers: what the game's own mipmap of that level would hold.
+    Image shrunk(int factor) const;
 
 private:
     int w = 0;

@@ -30,9 +30,13 @@ float fract(float x) {
     return x - std::floor(x);
 }
 
-// A picture and its heights, painted pixel by pixel from (u, v).
+// A picture and its heights, painted pixel by pixel from (u, v). A texture painted
+// finer than the race ever shows it is saved `shrink` times smaller: the game never
+// sampled its top mip levels, so the file and the texture lose them and the race
+// looks the same.
 struct Canvas {
-    Canvas(int w, int h) : colour(w, h, glm::vec4(0, 0, 0, 1)), height(w, h) {}
+    Canvas(int w, int h, int shrink = 1)
+        : colour(w, h, glm::vec4(0, 0, 0, 1)), height(w, h), shrink(shrink) {}
 
     void paint(const std::function<void(float u, float v, int x, int y, glm::vec4& c, float& h)>& f) {
         const int w = colour.width(), h = colour.height();
@@ -47,15 +51,16 @@ struct Canvas {
 
     void save(const std::string& outDir, const std::string& name, float normalStrength,
               bool alpha = false) const {
-        ImageFile::savePng(colour, outDir + "/textures/" + name + ".png",
+        ImageFile::savePng(colour.shrunk(shrink), outDir + "/textures/" + name + ".png",
                            alpha ? Channels::Rgba : Channels::Rgb);
         if (normalStrength > 0.0f)
-            ImageFile::savePng(height.normalMap(normalStrength), outDir + "/textures/" + name + "_normal.png",
-                               Channels::Rgb);
+            ImageFile::savePng(height.normalMap(normalStrength).shrunk(shrink),
+                               outDir + "/textures/" + name + "_normal.png", Channels::Rgb);
     }
 
     Image colour;
     HeightField height;
+    int shrink;
 };
 
 float pixelHash(int x, int y, uint32_t seed) {
@@ -64,7 +69,7 @@ float pixelHash(int x, int y, uint32_t seed) {
 
 void road(const std::string& out) {
     const Noise n(11);
-    Canvas c(1024, 1024);
+    Canvas c(1024, 1024, 2);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
         const float grain = n.fbm2(u * 96.0f, v * 96.0f, 3, 96);
         const float coarse = n.fbm2(u * 6.0f, v * 6.0f, 4, 6);
@@ -109,7 +114,7 @@ void curb(const std::string& out) {
 
 void wall(const std::string& out) {
     const Noise n(13);
-    Canvas c(512, 512);
+    Canvas c(512, 512, 2);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
         // Two 2 m blocks per tile, painted red and white, with grooves between.
         const float block = fract(u * 2.0f);
@@ -131,7 +136,7 @@ void wall(const std::string& out) {
 
 void grass(const std::string& out) {
     const Noise n(14);
-    Canvas c(512, 512);
+    Canvas c(512, 512, 2);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
         const float patches = n.fbm2(u * 4.0f, v * 4.0f, 4, 4);
         const float blades = n.fbm2(u * 128.0f, v * 48.0f + u * 20.0f, 3, 0);
@@ -151,7 +156,7 @@ void grass(const std::string& out) {
 
 void sand(const std::string& out) {
     const Noise n(15);
-    Canvas c(512, 512);
+    Canvas c(512, 512, 2);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
         const float ripples =
             std::sin(glm::two_pi<float>() * (v * 6.0f + 0.35f * n.fbm2(u * 3.0f, v * 3.0f, 3, 3)));
@@ -169,7 +174,7 @@ void sand(const std::string& out) {
 
 void rock(const std::string& out) {
     const Noise n(16);
-    Canvas c(512, 512);
+    Canvas c(512, 512, 2);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
         const float base = n.fbm2(u * 8.0f, v * 8.0f, 5, 8);
         const float ridged = 1.0f - std::abs(n.fbm2(u * 6.0f + 3.0f, v * 6.0f, 4, 6));
@@ -186,7 +191,7 @@ void rock(const std::string& out) {
 
 void beam(const std::string& out) {
     const Noise n(17);
-    Canvas c(512, 512);
+    Canvas c(512, 512, 2);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
         const float grain = n.fbm2(u * 64.0f, v * 64.0f, 3, 64);
         const float rust = smoothstep(0.35f, 0.55f, n.fbm2(u * 8.0f, v * 8.0f, 5, 8));
@@ -257,7 +262,7 @@ void cone(const std::string& out) {
 // the top half, carbon and the driver's suit in the middle, helmet and metal below.
 void kart(const std::string& out, const std::string& name, const glm::vec3& team, bool writeNormals) {
     const Noise n(20);
-    Canvas c(512, 512);
+    Canvas c(512, 512, 2);
     c.paint([&](float u, float v, int x, int y, glm::vec4& col, float& h) {
         glm::vec3 rgb;
         h = 0.0f;
@@ -298,15 +303,16 @@ void kart(const std::string& out, const std::string& name, const glm::vec3& team
         }
         col = glm::vec4(rgb, 1.0f);
     });
-    ImageFile::savePng(c.colour, out + "/textures/" + name + ".png", Channels::Rgb);
+    ImageFile::savePng(c.colour.shrunk(c.shrink), out + "/textures/" + name + ".png", Channels::Rgb);
     if (writeNormals)
-        ImageFile::savePng(c.height.normalMap(1.5f, false), out + "/textures/kart_normal.png", Channels::Rgb);
+        ImageFile::savePng(c.height.normalMap(1.5f, false).shrunk(c.shrink),
+                           out + "/textures/kart_normal.png", Channels::Rgb);
 }
 
 // Tread on the left half (around the wheel to the right, across its width up),
 // the hub cap as a disc on the right half.
 void wheel(const std::string& out) {
-    Canvas c(1024, 512);
+    Canvas c(1024, 512, 4);
     c.paint([&](float u, float v, int, int, glm::vec4& col, float& h) {
         glm::vec3 rgb;
         if (u < 0.5f) {
