@@ -2,7 +2,9 @@
 // and reports, for each launch, the time from the process's start to the first
 // title frame being handed to the swap (and the CPU time spent by then), and to
 // the race being loaded behind it ("Press Space to start"), with the resident
-// set at both moments.
+// set at both moments. Then the empty-window baseline: the game started on an
+// empty assets folder (window, GL context, libraries and the fallback font,
+// nothing loaded), whose peak resident set the race's memory is measured against.
 //
 //   title_start [--runs N]       (needs an X display; assets from the source tree)
 #include "ProcessStats.h"
@@ -74,6 +76,10 @@ public:
             }
         }
         void onFrame(float) {
+            if (game->framesLeft >= 0) {
+                game->engine->quit = --game->framesLeft <= 0;
+                return;
+            }
             Scene* menu = game->systems->get<SceneManager>()->getScene("menu");
             Entity* entity = menu != nullptr ? menu->findEntity("loadingText") : nullptr;
             const Text* text = entity != nullptr ? entity->getComponent<Text>() : nullptr;
@@ -86,6 +92,8 @@ public:
     };
 
     Hook hook{this};
+    // Set for the baseline: the game quits after this many frames.
+    int framesLeft = -1;
     double firstFrame = 0.0;
     double firstFrameCpu = 0.0;
     double loaded = 0.0;
@@ -93,10 +101,15 @@ public:
     double loadedMb = 0.0;
 };
 
-int child() {
+// Frames the baseline runs: long enough for the title's first frames and whatever
+// the game does when it finds nothing to load.
+constexpr int baselineFrames = 60;
+
+int child(bool empty) {
     setLogListener([](LogLevel, const std::string&) {});
     auto* game = new StartGame();
-    game->configFile = "title_start_config.ini";
+    game->configFile = empty ? "title_start_empty.ini" : "title_start_config.ini";
+    game->framesLeft = empty ? baselineFrames : -1;
     game->run();
     // On stderr: the game's log lines take stdout.
     std::fprintf(stderr, "%.4f %.4f %.4f %.1f %.1f %.1f\n", game->firstFrame, game->firstFrameCpu,
@@ -117,8 +130,8 @@ int main(int argc, char** argv) {
     int runs = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--child") {
-            return child();
+        if (arg == "--child" || arg == "--empty-child") {
+            return child(arg == "--empty-child");
         }
         if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
@@ -154,5 +167,32 @@ int main(int argc, char** argv) {
         "median of %zu launches: first title frame %.3f s (%.3f s of CPU), race loaded %.3f s, peak resident "
         "%.1f MB\n",
         firstFrames.size(), median(firstFrames), median(firstCpus), median(loads), median(peaks));
+
+    char folder[] = "/tmp/title_start_emptyXXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        return 0;
+    }
+    std::ofstream("title_start_empty.ini")
+        << "[window]\nwidth=1280\nheight=800\n[dir]\nassets=" << folder << "/\n";
+    std::vector<double> baselines;
+    for (int run = 0; run < runs; ++run) {
+        const std::string command = "\"" + std::string(argv[0]) + "\" --empty-child 2>&1 >/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        double values[6] = {};
+        const int read = pipe != nullptr
+                             ? std::fscanf(pipe, "%lf %lf %lf %lf %lf %lf", &values[0], &values[1],
+                                           &values[2], &values[3], &values[4], &values[5])
+                             : 0;
+        if (pipe != nullptr) {
+            pclose(pipe);
+        }
+        if (read == 6) {
+            baselines.push_back(values[5]);
+        }
+    }
+    rmdir(folder);
+    std::printf(
+        "empty-window baseline (empty assets folder, %d frames): peak resident %.1f MB, median of %zu\n",
+        baselineFrames, median(baselines), baselines.size());
     return 0;
 }
