@@ -86,7 +86,9 @@ void flameSheet(const std::string& outDir)
             }
         }
     }
-    save(image, outDir, "FlameRoundParticleSheet.tif", ImageFile::Format::Tiff);
+    // Painted at twice the size the race shows a flame (a boost's fireball covers
+    // well under 64 pixels of a view), then saved at that size.
+    save(image.shrunk(2), outDir, "FlameRoundParticleSheet.tif", ImageFile::Format::Tiff);
 }
 
 void splash(const std::string& outDir)
