@@ -15,6 +15,7 @@ Audio::Audio(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {
         reportError(errorMessage, created);
         return;
     }
+    soundSystem->setRealVoiceLimit(realVoices);
     SoundResult result = soundSystem->init(maxVoices, SoundInit::rightHanded3D);
     if (result == SoundResult::ok) {
         if (soundSystem->isSilent()) logInfo("No sound device found: sound is muted.");

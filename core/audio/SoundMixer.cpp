@@ -52,7 +52,8 @@ void SoundMixer::bind() const {
 SoundResult SoundMixer::open(int maxVoices, unsigned flags, int realVoiceLimit) {
     if (maxVoices < 1 || maxVoices > maxVoiceCount) return SoundResult::invalidParam;
     rightHanded = (flags & SoundInit::rightHanded3D) != 0;
-    if (!openDevice(flags)) return SoundResult::outputInit;
+    const int limit = realVoiceLimit < 0 ? maxVoices : std::min(maxVoices, realVoiceLimit);
+    if (!openDevice(flags, limit)) return SoundResult::outputInit;
     started = std::chrono::steady_clock::now();
     voices.clear();
     voices.resize(static_cast<std::size_t>(maxVoices));
@@ -60,7 +61,6 @@ SoundResult SoundMixer::open(int maxVoices, unsigned flags, int realVoiceLimit) 
         alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
         // Velocities are always zero; Doppler stays off whatever the settings say.
         alDopplerFactor(0.0f);
-        const int limit = realVoiceLimit < 0 ? maxVoices : std::min(maxVoices, realVoiceLimit);
         createSources(limit);
     }
     return SoundResult::ok;
@@ -68,11 +68,14 @@ SoundResult SoundMixer::open(int maxVoices, unsigned flags, int realVoiceLimit) 
 
 // Without a sound card (servers, CI) no device opens; the runtime then keeps time on
 // the clock with every voice virtual, so the game behaves the same, only silently.
-bool SoundMixer::openDevice(unsigned flags) {
+bool SoundMixer::openDevice(unsigned flags, int sourceCount) {
     loopback = (flags & SoundInit::loopback) != 0;
+    // The context keeps mixing state for every source it may hand out (about 16 KB
+    // each), so it is asked for no more than will be used.
+    const ALCint mono = std::clamp<ALCint>(sourceCount, 1, monoSources);
     // The limiter keeps loud moments (a countdown over music and engines) from
     // clipping at the output instead of leaving it to the sound card.
-    std::vector<ALCint> attributes{ALC_MONO_SOURCES, monoSources, ALC_STEREO_SOURCES, stereoSources};
+    std::vector<ALCint> attributes{ALC_MONO_SOURCES, mono, ALC_STEREO_SOURCES, stereoSources};
     attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
     if (loopback) {
         device = alcLoopbackOpenDeviceSOFT(nullptr);

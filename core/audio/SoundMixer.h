@@ -86,7 +86,7 @@ private:
 
     void bind() const;
     void close();
-    bool openDevice(unsigned flags);
+    bool openDevice(unsigned flags, int sourceCount);
     void createSources(int count);
     double now() const;
     glm::vec3 fromUser(const glm::vec3& v) const;
