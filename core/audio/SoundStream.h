@@ -44,9 +44,10 @@ public:
     // Stops the source and takes every buffer back off it.
     void stop(ALuint source);
 
-    // Frames per queued buffer and buffers per stream: about 1.4 s queued at 48 kHz,
-    // more than the longest frame a loading screen holds the main thread.
-    static constexpr int chunkFrames = 16384;
+    // Frames per queued buffer and buffers per stream: about 2.7 s queued at 48 kHz
+    // (0.5 MB of 16-bit stereo), well over the race's loading, the longest stretch
+    // the main thread goes without an update while the title's music plays.
+    static constexpr int chunkFrames = 32768;
     static constexpr int bufferCount = 4;
 
 private:
