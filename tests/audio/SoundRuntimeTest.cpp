@@ -276,6 +276,21 @@ TEST_F(SoundRuntime, StreamedMusicNotLoopingEndsAfterOnePassEvenInOneLongRender)
     EXPECT_FALSE(playing);
 }
 
+TEST_F(SoundRuntime, AStreamedTrackWhoseFileIsGoneEndsItsVoiceSilently) {
+    start();
+    const std::string path = writeThreeTones("gone_music.wav");
+    SoundClip* music = load(path, SoundMode::twoD | SoundMode::loopNormal);
+    ASSERT_NE(music, nullptr);
+    std::filesystem::remove(path);
+    SoundChannel channel;
+    EXPECT_EQ(system->playSound(music, false, &channel), SoundResult::ok);
+    system->update();
+    EXPECT_LT(rms(render(0.5)), 1e-4);
+    bool playing = true;
+    EXPECT_EQ(channel.isPlaying(playing), SoundResult::invalidHandle);
+    EXPECT_EQ(system->getPlayingCount(), 0);
+}
+
 // OpenAL reads its driver list once per process, so this runs in a fresh child.
 TEST(SoundRuntimeDeathTest, WithoutAnOutputDeviceEverythingRunsSilently) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
