@@ -23,6 +23,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -64,7 +65,6 @@ std::string materialName(const aiMaterial& material) {
     return name.C_Str();
 }
 
-
 // The file's materials become cached materials under their names, unless the
 // game registered its own under that name before importing.
 void importMaterials(const ImportContext& context) {
@@ -99,11 +99,63 @@ Streams streamsOf(const aiScene& file, const aiNode& node) {
     return streams;
 }
 
+// Model files list every triangle's corners apart, so a smooth surface holds
+// each vertex about six times over. For each corner, the first corner with the
+// same values in every stream: the GL buffers hold a sixth of the data, and the
+// driver shades each shared vertex once instead of once per triangle.
+bool sameCorner(const aiMesh& source, unsigned a, unsigned b) {
+    const auto same = [a, b](const aiVector3D* values) {
+        return values == nullptr || values[a] == values[b];
+    };
+    return same(source.mVertices) && same(source.mNormals) && same(source.mTangents) &&
+           same(source.mBitangents) && same(source.mTextureCoords[0]) && same(source.mTextureCoords[1]);
+}
+
+std::vector<uint32_t> firstOccurrences(const aiMesh& source) {
+    const unsigned count = source.mNumVertices;
+    std::vector<uint32_t> firstOf(count);
+    size_t slots = 16;
+    while (slots < count * 2u) {
+        slots *= 2;
+    }
+    constexpr uint32_t empty = std::numeric_limits<uint32_t>::max();
+    std::vector<uint32_t> table(slots, empty);
+    const auto bitsOf = [](float value) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
+    };
+    for (unsigned v = 0; v < count; ++v) {
+        // Position and normal tell corners apart well enough to hash; the
+        // comparison checks every stream.
+        uint64_t hash = 1469598103934665603ull;
+        const aiVector3D& p = source.mVertices[v];
+        const aiVector3D n = source.mNormals != nullptr ? source.mNormals[v] : aiVector3D();
+        for (const float value : {p.x, p.y, p.z, n.x, n.y, n.z}) {
+            hash = (hash ^ bitsOf(value)) * 1099511628211ull;
+        }
+        size_t slot = static_cast<size_t>(hash ^ (hash >> 29)) & (slots - 1);
+        while (table[slot] != empty && !sameCorner(source, table[slot], v)) {
+            slot = (slot + 1) & (slots - 1);
+        }
+        if (table[slot] == empty) {
+            table[slot] = v;
+        }
+        firstOf[v] = table[slot];
+    }
+    return firstOf;
+}
+
 void appendPart(Mesh& mesh, const aiMesh& source, const Streams& streams, const glm::mat3& rotation) {
     const auto base = static_cast<uint32_t>(mesh.positions.size());
     MeshPart part;
     part.first = static_cast<uint32_t>(mesh.indices.size());
-    if (base + source.mNumVertices > std::numeric_limits<uint16_t>::max() + 1u) {
+    const std::vector<uint32_t> firstOf = firstOccurrences(source);
+    size_t distinct = 0;
+    for (unsigned v = 0; v < source.mNumVertices; ++v) {
+        distinct += firstOf[v] == v ? 1 : 0;
+    }
+    if (base + distinct > std::numeric_limits<uint16_t>::max() + 1u) {
         // 16-bit indices cannot reach these vertices; an empty part keeps the
         // materials of the later parts where they belong.
         logError("Mesh '", mesh.getName(), "' has more than 65536 vertices; part '", source.mName.C_Str(),
@@ -111,7 +163,15 @@ void appendPart(Mesh& mesh, const aiMesh& source, const Streams& streams, const 
         mesh.parts.push_back(part);
         return;
     }
+    // The file's corners in the welded list: a corner repeating an earlier one
+    // takes that one's place.
+    std::vector<uint32_t> welded(source.mNumVertices);
     for (unsigned v = 0; v < source.mNumVertices; ++v) {
+        if (firstOf[v] != v) {
+            welded[v] = welded[firstOf[v]];
+            continue;
+        }
+        welded[v] = static_cast<uint32_t>(mesh.positions.size()) - base;
         mesh.positions.push_back(rotation * toGlm(source.mVertices[v]));
         if (streams.normals) {
             mesh.normals.push_back(source.HasNormals() ? rotation * toGlm(source.mNormals[v])
@@ -138,7 +198,7 @@ void appendPart(Mesh& mesh, const aiMesh& source, const Streams& streams, const 
             continue;
         }
         for (unsigned k = 0; k < 3; ++k) {
-            mesh.indices.push_back(static_cast<uint16_t>(base + face.mIndices[k]));
+            mesh.indices.push_back(static_cast<uint16_t>(base + welded[face.mIndices[k]]));
         }
     }
     part.count = static_cast<uint32_t>(mesh.indices.size()) - part.first;
@@ -171,6 +231,8 @@ Mesh* meshOf(const ImportContext& context, const aiNode& node, const std::string
     for (unsigned i = 0; i < node.mNumMeshes; ++i) {
         appendPart(*mesh, *context.file.mMeshes[node.mMeshes[i]], streams, rotation);
     }
+    // Welding left the lists shorter than reserved; positions stay for physics.
+    mesh->positions.shrink_to_fit();
     mesh->finalize();
     return mesh;
 }

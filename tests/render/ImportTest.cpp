@@ -175,6 +175,21 @@ TEST_F(ImportTest, YUpFileLandsUprightWhereTheGeneratorPutIt) {
         highestNormalY = std::max(highestNormalY, normal.y);
     }
     EXPECT_NEAR(highestNormalY, 1.0f, 1e-5f);
+    // A corner shared by a face's two triangles is stored once (where the file
+    // gives both the same normal to the bit); across the box's edges the normals
+    // differ and keep the corners apart. Every triangle still faces the way its
+    // corners' normals say.
+    EXPECT_GE(mesh.getVertexCount(), 24u);
+    EXPECT_LT(mesh.getVertexCount(), 36u);
+    ASSERT_EQ(mesh.getTriangleCount(), 12u);
+    for (size_t t = 0; t < mesh.indices.size(); t += 3) {
+        const glm::vec3& a = mesh.positions[mesh.indices[t]];
+        const glm::vec3 facing = glm::normalize(
+            glm::cross(mesh.positions[mesh.indices[t + 1]] - a, mesh.positions[mesh.indices[t + 2]] - a));
+        for (size_t k = 0; k < 3; ++k) {
+            EXPECT_GT(glm::dot(facing, mesh.normals[mesh.indices[t + k]]), 0.999f) << "triangle " << t / 3;
+        }
+    }
 }
 
 TEST_F(ImportTest, LightsGetTheirTypeColourAndShineAlongTheirNodesZ) {
