@@ -428,8 +428,8 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
     const float viewDt = firstView ? dt : 0.0f;
     const Frustum& frustum = view.camera->getFrustum();
     const glm::vec3 eye = view.camera->getPosition();
-    // The shaders fog by the distance to the camera: past this a surface is the
-    // fog's colour, the same as the clear colour behind it.
+    // The shaders fog by the distance to the camera: past this a surface shows
+    // nothing but the fog's colour.
     const float fogEnd = fogStart + fogRange;
     for (Drawable* drawable : visible) {
         drawable->updateItems(viewDt, view.camera);
