@@ -159,6 +159,10 @@ public:
         const uint64_t allocations = allocationCount.load();
         frameTimes.push_back(ms(last, now));
         frameAllocations.push_back(static_cast<double>(allocations - lastAllocations));
+        // The counters still hold the frame drawn before this one.
+        const auto* graphics = systems->get<Graphics>();
+        drawCallSum += graphics->drawCalls;
+        triangleSum += graphics->triangles;
         lastAllocations = allocations;
         last = now;
         if (static_cast<int>(frameTimes.size()) >= measuredFrames) {
@@ -191,6 +195,8 @@ public:
     std::vector<double> frameTimes;
     std::vector<double> frameAllocations;
     uint64_t lastAllocations = 0;
+    uint64_t drawCallSum = 0;
+    uint64_t triangleSum = 0;
     Clock::time_point last;
 };
 
@@ -355,6 +361,10 @@ int main(int argc, char** argv) {
                 graphics->width, graphics->height, preset, effects ? "on" : "off", game->frameTimes.size());
     std::printf("  median %.1f ms (%.1f fps), p99 %.1f ms\n", medianMs, 1000.0 / medianMs, p99Ms);
     std::printf("  draw calls %u, triangles %u in the last frame\n", drawCalls, triangles);
+    const auto measured = static_cast<double>(game->frameTimes.size());
+    std::printf("  draw calls %.0f, triangles %.0f per frame on average\n",
+                static_cast<double>(game->drawCallSum) / measured,
+                static_cast<double>(game->triangleSum) / measured);
     std::printf("  GL calls per draw call %.2f (%u calls), heap allocations per frame %.2f (max %.0f)\n",
                 callsPerDraw, graphics->glCalls, allocations,
                 *std::max_element(game->frameAllocations.begin(), game->frameAllocations.end()));

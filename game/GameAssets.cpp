@@ -11,6 +11,7 @@
 #include "core/ui/Font.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -106,11 +107,15 @@ void registerWaterMaterial(SystemRegistry* systems) {
     water->setUniform("waterFogDistance", 350.0f);
     water->setUniform("waterFogRange", 150.0f);
     water->setTexture("normalMap", normal);
+    float reach = 0.0f;
     for (size_t i = 0; i < waterWaves.size(); ++i) {
+        reach += std::abs(waterWaves[i].amplitude);
         const std::string wave = "waves[" + std::to_string(i) + "].";
         water->setUniform(wave + "amplitude", waterWaves[i].amplitude);
         water->setUniform(wave + "frequency", waterWaves[i].frequency);
         water->setUniform(wave + "phase", waterWaves[i].phase);
         water->setUniform(wave + "dir", waterWaves[i].dir);
     }
+    // The waves lift and lower the surface by at most the sum of their heights.
+    water->setVertexReach(reach);
 }

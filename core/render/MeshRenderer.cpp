@@ -7,7 +7,26 @@
 #include "core/runtime/Entity.h"
 #include "core/runtime/Transform.h"
 
-MeshRenderer::MeshRenderer(SystemRegistry* systems, Entity* entity, Mesh* mesh, std::vector<Material*> materials)
+namespace {
+
+// The box around the eight transformed corners of a local box.
+void worldBox(const glm::mat4& world, const Bounds& local, glm::vec3& outMin, glm::vec3& outMax) {
+    outMin = glm::vec3(FLT_MAX);
+    outMax = glm::vec3(-FLT_MAX);
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 p((corner & 1) != 0 ? local.max.x : local.min.x,
+                          (corner & 2) != 0 ? local.max.y : local.min.y,
+                          (corner & 4) != 0 ? local.max.z : local.min.z);
+        const glm::vec3 w(world * glm::vec4(p, 1.0f));
+        outMin = glm::min(outMin, w);
+        outMax = glm::max(outMax, w);
+    }
+}
+
+} // namespace
+
+MeshRenderer::MeshRenderer(SystemRegistry* systems, Entity* entity, Mesh* mesh,
+                           std::vector<Material*> materials)
     : Drawable(systems, entity), mesh(mesh), materials(std::move(materials)) {
     watchTransform();
 }
@@ -42,7 +61,9 @@ bool MeshRenderer::transformAlive() const {
     return false;
 }
 
-void MeshRenderer::onTransformChanged() { rebuild = true; }
+void MeshRenderer::onTransformChanged() {
+    rebuild = true;
+}
 
 void MeshRenderer::setMesh(Mesh* newMesh) {
     mesh = newMesh;
@@ -81,20 +102,24 @@ void MeshRenderer::updateItems(float, Camera*) {
         return;
     }
     const glm::vec3 position(world[3]);
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (parts[i].count == 0) {
+    for (const MeshChunk& chunk : mesh->getChunks()) {
+        if (chunk.count == 0) {
             continue;
         }
         RenderItem item;
         item.drawType = RenderItem::indexed;
         item.vertexBuffers = mesh->getVertexBuffers();
         item.indexBuffer = mesh->getIndexBuffer();
-        item.first = parts[i].first;
-        item.count = parts[i].count;
-        item.material = i < materials.size() ? materials[i] : materials.back();
+        item.first = chunk.first;
+        item.count = chunk.count;
+        item.material = chunk.part < materials.size() ? materials[chunk.part] : materials.back();
         item.world = world;
-        item.position = position;
         item.lightmap = lightmap;
+        item.bounded = true;
+        worldBox(world, chunk.bounds, item.boundsMin, item.boundsMax);
+        // The pieces of a split mesh sort by where they are; a whole mesh by
+        // where its entity is.
+        item.position = mesh->isSplit() ? (item.boundsMin + item.boundsMax) * 0.5f : position;
         items.push_back(std::move(item));
     }
 }
@@ -105,15 +130,7 @@ void MeshRenderer::getBounds(glm::vec3& outMin, glm::vec3& outMax) {
     if (mesh == nullptr || mesh->getBounds().isEmpty()) {
         return;
     }
-    const glm::mat4 world = getWorldMatrix();
-    const Bounds& local = mesh->getBounds();
-    for (int corner = 0; corner < 8; ++corner) {
-        const glm::vec3 p((corner & 1) != 0 ? local.max.x : local.min.x, (corner & 2) != 0 ? local.max.y : local.min.y,
-                          (corner & 4) != 0 ? local.max.z : local.min.z);
-        const glm::vec3 w(world * glm::vec4(p, 1.0f));
-        outMin = glm::min(outMin, w);
-        outMax = glm::max(outMax, w);
-    }
+    worldBox(getWorldMatrix(), mesh->getBounds(), outMin, outMax);
 }
 
 bool MeshRenderer::isVisible(const Frustum& frustum) {

@@ -1,4 +1,6 @@
-// Shows a Mesh with one Material per mesh part, and optionally a baked lightmap.
+// Shows a Mesh with one Material per mesh part, and optionally a baked lightmap:
+// one item per chunk of the mesh, each with its world box, so that the renderer
+// leaves out the pieces of a big mesh that a pass does not see.
 // Items are rebuilt only when something changed: the mesh, the materials, the
 // lightmap, or the entity's Transform (through its onChanged event).
 #pragma once

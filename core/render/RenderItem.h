@@ -33,4 +33,9 @@ struct RenderItem {
     uint64_t key = 0;
     // Drawn by the depth pre-pass, so the main pass only tests against its depth.
     bool depthFirst = false;
+    // A world box around everything the item draws: the renderer culls such an
+    // item on its own, per pass. Items without one go wherever their drawable goes.
+    bool bounded = false;
+    glm::vec3 boundsMin{0.0f};
+    glm::vec3 boundsMax{0.0f};
 };

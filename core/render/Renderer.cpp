@@ -43,6 +43,11 @@ bool drawsDepthFirst(const Material& material) {
            material.getPolygonMode() == PolygonMode::Fill && !material.hasDefine("CUTOUT");
 }
 
+// Distance from a point to the nearest point of a box (0 inside it).
+float distanceToBox(const glm::vec3& point, const glm::vec3& boxMin, const glm::vec3& boxMax) {
+    return glm::length(glm::max(glm::max(boxMin - point, point - boxMax), glm::vec3(0.0f)));
+}
+
 } // namespace
 
 Renderer::Names::Names()
@@ -253,6 +258,10 @@ void Renderer::addShadowCasters(View& view) {
         caster.light = light;
         caster.target = shadowTarget(view.shadowCasters.size() - 1);
         caster.lightViewProjection = fitShadow(view, *light);
+        caster.frustum = Frustum::fromInverseViewProjection(glm::inverse(caster.lightViewProjection));
+        // A plane every box lies inside in place of the near plane: depth clamping
+        // flattens casters nearer the light than the box onto it.
+        caster.frustum.planes[4] = Frustum::Plane{glm::vec3(0.0f), 1.0f};
         light->shadowMap = caster.target;
     }
 }
@@ -417,31 +426,82 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
     // so a particle emitter is simulated once however many views draw it.
     const bool firstView = views.empty() || views.front().get() == &view;
     const float viewDt = firstView ? dt : 0.0f;
+    const Frustum& frustum = view.camera->getFrustum();
+    const glm::vec3 eye = view.camera->getPosition();
+    // The shaders fog by the distance to the camera: past this a surface shows
+    // nothing but the fog's colour.
+    const float fogEnd = fogStart + fogRange;
     for (Drawable* drawable : visible) {
         drawable->updateItems(viewDt, view.camera);
+        // Bit 0: the view's queues; bit 1 + k: shadow caster k's list.
+        uint32_t lastMask = 0;
+        bool lastFromHere = false;
         for (const RenderItem& source : drawable->items) {
             if (source.material == nullptr) {
                 continue;
             }
             Material& material = *source.material;
+            const bool culls = source.bounded && cullingEnabled;
+            const glm::vec3 reach(material.getVertexReach());
+            const glm::vec3 boxMin = source.boundsMin - reach;
+            const glm::vec3 boxMax = source.boundsMax + reach;
+            uint32_t mask = 0;
+            if (!culls ||
+                (frustum.intersects(boxMin, boxMax) && distanceToBox(eye, boxMin, boxMax) <= fogEnd)) {
+                mask |= 1u;
+            }
+            if (material.getCastsShadows()) {
+                for (size_t k = 0; k < view.shadowCasters.size(); ++k) {
+                    // Lights past the mask's bits take every caster.
+                    if (k >= 31 || !culls || view.shadowCasters[k].frustum.intersects(boxMin, boxMax)) {
+                        mask |= 2u << std::min<size_t>(k, 30);
+                    }
+                }
+            }
+            if (mask == 0) {
+                lastFromHere = false;
+                continue;
+            }
             ShaderProgram* program = programFor(view, material, source.lightmap != nullptr);
             if (program == nullptr) {
+                lastFromHere = false;
                 continue;
+            }
+            // Neighbouring pieces of one mesh that every pass takes or leaves
+            // alike are one range of its index buffer: drawn as one.
+            if (lastFromHere && source.bounded && mask == lastMask) {
+                RenderItem& last = view.items.back();
+                if (last.bounded && last.material == source.material &&
+                    last.indexBuffer == source.indexBuffer && last.drawType == RenderItem::indexed &&
+                    source.drawType == RenderItem::indexed && last.first + last.count == source.first) {
+                    last.count += source.count;
+                    last.boundsMin = glm::min(last.boundsMin, source.boundsMin);
+                    last.boundsMax = glm::max(last.boundsMax, source.boundsMax);
+                    // Parts of a whole mesh keep their entity's place.
+                    if (last.position != source.position) {
+                        last.position = (last.boundsMin + last.boundsMax) * 0.5f;
+                    }
+                    continue;
+                }
             }
             const auto index = static_cast<uint32_t>(view.items.size());
             view.items.push_back(source);
             RenderItem& item = view.items.back();
             item.program = program;
             item.key = sortKey(program, &material, item.indexBuffer);
-            const auto queue = static_cast<size_t>(std::clamp(material.getRenderQueue(), 0, 5));
-            view.queues[queue].push_back(index);
-            item.depthFirst = depthPrePassEnabled && drawsDepthFirst(material);
-            if (item.depthFirst) {
-                view.depthList.push_back(index);
+            lastMask = mask;
+            lastFromHere = true;
+            if ((mask & 1u) != 0) {
+                const auto queue = static_cast<size_t>(std::clamp(material.getRenderQueue(), 0, 5));
+                view.queues[queue].push_back(index);
+                item.depthFirst = depthPrePassEnabled && drawsDepthFirst(material);
+                if (item.depthFirst) {
+                    view.depthList.push_back(index);
+                }
             }
-            if (material.getCastsShadows()) {
-                for (ShadowCaster& caster : view.shadowCasters) {
-                    caster.items.push_back(index);
+            for (size_t k = 0; k < view.shadowCasters.size(); ++k) {
+                if ((mask & (2u << std::min<size_t>(k, 30))) != 0) {
+                    view.shadowCasters[k].items.push_back(index);
                 }
             }
         }

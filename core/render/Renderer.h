@@ -3,6 +3,11 @@
 // depth pre-pass into the view's depth texture, then six sorted queues into the
 // view's viewport, sending uniforms by the shaders' naming contract.
 //
+// Items with a world box (the chunks of big meshes) are culled one by one: the
+// queues and the depth pre-pass take those in the camera's frustum and nearer
+// than the fog's end, each shadow map those in its light's box. Neighbouring
+// chunks that land in the same lists are drawn as one range.
+//
 // Opaque items are drawn twice: depth only, then shaded with the depth test
 // at LessEqual and depth writes off, so each pixel is shaded about once. The
 // depth the first step leaves is copied into the view's depth texture for the

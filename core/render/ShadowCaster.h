@@ -3,6 +3,8 @@
 // (into the view's items) of what casts shadows.
 #pragma once
 
+#include "core/render/Frustum.h"
+
 #include <glm/glm.hpp>
 
 #include <cstdint>
@@ -15,5 +17,8 @@ struct ShadowCaster {
     Light* light = nullptr;
     RenderTarget* target = nullptr;
     glm::mat4 lightViewProjection{1.0f};
+    // The light's box, for culling casters: its sides and far end only, since
+    // casters between the light and the box still cast (the pass clamps depth).
+    Frustum frustum;
     std::vector<uint32_t> items;
 };

@@ -35,6 +35,9 @@ public:
     void setCastsShadows(bool enabled) { castsShadows = enabled; }
     void setReceivesShadows(bool enabled) { receivesShadows = enabled; }
     void setShader(Shader* newShader) { shader = newShader; }
+    // How far the vertex stage may move a vertex from where the mesh puts it (a
+    // water surface's waves): the renderer widens the boxes it culls by this.
+    void setVertexReach(float metres) { vertexReach = metres; }
     // Replaces any value of that name, whatever its type was.
     void setUniform(const std::string& name, const MaterialValue& value);
     // Replaces any texture of that sampler name; null removes it.
@@ -51,6 +54,7 @@ public:
     bool getCastsShadows() const { return castsShadows; }
     bool getReceivesShadows() const { return receivesShadows; }
     Shader* getShader() const { return shader; }
+    float getVertexReach() const { return vertexReach; }
     const std::map<std::string, MaterialValue>& getUniforms() const { return uniforms; }
     // The value of that name; a None value when there is none.
     MaterialValue getUniform(const std::string& name) const;
@@ -93,6 +97,7 @@ private:
     CullMode cullMode = CullMode::Back;
     bool castsShadows = true;
     bool receivesShadows = true;
+    float vertexReach = 0.0f;
     Shader* shader = nullptr;
     std::map<std::string, MaterialValue> uniforms;
     std::map<std::string, Texture*> textures;

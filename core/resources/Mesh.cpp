@@ -6,6 +6,21 @@
 #include "core/resources/Primitives.h"
 #include "core/resources/ResourceCache.h"
 
+#include <algorithm>
+
+namespace {
+
+// Past this a cell holds too little to be worth a draw call of its own.
+constexpr float maxCellsPerAxis = 32.0f;
+
+// The cell of n along an axis that a point at share t (0 to 1) of the extent
+// falls in; a NaN goes to the first.
+int cellAt(float t, int n) {
+    return t > 0.0f ? static_cast<int>(std::min(t * static_cast<float>(n), static_cast<float>(n - 1))) : 0;
+}
+
+} // namespace
+
 Mesh::Mesh(SystemRegistry* systems) : Resource(systems) {}
 
 Mesh::~Mesh() = default;
@@ -29,6 +44,12 @@ void Mesh::finalize() {
     if (parts.empty()) {
         parts.push_back({0, static_cast<uint32_t>(indices.size())});
     }
+    bounds = Bounds();
+    for (const glm::vec3& position : positions) {
+        bounds.add(position);
+    }
+    std::vector<uint16_t> drawOrder;
+    buildChunks(drawOrder);
     // Without a context (no window yet, or no display) only the CPU side is prepared.
     if (hasGLContext()) {
         addBuffer(positions, "position", VertexAttributeType::Vec3);
@@ -37,11 +58,94 @@ void Mesh::finalize() {
         addBuffer(bitangents, "bitangent", VertexAttributeType::Vec3);
         addBuffer(uv0, "uv0", VertexAttributeType::Vec2);
         addBuffer(uv1, "uv1", VertexAttributeType::Vec2);
-        indexBuffer = std::make_unique<IndexBuffer>(indices.data(), static_cast<uint32_t>(indices.size()));
+        const std::vector<uint16_t>& drawn = drawOrder.empty() ? indices : drawOrder;
+        indexBuffer = std::make_unique<IndexBuffer>(drawn.data(), static_cast<uint32_t>(drawn.size()));
     }
-    bounds = Bounds();
-    for (const glm::vec3& position : positions) {
-        bounds.add(position);
+}
+
+Bounds Mesh::boundsOf(const std::vector<uint16_t>& list, uint32_t first, uint32_t count) const {
+    Bounds result;
+    for (uint32_t i = first; i < first + count; ++i) {
+        if (list[i] < positions.size()) {
+            result.add(positions[list[i]]);
+        }
+    }
+    // Indices past the vertices draw whatever the driver makes of them: only the
+    // whole mesh's box is sure to hold it.
+    return result.isEmpty() ? bounds : result;
+}
+
+void Mesh::buildChunks(std::vector<uint16_t>& drawOrder) {
+    chunks.clear();
+    split = false;
+    const glm::vec3 size = bounds.size();
+    const auto cellsAlong = [this](float extent) {
+        // Written so that a NaN extent or size keeps the part whole.
+        if (!(chunkSize > 0.0f && extent >= 2.0f * chunkSize)) {
+            return 1;
+        }
+        return static_cast<int>(std::min(extent / chunkSize, maxCellsPerAxis));
+    };
+    int cellsX = cellsAlong(size.x);
+    int cellsZ = cellsAlong(size.z);
+    // Only whole triangles in parts that follow one another can be moved within
+    // their parts without moving another part's indices.
+    uint32_t end = 0;
+    for (const MeshPart& part : parts) {
+        if (part.first < end || part.first > indices.size() || part.count > indices.size() - part.first ||
+            part.count % 3 != 0) {
+            cellsX = 1;
+            cellsZ = 1;
+        }
+        end = part.first + part.count;
+    }
+    const auto cells = static_cast<size_t>(cellsX * cellsZ);
+    std::vector<uint32_t> cellOf;
+    std::vector<uint32_t> start;
+    std::vector<uint32_t> next;
+    for (uint32_t p = 0; p < parts.size(); ++p) {
+        const MeshPart& part = parts[p];
+        if (cells == 1) {
+            chunks.push_back({p, part.first, part.count, boundsOf(indices, part.first, part.count)});
+            continue;
+        }
+        if (drawOrder.empty()) {
+            drawOrder = indices;
+        }
+        split = true;
+        // A counting sort by cell keeps each cell's triangles in the producer's
+        // order, which the vertex cache was built for.
+        const uint32_t triangles = part.count / 3;
+        cellOf.assign(triangles, 0);
+        start.assign(cells + 1, 0);
+        for (uint32_t t = 0; t < triangles; ++t) {
+            const uint16_t* corner = &indices[part.first + 3 * t];
+            glm::vec3 centre(0.0f);
+            for (int k = 0; k < 3; ++k) {
+                centre += corner[k] < positions.size() ? positions[corner[k]] : bounds.min;
+            }
+            centre = centre / 3.0f - bounds.min;
+            // An axis of one cell may have no extent to divide by.
+            const int x = cellsX > 1 ? cellAt(centre.x / size.x, cellsX) : 0;
+            const int z = cellsZ > 1 ? cellAt(centre.z / size.z, cellsZ) : 0;
+            cellOf[t] = static_cast<uint32_t>(z * cellsX + x);
+            ++start[cellOf[t] + 1];
+        }
+        for (size_t c = 0; c < cells; ++c) {
+            start[c + 1] += start[c];
+        }
+        next.assign(start.begin(), start.end() - 1);
+        for (uint32_t t = 0; t < triangles; ++t) {
+            const uint32_t to = part.first + 3 * next[cellOf[t]]++;
+            std::copy_n(&indices[part.first + 3 * t], 3, &drawOrder[to]);
+        }
+        for (size_t c = 0; c < cells; ++c) {
+            if (start[c + 1] > start[c]) {
+                const uint32_t first = part.first + 3 * start[c];
+                const uint32_t count = 3 * (start[c + 1] - start[c]);
+                chunks.push_back({p, first, count, boundsOf(drawOrder, first, count)});
+            }
+        }
     }
 }
 

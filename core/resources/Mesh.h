@@ -1,10 +1,13 @@
 // Indexed triangle geometry: CPU-side lists filled by a producer (scene import,
 // the primitive generators), then finalised into one GL vertex buffer per
-// attribute and a 16-bit index buffer. Parts split the indices by material.
+// attribute and a 16-bit index buffer. Parts split the indices by material;
+// chunks split the parts of big meshes by place, so that views draw only the
+// cells they see.
 #pragma once
 
 #include "core/resources/Bounds.h"
 #include "core/resources/IndexBuffer.h"
+#include "core/resources/MeshChunk.h"
 #include "core/resources/MeshPart.h"
 #include "core/resources/Resource.h"
 #include "core/resources/VertexBuffer.h"
@@ -24,8 +27,16 @@ public:
 
     // Builds the GL buffers ("position", "normal", "tangent", "bitangent", "uv0",
     // "uv1" for each non-empty list), one part over all indices when there are no
-    // parts, and the bounds. An empty mesh is logged and keeps no buffers. Meant
-    // to be called once: a second call appends another set of vertex buffers.
+    // parts, the bounds and the chunks. An empty mesh is logged and keeps no
+    // buffers. Meant to be called once: a second call appends another set of
+    // vertex buffers.
+    //
+    // A mesh at least two chunk sizes wide over X or Z is cut into a grid of
+    // cells: the GL index buffer holds each part's triangles grouped by the cell
+    // their centre lies in, one chunk per non-empty (part, cell), cells in rows
+    // along X. The index list here keeps the producer's order (physics and
+    // queries read it), and each part keeps its range in both. A smaller mesh
+    // has one chunk per part, over the part's range.
     void finalize();
 
     // Frees the lists only drawing reads (normals, tangents, bitangents, uv0, uv1)
@@ -38,6 +49,16 @@ public:
     const Bounds& getBounds() const { return bounds; }
     size_t getVertexCount() const { return positions.size(); }
     size_t getTriangleCount() const { return indices.size() / 3; }
+    // Part by part, each part's chunks in the order of the GL index buffer.
+    const std::vector<MeshChunk>& getChunks() const { return chunks; }
+    // Whether finalize cut the parts into more than one cell.
+    bool isSplit() const { return split; }
+
+    // Chunks cover about this many metres a side; read by finalize (0 or less
+    // keeps every part whole). Big enough that a view of the track sends a few
+    // dozen chunks, small enough that it leaves most of the track out.
+    static constexpr float defaultChunkSize = 64.0f;
+    float chunkSize = defaultChunkSize;
 
     // The primitives "cube", "quad", "sphere", "cylinder" and "fullScreenQuad".
     static void createBuiltIns(ResourceCache& cache);
@@ -54,9 +75,15 @@ public:
 private:
     template <typename T>
     void addBuffer(const std::vector<T>& data, const char* name, VertexAttributeType type);
+    // Fills chunks, and drawOrder with the indices in chunk order (left empty
+    // when no part is cut).
+    void buildChunks(std::vector<uint16_t>& drawOrder);
+    Bounds boundsOf(const std::vector<uint16_t>& list, uint32_t first, uint32_t count) const;
 
     std::vector<std::unique_ptr<VertexBuffer>> ownedBuffers;
     std::vector<VertexBuffer*> vertexBuffers;
     std::unique_ptr<IndexBuffer> indexBuffer;
     Bounds bounds;
+    std::vector<MeshChunk> chunks;
+    bool split = false;
 };
