@@ -141,6 +141,7 @@ void Renderer::render(Scene& scene, float dt) {
         renderDepthPrePass(*view);
         renderMainPass(*view);
     }
+    presentViews();
 }
 
 void Renderer::precompile(Scene& scene) {
@@ -657,9 +658,27 @@ void Renderer::renderMainPass(View& view) {
             lastMaterial = item.material;
         }
     }
-    if (sceneTarget.active()) {
-        graphics->countCalls(sceneTarget.present(view.viewport, view.windowViewport));
+}
+
+void Renderer::presentViews() {
+    if (graphics == nullptr || !graphics->hasWindow() || !sceneTarget.active() || views.empty()) {
+        return;
     }
+    // One upscale for all views: each copy out of the target makes a software
+    // rasteriser finish everything drawn so far before it can start.
+    glm::ivec4 from = views.front()->viewport;
+    glm::ivec4 to = views.front()->windowViewport;
+    const auto grow = [](glm::ivec4& box, const glm::ivec4& rect) {
+        const glm::ivec2 low = glm::min(glm::ivec2(box.x, box.y), glm::ivec2(rect.x, rect.y));
+        const glm::ivec2 high =
+            glm::max(glm::ivec2(box.x + box.z, box.y + box.w), glm::ivec2(rect.x + rect.z, rect.y + rect.w));
+        box = {low.x, low.y, high.x - low.x, high.y - low.y};
+    };
+    for (const auto& view : views) {
+        grow(from, view->viewport);
+        grow(to, view->windowViewport);
+    }
+    graphics->countCalls(sceneTarget.present(from, to));
 }
 
 void Renderer::bindTexture(int32_t unit, const Texture* texture, UniformId sampler) {
