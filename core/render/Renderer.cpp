@@ -101,9 +101,10 @@ void Renderer::setQuality(RenderQuality newQuality) {
     qualityDefines.clear();
     switch (quality) {
     case RenderQuality::Low:
-        // Real-time shadows, normal maps, sky reflections and everything that
-        // reads the view's depth go; the baked lightmaps keep the track's shading.
-        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER"};
+        // Real-time shadows, normal maps, sky reflections, everything that
+        // reads the view's depth and the specular lobe go; the baked lightmaps
+        // keep the track's shading.
+        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING"};
         break;
     case RenderQuality::Medium:
         qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER"};

@@ -378,7 +378,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
          0.75f,
          0.75f},
         {RenderQuality::Low,
-         {"NUM_LIGHTS 1", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER"},
+         {"NUM_LIGHTS 1", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING"},
          0,
          false,
          0.5f,
