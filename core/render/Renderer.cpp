@@ -104,10 +104,13 @@ void Renderer::setQuality(RenderQuality newQuality) {
         // Real-time shadows, normal maps, sky reflections, everything that
         // reads the view's depth and the specular lobe go; the baked lightmaps
         // keep the track's shading.
-        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING"};
+        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING",
+                          "VERTEX_WAVES"};
         break;
     case RenderQuality::Medium:
-        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER"};
+        // Shadows, normal maps, sky reflections and soft edges stay; the
+        // specular lobe goes, as in low.
+        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER", "SIMPLE_LIGHTING"};
         break;
     case RenderQuality::High:
         break;
@@ -119,7 +122,7 @@ void Renderer::setQuality(RenderQuality newQuality) {
     // Pixels are what a software rasteriser pays for most: low draws a quarter of them.
     renderScale = renderScaleOverride > 0.0f         ? renderScaleOverride
                   : quality == RenderQuality::High   ? 1.0f
-                  : quality == RenderQuality::Medium ? 0.75f
+                  : quality == RenderQuality::Medium ? 0.625f
                                                      : 0.5f;
     const int32_t mapSize = quality == RenderQuality::High ? 2048 : 1024;
     if (mapSize != shadowMapSize) {

@@ -61,7 +61,7 @@ uniform float brightness;
 
 // Textures and material colours are authored as displayed; lighting is summed
 // in linear space so that shading falls off and adds up the way light does.
-// SIMPLE_LIGHTING (the cheapest preset) takes a gamma of 2 instead of 2.2: a
+// SIMPLE_LIGHTING (the cheaper presets) takes a gamma of 2 instead of 2.2: a
 // square and a square root instead of a pow per channel each way. Unlit
 // colours come back exactly; shading falls off a little faster.
 #ifdef SIMPLE_LIGHTING

@@ -7,7 +7,7 @@
 // NUM_SHADOWMAPS, NUM_LIGHTS, CUTOUT (alpha test: texels whose alpha is below
 // the albedo's alpha are cut out, so albedo.a is the threshold),
 // NO_SKY_REFLECTION (the cheap presets: no cube map lookup),
-// SIMPLE_LIGHTING (the cheapest preset: Lambert diffuse only, no specular
+// SIMPLE_LIGHTING (the cheaper presets: Lambert diffuse only, no specular
 // lobe, for a surface that is rough and not metallic all but the same).
 //
 // Lightmap texels are linear factors: red is how much of the sun reaches the

@@ -7,8 +7,9 @@
 // three times that depth, with a thin foam line where it touches; calmer the
 // flatter it is seen; fogged from "waterFogDistance" over
 // "waterFogRange". SIMPLE_WATER (the cheaper presets): one ripple lookup.
-// SIMPLE_LIGHTING (the cheapest preset): the waves' normal comes from the
-// vertex stage and the glints from a lobe computed in scalars.
+// SIMPLE_LIGHTING (the cheaper presets): the glints from the same lobe
+// computed in scalars. VERTEX_WAVES (the cheapest preset): the waves' normal
+// comes from the vertex stage.
 #version 430 core
 #include "core/shaders/common.glsl"
 #include "core/shaders/lighting.glsl"
@@ -17,7 +18,7 @@
 
 in vec3 vWorldPos;
 in vec2 vUv;
-#ifdef SIMPLE_LIGHTING
+#ifdef VERTEX_WAVES
 in vec3 vWaveNormal;
 #endif
 
@@ -81,7 +82,7 @@ vec3 glint(vec3 n, vec3 v, vec3 toLight, vec3 radiance) {
 #endif
 
 void main() {
-#ifndef SIMPLE_LIGHTING
+#ifndef VERTEX_WAVES
     vec2 footprint = max(abs(dFdx(vWorldPos.xz)), abs(dFdy(vWorldPos.xz)));
 #endif
     vec3 toCamera = camera.position - vWorldPos;
@@ -91,7 +92,7 @@ void main() {
     // back from the camera: whole bands would flip between sky and deep water.
     // Slopes shrink with the angle, so the far water lies calm and mirror-like.
     float calm = mix(0.12, 1.0, smoothstep(0.03, 0.4, v.y));
-#ifdef SIMPLE_LIGHTING
+#ifdef VERTEX_WAVES
     vec3 waveN = scaleSlope(vWaveNormal, calm);
 #else
     vec3 waveN = scaleSlope(waveNormal(vWorldPos.xz, frame.totalTime, max(footprint.x, footprint.y)), calm);

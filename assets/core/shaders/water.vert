@@ -11,7 +11,7 @@ in vec2 uv0;
 
 out vec3 vWorldPos;
 out vec2 vUv;
-#ifdef SIMPLE_LIGHTING
+#ifdef VERTEX_WAVES
 out vec3 vWaveNormal;
 #endif
 
@@ -21,7 +21,7 @@ void main() {
     vWorldPos = world.xyz;
     vUv = uv0;
     gl_Position = camera.viewProjection * world;
-#ifdef SIMPLE_LIGHTING
+#ifdef VERTEX_WAVES
     // The cheapest preset sums the waves' slopes per vertex, not per pixel: the
     // water is far from the camera and smooth where it is near. A pixel's
     // footprint on the water (from its distance, stretched at grazing angles)
