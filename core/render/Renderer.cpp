@@ -106,12 +106,16 @@ void Renderer::setQuality(RenderQuality newQuality) {
     qualityDefines.clear();
     switch (quality) {
     case RenderQuality::Low:
-        // Real-time shadows, normal maps, sky reflections and everything that
-        // reads the view's depth go; the baked lightmaps keep the track's shading.
-        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER"};
+        // Real-time shadows, normal maps, sky reflections, everything that
+        // reads the view's depth and the specular lobe go; the baked lightmaps
+        // keep the track's shading.
+        qualityDefines = {"NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING",
+                          "VERTEX_WAVES"};
         break;
     case RenderQuality::Medium:
-        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER"};
+        // Shadows, normal maps, sky reflections and soft edges stay; the
+        // specular lobe goes, as in low.
+        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER", "SIMPLE_LIGHTING"};
         break;
     case RenderQuality::High:
         break;
@@ -123,7 +127,7 @@ void Renderer::setQuality(RenderQuality newQuality) {
     // Pixels are what a software rasteriser pays for most: low draws a quarter of them.
     renderScale = renderScaleOverride > 0.0f         ? renderScaleOverride
                   : quality == RenderQuality::High   ? 1.0f
-                  : quality == RenderQuality::Medium ? 0.75f
+                  : quality == RenderQuality::Medium ? 0.625f
                                                      : 0.5f;
     const int32_t mapSize = quality == RenderQuality::High ? 2048 : 1024;
     if (mapSize != shadowMapSize) {
@@ -146,6 +150,7 @@ void Renderer::render(Scene& scene, float dt) {
         renderDepthPrePass(*view);
         renderMainPass(*view);
     }
+    presentViews();
 }
 
 void Renderer::precompile(Scene& scene) {
@@ -717,9 +722,27 @@ void Renderer::renderMainPass(View& view) {
             lastMaterial = item.material;
         }
     }
-    if (sceneTarget.active()) {
-        graphics->countCalls(sceneTarget.present(view.viewport, view.windowViewport));
+}
+
+void Renderer::presentViews() {
+    if (graphics == nullptr || !graphics->hasWindow() || !sceneTarget.active() || views.empty()) {
+        return;
     }
+    // One upscale for all views: each copy out of the target makes a software
+    // rasteriser finish everything drawn so far before it can start.
+    glm::ivec4 from = views.front()->viewport;
+    glm::ivec4 to = views.front()->windowViewport;
+    const auto grow = [](glm::ivec4& box, const glm::ivec4& rect) {
+        const glm::ivec2 low = glm::min(glm::ivec2(box.x, box.y), glm::ivec2(rect.x, rect.y));
+        const glm::ivec2 high =
+            glm::max(glm::ivec2(box.x + box.z, box.y + box.w), glm::ivec2(rect.x + rect.z, rect.y + rect.w));
+        box = {low.x, low.y, high.x - low.x, high.y - low.y};
+    };
+    for (const auto& view : views) {
+        grow(from, view->viewport);
+        grow(to, view->windowViewport);
+    }
+    graphics->countCalls(sceneTarget.present(from, to));
 }
 
 void Renderer::bindTexture(int32_t unit, const Texture* texture, UniformId sampler) {

@@ -56,7 +56,7 @@ public:
     ~Renderer() override;
 
     // Views in line with the scene's cameras, every view prepared, then per view
-    // its shadow maps, depth pre-pass and main pass.
+    // its shadow maps, depth pre-pass and main pass, then the one upscale.
     void render(Scene& scene, float dt);
 
     // The frame's steps, public so tests and tools can drive them one at a time.
@@ -65,6 +65,9 @@ public:
     void renderShadowMaps(View& view);
     void renderDepthPrePass(View& view);
     void renderMainPass(View& view);
+    // Below a render scale of 1: upscales the views' part of the offscreen
+    // picture into the window, once for all of them, before the UI draws.
+    void presentViews();
 
     // Compiles and links every program variant the scene's drawables need in the
     // views its cameras make, culling aside, without drawing anything: loading

@@ -35,7 +35,14 @@ void SceneTarget::update(int newWidth, int newHeight, float newScale) {
     if (!target->create()) {
         // Drawn straight into the window instead: full cost, but a picture.
         target.reset();
+        return;
     }
+    // Views that leave gaps between them show black there, not what the
+    // driver left in fresh memory.
+    target->bind();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void SceneTarget::bind() const {
@@ -49,7 +56,7 @@ uint32_t SceneTarget::present(const glm::ivec4& from, const glm::ivec4& to) cons
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target->framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(from.x, from.y, from.x + from.z, from.y + from.w, to.x, to.y, to.x + to.z, to.y + to.w,
-                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                      GL_COLOR_BUFFER_BIT, scale <= 0.5f ? GL_NEAREST : GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return 4;
 }

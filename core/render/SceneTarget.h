@@ -1,8 +1,11 @@
 // The offscreen picture the 3D views draw into when the render scale is below 1:
 // a colour and depth target a fraction of the window's size, upscaled into the
-// window with a linear blit after each view, so that the HUD and menus drawn
+// window with one blit once every view is drawn, so that the HUD and menus drawn
 // afterwards stay at the window's full resolution. On a software rasteriser the
 // cost of a frame follows its pixels, and this is the lever that moves it most.
+// At half size or less the blit takes the nearest texel: each one covers a
+// whole block of window pixels, which looks as sharp as filtering and costs a
+// software rasteriser less.
 #pragma once
 
 #include "core/render/RenderTarget.h"

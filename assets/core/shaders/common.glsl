@@ -61,6 +61,19 @@ uniform float brightness;
 
 // Textures and material colours are authored as displayed; lighting is summed
 // in linear space so that shading falls off and adds up the way light does.
+// SIMPLE_LIGHTING (the cheaper presets) takes a gamma of 2 instead of 2.2: a
+// square and a square root instead of a pow per channel each way. Unlit
+// colours come back exactly; shading falls off a little faster.
+#ifdef SIMPLE_LIGHTING
+vec3 toLinear(vec3 c) {
+    c = max(c, vec3(0.0));
+    return c * c;
+}
+
+vec3 toDisplay(vec3 c) {
+    return sqrt(max(c, vec3(0.0)));
+}
+#else
 vec3 toLinear(vec3 c) {
     return pow(max(c, vec3(0.0)), vec3(2.2));
 }
@@ -68,6 +81,7 @@ vec3 toLinear(vec3 c) {
 vec3 toDisplay(vec3 c) {
     return pow(max(c, vec3(0.0)), vec3(1.0 / 2.2));
 }
+#endif
 
 vec3 safeNormalize(vec3 v, vec3 fallback) {
     float len = length(v);

@@ -6,7 +6,9 @@
 // the "normals" uniform), LIGHTMAP (lightMap on uv1), SHADOW with
 // NUM_SHADOWMAPS, NUM_LIGHTS, CUTOUT (alpha test: texels whose alpha is below
 // the albedo's alpha are cut out, so albedo.a is the threshold),
-// NO_SKY_REFLECTION (the cheap presets: no cube map lookup).
+// NO_SKY_REFLECTION (the cheap presets: no cube map lookup),
+// SIMPLE_LIGHTING (the cheaper presets: Lambert diffuse only, no specular
+// lobe, for a surface that is rough and not metallic all but the same).
 //
 // Lightmap texels are linear factors: red is how much of the sun reaches the
 // texel (baked shadows), green how much of the sky it sees (ambient
@@ -85,7 +87,12 @@ void main() {
         geometric = -geometric;
     }
     vec3 n = shadingNormal(geometric);
+#if defined(SIMPLE_LIGHTING) && defined(NO_SKY_REFLECTION)
+    // Only the specular lobe and the reflection look at the camera.
+    vec3 v = n;
+#else
     vec3 v = safeNormalize(camera.position - vWorldPos, n);
+#endif
 
     vec3 baseColor = toLinear(albedo.rgb * texel.rgb);
     float metal = clamp(metallic, 0.0, 1.0);
@@ -112,7 +119,11 @@ void main() {
         if (lights[i].type == LIGHT_DIRECTIONAL) {
             visible = min(visible, sunVisible);
         }
+#ifdef SIMPLE_LIGHTING
+        color += s.diffuse * radiance * (max(dot(n, toLight), 0.0) * visible);
+#else
         color += shadeLight(s, toLight, radiance) * visible;
+#endif
     }
 #endif
 

@@ -7,6 +7,9 @@
 // three times that depth, with a thin foam line where it touches; calmer the
 // flatter it is seen; fogged from "waterFogDistance" over
 // "waterFogRange". SIMPLE_WATER (the cheaper presets): one ripple lookup.
+// SIMPLE_LIGHTING (the cheaper presets): the glints from the same lobe
+// computed in scalars. VERTEX_WAVES (the cheapest preset): the waves' normal
+// comes from the vertex stage.
 #version 430 core
 #include "core/shaders/common.glsl"
 #include "core/shaders/lighting.glsl"
@@ -15,6 +18,9 @@
 
 in vec3 vWorldPos;
 in vec2 vUv;
+#ifdef VERTEX_WAVES
+in vec3 vWaveNormal;
+#endif
 
 uniform vec3 color;
 uniform float alpha;
@@ -53,8 +59,32 @@ vec3 scaleSlope(vec3 n, float scale) {
     return normalize(vec3(n.x * scale, n.y, n.z * scale));
 }
 
+#ifdef SIMPLE_LIGHTING
+// shadeLight's lobe for this one surface (reflectance 0.02, roughness 0.08),
+// with the Fresnel term in scalars: the water's glints, at a fraction of the cost.
+vec3 glint(vec3 n, vec3 v, vec3 toLight, vec3 radiance) {
+    float nDotL = dot(n, toLight);
+    if (nDotL <= 0.0) {
+        return vec3(0.0);
+    }
+    vec3 h = normalize(toLight + v);
+    float nDotV = max(dot(n, v), 1e-4);
+    float nDotH = max(dot(n, h), 0.0);
+    float x = 1.0 - max(dot(v, h), 0.0);
+    float x2 = x * x;
+    float fresnel = 0.02 + 0.98 * x2 * x2 * x;
+    const float a2 = 0.08 * 0.08 * 0.08 * 0.08;
+    const float k = (0.08 + 1.0) * (0.08 + 1.0) / 8.0;
+    float denom = nDotH * nDotH * (a2 - 1.0) + 1.0;
+    float lobe = a2 / (4.0 * denom * denom * (nDotV * (1.0 - k) + k) * (nDotL * (1.0 - k) + k));
+    return radiance * (lobe * fresnel * nDotL);
+}
+#endif
+
 void main() {
+#ifndef VERTEX_WAVES
     vec2 footprint = max(abs(dFdx(vWorldPos.xz)), abs(dFdy(vWorldPos.xz)));
+#endif
     vec3 toCamera = camera.position - vWorldPos;
     float viewDistance = length(toCamera);
     vec3 v = viewDistance > 1e-5 ? toCamera / viewDistance : vec3(0.0, 1.0, 0.0);
@@ -62,7 +92,11 @@ void main() {
     // back from the camera: whole bands would flip between sky and deep water.
     // Slopes shrink with the angle, so the far water lies calm and mirror-like.
     float calm = mix(0.12, 1.0, smoothstep(0.03, 0.4, v.y));
+#ifdef VERTEX_WAVES
+    vec3 waveN = scaleSlope(vWaveNormal, calm);
+#else
     vec3 waveN = scaleSlope(waveNormal(vWorldPos.xz, frame.totalTime, max(footprint.x, footprint.y)), calm);
+#endif
     vec2 ripple = rippleSlope() * calm;
     vec3 n = normalize(waveN + vec3(-ripple.x, 0.0, -ripple.y));
     // Never below half the flat surface's value: a wave's back seen edge-on
@@ -74,7 +108,12 @@ void main() {
     vec3 reflected = reflect(-v, n);
     reflected.y = abs(reflected.y);
     vec3 sky = toLinear(texture(skybox, reflected).rgb);
+#ifdef SIMPLE_LIGHTING
+    float edgeOn = 1.0 - nDotV;
+    float fresnel = 0.02 + 0.98 * edgeOn * edgeOn * edgeOn * edgeOn * edgeOn;
+#else
     float fresnel = 0.02 + 0.98 * pow(1.0 - nDotV, 5.0);
+#endif
 
     // How much water lies in front of the ground behind (none read: shallow).
     float behind;
@@ -86,14 +125,20 @@ void main() {
     vec3 lit = ambientColor * body;
     vec3 glints = vec3(0.0);
 #if NUM_LIGHTS > 0
+#ifndef SIMPLE_LIGHTING
     Surface s = Surface(vWorldPos, n, v, vec3(0.0), vec3(0.02), 0.08);
+#endif
     for (int i = 0; i < NUM_LIGHTS; ++i) {
         vec3 toLight;
         vec3 radiance;
         lightIncidence(lights[i], vWorldPos, toLight, radiance);
         // Light scattered inside the water ignores the ripples.
         lit += body * radiance * (0.35 + 0.65 * max(dot(waveN, toLight), 0.0));
+#ifdef SIMPLE_LIGHTING
+        glints += glint(n, v, toLight, radiance);
+#else
         glints += shadeLight(s, toLight, radiance);
+#endif
     }
 #endif
     vec3 rgb = mix(lit, sky, fresnel) + glints;
