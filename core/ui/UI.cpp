@@ -79,15 +79,18 @@ void UI::draw() {
     graphics->forgetTextures();
     static const UniformId worldViewProjection("worldViewProjection");
     static const UniformId color("color");
+    static const UniformId rim("rim");
     Material* current = nullptr;
     bool usable = false;
     // The glyphs of one text share its colour: sent when it changes.
     const glm::vec4* lastColor = nullptr;
+    const glm::vec4* lastRim = nullptr;
     for (const UIDrawItem& item : items) {
         if (item.material != current) {
             current = item.material;
             usable = applyMaterial(current, brightness);
             lastColor = nullptr;
+            lastRim = nullptr;
         }
         // A texture is needed for every item; an item without one is skipped.
         if (!usable || item.texture == nullptr) {
@@ -97,6 +100,10 @@ void UI::draw() {
         if (lastColor == nullptr || item.color != *lastColor) {
             graphics->setUniform(color, item.color);
             lastColor = &item.color;
+        }
+        if (lastRim == nullptr || item.rim != *lastRim) {
+            graphics->setUniform(rim, item.rim);
+            lastRim = &item.rim;
         }
         // Through the cache: a string of glyphs shares one texture.
         graphics->bindTexture(0, item.texture);

@@ -18,4 +18,8 @@ struct UIDrawItem {
     glm::mat4 model{1.0f};
     // Lower layers are drawn first, so higher layers cover them.
     uint32_t layer = 0;
+    // Non-zero for the rim of an outlined glyph (the "text" material's "rim"):
+    // xy how far the quad reaches past the glyph on each side, zw how far the
+    // rim is shifted, both as shares of the glyph's width and height.
+    glm::vec4 rim{0.0f};
 };

@@ -234,6 +234,22 @@ TEST_F(UIScreenshotTest, GlyphsLandWhereTheLayoutPutsThemUprightInTheElementsCol
         return count;
     };
     EXPECT_GT(rowInk(t.top + 2), 2 * rowInk(t.bottom - 2)) << "the bar of the T is at the top";
+
+    // Outlined, a rim of the outline's colour shows a few pixels out on every
+    // side of the ink, and the glyphs keep their colour on top of it.
+    text->outlined = true;
+    text->outlineColor = glm::vec4(0.0f, 0.0f, 1.0f, 1.0f);
+    const Picture outlined = capture("text_outlined");
+    const Box rim = boxOf(outlined, [](const Pixel& p) { return p[2] > 128 && p[0] < 64; });
+    ASSERT_FALSE(rim.empty());
+    for (const auto& [outside, name] : {std::pair{ink.left - rim.left, "left"},
+                                        {rim.right - ink.right, "right"},
+                                        {ink.top - rim.top, "top"},
+                                        {rim.bottom - ink.bottom, "bottom"}}) {
+        EXPECT_GE(outside, 1) << name;
+        EXPECT_LE(outside, 5) << name;
+    }
+    EXPECT_FALSE(boxOfColor(outlined, {255, 204, 0, 255}).empty());
 }
 
 TEST_F(UIScreenshotTest, ElementsOverTheViewByAnchorAndLayerAndNoneWhenDisabled) {
