@@ -13,6 +13,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -325,7 +326,9 @@ void Graphics::bindTexture(uint32_t unit, const Texture* texture) {
     }
 }
 
-void Graphics::forgetTextures() { boundTextures.fill(nullptr); }
+void Graphics::forgetTextures() {
+    boundTextures.fill(nullptr);
+}
 
 void Graphics::setUniform(const std::string& name, bool value) {
     setUniform(name, value ? 1 : 0);
@@ -339,7 +342,9 @@ GLint Graphics::uniformLocation(const std::string& name) const {
 
 void Graphics::setUniform(const std::string& name, int value) {
     const GLint location = uniformLocation(name);
-    if (location >= 0) {
+    float bits = 0.0f;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (location >= 0 && !program->holds(location, &bits, 1)) {
         ++glCalls;
         glUniform1i(location, value);
     }
@@ -347,7 +352,9 @@ void Graphics::setUniform(const std::string& name, int value) {
 
 void Graphics::setUniform(UniformId id, int value) {
     const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
-    if (location >= 0) {
+    float bits = 0.0f;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (location >= 0 && !program->holds(location, &bits, 1)) {
         ++glCalls;
         glUniform1i(location, value);
     }
@@ -355,7 +362,7 @@ void Graphics::setUniform(UniformId id, int value) {
 
 void Graphics::setUniform(const std::string& name, float value) {
     const GLint location = uniformLocation(name);
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, &value, 1)) {
         ++glCalls;
         glUniform1f(location, value);
     }
@@ -363,7 +370,7 @@ void Graphics::setUniform(const std::string& name, float value) {
 
 void Graphics::setUniform(UniformId id, float value) {
     const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, &value, 1)) {
         ++glCalls;
         glUniform1f(location, value);
     }
@@ -371,7 +378,7 @@ void Graphics::setUniform(UniformId id, float value) {
 
 void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
     const GLint location = uniformLocation(name);
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 3)) {
         ++glCalls;
         glUniform3f(location, value.x, value.y, value.z);
     }
@@ -379,7 +386,7 @@ void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
 
 void Graphics::setUniform(UniformId id, const glm::vec3& value) {
     const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 3)) {
         ++glCalls;
         glUniform3f(location, value.x, value.y, value.z);
     }
@@ -387,7 +394,7 @@ void Graphics::setUniform(UniformId id, const glm::vec3& value) {
 
 void Graphics::setUniform(const std::string& name, const glm::vec4& value) {
     const GLint location = uniformLocation(name);
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 4)) {
         ++glCalls;
         glUniform4f(location, value.x, value.y, value.z, value.w);
     }
@@ -395,7 +402,7 @@ void Graphics::setUniform(const std::string& name, const glm::vec4& value) {
 
 void Graphics::setUniform(UniformId id, const glm::vec4& value) {
     const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 4)) {
         ++glCalls;
         glUniform4f(location, value.x, value.y, value.z, value.w);
     }
@@ -403,7 +410,7 @@ void Graphics::setUniform(UniformId id, const glm::vec4& value) {
 
 void Graphics::setUniform(const std::string& name, const glm::mat4& value) {
     const GLint location = uniformLocation(name);
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 16)) {
         ++glCalls;
         glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(value));
     }
@@ -411,13 +418,15 @@ void Graphics::setUniform(const std::string& name, const glm::mat4& value) {
 
 void Graphics::setUniform(UniformId id, const glm::mat4& value) {
     const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
-    if (location >= 0) {
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 16)) {
         ++glCalls;
         glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(value));
     }
 }
 
-void Graphics::setUniform(UniformId id, bool value) { setUniform(id, value ? 1 : 0); }
+void Graphics::setUniform(UniformId id, bool value) {
+    setUniform(id, value ? 1 : 0);
+}
 
 void Graphics::bindAttributes() {
     if (!attributesDirty || program == nullptr) {
@@ -442,7 +451,8 @@ void Graphics::bindAttributes() {
                     found = false;
                     break;
                 }
-                const auto offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
+                const auto offset =
+                    reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
                 // Only what differs from what the vertex array already holds.
                 if (buffer->buffer != arrayBuffer) {
                     arrayBuffer = buffer->buffer;

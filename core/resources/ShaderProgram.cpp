@@ -4,6 +4,7 @@
 #include "core/platform/Log.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -94,6 +95,11 @@ void ShaderProgram::readInterface() {
         GLenum type = 0;
         glGetActiveUniform(program, static_cast<GLuint>(i), nameBufferSize, &length, &size, &type, name);
         uniforms.emplace_back(name, static_cast<size_t>(length));
+        // An array's elements take the locations after its first.
+        const GLint location = glGetUniformLocation(program, name);
+        if (location >= 0 && static_cast<size_t>(location + size) > held.size()) {
+            held.resize(static_cast<size_t>(location + size));
+        }
     }
     glGetProgramiv(program, GL_ACTIVE_ATTRIBUTES, &count);
     for (GLint i = 0; i < count; ++i) {
@@ -109,6 +115,22 @@ void ShaderProgram::readInterface() {
         const GLint location = glGetAttribLocation(program, attribute.c_str());
         attributes.emplace_back(std::move(attribute), location);
     }
+}
+
+bool ShaderProgram::holds(GLint location, const float* values, size_t count) {
+    if (location < 0 || count > 16) {
+        return false;
+    }
+    if (static_cast<size_t>(location) >= held.size()) {
+        held.resize(static_cast<size_t>(location) + 1);
+    }
+    HeldValue& value = held[static_cast<size_t>(location)];
+    if (value.count == count && std::memcmp(value.values, values, count * sizeof(float)) == 0) {
+        return true;
+    }
+    value.count = count;
+    std::memcpy(value.values, values, count * sizeof(float));
+    return false;
 }
 
 GLint ShaderProgram::getUniformLocation(const std::string& name) {

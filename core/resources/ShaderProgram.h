@@ -6,6 +6,7 @@
 
 #include <GL/glew.h>
 
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -30,6 +31,10 @@ public:
     // The same through an interned name: an index into a table after the first ask.
     GLint getUniformLocation(UniformId id);
     bool isLinked() const { return program != 0; }
+    // A program keeps its uniforms' values between uses. True when location
+    // already holds these count floats (an int's bits count as a float); false
+    // otherwise, noting them as held, since the caller sends them next.
+    bool holds(GLint location, const float* values, size_t count);
     bool hasUniform(const std::string& name) const;
     bool hasAttribute(const std::string& name) const;
 
@@ -49,6 +54,13 @@ public:
     std::vector<std::pair<std::string, GLint>> attributes;
 
 private:
+    struct HeldValue {
+        size_t count = 0;
+        float values[16] = {};
+    };
+    // By location, sized for every active uniform when linked.
+    std::vector<HeldValue> held;
+
     GLuint compileStage(GLenum stage, const std::string& source) const;
     void readInterface();
 };
