@@ -432,6 +432,10 @@ void Graphics::bindAttributes() {
     if (!attributesDirty || program == nullptr) {
         return;
     }
+    if (VertexBuffer::deletions() != sourcesCheckedAt) {
+        sourcesCheckedAt = VertexBuffer::deletions();
+        attributeSources.fill(AttributeSource{});
+    }
     uint32_t mask = 0;
     size_t matched = 0;
     // Uploads bind GL_ARRAY_BUFFER behind this class: trust only this sweep's binds.
@@ -451,23 +455,31 @@ void Graphics::bindAttributes() {
                     found = false;
                     break;
                 }
-                const auto offset =
-                    reinterpret_cast<const void*>(static_cast<uintptr_t>(buffer->offsetOf(i)));
+                const auto offsetBytes = static_cast<uintptr_t>(buffer->offsetOf(i));
+                const auto offset = reinterpret_cast<const void*>(offsetBytes);
                 // Only what differs from what the vertex array already holds.
-                if (buffer->buffer != arrayBuffer) {
-                    arrayBuffer = buffer->buffer;
-                    glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
-                    ++glCalls;
-                }
                 if ((enabledAttributes & (1u << index)) == 0) {
                     glEnableVertexAttribArray(index);
                     ++glCalls;
                 }
-                if (attribute.type == VertexAttributeType::Int) {
-                    glVertexAttribIPointer(index, 1, GL_INT, static_cast<GLsizei>(buffer->stride()), offset);
-                } else {
-                    glVertexAttribPointer(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
-                                          static_cast<GLsizei>(buffer->stride()), offset);
+                const AttributeSource source{buffer->buffer, offsetBytes, buffer->stride(),
+                                             static_cast<int>(attribute.type)};
+                if (!(attributeSources[index] == source)) {
+                    attributeSources[index] = source;
+                    if (buffer->buffer != arrayBuffer) {
+                        arrayBuffer = buffer->buffer;
+                        glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
+                        ++glCalls;
+                    }
+                    if (attribute.type == VertexAttributeType::Int) {
+                        glVertexAttribIPointer(index, 1, GL_INT, static_cast<GLsizei>(buffer->stride()),
+                                               offset);
+                    } else {
+                        glVertexAttribPointer(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
+                                              static_cast<GLsizei>(buffer->stride()), offset);
+                    }
+                    ++attributePointerCalls;
+                    ++glCalls;
                 }
                 const uint32_t divisorBit = attribute.perInstance ? 1u << index : 0u;
                 if ((instancedAttributes & (1u << index)) != divisorBit) {
@@ -475,8 +487,6 @@ void Graphics::bindAttributes() {
                     glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
                     ++glCalls;
                 }
-                ++attributePointerCalls;
-                ++glCalls;
                 mask |= 1u << index;
             }
             if (found) {

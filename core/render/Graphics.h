@@ -124,6 +124,20 @@ private:
 
     // Attribute locations the enabled-array mask can hold.
     static constexpr GLuint maxAttributes = 32;
+    // What each attribute location of the vertex array points at, so that a
+    // program or mesh change re-points only the attributes that differ.
+    struct AttributeSource {
+        GLuint buffer = 0;
+        uintptr_t offset = 0;
+        uint32_t stride = 0;
+        int type = -1;
+        bool operator==(const AttributeSource& other) const {
+            return buffer == other.buffer && offset == other.offset && stride == other.stride &&
+                   type == other.type;
+        }
+    };
+    std::array<AttributeSource, maxAttributes> attributeSources{};
+    uint64_t sourcesCheckedAt = 0;
     std::array<int, 4> windowedArea{0, 0, 0, 0};
     GLint uniformLocation(const std::string& name) const;
 

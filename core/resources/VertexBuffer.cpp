@@ -14,6 +14,7 @@ VertexBuffer::VertexBuffer(std::vector<VertexAttribute> attributes, const void* 
 VertexBuffer::~VertexBuffer() {
     if (buffer != 0) {
         glDeleteBuffers(1, &buffer);
+        ++deleted;
     }
 }
 

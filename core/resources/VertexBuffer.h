@@ -17,8 +17,15 @@ public:
 
     uint32_t stride() const;
     uint32_t offsetOf(size_t attributeIndex) const;
+    // How many buffers have been deleted so far: GL may hand a deleted buffer's
+    // name to a new one, so whoever remembers what names point at starts over
+    // when this moves.
+    static uint64_t deletions() { return deleted; }
 
     GLuint buffer = 0;
     std::vector<VertexAttribute> layout;
     uint32_t count = 0;
+
+private:
+    static inline uint64_t deleted = 0;
 };
