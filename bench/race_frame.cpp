@@ -415,6 +415,8 @@ int main(int argc, char** argv) {
     std::printf("  draw calls %.0f, triangles %.0f per frame on average\n",
                 static_cast<double>(game->drawCallSum) / measured,
                 static_cast<double>(game->triangleSum) / measured);
+    std::printf("  of them state changes %u, attribute pointers %u\n", graphics->stateCalls,
+                graphics->attributePointerCalls);
     std::printf("  GL calls per draw call %.2f (%u calls), heap allocations per frame %.2f (max %.0f)\n",
                 callsPerDraw, graphics->glCalls, allocations,
                 *std::max_element(game->frameAllocations.begin(), game->frameAllocations.end()));

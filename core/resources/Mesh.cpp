@@ -6,6 +6,8 @@
 #include "core/resources/Primitives.h"
 #include "core/resources/ResourceCache.h"
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include <algorithm>
 
 namespace {
@@ -25,14 +27,54 @@ Mesh::Mesh(SystemRegistry* systems) : Resource(systems) {}
 
 Mesh::~Mesh() = default;
 
-template <typename T>
-void Mesh::addBuffer(const std::vector<T>& data, const char* name, VertexAttributeType type) {
-    if (data.empty()) {
-        return;
+void Mesh::addInterleavedBuffer() {
+    // One buffer with every filled stream side by side per vertex: a mesh is one
+    // buffer bind for the driver instead of one per stream, and a vertex's
+    // attributes are read from one place.
+    struct Stream {
+        const float* data;
+        size_t size;
+        const char* name;
+        VertexAttributeType type;
+    };
+    const Stream candidates[] = {
+        {glm::value_ptr(positions.front()), positions.size(), "position", VertexAttributeType::Vec3},
+        {normals.empty() ? nullptr : glm::value_ptr(normals.front()), normals.size(), "normal",
+         VertexAttributeType::Vec3},
+        {tangents.empty() ? nullptr : glm::value_ptr(tangents.front()), tangents.size(), "tangent",
+         VertexAttributeType::Vec3},
+        {bitangents.empty() ? nullptr : glm::value_ptr(bitangents.front()), bitangents.size(), "bitangent",
+         VertexAttributeType::Vec3},
+        {uv0.empty() ? nullptr : glm::value_ptr(uv0.front()), uv0.size(), "uv0", VertexAttributeType::Vec2},
+        {uv1.empty() ? nullptr : glm::value_ptr(uv1.front()), uv1.size(), "uv1", VertexAttributeType::Vec2}};
+    const size_t count = positions.size();
+    std::vector<Stream> streams;
+    std::vector<VertexAttribute> layout;
+    size_t floatsPerVertex = 0;
+    for (const Stream& stream : candidates) {
+        if (stream.size == 0) {
+            continue;
+        }
+        if (stream.size != count) {
+            logError("Mesh '", getName(), "' has ", stream.size, " entries of ", stream.name, " for ", count,
+                     " positions; that stream is left out.");
+            continue;
+        }
+        streams.push_back(stream);
+        layout.push_back({stream.name, stream.type, false});
+        floatsPerVertex += attributeSize(stream.type) / sizeof(float);
     }
-    ownedBuffers.push_back(std::make_unique<VertexBuffer>(std::vector<VertexAttribute>{{name, type, false}},
-                                                          data.data(), static_cast<uint32_t>(data.size()),
-                                                          false));
+    std::vector<float> interleaved(count * floatsPerVertex);
+    float* out = interleaved.data();
+    for (size_t v = 0; v < count; ++v) {
+        for (const Stream& stream : streams) {
+            const size_t width = attributeSize(stream.type) / sizeof(float);
+            std::copy_n(stream.data + v * width, width, out);
+            out += width;
+        }
+    }
+    ownedBuffers.push_back(std::make_unique<VertexBuffer>(std::move(layout), interleaved.data(),
+                                                          static_cast<uint32_t>(count), false));
     vertexBuffers.push_back(ownedBuffers.back().get());
 }
 
@@ -52,12 +94,7 @@ void Mesh::finalize() {
     buildChunks(drawOrder);
     // Without a context (no window yet, or no display) only the CPU side is prepared.
     if (hasGLContext()) {
-        addBuffer(positions, "position", VertexAttributeType::Vec3);
-        addBuffer(normals, "normal", VertexAttributeType::Vec3);
-        addBuffer(tangents, "tangent", VertexAttributeType::Vec3);
-        addBuffer(bitangents, "bitangent", VertexAttributeType::Vec3);
-        addBuffer(uv0, "uv0", VertexAttributeType::Vec2);
-        addBuffer(uv1, "uv1", VertexAttributeType::Vec2);
+        addInterleavedBuffer();
         const std::vector<uint16_t>& drawn = drawOrder.empty() ? indices : drawOrder;
         indexBuffer = std::make_unique<IndexBuffer>(drawn.data(), static_cast<uint32_t>(drawn.size()));
     }

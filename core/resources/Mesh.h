@@ -1,6 +1,6 @@
 // Indexed triangle geometry: CPU-side lists filled by a producer (scene import,
-// the primitive generators), then finalised into one GL vertex buffer per
-// attribute and a 16-bit index buffer. Parts split the indices by material;
+// the primitive generators), then finalised into one interleaved GL vertex
+// buffer and a 16-bit index buffer. Parts split the indices by material;
 // chunks split the parts of big meshes by place, so that views draw only the
 // cells they see.
 #pragma once
@@ -25,11 +25,12 @@ public:
     explicit Mesh(SystemRegistry* systems);
     ~Mesh() override;
 
-    // Builds the GL buffers ("position", "normal", "tangent", "bitangent", "uv0",
-    // "uv1" for each non-empty list), one part over all indices when there are no
-    // parts, the bounds and the chunks. An empty mesh is logged and keeps no
-    // buffers. Meant to be called once: a second call appends another set of
-    // vertex buffers.
+    // Builds the GL buffers (one vertex buffer interleaving "position", "normal",
+    // "tangent", "bitangent", "uv0" and "uv1" for each non-empty list; a list
+    // whose length differs from the positions' is logged and left out), one
+    // part over all indices when there are no parts, the bounds and the chunks.
+    // An empty mesh is logged and keeps no buffers. Meant to be called once: a
+    // second call appends another vertex buffer.
     //
     // A mesh at least two chunk sizes wide over X or Z is cut into a grid of
     // cells: the GL index buffer holds each part's triangles grouped by the cell
@@ -73,8 +74,7 @@ public:
     std::vector<MeshPart> parts;
 
 private:
-    template <typename T>
-    void addBuffer(const std::vector<T>& data, const char* name, VertexAttributeType type);
+    void addInterleavedBuffer();
     // Fills chunks, and drawOrder with the indices in chunk order (left empty
     // when no part is cut).
     void buildChunks(std::vector<uint16_t>& drawOrder);

@@ -1,4 +1,4 @@
-// Meshes: one buffer per attribute, parts and bounds, the empty-mesh line, and
+// Meshes: one interleaved vertex buffer, parts and bounds, the empty-mesh line, and
 // the built-in primitives' bounds, streams, winding and texture coordinates. (The attribute
 // state cache is pinned by the renderer's tests, its correctness by the screenshots.)
 #include "GLResourceTest.h"
@@ -7,14 +7,15 @@
 #include "core/resources/Mesh.h"
 
 #include <glm/gtc/epsilon.hpp>
+#include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
 
-template <typename T> std::vector<T> readBuffer(const VertexBuffer& buffer) {
-    std::vector<T> data(buffer.count);
+template <typename T> std::vector<T> readBuffer(const VertexBuffer& buffer, size_t perVertex) {
+    std::vector<T> data(buffer.count * perVertex);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.buffer);
     glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * sizeof(T)), data.data());
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -33,25 +34,35 @@ using MeshTest = GLResourceTest;
 
 } // namespace
 
-TEST_F(MeshTest, FinalizeMakesOneBufferPerFilledAttributeInOrder) {
+TEST_F(MeshTest, FinalizeInterleavesTheFilledAttributesInOrderInOneBuffer) {
     Mesh* mesh = cache->create<Mesh>("triangle");
     mesh->positions = {{-1, 0, 2}, {3, -4, 0}, {0, 5, -6}};
     mesh->uv1 = {{0, 0}, {1, 0}, {0, 1}};
     mesh->normals = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+    mesh->uv0 = {{0, 0}};
     mesh->indices = {0, 1, 2, 2, 1, 0};
+    LogCapture log;
     mesh->finalize();
+    EXPECT_TRUE(
+        log.contains("Mesh 'triangle' has 1 entries of uv0 for 3 positions; that stream is left out."));
 
     const std::vector<VertexBuffer*>& buffers = mesh->getVertexBuffers();
-    ASSERT_EQ(buffers.size(), 3u);
+    ASSERT_EQ(buffers.size(), 1u);
+    const VertexBuffer& buffer = *buffers[0];
     const char* names[] = {"position", "normal", "uv1"};
-    for (size_t i = 0; i < buffers.size(); ++i) {
-        ASSERT_EQ(buffers[i]->layout.size(), 1u);
-        EXPECT_EQ(buffers[i]->layout[0].name, names[i]);
-        EXPECT_EQ(buffers[i]->count, 3u);
+    ASSERT_EQ(buffer.layout.size(), 3u);
+    for (size_t i = 0; i < buffer.layout.size(); ++i) {
+        EXPECT_EQ(buffer.layout[i].name, names[i]);
     }
-    EXPECT_EQ(buffers[2]->layout[0].type, VertexAttributeType::Vec2);
-    EXPECT_EQ(readBuffer<glm::vec3>(*buffers[0]), mesh->positions);
-    EXPECT_EQ(readBuffer<glm::vec2>(*buffers[2]), mesh->uv1);
+    EXPECT_EQ(buffer.layout[2].type, VertexAttributeType::Vec2);
+    EXPECT_EQ(buffer.count, 3u);
+    ASSERT_EQ(buffer.stride(), 8u * sizeof(float));
+    const std::vector<float> data = readBuffer<float>(buffer, 8);
+    for (size_t v = 0; v < 3; ++v) {
+        EXPECT_EQ(glm::make_vec3(&data[v * 8]), mesh->positions[v]) << v;
+        EXPECT_EQ(glm::make_vec3(&data[v * 8 + 3]), mesh->normals[v]) << v;
+        EXPECT_EQ(glm::make_vec2(&data[v * 8 + 6]), mesh->uv1[v]) << v;
+    }
     ASSERT_NE(mesh->getIndexBuffer(), nullptr);
     EXPECT_EQ(readIndices(*mesh->getIndexBuffer()), mesh->indices);
 
@@ -93,7 +104,8 @@ TEST_F(MeshTest, PrimitivesHaveTheirBoundsAndEveryStreamTheDefaultShaderReads) {
         ASSERT_NE(mesh, nullptr) << name;
         EXPECT_EQ(mesh->getIndexBuffer()->count, mesh->indices.size()) << name;
         // position, normal, tangent, bitangent and uv0.
-        EXPECT_EQ(mesh->getVertexBuffers().size(), 5u) << name;
+        ASSERT_EQ(mesh->getVertexBuffers().size(), 1u) << name;
+        EXPECT_EQ(mesh->getVertexBuffers()[0]->layout.size(), 5u) << name;
         EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().max, max, 1e-5f))) << name;
         EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().min, -max, 1e-5f))) << name;
         for (uint16_t index : mesh->indices) {
