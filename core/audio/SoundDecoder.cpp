@@ -11,19 +11,11 @@
 
 namespace {
 
-// A corrupt header can claim any length; reading stops here instead (about 25 min at 48 kHz).
-constexpr std::size_t maxFrames = std::size_t(1) << 26;
-constexpr int maxChannels = 16;
 constexpr int chunkFrames = 4096;
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
-
-std::int16_t quantise(float value) {
-    const float scaled = std::round(std::clamp(value, -1.0f, 1.0f) * 32767.0f);
-    return static_cast<std::int16_t>(scaled);
-}
 
 SoundResult openError() {
     return sf_error(nullptr) == SF_ERR_UNRECOGNISED_FORMAT ? SoundResult::format : SoundResult::fileBad;
@@ -35,13 +27,13 @@ void appendFrames(const std::vector<float>& chunk, sf_count_t frames, int inChan
         const float* frame = chunk.data() + f * inChannels;
         if (outChannels == inChannels) {
             for (int c = 0; c < inChannels; ++c)
-                out.push_back(quantise(frame[c]));
+                out.push_back(SoundDecoder::quantise(frame[c]));
             continue;
         }
         float sum = 0.0f;
         for (int c = 0; c < inChannels; ++c)
             sum += frame[c];
-        out.push_back(quantise(sum / static_cast<float>(inChannels)));
+        out.push_back(SoundDecoder::quantise(sum / static_cast<float>(inChannels)));
     }
 }
 
@@ -98,6 +90,10 @@ SoundResult SoundDecoder::decode(const void* data, std::size_t size, bool mono, 
     return decodeOpened(std::move(file), info, mono, pcm);
 }
 
+std::int16_t SoundDecoder::quantise(float value) {
+    return static_cast<std::int16_t>(std::round(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+}
+
 SoundResult SoundDecoder::decode(const std::string& path, bool mono, Pcm& pcm) {
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
@@ -114,7 +110,7 @@ namespace {
 
 SoundResult decodeOpened(std::unique_ptr<SNDFILE, SndFileCloser> file, const SF_INFO& info, bool mono,
                          SoundDecoder::Pcm& pcm) {
-    if (info.channels < 1 || info.channels > maxChannels || info.samplerate < 1 || info.samplerate > 384000) {
+    if (!SoundDecoder::playable(info.channels, info.samplerate)) {
         return SoundResult::format;
     }
     const int outChannels = (mono || info.channels > 2) ? 1 : info.channels;
@@ -123,7 +119,7 @@ SoundResult decodeOpened(std::unique_ptr<SNDFILE, SndFileCloser> file, const SF_
     result.sampleRate = info.samplerate;
     std::vector<float> chunk(static_cast<std::size_t>(chunkFrames) * info.channels);
     std::size_t total = 0;
-    while (total < maxFrames) {
+    while (total < SoundDecoder::maxFrames) {
         const sf_count_t got = sf_readf_float(file.get(), chunk.data(), chunkFrames);
         if (got <= 0)
             break;

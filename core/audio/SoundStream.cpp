@@ -3,16 +3,13 @@
 // buffer OpenAL hands back next and the file frame the source is playing from.
 #include "core/audio/SoundStream.h"
 
+#include "core/audio/SoundDecoder.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
-
-// The same limits as whole-file decoding: a corrupt header can claim any length.
-constexpr std::size_t maxFrames = std::size_t(1) << 26;
-constexpr int maxChannels = 16;
 
 SNDFILE* openFile(const std::string& path, SF_INFO& info) {
     info = SF_INFO{};
@@ -20,8 +17,7 @@ SNDFILE* openFile(const std::string& path, SF_INFO& info) {
     if (file == nullptr) {
         return nullptr;
     }
-    if (info.channels < 1 || info.channels > maxChannels || info.samplerate < 1 || info.samplerate > 384000 ||
-        info.frames <= 0) {
+    if (!SoundDecoder::playable(info.channels, info.samplerate) || info.frames <= 0) {
         sf_close(file);
         return nullptr;
     }
@@ -29,11 +25,7 @@ SNDFILE* openFile(const std::string& path, SF_INFO& info) {
 }
 
 std::size_t lengthOf(const SF_INFO& info) {
-    return std::min(static_cast<std::size_t>(info.frames), maxFrames);
-}
-
-std::int16_t quantise(float value) {
-    return static_cast<std::int16_t>(std::round(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+    return std::min(static_cast<std::size_t>(info.frames), SoundDecoder::maxFrames);
 }
 
 } // namespace
@@ -48,7 +40,7 @@ SoundResult SoundStream::probe(const std::string& path, Info& info) {
     if (file == nullptr) {
         return SoundResult::fileBad;
     }
-    float frame[maxChannels];
+    float frame[SoundDecoder::maxChannels];
     const sf_count_t got = sf_readf_float(file, frame, 1);
     sf_close(file);
     if (got != 1) {
@@ -126,15 +118,15 @@ int SoundStream::decodeChunk(bool looping) {
         const float* in = decoded.data() + static_cast<std::size_t>(f) * fileChannels;
         std::int16_t* out = pcm.data() + static_cast<std::size_t>(f) * 2;
         if (fileChannels == 2) {
-            out[0] = quantise(in[0]);
-            out[1] = quantise(in[1]);
+            out[0] = SoundDecoder::quantise(in[0]);
+            out[1] = SoundDecoder::quantise(in[1]);
             continue;
         }
         float sum = 0.0f;
         for (int c = 0; c < fileChannels; ++c) {
             sum += in[c];
         }
-        out[0] = out[1] = quantise(sum / static_cast<float>(fileChannels));
+        out[0] = out[1] = SoundDecoder::quantise(sum / static_cast<float>(fileChannels));
     }
     return got;
 }
