@@ -61,6 +61,10 @@ public:
     // forgotten at the start of each frame, since loading binds textures behind it.
     void bindTexture(uint32_t unit, const Texture* texture);
     void forgetTextures();
+    void forgetTexture(uint32_t unit);
+    // True where binds go straight to a unit (OpenGL 4.5 or direct state access):
+    // the active texture unit is then not the last one bound.
+    bool bindsTexturesDirectly() const { return directTextureBinds; }
 
     void setUniform(const std::string& name, bool value);
     void setUniform(const std::string& name, int value);
@@ -152,5 +156,6 @@ private:
     IndexBuffer* indexBuffer = nullptr;
     static constexpr size_t textureUnits = 32;
     std::array<const Texture*, textureUnits> boundTextures{};
+    bool directTextureBinds = false;
     std::vector<ShaderProgram*> warnedPrograms;
 };

@@ -640,7 +640,16 @@ void Renderer::copyDepth(View& view) {
         return;
     }
     const glm::ivec4& v = view.viewport;
-    graphics->bindTexture(static_cast<uint32_t>(depthTextureUnit), view.depthTarget->depthTexture);
+    const Texture* depth = view.depthTarget->depthTexture;
+    if (graphics->bindsTexturesDirectly()) {
+        // Binding leaves the active unit alone: the copy names its texture.
+        glCopyTextureSubImage2D(depth->getTexture(), 0, 0, 0, v.x, v.y, v.z, v.w);
+        graphics->countCalls(1);
+        return;
+    }
+    // The copy goes to the active unit's texture, which a cached bind may not make active.
+    graphics->forgetTexture(static_cast<uint32_t>(depthTextureUnit));
+    graphics->bindTexture(static_cast<uint32_t>(depthTextureUnit), depth);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, v.x, v.y, v.z, v.w);
     graphics->countCalls(1);
 }

@@ -9,6 +9,7 @@
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Shader.h"
 #include "core/resources/ShaderProgram.h"
+#include "core/resources/Texture2D.h"
 #include "support/LogCapture.h"
 
 namespace {
@@ -47,5 +48,46 @@ TEST_F(GraphicsStateTest, TheCacheStartsFromOpenGLsStateAndRefusesValuesOutsideI
     graphics->useProgram(nullptr);
     EXPECT_EQ(graphics->enabledAttributes, 0u);
     EXPECT_TRUE(log.contains("Not all required attributes found."));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(GraphicsStateTest, TextureBindsReachTheirUnitsAndNoneIsSkippedAfterOthersBoundBehindTheCache) {
+    const auto boundTo = [](GLuint unit) {
+        GLint previous = 0;
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &previous);
+        glActiveTexture(GL_TEXTURE0 + unit);
+        GLint name = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+        glActiveTexture(static_cast<GLenum>(previous));
+        return static_cast<GLuint>(name);
+    };
+    const Texture2D* white = cache->get<Texture2D>("white");
+    const Texture2D* checker = cache->get<Texture2D>("default");
+    ASSERT_NE(white, nullptr);
+    ASSERT_NE(checker, nullptr);
+    graphics->beginFrame();
+    graphics->bindTexture(3, white);
+    graphics->bindTexture(9, checker);
+    EXPECT_EQ(boundTo(3), white->getTexture());
+    EXPECT_EQ(boundTo(9), checker->getTexture());
+    const uint32_t calls = graphics->glCalls;
+    graphics->bindTexture(3, white);
+    EXPECT_EQ(graphics->glCalls, calls) << "a texture already on its unit is not bound again";
+
+    // An upload binds on whatever unit is active, behind the cache: once the
+    // cache has forgotten, the next request reaches OpenGL whichever unit that was.
+    Texture2D scratch(engine->systems.get());
+    const uint8_t pixel[4] = {1, 2, 3, 4};
+    for (const GLuint unit : {3u, 9u}) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        scratch.create(1, 1, TextureFormat::RGBA, pixel);
+    }
+    graphics->forgetTextures();
+    graphics->bindTexture(3, white);
+    graphics->bindTexture(9, checker);
+    EXPECT_EQ(boundTo(3), white->getTexture());
+    EXPECT_EQ(boundTo(9), checker->getTexture());
+    graphics->bindTexture(9, nullptr);
+    EXPECT_EQ(boundTo(9), 0u);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

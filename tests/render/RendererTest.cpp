@@ -473,3 +473,25 @@ TEST_F(RendererTest, TheQualitySettingPicksLowForSoftwareRenderersAndLogsItsChoi
 }
 
 } // namespace
+
+TEST_F(RendererTest, ThePrePassLeavesTheViewsDepthInItsDepthTextureForTheMainPass) {
+    // A second view drawn after the first: each copies its own depth.
+    addCamera(*scene, "second", {0, 0, 0}, {0, 0, -1})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
+    cube({0, 0, -5}, red);
+    ASSERT_TRUE(renderer->depthPrePassEnabled);
+    engine->frame();
+    for (const auto& view : renderer->getViews()) {
+        ASSERT_TRUE(view->depthReady);
+        const Texture2D* depth = view->depthTarget->depthTexture;
+        const int width = view->viewport.z;
+        const int height = view->viewport.w;
+        std::vector<float> texels(static_cast<size_t>(width) * static_cast<size_t>(height), -1.0f);
+        glGetTextureImage(depth->getTexture(), 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                          static_cast<GLsizei>(texels.size() * sizeof(float)), texels.data());
+        const auto at = [&](int x, int y) { return texels[static_cast<size_t>(y * width + x)]; };
+        EXPECT_LT(at(width / 2, height / 2), 1.0f) << "the cube in the middle of the view";
+        EXPECT_GT(at(width / 2, height / 2), 0.0f);
+        EXPECT_EQ(at(0, 0), 1.0f) << "nothing in the corner";
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
