@@ -6,6 +6,9 @@
 // for drawing steps, "submit" is the time spent in our code and the driver's
 // calls, "finish" the time the driver still needed to rasterise.
 //
+// Each step's CPU time (all threads, the driver's rasteriser threads included)
+// is printed next to its wall time: on a shared machine it is the steadier figure.
+//
 // The worst frame of the first five seconds after "Go!" tells whether anything
 // was left to compile or upload when the race began.
 //
@@ -232,17 +235,25 @@ public:
 class StepTimer {
 public:
     void beginFrame() { ++frame; }
-    void start() { mark = Clock::now(); }
+    void start() {
+        mark = Clock::now();
+        cpuMark = cpuMs();
+    }
     // A step timed more than once in a frame (once per view) adds up.
     void lap(const std::string& step) {
         const Clock::time_point now = Clock::now();
+        const double cpuNow = cpuMs();
         std::vector<double>& times = totals[step];
+        std::vector<double>& cpu = cpuTotals[step];
         if (!times.empty() && lastFrame[step] == frame) {
             times.back() += ms(mark, now);
+            cpu.back() += cpuNow - cpuMark;
         } else {
             times.push_back(ms(mark, now));
+            cpu.push_back(cpuNow - cpuMark);
             lastFrame[step] = frame;
         }
+        cpuMark = cpuNow;
         if (std::find(order.begin(), order.end(), step) == order.end()) {
             order.push_back(step);
         }
@@ -256,10 +267,14 @@ public:
     }
 
     std::map<std::string, std::vector<double>> totals;
+    // CPU time of all threads in each step: on a shared machine, what a step
+    // costs moves less with the load than its wall time.
+    std::map<std::string, std::vector<double>> cpuTotals;
     std::vector<std::string> order;
 
 private:
     Clock::time_point mark;
+    double cpuMark = 0.0;
     int frame = 0;
     std::map<std::string, int> lastFrame;
 };
@@ -451,10 +466,13 @@ int main(int argc, char** argv) {
     for (const std::string& step : timer.order) {
         total += percentile(timer.totals[step], 0.5);
     }
-    std::printf("where the time goes (median of %d frames, each GL step finished before the next):\n", taken);
+    std::printf("where the time goes (median of %d frames, each GL step finished before the next;\n"
+                "wall time, share, then CPU time of all threads):\n",
+                taken);
     for (const std::string& step : timer.order) {
         const double median = percentile(timer.totals[step], 0.5);
-        std::printf("  %-36s %7.2f ms  %5.1f %%\n", step.c_str(), median, 100.0 * median / total);
+        std::printf("  %-36s %7.2f ms  %5.1f %%  cpu %7.2f ms\n", step.c_str(), median,
+                    100.0 * median / total, percentile(timer.cpuTotals[step], 0.5));
     }
     std::printf("  %-36s %7.2f ms\n", "sum of medians", total);
     const double shaded = percentile(fragmentsPerPixel, 0.5);
