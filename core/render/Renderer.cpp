@@ -124,6 +124,9 @@ void Renderer::setQuality(RenderQuality newQuality) {
     normalMapsEnabled = quality != RenderQuality::Low;
     depthPrePassEnabled = quality != RenderQuality::Low;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
+    // A software rasteriser pays per texel fetched: one mip level halves what
+    // each texture read costs, for visible steps where the level changes.
+    nearestMipLevels = quality != RenderQuality::High;
     // Pixels are what a software rasteriser pays for most: low draws a quarter of them.
     renderScale = renderScaleOverride > 0.0f         ? renderScaleOverride
                   : quality == RenderQuality::High   ? 1.0f
@@ -137,7 +140,29 @@ void Renderer::setQuality(RenderQuality newQuality) {
     programCache.clear();
 }
 
-Renderer::~Renderer() = default;
+Renderer::~Renderer() {
+    if (nearestMipSampler != 0 && graphics != nullptr && graphics->hasWindow()) {
+        glDeleteSamplers(1, &nearestMipSampler);
+    }
+}
+
+void Renderer::bindMaterialSamplers(bool bind) {
+    // Material units 0-8 and the lightmap's 9: every texture there comes from
+    // a file and repeats, as the sampler does.
+    constexpr GLsizei units = lightmapTextureUnit + 1;
+    if (bind && nearestMipSampler == 0) {
+        glGenSamplers(1, &nearestMipSampler);
+        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        graphics->countCalls(5);
+    }
+    std::array<GLuint, units> samplers{};
+    samplers.fill(bind ? nearestMipSampler : 0);
+    glBindSamplers(0, units, samplers.data());
+    graphics->countCalls(1);
+}
 
 void Renderer::render(Scene& scene, float dt) {
     ++frameNumber;
@@ -672,6 +697,9 @@ void Renderer::renderMainPass(View& view) {
         clearViewRect(view);
     }
     resetRenderState();
+    if (nearestMipLevels) {
+        bindMaterialSamplers(true);
+    }
 
     ++mainPassStamp;
     viewMatrix = view.camera->getView();
@@ -730,6 +758,10 @@ void Renderer::renderMainPass(View& view) {
             lastProgram = item.program;
             lastMaterial = item.material;
         }
+    }
+    // The UI and everything else sample as their textures say.
+    if (nearestMipLevels) {
+        bindMaterialSamplers(false);
     }
 }
 

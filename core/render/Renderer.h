@@ -97,6 +97,9 @@ public:
     // Share of the window's width and height the 3D views are drawn at (1 at
     // high); below 1 they are upscaled into the window and the HUD stays sharp.
     float getRenderScale() const { return renderScale; }
+    // Whether the main pass samples material textures and lightmaps from the
+    // nearest mip level only (bilinear instead of trilinear; low and medium).
+    bool getNearestMipLevels() const { return nearestMipLevels; }
     // The scale the views are drawn at this frame: the render scale, or 1 where
     // no offscreen target could be made.
     float getSceneScale() const { return sceneTarget.active() ? sceneTarget.getScale() : 1.0f; }
@@ -143,6 +146,8 @@ private:
     glm::mat4 fitShadow(View& view, Light& light) const;
 
     void resetRenderState();
+    // Binds the nearest-mip sampler over the material and lightmap units, or unbinds it.
+    void bindMaterialSamplers(bool bind);
     void drawItem(const RenderItem& item);
     void sendProgramUniforms(View& view);
     void sendLightUniforms(View& view);
@@ -168,6 +173,10 @@ private:
     bool realtimeShadows = true;
     float particleDensity = 1.0f;
     float renderScale = 1.0f;
+    bool nearestMipLevels = false;
+    // Bound over the material and lightmap units during main passes when
+    // nearestMipLevels is on; 0 until first needed.
+    uint32_t nearestMipSampler = 0;
     SceneTarget sceneTarget;
     uint32_t frameNumber = 0;
     // Counts main passes; see ShaderProgram::viewStamp.

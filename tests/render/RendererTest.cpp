@@ -368,23 +368,32 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         bool prePass;
         float particles;
         float renderScale;
+        bool nearestMips;
     };
     const Expected presets[] = {
-        {RenderQuality::High, {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL"}, 1, true, 1.0f, 1.0f},
+        {RenderQuality::High,
+         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL"},
+         1,
+         true,
+         1.0f,
+         1.0f,
+         false},
         {RenderQuality::Medium,
          {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL", "FAST_SHADOWS", "SIMPLE_WATER",
           "SIMPLE_LIGHTING"},
          1,
          true,
          0.75f,
-         0.625f},
+         0.625f,
+         true},
         {RenderQuality::Low,
          {"NUM_LIGHTS 1", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING",
           "VERTEX_WAVES"},
          0,
          false,
          0.5f,
-         0.5f},
+         0.5f,
+         true},
     };
     for (const Expected& preset : presets) {
         renderer->setQuality(preset.quality);
@@ -395,12 +404,22 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
         EXPECT_EQ(renderer->getParticleDensity(), preset.particles) << name;
         EXPECT_EQ(renderer->getRenderScale(), preset.renderScale) << name;
+        EXPECT_EQ(renderer->getNearestMipLevels(), preset.nearestMips) << name;
         ASSERT_EQ(view.queues[0].size(), 1u);
         EXPECT_TRUE(view.item(view.queues[0][0]).program->isLinked()) << name;
         while (glGetError() != GL_NO_ERROR) {
         }
         engine->frame();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
+        // The main pass's sampler stays in the main pass: the UI after it
+        // samples its glyphs clamped, as their textures say.
+        for (GLuint unit = 0; unit <= static_cast<GLuint>(Renderer::lightmapTextureUnit); ++unit) {
+            glActiveTexture(GL_TEXTURE0 + unit);
+            GLint sampler = -1;
+            glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+            EXPECT_EQ(sampler, 0) << name << " unit " << unit;
+        }
+        glActiveTexture(GL_TEXTURE0);
     }
 }
 
