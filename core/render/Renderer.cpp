@@ -158,10 +158,18 @@ void Renderer::bindMaterialSamplers(bool bind) {
         glSamplerParameteri(nearestMipSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
         graphics->countCalls(5);
     }
-    std::array<GLuint, units> samplers{};
-    samplers.fill(bind ? nearestMipSampler : 0);
-    glBindSamplers(0, units, samplers.data());
-    graphics->countCalls(1);
+    const GLuint sampler = bind ? nearestMipSampler : 0;
+    if (GLEW_VERSION_4_4 || GLEW_ARB_multi_bind) {
+        std::array<GLuint, units> samplers{};
+        samplers.fill(sampler);
+        glBindSamplers(0, units, samplers.data());
+        graphics->countCalls(1);
+        return;
+    }
+    for (GLuint unit = 0; unit < static_cast<GLuint>(units); ++unit) {
+        glBindSampler(unit, sampler);
+    }
+    graphics->countCalls(units);
 }
 
 void Renderer::render(Scene& scene, float dt) {
