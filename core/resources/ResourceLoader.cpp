@@ -31,6 +31,12 @@ std::string ResourceLoader::resolve(const std::string& relativePath) const {
 }
 
 std::string ResourceLoader::findFile(const std::string& dir, const std::string& name) const {
+    // Entries are bare names, so a name with a folder in it matches none of them:
+    // no need to walk the tree for it. Scene import asks for the lightmap of every
+    // mesh node, and most have none; each walk stats the whole assets tree.
+    if (name.find('/') != std::string::npos) {
+        return "";
+    }
     std::vector<std::string> subdirectories;
     for (const DirectoryEntry& entry : listDirectory(dir)) {
         const std::string candidate = dir + "/" + entry.name;
