@@ -102,6 +102,14 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
         EXPECT_NEAR(mesh->mTextureCoords[1][0].x, 0.25f, 1e-4f);
         EXPECT_NEAR(mesh->mTextureCoords[1][0].y, 0.75f, 1e-4f);
         ASSERT_TRUE(mesh->HasNormals());
+        // Every corner carries its own vertex's normal: on a box, the normal of the face it lies on.
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const unsigned* i = mesh->mFaces[f].mIndices;
+            const aiVector3D* p = mesh->mVertices;
+            const aiVector3D face = ((p[i[1]] - p[i[0]]) ^ (p[i[2]] - p[i[0]])).Normalize();
+            for (int k = 0; k < 3; ++k)
+                EXPECT_GT(face * mesh->mNormals[i[k]], 0.999f) << "face " << f << ", corner " << k;
+        }
     }
 
     // Textures arrive by type with the path as written.

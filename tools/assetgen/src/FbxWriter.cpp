@@ -310,12 +310,18 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
     // hundred-thousandth of a texture: far below what shows, and it keeps the file
     // (and the game's import time) small.
     const auto round = [](float v, float step) { return std::round(v / step) * step; };
+    // Normals and texture coordinates belong to the vertices, so they are stored
+    // once per vertex ("ByVertice"), not once per polygon corner: the importer
+    // gives every corner its vertex's values either way, and the arrays it has to
+    // inflate and copy shrink to a third.
     std::vector<float> positions, normals, uv0, uv1;
-    std::vector<int32_t> polygonIndices, uvIndices, materials;
+    std::vector<int32_t> polygonIndices, materials;
     positions.reserve(mesh.vertices.size() * 3);
     for (const MeshVertex& v : mesh.vertices) {
-        for (int k = 0; k < 3; ++k)
+        for (int k = 0; k < 3; ++k) {
             positions.push_back(round(v.position[k], 0.001f));
+            normals.push_back(round(v.normal[k], 0.0001f));
+        }
         for (int k = 0; k < 2; ++k) {
             uv0.push_back(round(v.uv0[k], 0.00001f));
             uv1.push_back(round(v.uv1[k], 0.00001f));
@@ -327,10 +333,6 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
             const auto index = static_cast<int32_t>(corners[k]);
             // The last corner of each polygon is stored as -(index + 1).
             polygonIndices.push_back(k == 2 ? -(index + 1) : index);
-            uvIndices.push_back(index);
-            const glm::vec3& n = mesh.vertices[corners[k]].normal;
-            for (int c = 0; c < 3; ++c)
-                normals.push_back(round(n[c], 0.0001f));
         }
         materials.push_back(static_cast<int32_t>(t.material));
     }
@@ -344,16 +346,14 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
     geometry.children.push_back(node("Vertices", {floatArray(std::move(positions))}));
     geometry.children.push_back(node("PolygonVertexIndex", {intArray(std::move(polygonIndices))}));
     geometry.children.push_back(node("GeometryVersion", {int32(124)}));
-    Node normalLayer = node("LayerElementNormal", {int32(0)}, layerHeader("", "ByPolygonVertex", "Direct"));
+    Node normalLayer = node("LayerElementNormal", {int32(0)}, layerHeader("", "ByVertice", "Direct"));
     normalLayer.children.push_back(node("Normals", {floatArray(std::move(normals))}));
     geometry.children.push_back(std::move(normalLayer));
     std::vector<float>* uvSets[2] = {&uv0, &uv1};
     const char* uvNames[2] = {"UVMap", "LightMap"};
     for (int set = 0; set < 2; ++set) {
-        Node uvLayer = node("LayerElementUV", {int32(set)},
-                            layerHeader(uvNames[set], "ByPolygonVertex", "IndexToDirect"));
+        Node uvLayer = node("LayerElementUV", {int32(set)}, layerHeader(uvNames[set], "ByVertice", "Direct"));
         uvLayer.children.push_back(node("UV", {floatArray(std::move(*uvSets[set]))}));
-        uvLayer.children.push_back(node("UVIndex", {intArray(uvIndices)}));
         geometry.children.push_back(std::move(uvLayer));
     }
     Node materialLayer =
