@@ -387,8 +387,8 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string prefix = folder.empty() || folder == "scenes/" ? std::string() : folder;
     const ImportContext context{*this, *cache, scene, *file, folder.empty() ? "scenes/" : folder, prefix};
-    prefetch = std::make_unique<ImagePrefetch>(picturesOf(context));
+    importing = std::make_unique<ImagePrefetch>(picturesOf(context));
     importMaterials(context);
     importNode(context, *file->mRootNode, nullptr);
-    prefetch.reset();
+    importing.reset();
 }
