@@ -6,6 +6,7 @@
 #include "SceneExporter.h"
 #include "TrackScene.h"
 
+#include <assimp/postprocess.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
@@ -124,6 +125,31 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
     }
     ASSERT_EQ(imported.scene()->mNumLights, 1u);
     EXPECT_EQ(imported.scene()->mLights[0]->mType, aiLightSource_DIRECTIONAL);
+
+    // The file carries the tangents that Assimp's tangent step computes for its
+    // meshes, so the game's import can leave that step out.
+    Assimp::Importer plain;
+    auto* raw = const_cast<aiScene*>(plain.ReadFile(file.string(), aiProcess_Triangulate));
+    ASSERT_NE(raw, nullptr);
+    std::vector<std::vector<aiVector3D>> written;
+    for (unsigned m = 0; m < raw->mNumMeshes; ++m) {
+        aiMesh* mesh = raw->mMeshes[m];
+        ASSERT_TRUE(mesh->HasTangentsAndBitangents()) << "mesh " << m;
+        written.emplace_back(mesh->mTangents, mesh->mTangents + mesh->mNumVertices);
+        written.back().insert(written.back().end(), mesh->mBitangents, mesh->mBitangents + mesh->mNumVertices);
+        delete[] mesh->mTangents;
+        delete[] mesh->mBitangents;
+        mesh->mTangents = mesh->mBitangents = nullptr;
+    }
+    ASSERT_NE(plain.ApplyPostProcessing(aiProcess_CalcTangentSpace), nullptr);
+    for (unsigned m = 0; m < raw->mNumMeshes; ++m) {
+        const aiMesh* mesh = raw->mMeshes[m];
+        ASSERT_TRUE(mesh->HasTangentsAndBitangents());
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+            EXPECT_LT((written[m][v] - mesh->mTangents[v]).Length(), 1e-5f) << "mesh " << m << ", corner " << v;
+            EXPECT_LT((written[m][mesh->mNumVertices + v] - mesh->mBitangents[v]).Length(), 1e-5f);
+        }
+    }
     std::filesystem::remove(file);
 }
 

@@ -303,7 +303,8 @@ FbxWriter::Id FbxWriter::addModel(const std::string& name, const std::string& ki
     return id;
 }
 
-FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, Id model)
+FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, Id model,
+                                     const CornerTangents* tangents)
 {
     const Id id = nextId();
     // Rounded to a millimetre, a ten-thousandth of a unit normal and a
@@ -356,6 +357,47 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
         uvLayer.children.push_back(node("UV", {floatArray(std::move(*uvSets[set]))}));
         geometry.children.push_back(std::move(uvLayer));
     }
+    const size_t cornerCount = mesh.triangles.size() * 3;
+    const bool withTangents = tangents != nullptr && tangents->tangents.size() == cornerCount &&
+                              tangents->bitangents.size() == cornerCount;
+    if (withTangents) {
+        // Once per vertex where every corner of each vertex has the same pair
+        // (as after smoothing), else once per corner.
+        std::vector<int> cornerOf(mesh.vertices.size(), -1);
+        bool perVertex = true;
+        for (size_t c = 0; c < cornerCount && perVertex; ++c) {
+            const MeshTriangle& t = mesh.triangles[c / 3];
+            const uint32_t vertex = c % 3 == 0 ? t.a : (c % 3 == 1 ? t.b : t.c);
+            int& first = cornerOf[vertex];
+            if (first < 0)
+                first = static_cast<int>(c);
+            else
+                perVertex = std::memcmp(&tangents->tangents[static_cast<size_t>(first)], &tangents->tangents[c],
+                                        sizeof(glm::vec3)) == 0 &&
+                            std::memcmp(&tangents->bitangents[static_cast<size_t>(first)], &tangents->bitangents[c],
+                                        sizeof(glm::vec3)) == 0;
+        }
+        const auto values = [&](const std::vector<glm::vec3>& perCorner) {
+            std::vector<float> out;
+            if (perVertex) {
+                for (const int first : cornerOf)
+                    for (int k = 0; k < 3; ++k)
+                        out.push_back(first < 0 ? 0.0f : perCorner[static_cast<size_t>(first)][k]);
+            } else {
+                for (const glm::vec3& v : perCorner)
+                    for (int k = 0; k < 3; ++k)
+                        out.push_back(v[k]);
+            }
+            return out;
+        };
+        const char* mapping = perVertex ? "ByVertice" : "ByPolygonVertex";
+        Node tangentLayer = node("LayerElementTangent", {int32(0)}, layerHeader("", mapping, "Direct"));
+        tangentLayer.children.push_back(node("Tangents", {floatArray(values(tangents->tangents))}));
+        geometry.children.push_back(std::move(tangentLayer));
+        Node binormalLayer = node("LayerElementBinormal", {int32(0)}, layerHeader("", mapping, "Direct"));
+        binormalLayer.children.push_back(node("Binormals", {floatArray(values(tangents->bitangents))}));
+        geometry.children.push_back(std::move(binormalLayer));
+    }
     Node materialLayer =
         node("LayerElementMaterial", {int32(0)}, layerHeader("", "ByPolygon", "IndexToDirect"));
     materialLayer.children.push_back(node("Materials", {intArray(std::move(materials))}));
@@ -363,9 +405,14 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
     const auto element = [](const char* type, int index) {
         return node("LayerElement", {}, {node("Type", {string(type)}), node("TypedIndex", {int32(index)})});
     };
-    geometry.children.push_back(node("Layer", {int32(0)},
-                                     {node("Version", {int32(100)}), element("LayerElementNormal", 0),
-                                      element("LayerElementMaterial", 0), element("LayerElementUV", 0)}));
+    Node layer = node("Layer", {int32(0)},
+                      {node("Version", {int32(100)}), element("LayerElementNormal", 0),
+                       element("LayerElementMaterial", 0), element("LayerElementUV", 0)});
+    if (withTangents) {
+        layer.children.push_back(element("LayerElementTangent", 0));
+        layer.children.push_back(element("LayerElementBinormal", 0));
+    }
+    geometry.children.push_back(std::move(layer));
     geometry.children.push_back(
         node("Layer", {int32(1)}, {node("Version", {int32(100)}), element("LayerElementUV", 1)}));
     objects.children.push_back(std::move(geometry));
