@@ -1,8 +1,8 @@
 // Writes FBX 7.4 with exactly the subset that Assimp 5.2 imports whole: models
 // with only Lcl translation / rotation (Euler XYZ, degrees) / scaling, triangle
-// geometry with per-corner normals, two UV layers and per-polygon materials,
-// materials with a diffuse colour and diffuse / normal-map textures, and light
-// node attributes. Everything is given in the file's own space; the caller does
+// geometry with per-vertex normals, two per-vertex UV layers, optional tangents and
+// per-polygon materials, materials with a diffuse colour and diffuse / normal-map
+// textures, and light node attributes. Everything is given in the file's own space; the caller does
 // any axis conversion.
 //
 // The same node tree is written either as binary FBX (what the game loads: its
