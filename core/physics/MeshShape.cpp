@@ -59,12 +59,20 @@ Bits bitsOf(const btVector3& p) {
 }
 
 // Whether two different positions lie closer than Bullet's equal-vertex
-// distance: Bullet would take them for one corner, the edge lists for two.
+// distance (Bullet would take them for one corner, the edge lists for two), or
+// cannot be told apart on the grid that finds them.
 bool hasNearTwins(const std::vector<btVector3>& positions, btScalar equalDistanceSquared) {
     const btScalar radius = std::sqrt(equalDistanceSquared);
     const btScalar size = 2.0f * radius;
     if (!(size > 0.0f)) {
         return false;
+    }
+    // Cells are numbered in 64 bits; a mesh reaching beyond that is not looked into.
+    const btScalar farthest = size * 1e15f;
+    for (const btVector3& p : positions) {
+        if (!(std::abs(p.x()) < farthest && std::abs(p.y()) < farthest && std::abs(p.z()) < farthest)) {
+            return true;
+        }
     }
     const auto cellOf = [size](const btVector3& p) {
         return Cell{static_cast<int64_t>(std::floor(p.x() / size)),
