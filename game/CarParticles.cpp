@@ -148,6 +148,14 @@ bool CarParticles::bodyAlive() const {
                        [this](const auto& component) { return component.get() == body; });
 }
 
+std::vector<std::pair<std::string, std::string>> CarParticles::pictures() {
+    std::vector<std::pair<std::string, std::string>> pictures;
+    for (const Effect* effect : {&smoke, &flame, &impact, &splashColumn, &mist, &waterSparks}) {
+        pictures.emplace_back(effect->texture, effect->file);
+    }
+    return pictures;
+}
+
 void CarParticles::createEffects() {
     Scene* scene = entity != nullptr ? entity->scene : nullptr;
     if (scene == nullptr) {

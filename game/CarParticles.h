@@ -8,6 +8,10 @@
 
 #include <glm/glm.hpp>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 class Car;
 class Entity;
 class ParticleSystem;
@@ -25,6 +29,8 @@ public:
     // the water bursts "splashParticles", "splashMistParticles" and "psSpark",
     // which wait in the world for the kart to fall in.
     void createEffects();
+    // The cached texture name and the picture file of each of those effects.
+    static std::vector<std::pair<std::string, std::string>> pictures();
 
     void update(float dt) override;
 

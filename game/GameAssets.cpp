@@ -88,7 +88,7 @@ void registerWaterMaterial(SystemRegistry* systems) {
     }
     auto* shader = cache->create<Shader>("waterMeshShader");
     shader->load("core/shaders/water.vert", "core/shaders/water.frag");
-    Texture2D* normal = cachedTexture(systems, "waterNormal", "textures/water/water_normal.png");
+    Texture2D* normal = cachedTexture(systems, "waterNormal", racePicture::waterNormal);
 
     auto* water = cache->create<Material>("water");
     water->setShader(shader);

@@ -12,6 +12,14 @@ class Texture2D;
 // The font every text of the game is drawn with.
 constexpr const char* defaultFontName = "default";
 
+// Pictures the race loads from fixed files; racePictures lists them for decoding ahead.
+namespace racePicture {
+constexpr const char* waterNormal = "textures/water/water_normal.png";
+constexpr const char* gameOver = "textures/ui/gameOver.png";
+constexpr const char* helpScreen = "textures/ui/helpScreen.png";
+constexpr const char* boost = "textures/ui/boost.png";
+} // namespace racePicture
+
 // Loads the font "default" from "fonts/Bangers-Regular.ttf".
 Font* loadDefaultFont(SystemRegistry* systems);
 // The cached font "default" (null before loadDefaultFont).

@@ -85,7 +85,7 @@ Entity* buildHud(Scene& scene, Entity& kart, int hudNumber, const RaceFlow* race
     UITex* fill = addBar(scene, prefix + "boostFill", barPosition, barSize, boostColour, uiLayer::hud);
 
     addPictureEntity(
-        scene, prefix + "boostIcon", cachedTexture(scene.systems, "boostText", "textures/ui/boost.png"),
+        scene, prefix + "boostIcon", cachedTexture(scene.systems, "boostText", racePicture::boost),
         {{rect.x + edge * 0.5f, bottom - edge * 0.5f}, iconHeight * scale, Anchor::BottomLeft}, uiLayer::hud);
     addTextEntity(
         scene, prefix + "boostLabel", "BOOST",

@@ -18,6 +18,7 @@
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
+#include "core/resources/Texture2D.h"
 #include "core/resources/TextureCube.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
@@ -181,7 +182,7 @@ RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const R
     gameplay->setKarts(karts, setup.players);
 
     UITex* endScreen =
-        addPictureEntity(scene, "endScreen", cachedTexture(systems, "gameOver", "textures/ui/gameOver.png"),
+        addPictureEntity(scene, "endScreen", cachedTexture(systems, "gameOver", racePicture::gameOver),
                          {{0.5f, 0.5f}, 0.09f, Anchor::Center}, uiLayer::screen);
     endScreen->setEnabled(false);
     gameplay->endScreen = endScreen;
@@ -189,9 +190,9 @@ RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const R
     gameplay->results = scene.createEntity("results")->addComponent<ResultsTable>();
     gameplay->results->build(karts.size());
 
-    UITex* help = addPictureEntity(scene, "helpScreen",
-                                   cachedTexture(systems, "helpScreen", "textures/ui/helpScreen.png"),
-                                   {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
+    UITex* help =
+        addPictureEntity(scene, "helpScreen", cachedTexture(systems, "helpScreen", racePicture::helpScreen),
+                         {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
     help->entity->active = false;
 
     auto* menu = scene.createEntity("gameMenu")->addComponent<RaceKeys>();
@@ -285,6 +286,23 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
 
 RaceFlow* buildRaceScene(Scene& scene) {
     return buildRaceScene(scene, defaultRaceSetup(readGameConfig(scene.systems).numLaps));
+}
+
+std::vector<std::string> racePictures(const ResourceCache& cache) {
+    std::vector<std::pair<std::string, std::string>> all{{"waterNormal", racePicture::waterNormal}};
+    for (const auto& picture : CarParticles::pictures()) {
+        all.push_back(picture);
+    }
+    all.insert(all.end(), {{"gameOver", racePicture::gameOver},
+                           {"helpScreen", racePicture::helpScreen},
+                           {"boostText", racePicture::boost}});
+    std::vector<std::string> files;
+    for (const auto& [name, file] : all) {
+        if (!cache.exists<Texture2D>(name)) {
+            files.push_back(file);
+        }
+    }
+    return files;
 }
 
 RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& wanted, const TrackInfo& track,

@@ -35,6 +35,11 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& setup, const TrackInfo& 
                          const ControlsConfig& controls = ControlsConfig());
 // The two-player race with game.ini's laps.
 RaceFlow* buildRaceScene(Scene& scene);
+// The picture files that registerWaterMaterial and buildRaceScene load into
+// textures cache does not hold yet (the track's own and the sky aside), in about
+// the order they load them: loading decodes them on worker threads while the
+// track imports.
+std::vector<std::string> racePictures(const ResourceCache& cache);
 
 // The steps of building the race scene from the imported track: the node-name
 // markers and material adjustments, each kart's driving set-up, and the

@@ -296,9 +296,12 @@ void TitleScreen::load() {
     auto* sceneManager = systems->get<SceneManager>();
     Scene* scene = sceneManager->createScene("game");
     const std::string file = setup.track;
+    auto* loader = systems->get<ResourceLoader>();
+    // Decoded on worker threads while the main thread imports the track.
+    loader->prefetchImages(racePictures(*systems->get<ResourceCache>()));
     // Before the import, which keeps a material the game registered under the file's name.
     registerWaterMaterial(systems);
-    systems->get<ResourceLoader>()->importScene(*scene, file);
+    loader->importScene(*scene, file);
     raceScene = scene;
     loadedSetup = setup;
     if (scene->getEntities().empty()) {
@@ -314,12 +317,14 @@ void TitleScreen::load() {
         for (Mesh* mesh : systems->get<ResourceCache>()->getAll<Mesh>()) {
             mesh->releaseDrawOnlyData();
         }
+        loader->prefetchImages({});
         returnFreedMemory();
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;
         return;
     }
+    loader->prefetchImages({});
     setMessage("The race cannot start - press Q to quit");
     state = failed;
     justLoaded = true;

@@ -2,6 +2,7 @@
 #include "core/physics/CollisionShape.h"
 
 #include "core/physics/BodyState.h"
+#include "core/physics/MeshShape.h"
 #include "core/physics/PhysicsMaterial.h"
 #include "core/physics/RigidBody.h"
 #include "core/physics/ShapeState.h"
@@ -147,10 +148,10 @@ bool CollisionShape::setTriangles(const std::vector<glm::vec3>& positions,
     part.m_vertexType = PHY_FLOAT;
     next->meshData = std::make_unique<btTriangleIndexVertexArray>();
     next->meshData->addIndexedMesh(part, PHY_SHORT);
-    auto mesh = std::make_unique<btBvhTriangleMeshShape>(next->meshData.get(), true, true);
+    auto mesh = std::make_unique<MeshShape>(next->meshData.get());
     // Without this, bodies sliding across the mesh bump on the seams between triangles.
     next->edgeInfo = std::make_unique<btTriangleInfoMap>();
-    btGenerateInternalEdgeInfo(mesh.get(), next->edgeInfo.get());
+    mesh->generateInternalEdges(*next->edgeInfo);
     next->geometry = std::move(mesh);
     replaceState(std::move(next));
     return true;

@@ -11,7 +11,8 @@ ResourceLoader::ResourceLoader(SystemRegistry* systems) : System(systems) {}
 ResourceLoader::~ResourceLoader() = default;
 
 bool ResourceLoader::takePrefetched(const std::string& resolvedPath, Image& image, bool& decoded) {
-    return prefetch != nullptr && prefetch->take(resolvedPath, image, decoded);
+    return (importing != nullptr && importing->take(resolvedPath, image, decoded)) ||
+           (asked != nullptr && asked->take(resolvedPath, image, decoded));
 }
 
 void ResourceLoader::prefetchImages(const std::vector<std::string>& relativePaths) {
@@ -19,7 +20,7 @@ void ResourceLoader::prefetchImages(const std::vector<std::string>& relativePath
     for (const std::string& path : relativePaths) {
         paths.push_back(resolve(path));
     }
-    prefetch = paths.empty() ? nullptr : std::make_unique<ImagePrefetch>(paths);
+    asked = paths.empty() ? nullptr : std::make_unique<ImagePrefetch>(paths);
 }
 
 std::string ResourceLoader::resolve(const std::string& relativePath) const {
@@ -31,6 +32,12 @@ std::string ResourceLoader::resolve(const std::string& relativePath) const {
 }
 
 std::string ResourceLoader::findFile(const std::string& dir, const std::string& name) const {
+    // Entries are bare names, so a name with a folder in it matches none of them:
+    // no need to walk the tree for it. Scene import asks for the lightmap of every
+    // mesh node, and most have none; each walk stats the whole assets tree.
+    if (name.find('/') != std::string::npos) {
+        return "";
+    }
     std::vector<std::string> subdirectories;
     for (const DirectoryEntry& entry : listDirectory(dir)) {
         const std::string candidate = dir + "/" + entry.name;

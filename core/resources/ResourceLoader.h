@@ -31,7 +31,8 @@ public:
     void importScene(Scene& scene, const std::string& path);
 
     // Starts decoding these pictures (asset paths) on worker threads, for the
-    // texture loads that follow; the next import drops those never taken.
+    // texture loads that follow, imports included; the next call drops those
+    // never taken.
     void prefetchImages(const std::vector<std::string>& relativePaths);
 
     // While an import runs, or after prefetchImages: the picture of a resolved path decoded ahead of time
@@ -42,5 +43,7 @@ public:
     std::string baseDir = "./";
 
 private:
-    std::unique_ptr<ImagePrefetch> prefetch;
+    // prefetchImages' pictures, and those of the import under way.
+    std::unique_ptr<ImagePrefetch> asked;
+    std::unique_ptr<ImagePrefetch> importing;
 };

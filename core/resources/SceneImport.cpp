@@ -376,8 +376,15 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
         return;
     }
     Assimp::Importer importer;
-    const aiScene* file =
-        importer.ReadFile(resolve(path), aiProcess_CalcTangentSpace | aiProcess_Triangulate);
+    const aiScene* file = importer.ReadFile(resolve(path), aiProcess_Triangulate);
+    // The generator writes the tangents into its files. Asked for in the same
+    // call, Assimp's tangent step would sort every mesh's vertices by position
+    // even where it then leaves the file's tangents alone.
+    if (file != nullptr &&
+        std::any_of(file->mMeshes, file->mMeshes + file->mNumMeshes,
+                    [](const aiMesh* mesh) { return !mesh->HasTangentsAndBitangents(); })) {
+        file = importer.ApplyPostProcessing(aiProcess_CalcTangentSpace);
+    }
     if (file == nullptr || (file->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || file->mRootNode == nullptr) {
         logError("Error loading scene: ", path);
         logError(importer.GetErrorString());
@@ -387,8 +394,8 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string prefix = folder.empty() || folder == "scenes/" ? std::string() : folder;
     const ImportContext context{*this, *cache, scene, *file, folder.empty() ? "scenes/" : folder, prefix};
-    prefetch = std::make_unique<ImagePrefetch>(picturesOf(context));
+    importing = std::make_unique<ImagePrefetch>(picturesOf(context));
     importMaterials(context);
     importNode(context, *file->mRootNode, nullptr);
-    prefetch.reset();
+    importing.reset();
 }

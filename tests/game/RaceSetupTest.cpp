@@ -4,9 +4,11 @@
 #include "RaceWorld.h"
 
 #include "core/render/Camera.h"
+#include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 #include "core/runtime/SceneManager.h"
 #include "game/AiDriver.h"
+#include "game/GameAssets.h"
 #include "game/LapRecords.h"
 #include "game/PlayerDriver.h"
 #include "game/RaceScene.h"
@@ -103,12 +105,17 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
     TW_REQUIRE_TRACK();
     RaceWorld world;
     Scene& scene = *world.engine.systems->get<SceneManager>()->createScene("setup");
+    ResourceCache& cache = *world.engine.get<ResourceCache>();
+    EXPECT_FALSE(racePictures(cache).empty());
+    registerWaterMaterial(world.engine.systems.get());
     world.engine.get<ResourceLoader>()->importScene(scene, raceTrackPath);
     RaceSetup setup = defaultRaceSetup(2);
     setup.players = 1;
     setup.ai = 5;
     LogCapture log;
     ASSERT_TRUE(buildRaceScene(scene, setup));
+    // Loading decodes these ahead: each was loaded under the name it is listed by.
+    EXPECT_EQ(racePictures(cache), std::vector<std::string>());
     // The track has as many places as it has kart nodes; those it lacks are warned about.
     int places = 0;
     while (scene.findEntity("P" + std::to_string(places + 1) + "Wheel_RL") != nullptr) {

@@ -7,6 +7,7 @@
 
 #include "core/render/Light.h"
 #include "core/render/MeshRenderer.h"
+#include "core/resources/Image.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
@@ -225,6 +226,10 @@ TEST_F(ImportTest, LightsGetTheirTypeColourAndShineAlongTheirNodesZ) {
 TEST_F(ImportTest, LightmapsAreFoundByNodeNameAndNodesOfOneNameShareTheirMesh) {
     const Picture black{4, 4, std::vector<uint8_t>(4 * 4 * 3)};
     ASSERT_TRUE(black.save((assets / "scenes/lightmaps/Job 1_Tree_SHADOW.png").string()));
+    // A picture asked for ahead is still on offer after the import in between.
+    ASSERT_TRUE(black.save((assets / "ahead.png").string()));
+    auto* loader = engine.get<ResourceLoader>();
+    loader->prefetchImages({"ahead.png"});
     FbxFile file;
     const int64_t material = file.addMaterial("Bark", {1, 1, 1});
     file.addMesh("Tree", 0, {}, uprightBox({1, 3, 1}), boxTriangles, {material});
@@ -237,6 +242,10 @@ TEST_F(ImportTest, LightmapsAreFoundByNodeNameAndNodesOfOneNameShareTheirMesh) {
     EXPECT_EQ(meshOf("Tree")->getLightmap(), lightmap);
     EXPECT_EQ(meshOf("Rock")->getLightmap(), nullptr);
     EXPECT_EQ(cache->get<Texture2D>("LM_Rock"), nullptr);
+    Image ahead;
+    bool decoded = false;
+    EXPECT_TRUE(loader->takePrefetched(loader->resolve("ahead.png"), ahead, decoded));
+    EXPECT_TRUE(decoded);
 
     const auto& entities = scene->getEntities();
     ASSERT_EQ(entities.size(), 4u) << "the root, the tree and two rocks";

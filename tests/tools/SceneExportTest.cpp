@@ -6,6 +6,7 @@
 #include "SceneExporter.h"
 #include "TrackScene.h"
 
+#include <assimp/postprocess.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
@@ -102,6 +103,14 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
         EXPECT_NEAR(mesh->mTextureCoords[1][0].x, 0.25f, 1e-4f);
         EXPECT_NEAR(mesh->mTextureCoords[1][0].y, 0.75f, 1e-4f);
         ASSERT_TRUE(mesh->HasNormals());
+        // Every corner carries its own vertex's normal: on a box, the normal of the face it lies on.
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const unsigned* i = mesh->mFaces[f].mIndices;
+            const aiVector3D* p = mesh->mVertices;
+            const aiVector3D face = ((p[i[1]] - p[i[0]]) ^ (p[i[2]] - p[i[0]])).Normalize();
+            for (int k = 0; k < 3; ++k)
+                EXPECT_GT(face * mesh->mNormals[i[k]], 0.999f) << "face " << f << ", corner " << k;
+        }
     }
 
     // Textures arrive by type with the path as written.
@@ -116,6 +125,31 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
     }
     ASSERT_EQ(imported.scene()->mNumLights, 1u);
     EXPECT_EQ(imported.scene()->mLights[0]->mType, aiLightSource_DIRECTIONAL);
+
+    // The file carries the tangents that Assimp's tangent step computes for its
+    // meshes, so the game's import can leave that step out.
+    Assimp::Importer plain;
+    auto* raw = const_cast<aiScene*>(plain.ReadFile(file.string(), aiProcess_Triangulate));
+    ASSERT_NE(raw, nullptr);
+    std::vector<std::vector<aiVector3D>> written;
+    for (unsigned m = 0; m < raw->mNumMeshes; ++m) {
+        aiMesh* mesh = raw->mMeshes[m];
+        ASSERT_TRUE(mesh->HasTangentsAndBitangents()) << "mesh " << m;
+        written.emplace_back(mesh->mTangents, mesh->mTangents + mesh->mNumVertices);
+        written.back().insert(written.back().end(), mesh->mBitangents, mesh->mBitangents + mesh->mNumVertices);
+        delete[] mesh->mTangents;
+        delete[] mesh->mBitangents;
+        mesh->mTangents = mesh->mBitangents = nullptr;
+    }
+    ASSERT_NE(plain.ApplyPostProcessing(aiProcess_CalcTangentSpace), nullptr);
+    for (unsigned m = 0; m < raw->mNumMeshes; ++m) {
+        const aiMesh* mesh = raw->mMeshes[m];
+        ASSERT_TRUE(mesh->HasTangentsAndBitangents());
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+            EXPECT_LT((written[m][v] - mesh->mTangents[v]).Length(), 1e-5f) << "mesh " << m << ", corner " << v;
+            EXPECT_LT((written[m][mesh->mNumVertices + v] - mesh->mBitangents[v]).Length(), 1e-5f);
+        }
+    }
     std::filesystem::remove(file);
 }
 

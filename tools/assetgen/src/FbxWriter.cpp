@@ -303,19 +303,26 @@ FbxWriter::Id FbxWriter::addModel(const std::string& name, const std::string& ki
     return id;
 }
 
-FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, Id model)
+FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, Id model,
+                                     const CornerTangents* tangents)
 {
     const Id id = nextId();
     // Rounded to a millimetre, a ten-thousandth of a unit normal and a
     // hundred-thousandth of a texture: far below what shows, and it keeps the file
     // (and the game's import time) small.
     const auto round = [](float v, float step) { return std::round(v / step) * step; };
+    // Normals and texture coordinates belong to the vertices, so they are stored
+    // once per vertex ("ByVertice"), not once per polygon corner: the importer
+    // gives every corner its vertex's values either way, and the arrays it has to
+    // inflate and copy shrink to a third.
     std::vector<float> positions, normals, uv0, uv1;
-    std::vector<int32_t> polygonIndices, uvIndices, materials;
+    std::vector<int32_t> polygonIndices, materials;
     positions.reserve(mesh.vertices.size() * 3);
     for (const MeshVertex& v : mesh.vertices) {
-        for (int k = 0; k < 3; ++k)
+        for (int k = 0; k < 3; ++k) {
             positions.push_back(round(v.position[k], 0.001f));
+            normals.push_back(round(v.normal[k], 0.0001f));
+        }
         for (int k = 0; k < 2; ++k) {
             uv0.push_back(round(v.uv0[k], 0.00001f));
             uv1.push_back(round(v.uv1[k], 0.00001f));
@@ -327,10 +334,6 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
             const auto index = static_cast<int32_t>(corners[k]);
             // The last corner of each polygon is stored as -(index + 1).
             polygonIndices.push_back(k == 2 ? -(index + 1) : index);
-            uvIndices.push_back(index);
-            const glm::vec3& n = mesh.vertices[corners[k]].normal;
-            for (int c = 0; c < 3; ++c)
-                normals.push_back(round(n[c], 0.0001f));
         }
         materials.push_back(static_cast<int32_t>(t.material));
     }
@@ -344,17 +347,56 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
     geometry.children.push_back(node("Vertices", {floatArray(std::move(positions))}));
     geometry.children.push_back(node("PolygonVertexIndex", {intArray(std::move(polygonIndices))}));
     geometry.children.push_back(node("GeometryVersion", {int32(124)}));
-    Node normalLayer = node("LayerElementNormal", {int32(0)}, layerHeader("", "ByPolygonVertex", "Direct"));
+    Node normalLayer = node("LayerElementNormal", {int32(0)}, layerHeader("", "ByVertice", "Direct"));
     normalLayer.children.push_back(node("Normals", {floatArray(std::move(normals))}));
     geometry.children.push_back(std::move(normalLayer));
     std::vector<float>* uvSets[2] = {&uv0, &uv1};
     const char* uvNames[2] = {"UVMap", "LightMap"};
     for (int set = 0; set < 2; ++set) {
-        Node uvLayer = node("LayerElementUV", {int32(set)},
-                            layerHeader(uvNames[set], "ByPolygonVertex", "IndexToDirect"));
+        Node uvLayer = node("LayerElementUV", {int32(set)}, layerHeader(uvNames[set], "ByVertice", "Direct"));
         uvLayer.children.push_back(node("UV", {floatArray(std::move(*uvSets[set]))}));
-        uvLayer.children.push_back(node("UVIndex", {intArray(uvIndices)}));
         geometry.children.push_back(std::move(uvLayer));
+    }
+    const size_t cornerCount = mesh.triangles.size() * 3;
+    const bool withTangents = tangents != nullptr && tangents->tangents.size() == cornerCount &&
+                              tangents->bitangents.size() == cornerCount;
+    if (withTangents) {
+        // Once per vertex where every corner of each vertex has the same pair
+        // (as after smoothing), else once per corner.
+        std::vector<int> cornerOf(mesh.vertices.size(), -1);
+        bool perVertex = true;
+        for (size_t c = 0; c < cornerCount && perVertex; ++c) {
+            const MeshTriangle& t = mesh.triangles[c / 3];
+            const uint32_t vertex = c % 3 == 0 ? t.a : (c % 3 == 1 ? t.b : t.c);
+            int& first = cornerOf[vertex];
+            if (first < 0)
+                first = static_cast<int>(c);
+            else
+                perVertex = std::memcmp(&tangents->tangents[static_cast<size_t>(first)], &tangents->tangents[c],
+                                        sizeof(glm::vec3)) == 0 &&
+                            std::memcmp(&tangents->bitangents[static_cast<size_t>(first)], &tangents->bitangents[c],
+                                        sizeof(glm::vec3)) == 0;
+        }
+        const auto values = [&](const std::vector<glm::vec3>& perCorner) {
+            std::vector<float> out;
+            if (perVertex) {
+                for (const int first : cornerOf)
+                    for (int k = 0; k < 3; ++k)
+                        out.push_back(first < 0 ? 0.0f : perCorner[static_cast<size_t>(first)][k]);
+            } else {
+                for (const glm::vec3& v : perCorner)
+                    for (int k = 0; k < 3; ++k)
+                        out.push_back(v[k]);
+            }
+            return out;
+        };
+        const char* mapping = perVertex ? "ByVertice" : "ByPolygonVertex";
+        Node tangentLayer = node("LayerElementTangent", {int32(0)}, layerHeader("", mapping, "Direct"));
+        tangentLayer.children.push_back(node("Tangents", {floatArray(values(tangents->tangents))}));
+        geometry.children.push_back(std::move(tangentLayer));
+        Node binormalLayer = node("LayerElementBinormal", {int32(0)}, layerHeader("", mapping, "Direct"));
+        binormalLayer.children.push_back(node("Binormals", {floatArray(values(tangents->bitangents))}));
+        geometry.children.push_back(std::move(binormalLayer));
     }
     Node materialLayer =
         node("LayerElementMaterial", {int32(0)}, layerHeader("", "ByPolygon", "IndexToDirect"));
@@ -363,9 +405,14 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
     const auto element = [](const char* type, int index) {
         return node("LayerElement", {}, {node("Type", {string(type)}), node("TypedIndex", {int32(index)})});
     };
-    geometry.children.push_back(node("Layer", {int32(0)},
-                                     {node("Version", {int32(100)}), element("LayerElementNormal", 0),
-                                      element("LayerElementMaterial", 0), element("LayerElementUV", 0)}));
+    Node layer = node("Layer", {int32(0)},
+                      {node("Version", {int32(100)}), element("LayerElementNormal", 0),
+                       element("LayerElementMaterial", 0), element("LayerElementUV", 0)});
+    if (withTangents) {
+        layer.children.push_back(element("LayerElementTangent", 0));
+        layer.children.push_back(element("LayerElementBinormal", 0));
+    }
+    geometry.children.push_back(std::move(layer));
     geometry.children.push_back(
         node("Layer", {int32(1)}, {node("Version", {int32(100)}), element("LayerElementUV", 1)}));
     objects.children.push_back(std::move(geometry));

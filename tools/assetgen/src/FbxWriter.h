@@ -1,8 +1,8 @@
 // Writes FBX 7.4 with exactly the subset that Assimp 5.2 imports whole: models
 // with only Lcl translation / rotation (Euler XYZ, degrees) / scaling, triangle
-// geometry with per-corner normals, two UV layers and per-polygon materials,
-// materials with a diffuse colour and diffuse / normal-map textures, and light
-// node attributes. Everything is given in the file's own space; the caller does
+// geometry with per-vertex normals, two per-vertex UV layers, optional tangents and
+// per-polygon materials, materials with a diffuse colour and diffuse / normal-map
+// textures, and light node attributes. Everything is given in the file's own space; the caller does
 // any axis conversion.
 //
 // The same node tree is written either as binary FBX (what the game loads: its
@@ -28,9 +28,16 @@ public:
     // kind: "Null", "Mesh" or "Light".
     Id addModel(const std::string& name, const std::string& kind, const glm::vec3& translation,
                 const glm::vec3& rotationDegrees, const glm::vec3& scaling, Id parent);
+    // Per polygon corner, in the order of the mesh's triangles: tangents and
+    // bitangents in file space.
+    struct CornerTangents {
+        std::vector<glm::vec3> tangents;
+        std::vector<glm::vec3> bitangents;
+    };
     // Vertex positions and normals must already be in file space; uv0 and uv1
-    // become the layers "UVMap" and "LightMap".
-    Id addGeometry(const std::string& name, const Mesh& mesh, Id model);
+    // become the layers "UVMap" and "LightMap". With tangents (one per corner),
+    // the layers "LayerElementTangent" and "LayerElementBinormal" carry them.
+    Id addGeometry(const std::string& name, const Mesh& mesh, Id model, const CornerTangents* tangents = nullptr);
     Id addMaterial(const std::string& name, const glm::vec3& diffuse);
     // Materials must be connected in slot order: Assimp takes the connection order
     // as the material index.
