@@ -8,6 +8,7 @@ class Font;
 class Sound;
 class SystemRegistry;
 class Texture2D;
+class UITex;
 
 // The font every text of the game is drawn with.
 constexpr const char* defaultFontName = "default";
@@ -21,6 +22,11 @@ Font* defaultFont(SystemRegistry* systems);
 // for. A missing file is logged by the texture; the texture then draws nothing useful
 // but stays usable.
 Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path);
+// For a big picture that is on screen only now and then (the title, the help):
+// shown, its texture is the cached one of that name, loaded from path unless it
+// is in memory; hidden, its texture's memory is freed. Never while racing: the
+// loading takes a frame's time.
+void showOccasionalPicture(UITex& picture, const std::string& name, const std::string& path, bool shown);
 // The cached sound of that name, loaded from path the first time it is asked for.
 Sound* cachedSound(SystemRegistry* systems, const std::string& name, const std::string& path, bool is3D);
 

@@ -22,6 +22,7 @@
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
 #include "game/LapRecords.h"
+#include "game/MenuScene.h"
 #include "game/RaceFlow.h"
 #include "game/RaceKeys.h"
 #include "game/RaceScene.h"
@@ -212,6 +213,12 @@ void TitleScreen::showBrightness() {
             }
         },
         RaceKeys::statusDuration);
+}
+
+void TitleScreen::onSceneActive(bool active) {
+    if (titlePicture != nullptr) {
+        showOccasionalPicture(*titlePicture, titlePictureName, titlePicturePath, active);
+    }
 }
 
 void TitleScreen::update(float dt) {

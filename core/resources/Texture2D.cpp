@@ -79,6 +79,7 @@ void Texture2D::generate() {
 }
 
 bool Texture2D::load(const std::string& path, TextureFormat as) {
+    sourcePath = path;
     ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
     Image image;
@@ -124,6 +125,13 @@ bool Texture2D::load(const std::string& path, TextureFormat as) {
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);
     return true;
+}
+
+void Texture2D::release() {
+    if (texture != 0) {
+        glDeleteTextures(1, &texture);
+        texture = 0;
+    }
 }
 
 void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, const void* pixels) {

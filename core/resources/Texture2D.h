@@ -24,6 +24,13 @@ public:
     // for pictures whose readers want no more, like lightmaps.
     bool load(const std::string& path, TextureFormat as = TextureFormat::RGBA);
 
+    // Frees the GL storage (on a software rasteriser, heap memory) of a picture
+    // that stays off screen for a while; its size stays known. Loading the same
+    // path again brings it back.
+    void release();
+    // The path the texture was last loaded from (empty for made ones).
+    const std::string& getPath() const { return sourcePath; }
+
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
     // null for uninitialised storage of one level. Colour formats are clamped and
     // mipmapped when pixels are given;
@@ -43,4 +50,5 @@ private:
     TextureFormat format = TextureFormat::RGBA;
     float width = 0.0f;
     float height = 0.0f;
+    std::string sourcePath;
 };
