@@ -72,20 +72,23 @@ Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const
     return texture;
 }
 
-void showOccasionalPicture(UITex& picture, const std::string& name, const std::string& path, bool shown) {
-    if (!shown) {
-        if (picture.texture != nullptr) {
-            picture.texture->release();
-        }
+Texture2D* unloadedTexture(SystemRegistry* systems, const std::string& name) {
+    auto* cache = systems->get<ResourceCache>();
+    Texture2D* existing = cache->get<Texture2D>(name);
+    return existing != nullptr ? existing : cache->create<Texture2D>(name);
+}
+
+void showOccasionalPicture(UITex& picture, const std::string& path, bool shown) {
+    if (picture.texture == nullptr) {
         return;
     }
-    if (picture.texture == nullptr) {
-        picture.texture = cachedTexture(picture.systems, name, path);
+    if (!shown) {
+        picture.texture->release();
     } else if (picture.texture->getTexture() == 0) {
         picture.texture->load(path);
+        // Its proportions may be new.
+        picture.changed = true;
     }
-    // Its proportions may be new.
-    picture.changed = true;
 }
 
 Sound* cachedSound(SystemRegistry* systems, const std::string& name, const std::string& path, bool is3D) {

@@ -25,7 +25,7 @@ void buildMenuScene(Scene& scene, const std::string& configPath, const ControlsC
 
     Entity* title = scene.createEntity("");
     title->addComponent<Transform2D>()->setFullScreen();
-    auto* picture = title->addComponent<UITex>(cachedTexture(systems, titlePictureName, titlePicturePath));
+    auto* picture = title->addComponent<UITex>(cachedTexture(systems, "menu", titlePicturePath));
     picture->layer = uiLayer::background;
 
     // Its sound is read after the first frame (TitleScreen::load): six megabytes

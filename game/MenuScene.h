@@ -11,7 +11,6 @@ class Scene;
 
 // The title picture, the one picture the first frame needs.
 constexpr const char* titlePicturePath = "textures/ui/menu.png";
-constexpr const char* titlePictureName = "menu";
 
 // configPath: the settings file whose [race] the setup menu reads and writes;
 // controls: the players' keys, handed on to the race the title builds.

@@ -220,7 +220,7 @@ void RaceKeys::setPaused(bool value) {
     entity->scene->timeScale = paused ? 0.0f : 1.0f;
     setActive(helpScreen, paused);
     if (auto* picture = helpScreen != nullptr ? helpScreen->getComponent<UITex>() : nullptr) {
-        showOccasionalPicture(*picture, "helpScreen", helpPicturePath, paused);
+        showOccasionalPicture(*picture, helpPicturePath, paused);
     }
     if (helpKeys != nullptr) {
         helpKeys->show(paused);

@@ -189,9 +189,9 @@ RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const R
     gameplay->results = scene.createEntity("results")->addComponent<ResultsTable>();
     gameplay->results->build(karts.size());
 
-    // Its picture is read when the game is first paused (RaceKeys::setPaused).
-    UITex* help = addPictureEntity(scene, "helpScreen", nullptr, {{0.5f, 0.5f}, 0.9f, Anchor::Center},
-                                   uiLayer::overlay);
+    // Its picture is read when the race is paused (RaceKeys::setPaused).
+    UITex* help = addPictureEntity(scene, "helpScreen", unloadedTexture(systems, "helpScreen"),
+                                   {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
     help->entity->active = false;
 
     auto* menu = scene.createEntity("gameMenu")->addComponent<RaceKeys>();

@@ -217,7 +217,7 @@ void TitleScreen::showBrightness() {
 
 void TitleScreen::onSceneActive(bool active) {
     if (titlePicture != nullptr) {
-        showOccasionalPicture(*titlePicture, titlePictureName, titlePicturePath, active);
+        showOccasionalPicture(*titlePicture, titlePicturePath, active);
     }
 }
 

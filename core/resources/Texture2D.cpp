@@ -79,7 +79,6 @@ void Texture2D::generate() {
 }
 
 bool Texture2D::load(const std::string& path, TextureFormat as) {
-    sourcePath = path;
     ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
     Image image;

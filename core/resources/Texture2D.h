@@ -25,11 +25,9 @@ public:
     bool load(const std::string& path, TextureFormat as = TextureFormat::RGBA);
 
     // Frees the GL storage (on a software rasteriser, heap memory) of a picture
-    // that stays off screen for a while; its size stays known. Loading the same
-    // path again brings it back.
+    // that stays off screen for a while; its size stays known. Loading it again
+    // brings it back.
     void release();
-    // The path the texture was last loaded from (empty for made ones).
-    const std::string& getPath() const { return sourcePath; }
 
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
     // null for uninitialised storage of one level. Colour formats are clamped and
@@ -50,5 +48,4 @@ private:
     TextureFormat format = TextureFormat::RGBA;
     float width = 0.0f;
     float height = 0.0f;
-    std::string sourcePath;
 };
