@@ -5,10 +5,12 @@
 #pragma once
 
 // Sets up the heap, before any thread starts (a no-op outside glibc): one arena
-// for every thread, since each arena of a worker or driver thread keeps its own
-// free pages for good; and big blocks (textures in a software rasteriser, decoded
+// for every thread, since each arena of a worker or driver thread keeps free
+// pages of its own; and big blocks (textures in a software rasteriser, decoded
 // images, the importer's arrays) mapped on their own, so that freeing one gives
-// its pages back at once instead of leaving a hole in the heap.
+// its pages back at once instead of leaving a hole in the heap. Measured in the
+// race (race_frame --quality low): the mapping alone saved about 10 MB, the one
+// arena about 3 more.
 void setUpHeap();
 
 // Returns the heap's free pages to the system (a no-op outside glibc).
