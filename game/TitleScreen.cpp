@@ -8,6 +8,7 @@
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
+#include "core/resources/Texture2D.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
@@ -127,9 +128,15 @@ void TitleScreen::showMenu() {
         trackBestText->changed = true;
     }
     if (trackPreview != nullptr) {
-        trackPreview->texture =
-            track.preview.empty() ? nullptr : cachedTexture(systems, "preview:" + track.file, track.preview);
-        trackPreview->setEnabled(trackPreview->texture != nullptr);
+        Texture2D* preview =
+            track.preview.empty() ? nullptr : unloadedTexture(systems, "preview:" + track.file);
+        if (preview != trackPreview->texture) {
+            // Only the chosen track's preview stays in memory.
+            showOccasionalPicture(*trackPreview, "", false);
+            trackPreview->texture = preview;
+            showOccasionalPicture(*trackPreview, track.preview, true);
+        }
+        trackPreview->setEnabled(preview != nullptr);
     }
 }
 
@@ -218,6 +225,9 @@ void TitleScreen::showBrightness() {
 void TitleScreen::onSceneActive(bool active) {
     if (titlePicture != nullptr) {
         showOccasionalPicture(*titlePicture, titlePicturePath, active);
+    }
+    if (trackPreview != nullptr) {
+        showOccasionalPicture(*trackPreview, catalog.find(setup.track).preview, active);
     }
 }
 

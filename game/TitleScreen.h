@@ -34,7 +34,7 @@ public:
     TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText);
 
     void update(float dt) override;
-    // The title picture is in memory only while the title shows.
+    // The title picture and the track's preview are in memory only while the title shows.
     void onSceneActive(bool active) override;
 
     // Creates the scene "game", imports the setup's track into it and builds the race.

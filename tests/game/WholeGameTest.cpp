@@ -155,10 +155,14 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         }
         return counts;
     };
-    // The title and help pictures hold memory only while they show.
+    // The title picture, the track's preview and the help hold memory only while they show.
     const auto pictureHeld = [&](const char* name) {
         const auto* picture = game->systems->get<ResourceCache>()->get<Texture2D>(name);
         return picture != nullptr && picture->getTexture() != 0;
+    };
+    const auto previewHeld = [&] {
+        const auto* preview = menu->findEntity("trackPreview")->getComponent<UITex>()->texture;
+        return preview != nullptr && preview->getTexture() != 0;
     };
     size_t programsAfterLoading = 0;
     std::vector<size_t> firstRaceHoldings;
@@ -223,7 +227,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_TRUE(road->normals.empty() && road->uv0.empty() && road->uv1.empty())
             << "the GL buffers hold these";
         EXPECT_FALSE(road->getVertexBuffers().empty());
-        EXPECT_TRUE(pictureHeld("menu"));
+        EXPECT_TRUE(pictureHeld("menu") && previewHeld());
         EXPECT_FALSE(pictureHeld("helpScreen"));
         game->shoot("game_title.png");
         return true;
@@ -241,7 +245,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         if (game->current() != race) {
             return false;
         }
-        EXPECT_FALSE(pictureHeld("menu"));
+        EXPECT_FALSE(pictureHeld("menu") || previewHeld());
         return true;
     });
     game->step("countdown", 7.0f, [&] {
@@ -401,7 +405,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_EQ(game->current(), menu);
         EXPECT_TRUE(menu->isRunning());
         EXPECT_FALSE(race->isRunning());
-        EXPECT_TRUE(pictureHeld("menu"));
+        EXPECT_TRUE(pictureHeld("menu") && previewHeld());
         game->shoot("game_title_again.png");
         return true;
     });
