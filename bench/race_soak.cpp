@@ -1,8 +1,10 @@
 // Soak benchmark: the real Game races restart after restart, both karts driven by
 // the tests' race driver, for a given number of minutes. Every minute it prints
-// the resident set and the GL objects alive; at the end, how both grew from the
-// end of the first race to the end of the last, both measured in the race. Every second restart goes back to
-// the title (Q) and in again (Space); the others restart from the pause screen (P, Space), as a player does.
+// the resident set and the GL objects alive, and at the end of each race the
+// resident set; at the end, how both grew from the end of the first race to the
+// end of the last, both taken at the same moment of a race. Every second restart
+// goes back to the title (Q) and in again (Space); the others restart from the
+// pause screen (P, Space), as a player does.
 //
 //   race_soak [--minutes N] [--race-seconds S] [--width W --height H]
 //   (needs an X display; run it niced on a shared machine)
@@ -133,6 +135,9 @@ public:
             if (races == 1) {
                 firstRaceEnd = lastRaceEnd;
             }
+            std::printf("race %d ended at minute %.1f: resident %.1f MB\n", races, lastRaceEnd.minute,
+                        lastRaceEnd.residentMb);
+            std::fflush(stdout);
             if (races % 2 == 0) {
                 tap(GLFW_KEY_Q);
                 drivers.clear();
