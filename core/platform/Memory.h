@@ -9,8 +9,8 @@
 // pages of its own; and big blocks (textures in a software rasteriser, decoded
 // images, the importer's arrays) mapped on their own, so that freeing one gives
 // its pages back at once instead of leaving a hole in the heap. Measured in the
-// race (race_frame --quality low): the mapping alone saved about 10 MB, the one
-// arena about 3 more.
+// race (race_frame --quality low): the mapping saved about 10 MB, the one arena
+// 2 to 3 more.
 void setUpHeap();
 
 // Returns the heap's free pages to the system (a no-op outside glibc).
