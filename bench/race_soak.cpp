@@ -1,8 +1,10 @@
 // Soak benchmark: the real Game races restart after restart, both karts driven by
 // the tests' race driver, for a given number of minutes. Every minute it prints
-// the resident set and the GL objects alive; at the end, how both grew after the
-// first race. Every second restart goes back to the title (Q) and in again
-// (Space); the others restart from the pause screen (P, Space), as a player does.
+// the resident set and the GL objects alive, and at the end of each race the
+// resident set; at the end, how both grew from the end of the first race to the
+// end of the last, both taken at the same moment of a race. Every second restart
+// goes back to the title (Q) and in again (Space); the others restart from the
+// pause screen (P, Space), as a player does.
 //
 //   race_soak [--minutes N] [--race-seconds S] [--width W --height H]
 //   (needs an X display; run it niced on a shared machine)
@@ -126,6 +128,16 @@ public:
                 driver->release(*systems->get<Input>());
             }
             ++races;
+            // Taken at the same point of every race, so that the first and the
+            // last compare like with like.
+            lastRaceEnd = Sample{seconds(started, now) / 60.0, processStats::residentMegabytes(),
+                                 processStats::liveGlObjects(), races};
+            if (races == 1) {
+                firstRaceEnd = lastRaceEnd;
+            }
+            std::printf("race %d ended at minute %.1f: resident %.1f MB\n", races, lastRaceEnd.minute,
+                        lastRaceEnd.residentMb);
+            std::fflush(stdout);
             if (races % 2 == 0) {
                 tap(GLFW_KEY_Q);
                 drivers.clear();
@@ -160,6 +172,8 @@ public:
     int titleFrames = 0;
     int races = 0;
     std::vector<Sample> samples;
+    Sample firstRaceEnd{};
+    Sample lastRaceEnd{};
 };
 
 } // namespace
@@ -189,15 +203,13 @@ int main(int argc, char** argv) {
     game->configFile = "race_soak_config.ini";
     game->run();
     game->sample(Clock::now());
-    const std::vector<Sample>& samples = game->samples;
-    // Growth counts from the first sample taken after the first race ended.
-    const auto first =
-        std::find_if(samples.begin(), samples.end(), [](const Sample& s) { return s.races >= 1; });
-    if (first != samples.end() && first + 1 != samples.end()) {
-        std::printf(
-            "after the first race (minute %.1f to %.1f, %d races): resident %+.1f MB, GL objects %+d\n",
-            first->minute, samples.back().minute, samples.back().races,
-            samples.back().residentMb - first->residentMb, samples.back().gl.total() - first->gl.total());
+    const Sample& first = game->firstRaceEnd;
+    const Sample& last = game->lastRaceEnd;
+    if (last.races >= 2) {
+        std::printf("after the first race (its end at minute %.1f to the end of race %d at minute %.1f): "
+                    "resident %+.1f MB (%.1f to %.1f), GL objects %+d\n",
+                    first.minute, last.races, last.minute, last.residentMb - first.residentMb,
+                    first.residentMb, last.residentMb, last.gl.total() - first.gl.total());
     } else {
         std::printf("too short to measure growth after the first race (%d races)\n", game->races);
     }

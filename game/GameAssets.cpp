@@ -9,6 +9,7 @@
 #include "core/resources/Texture2D.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Font.h"
+#include "core/ui/UITex.h"
 
 #include <array>
 #include <cmath>
@@ -69,6 +70,25 @@ Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const
     Texture2D* texture = cache->create<Texture2D>(name);
     texture->load(path);
     return texture;
+}
+
+Texture2D* unloadedTexture(SystemRegistry* systems, const std::string& name) {
+    auto* cache = systems->get<ResourceCache>();
+    Texture2D* existing = cache->get<Texture2D>(name);
+    return existing != nullptr ? existing : cache->create<Texture2D>(name);
+}
+
+void showOccasionalPicture(UITex& picture, const std::string& path, bool shown) {
+    if (picture.texture == nullptr) {
+        return;
+    }
+    if (!shown) {
+        picture.texture->release();
+    } else if (picture.texture->getTexture() == 0) {
+        picture.texture->load(path);
+        // Its proportions may be new.
+        picture.changed = true;
+    }
 }
 
 Sound* cachedSound(SystemRegistry* systems, const std::string& name, const std::string& path, bool is3D) {

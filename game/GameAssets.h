@@ -8,11 +8,12 @@ class Font;
 class Sound;
 class SystemRegistry;
 class Texture2D;
+class UITex;
 
 // The font every text of the game is drawn with.
 constexpr const char* defaultFontName = "default";
 
-// Pictures the race loads from fixed files; racePictures lists them for decoding ahead.
+// Pictures the race loads from fixed files; racePictures lists those it decodes ahead.
 namespace racePicture {
 constexpr const char* waterNormal = "textures/water/water_normal.png";
 constexpr const char* gameOver = "textures/ui/gameOver.png";
@@ -29,6 +30,13 @@ Font* defaultFont(SystemRegistry* systems);
 // for. A missing file is logged by the texture; the texture then draws nothing useful
 // but stays usable.
 Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path);
+// The cached texture of that name, made empty when missing: for a picture that
+// showOccasionalPicture reads when it first shows.
+Texture2D* unloadedTexture(SystemRegistry* systems, const std::string& name);
+// For a big picture that is on screen only now and then (the title, the help):
+// shown, its texture is read from path unless it is in memory; hidden, its
+// texture's memory is freed. Never while racing: reading takes a frame's time.
+void showOccasionalPicture(UITex& picture, const std::string& path, bool shown);
 // The cached sound of that name, loaded from path the first time it is asked for.
 Sound* cachedSound(SystemRegistry* systems, const std::string& name, const std::string& path, bool is3D);
 

@@ -25,7 +25,8 @@ void buildMenuScene(Scene& scene, const std::string& configPath, const ControlsC
 
     Entity* title = scene.createEntity("");
     title->addComponent<Transform2D>()->setFullScreen();
-    title->addComponent<UITex>(cachedTexture(systems, "menu", titlePicturePath))->layer = uiLayer::background;
+    auto* picture = title->addComponent<UITex>(cachedTexture(systems, "menu", titlePicturePath));
+    picture->layer = uiLayer::background;
 
     // Its sound is read after the first frame (TitleScreen::load): six megabytes
     // of wave the first picture need not wait for.
@@ -40,6 +41,7 @@ void buildMenuScene(Scene& scene, const std::string& configPath, const ControlsC
 
     auto* menu = scene.createEntity("")->addComponent<TitleScreen>(loadingText);
     menu->music = source;
+    menu->titlePicture = picture;
     menu->controls = controls;
     menu->brightnessText = addTextEntity(scene, "brightnessText", "", {{0.5f, 0.04f}, 0.035f, Anchor::Bottom},
                                          loadingColour, uiLayer::hud);

@@ -14,7 +14,9 @@
 #include "core/runtime/Transform.h"
 #include "core/ui/Text.h"
 #include "core/ui/UI.h"
+#include "core/ui/UITex.h"
 #include "game/Car.h"
+#include "game/GameAssets.h"
 #include "game/HelpKeys.h"
 #include "game/RaceFlow.h"
 #include "game/UiFactory.h"
@@ -217,6 +219,9 @@ void RaceKeys::setPaused(bool value) {
     paused = value;
     entity->scene->timeScale = paused ? 0.0f : 1.0f;
     setActive(helpScreen, paused);
+    if (auto* picture = helpScreen != nullptr ? helpScreen->getComponent<UITex>() : nullptr) {
+        showOccasionalPicture(*picture, racePicture::helpScreen, paused);
+    }
     if (helpKeys != nullptr) {
         helpKeys->show(paused);
     }

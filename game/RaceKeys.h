@@ -44,6 +44,7 @@ public:
     Entity* freeCamera = nullptr;
     // Player 1's first; the free camera takes off from the first one's view.
     std::vector<Entity*> playerCameras;
+    // Its picture (a UITex) is in memory only while it shows.
     Entity* helpScreen = nullptr;
     // The rebound keys over the help picture; may be missing.
     HelpKeys* helpKeys = nullptr;

@@ -190,9 +190,9 @@ RaceFlow* buildRaceFlow(Scene& scene, const std::vector<Entity*>& karts, const R
     gameplay->results = scene.createEntity("results")->addComponent<ResultsTable>();
     gameplay->results->build(karts.size());
 
-    UITex* help =
-        addPictureEntity(scene, "helpScreen", cachedTexture(systems, "helpScreen", racePicture::helpScreen),
-                         {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
+    // Its picture is read when the race is paused (RaceKeys::setPaused).
+    UITex* help = addPictureEntity(scene, "helpScreen", unloadedTexture(systems, "helpScreen"),
+                                   {{0.5f, 0.5f}, 0.9f, Anchor::Center}, uiLayer::overlay);
     help->entity->active = false;
 
     auto* menu = scene.createEntity("gameMenu")->addComponent<RaceKeys>();
@@ -293,9 +293,8 @@ std::vector<std::string> racePictures(const ResourceCache& cache) {
     for (const auto& picture : CarParticles::pictures()) {
         all.push_back(picture);
     }
-    all.insert(all.end(), {{"gameOver", racePicture::gameOver},
-                           {"helpScreen", racePicture::helpScreen},
-                           {"boostText", racePicture::boost}});
+    // The help picture is not among them: it is read when the race is paused.
+    all.insert(all.end(), {{"gameOver", racePicture::gameOver}, {"boostText", racePicture::boost}});
     std::vector<std::string> files;
     for (const auto& [name, file] : all) {
         if (!cache.exists<Texture2D>(name)) {

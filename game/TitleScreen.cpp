@@ -8,6 +8,7 @@
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
+#include "core/resources/Texture2D.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
@@ -22,6 +23,7 @@
 #include "game/GameAssets.h"
 #include "game/GameConfig.h"
 #include "game/LapRecords.h"
+#include "game/MenuScene.h"
 #include "game/RaceFlow.h"
 #include "game/RaceKeys.h"
 #include "game/RaceScene.h"
@@ -126,9 +128,15 @@ void TitleScreen::showMenu() {
         trackBestText->changed = true;
     }
     if (trackPreview != nullptr) {
-        trackPreview->texture =
-            track.preview.empty() ? nullptr : cachedTexture(systems, "preview:" + track.file, track.preview);
-        trackPreview->setEnabled(trackPreview->texture != nullptr);
+        Texture2D* preview =
+            track.preview.empty() ? nullptr : unloadedTexture(systems, "preview:" + track.file);
+        if (preview != trackPreview->texture) {
+            // Only the chosen track's preview stays in memory.
+            showOccasionalPicture(*trackPreview, "", false);
+            trackPreview->texture = preview;
+            showOccasionalPicture(*trackPreview, track.preview, true);
+        }
+        trackPreview->setEnabled(preview != nullptr);
     }
 }
 
@@ -212,6 +220,15 @@ void TitleScreen::showBrightness() {
             }
         },
         RaceKeys::statusDuration);
+}
+
+void TitleScreen::onSceneActive(bool active) {
+    if (titlePicture != nullptr) {
+        showOccasionalPicture(*titlePicture, titlePicturePath, active);
+    }
+    if (trackPreview != nullptr) {
+        showOccasionalPicture(*trackPreview, catalog.find(setup.track).preview, active);
+    }
 }
 
 void TitleScreen::update(float dt) {

@@ -34,6 +34,8 @@ public:
     TitleScreen(SystemRegistry* systems, Entity* entity, Text* loadingText);
 
     void update(float dt) override;
+    // The title picture and the track's preview are in memory only while the title shows.
+    void onSceneActive(bool active) override;
 
     // Creates the scene "game", imports the setup's track into it and builds the race.
     void load();
@@ -62,6 +64,8 @@ public:
     // The chosen track's best lap, under its name; may be null.
     Text* trackBestText = nullptr;
     UITex* trackPreview = nullptr;
+    // The full-window title picture; may be null.
+    UITex* titlePicture = nullptr;
     // The title's AI-only race ("attract" scene) and the track it was built on.
     RaceFlow* attractRace = nullptr;
     std::string attractTrack;

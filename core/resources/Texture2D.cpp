@@ -126,6 +126,13 @@ bool Texture2D::load(const std::string& path, TextureFormat as) {
     return true;
 }
 
+void Texture2D::release() {
+    if (texture != 0) {
+        glDeleteTextures(1, &texture);
+        texture = 0;
+    }
+}
+
 void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, const void* pixels) {
     format = newFormat;
     width = static_cast<float>(newWidth);

@@ -24,6 +24,11 @@ public:
     // for pictures whose readers want no more, like lightmaps.
     bool load(const std::string& path, TextureFormat as = TextureFormat::RGBA);
 
+    // Frees the GL storage (on a software rasteriser, heap memory) of a picture
+    // that stays off screen for a while; its size stays known. Loading it again
+    // brings it back.
+    void release();
+
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
     // null for uninitialised storage of one level. Colour formats are clamped and
     // mipmapped when pixels are given;

@@ -5,6 +5,7 @@
 #include "core/physics/Physics.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Log.h"
+#include "core/platform/Memory.h"
 #include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
 #include "core/resources/ResourceCache.h"
@@ -22,6 +23,8 @@ Engine::~Engine() {
 }
 
 void Engine::init(Config newConfig) {
+    // Before the loader's, the sound's and the driver's threads start.
+    setUpHeap();
     config = std::move(newConfig);
     if (ResourceLoader* loader = systems->add<ResourceLoader>()) {
         loader->baseDir = config.assetsDir;

@@ -155,6 +155,15 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         }
         return counts;
     };
+    // The title picture, the track's preview and the help hold memory only while they show.
+    const auto pictureHeld = [&](const char* name) {
+        const auto* picture = game->systems->get<ResourceCache>()->get<Texture2D>(name);
+        return picture != nullptr && picture->getTexture() != 0;
+    };
+    const auto previewHeld = [&] {
+        const auto* preview = menu->findEntity("trackPreview")->getComponent<UITex>()->texture;
+        return preview != nullptr && preview->getTexture() != 0;
+    };
     size_t programsAfterLoading = 0;
     std::vector<size_t> firstRaceHoldings;
     // The new level shows on screen for a moment: on the title under the
@@ -218,6 +227,8 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_TRUE(road->normals.empty() && road->uv0.empty() && road->uv1.empty())
             << "the GL buffers hold these";
         EXPECT_FALSE(road->getVertexBuffers().empty());
+        EXPECT_TRUE(pictureHeld("menu") && previewHeld());
+        EXPECT_FALSE(pictureHeld("helpScreen"));
         game->shoot("game_title.png");
         return true;
     });
@@ -231,7 +242,11 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     game->step("race scene current", 1.0f, [&] {
         spaceTime = game->now();
         EXPECT_EQ(gameplay->state, RaceFlow::starting);
-        return game->current() == race;
+        if (game->current() != race) {
+            return false;
+        }
+        EXPECT_FALSE(pictureHeld("menu") || previewHeld());
+        return true;
     });
     game->step("countdown", 7.0f, [&] {
         const float t = game->now() - spaceTime;
@@ -322,6 +337,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     game->step("pause screen", 1.0f, [&] {
         EXPECT_TRUE(raceMenu->paused);
         EXPECT_TRUE(race->findEntity("helpScreen")->active);
+        EXPECT_TRUE(pictureHeld("helpScreen"));
         EXPECT_EQ(race->timeScale, 0.0f);
         game->shoot("menu_pause.png");
         return true;
@@ -330,6 +346,7 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
     game->step("F2 shows the statistics", 1.0f, [&] {
         EXPECT_FALSE(raceMenu->paused);
         EXPECT_FALSE(race->findEntity("helpScreen")->active);
+        EXPECT_FALSE(pictureHeld("helpScreen"));
         EXPECT_EQ(race->timeScale, 1.0f);
         game->tap(GLFW_KEY_F2);
         // Fewer, longer frames while both views are drawn for the figures.
@@ -388,6 +405,8 @@ TEST_F(WholeGameTest, TitleRaceResultRestartMenuKeysAndQuit) {
         EXPECT_EQ(game->current(), menu);
         EXPECT_TRUE(menu->isRunning());
         EXPECT_FALSE(race->isRunning());
+        EXPECT_TRUE(pictureHeld("menu") && previewHeld());
+        game->shoot("game_title_again.png");
         return true;
     });
     game->step("Space on the title", 1.0f, [&] {

@@ -223,6 +223,18 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 1, GL_RED, GL_UNSIGNED_BYTE, &red);
     EXPECT_EQ(red, 80) << "(0 + 40 + 120 + 160) / 4";
+
+    // A picture off screen gives its storage back and keeps its proportions for
+    // the layout; loaded again, it reads as before.
+    const GLuint name = loaded->getTexture();
+    loaded->release();
+    EXPECT_EQ(loaded->getTexture(), 0u);
+    EXPECT_FALSE(glIsTexture(name));
+    EXPECT_EQ(loaded->getWidth() / loaded->getHeight(), 2.0f);
+    ASSERT_TRUE(loaded->load("halves.png"));
+    glBindTexture(GL_TEXTURE_2D, loaded->getTexture());
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
+    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 100, 255}));
 }
 
 TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
