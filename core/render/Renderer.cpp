@@ -247,7 +247,9 @@ void Renderer::removeViews(const Camera* camera) {
 void Renderer::prepare(View& view, Scene& scene, float dt) {
     frameDt = dt;
     view.clear();
-    view.updateViewport();
+    // Only the pre-pass fills the view's depth texture: without it the texture
+    // would be memory nothing reads.
+    view.updateViewport(depthPrePassEnabled);
     forgetProgramsIfChanged();
     std::vector<Drawable*>& visible = visibleScratch;
     visible.clear();

@@ -37,12 +37,16 @@ ShadowCaster& View::addShadowCaster() {
     return caster;
 }
 
-void View::updateViewport() {
+void View::updateViewport(bool keepDepth) {
     windowViewport = camera->getPixelViewport();
     const float scale = renderer != nullptr ? renderer->getSceneScale() : 1.0f;
     const glm::ivec4 wanted = scale < 1.0f ? SceneTarget::scaleRect(windowViewport, scale) : windowViewport;
     const bool resized = depthTarget == nullptr || wanted.z != viewport.z || wanted.w != viewport.w;
     viewport = wanted;
+    if (!keepDepth) {
+        depthTarget.reset();
+        return;
+    }
     if (!resized || graphics == nullptr || !graphics->hasWindow() || wanted.z <= 0 || wanted.w <= 0) {
         return;
     }

@@ -27,8 +27,10 @@ public:
 
     // Empties the frame's lists; keeps the depth target.
     void clear();
-    // Takes the camera's pixel viewport and (re)makes the depth target when its size changed.
-    void updateViewport();
+    // Takes the camera's pixel viewport and (re)makes the depth target when its
+    // size changed; with keepDepth false (no depth pre-pass to copy into it) the
+    // target is freed instead.
+    void updateViewport(bool keepDepth = true);
     // Depth list near to far, queue 0 by key (near to far with frontToBack),
     // queue 3 far to near; eye is the camera's position. Ties keep the order
     // the items were added in.

@@ -402,6 +402,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         EXPECT_EQ(renderer->buildDefines(*red, false, view.shadowCasters.size(), 1), preset.defines) << name;
         EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
+        EXPECT_EQ(view.depthTarget != nullptr, preset.prePass) << name;
         EXPECT_EQ(renderer->getParticleDensity(), preset.particles) << name;
         EXPECT_EQ(renderer->getRenderScale(), preset.renderScale) << name;
         EXPECT_EQ(renderer->getNearestMipLevels(), preset.nearestMips) << name;
