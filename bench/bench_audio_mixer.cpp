@@ -18,7 +18,8 @@ std::string writeTone() {
     const int rate = 48000, frames = rate;
     std::ofstream out(path, std::ios::binary);
     auto put = [&out](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xff));
+        for (int i = 0; i < bytes; ++i)
+            out.put(static_cast<char>((v >> (8 * i)) & 0xff));
     };
     out.write("RIFF", 4);
     put(36 + frames * 2, 4);
@@ -41,15 +42,16 @@ void run(int realVoices) {
     SoundClip* clip = nullptr;
     system->createSound(writeTone(), SoundMode::threeD | SoundMode::loopNormal, &clip);
     std::vector<SoundChannel> channels(512);
-    for (SoundChannel& channel : channels) system->playSound(clip, false, &channel);
+    for (SoundChannel& channel : channels)
+        system->playSound(clip, false, &channel);
 
     const int frames = 300;
     std::vector<float> mix(800 * 2);
     double updateSeconds = 0.0;
     for (int frame = 0; frame < frames; ++frame) {
         for (int l = 0; l < 4; ++l) {
-            system->set3DListenerAttributes(l, {l * 20.0f, 0, frame * 0.1f}, glm::vec3(0),
-                                            {0, 0, -1}, {0, 1, 0});
+            system->set3DListenerAttributes(l, {l * 20.0f, 0, frame * 0.1f}, glm::vec3(0), {0, 0, -1},
+                                            {0, 1, 0});
         }
         for (std::size_t i = 0; i < channels.size(); ++i) {
             const float a = 0.01f * frame + static_cast<float>(i);
@@ -58,14 +60,15 @@ void run(int realVoices) {
         const auto start = std::chrono::steady_clock::now();
         system->update();
         updateSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        system->render(mix.data(), 800);  // one 60 Hz frame of output
+        system->render(mix.data(), 800); // one 60 Hz frame of output
     }
     std::printf("%3d output sources: update %.1f us per frame\n", system->getRealVoiceCount(),
                 1e6 * updateSeconds / frames);
 }
 
-}  // namespace
+} // namespace
 
 int main() {
-    for (int realVoices : {16, 64, 512}) run(realVoices);
+    for (int realVoices : {16, 64, 512})
+        run(realVoices);
 }

@@ -31,7 +31,9 @@ constexpr float trackSize = 400.0f;
 constexpr float suspensionLength = 0.5f;
 
 // Gently rolling ground, so that rays and contacts meet sloped triangles.
-float heightAt(float x, float z) { return 0.6f * std::sin(x * 0.05f) * std::cos(z * 0.04f); }
+float heightAt(float x, float z) {
+    return 0.6f * std::sin(x * 0.05f) * std::cos(z * 0.04f);
+}
 
 void buildTrack(Scene& scene) {
     std::vector<glm::vec3> positions;
@@ -126,8 +128,8 @@ int main() {
     karts.emplace_back(scene, "P2", glm::vec3(3.0f, 1.2f, 60.0f));
     for (int i = 0; i < 10; ++i) {
         Entity* cone = scene.createEntity("Cone_Signaling");
-        cone->addComponent<Transform>()->setPosition(
-            glm::vec3(static_cast<float>(i % 2) * 6.0f - 3.0f, 1.6f, 40.0f - 8.0f * static_cast<float>(i / 2)));
+        cone->addComponent<Transform>()->setPosition(glm::vec3(static_cast<float>(i % 2) * 6.0f - 3.0f, 1.6f,
+                                                               40.0f - 8.0f * static_cast<float>(i / 2)));
         auto* body = cone->addComponent<RigidBodyDynamic>();
         body->addCollisionShape()->setBox(1.5f, 2.0f, 1.5f);
         body->setMass(0.001f);
@@ -157,8 +159,8 @@ int main() {
     std::sort(sorted.begin(), sorted.end());
     const double p99 = sorted[static_cast<size_t>(0.99 * (steps - 1))];
     const glm::vec3 p1 = karts[0].body->getGlobalPosition();
-    std::printf("physics_step: %d steps, mean %.1f us, median %.1f us, p99 %.1f us, max %.1f us\n", steps, mean,
-                sorted[steps / 2], p99, sorted.back());
+    std::printf("physics_step: %d steps, mean %.1f us, median %.1f us, p99 %.1f us, max %.1f us\n", steps,
+                mean, sorted[steps / 2], p99, sorted.back());
     std::printf("kart P1 at (%.1f, %.2f, %.1f), speed %.1f m/s\n", p1.x, p1.y, p1.z,
                 glm::length(karts[0].body->getLinearVelocity()));
     return 0;

@@ -23,10 +23,10 @@
 #include "game/RaceScene.h"
 
 #include <algorithm>
-#include <ctime>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -98,8 +98,8 @@ int main(int argc, char** argv) {
             runs = std::max(0, std::atoi(argv[i + 1]));
         }
     }
-    std::ofstream("race_load_config.ini") << "[window]\nwidth=1280\nheight=800\n[dir]\nassets=" << TW_ASSETS_DIR
-                                          << "\n";
+    std::ofstream("race_load_config.ini")
+        << "[window]\nwidth=1280\nheight=800\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
     setLogListener([](LogLevel, const std::string&) {});
 
     std::vector<double> times;
@@ -110,10 +110,11 @@ int main(int argc, char** argv) {
         game->run();
         const double loadTime = seconds(game->loadingShown, game->loaded);
         const double cpuTime = game->loadedCpu - game->loadingCpu;
-        std::printf("run %d: \"Loading...\" to \"%s\": %.3f s (%.3f s of CPU)\n", run + 1, game->result.c_str(),
-                    loadTime, cpuTime);
+        std::printf("run %d: \"Loading...\" to \"%s\": %.3f s (%.3f s of CPU)\n", run + 1,
+                    game->result.c_str(), loadTime, cpuTime);
         if (run == 0) {
-            std::printf("memory once loaded: resident %.1f MB, peak %.1f MB\n", game->residentMb, game->peakMb);
+            std::printf("memory once loaded: resident %.1f MB, peak %.1f MB\n", game->residentMb,
+                        game->peakMb);
         }
         times.push_back(loadTime);
         cpuTimes.push_back(cpuTime);

@@ -93,9 +93,10 @@ void buildScene(SystemRegistry& systems) {
     Scene& scene = *systems.get<SceneManager>()->createScene("bench");
     systems.get<SceneManager>()->setScene(&scene);
     scene.setRunning(true);
-    const std::vector<Material*> materials = {
-        material(cache, "bench red", {0.8f, 0.2f, 0.2f, 1.0f}), material(cache, "bench green", {0.2f, 0.8f, 0.3f, 1.0f}),
-        material(cache, "bench blue", {0.2f, 0.3f, 0.9f, 1.0f}), material(cache, "bench white", {0.9f, 0.9f, 0.9f, 1.0f})};
+    const std::vector<Material*> materials = {material(cache, "bench red", {0.8f, 0.2f, 0.2f, 1.0f}),
+                                              material(cache, "bench green", {0.2f, 0.8f, 0.3f, 1.0f}),
+                                              material(cache, "bench blue", {0.2f, 0.3f, 0.9f, 1.0f}),
+                                              material(cache, "bench white", {0.9f, 0.9f, 0.9f, 1.0f})};
     Mesh* cube = cache.get<Mesh>("cube");
     Mesh* sphere = cache.get<Mesh>("sphere");
     add(scene, cube, materials[3], {0.0f, -0.1f, -12.0f}, {40.0f, 0.2f, 40.0f});
@@ -156,9 +157,9 @@ void reportGLCallsPerDraw(const char* self, const Options& options) {
         return;
     }
     const std::string trace = "/tmp/tw_render_frame_" + std::to_string(::getpid()) + ".trace";
-    const std::string command = "apitrace trace -o '" + trace + "' '" + self + "' --traced --frames 4 --width " +
-                                std::to_string(options.width) + " --height " + std::to_string(options.height) +
-                                " >/dev/null 2>&1";
+    const std::string command = "apitrace trace -o '" + trace + "' '" + self +
+                                "' --traced --frames 4 --width " + std::to_string(options.width) +
+                                " --height " + std::to_string(options.height) + " >/dev/null 2>&1";
     long calls = 0;
     long draws = 0;
     if (std::system(command.c_str()) == 0 && countLastFrame(trace, calls, draws)) {
@@ -206,10 +207,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("window %dx%d, two views, %u draws and %u triangles per frame\n", options.width, options.height,
-                graphics->drawCalls, graphics->triangles);
-    std::printf("frame time over %d frames: median %.2f ms, fastest %.2f ms, slowest %.2f ms\n", options.frames,
-                milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.back());
+    std::printf("window %dx%d, two views, %u draws and %u triangles per frame\n", options.width,
+                options.height, graphics->drawCalls, graphics->triangles);
+    std::printf("frame time over %d frames: median %.2f ms, fastest %.2f ms, slowest %.2f ms\n",
+                options.frames, milliseconds[milliseconds.size() / 2], milliseconds.front(),
+                milliseconds.back());
     const uint32_t stateCalls = graphics->stateCalls;
     const uint32_t pointerCalls = graphics->attributePointerCalls;
     engine->update();

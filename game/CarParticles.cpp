@@ -48,24 +48,89 @@ constexpr glm::vec3 backwards(0.0f, 180.0f, 0.0f);
 constexpr glm::vec3 drift(0.0f, 5.0f, 0.0f);
 
 // Lazy, thin exhaust that rises as it spreads.
-const Effect smoke{"ps", "smoke", "textures/particles/Particles_Smoke2.psd", false, 2.0f, 10.0f, 130.0f, 0.4f, 0.6f,
-                   0.5f, 2.0f, 0.005f, 0.0f, backwards, drift, 0.05f, 0.2f, 0.2f, true};
+const Effect smoke{"ps",   "smoke",   "textures/particles/Particles_Smoke2.psd",
+                   false,  2.0f,      10.0f,
+                   130.0f, 0.4f,      0.6f,
+                   0.5f,   2.0f,      0.005f,
+                   0.0f,   backwards, drift,
+                   0.05f,  0.2f,      0.2f,
+                   true};
 // Fireballs thrown out of the back, played once per boost.
-const Effect flame{"psBoost", "flame", "textures/particles/FlameRoundParticleSheet.tif", true, 2.0f, 10.0f, 10.0f,
-                   10.0f, 0.3f, 3.0f, 3.0f, 0.5f, 0.0f, backwards, drift, 0.05f, 0.2f, 0.05f, false};
+const Effect flame{"psBoost", "flame",   "textures/particles/FlameRoundParticleSheet.tif",
+                   true,      2.0f,      10.0f,
+                   10.0f,     10.0f,     0.3f,
+                   3.0f,      3.0f,      0.5f,
+                   0.0f,      backwards, drift,
+                   0.05f,     0.2f,      0.05f,
+                   false};
 // A ball of sparks in every direction, falling as they cool.
-const Effect impact{"", "collisionParticle", "textures/particles/collision.png", false, 0.8f, 200.0f, 180.0f, 14.0f,
-                    0.4f, 0.3f, 0.1f, 1.0f, 0.3f, up, {0.0f, -15.0f, 0.0f}, 0.1f, 2.0f, 0.15f, false};
+const Effect impact{"",
+                    "collisionParticle",
+                    "textures/particles/collision.png",
+                    false,
+                    0.8f,
+                    200.0f,
+                    180.0f,
+                    14.0f,
+                    0.4f,
+                    0.3f,
+                    0.1f,
+                    1.0f,
+                    0.3f,
+                    up,
+                    {0.0f, -15.0f, 0.0f},
+                    0.1f,
+                    2.0f,
+                    0.15f,
+                    false};
 // A column of water thrown up that falls back as it spreads.
-const Effect splashColumn{"splashParticles", "splash", "textures/particles/ImpactSplashParticle.tif", false, 0.4f,
-                          200.0f, 20.0f, 20.0f, 1.0f, 0.5f, 4.0f, 0.5f, 0.0f, up, {0.0f, -35.0f, 0.0f}, 0.8f, 1.5f,
-                          0.2f, false};
+const Effect splashColumn{"splashParticles",
+                          "splash",
+                          "textures/particles/ImpactSplashParticle.tif",
+                          false,
+                          0.4f,
+                          200.0f,
+                          20.0f,
+                          20.0f,
+                          1.0f,
+                          0.5f,
+                          4.0f,
+                          0.5f,
+                          0.0f,
+                          up,
+                          {0.0f, -35.0f, 0.0f},
+                          0.8f,
+                          1.5f,
+                          0.2f,
+                          false};
 // Spray that billows wide around the column.
-const Effect mist{"splashMistParticles", "waterMist", "textures/particles/WaterMistParticle.tif", false, 0.4f, 200.0f,
-                  20.0f, 18.0f, 1.0f, 0.5f, 8.0f, 0.1f, 0.0f, up, {0.0f, -30.0f, 0.0f}, 1.0f, 3.0f, 0.2f, false};
+const Effect mist{"splashMistParticles",
+                  "waterMist",
+                  "textures/particles/WaterMistParticle.tif",
+                  false,
+                  0.4f,
+                  200.0f,
+                  20.0f,
+                  18.0f,
+                  1.0f,
+                  0.5f,
+                  8.0f,
+                  0.1f,
+                  0.0f,
+                  up,
+                  {0.0f, -30.0f, 0.0f},
+                  1.0f,
+                  3.0f,
+                  0.2f,
+                  false};
 // Sparks of the shorting kart, brightening as they fall.
-const Effect waterSparks{"psSpark", "spark", "textures/particles/SparkParticle.tif", false, 0.2f, 400.0f, 20.0f, 10.0f,
-                         1.0f, 0.5f, 0.1f, 0.3f, 1.0f, up, {0.0f, -15.0f, 0.0f}, 0.5f, 2.0f, 0.3f, false};
+const Effect waterSparks{"psSpark", "spark", "textures/particles/SparkParticle.tif",
+                         false,     0.2f,    400.0f,
+                         20.0f,     10.0f,   1.0f,
+                         0.5f,      0.1f,    0.3f,
+                         1.0f,      up,      {0.0f, -15.0f, 0.0f},
+                         0.5f,      2.0f,    0.3f,
+                         false};
 
 // The exhaust pipes' ends and the gap between them, in the kart's frame (+Z is its back).
 const glm::vec3 leftExhaust(-0.36f, 0.18f, 2.1f);
@@ -171,9 +236,9 @@ void CarParticles::createEffects() {
     boostFlame = createEffect(*scene, flame, kart, flameOutlet,
                               {{6.0f, 4.5f, 3.0f}, {6.0f, 3.8f, 2.2f}, {5.5f, 3.2f, 1.6f}});
     // On the kart, so that a kart scraping along a barrier keeps throwing sparks at its side.
-    ParticleSystem* sparks = createEffect(
-        *scene, impact, kart, glm::vec3(0.0f),
-        {{1.0f, 0.95f, 0.75f}, {1.0f, 0.8f, 0.35f}, {1.0f, 0.55f, 0.15f}, {0.9f, 0.3f, 0.08f}});
+    ParticleSystem* sparks =
+        createEffect(*scene, impact, kart, glm::vec3(0.0f),
+                     {{1.0f, 0.95f, 0.75f}, {1.0f, 0.8f, 0.35f}, {1.0f, 0.55f, 0.15f}, {0.9f, 0.3f, 0.08f}});
     collisionSparks = sparks->entity;
     splashBurst = createEffect(*scene, splashColumn, nullptr, glm::vec3(0.0f),
                                {{0.92f, 0.97f, 1.0f}, {0.7f, 0.87f, 0.97f}, {0.5f, 0.75f, 0.9f}});
@@ -193,7 +258,8 @@ float CarParticles::smokeIntensity(const Car& car) {
 }
 
 float CarParticles::boostFraction(const Car& car) {
-    const float f = car.boostTimeLeft > 0.0f ? car.boostTimeLeft / car.boostDuration : car.boostTimer / car.boostCooldown;
+    const float f =
+        car.boostTimeLeft > 0.0f ? car.boostTimeLeft / car.boostDuration : car.boostTimer / car.boostCooldown;
     return std::clamp(f, 0.0f, 1.0f);
 }
 
@@ -219,7 +285,8 @@ void CarParticles::update(float dt) {
             boostFlame->emitterVelocity = velocity;
         }
         // Sparks scraped off carry some of the kart's speed along.
-        if (auto* sparks = collisionSparks != nullptr ? collisionSparks->getComponent<ParticleSystem>() : nullptr) {
+        if (auto* sparks =
+                collisionSparks != nullptr ? collisionSparks->getComponent<ParticleSystem>() : nullptr) {
             sparks->emitterVelocity = 0.5f * velocity;
         }
     }

@@ -1,10 +1,9 @@
 // A recorded race: the setup it was driven with (players, AI karts and skill,
 // laps, track), the seed of everything random in it and every kart's controls
-// at every fixed step, which together replay it exactly on the same build. On disk a small versioned binary file: a header
-// with the setup and kart names, then the controls as a zlib stream that holds,
-// per step and kart, one byte saying what changed and the changed values.
-// Reading checks every field and every count, so a broken, truncated or newer
-// file is refused with one clear reason and never read past its end.
+// at every fixed step, which together replay it exactly on the same build. On disk a small versioned binary
+// file: a header with the setup and kart names, then the controls as a zlib stream that holds, per step and
+// kart, one byte saying what changed and the changed values. Reading checks every field and every count, so a
+// broken, truncated or newer file is refused with one clear reason and never read past its end.
 #pragma once
 
 #include "game/KartControls.h"

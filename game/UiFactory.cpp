@@ -20,8 +20,8 @@ Transform2D* placeOnScreen(Entity& entity, const UiPlacement& placement) {
     return transform;
 }
 
-Text* addTextEntity(Scene& scene, const std::string& name, const std::string& text, const UiPlacement& placement,
-                    const glm::vec4& color, uint32_t layer) {
+Text* addTextEntity(Scene& scene, const std::string& name, const std::string& text,
+                    const UiPlacement& placement, const glm::vec4& color, uint32_t layer) {
     Entity* entity = scene.createEntity(name);
     placeOnScreen(*entity, placement);
     auto* label = entity->addComponent<Text>(defaultFont(scene.systems), text);
@@ -32,8 +32,8 @@ Text* addTextEntity(Scene& scene, const std::string& name, const std::string& te
     return label;
 }
 
-UITex* addPictureEntity(Scene& scene, const std::string& name, Texture2D* texture, const UiPlacement& placement,
-                        uint32_t layer) {
+UITex* addPictureEntity(Scene& scene, const std::string& name, Texture2D* texture,
+                        const UiPlacement& placement, uint32_t layer) {
     Entity* entity = scene.createEntity(name);
     placeOnScreen(*entity, placement);
     auto* picture = entity->addComponent<UITex>(texture);

@@ -27,9 +27,9 @@ struct UiPlacement {
 Transform2D* placeOnScreen(Entity& entity, const UiPlacement& placement);
 
 // A new entity with a Text in the font "default".
-Text* addTextEntity(Scene& scene, const std::string& name, const std::string& text, const UiPlacement& placement,
-                    const glm::vec4& color, uint32_t layer);
+Text* addTextEntity(Scene& scene, const std::string& name, const std::string& text,
+                    const UiPlacement& placement, const glm::vec4& color, uint32_t layer);
 
 // A new entity with a picture.
-UITex* addPictureEntity(Scene& scene, const std::string& name, Texture2D* texture, const UiPlacement& placement,
-                        uint32_t layer);
+UITex* addPictureEntity(Scene& scene, const std::string& name, Texture2D* texture,
+                        const UiPlacement& placement, uint32_t layer);

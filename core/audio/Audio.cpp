@@ -7,7 +7,7 @@
 
 namespace {
 const char* const errorMessage = "FMOD error!";
-}  // namespace
+} // namespace
 
 Audio::Audio(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {
     const SoundResult created = SoundSystem::create(soundSystem);
@@ -18,18 +18,22 @@ Audio::Audio(SystemRegistry* systems) : System(systems), engine(get<Engine>()) {
     soundSystem->setRealVoiceLimit(realVoices);
     SoundResult result = soundSystem->init(maxVoices, SoundInit::rightHanded3D);
     if (result == SoundResult::ok) {
-        if (soundSystem->isSilent()) logInfo("No sound device found: sound is muted.");
+        if (soundSystem->isSilent())
+            logInfo("No sound device found: sound is muted.");
         result = soundSystem->set3DSettings(1.0f, 1.0f, 1.0f);
     }
-    if (result != SoundResult::ok) reportError(errorMessage, result);
+    if (result != SoundResult::ok)
+        reportError(errorMessage, result);
 }
 
 Audio::~Audio() {
-    if (soundSystem) soundSystem->close();
+    if (soundSystem)
+        soundSystem->close();
 }
 
 void Audio::update() {
-    if (soundSystem) soundSystem->update();
+    if (soundSystem)
+        soundSystem->update();
 }
 
 void Audio::reportError(const std::string& message, SoundResult result) {

@@ -18,16 +18,18 @@ AudioListener::AudioListener(SystemRegistry* systems, Entity* entity)
 
 void AudioListener::update(float dt) {
     Updateable::update(dt);
-    if (entity == nullptr) return;
+    if (entity == nullptr)
+        return;
     Transform* transform = entity->getComponent<Transform>();
-    if (transform == nullptr) transform = entity->addComponent<Transform>();
+    if (transform == nullptr)
+        transform = entity->addComponent<Transform>();
     transform->refresh();
     const glm::mat4& world = transform->getWorldMatrix();
     const glm::vec3 up(world[1]);
     // The engine looks down -z.
     const glm::vec3 forward = -glm::vec3(world[2]);
     if (audio != nullptr && audio->soundSystem) {
-        audio->soundSystem->set3DListenerAttributes(index, transform->getWorldPosition(),
-                                                    glm::vec3(0.0f), forward, up);
+        audio->soundSystem->set3DListenerAttributes(index, transform->getWorldPosition(), glm::vec3(0.0f),
+                                                    forward, up);
     }
 }

@@ -27,15 +27,16 @@ void AudioSource::play() {
     if (state == playing) {
         bool stillPlaying = false;
         channel.isPlaying(stillPlaying);
-        if (stillPlaying) return;
+        if (stillPlaying)
+            return;
         state = stopped;
     }
     SoundSystem* soundSystem = audio != nullptr ? audio->soundSystem.get() : nullptr;
     SoundChannel started;
-    const SoundResult result = soundSystem != nullptr
-                                   ? soundSystem->playSound(sound != nullptr ? sound->clip : nullptr,
-                                                            true, &started)
-                                   : SoundResult::notInitialized;
+    const SoundResult result =
+        soundSystem != nullptr
+            ? soundSystem->playSound(sound != nullptr ? sound->clip : nullptr, true, &started)
+            : SoundResult::notInitialized;
     if (result != SoundResult::ok) {
         logError("Error setting sound: ", sound != nullptr ? sound->getName() : std::string());
         return;
@@ -70,7 +71,8 @@ void AudioSource::update(float dt) {
 }
 
 void AudioSource::placeChannel(bool warn) {
-    if (!channel || sound == nullptr || !sound->is3D) return;
+    if (!channel || sound == nullptr || !sound->is3D)
+        return;
     Transform* transform = entity != nullptr ? entity->getComponent<Transform>() : nullptr;
     if (transform == nullptr) {
         if (warn) {

@@ -19,9 +19,8 @@ void Sound::load(const std::string& path, bool threeD) {
     const Audio* audio = systems->get<Audio>();
     SoundSystem* soundSystem = audio != nullptr ? audio->soundSystem.get() : nullptr;
     const unsigned mode = is3D ? SoundMode::threeD : SoundMode::twoD;
-    const SoundResult result = soundSystem != nullptr
-                                   ? soundSystem->createSound(resolved, mode, &clip)
-                                   : SoundResult::notInitialized;
+    const SoundResult result = soundSystem != nullptr ? soundSystem->createSound(resolved, mode, &clip)
+                                                      : SoundResult::notInitialized;
     if (result != SoundResult::ok) {
         clip = nullptr;
         logError("Could not load sound: ", path);

@@ -20,6 +20,6 @@ public:
     void load(const std::string& path, bool is3D);
 
     Engine* engine;
-    SoundClip* clip = nullptr;  // owned by the sound runtime
+    SoundClip* clip = nullptr; // owned by the sound runtime
     bool is3D = false;
 };

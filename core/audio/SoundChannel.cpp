@@ -13,22 +13,23 @@ namespace {
 template <typename Call>
 SoundResult withMixer(const std::weak_ptr<SoundMixer>& weak, std::uint64_t id, Call call) {
     const std::shared_ptr<SoundMixer> mixer = weak.lock();
-    if (!mixer || id == 0) return SoundResult::invalidHandle;
+    if (!mixer || id == 0)
+        return SoundResult::invalidHandle;
     return call(*mixer);
 }
 
-}  // namespace
+} // namespace
 
 SoundResult SoundChannel::setMode(unsigned mode) const {
-    if ((mode & (SoundMode::loopNormal | SoundMode::loopOff)) == 0) return SoundResult::ok;
+    if ((mode & (SoundMode::loopNormal | SoundMode::loopOff)) == 0)
+        return SoundResult::ok;
     const bool looping = (mode & SoundMode::loopNormal) != 0;
     return withMixer(mixer, id, [&](SoundMixer& m) { return m.setLooping(id, looping); });
 }
 
 SoundResult SoundChannel::getMode(unsigned& mode) const {
     bool looping = false;
-    const SoundResult result =
-        withMixer(mixer, id, [&](SoundMixer& m) { return m.getLooping(id, looping); });
+    const SoundResult result = withMixer(mixer, id, [&](SoundMixer& m) { return m.getLooping(id, looping); });
     mode = looping ? SoundMode::loopNormal : SoundMode::loopOff;
     return result;
 }

@@ -5,10 +5,8 @@
 
 #include <utility>
 
-SoundClip::SoundClip(std::string path, unsigned mode, int channels, int sampleRate,
-                     std::size_t frames)
-    : path(std::move(path)), mode(mode), channels(channels), sampleRate(sampleRate),
-      frames(frames) {}
+SoundClip::SoundClip(std::string path, unsigned mode, int channels, int sampleRate, std::size_t frames)
+    : path(std::move(path)), mode(mode), channels(channels), sampleRate(sampleRate), frames(frames) {}
 
 bool SoundClip::is3D() const {
     return (mode & SoundMode::threeD) != 0;

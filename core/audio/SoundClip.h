@@ -32,6 +32,6 @@ private:
     int channels;
     int sampleRate;
     std::size_t frames;
-    std::uint32_t buffer = 0;  // the output's buffer name; 0 when playing silently or streamed
+    std::uint32_t buffer = 0; // the output's buffer name; 0 when playing silently or streamed
     bool streamed = false;
 };

@@ -16,12 +16,13 @@ bool finite(const glm::vec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-}  // namespace
+} // namespace
 
 SoundListeners::SoundListeners() : listeners(1) {}
 
 bool SoundListeners::setCount(int count) {
-    if (count < 1 || count > maxListeners) return false;
+    if (count < 1 || count > maxListeners)
+        return false;
     listeners.resize(static_cast<std::size_t>(count));
     liveDirty = true;
     return true;
@@ -29,24 +30,28 @@ bool SoundListeners::setCount(int count) {
 
 bool SoundListeners::set(int index, const glm::vec3& position, const glm::vec3& forward,
                          const glm::vec3& up) {
-    if (index < 0 || index >= getCount()) return false;
-    if (!finite(position) || !finite(forward) || !finite(up)) return false;
+    if (index < 0 || index >= getCount())
+        return false;
+    if (!finite(position) || !finite(forward) || !finite(up))
+        return false;
     Listener& l = listeners[static_cast<std::size_t>(index)];
     l.position = position;
     const glm::vec3 f = glm::length(forward) > 1e-6f ? glm::normalize(forward) : glm::vec3(0, 0, -1);
     glm::vec3 r = glm::cross(f, up);
-    if (glm::length(r) < 1e-6f) r = glm::cross(f, std::abs(f.y) < 0.9f ? glm::vec3(0, 1, 0)
-                                                                        : glm::vec3(0, 0, 1));
+    if (glm::length(r) < 1e-6f)
+        r = glm::cross(f, std::abs(f.y) < 0.9f ? glm::vec3(0, 1, 0) : glm::vec3(0, 0, 1));
     l.right = glm::normalize(r);
     l.up = glm::cross(l.right, f);
     l.back = -f;
-    if (l.setFrame < frame) liveDirty = true;
+    if (l.setFrame < frame)
+        liveDirty = true;
     l.setFrame = frame;
     return true;
 }
 
 bool SoundListeners::get(int index, glm::vec3& position, glm::vec3& forward, glm::vec3& up) const {
-    if (index < 0 || index >= getCount()) return false;
+    if (index < 0 || index >= getCount())
+        return false;
     const Listener& l = listeners[static_cast<std::size_t>(index)];
     position = l.position;
     forward = -l.back;
@@ -65,14 +70,17 @@ glm::vec3 SoundListeners::Listener::toLocal(const glm::vec3& world) const {
 }
 
 const std::vector<int>& SoundListeners::candidates() const {
-    if (!liveDirty) return live;
+    if (!liveDirty)
+        return live;
     live.clear();
     for (int i = 0; i < getCount(); ++i) {
-        if (listeners[static_cast<std::size_t>(i)].setFrame >= frame - 1) live.push_back(i);
+        if (listeners[static_cast<std::size_t>(i)].setFrame >= frame - 1)
+            live.push_back(i);
     }
     // Nobody keeps their listener fresh: every listener keeps its last attributes.
     if (live.empty()) {
-        for (int i = 0; i < getCount(); ++i) live.push_back(i);
+        for (int i = 0; i < getCount(); ++i)
+            live.push_back(i);
     }
     liveDirty = false;
     return live;
@@ -91,7 +99,8 @@ glm::vec3 SoundListeners::place(const glm::vec3& world, float& nearestDistance) 
     }
     nearestDistance = nearest;
     const glm::vec3 own = listeners[static_cast<std::size_t>(nearestId)].toLocal(world);
-    if (ids.size() == 1 || nearest < 1e-6f) return own;
+    if (ids.size() == 1 || nearest < 1e-6f)
+        return own;
 
     // Blend the directions seen by every listener within reach of the nearest, each
     // weighted by how close it comes to being the nearest; the distance stays the
@@ -102,10 +111,12 @@ glm::vec3 SoundListeners::place(const glm::vec3& world, float& nearestDistance) 
         const Listener& l = listeners[static_cast<std::size_t>(id)];
         const float d = glm::distance(world, l.position);
         const float weight = 1.0f - (d - nearest) / width;
-        if (weight <= 0.0f || d < 1e-6f) continue;
+        if (weight <= 0.0f || d < 1e-6f)
+            continue;
         direction += weight * l.toLocal(world) / d;
     }
     const float length = glm::length(direction);
-    if (length < 1e-3f) return own;
+    if (length < 1e-3f)
+        return own;
     return direction / length * nearest;
 }

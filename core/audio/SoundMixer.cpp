@@ -36,26 +36,30 @@ ALenum bufferFormat(int channels) {
 void widenToStereo(SoundDecoder::Pcm& pcm) {
     std::vector<std::int16_t> stereo;
     stereo.reserve(pcm.samples.size() * 2);
-    for (std::int16_t sample : pcm.samples) stereo.insert(stereo.end(), {sample, sample});
+    for (std::int16_t sample : pcm.samples)
+        stereo.insert(stereo.end(), {sample, sample});
     pcm.samples = std::move(stereo);
     pcm.channels = 2;
 }
 
-}  // namespace
+} // namespace
 
 SoundMixer::~SoundMixer() {
     close();
 }
 
 void SoundMixer::bind() const {
-    if (context && alcGetCurrentContext() != context) alcMakeContextCurrent(context);
+    if (context && alcGetCurrentContext() != context)
+        alcMakeContextCurrent(context);
 }
 
 SoundResult SoundMixer::open(int maxVoices, unsigned flags, int realVoiceLimit) {
-    if (maxVoices < 1 || maxVoices > maxVoiceCount) return SoundResult::invalidParam;
+    if (maxVoices < 1 || maxVoices > maxVoiceCount)
+        return SoundResult::invalidParam;
     rightHanded = (flags & SoundInit::rightHanded3D) != 0;
     const int limit = realVoiceLimit < 0 ? maxVoices : std::min(maxVoices, realVoiceLimit);
-    if (!openDevice(flags, limit)) return SoundResult::outputInit;
+    if (!openDevice(flags, limit))
+        return SoundResult::outputInit;
     started = std::chrono::steady_clock::now();
     voices.clear();
     voices.resize(static_cast<std::size_t>(maxVoices));
@@ -83,14 +87,16 @@ bool SoundMixer::openDevice(unsigned flags, int sourceCount) {
     attributes.insert(attributes.end(), {ALC_MAX_AUXILIARY_SENDS, 0});
     if (loopback) {
         device = alcLoopbackOpenDeviceSOFT(nullptr);
-        if (!device) return false;
+        if (!device)
+            return false;
         sampleRate = loopbackRate;
         attributes.insert(attributes.end(),
-                          {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
-                           ALC_FLOAT_SOFT, ALC_FREQUENCY, loopbackRate, ALC_HRTF_SOFT, ALC_FALSE});
+                          {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+                           ALC_FREQUENCY, loopbackRate, ALC_HRTF_SOFT, ALC_FALSE});
     } else {
         device = alcOpenDevice(nullptr);
-        if (!device) return true;
+        if (!device)
+            return true;
     }
     attributes.push_back(0);
     context = alcCreateContext(device, attributes.data());
@@ -100,7 +106,8 @@ bool SoundMixer::openDevice(unsigned flags, int sourceCount) {
         return !loopback;
     }
     alcMakeContextCurrent(context);
-    if (!loopback) alcGetIntegerv(device, ALC_FREQUENCY, 1, &sampleRate);
+    if (!loopback)
+        alcGetIntegerv(device, ALC_FREQUENCY, 1, &sampleRate);
     return true;
 }
 
@@ -109,7 +116,8 @@ void SoundMixer::createSources(int count) {
         ALuint source = 0;
         alGetError();
         alGenSources(1, &source);
-        if (alGetError() != AL_NO_ERROR) break;
+        if (alGetError() != AL_NO_ERROR)
+            break;
         alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
         alSourcef(source, AL_MAX_GAIN, maxGain);
         sources.push_back(source);
@@ -119,17 +127,21 @@ void SoundMixer::createSources(int count) {
 
 void SoundMixer::close() {
     if (!context) {
-        if (device) alcCloseDevice(device);
+        if (device)
+            alcCloseDevice(device);
         device = nullptr;
         return;
     }
     bind();
     for (Voice& voice : voices) {
-        if (voice.active) end(voice);
+        if (voice.active)
+            end(voice);
     }
-    if (!sources.empty()) alDeleteSources(static_cast<ALsizei>(sources.size()), sources.data());
+    if (!sources.empty())
+        alDeleteSources(static_cast<ALsizei>(sources.size()), sources.data());
     for (const auto& clip : clips) {
-        if (clip->buffer != 0) alDeleteBuffers(1, &clip->buffer);
+        if (clip->buffer != 0)
+            alDeleteBuffers(1, &clip->buffer);
     }
     sources.clear();
     freeSources.clear();
@@ -142,7 +154,8 @@ void SoundMixer::close() {
 }
 
 double SoundMixer::now() const {
-    if (loopback) return static_cast<double>(renderedFrames) / sampleRate;
+    if (loopback)
+        return static_cast<double>(renderedFrames) / sampleRate;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
@@ -179,10 +192,12 @@ SoundResult SoundMixer::createClip(const std::string& path, unsigned mode, Sound
     }
     SoundDecoder::Pcm pcm;
     const SoundResult decoded = SoundDecoder::decode(path, threeD, pcm);
-    if (decoded != SoundResult::ok) return decoded;
+    if (decoded != SoundResult::ok)
+        return decoded;
     // A centred mono source is panned down about 4.5 dB; 2D sounds play at full level,
     // so mono ones go out as two identical channels straight to the speakers.
-    if (!threeD && pcm.channels == 1) widenToStereo(pcm);
+    if (!threeD && pcm.channels == 1)
+        widenToStereo(pcm);
     std::unique_ptr<SoundClip> made(
         new SoundClip(path, placement | loop, pcm.channels, pcm.sampleRate, pcm.frames()));
     if (context) {
@@ -190,8 +205,7 @@ SoundResult SoundMixer::createClip(const std::string& path, unsigned mode, Sound
         alGetError();
         alGenBuffers(1, &made->buffer);
         alBufferData(made->buffer, bufferFormat(pcm.channels), pcm.samples.data(),
-                     static_cast<ALsizei>(pcm.samples.size() * sizeof(std::int16_t)),
-                     pcm.sampleRate);
+                     static_cast<ALsizei>(pcm.samples.size() * sizeof(std::int16_t)), pcm.sampleRate);
         if (alGetError() != AL_NO_ERROR) {
             alDeleteBuffers(1, &made->buffer);
             return SoundResult::memory;
@@ -208,11 +222,13 @@ std::uint64_t SoundMixer::idOf(const Voice& voice, std::size_t slot) {
 
 SoundMixer::Voice* SoundMixer::allocateVoice() {
     for (Voice& voice : voices) {
-        if (!voice.active) return &voice;
+        if (!voice.active)
+            return &voice;
     }
     // Every voice is busy: the least audible one makes room, paused ones first.
     auto quieter = [](const Voice& a, const Voice& b) {
-        if (a.paused != b.paused) return a.paused;
+        if (a.paused != b.paused)
+            return a.paused;
         return a.audibility < b.audibility;
     };
     Voice& victim = *std::min_element(voices.begin(), voices.end(), quieter);
@@ -222,9 +238,10 @@ SoundMixer::Voice* SoundMixer::allocateVoice() {
 
 SoundResult SoundMixer::play(SoundClip* clip, bool paused, std::uint64_t& id) {
     id = 0;
-    const bool known = std::any_of(clips.begin(), clips.end(),
-                                   [clip](const auto& owned) { return owned.get() == clip; });
-    if (!clip || !known) return SoundResult::invalidParam;
+    const bool known =
+        std::any_of(clips.begin(), clips.end(), [clip](const auto& owned) { return owned.get() == clip; });
+    if (!clip || !known)
+        return SoundResult::invalidParam;
     bind();
     Voice& voice = *allocateVoice();
     const std::uint32_t generation = voice.generation;
@@ -236,28 +253,33 @@ SoundResult SoundMixer::play(SoundClip* clip, bool paused, std::uint64_t& id) {
     voice.looping = (clip->getMode() & SoundMode::loopNormal) != 0;
     voice.anchor = now();
     place(voice);
-    if (!freeSources.empty()) realise(voice);
+    if (!freeSources.empty())
+        realise(voice);
     id = idOf(voice, static_cast<std::size_t>(&voice - voices.data()));
     return SoundResult::ok;
 }
 
 double SoundMixer::offsetAt(const Voice& voice, double time) const {
-    if (voice.paused) return voice.offset;
+    if (voice.paused)
+        return voice.offset;
     const double position = voice.offset + (time - voice.anchor) * voice.pitch;
     const double length = voice.clip->getLength();
-    if (voice.looping && length > 0.0) return std::fmod(position, length);
+    if (voice.looping && length > 0.0)
+        return std::fmod(position, length);
     return position;
 }
 
 void SoundMixer::reanchor(Voice& voice) {
-    if (voice.source != 0) return;
+    if (voice.source != 0)
+        return;
     const double time = now();
     voice.offset = offsetAt(voice, time);
     voice.anchor = time;
 }
 
 bool SoundMixer::finished(const Voice& voice) const {
-    if (voice.source != 0 && voice.stream) return voice.stream->drained(voice.source);
+    if (voice.source != 0 && voice.stream)
+        return voice.stream->drained(voice.source);
     if (voice.source != 0) {
         ALint state = AL_INITIAL;
         alGetSourcei(voice.source, AL_SOURCE_STATE, &state);
@@ -282,9 +304,11 @@ void SoundMixer::end(Voice& voice) {
 SoundMixer::Voice* SoundMixer::find(std::uint64_t id) {
     const std::size_t slot = static_cast<std::size_t>(id & 0xffffffffu);
     const auto generation = static_cast<std::uint32_t>(id >> 32);
-    if (slot >= voices.size()) return nullptr;
+    if (slot >= voices.size())
+        return nullptr;
     Voice& voice = voices[slot];
-    if (!voice.active || voice.generation != generation) return nullptr;
+    if (!voice.active || voice.generation != generation)
+        return nullptr;
     bind();
     if (finished(voice)) {
         end(voice);
@@ -337,10 +361,12 @@ void SoundMixer::realise(Voice& voice) {
         alSourcei(voice.source, AL_BUFFER, static_cast<ALint>(voice.clip->buffer));
         applySource(voice);
         // A source that is not playing keeps this offset for its next start.
-        if (offset > 0.0) alSourcef(voice.source, AL_SEC_OFFSET, static_cast<float>(offset));
+        if (offset > 0.0)
+            alSourcef(voice.source, AL_SEC_OFFSET, static_cast<float>(offset));
     }
     voice.offset = offset;
-    if (!voice.paused) alSourcePlay(voice.source);
+    if (!voice.paused)
+        alSourcePlay(voice.source);
 }
 
 void SoundMixer::virtualise(Voice& voice) {
@@ -367,26 +393,32 @@ void SoundMixer::rebalance() {
     std::vector<Voice*>& active = activeScratch;
     active.clear();
     for (Voice& voice : voices) {
-        if (voice.active) active.push_back(&voice);
+        if (voice.active)
+            active.push_back(&voice);
     }
     if (active.size() > sources.size()) {
         // Voices live in one array, so their addresses break the last tie in
         // their own order: as stable as a stable sort, without its buffer.
         std::sort(active.begin(), active.end(), [](const Voice* a, const Voice* b) {
-            if (a->paused != b->paused) return !a->paused;
-            if (a->audibility != b->audibility) return a->audibility > b->audibility;
+            if (a->paused != b->paused)
+                return !a->paused;
+            if (a->audibility != b->audibility)
+                return a->audibility > b->audibility;
             const bool aHeld = a->source != 0;
             const bool bHeld = b->source != 0;
-            if (aHeld != bHeld) return aHeld;
+            if (aHeld != bHeld)
+                return aHeld;
             return a < b;
         });
         for (std::size_t i = sources.size(); i < active.size(); ++i) {
-            if (active[i]->source != 0) virtualise(*active[i]);
+            if (active[i]->source != 0)
+                virtualise(*active[i]);
         }
         active.resize(sources.size());
     }
     for (Voice* voice : active) {
-        if (voice->source == 0 && !freeSources.empty()) realise(*voice);
+        if (voice->source == 0 && !freeSources.empty())
+            realise(*voice);
     }
 }
 
@@ -402,24 +434,28 @@ SoundResult SoundMixer::update() {
     bind();
     refillStreams();
     for (Voice& voice : voices) {
-        if (voice.active && finished(voice)) end(voice);
+        if (voice.active && finished(voice))
+            end(voice);
     }
     for (Voice& voice : voices) {
-        if (!voice.active) continue;
+        if (!voice.active)
+            continue;
         place(voice);
         if (voice.source != 0 && voice.clip->is3D()) {
-            alSource3f(voice.source, AL_POSITION, voice.relative.x, voice.relative.y,
-                       voice.relative.z);
+            alSource3f(voice.source, AL_POSITION, voice.relative.x, voice.relative.y, voice.relative.z);
         }
     }
-    if (context) rebalance();
+    if (context)
+        rebalance();
     listeners.nextFrame();
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::render(float* interleavedStereo, int frames) {
-    if (!loopback || !context) return SoundResult::unsupported;
-    if (!interleavedStereo || frames < 0) return SoundResult::invalidParam;
+    if (!loopback || !context)
+        return SoundResult::unsupported;
+    if (!interleavedStereo || frames < 0)
+        return SoundResult::invalidParam;
     bind();
     // Streams are topped up between pieces, so a long render hears them without gaps.
     for (int done = 0; done < frames;) {
@@ -433,23 +469,23 @@ SoundResult SoundMixer::render(float* interleavedStereo, int frames) {
 }
 
 int SoundMixer::getActiveVoiceCount() const {
-    return static_cast<int>(std::count_if(voices.begin(), voices.end(),
-                                          [](const Voice& v) { return v.active; }));
+    return static_cast<int>(
+        std::count_if(voices.begin(), voices.end(), [](const Voice& v) { return v.active; }));
 }
 
 SoundResult SoundMixer::setListenerCount(int count) {
     return listeners.setCount(count) ? SoundResult::ok : SoundResult::invalidParam;
 }
 
-SoundResult SoundMixer::setListener(int index, const glm::vec3& position,
-                                    const glm::vec3& forward, const glm::vec3& up) {
+SoundResult SoundMixer::setListener(int index, const glm::vec3& position, const glm::vec3& forward,
+                                    const glm::vec3& up) {
     const bool ok = listeners.set(index, fromUser(position), fromUser(forward), fromUser(up));
     return ok ? SoundResult::ok : SoundResult::invalidParam;
 }
 
-SoundResult SoundMixer::getListener(int index, glm::vec3& position, glm::vec3& forward,
-                                    glm::vec3& up) const {
-    if (!listeners.get(index, position, forward, up)) return SoundResult::invalidParam;
+SoundResult SoundMixer::getListener(int index, glm::vec3& position, glm::vec3& forward, glm::vec3& up) const {
+    if (!listeners.get(index, position, forward, up))
+        return SoundResult::invalidParam;
     position = fromUser(position);
     forward = fromUser(forward);
     up = fromUser(up);
@@ -458,63 +494,77 @@ SoundResult SoundMixer::getListener(int index, glm::vec3& position, glm::vec3& f
 
 SoundResult SoundMixer::setLooping(std::uint64_t id, bool looping) {
     Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     reanchor(*voice);
     voice->looping = looping;
-    if (voice->source != 0 && !voice->stream) alSourcei(voice->source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
+    if (voice->source != 0 && !voice->stream)
+        alSourcei(voice->source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::getLooping(std::uint64_t id, bool& looping) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     looping = voice->looping;
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::setPitch(std::uint64_t id, float pitch) {
-    if (!validNumber(pitch)) return SoundResult::invalidParam;
+    if (!validNumber(pitch))
+        return SoundResult::invalidParam;
     Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     reanchor(*voice);
     voice->pitch = pitch;
-    if (voice->source != 0) alSourcef(voice->source, AL_PITCH, pitch);
+    if (voice->source != 0)
+        alSourcef(voice->source, AL_PITCH, pitch);
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::getPitch(std::uint64_t id, float& pitch) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     pitch = voice->pitch;
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::setVolume(std::uint64_t id, float volume) {
-    if (!validNumber(volume)) return SoundResult::invalidParam;
+    if (!validNumber(volume))
+        return SoundResult::invalidParam;
     Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     voice->volume = std::min(volume, maxGain);
     place(*voice);
-    if (voice->source != 0) alSourcef(voice->source, AL_GAIN, voice->volume);
+    if (voice->source != 0)
+        alSourcef(voice->source, AL_GAIN, voice->volume);
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::getVolume(std::uint64_t id, float& volume) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     volume = voice->volume;
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::setPaused(std::uint64_t id, bool paused) {
     Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
-    if (voice->paused == paused) return SoundResult::ok;
+    if (!voice)
+        return SoundResult::invalidHandle;
+    if (voice->paused == paused)
+        return SoundResult::ok;
     reanchor(*voice);
     voice->paused = paused;
     if (voice->source == 0) {
         // An unpaused voice may deserve a source that is free right now.
-        if (!paused && !freeSources.empty()) realise(*voice);
+        if (!paused && !freeSources.empty())
+            realise(*voice);
         return SoundResult::ok;
     }
     if (paused) {
@@ -527,7 +577,8 @@ SoundResult SoundMixer::setPaused(std::uint64_t id, bool paused) {
 
 SoundResult SoundMixer::getPaused(std::uint64_t id, bool& paused) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     paused = voice->paused;
     return SoundResult::ok;
 }
@@ -539,14 +590,16 @@ SoundResult SoundMixer::isPlaying(std::uint64_t id, bool& playing) {
 
 SoundResult SoundMixer::isVirtual(std::uint64_t id, bool& isVirtual) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     isVirtual = voice->source == 0;
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::getOffset(std::uint64_t id, double& seconds) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     if (voice->source == 0) {
         seconds = offsetAt(*voice, now());
         return SoundResult::ok;
@@ -558,14 +611,16 @@ SoundResult SoundMixer::getOffset(std::uint64_t id, double& seconds) {
     ALint state = AL_INITIAL;
     alGetSourcei(voice->source, AL_SOURCE_STATE, &state);
     ALfloat offset = 0.0f;
-    if (state != AL_INITIAL) alGetSourcef(voice->source, AL_SEC_OFFSET, &offset);
+    if (state != AL_INITIAL)
+        alGetSourcef(voice->source, AL_SEC_OFFSET, &offset);
     seconds = state == AL_INITIAL ? voice->offset : offset;
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::stop(std::uint64_t id) {
     Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     end(*voice);
     return SoundResult::ok;
 }
@@ -576,20 +631,22 @@ SoundResult SoundMixer::setPosition(std::uint64_t id, const glm::vec3& position)
         return SoundResult::invalidParam;
     }
     Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     voice->position = world;
-    if (!voice->clip->is3D()) return SoundResult::ok;
+    if (!voice->clip->is3D())
+        return SoundResult::ok;
     place(*voice);
     if (voice->source != 0) {
-        alSource3f(voice->source, AL_POSITION, voice->relative.x, voice->relative.y,
-                   voice->relative.z);
+        alSource3f(voice->source, AL_POSITION, voice->relative.x, voice->relative.y, voice->relative.z);
     }
     return SoundResult::ok;
 }
 
 SoundResult SoundMixer::getPosition(std::uint64_t id, glm::vec3& position) {
     const Voice* voice = find(id);
-    if (!voice) return SoundResult::invalidHandle;
+    if (!voice)
+        return SoundResult::invalidHandle;
     position = fromUser(voice->position);
     return SoundResult::ok;
 }

@@ -39,8 +39,7 @@ public:
     int getListenerCount() const { return listeners.getCount(); }
     SoundResult setListener(int index, const glm::vec3& position, const glm::vec3& forward,
                             const glm::vec3& up);
-    SoundResult getListener(int index, glm::vec3& position, glm::vec3& forward,
-                            glm::vec3& up) const;
+    SoundResult getListener(int index, glm::vec3& position, glm::vec3& forward, glm::vec3& up) const;
 
     bool isSilent() const { return context == nullptr; }
     bool isLoopback() const { return loopback; }
@@ -69,13 +68,13 @@ private:
         std::uint32_t generation = 1;
         bool active = false;
         SoundClip* clip = nullptr;
-        ALuint source = 0;  // 0 while virtual
+        ALuint source = 0; // 0 while virtual
         bool paused = true;
         bool looping = false;
         float pitch = 1.0f;
         float volume = 1.0f;
-        glm::vec3 position{0.0f};  // world, right-handed
-        glm::vec3 relative{0.0f};  // as placed around the nearest listener
+        glm::vec3 position{0.0f}; // world, right-handed
+        glm::vec3 relative{0.0f}; // as placed around the nearest listener
         float audibility = 0.0f;
         // A virtual voice's playback position: offset seconds into the clip at anchor.
         double offset = 0.0;

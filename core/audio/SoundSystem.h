@@ -39,9 +39,8 @@ public:
     SoundResult set3DNumListeners(int count);
     SoundResult get3DNumListeners(int& count) const;
     // Velocity is ignored. Listeners no longer set each frame drop out of the placement.
-    SoundResult set3DListenerAttributes(int index, const glm::vec3& position,
-                                        const glm::vec3& velocity, const glm::vec3& forward,
-                                        const glm::vec3& up);
+    SoundResult set3DListenerAttributes(int index, const glm::vec3& position, const glm::vec3& velocity,
+                                        const glm::vec3& forward, const glm::vec3& up);
     SoundResult get3DListenerAttributes(int index, glm::vec3& position, glm::vec3& forward,
                                         glm::vec3& up) const;
 

@@ -16,17 +16,23 @@ std::recursive_mutex logMutex;
 
 const char* ansiColor(int paletteColor) {
     switch (paletteColor) {
-    case logColorYellow: return "\033[93m";
-    case logColorRed: return "\033[91m";
-    default: return "\033[37m";
+    case logColorYellow:
+        return "\033[93m";
+    case logColorRed:
+        return "\033[91m";
+    default:
+        return "\033[37m";
     }
 }
 
 int paletteColor(LogLevel level) {
     switch (level) {
-    case LogLevel::Warning: return logColorYellow;
-    case LogLevel::Error: return logColorRed;
-    default: return logColorGrey;
+    case LogLevel::Warning:
+        return logColorYellow;
+    case LogLevel::Error:
+        return logColorRed;
+    default:
+        return logColorGrey;
     }
 }
 

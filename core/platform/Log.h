@@ -45,6 +45,12 @@ template <typename... Args> void logAt(LogLevel level, const Args&... args) {
     }
 }
 
-template <typename... Args> void logInfo(const Args&... args) { logAt(LogLevel::Info, args...); }
-template <typename... Args> void logWarning(const Args&... args) { logAt(LogLevel::Warning, args...); }
-template <typename... Args> void logError(const Args&... args) { logAt(LogLevel::Error, args...); }
+template <typename... Args> void logInfo(const Args&... args) {
+    logAt(LogLevel::Info, args...);
+}
+template <typename... Args> void logWarning(const Args&... args) {
+    logAt(LogLevel::Warning, args...);
+}
+template <typename... Args> void logError(const Args&... args) {
+    logAt(LogLevel::Error, args...);
+}

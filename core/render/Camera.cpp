@@ -43,7 +43,9 @@ glm::mat4 Camera::getEye() {
     return transform != nullptr ? transform->getWorldMatrix() : glm::mat4(1.0f);
 }
 
-glm::vec3 Camera::getPosition() { return glm::vec3(getEye()[3]); }
+glm::vec3 Camera::getPosition() {
+    return glm::vec3(getEye()[3]);
+}
 
 glm::ivec2 Camera::windowSize() const {
     const Graphics* graphics = systems != nullptr ? systems->get<Graphics>() : nullptr;
@@ -78,7 +80,9 @@ const glm::mat4& Camera::getProjection() {
     return projection;
 }
 
-glm::mat4 Camera::getViewProjection() { return getProjection() * getView(); }
+glm::mat4 Camera::getViewProjection() {
+    return getProjection() * getView();
+}
 
 const Frustum& Camera::getFrustum() {
     frustum = Frustum::fromInverseViewProjection(glm::inverse(getViewProjection()));

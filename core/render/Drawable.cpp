@@ -16,7 +16,9 @@ void Drawable::getBounds(glm::vec3& outMin, glm::vec3& outMax) {
     outMax = boundsMax;
 }
 
-bool Drawable::isVisible(const Frustum&) { return true; }
+bool Drawable::isVisible(const Frustum&) {
+    return true;
+}
 
 Transform* Drawable::getTransform() {
     if (entity == nullptr) {

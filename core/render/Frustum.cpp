@@ -3,7 +3,8 @@
 
 namespace {
 
-Frustum::Plane planeThrough(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c, const glm::vec3& inside) {
+Frustum::Plane planeThrough(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c,
+                            const glm::vec3& inside) {
     Frustum::Plane plane;
     glm::vec3 normal = glm::cross(b - a, c - a);
     const float length = glm::length(normal);

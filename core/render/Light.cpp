@@ -10,4 +10,6 @@ glm::vec3 Light::getWorldDirection() {
     return transform != nullptr ? transform->getGlobalRotation() * direction : direction;
 }
 
-glm::vec3 Light::getWorldPosition() { return glm::vec3(getWorldMatrix()[3]); }
+glm::vec3 Light::getWorldPosition() {
+    return glm::vec3(getWorldMatrix()[3]);
+}

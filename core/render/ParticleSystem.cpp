@@ -25,9 +25,13 @@
 namespace {
 
 // Uniform in [0, 1] from the C library generator, as the effects were tuned with.
-float random01() { return static_cast<float>(std::rand()) / static_cast<float>(RAND_MAX); }
+float random01() {
+    return static_cast<float>(std::rand()) / static_cast<float>(RAND_MAX);
+}
 
-float jitter() { return 1.0f - 2.0f * random01(); }
+float jitter() {
+    return 1.0f - 2.0f * random01();
+}
 
 Shader* particleShader(SystemRegistry* systems) {
     auto* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;

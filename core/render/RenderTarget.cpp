@@ -52,8 +52,8 @@ bool RenderTarget::create() {
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
     }
     if (depthTexture != nullptr) {
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, depthTexture->getTexture(),
-                               0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D,
+                               depthTexture->getTexture(), 0);
     }
     if (colorTextures.empty() && colorBuffer == 0) {
         // A depth-only target has no colour buffer to draw into or read from.
@@ -70,4 +70,6 @@ bool RenderTarget::create() {
     return true;
 }
 
-void RenderTarget::bind() const { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer); }
+void RenderTarget::bind() const {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+}

@@ -8,7 +8,6 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Input.h"
 
-
 namespace {
 constexpr int keyComma = 44;
 constexpr int keyFullStop = 46;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
-SystemRegistry::~SystemRegistry() { clear(); }
+SystemRegistry::~SystemRegistry() {
+    clear();
+}
 
 void SystemRegistry::destroy(const std::type_index& type) {
     const auto it = systems.find(type);

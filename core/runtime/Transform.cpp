@@ -38,8 +38,8 @@ void Transform::refresh() {
     if (!dirty) {
         return;
     }
-    const glm::mat4 local =
-        glm::translate(glm::mat4(1.0f), position) * glm::mat4_cast(rotation) * glm::scale(glm::mat4(1.0f), scale);
+    const glm::mat4 local = glm::translate(glm::mat4(1.0f), position) * glm::mat4_cast(rotation) *
+                            glm::scale(glm::mat4(1.0f), scale);
     if (parent != nullptr) {
         parent->refresh();
         worldMatrix = parent->worldMatrix * local;

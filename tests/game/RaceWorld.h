@@ -14,8 +14,8 @@
 #include "game/Car.h"
 #include "game/Checkpoint.h"
 #include "game/RaceFlow.h"
-#include "game/RaceProgress.h"
 #include "game/RaceMessages.h"
+#include "game/RaceProgress.h"
 #include "support/TestEngine.h"
 
 // Only the key names: GL comes from GLEW where a test needs it.

@@ -26,14 +26,16 @@ void FbxFile::connect(int64_t child, int64_t parent) {
     connections += "\tC: \"OO\"," + std::to_string(child) + "," + std::to_string(parent) + "\n";
 }
 
-int64_t FbxFile::addModel(const std::string& name, const char* kind, int64_t parent, const Placement& placement) {
+int64_t FbxFile::addModel(const std::string& name, const char* kind, int64_t parent,
+                          const Placement& placement) {
     const int64_t id = nextId++;
     objects += "\tModel: " + std::to_string(id) + ", \"Model::" + name + "\", \"" + kind + "\" {\n" +
                "\t\tVersion: 232\n\t\tProperties70:  {\n" +
-               "\t\t\tP: \"Lcl Translation\", \"Lcl Translation\", \"\", \"A\"," + vec(placement.translation) + "\n" +
-               "\t\t\tP: \"Lcl Rotation\", \"Lcl Rotation\", \"\", \"A\"," + vec(placement.rotationDegrees) + "\n" +
-               "\t\t\tP: \"Lcl Scaling\", \"Lcl Scaling\", \"\", \"A\"," + vec(placement.scale) + "\n" +
-               "\t\t}\n\t}\n";
+               "\t\t\tP: \"Lcl Translation\", \"Lcl Translation\", \"\", \"A\"," +
+               vec(placement.translation) + "\n" +
+               "\t\t\tP: \"Lcl Rotation\", \"Lcl Rotation\", \"\", \"A\"," + vec(placement.rotationDegrees) +
+               "\n" + "\t\t\tP: \"Lcl Scaling\", \"Lcl Scaling\", \"\", \"A\"," + vec(placement.scale) +
+               "\n" + "\t\t}\n\t}\n";
     connect(id, parent);
     return id;
 }
@@ -75,22 +77,22 @@ int64_t FbxFile::addMesh(const std::string& name, int64_t parent, const Placemen
         polygonMaterials.push_back(t < triangleMaterials.size() ? triangleMaterials[t] : 0);
     }
     const std::string g = std::to_string(geometry);
-    objects += "\tGeometry: " + g + ", \"Geometry::" + name + "\", \"Mesh\" {\n" +
-               "\t\tVertices: *" + std::to_string(vertices.size()) + " {\n\t\t\ta: " + list(vertices) + "\n\t\t}\n" +
-               "\t\tPolygonVertexIndex: *" + std::to_string(indices.size()) + " {\n\t\t\ta: " + list(indices) +
-               "\n\t\t}\n\t\tGeometryVersion: 124\n" +
-               "\t\tLayerElementNormal: 0 {\n\t\t\tVersion: 101\n\t\t\tName: \"\"\n" +
-               "\t\t\tMappingInformationType: \"ByPolygonVertex\"\n\t\t\tReferenceInformationType: \"Direct\"\n" +
-               "\t\t\tNormals: *" + std::to_string(normals.size()) + " {\n\t\t\t\ta: " + list(normals) +
-               "\n\t\t\t}\n\t\t}\n" +
-               "\t\tLayerElementMaterial: 0 {\n\t\t\tVersion: 101\n\t\t\tName: \"\"\n" +
-               "\t\t\tMappingInformationType: \"ByPolygon\"\n\t\t\tReferenceInformationType: \"IndexToDirect\"\n" +
-               "\t\t\tMaterials: *" + std::to_string(polygonMaterials.size()) + " {\n\t\t\t\ta: " +
-               list(polygonMaterials) + "\n\t\t\t}\n\t\t}\n" +
-               "\t\tLayer: 0 {\n\t\t\tVersion: 100\n" +
-               "\t\t\tLayerElement:  {\n\t\t\t\tType: \"LayerElementNormal\"\n\t\t\t\tTypedIndex: 0\n\t\t\t}\n" +
-               "\t\t\tLayerElement:  {\n\t\t\t\tType: \"LayerElementMaterial\"\n\t\t\t\tTypedIndex: 0\n\t\t\t}\n" +
-               "\t\t}\n\t}\n";
+    objects +=
+        "\tGeometry: " + g + ", \"Geometry::" + name + "\", \"Mesh\" {\n" + "\t\tVertices: *" +
+        std::to_string(vertices.size()) + " {\n\t\t\ta: " + list(vertices) + "\n\t\t}\n" +
+        "\t\tPolygonVertexIndex: *" + std::to_string(indices.size()) + " {\n\t\t\ta: " + list(indices) +
+        "\n\t\t}\n\t\tGeometryVersion: 124\n" +
+        "\t\tLayerElementNormal: 0 {\n\t\t\tVersion: 101\n\t\t\tName: \"\"\n" +
+        "\t\t\tMappingInformationType: \"ByPolygonVertex\"\n\t\t\tReferenceInformationType: \"Direct\"\n" +
+        "\t\t\tNormals: *" + std::to_string(normals.size()) + " {\n\t\t\t\ta: " + list(normals) +
+        "\n\t\t\t}\n\t\t}\n" + "\t\tLayerElementMaterial: 0 {\n\t\t\tVersion: 101\n\t\t\tName: \"\"\n" +
+        "\t\t\tMappingInformationType: \"ByPolygon\"\n\t\t\tReferenceInformationType: \"IndexToDirect\"\n" +
+        "\t\t\tMaterials: *" + std::to_string(polygonMaterials.size()) +
+        " {\n\t\t\t\ta: " + list(polygonMaterials) + "\n\t\t\t}\n\t\t}\n" +
+        "\t\tLayer: 0 {\n\t\t\tVersion: 100\n" +
+        "\t\t\tLayerElement:  {\n\t\t\t\tType: \"LayerElementNormal\"\n\t\t\t\tTypedIndex: 0\n\t\t\t}\n" +
+        "\t\t\tLayerElement:  {\n\t\t\t\tType: \"LayerElementMaterial\"\n\t\t\t\tTypedIndex: 0\n\t\t\t}\n" +
+        "\t\t}\n\t}\n";
     connect(geometry, model);
     // The order of the material connections is the material index.
     for (int64_t material : materials) {
@@ -103,12 +105,11 @@ int64_t FbxFile::addLight(const std::string& name, int64_t parent, const Placeme
                           const glm::vec3& color) {
     const int64_t model = addModel(name, "Light", parent, placement);
     const int64_t attribute = nextId++;
-    objects += "\tNodeAttribute: " + std::to_string(attribute) + ", \"NodeAttribute::" + name + "\", \"Light\" {\n" +
-               "\t\tProperties70:  {\n" +
-               "\t\t\tP: \"LightType\", \"enum\", \"\", \"\"," + std::to_string(type) + "\n" +
-               "\t\t\tP: \"Color\", \"Color\", \"\", \"A\"," + vec(color) + "\n" +
-               "\t\t\tP: \"Intensity\", \"Number\", \"\", \"A\",100\n" +
-               "\t\t}\n\t\tTypeFlags: \"Light\"\n\t}\n";
+    objects +=
+        "\tNodeAttribute: " + std::to_string(attribute) + ", \"NodeAttribute::" + name + "\", \"Light\" {\n" +
+        "\t\tProperties70:  {\n" + "\t\t\tP: \"LightType\", \"enum\", \"\", \"\"," + std::to_string(type) +
+        "\n" + "\t\t\tP: \"Color\", \"Color\", \"\", \"A\"," + vec(color) + "\n" +
+        "\t\t\tP: \"Intensity\", \"Number\", \"\", \"A\",100\n" + "\t\t}\n\t\tTypeFlags: \"Light\"\n\t}\n";
     connect(attribute, model);
     return model;
 }

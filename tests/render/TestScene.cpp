@@ -82,8 +82,8 @@ TestScene buildTestScene(SystemRegistry& systems) {
     Entity* sunEntity = scene.createEntity("sun");
     auto* sunTransform = sunEntity->addComponent<Transform>();
     // Low from the left and behind, so shadows fall long towards the cameras' right.
-    sunTransform->setLocalMatrix(glm::inverse(glm::lookAt(glm::vec3(0.0f), glm::vec3(0.6f, -0.55f, 0.45f),
-                                                          glm::vec3(0.0f, 1.0f, 0.0f))));
+    sunTransform->setLocalMatrix(glm::inverse(
+        glm::lookAt(glm::vec3(0.0f), glm::vec3(0.6f, -0.55f, 0.45f), glm::vec3(0.0f, 1.0f, 0.0f))));
     result.sun = sunEntity->addComponent<Light>();
     result.sun->color = glm::vec3(1.0f, 0.95f, 0.85f);
     result.sun->intensity = 1.6f;

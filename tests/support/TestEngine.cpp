@@ -27,7 +27,9 @@ TestEngine::TestEngine(Config config, bool withSystems) : systems(std::make_uniq
     }
 }
 
-TestEngine::~TestEngine() { systems.reset(); }
+TestEngine::~TestEngine() {
+    systems.reset();
+}
 
 void TestEngine::frame(uint32_t frameMs) {
     if (engine->lastTimeMs != 0) {

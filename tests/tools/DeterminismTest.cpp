@@ -15,8 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[maybe_unused]] std::map<std::string, std::string> readTree(const fs::path& root)
-{
+[[maybe_unused]] std::map<std::string, std::string> readTree(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file())
@@ -28,8 +27,7 @@ namespace {
     return files;
 }
 
-TEST(AssetGenerator, SecondRunWritesIdenticalBytes)
-{
+TEST(AssetGenerator, SecondRunWritesIdenticalBytes) {
 #ifndef TW_ASSETGEN
     GTEST_SKIP() << "the asset generator is not part of this build";
 #else

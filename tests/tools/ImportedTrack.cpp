@@ -13,24 +13,23 @@ namespace {
 const glm::mat4 plus90 = glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(1, 0, 0));
 const glm::mat4 minus90 = glm::rotate(glm::mat4(1.0f), glm::radians(-90.0f), glm::vec3(1, 0, 0));
 
-glm::mat4 toGlm(const aiMatrix4x4& m) { return glm::transpose(glm::make_mat4(&m.a1)); }
+glm::mat4 toGlm(const aiMatrix4x4& m) {
+    return glm::transpose(glm::make_mat4(&m.a1));
+}
 
 } // namespace
 
-ImportedTrack::ImportedTrack(const std::string& path)
-{
+ImportedTrack::ImportedTrack(const std::string& path) {
     imported = importer.ReadFile(path, aiProcess_CalcTangentSpace | aiProcess_Triangulate);
 }
 
-const aiNode* ImportedTrack::find(const std::string& name) const
-{
+const aiNode* ImportedTrack::find(const std::string& name) const {
     if (!imported || !imported->mRootNode)
         return nullptr;
     return imported->mRootNode->FindNode(name.c_str());
 }
 
-std::vector<const aiNode*> ImportedTrack::allNodes() const
-{
+std::vector<const aiNode*> ImportedTrack::allNodes() const {
     std::vector<const aiNode*> out;
     if (!imported || !imported->mRootNode)
         return out;
@@ -43,26 +42,22 @@ std::vector<const aiNode*> ImportedTrack::allNodes() const
     return out;
 }
 
-glm::mat4 ImportedTrack::local(const aiNode* node) const
-{
+glm::mat4 ImportedTrack::local(const aiNode* node) const {
     const glm::mat4 m = toGlm(node->mTransformation);
     return (node->mParent ? minus90 : plus90) * m;
 }
 
-glm::mat4 ImportedTrack::world(const aiNode* node) const
-{
+glm::mat4 ImportedTrack::world(const aiNode* node) const {
     return node->mParent ? world(node->mParent) * local(node) : local(node);
 }
 
-std::string ImportedTrack::materialName(unsigned index) const
-{
+std::string ImportedTrack::materialName(unsigned index) const {
     aiString name;
     imported->mMaterials[index]->Get(AI_MATKEY_NAME, name);
     return name.C_Str();
 }
 
-std::vector<ImportedTrack::Triangle> ImportedTrack::triangles(const aiNode* node) const
-{
+std::vector<ImportedTrack::Triangle> ImportedTrack::triangles(const aiNode* node) const {
     std::vector<Triangle> out;
     const glm::mat4 toWorld = world(node) * minus90;
     for (unsigned m = 0; m < node->mNumMeshes; ++m) {
@@ -75,14 +70,14 @@ std::vector<ImportedTrack::Triangle> ImportedTrack::triangles(const aiNode* node
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const aiFace& face = mesh->mFaces[f];
             if (face.mNumIndices == 3)
-                out.push_back(Triangle{at(face.mIndices[0]), at(face.mIndices[1]), at(face.mIndices[2]), material});
+                out.push_back(
+                    Triangle{at(face.mIndices[0]), at(face.mIndices[1]), at(face.mIndices[2]), material});
         }
     }
     return out;
 }
 
-std::optional<float> ImportedTrack::topAt(const std::vector<Triangle>& triangles, const glm::vec2& xz)
-{
+std::optional<float> ImportedTrack::topAt(const std::vector<Triangle>& triangles, const glm::vec2& xz) {
     std::optional<float> best;
     for (const Triangle& t : triangles) {
         const glm::vec2 a(t.a.x, t.a.z), b(t.b.x, t.b.z), c(t.c.x, t.c.z);

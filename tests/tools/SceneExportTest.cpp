@@ -19,10 +19,11 @@
 
 namespace {
 
-glm::quat axisAngle(float degrees, const glm::vec3& axis) { return glm::angleAxis(glm::radians(degrees), glm::normalize(axis)); }
+glm::quat axisAngle(float degrees, const glm::vec3& axis) {
+    return glm::angleAxis(glm::radians(degrees), glm::normalize(axis));
+}
 
-float largestDifference(const glm::mat4& a, const glm::mat4& b)
-{
+float largestDifference(const glm::mat4& a, const glm::mat4& b) {
     float worst = 0.0f;
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
@@ -32,10 +33,10 @@ float largestDifference(const glm::mat4& a, const glm::mat4& b)
 
 class SceneExport : public testing::TestWithParam<FbxFormat> {};
 
-TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
-{
+TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld) {
     TrackScene scene;
-    scene.addMaterial(MaterialDef{"Red", glm::vec3(1, 0, 0), "textures/red.png", "textures/red_normal.png", glm::vec3(1)});
+    scene.addMaterial(
+        MaterialDef{"Red", glm::vec3(1, 0, 0), "textures/red.png", "textures/red_normal.png", glm::vec3(1)});
     scene.addMaterial(MaterialDef{"Blue", glm::vec3(0, 0, 1), "", "", glm::vec3(1)});
     SceneNode* a = scene.addNode("A");
     a->position = glm::vec3(3, 4, -5);
@@ -46,8 +47,10 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
     b->rotation = axisAngle(90.0f, {0, 1, 0}) * axisAngle(90.0f, {1, 0, 0});
     b->scale = glm::vec3(0.5f);
     b->mesh = std::make_shared<Mesh>();
-    b->mesh->addBox(glm::translate(glm::mat4(1.0f), glm::vec3(0, 1, 0)), glm::vec3(1, 2, 3), 0, FaceUv::tiled(1.0f));
-    b->mesh->addBox(glm::translate(glm::mat4(1.0f), glm::vec3(5, 0, 0)), glm::vec3(0.5f), 1, FaceUv::tiled(1.0f));
+    b->mesh->addBox(glm::translate(glm::mat4(1.0f), glm::vec3(0, 1, 0)), glm::vec3(1, 2, 3), 0,
+                    FaceUv::tiled(1.0f));
+    b->mesh->addBox(glm::translate(glm::mat4(1.0f), glm::vec3(5, 0, 0)), glm::vec3(0.5f), 1,
+                    FaceUv::tiled(1.0f));
     b->materials = {"Red", "Blue"};
     for (MeshVertex& v : b->mesh->vertices)
         v.uv1 = glm::vec2(0.25f, 0.75f);
@@ -136,7 +139,8 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
         aiMesh* mesh = raw->mMeshes[m];
         ASSERT_TRUE(mesh->HasTangentsAndBitangents()) << "mesh " << m;
         written.emplace_back(mesh->mTangents, mesh->mTangents + mesh->mNumVertices);
-        written.back().insert(written.back().end(), mesh->mBitangents, mesh->mBitangents + mesh->mNumVertices);
+        written.back().insert(written.back().end(), mesh->mBitangents,
+                              mesh->mBitangents + mesh->mNumVertices);
         delete[] mesh->mTangents;
         delete[] mesh->mBitangents;
         mesh->mTangents = mesh->mBitangents = nullptr;
@@ -146,7 +150,8 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld)
         const aiMesh* mesh = raw->mMeshes[m];
         ASSERT_TRUE(mesh->HasTangentsAndBitangents());
         for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-            EXPECT_LT((written[m][v] - mesh->mTangents[v]).Length(), 1e-5f) << "mesh " << m << ", corner " << v;
+            EXPECT_LT((written[m][v] - mesh->mTangents[v]).Length(), 1e-5f)
+                << "mesh " << m << ", corner " << v;
             EXPECT_LT((written[m][mesh->mNumVertices + v] - mesh->mBitangents[v]).Length(), 1e-5f);
         }
     }

@@ -4,13 +4,11 @@
 
 #include "Output.h"
 
-void BasicAssets::writeFont(const std::string& outDir)
-{
+void BasicAssets::writeFont(const std::string& outDir) {
     Output::copyFile(ASSETGEN_FONT, outDir + "/fonts/Bangers-Regular.ttf");
     Output::copyFile(ASSETGEN_FONT_LICENSE, outDir + "/fonts/Bangers-Regular.LICENSE.txt");
 }
 
-void BasicAssets::writeConfig(const std::string& outDir)
-{
+void BasicAssets::writeConfig(const std::string& outDir) {
     Output::writeText(outDir + "/game.ini", "; Race settings read by the game.\n[game]\nnumLaps=3\n");
 }

@@ -15,56 +15,49 @@ namespace {
 using Node = FbxWriter::Node;
 using Property = FbxWriter::Property;
 
-Property string(const std::string& value)
-{
+Property string(const std::string& value) {
     Property p;
     p.type = 'S';
     p.string = value;
     return p;
 }
 
-Property int32(int64_t value)
-{
+Property int32(int64_t value) {
     Property p;
     p.type = 'I';
     p.integer = value;
     return p;
 }
 
-Property int64(int64_t value)
-{
+Property int64(int64_t value) {
     Property p;
     p.type = 'L';
     p.integer = value;
     return p;
 }
 
-Property real(double value)
-{
+Property real(double value) {
     Property p;
     p.type = 'D';
     p.real = value;
     return p;
 }
 
-Property boolean(bool value)
-{
+Property boolean(bool value) {
     Property p;
     p.type = 'C';
     p.integer = value ? 1 : 0;
     return p;
 }
 
-Property floatArray(std::vector<float> values)
-{
+Property floatArray(std::vector<float> values) {
     Property p;
     p.type = 'f';
     p.floats = std::move(values);
     return p;
 }
 
-Property intArray(std::vector<int32_t> values)
-{
+Property intArray(std::vector<int32_t> values) {
     Property p;
     p.type = 'i';
     p.ints = std::move(values);
@@ -72,28 +65,24 @@ Property intArray(std::vector<int32_t> values)
 }
 
 // Binary object names are "Name\0\1Class"; the text spells them "Class::Name".
-Property objectName(const std::string& cls, const std::string& name)
-{
+Property objectName(const std::string& cls, const std::string& name) {
     return string(name + std::string("\0\1", 2) + cls);
 }
 
-Node node(const std::string& name, std::vector<Property> properties = {}, std::vector<Node> children = {})
-{
+Node node(const std::string& name, std::vector<Property> properties = {}, std::vector<Node> children = {}) {
     return Node{name, std::move(properties), std::move(children)};
 }
 
 // A Properties70 entry: name, type, label, flags, then the values.
 Node p(const std::string& name, const std::string& type, const std::string& label, const std::string& flags,
-       std::vector<Property> values)
-{
+       std::vector<Property> values) {
     std::vector<Property> all{string(name), string(type), string(label), string(flags)};
     for (Property& v : values)
         all.push_back(std::move(v));
     return node("P", std::move(all));
 }
 
-std::vector<Property> vec3(const glm::vec3& v)
-{
+std::vector<Property> vec3(const glm::vec3& v) {
     return {real(v.x), real(v.y), real(v.z)};
 }
 
@@ -101,35 +90,30 @@ std::vector<Property> vec3(const glm::vec3& v)
 
 // Floats print in their own shortest form ("0.1", not the double "0.100000001");
 // every real in these files started out as a float.
-void appendNumber(std::string& out, float v)
-{
+void appendNumber(std::string& out, float v) {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof(buffer), v == 0.0f ? 0.0f : v);
     out.append(buffer, result.ptr);
 }
 
-void appendNumber(std::string& out, int64_t v)
-{
+void appendNumber(std::string& out, int64_t v) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof(buffer), v);
     out.append(buffer, result.ptr);
 }
 
-void appendNumber(std::string& out, int32_t v)
-{
+void appendNumber(std::string& out, int32_t v) {
     appendNumber(out, static_cast<int64_t>(v));
 }
 
-std::string textName(const std::string& s)
-{
+std::string textName(const std::string& s) {
     const size_t split = s.find(std::string("\0\1", 2));
     return split == std::string::npos ? s : s.substr(split + 2) + "::" + s.substr(0, split);
 }
 
 // An "a:" array block, wrapped every few hundred values to keep lines sane.
 template <typename T>
-void appendArray(std::string& out, const std::string& indent, const std::vector<T>& values)
-{
+void appendArray(std::string& out, const std::string& indent, const std::vector<T>& values) {
     out += '*';
     appendNumber(out, static_cast<int64_t>(values.size()));
     out += " {\n" + indent + "\ta: ";
@@ -144,8 +128,7 @@ void appendArray(std::string& out, const std::string& indent, const std::vector<
     out += '\n' + indent + "}";
 }
 
-void appendText(std::string& out, const Node& n, const std::string& indent)
-{
+void appendText(std::string& out, const Node& n, const std::string& indent) {
     out += indent + n.name + ": ";
     bool first = true;
     for (const Property& p : n.properties) {
@@ -187,23 +170,20 @@ void appendText(std::string& out, const Node& n, const std::string& indent)
 
 // ---- binary ----------------------------------------------------------------
 
-template <typename T> void put(std::string& out, T value)
-{
+template <typename T> void put(std::string& out, T value) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
     out.append(bytes, sizeof(T));
 }
 
-template <typename T> void patch(std::string& out, size_t at, T value)
-{
+template <typename T> void patch(std::string& out, size_t at, T value) {
     std::memcpy(&out[at], &value, sizeof(T));
 }
 
 // Small arrays are stored raw: deflate would only add its header to them.
 constexpr size_t compressFrom = 128;
 
-template <typename T> void putArray(std::string& out, char type, const std::vector<T>& values)
-{
+template <typename T> void putArray(std::string& out, char type, const std::vector<T>& values) {
     const size_t rawSize = values.size() * sizeof(T);
     out += type;
     put(out, static_cast<uint32_t>(values.size()));
@@ -224,8 +204,7 @@ template <typename T> void putArray(std::string& out, char type, const std::vect
     out.append(reinterpret_cast<const char*>(values.data()), rawSize);
 }
 
-void putProperty(std::string& out, const Property& p)
-{
+void putProperty(std::string& out, const Property& p) {
     switch (p.type) {
     case 'S':
         out += 'S';
@@ -264,8 +243,7 @@ void putProperty(std::string& out, const Property& p)
 // the children. Offsets are 32-bit before version 7.5.
 constexpr size_t nullRecordSize = 13;
 
-void putNode(std::string& out, const Node& n)
-{
+void putNode(std::string& out, const Node& n) {
     const size_t start = out.size();
     put(out, uint32_t{0});
     put(out, static_cast<uint32_t>(n.properties.size()));
@@ -288,8 +266,7 @@ void putNode(std::string& out, const Node& n)
 
 FbxWriter::Id FbxWriter::addModel(const std::string& name, const std::string& kind,
                                   const glm::vec3& translation, const glm::vec3& rotationDegrees,
-                                  const glm::vec3& scaling, Id parent)
-{
+                                  const glm::vec3& scaling, Id parent) {
     const Id id = nextId();
     objects.children.push_back(
         node("Model", {int64(id), objectName("Model", name), string(kind)},
@@ -304,8 +281,7 @@ FbxWriter::Id FbxWriter::addModel(const std::string& name, const std::string& ki
 }
 
 FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, Id model,
-                                     const CornerTangents* tangents)
-{
+                                     const CornerTangents* tangents) {
     const Id id = nextId();
     // Rounded to a millimetre, a ten-thousandth of a unit normal and a
     // hundred-thousandth of a texture: far below what shows, and it keeps the file
@@ -372,10 +348,10 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
             if (first < 0)
                 first = static_cast<int>(c);
             else
-                perVertex = std::memcmp(&tangents->tangents[static_cast<size_t>(first)], &tangents->tangents[c],
-                                        sizeof(glm::vec3)) == 0 &&
-                            std::memcmp(&tangents->bitangents[static_cast<size_t>(first)], &tangents->bitangents[c],
-                                        sizeof(glm::vec3)) == 0;
+                perVertex = std::memcmp(&tangents->tangents[static_cast<size_t>(first)],
+                                        &tangents->tangents[c], sizeof(glm::vec3)) == 0 &&
+                            std::memcmp(&tangents->bitangents[static_cast<size_t>(first)],
+                                        &tangents->bitangents[c], sizeof(glm::vec3)) == 0;
         }
         const auto values = [&](const std::vector<glm::vec3>& perCorner) {
             std::vector<float> out;
@@ -420,8 +396,7 @@ FbxWriter::Id FbxWriter::addGeometry(const std::string& name, const Mesh& mesh, 
     return id;
 }
 
-FbxWriter::Id FbxWriter::addMaterial(const std::string& name, const glm::vec3& diffuse)
-{
+FbxWriter::Id FbxWriter::addMaterial(const std::string& name, const glm::vec3& diffuse) {
     const Id id = nextId();
     objects.children.push_back(node("Material", {int64(id), objectName("Material", name), string("")},
                                     {node("Version", {int32(102)}), node("ShadingModel", {string("phong")}),
@@ -432,14 +407,12 @@ FbxWriter::Id FbxWriter::addMaterial(const std::string& name, const glm::vec3& d
     return id;
 }
 
-void FbxWriter::connectMaterial(Id material, Id model)
-{
+void FbxWriter::connectMaterial(Id material, Id model) {
     connect("OO", material, model);
 }
 
 FbxWriter::Id FbxWriter::addTexture(const std::string& name, const std::string& path, Id material,
-                                    const std::string& property)
-{
+                                    const std::string& property) {
     const Id id = nextId();
     objects.children.push_back(
         node("Texture", {int64(id), objectName("Texture", name), string("")},
@@ -451,8 +424,7 @@ FbxWriter::Id FbxWriter::addTexture(const std::string& name, const std::string& 
     return id;
 }
 
-FbxWriter::Id FbxWriter::addLight(const std::string& name, int type, const glm::vec3& colour, Id model)
-{
+FbxWriter::Id FbxWriter::addLight(const std::string& name, int type, const glm::vec3& colour, Id model) {
     const Id id = nextId();
     objects.children.push_back(
         node("NodeAttribute", {int64(id), objectName("NodeAttribute", name), string("Light")},
@@ -466,16 +438,14 @@ FbxWriter::Id FbxWriter::addLight(const std::string& name, int type, const glm::
     return id;
 }
 
-void FbxWriter::connect(const std::string& kind, Id child, Id parent, const std::string& property)
-{
+void FbxWriter::connect(const std::string& kind, Id child, Id parent, const std::string& property) {
     std::vector<Property> values{string(kind), int64(child), int64(parent)};
     if (!property.empty())
         values.push_back(string(property));
     connections.children.push_back(node("C", std::move(values)));
 }
 
-std::vector<FbxWriter::Node> FbxWriter::topLevel() const
-{
+std::vector<FbxWriter::Node> FbxWriter::topLevel() const {
     // Z up, as the engine's import correction expects (it turns Z-up files to Y-up).
     const auto axis = [](const char* name, int value) {
         return p(name, "int", "Integer", "", {int32(value)});
@@ -491,8 +461,7 @@ std::vector<FbxWriter::Node> FbxWriter::topLevel() const
                         p("UnitScaleFactor", "double", "Number", "", {real(1.0)})})})};
 }
 
-std::string FbxWriter::text() const
-{
+std::string FbxWriter::text() const {
     std::string out;
     out += "; FBX 7.4.0 project file\n";
     out += "; Written by Torquewind's asset generator\n";
@@ -504,8 +473,7 @@ std::string FbxWriter::text() const
     return out;
 }
 
-std::string FbxWriter::binary() const
-{
+std::string FbxWriter::binary() const {
     std::string out("Kaydara FBX Binary  \0\x1a\0", 23);
     put(out, uint32_t{7400});
     for (const Node& n : topLevel())

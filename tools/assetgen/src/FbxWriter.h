@@ -37,7 +37,8 @@ public:
     // Vertex positions and normals must already be in file space; uv0 and uv1
     // become the layers "UVMap" and "LightMap". With tangents (one per corner),
     // the layers "LayerElementTangent" and "LayerElementBinormal" carry them.
-    Id addGeometry(const std::string& name, const Mesh& mesh, Id model, const CornerTangents* tangents = nullptr);
+    Id addGeometry(const std::string& name, const Mesh& mesh, Id model,
+                   const CornerTangents* tangents = nullptr);
     Id addMaterial(const std::string& name, const glm::vec3& diffuse);
     // Materials must be connected in slot order: Assimp takes the connection order
     // as the material index.

@@ -3,8 +3,7 @@
 
 #include <algorithm>
 
-Image HeightField::normalMap(float strength, bool wrap) const
-{
+Image HeightField::normalMap(float strength, bool wrap) const {
     Image out(w, h);
     const auto sample = [&](int x, int y) {
         if (wrap) {

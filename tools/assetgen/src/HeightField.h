@@ -9,7 +9,8 @@
 
 class HeightField {
 public:
-    HeightField(int width, int height) : w(width), h(height), values(static_cast<size_t>(width) * height, 0.0f) {}
+    HeightField(int width, int height)
+        : w(width), h(height), values(static_cast<size_t>(width) * height, 0.0f) {}
 
     float& at(int x, int y) { return values[static_cast<size_t>(y) * w + x]; }
     float at(int x, int y) const { return values[static_cast<size_t>(y) * w + x]; }

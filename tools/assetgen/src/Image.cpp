@@ -5,19 +5,15 @@
 #include <cmath>
 
 Image::Image(int width, int height, const glm::vec4& fill)
-    : w(width), h(height), pixels(static_cast<size_t>(width) * height, fill)
-{
-}
+    : w(width), h(height), pixels(static_cast<size_t>(width) * height, fill) {}
 
-const glm::vec4& Image::wrapped(int x, int y) const
-{
+const glm::vec4& Image::wrapped(int x, int y) const {
     x = ((x % w) + w) % w;
     y = ((y % h) + h) % h;
     return at(x, y);
 }
 
-glm::vec4 Image::sampleWrapped(float x, float y) const
-{
+glm::vec4 Image::sampleWrapped(float x, float y) const {
     x -= 0.5f;
     y -= 0.5f;
     const float fx = std::floor(x), fy = std::floor(y);
@@ -28,8 +24,7 @@ glm::vec4 Image::sampleWrapped(float x, float y) const
     return glm::mix(a, b, ty);
 }
 
-glm::vec4 Image::sampleClamped(float x, float y) const
-{
+glm::vec4 Image::sampleClamped(float x, float y) const {
     x = std::clamp(x - 0.5f, 0.0f, static_cast<float>(w - 1));
     y = std::clamp(y - 0.5f, 0.0f, static_cast<float>(h - 1));
     const int ix = std::min(static_cast<int>(x), w - 2 < 0 ? 0 : w - 2);
@@ -41,8 +36,7 @@ glm::vec4 Image::sampleClamped(float x, float y) const
     return glm::mix(a, b, ty);
 }
 
-void Image::blend(int x, int y, const glm::vec4& colour)
-{
+void Image::blend(int x, int y, const glm::vec4& colour) {
     if (x < 0 || y < 0 || x >= w || y >= h)
         return;
     glm::vec4& dst = at(x, y);
@@ -56,8 +50,7 @@ void Image::blend(int x, int y, const glm::vec4& colour)
     dst = glm::vec4(rgb, outA);
 }
 
-void Image::composite(const Image& other, int x, int y)
-{
+void Image::composite(const Image& other, int x, int y) {
     for (int j = 0; j < other.height(); ++j)
         for (int i = 0; i < other.width(); ++i)
             blend(x + i, y + j, other.at(i, j));

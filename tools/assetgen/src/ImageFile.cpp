@@ -11,12 +11,13 @@
 
 namespace {
 
-BYTE toByte(float v) { return static_cast<BYTE>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+BYTE toByte(float v) {
+    return static_cast<BYTE>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+}
 
 } // namespace
 
-bool ImageFile::save(const Image& image, const std::string& path, Format format, Channels channels)
-{
+bool ImageFile::save(const Image& image, const std::string& path, Format format, Channels channels) {
     if (image.empty() || !Output::makeParentDirs(path)) {
         Output::fail("Cannot write image " + path);
         return false;
@@ -56,8 +57,7 @@ bool ImageFile::save(const Image& image, const std::string& path, Format format,
     return ok;
 }
 
-bool ImageFile::load(const std::string& path, Image& image)
-{
+bool ImageFile::load(const std::string& path, Image& image) {
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     if (format == FIF_UNKNOWN)
         return false;
@@ -74,7 +74,8 @@ bool ImageFile::load(const std::string& path, Image& image)
         const BYTE* row = FreeImage_GetScanLine(rgba, h - 1 - y);
         for (int x = 0; x < w; ++x) {
             const BYTE* p = row + x * 4;
-            image.at(x, y) = glm::vec4(p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE], p[FI_RGBA_ALPHA]) / 255.0f;
+            image.at(x, y) =
+                glm::vec4(p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE], p[FI_RGBA_ALPHA]) / 255.0f;
         }
     }
     FreeImage_Unload(rgba);

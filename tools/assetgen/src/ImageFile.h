@@ -15,8 +15,7 @@ public:
     static bool save(const Image& image, const std::string& path, Format format, Channels channels);
     // Reads any picture FreeImage knows into an Image; false when it cannot.
     static bool load(const std::string& path, Image& image);
-    static bool savePng(const Image& image, const std::string& path, Channels channels = Channels::Rgba)
-    {
+    static bool savePng(const Image& image, const std::string& path, Channels channels = Channels::Rgba) {
         return save(image, path, Format::Png, channels);
     }
 };

@@ -15,13 +15,12 @@
 
 namespace {
 
-constexpr float sunAngularRadius = 0.012f;  // radians; a little wider than the real sun for softer edges
+constexpr float sunAngularRadius = 0.012f; // radians; a little wider than the real sun for softer edges
 constexpr float skyDistance = 14.0f;
 constexpr float surfaceOffset = 0.02f;
 
 // An orthonormal basis around n (Frisvad's construction, branch-free variant).
-void basis(const glm::vec3& n, glm::vec3& t, glm::vec3& b)
-{
+void basis(const glm::vec3& n, glm::vec3& t, glm::vec3& b) {
     const float sign = std::copysign(1.0f, n.z);
     const float a = -1.0f / (sign + n.z);
     const float c = n.x * n.y * a;
@@ -37,8 +36,7 @@ struct Texel {
 } // namespace
 
 LightmapBaker::LightmapBaker(const TrackScene& scene, const Quality& quality, int threads)
-    : toSun(-scene.sunDirection), quality(quality), threads(std::max(1, threads))
-{
+    : toSun(-scene.sunDirection), quality(quality), threads(std::max(1, threads)) {
     const std::string config = "threads=" + std::to_string(this->threads);
     device = rtcNewDevice(config.c_str());
     if (!device) {
@@ -52,9 +50,8 @@ LightmapBaker::LightmapBaker(const TrackScene& scene, const Quality& quality, in
             return;
         const Mesh& mesh = *node.mesh;
         RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
-        auto* vertices = static_cast<float*>(rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0,
-                                                                    RTC_FORMAT_FLOAT3, 3 * sizeof(float),
-                                                                    mesh.vertices.size()));
+        auto* vertices = static_cast<float*>(rtcSetNewGeometryBuffer(
+            geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, 3 * sizeof(float), mesh.vertices.size()));
         for (size_t i = 0; i < mesh.vertices.size(); ++i) {
             const glm::vec3 p = glm::vec3(world * glm::vec4(mesh.vertices[i].position, 1.0f));
             vertices[3 * i] = p.x;
@@ -62,8 +59,8 @@ LightmapBaker::LightmapBaker(const TrackScene& scene, const Quality& quality, in
             vertices[3 * i + 2] = p.z;
         }
         auto* indices = static_cast<unsigned*>(rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0,
-                                                                      RTC_FORMAT_UINT3, 3 * sizeof(unsigned),
-                                                                      mesh.triangles.size()));
+                                                                       RTC_FORMAT_UINT3, 3 * sizeof(unsigned),
+                                                                       mesh.triangles.size()));
         for (size_t i = 0; i < mesh.triangles.size(); ++i) {
             indices[3 * i] = mesh.triangles[i].a;
             indices[3 * i + 1] = mesh.triangles[i].b;
@@ -76,16 +73,14 @@ LightmapBaker::LightmapBaker(const TrackScene& scene, const Quality& quality, in
     rtcCommitScene(rtcScene);
 }
 
-LightmapBaker::~LightmapBaker()
-{
+LightmapBaker::~LightmapBaker() {
     if (rtcScene)
         rtcReleaseScene(rtcScene);
     if (device)
         rtcReleaseDevice(device);
 }
 
-bool LightmapBaker::occluded(const glm::vec3& origin, const glm::vec3& direction, float distance) const
-{
+bool LightmapBaker::occluded(const glm::vec3& origin, const glm::vec3& direction, float distance) const {
     if (!rtcScene)
         return false;
     RTCIntersectContext context;
@@ -104,8 +99,7 @@ bool LightmapBaker::occluded(const glm::vec3& origin, const glm::vec3& direction
     return ray.tfar < 0.0f;
 }
 
-glm::vec2 LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& normal, uint32_t seed) const
-{
+glm::vec2 LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& normal, uint32_t seed) const {
     Rng rng(seed, 7);
     const glm::vec3 origin = position + normal * surfaceOffset;
 
@@ -117,7 +111,8 @@ glm::vec2 LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& nor
         int open = 0;
         for (int k = 0; k < quality.sunSamples; ++k) {
             // Stratified over the disc: one ring sector per sample.
-            const float r = sunAngularRadius * std::sqrt((static_cast<float>(k) + rng.uniform()) / quality.sunSamples);
+            const float r =
+                sunAngularRadius * std::sqrt((static_cast<float>(k) + rng.uniform()) / quality.sunSamples);
             const float a = glm::two_pi<float>() * rng.uniform();
             const glm::vec3 d = glm::normalize(toSun + t * (r * std::cos(a)) + b * (r * std::sin(a)));
             if (!occluded(origin, d, 600.0f))
@@ -134,7 +129,8 @@ glm::vec2 LightmapBaker::lightAt(const glm::vec3& position, const glm::vec3& nor
         const float u = (static_cast<float>(k) + rng.uniform()) / quality.skySamples;
         const float a = glm::two_pi<float>() * rng.uniform();
         const float r = std::sqrt(u);
-        const glm::vec3 d = t * (r * std::cos(a)) + b * (r * std::sin(a)) + normal * std::sqrt(std::max(0.0f, 1.0f - u));
+        const glm::vec3 d =
+            t * (r * std::cos(a)) + b * (r * std::sin(a)) + normal * std::sqrt(std::max(0.0f, 1.0f - u));
         if (!occluded(origin, glm::normalize(d), skyDistance))
             ++open;
     }
@@ -146,8 +142,7 @@ namespace {
 
 // Every texel whose centre lies on a triangle in lightmap space, with the world
 // position and normal there.
-std::vector<Texel> rasterise(const Mesh& mesh, const glm::mat4& world, int size)
-{
+std::vector<Texel> rasterise(const Mesh& mesh, const glm::mat4& world, int size) {
     const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(world)));
     std::vector<bool> taken(static_cast<size_t>(size) * size, false);
     std::vector<Texel> texels;
@@ -177,7 +172,8 @@ std::vector<Texel> rasterise(const Mesh& mesh, const glm::mat4& world, int size)
                 taken[slot] = true;
                 const glm::vec3 p = w0 * v[0]->position + w1 * v[1]->position + w2 * v[2]->position;
                 const glm::vec3 n = w0 * v[0]->normal + w1 * v[1]->normal + w2 * v[2]->normal;
-                texels.push_back(Texel{x, y, glm::vec3(world * glm::vec4(p, 1.0f)), glm::normalize(normalMatrix * n)});
+                texels.push_back(
+                    Texel{x, y, glm::vec3(world * glm::vec4(p, 1.0f)), glm::normalize(normalMatrix * n)});
             }
         }
     }
@@ -186,8 +182,7 @@ std::vector<Texel> rasterise(const Mesh& mesh, const glm::mat4& world, int size)
 
 // Grows the baked texels into the empty texels around them, so that filtering
 // and mipmaps never pick up the background; what stays empty gets the mean.
-std::vector<glm::vec2> dilate(std::vector<glm::vec2> grid, int size, const glm::vec2& mean)
-{
+std::vector<glm::vec2> dilate(std::vector<glm::vec2> grid, int size, const glm::vec2& mean) {
     const auto at = [size](int x, int y) { return static_cast<size_t>(y) * size + x; };
     for (int pass = 0; pass < 6; ++pass) {
         std::vector<glm::vec2> next = grid;
@@ -220,8 +215,7 @@ std::vector<glm::vec2> dilate(std::vector<glm::vec2> grid, int size, const glm::
 
 } // namespace
 
-Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int size, uint32_t seed) const
-{
+Image LightmapBaker::bake(const SceneNode& node, const glm::mat4& world, int size, uint32_t seed) const {
     const std::vector<Texel> texels = rasterise(*node.mesh, world, size);
     std::vector<glm::vec2> values(texels.size(), glm::vec2(1.0f));
     std::vector<std::thread> workers;

@@ -17,11 +17,12 @@ struct Placement {
     int x = 0, y = 0;
 };
 
-int extent(float metres, float density) { return static_cast<int>(std::ceil(metres * density)) + 1 + 2 * LightmapLayout::padding; }
+int extent(float metres, float density) {
+    return static_cast<int>(std::ceil(metres * density)) + 1 + 2 * LightmapLayout::padding;
+}
 
 // Shelf packing; returns false when the charts do not fit.
-bool pack(const std::vector<ChartBox>& charts, float density, int size, std::vector<Placement>& out)
-{
+bool pack(const std::vector<ChartBox>& charts, float density, int size, std::vector<Placement>& out) {
     std::vector<int> order(charts.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -51,8 +52,7 @@ bool pack(const std::vector<ChartBox>& charts, float density, int size, std::vec
 
 } // namespace
 
-LightmapLayout::Result LightmapLayout::apply(Mesh& mesh, int maxSize, float density)
-{
+LightmapLayout::Result LightmapLayout::apply(Mesh& mesh, int maxSize, float density) {
     std::vector<ChartBox> charts(static_cast<size_t>(mesh.charts()));
     for (const MeshVertex& v : mesh.vertices) {
         if (v.chart < 0)
@@ -104,8 +104,9 @@ LightmapLayout::Result LightmapLayout::apply(Mesh& mesh, int maxSize, float dens
         if (v.chart < 0)
             continue;
         const Placement& p = placements[v.chart];
-        const glm::vec2 texel = glm::vec2(static_cast<float>(p.x + padding), static_cast<float>(p.y + padding)) +
-                                (v.chartUv - charts[v.chart].lo) * result.density + glm::vec2(0.5f);
+        const glm::vec2 texel =
+            glm::vec2(static_cast<float>(p.x + padding), static_cast<float>(p.y + padding)) +
+            (v.chartUv - charts[v.chart].lo) * result.density + glm::vec2(0.5f);
         v.uv1 = texel / size;
     }
     return result;

@@ -8,8 +8,8 @@
 class LightmapLayout {
 public:
     struct Result {
-        int size = 0;          // edge of the square texture in texels
-        float density = 0.0f;  // texels per metre
+        int size = 0;         // edge of the square texture in texels
+        float density = 0.0f; // texels per metre
     };
 
     static constexpr int padding = 2;

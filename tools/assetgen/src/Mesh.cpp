@@ -9,15 +9,15 @@
 
 namespace {
 
-glm::vec3 transformPoint(const glm::mat4& m, const glm::vec3& p) { return glm::vec3(m * glm::vec4(p, 1.0f)); }
+glm::vec3 transformPoint(const glm::mat4& m, const glm::vec3& p) {
+    return glm::vec3(m * glm::vec4(p, 1.0f));
+}
 
-glm::vec3 transformNormal(const glm::mat4& m, const glm::vec3& n)
-{
+glm::vec3 transformNormal(const glm::mat4& m, const glm::vec3& n) {
     return glm::normalize(glm::transpose(glm::inverse(glm::mat3(m))) * n);
 }
 
-glm::vec2 faceUv(const FaceUv& uv, const glm::vec2& metres, const glm::vec2& unit)
-{
+glm::vec2 faceUv(const FaceUv& uv, const glm::vec2& metres, const glm::vec2& unit) {
     if (uv.tile)
         return metres / uv.metresPerTile;
     return glm::vec2(glm::mix(uv.region.x, uv.region.z, unit.x), glm::mix(uv.region.y, uv.region.w, unit.y));
@@ -25,26 +25,22 @@ glm::vec2 faceUv(const FaceUv& uv, const glm::vec2& metres, const glm::vec2& uni
 
 } // namespace
 
-uint32_t Mesh::addVertex(const MeshVertex& v)
-{
+uint32_t Mesh::addVertex(const MeshVertex& v) {
     vertices.push_back(v);
     return static_cast<uint32_t>(vertices.size() - 1);
 }
 
-void Mesh::addTriangle(uint32_t a, uint32_t b, uint32_t c, int material)
-{
+void Mesh::addTriangle(uint32_t a, uint32_t b, uint32_t c, int material) {
     triangles.push_back(MeshTriangle{a, b, c, material});
 }
 
-void Mesh::addQuad(uint32_t a, uint32_t b, uint32_t c, uint32_t d, int material)
-{
+void Mesh::addQuad(uint32_t a, uint32_t b, uint32_t c, uint32_t d, int material) {
     addTriangle(a, b, c, material);
     addTriangle(a, c, d, material);
 }
 
-void Mesh::addFace(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2, const glm::vec3& p3, int material,
-                   const FaceUv& uv)
-{
+void Mesh::addFace(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2, const glm::vec3& p3,
+                   int material, const FaceUv& uv) {
     const glm::vec3 normal = glm::normalize(glm::cross(p1 - p0, p3 - p0));
     const float width = glm::length(p1 - p0);
     const float height = glm::length(p3 - p0);
@@ -64,19 +60,18 @@ void Mesh::addFace(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2
     addQuad(ids[0], ids[1], ids[2], ids[3], material);
 }
 
-void Mesh::addBox(const glm::mat4& transform, const glm::vec3& h, int material, const FaceUv& uv)
-{
+void Mesh::addBox(const glm::mat4& transform, const glm::vec3& h, int material, const FaceUv& uv) {
     // Each face: origin corner, then the two edge directions (u along, v up).
     struct Face {
         glm::vec3 origin, u, v;
     };
     const Face faces[6] = {
-        {{-h.x, -h.y, h.z}, {2 * h.x, 0, 0}, {0, 2 * h.y, 0}},   // +Z
-        {{h.x, -h.y, -h.z}, {-2 * h.x, 0, 0}, {0, 2 * h.y, 0}},  // -Z
-        {{h.x, -h.y, h.z}, {0, 0, -2 * h.z}, {0, 2 * h.y, 0}},   // +X
-        {{-h.x, -h.y, -h.z}, {0, 0, 2 * h.z}, {0, 2 * h.y, 0}},  // -X
-        {{-h.x, h.y, h.z}, {2 * h.x, 0, 0}, {0, 0, -2 * h.z}},   // +Y
-        {{-h.x, -h.y, -h.z}, {2 * h.x, 0, 0}, {0, 0, 2 * h.z}},  // -Y
+        {{-h.x, -h.y, h.z}, {2 * h.x, 0, 0}, {0, 2 * h.y, 0}},  // +Z
+        {{h.x, -h.y, -h.z}, {-2 * h.x, 0, 0}, {0, 2 * h.y, 0}}, // -Z
+        {{h.x, -h.y, h.z}, {0, 0, -2 * h.z}, {0, 2 * h.y, 0}},  // +X
+        {{-h.x, -h.y, -h.z}, {0, 0, 2 * h.z}, {0, 2 * h.y, 0}}, // -X
+        {{-h.x, h.y, h.z}, {2 * h.x, 0, 0}, {0, 0, -2 * h.z}},  // +Y
+        {{-h.x, -h.y, -h.z}, {2 * h.x, 0, 0}, {0, 0, 2 * h.z}}, // -Y
     };
     for (const Face& f : faces) {
         const glm::vec3 p0 = transformPoint(transform, f.origin);
@@ -88,8 +83,7 @@ void Mesh::addBox(const glm::mat4& transform, const glm::vec3& h, int material, 
 }
 
 void Mesh::addCylinder(const glm::mat4& transform, float radius, float halfLength, int segments, int material,
-                       const FaceUv& sideUv, const FaceUv& capUv)
-{
+                       const FaceUv& sideUv, const FaceUv& capUv) {
     const int chart = newChart();
     const float circumference = glm::two_pi<float>() * radius;
     const uint32_t base = static_cast<uint32_t>(vertices.size());
@@ -130,7 +124,8 @@ void Mesh::addCylinder(const glm::mat4& transform, float radius, float halfLengt
             const float a = static_cast<float>(i) / static_cast<float>(segments) * glm::two_pi<float>();
             const glm::vec2 unit(0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a));
             MeshVertex v;
-            v.position = transformPoint(transform, glm::vec3(sign * halfLength, std::cos(a) * radius, std::sin(a) * radius));
+            v.position = transformPoint(
+                transform, glm::vec3(sign * halfLength, std::cos(a) * radius, std::sin(a) * radius));
             v.normal = n;
             v.chart = capChart;
             v.chartUv = unit * 2.0f * radius;
@@ -147,9 +142,8 @@ void Mesh::addCylinder(const glm::mat4& transform, float radius, float halfLengt
     }
 }
 
-void Mesh::addFrustum(const glm::mat4& transform, float r0, float r1, float height, int segments, int material,
-                      const FaceUv& uv)
-{
+void Mesh::addFrustum(const glm::mat4& transform, float r0, float r1, float height, int segments,
+                      int material, const FaceUv& uv) {
     const int chart = newChart();
     const float slope = (r0 - r1) / height;
     const uint32_t base = static_cast<uint32_t>(vertices.size());
@@ -161,10 +155,12 @@ void Mesh::addFrustum(const glm::mat4& transform, float r0, float r1, float heig
         for (int level = 0; level < 2; ++level) {
             const float r = level == 0 ? r0 : r1;
             MeshVertex v;
-            v.position = transformPoint(transform, radial * r + glm::vec3(0.0f, level == 0 ? 0.0f : height, 0.0f));
+            v.position =
+                transformPoint(transform, radial * r + glm::vec3(0.0f, level == 0 ? 0.0f : height, 0.0f));
             v.normal = transformNormal(transform, normal);
             v.chart = chart;
-            v.chartUv = glm::vec2(t * glm::two_pi<float>() * std::max(r0, r1), static_cast<float>(level) * height);
+            v.chartUv =
+                glm::vec2(t * glm::two_pi<float>() * std::max(r0, r1), static_cast<float>(level) * height);
             v.uv0 = faceUv(uv, v.chartUv, glm::vec2(t, static_cast<float>(level)));
             addVertex(v);
         }
@@ -175,9 +171,8 @@ void Mesh::addFrustum(const glm::mat4& transform, float r0, float r1, float heig
     }
 }
 
-void Mesh::addSphere(const glm::mat4& transform, const glm::vec3& scale, int rings, int segments, int material,
-                     const FaceUv& uv)
-{
+void Mesh::addSphere(const glm::mat4& transform, const glm::vec3& scale, int rings, int segments,
+                     int material, const FaceUv& uv) {
     const int chart = newChart();
     const uint32_t base = static_cast<uint32_t>(vertices.size());
     for (int r = 0; r <= rings; ++r) {
@@ -186,7 +181,8 @@ void Mesh::addSphere(const glm::mat4& transform, const glm::vec3& scale, int rin
         for (int s = 0; s <= segments; ++s) {
             const float u = static_cast<float>(s) / static_cast<float>(segments);
             const float a = u * glm::two_pi<float>();
-            const glm::vec3 unit(std::sin(polar) * std::cos(a), -std::cos(polar), -std::sin(polar) * std::sin(a));
+            const glm::vec3 unit(std::sin(polar) * std::cos(a), -std::cos(polar),
+                                 -std::sin(polar) * std::sin(a));
             MeshVertex mv;
             mv.position = transformPoint(transform, unit * scale);
             mv.normal = transformNormal(transform, glm::normalize(unit / scale));
@@ -205,14 +201,13 @@ void Mesh::addSphere(const glm::mat4& transform, const glm::vec3& scale, int rin
     }
 }
 
-int Mesh::triangleCount(int material) const
-{
-    return static_cast<int>(std::count_if(triangles.begin(), triangles.end(),
-                                          [material](const MeshTriangle& t) { return t.material == material; }));
+int Mesh::triangleCount(int material) const {
+    return static_cast<int>(
+        std::count_if(triangles.begin(), triangles.end(),
+                      [material](const MeshTriangle& t) { return t.material == material; }));
 }
 
-int Mesh::materialSlots() const
-{
+int Mesh::materialSlots() const {
     int slots = 0;
     for (const MeshTriangle& t : triangles)
         slots = std::max(slots, t.material + 1);

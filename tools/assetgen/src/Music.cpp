@@ -23,7 +23,7 @@ struct Note {
 };
 
 struct Chord {
-    int root;  // semitones above C
+    int root; // semitones above C
     bool minor;
 };
 
@@ -34,24 +34,29 @@ struct Song {
     float secondsPerBeat() const { return 60.0f / bpm; }
 };
 
-std::vector<int> chordTones(const Chord& c) { return {c.root, c.root + (c.minor ? 3 : 4), c.root + 7}; }
+std::vector<int> chordTones(const Chord& c) {
+    return {c.root, c.root + (c.minor ? 3 : 4), c.root + 7};
+}
 
-float pan(Instrument i)
-{
+float pan(Instrument i) {
     switch (i) {
-    case Instrument::Pluck: return -0.35f;
+    case Instrument::Pluck:
+        return -0.35f;
     case Instrument::Lead:
-    case Instrument::SoftLead: return 0.15f;
+    case Instrument::SoftLead:
+        return 0.15f;
     case Instrument::Hat:
-    case Instrument::OpenHat: return 0.3f;
-    case Instrument::Snare: return 0.05f;
-    default: return 0.0f;
+    case Instrument::OpenHat:
+        return 0.3f;
+    case Instrument::Snare:
+        return 0.05f;
+    default:
+        return 0.0f;
     }
 }
 
 // One note as mono samples, its tail included.
-std::vector<float> voice(const Note& n, float seconds, uint64_t seed)
-{
+std::vector<float> voice(const Note& n, float seconds, uint64_t seed) {
     const float f = Synth::noteFrequency(n.midi);
     const float tail = n.instrument == Instrument::Pad ? 0.6f : 0.3f;
     const size_t count = static_cast<size_t>((seconds + tail) * Synth::rate);
@@ -63,8 +68,8 @@ std::vector<float> voice(const Note& n, float seconds, uint64_t seed)
     };
     float lp = 0.0f, phase = 0.0f;
     std::vector<float> noise;
-    if (n.instrument == Instrument::Snare || n.instrument == Instrument::Hat || n.instrument == Instrument::OpenHat ||
-        n.instrument == Instrument::Kick) {
+    if (n.instrument == Instrument::Snare || n.instrument == Instrument::Hat ||
+        n.instrument == Instrument::OpenHat || n.instrument == Instrument::Kick) {
         noise = Synth::whiteNoise(count, seed);
         if (n.instrument == Instrument::Snare)
             Synth::bandPass(noise, 1900.0f, 0.8f, false);
@@ -80,12 +85,15 @@ std::vector<float> voice(const Note& n, float seconds, uint64_t seed)
         float v = 0.0f, cutoff = 20000.0f;
         switch (n.instrument) {
         case Instrument::Pad:
-            v = (saw(static_cast<float>(cyc * 0.9965)) + saw(static_cast<float>(cyc)) + saw(static_cast<float>(cyc * 1.0035))) / 3.0f;
+            v = (saw(static_cast<float>(cyc * 0.9965)) + saw(static_cast<float>(cyc)) +
+                 saw(static_cast<float>(cyc * 1.0035))) /
+                3.0f;
             v *= gate(t, 0.25f, 0.55f);
             cutoff = 1300.0f;
             break;
         case Instrument::Bass:
-            v = 0.6f * square(static_cast<float>(cyc)) + 0.7f * std::sin(twoPi * static_cast<float>(cyc - std::floor(cyc)));
+            v = 0.6f * square(static_cast<float>(cyc)) +
+                0.7f * std::sin(twoPi * static_cast<float>(cyc - std::floor(cyc)));
             v *= gate(t, 0.004f, 0.05f) * (0.8f + 0.2f * std::exp(-t / 0.1f));
             cutoff = 500.0f + 1800.0f * std::exp(-t / 0.07f);
             break;
@@ -110,10 +118,15 @@ std::vector<float> voice(const Note& n, float seconds, uint64_t seed)
             break;
         }
         case Instrument::Snare:
-            v = 2.2f * noise[i] * std::exp(-t / 0.13f) + 0.5f * std::sin(twoPi * 185.0f * t) * std::exp(-t / 0.07f);
+            v = 2.2f * noise[i] * std::exp(-t / 0.13f) +
+                0.5f * std::sin(twoPi * 185.0f * t) * std::exp(-t / 0.07f);
             break;
-        case Instrument::Hat: v = 1.5f * noise[i] * std::exp(-t / 0.035f); break;
-        case Instrument::OpenHat: v = 1.2f * noise[i] * std::exp(-t / 0.3f); break;
+        case Instrument::Hat:
+            v = 1.5f * noise[i] * std::exp(-t / 0.035f);
+            break;
+        case Instrument::OpenHat:
+            v = 1.2f * noise[i] * std::exp(-t / 0.3f);
+            break;
         }
         // A simple one-pole low-pass per voice, its cutoff moving with the note.
         lp += std::min(1.0f, twoPi * cutoff / Synth::rate) * (v - lp);
@@ -122,10 +135,10 @@ std::vector<float> voice(const Note& n, float seconds, uint64_t seed)
     return out;
 }
 
-std::vector<float> render(const Song& song)
-{
+std::vector<float> render(const Song& song) {
     const float spb = song.secondsPerBeat();
-    const size_t frames = static_cast<size_t>(std::lround(static_cast<double>(song.bars) * 4.0 * spb * Synth::rate));
+    const size_t frames =
+        static_cast<size_t>(std::lround(static_cast<double>(song.bars) * 4.0 * spb * Synth::rate));
     std::vector<float> left(frames, 0.0f), right(frames, 0.0f);
     uint64_t seed = 1000;
     for (const Note& n : song.notes) {
@@ -160,16 +173,14 @@ std::vector<float> render(const Song& song)
     return stereo;
 }
 
-void add(Song& song, float beat, float length, float midi, float velocity, Instrument instrument)
-{
+void add(Song& song, float beat, float length, float midi, float velocity, Instrument instrument) {
     song.notes.push_back(Note{beat, length, midi, velocity, instrument});
 }
 
 // A melody over the chords: mostly chord tones, moving by small steps, in a
 // rhythm that repeats every two bars.
-void melody(Song& song, const std::vector<Chord>& chords, int fromBar, int toBar, int octave, Instrument instrument,
-            float velocity, uint64_t seed)
-{
+void melody(Song& song, const std::vector<Chord>& chords, int fromBar, int toBar, int octave,
+            Instrument instrument, float velocity, uint64_t seed) {
     Rng rng(seed);
     const float rhythm[2][5][2] = {{{0.0f, 1.0f}, {1.0f, 0.5f}, {1.5f, 0.5f}, {2.0f, 1.5f}, {3.5f, 0.5f}},
                                    {{0.0f, 0.5f}, {0.5f, 0.5f}, {1.0f, 1.0f}, {2.0f, 1.0f}, {3.0f, 1.0f}}};
@@ -183,20 +194,21 @@ void melody(Song& song, const std::vector<Chord>& chords, int fromBar, int toBar
             for (int o = octave - 1; o <= octave + 1; ++o) {
                 for (int tone : tones) {
                     const int candidate = tone + 12 * o;
-                    if (std::abs(candidate - target) < bestDistance && candidate >= 12 * octave - 5 && candidate <= 12 * octave + 14) {
+                    if (std::abs(candidate - target) < bestDistance && candidate >= 12 * octave - 5 &&
+                        candidate <= 12 * octave + 14) {
                         best = candidate;
                         bestDistance = std::abs(candidate - target);
                     }
                 }
             }
-            add(song, static_cast<float>(bar) * 4.0f + step[0], step[1] * 0.9f, static_cast<float>(best), velocity, instrument);
+            add(song, static_cast<float>(bar) * 4.0f + step[0], step[1] * 0.9f, static_cast<float>(best),
+                velocity, instrument);
             previous = best;
         }
     }
 }
 
-Song menuSong()
-{
+Song menuSong() {
     Song song{112.0f, 16, {}};
     const Chord C{0, false}, Am{9, true}, F{5, false}, G{7, false};
     const std::vector<Chord> chords = {C, Am, F, G, C, Am, F, G, Am, F, C, G, F, G, C, C};
@@ -211,8 +223,9 @@ Song menuSong()
             add(song, b + beat, 0.45f, static_cast<float>(36 + c.root), 0.55f, Instrument::Bass);
         add(song, b + 3.5f, 0.4f, static_cast<float>(48 + c.root), 0.45f, Instrument::Bass);
         for (int i = 0; i < 8; ++i)
-            add(song, b + 0.5f * static_cast<float>(i), 0.45f, static_cast<float>(72 + tones[static_cast<size_t>(arp[i])] + (i == 4 ? 12 : 0)),
-                0.14f, Instrument::Pluck);
+            add(song, b + 0.5f * static_cast<float>(i), 0.45f,
+                static_cast<float>(72 + tones[static_cast<size_t>(arp[i])] + (i == 4 ? 12 : 0)), 0.14f,
+                Instrument::Pluck);
         const bool breakdown = bar == 8 || bar == 9;
         if (!breakdown) {
             add(song, b, 0.5f, 36.0f, 0.65f, Instrument::Kick);
@@ -223,7 +236,8 @@ Song menuSong()
             add(song, b + 3.0f, 0.5f, 38.0f, 0.5f, Instrument::Snare);
         }
         for (int i = 0; i < 8; ++i)
-            add(song, b + 0.5f * static_cast<float>(i), 0.2f, 42.0f, i % 2 == 0 ? 0.22f : 0.12f, Instrument::Hat);
+            add(song, b + 0.5f * static_cast<float>(i), 0.2f, 42.0f, i % 2 == 0 ? 0.22f : 0.12f,
+                Instrument::Hat);
     }
     melody(song, chords, 4, 8, 6, Instrument::SoftLead, 0.3f, 9);
     melody(song, chords, 10, 16, 6, Instrument::SoftLead, 0.3f, 10);
@@ -231,10 +245,11 @@ Song menuSong()
 }
 
 // Semitones from A up to a pitch class (0..11), to voice the A minor song from A.
-int aboveA(int pitchClass) { return ((pitchClass - 9) % 12 + 12) % 12; }
+int aboveA(int pitchClass) {
+    return ((pitchClass - 9) % 12 + 12) % 12;
+}
 
-Song raceSong()
-{
+Song raceSong() {
     Song song{140.0f, 20, {}};
     const Chord Am{9, true}, F{5, false}, C{0, false}, G{7, false}, E{4, false};
     const std::vector<Chord> chords = {Am, F, C, G, Am, F, C, G, F, G, Am, Am, F, G, E, E, Am, F, C, G};
@@ -246,11 +261,12 @@ Song raceSong()
             add(song, b, 4.0f, static_cast<float>(57 + aboveA(t)), 0.1f, Instrument::Pad);
         // Driving bass: eighths on the root, jumping an octave on the offbeats.
         for (int i = 0; i < 8; ++i)
-            add(song, b + 0.5f * static_cast<float>(i), 0.4f, static_cast<float>(33 + aboveA(c.root) + (i % 2 == 1 ? 12 : 0)),
-                0.5f, Instrument::Bass);
+            add(song, b + 0.5f * static_cast<float>(i), 0.4f,
+                static_cast<float>(33 + aboveA(c.root) + (i % 2 == 1 ? 12 : 0)), 0.5f, Instrument::Bass);
         for (int i = 0; i < 16; ++i) {
             const int tone = aboveA(tones[static_cast<size_t>(i % 3)]) + (i % 8 >= 4 ? 12 : 0);
-            add(song, b + 0.25f * static_cast<float>(i), 0.22f, static_cast<float>(69 + tone), 0.09f, Instrument::Pluck);
+            add(song, b + 0.25f * static_cast<float>(i), 0.22f, static_cast<float>(69 + tone), 0.09f,
+                Instrument::Pluck);
         }
         for (int beat = 0; beat < 4; ++beat)
             add(song, b + static_cast<float>(beat), 0.5f, 36.0f, 0.95f, Instrument::Kick);
@@ -259,7 +275,8 @@ Song raceSong()
         if (bar % 4 == 3)
             add(song, b + 3.5f, 0.25f, 38.0f, 0.4f, Instrument::Snare);
         for (int i = 0; i < 16; ++i)
-            add(song, b + 0.25f * static_cast<float>(i), 0.1f, 42.0f, i % 4 == 2 ? 0.22f : 0.1f, Instrument::Hat);
+            add(song, b + 0.25f * static_cast<float>(i), 0.1f, 42.0f, i % 4 == 2 ? 0.22f : 0.1f,
+                Instrument::Hat);
         if (bar % 4 == 0)
             add(song, b, 1.0f, 46.0f, 0.3f, Instrument::OpenHat);
     }
@@ -270,8 +287,7 @@ Song raceSong()
 
 } // namespace
 
-void Music::generate(const std::string& outDir)
-{
+void Music::generate(const std::string& outDir) {
     WavFile::write(outDir + "/sounds/ZVB_Menu_Music.wav", render(menuSong()), 2);
     WavFile::write(outDir + "/sounds/ZVB_InGame_Music.wav", render(raceSong()), 2);
 }

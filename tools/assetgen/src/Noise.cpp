@@ -7,24 +7,27 @@
 
 namespace {
 
-float fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
-float lerp(float a, float b, float t) { return a + (b - a) * t; }
-int wrap(int v, int period) { return period > 0 ? ((v % period) + period) % period : v; }
+float fade(float t) {
+    return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f);
+}
+float lerp(float a, float b, float t) {
+    return a + (b - a) * t;
+}
+int wrap(int v, int period) {
+    return period > 0 ? ((v % period) + period) % period : v;
+}
 
 } // namespace
 
-float Noise::lattice2(int x, int y) const
-{
+float Noise::lattice2(int x, int y) const {
     return static_cast<float>(Rng::hash(x, y, 0, seed) & 0xFFFFFFu) / 8388607.5f - 1.0f;
 }
 
-float Noise::lattice3(int x, int y, int z) const
-{
+float Noise::lattice3(int x, int y, int z) const {
     return static_cast<float>(Rng::hash(x, y, z, seed ^ 0x5bd1e995u) & 0xFFFFFFu) / 8388607.5f - 1.0f;
 }
 
-float Noise::value2(float x, float y, int period) const
-{
+float Noise::value2(float x, float y, int period) const {
     const float fx = std::floor(x);
     const float fy = std::floor(y);
     const int ix = static_cast<int>(fx);
@@ -38,8 +41,7 @@ float Noise::value2(float x, float y, int period) const
     return lerp(a, b, ty);
 }
 
-float Noise::value3(float x, float y, float z) const
-{
+float Noise::value3(float x, float y, float z) const {
     const float fx = std::floor(x), fy = std::floor(y), fz = std::floor(z);
     const int ix = static_cast<int>(fx), iy = static_cast<int>(fy), iz = static_cast<int>(fz);
     const float tx = fade(x - fx), ty = fade(y - fy), tz = fade(z - fz);
@@ -52,12 +54,12 @@ float Noise::value3(float x, float y, float z) const
     return lerp(layer[0], layer[1], tz);
 }
 
-float Noise::fbm2(float x, float y, int octaves, int period, float gain) const
-{
+float Noise::fbm2(float x, float y, int octaves, int period, float gain) const {
     float sum = 0.0f, amplitude = 1.0f, total = 0.0f;
     for (int o = 0; o < octaves; ++o) {
         // Offsets decorrelate the octaves without breaking the tiling.
-        sum += amplitude * value2(x + static_cast<float>(o) * 17.0f, y + static_cast<float>(o) * 31.0f, period);
+        sum +=
+            amplitude * value2(x + static_cast<float>(o) * 17.0f, y + static_cast<float>(o) * 31.0f, period);
         total += amplitude;
         amplitude *= gain;
         x *= 2.0f;
@@ -67,8 +69,7 @@ float Noise::fbm2(float x, float y, int octaves, int period, float gain) const
     return sum / total;
 }
 
-float Noise::fbm3(float x, float y, float z, int octaves, float gain) const
-{
+float Noise::fbm3(float x, float y, float z, int octaves, float gain) const {
     float sum = 0.0f, amplitude = 1.0f, total = 0.0f;
     for (int o = 0; o < octaves; ++o) {
         sum += amplitude * value3(x, y, z);
@@ -81,8 +82,7 @@ float Noise::fbm3(float x, float y, float z, int octaves, float gain) const
     return sum / total;
 }
 
-float Noise::cell2(float x, float y, int period) const
-{
+float Noise::cell2(float x, float y, int period) const {
     const int ix = static_cast<int>(std::floor(x));
     const int iy = static_cast<int>(std::floor(y));
     float best = 10.0f;

@@ -9,8 +9,7 @@ namespace fs = std::filesystem;
 
 std::atomic<int> Output::failureCount{0};
 
-bool Output::makeParentDirs(const std::string& path)
-{
+bool Output::makeParentDirs(const std::string& path) {
     std::error_code error;
     const fs::path parent = fs::path(path).parent_path();
     if (parent.empty())
@@ -23,8 +22,7 @@ bool Output::makeParentDirs(const std::string& path)
     return true;
 }
 
-bool Output::writeText(const std::string& path, const std::string& text)
-{
+bool Output::writeText(const std::string& path, const std::string& text) {
     if (!makeParentDirs(path))
         return false;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -36,8 +34,7 @@ bool Output::writeText(const std::string& path, const std::string& text)
     return true;
 }
 
-bool Output::copyFile(const std::string& from, const std::string& to)
-{
+bool Output::copyFile(const std::string& from, const std::string& to) {
     if (!makeParentDirs(to))
         return false;
     std::error_code error;
@@ -49,8 +46,7 @@ bool Output::copyFile(const std::string& from, const std::string& to)
     return true;
 }
 
-void Output::fail(const std::string& message)
-{
+void Output::fail(const std::string& message) {
     ++failureCount;
     std::fprintf(stderr, "%s\n", message.c_str());
 }

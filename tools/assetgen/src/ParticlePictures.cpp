@@ -13,26 +13,23 @@
 
 namespace {
 
-float smoothstep(float e0, float e1, float x)
-{
+float smoothstep(float e0, float e1, float x) {
     const float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
     return t * t * (3.0f - 2.0f * t);
 }
 
-void save(const Image& image, const std::string& outDir, const std::string& name, ImageFile::Format format)
-{
+void save(const Image& image, const std::string& outDir, const std::string& name, ImageFile::Format format) {
     ImageFile::save(image, outDir + "/textures/particles/" + name, format, ImageFile::Channels::Rgba);
 }
 
 // Position of a pixel relative to the picture's centre, in units of half its size.
-glm::vec2 centred(int x, int y, int size)
-{
+glm::vec2 centred(int x, int y, int size) {
     const float half = 0.5f * static_cast<float>(size);
-    return glm::vec2((static_cast<float>(x) + 0.5f - half) / half, (static_cast<float>(y) + 0.5f - half) / half);
+    return glm::vec2((static_cast<float>(x) + 0.5f - half) / half,
+                     (static_cast<float>(y) + 0.5f - half) / half);
 }
 
-void smoke(const std::string& outDir)
-{
+void smoke(const std::string& outDir) {
     const Noise n(31);
     const int size = 256;
     Image image(size, size);
@@ -50,16 +47,18 @@ void smoke(const std::string& outDir)
 }
 
 // Heat to colour: white-yellow core, orange, deep red, then dark smoke.
-glm::vec3 fireRamp(float heat)
-{
-    const glm::vec3 stops[5] = {{0.15f, 0.1f, 0.08f}, {0.7f, 0.12f, 0.02f}, {1.0f, 0.45f, 0.05f}, {1.0f, 0.8f, 0.3f}, {1.0f, 0.97f, 0.85f}};
+glm::vec3 fireRamp(float heat) {
+    const glm::vec3 stops[5] = {{0.15f, 0.1f, 0.08f},
+                                {0.7f, 0.12f, 0.02f},
+                                {1.0f, 0.45f, 0.05f},
+                                {1.0f, 0.8f, 0.3f},
+                                {1.0f, 0.97f, 0.85f}};
     const float t = std::clamp(heat, 0.0f, 1.0f) * 4.0f;
     const int i = std::min(3, static_cast<int>(t));
     return glm::mix(stops[i], stops[i + 1], t - static_cast<float>(i));
 }
 
-void flameSheet(const std::string& outDir)
-{
+void flameSheet(const std::string& outDir) {
     const Noise n(32);
     const int cell = ParticlePictures::sheetCell;
     Image image(cell * ParticlePictures::sheetColumns, cell * ParticlePictures::sheetRows);
@@ -91,8 +90,7 @@ void flameSheet(const std::string& outDir)
     save(image.shrunk(2), outDir, "FlameRoundParticleSheet.tif", ImageFile::Format::Tiff);
 }
 
-void splash(const std::string& outDir)
-{
+void splash(const std::string& outDir) {
     const Noise n(33);
     const int size = 256;
     Image image(size, size);
@@ -128,8 +126,7 @@ void splash(const std::string& outDir)
     save(image, outDir, "ImpactSplashParticle.tif", ImageFile::Format::Tiff);
 }
 
-void mist(const std::string& outDir)
-{
+void mist(const std::string& outDir) {
     const Noise n(35);
     const int size = 256;
     Image image(size, size);
@@ -145,8 +142,7 @@ void mist(const std::string& outDir)
 }
 
 // A bright point with rays; used for the sparks and the collision burst.
-Image star(int size, int rays, float rayLength, const glm::vec3& core, const glm::vec3& glow, uint64_t seed)
-{
+Image star(int size, int rays, float rayLength, const glm::vec3& core, const glm::vec3& glow, uint64_t seed) {
     Image image(size, size);
     Rng rng(seed);
     std::vector<float> lengths;
@@ -159,10 +155,12 @@ Image star(int size, int rays, float rayLength, const glm::vec3& core, const glm
             float intensity = std::exp(-r * r * 60.0f) + 0.35f * std::exp(-r * r * 8.0f);
             const float angle = std::atan2(p.y, p.x);
             for (int i = 0; i < rays; ++i) {
-                const float rayAngle = glm::two_pi<float>() * static_cast<float>(i) / static_cast<float>(rays);
+                const float rayAngle =
+                    glm::two_pi<float>() * static_cast<float>(i) / static_cast<float>(rays);
                 float diff = std::remainder(angle - rayAngle, glm::two_pi<float>());
                 const float width = 0.025f / std::max(r, 0.05f);
-                intensity += std::exp(-diff * diff / (width * width)) * (1.0f - smoothstep(0.0f, lengths[i], r));
+                intensity +=
+                    std::exp(-diff * diff / (width * width)) * (1.0f - smoothstep(0.0f, lengths[i], r));
             }
             intensity = std::min(1.0f, intensity) * (1.0f - smoothstep(0.85f, 1.0f, r));
             const glm::vec3 colour = glm::mix(glow, core, std::min(1.0f, intensity * 1.4f));
@@ -174,14 +172,13 @@ Image star(int size, int rays, float rayLength, const glm::vec3& core, const glm
 
 } // namespace
 
-void ParticlePictures::generate(const std::string& outDir)
-{
+void ParticlePictures::generate(const std::string& outDir) {
     smoke(outDir);
     flameSheet(outDir);
     splash(outDir);
     mist(outDir);
-    save(star(128, 4, 0.95f, glm::vec3(1.0f, 1.0f, 0.95f), glm::vec3(1.0f, 0.7f, 0.3f), 36), outDir, "SparkParticle.tif",
-         ImageFile::Format::Tiff);
+    save(star(128, 4, 0.95f, glm::vec3(1.0f, 1.0f, 0.95f), glm::vec3(1.0f, 0.7f, 0.3f), 36), outDir,
+         "SparkParticle.tif", ImageFile::Format::Tiff);
     ImageFile::savePng(star(128, 8, 0.9f, glm::vec3(1.0f, 0.98f, 0.85f), glm::vec3(1.0f, 0.5f, 0.1f), 37),
                        outDir + "/textures/particles/collision.png", ImageFile::Channels::Rgba);
 }

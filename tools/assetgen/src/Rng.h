@@ -7,15 +7,13 @@
 
 class Rng {
 public:
-    explicit Rng(uint64_t seed, uint64_t stream = 1) : inc((stream << 1u) | 1u)
-    {
+    explicit Rng(uint64_t seed, uint64_t stream = 1) : inc((stream << 1u) | 1u) {
         next();
         state += seed;
         next();
     }
 
-    uint32_t next()
-    {
+    uint32_t next() {
         const uint64_t old = state;
         state = old * 6364136223846793005ULL + inc;
         const uint32_t xorShifted = static_cast<uint32_t>(((old >> 18u) ^ old) >> 27u);
@@ -30,8 +28,7 @@ public:
     float signedUnit() { return uniform() * 2.0f - 1.0f; }
 
     // A stateless hash of integer coordinates, for noise lattices.
-    static uint32_t hash(int32_t x, int32_t y, int32_t z, uint32_t seed)
-    {
+    static uint32_t hash(int32_t x, int32_t y, int32_t z, uint32_t seed) {
         uint32_t h = seed * 0x9E3779B9u;
         h ^= static_cast<uint32_t>(x) * 0x85EBCA6Bu;
         h = (h << 13u) | (h >> 19u);

@@ -21,8 +21,7 @@ const glm::quat toFile = glm::angleAxis(glm::radians(90.0f), glm::vec3(1.0f, 0.0
 using Tangents = std::map<std::string, FbxWriter::CornerTangents>;
 
 // A node's mesh as the file holds it: vertices and normals turned into file space.
-Mesh fileMeshOf(const SceneNode& n)
-{
+Mesh fileMeshOf(const SceneNode& n) {
     Mesh fileMesh = *n.mesh;
     for (MeshVertex& v : fileMesh.vertices) {
         v.position = toFile * v.position;
@@ -35,8 +34,7 @@ Mesh fileMeshOf(const SceneNode& n)
 
 class Exporter {
 public:
-    Exporter(const TrackScene& scene, const Tangents& tangents) : tangents(tangents)
-    {
+    Exporter(const TrackScene& scene, const Tangents& tangents) : tangents(tangents) {
         for (const MaterialDef& m : scene.materials()) {
             const FbxWriter::Id id = fbx.addMaterial(m.name, m.diffuse);
             if (!m.diffuseTexture.empty())
@@ -47,8 +45,7 @@ public:
         }
     }
 
-    void node(const SceneNode& n, FbxWriter::Id parent, bool topLevel)
-    {
+    void node(const SceneNode& n, FbxWriter::Id parent, bool topLevel) {
         glm::vec3 t = n.position;
         glm::quat r = n.rotation;
         if (!topLevel) {
@@ -69,8 +66,7 @@ public:
     std::string bytes(FbxFormat format) const { return fbx.bytes(format); }
 
 private:
-    void mesh(const SceneNode& n, FbxWriter::Id model)
-    {
+    void mesh(const SceneNode& n, FbxWriter::Id model) {
         const auto found = tangents.find(n.name);
         fbx.addGeometry(n.name, fileMeshOf(n), model, found != tangents.end() ? &found->second : nullptr);
         for (const std::string& material : n.materials) {
@@ -85,8 +81,7 @@ private:
     const Tangents& tangents;
 };
 
-std::string write(const TrackScene& scene, FbxFormat format, const Tangents& tangents)
-{
+std::string write(const TrackScene& scene, FbxFormat format, const Tangents& tangents) {
     Exporter exporter(scene, tangents);
     for (const auto& root : scene.nodes())
         exporter.node(*root, FbxWriter::root, true);
@@ -98,11 +93,10 @@ std::string write(const TrackScene& scene, FbxFormat format, const Tangents& tan
 // splits a node's polygons into one mesh per material, in the order the
 // materials first appear, each keeping the polygons' order; a node whose meshes
 // do not line up with its corners that way (or whose name is not unique) gets none.
-Tangents computedTangents(const TrackScene& scene, const std::string& file)
-{
+Tangents computedTangents(const TrackScene& scene, const std::string& file) {
     Assimp::Importer importer;
-    const aiScene* imported = importer.ReadFileFromMemory(file.data(), file.size(),
-                                                          aiProcess_CalcTangentSpace | aiProcess_Triangulate, "fbx");
+    const aiScene* imported = importer.ReadFileFromMemory(
+        file.data(), file.size(), aiProcess_CalcTangentSpace | aiProcess_Triangulate, "fbx");
     Tangents tangents;
     if (imported == nullptr || imported->mRootNode == nullptr)
         return tangents;
@@ -119,7 +113,8 @@ Tangents computedTangents(const TrackScene& scene, const std::string& file)
         for (unsigned i = 0; i < node->mNumChildren; ++i)
             pending.push_back(node->mChildren[i]);
         const auto found = nodes.find(node->mName.C_Str());
-        if (node->mNumMeshes == 0 || found == nodes.end() || repeated.count(found->first) > 0 || !found->second->mesh)
+        if (node->mNumMeshes == 0 || found == nodes.end() || repeated.count(found->first) > 0 ||
+            !found->second->mesh)
             continue;
         const Mesh fileMesh = fileMeshOf(*found->second);
         std::vector<int> slots;
@@ -141,7 +136,8 @@ Tangents computedTangents(const TrackScene& scene, const std::string& file)
                     continue;
                 const uint32_t vertices[3] = {triangle.a, triangle.b, triangle.c};
                 for (int k = 0; k < 3 && linedUp; ++k, ++next) {
-                    const glm::vec3 written = glm::round(fileMesh.vertices[vertices[k]].position / 0.001f) * 0.001f;
+                    const glm::vec3 written =
+                        glm::round(fileMesh.vertices[vertices[k]].position / 0.001f) * 0.001f;
                     linedUp = next < part.mNumVertices && part.HasTangentsAndBitangents() &&
                               std::abs(part.mVertices[next].x - written.x) < 1e-4f &&
                               std::abs(part.mVertices[next].y - written.y) < 1e-4f &&
@@ -149,7 +145,8 @@ Tangents computedTangents(const TrackScene& scene, const std::string& file)
                     if (linedUp) {
                         const aiVector3D& tangent = part.mTangents[next];
                         const aiVector3D& bitangent = part.mBitangents[next];
-                        corners.tangents[t * 3 + static_cast<size_t>(k)] = glm::vec3(tangent.x, tangent.y, tangent.z);
+                        corners.tangents[t * 3 + static_cast<size_t>(k)] =
+                            glm::vec3(tangent.x, tangent.y, tangent.z);
                         corners.bitangents[t * 3 + static_cast<size_t>(k)] =
                             glm::vec3(bitangent.x, bitangent.y, bitangent.z);
                     }
@@ -165,8 +162,7 @@ Tangents computedTangents(const TrackScene& scene, const std::string& file)
 
 } // namespace
 
-glm::vec3 SceneExporter::eulerXyzDegrees(const glm::mat3& m)
-{
+glm::vec3 SceneExporter::eulerXyzDegrees(const glm::mat3& m) {
     // m[column][row]; R = Rz(c) Ry(b) Rx(a).
     const float r20 = m[0][2];
     float a, b, c;
@@ -182,8 +178,7 @@ glm::vec3 SceneExporter::eulerXyzDegrees(const glm::mat3& m)
     return glm::degrees(glm::vec3(a, b, c));
 }
 
-std::string SceneExporter::toFbx(const TrackScene& scene, FbxFormat format)
-{
+std::string SceneExporter::toFbx(const TrackScene& scene, FbxFormat format) {
     // The tangents go into the file so that the game's import need not compute
     // them (its tangent step leaves meshes that have some alone); they are the
     // very values that step gives for the file without them, so shading stays the same.

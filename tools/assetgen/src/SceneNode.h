@@ -34,8 +34,7 @@ struct SceneNode {
 
     std::vector<std::unique_ptr<SceneNode>> children;
 
-    SceneNode* addChild(const std::string& childName)
-    {
+    SceneNode* addChild(const std::string& childName) {
         children.push_back(std::make_unique<SceneNode>());
         children.back()->name = childName;
         return children.back().get();

@@ -18,39 +18,41 @@ constexpr float loopSeconds = 2.0f;
 const size_t loopLength = static_cast<size_t>(loopSeconds * Synth::rate);
 const float twoPi = glm::two_pi<float>();
 
-size_t samplesFor(float seconds) { return static_cast<size_t>(seconds * Synth::rate); }
+size_t samplesFor(float seconds) {
+    return static_cast<size_t>(seconds * Synth::rate);
+}
 // The fractional number of cycles of frequency f after sample i, computed in
 // double so that long loops keep their phase exact.
-float cycles(double f, size_t i)
-{
+float cycles(double f, size_t i) {
     const double c = f * static_cast<double>(i) / static_cast<double>(Synth::rate);
     return static_cast<float>(c - std::floor(c));
 }
-float timeOf(size_t i) { return static_cast<float>(i) / Synth::rate; }
+float timeOf(size_t i) {
+    return static_cast<float>(i) / Synth::rate;
+}
 
-void save(const std::string& outDir, const std::string& name, std::vector<float>& samples, float peak)
-{
+void save(const std::string& outDir, const std::string& name, std::vector<float>& samples, float peak) {
     Synth::normalise(samples, peak);
     WavFile::write(outDir + "/sounds/" + name, samples, 1);
 }
 
 struct EngineVoice {
-    int firingCycles;   // firing frequency x loop length: must be even (half-rate lump)
-    float formant;      // resonance of the exhaust, Hz
-    float lumpiness;    // depth of the half-rate modulation
-    float noise;        // combustion noise level
+    int firingCycles; // firing frequency x loop length: must be even (half-rate lump)
+    float formant;    // resonance of the exhaust, Hz
+    float lumpiness;  // depth of the half-rate modulation
+    float noise;      // combustion noise level
     float evenHarmonics;
     uint64_t seed;
 };
 
-std::vector<float> engine(const EngineVoice& e)
-{
+std::vector<float> engine(const EngineVoice& e) {
     std::vector<float> out(loopLength, 0.0f);
     const float f0 = static_cast<float>(e.firingCycles) / loopSeconds;
     Rng rng(e.seed);
     for (int h = 1; h * f0 < 4500.0f; ++h) {
         const float f = static_cast<float>(h) * f0;
-        float amp = std::pow(static_cast<float>(h), -0.85f) * (1.0f + 1.8f * std::exp(-std::pow((f - e.formant) / 220.0f, 2.0f)));
+        float amp = std::pow(static_cast<float>(h), -0.85f) *
+                    (1.0f + 1.8f * std::exp(-std::pow((f - e.formant) / 220.0f, 2.0f)));
         if (h % 2 == 0)
             amp *= e.evenHarmonics;
         const float phase = rng.uniform() * twoPi;
@@ -74,18 +76,19 @@ std::vector<float> engine(const EngineVoice& e)
 
 // Tyre squeal, written four times higher than it should sound: the game plays
 // it at pitch 0.25.
-std::vector<float> skid()
-{
+std::vector<float> skid() {
     std::vector<float> out(loopLength, 0.0f);
     struct Squeal {
         float frequency, vibratoRate, vibratoDepth, level;
     };
     // Frequencies and vibrato rates are multiples of 0.5 Hz: whole cycles per loop.
-    const Squeal squeals[] = {{2404.0f, 4.0f, 70.0f, 1.0f}, {3611.5f, 6.5f, 90.0f, 0.45f}, {4808.0f, 4.0f, 140.0f, 0.25f}};
+    const Squeal squeals[] = {
+        {2404.0f, 4.0f, 70.0f, 1.0f}, {3611.5f, 6.5f, 90.0f, 0.45f}, {4808.0f, 4.0f, 140.0f, 0.25f}};
     for (const Squeal& s : squeals) {
         const float beta = s.vibratoDepth / s.vibratoRate;
         for (size_t i = 0; i < loopLength; ++i) {
-            const float phase = twoPi * cycles(s.frequency, i) + beta * std::sin(twoPi * cycles(s.vibratoRate, i));
+            const float phase =
+                twoPi * cycles(s.frequency, i) + beta * std::sin(twoPi * cycles(s.vibratoRate, i));
             // The squeal swells and fades a little, 2.5 times a second.
             const float swell = 0.75f + 0.25f * std::sin(twoPi * cycles(2.5, i));
             out[i] += s.level * swell * std::sin(phase);
@@ -98,8 +101,7 @@ std::vector<float> skid()
     return out;
 }
 
-std::vector<float> impact()
-{
+std::vector<float> impact() {
     const size_t n = samplesFor(0.8f);
     std::vector<float> out(n, 0.0f);
     std::vector<float> crunch = Synth::whiteNoise(n, 77);
@@ -121,8 +123,7 @@ std::vector<float> impact()
 }
 
 // A tone of a few harmonics with a short attack and an exponential tail.
-void addTone(std::vector<float>& out, float start, float length, float frequency, float level, float decay)
-{
+void addTone(std::vector<float>& out, float start, float length, float frequency, float level, float decay) {
     const Synth::Table wave = Synth::table(Synth::Wave::Triangle, frequency);
     const size_t begin = samplesFor(start), count = samplesFor(length);
     for (size_t k = 0; k < count && begin + k < out.size(); ++k) {
@@ -130,30 +131,28 @@ void addTone(std::vector<float>& out, float start, float length, float frequency
         const float attack = std::min(1.0f, t / 0.005f);
         const float release = std::min(1.0f, (length - t) / 0.03f);
         const float vibrato = t > 0.2f ? 0.004f * std::sin(twoPi * 5.5f * t) : 0.0f;
-        const float v = wave(frequency * (1.0f + vibrato) * t) + 0.3f * std::sin(twoPi * 2.0f * frequency * t);
+        const float v =
+            wave(frequency * (1.0f + vibrato) * t) + 0.3f * std::sin(twoPi * 2.0f * frequency * t);
         out[begin + k] += level * attack * release * std::exp(-t / decay) * v;
     }
 }
 
-std::vector<float> count()
-{
+std::vector<float> count() {
     std::vector<float> out(samplesFor(0.4f), 0.0f);
     addTone(out, 0.0f, 0.38f, 880.0f, 1.0f, 0.2f);
     return out;
 }
 
-std::vector<float> go()
-{
+std::vector<float> go() {
     std::vector<float> out(samplesFor(0.9f), 0.0f);
     for (float f : {880.0f, 1108.73f, 1318.51f, 1760.0f})
         addTone(out, 0.0f, 0.88f, f, 0.6f, 0.45f);
     return out;
 }
 
-std::vector<float> win()
-{
+std::vector<float> win() {
     std::vector<float> out(samplesFor(1.9f), 0.0f);
-    const float notes[4] = {72.0f, 76.0f, 79.0f, 84.0f};  // C E G C
+    const float notes[4] = {72.0f, 76.0f, 79.0f, 84.0f}; // C E G C
     for (int i = 0; i < 4; ++i) {
         const float start = 0.15f * static_cast<float>(i);
         const float length = i == 3 ? 1.85f - start : 0.16f;
@@ -163,8 +162,7 @@ std::vector<float> win()
     return out;
 }
 
-std::vector<float> splash()
-{
+std::vector<float> splash() {
     const size_t n = samplesFor(1.2f);
     std::vector<float> out = Synth::whiteNoise(n, 55);
     Synth::lowPass(out, 5000.0f, false);
@@ -193,8 +191,7 @@ std::vector<float> splash()
 
 // A boost: a rush of air whose band sweeps upwards over a rising, growling
 // tone, loud at once and fading over the push.
-std::vector<float> boost()
-{
+std::vector<float> boost() {
     const size_t n = samplesFor(1.5f);
     std::vector<float> noise = Synth::whiteNoise(n, 313);
     std::vector<float> out(n, 0.0f);
@@ -219,8 +216,7 @@ std::vector<float> boost()
 
 } // namespace
 
-void SoundEffects::generate(const std::string& outDir)
-{
+void SoundEffects::generate(const std::string& outDir) {
     std::vector<float> s = engine(EngineVoice{84, 420.0f, 0.35f, 0.25f, 0.8f, 7});
     save(outDir, "MotorEngine_Loop_07.wav", s, 0.8f);
     s = engine(EngineVoice{118, 950.0f, 0.12f, 0.35f, 0.45f, 8});

@@ -6,16 +6,15 @@
 
 namespace {
 
-glm::vec3 placeOnRoad(const TrackPath::Frame& f, const glm::vec2& p)
-{
+glm::vec3 placeOnRoad(const TrackPath::Frame& f, const glm::vec2& p) {
     return f.position + f.right * p.x + glm::vec3(0.0f, p.y, 0.0f);
 }
 
 } // namespace
 
 void Sweep::build(Mesh& mesh, const TrackPath& path, float s0, float s1, float step,
-                  const std::vector<glm::vec2>& profile, const MaterialFn& material, const UvFn& uv, float chartLength)
-{
+                  const std::vector<glm::vec2>& profile, const MaterialFn& material, const UvFn& uv,
+                  float chartLength) {
     const int chunks = std::max(1, static_cast<int>(std::ceil((s1 - s0) / chartLength)));
     const int segments = static_cast<int>(profile.size()) - 1;
     std::vector<float> across(profile.size(), 0.0f);
@@ -39,9 +38,10 @@ void Sweep::build(Mesh& mesh, const TrackPath& path, float s0, float s1, float s
             // Distance run along each edge of the segment: the chart's u.
             std::vector<float> runA(frames.size(), 0.0f), runB(frames.size(), 0.0f);
             for (size_t i = 1; i < frames.size(); ++i) {
-                runA[i] = runA[i - 1] + glm::length(placeOnRoad(frames[i], profile[j]) - placeOnRoad(frames[i - 1], profile[j]));
-                runB[i] = runB[i - 1] +
-                          glm::length(placeOnRoad(frames[i], profile[j + 1]) - placeOnRoad(frames[i - 1], profile[j + 1]));
+                runA[i] = runA[i - 1] + glm::length(placeOnRoad(frames[i], profile[j]) -
+                                                    placeOnRoad(frames[i - 1], profile[j]));
+                runB[i] = runB[i - 1] + glm::length(placeOnRoad(frames[i], profile[j + 1]) -
+                                                    placeOnRoad(frames[i - 1], profile[j + 1]));
             }
             for (int i = 1; i <= steps; ++i) {
                 const int m = material(j, 0.5f * (sValues[i - 1] + sValues[i]));
@@ -59,7 +59,8 @@ void Sweep::build(Mesh& mesh, const TrackPath& path, float s0, float s1, float s
                     v.position = onB[k] ? b : a;
                     v.normal = glm::normalize(glm::cross(b - a, f.forward));
                     v.chart = chart;
-                    v.chartUv = onB[k] ? glm::vec2(runB[stepOf[k]], segmentLength) : glm::vec2(runA[stepOf[k]], 0.0f);
+                    v.chartUv =
+                        onB[k] ? glm::vec2(runB[stepOf[k]], segmentLength) : glm::vec2(runA[stepOf[k]], 0.0f);
                     v.uv0 = uv(j, m, sValues[stepOf[k]], onB[k] ? across[j + 1] : across[j]);
                     ids[k] = mesh.addVertex(v);
                 }
@@ -72,8 +73,7 @@ void Sweep::build(Mesh& mesh, const TrackPath& path, float s0, float s1, float s
 }
 
 void Sweep::cap(Mesh& mesh, const TrackPath& path, float s, bool atEnd, const std::vector<glm::vec2>& profile,
-                int material, float metresPerTile)
-{
+                int material, float metresPerTile) {
     const TrackPath::Frame f = path.at(s);
     const glm::vec3 normal = atEnd ? f.forward : -f.forward;
     const int chart = mesh.newChart();

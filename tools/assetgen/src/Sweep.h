@@ -26,6 +26,6 @@ public:
 
     // Closes the end of a swept solid with the cross-section polygon (convex),
     // facing backwards at s0 (atEnd false) or forwards at s1.
-    static void cap(Mesh& mesh, const TrackPath& path, float s, bool atEnd, const std::vector<glm::vec2>& profile,
-                    int material, float metresPerTile);
+    static void cap(Mesh& mesh, const TrackPath& path, float s, bool atEnd,
+                    const std::vector<glm::vec2>& profile, int material, float metresPerTile);
 };

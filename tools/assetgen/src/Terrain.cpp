@@ -8,8 +8,7 @@
 
 namespace {
 
-float smoothstep(float e0, float e1, float x)
-{
+float smoothstep(float e0, float e1, float x) {
     const float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
     return t * t * (3.0f - 2.0f * t);
 }
@@ -23,8 +22,7 @@ constexpr float roadEdge = 7.6f;
 
 } // namespace
 
-Terrain::Terrain(const TrackPath& path) : path(path), noise(4242u)
-{
+Terrain::Terrain(const TrackPath& path) : path(path), noise(4242u) {
     glm::vec2 a(1e9f), b(-1e9f);
     for (float s = 0.0f; s < path.length(); s += 2.0f) {
         const glm::vec3 p = path.at(s).position;
@@ -36,8 +34,7 @@ Terrain::Terrain(const TrackPath& path) : path(path), noise(4242u)
     hi = b + margin;
 }
 
-float Terrain::naturalHeight(float x, float z, const TrackPath::Nearest& n, bool inside) const
-{
+float Terrain::naturalHeight(float x, float z, const TrackPath::Nearest& n, bool inside) const {
     const float rolling = 1.3f + 1.6f * noise.fbm2(x / 70.0f, z / 70.0f, 4);
     if (inside) {
         // Gentle hills inside the loop, kept low near the road; no beaches inland.
@@ -47,15 +44,15 @@ float Terrain::naturalHeight(float x, float z, const TrackPath::Nearest& n, bool
     // Outside: a beach whose distance from the road wanders, and the sea floor.
     float shore = 38.0f + 16.0f * noise.fbm2(n.s / 55.0f, 3.7f, 3);
     const float u0 = path.unguardedBegin(), u1 = path.unguardedEnd();
-    const float nearUnguarded = std::min(smoothstep(u0 - 25.0f, u0, n.s), 1.0f - smoothstep(u1, u1 + 25.0f, n.s));
+    const float nearUnguarded =
+        std::min(smoothstep(u0 - 25.0f, u0, n.s), 1.0f - smoothstep(u1, u1 + 25.0f, n.s));
     shore = glm::mix(shore, corridor + 1.5f, nearUnguarded);
     const float beyond = n.distance - shore;
     const float steep = glm::mix(22.0f, 9.0f, nearUnguarded);
     return glm::mix(rolling * 0.6f + 0.4f, seaFloor, smoothstep(-6.0f, steep, beyond));
 }
 
-float Terrain::height(float x, float z) const
-{
+float Terrain::height(float x, float z) const {
     const TrackPath::Nearest n = path.nearest(glm::vec2(x, z));
     const float underRoad = n.roadHeight - belowRoad;
     // How much of the unguarded sea-side bank applies here: fully inside the
@@ -75,14 +72,14 @@ float Terrain::height(float x, float z) const
     if (bank > 0.0f) {
         // No barrier on the sea side: a steep bank straight into the water, so a
         // kart that leaves the road ends up in the sea.
-        const float steep = std::max(seaFloor, std::min(land, underRoad - std::max(0.0f, n.distance - roadEdge) * 0.9f));
+        const float steep =
+            std::max(seaFloor, std::min(land, underRoad - std::max(0.0f, n.distance - roadEdge) * 0.9f));
         h = glm::mix(h, steep, bank);
     }
     return sinkTowardsEdge(x, z, h);
 }
 
-float Terrain::sinkTowardsEdge(float x, float z, float h) const
-{
+float Terrain::sinkTowardsEdge(float x, float z, float h) const {
     // The seabed drops away towards the ground's border, deep enough for the
     // water above to hide it, so that the plate's square edge never shows.
     const float edge = std::min({x - lo.x, hi.x - x, z - lo.y, hi.y - z});

@@ -9,8 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-TextRenderer::TextRenderer(const std::string& fontPath)
-{
+TextRenderer::TextRenderer(const std::string& fontPath) {
     if (FT_Init_FreeType(&library) != 0) {
         Output::fail("FreeType could not start");
         library = nullptr;
@@ -22,16 +21,14 @@ TextRenderer::TextRenderer(const std::string& fontPath)
     }
 }
 
-TextRenderer::~TextRenderer()
-{
+TextRenderer::~TextRenderer() {
     if (face)
         FT_Done_Face(face);
     if (library)
         FT_Done_FreeType(library);
 }
 
-int TextRenderer::measure(const std::string& text, int pixelSize) const
-{
+int TextRenderer::measure(const std::string& text, int pixelSize) const {
     if (!face)
         return 0;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize));
@@ -44,8 +41,7 @@ int TextRenderer::measure(const std::string& text, int pixelSize) const
 }
 
 void TextRenderer::drawPass(Image& image, const std::string& text, int x, int y, int pixelSize,
-                            const glm::vec4& colour, int dilate) const
-{
+                            const glm::vec4& colour, int dilate) const {
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize));
     long pen = static_cast<long>(x) * 64;
     for (unsigned char c : text) {
@@ -78,9 +74,8 @@ void TextRenderer::drawPass(Image& image, const std::string& text, int x, int y,
     }
 }
 
-void TextRenderer::draw(Image& image, const std::string& text, int x, int y, int pixelSize, const glm::vec4& colour,
-                        int outline, const glm::vec4& outlineColour) const
-{
+void TextRenderer::draw(Image& image, const std::string& text, int x, int y, int pixelSize,
+                        const glm::vec4& colour, int outline, const glm::vec4& outlineColour) const {
     if (!face)
         return;
     if (outline > 0)
@@ -89,7 +84,6 @@ void TextRenderer::draw(Image& image, const std::string& text, int x, int y, int
 }
 
 void TextRenderer::drawCentred(Image& image, const std::string& text, int x, int y, int pixelSize,
-                               const glm::vec4& colour, int outline, const glm::vec4& outlineColour) const
-{
+                               const glm::vec4& colour, int outline, const glm::vec4& outlineColour) const {
     draw(image, text, x - measure(text, pixelSize) / 2, y, pixelSize, colour, outline, outlineColour);
 }

@@ -25,8 +25,9 @@ public:
     void draw(Image& image, const std::string& text, int x, int y, int pixelSize, const glm::vec4& colour,
               int outline = 0, const glm::vec4& outlineColour = glm::vec4(0, 0, 0, 1)) const;
     // Same, centred on x.
-    void drawCentred(Image& image, const std::string& text, int x, int y, int pixelSize, const glm::vec4& colour,
-                     int outline = 0, const glm::vec4& outlineColour = glm::vec4(0, 0, 0, 1)) const;
+    void drawCentred(Image& image, const std::string& text, int x, int y, int pixelSize,
+                     const glm::vec4& colour, int outline = 0,
+                     const glm::vec4& outlineColour = glm::vec4(0, 0, 0, 1)) const;
 
 private:
     void drawPass(Image& image, const std::string& text, int x, int y, int pixelSize, const glm::vec4& colour,

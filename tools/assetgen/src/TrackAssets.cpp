@@ -92,7 +92,8 @@ void build(const TrackAssets::Options& options, const TrackSpec& spec, bool view
         lightmaps.emplace(job.node, std::move(lightmap));
     }
 
-    Output::writeText(folder + "/" + spec.stem + ".fbx", SceneExporter::toFbx(scene, options.asciiFbx ? FbxFormat::Ascii : FbxFormat::Binary));
+    Output::writeText(folder + "/" + spec.stem + ".fbx",
+                      SceneExporter::toFbx(scene, options.asciiFbx ? FbxFormat::Ascii : FbxFormat::Binary));
     Output::writeText(folder + "/" + spec.stem + ".ini", description(spec, path));
     // Square, so that every track's preview fills the same frame on the title.
     const glm::vec2 centre = 0.5f * (terrain.minCorner() + terrain.maxCorner());

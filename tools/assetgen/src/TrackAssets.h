@@ -16,7 +16,7 @@ public:
         std::string previewDir; // empty: no previews
         bool quick = false;     // fewer rays, for tests
         int threads = 2;
-        bool asciiFbx = false;   // the track as FBX text, for reading by eye
+        bool asciiFbx = false; // the track as FBX text, for reading by eye
     };
 
     // The island circuit.

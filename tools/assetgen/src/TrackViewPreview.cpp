@@ -21,15 +21,13 @@ struct ClipVertex {
     glm::vec2 uv0, uv1;
 };
 
-ClipVertex lerp(const ClipVertex& a, const ClipVertex& b, float t)
-{
+ClipVertex lerp(const ClipVertex& a, const ClipVertex& b, float t) {
     return ClipVertex{glm::mix(a.clip, b.clip, t), glm::mix(a.normal, b.normal, t), glm::mix(a.uv0, b.uv0, t),
                       glm::mix(a.uv1, b.uv1, t)};
 }
 
 // Sutherland-Hodgman against w = near.
-std::vector<ClipVertex> clipNear(const std::vector<ClipVertex>& in, float nearW)
-{
+std::vector<ClipVertex> clipNear(const std::vector<ClipVertex>& in, float nearW) {
     std::vector<ClipVertex> out;
     for (size_t i = 0; i < in.size(); ++i) {
         const ClipVertex& a = in[i];
@@ -43,9 +41,9 @@ std::vector<ClipVertex> clipNear(const std::vector<ClipVertex>& in, float nearW)
     return out;
 }
 
-glm::vec4 sample(const Image& image, const glm::vec2& uv)
-{
-    return image.sampleWrapped(uv.x * static_cast<float>(image.width()), (1.0f - uv.y) * static_cast<float>(image.height()));
+glm::vec4 sample(const Image& image, const glm::vec2& uv) {
+    return image.sampleWrapped(uv.x * static_cast<float>(image.width()),
+                               (1.0f - uv.y) * static_cast<float>(image.height()));
 }
 
 // What a covered pixel gets: its depth (w) and the interpolated attributes.
@@ -57,8 +55,8 @@ struct Fragment {
 };
 
 // Fills a clipped triangle with perspective-correct attributes.
-void fillTriangle(const ClipVertex* c[3], int width, int height, const std::function<void(const Fragment&)>& shade)
-{
+void fillTriangle(const ClipVertex* c[3], int width, int height,
+                  const std::function<void(const Fragment&)>& shade) {
     glm::vec2 s[3];
     float invW[3];
     for (int i = 0; i < 3; ++i) {
@@ -103,10 +101,10 @@ void fillTriangle(const ClipVertex* c[3], int width, int height, const std::func
 
 } // namespace
 
-TrackViewPreview::TrackViewPreview(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
-                                       const std::string& assetsDir)
-    : scene(scene), lightmaps(lightmaps)
-{
+TrackViewPreview::TrackViewPreview(const TrackScene& scene,
+                                   const std::map<const SceneNode*, Image>& lightmaps,
+                                   const std::string& assetsDir)
+    : scene(scene), lightmaps(lightmaps) {
     for (const MaterialDef& m : scene.materials()) {
         Image image;
         if (!m.diffuseTexture.empty() && ImageFile::load(assetsDir + "/" + m.diffuseTexture, image))
@@ -114,8 +112,7 @@ TrackViewPreview::TrackViewPreview(const TrackScene& scene, const std::map<const
     }
 }
 
-Image TrackViewPreview::render(const glm::vec3& eye, const glm::vec3& target, int width, int height) const
-{
+Image TrackViewPreview::render(const glm::vec3& eye, const glm::vec3& target, int width, int height) const {
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     const glm::mat4 view = glm::lookAt(eye, target, glm::vec3(0, 1, 0));
     const glm::mat4 projection = glm::perspective(glm::radians(70.0f), aspect, 0.3f, 1500.0f);
@@ -127,9 +124,11 @@ Image TrackViewPreview::render(const glm::vec3& eye, const glm::vec3& target, in
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const glm::vec4 ndc(2.0f * (static_cast<float>(x) + 0.5f) / static_cast<float>(width) - 1.0f,
-                                1.0f - 2.0f * (static_cast<float>(y) + 0.5f) / static_cast<float>(height), 1.0f, 1.0f);
+                                1.0f - 2.0f * (static_cast<float>(y) + 0.5f) / static_cast<float>(height),
+                                1.0f, 1.0f);
             const glm::vec4 far = inverseViewProjection * ndc;
-            image.at(x, y) = glm::vec4(Skybox::colour(glm::normalize(glm::vec3(far) / far.w - eye), toSun), 1.0f);
+            image.at(x, y) =
+                glm::vec4(Skybox::colour(glm::normalize(glm::vec3(far) / far.w - eye), toSun), 1.0f);
         }
     }
     std::vector<float> depth(static_cast<size_t>(width) * height, std::numeric_limits<float>::max());
@@ -144,13 +143,15 @@ Image TrackViewPreview::render(const glm::vec3& eye, const glm::vec3& target, in
             const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(world)));
             const glm::mat4 toClip = viewProjection * world;
             for (const MeshTriangle& t : node.mesh->triangles) {
-                const std::string& materialName = node.materials[std::min<size_t>(t.material, node.materials.size() - 1)];
+                const std::string& materialName =
+                    node.materials[std::min<size_t>(t.material, node.materials.size() - 1)];
                 const MaterialDef* material = scene.findMaterial(materialName);
                 const auto texture = textures.find(materialName);
                 std::vector<ClipVertex> polygon;
                 for (uint32_t index : {t.a, t.b, t.c}) {
                     const MeshVertex& v = node.mesh->vertices[index];
-                    polygon.push_back(ClipVertex{toClip * glm::vec4(v.position, 1.0f), normalMatrix * v.normal, v.uv0, v.uv1});
+                    polygon.push_back(ClipVertex{toClip * glm::vec4(v.position, 1.0f),
+                                                 normalMatrix * v.normal, v.uv0, v.uv1});
                 }
                 polygon = clipNear(polygon, 0.3f);
                 const auto shade = [&](const Fragment& f) {
@@ -167,14 +168,17 @@ Image TrackViewPreview::render(const glm::vec3& eye, const glm::vec3& target, in
                     float sun = 1.0f, sky = 1.0f;
                     if (lightmap) {
                         const float size = static_cast<float>(lightmap->width());
-                        const glm::vec4 baked = lightmap->sampleClamped(f.uv1.x * size, (1.0f - f.uv1.y) * size);
+                        const glm::vec4 baked =
+                            lightmap->sampleClamped(f.uv1.x * size, (1.0f - f.uv1.y) * size);
                         sun = baked.r;
                         sky = baked.g;
                     }
-                    const float light = 0.4f * sky * (0.75f + 0.25f * f.normal.y) + 0.85f * sun * std::max(0.0f, glm::dot(f.normal, toSun));
+                    const float light = 0.4f * sky * (0.75f + 0.25f * f.normal.y) +
+                                        0.85f * sun * std::max(0.0f, glm::dot(f.normal, toSun));
                     glm::vec3 colour = glm::vec3(albedo) * light;
                     if (pass == 1)
-                        colour = glm::mix(glm::vec3(image.at(f.x, f.y)), glm::vec3(0.25f, 0.55f, 0.7f) * (0.6f + 0.5f * sun), 0.6f);
+                        colour = glm::mix(glm::vec3(image.at(f.x, f.y)),
+                                          glm::vec3(0.25f, 0.55f, 0.7f) * (0.6f + 0.5f * sun), 0.6f);
                     else
                         d = f.depth;
                     image.at(f.x, f.y) = glm::vec4(glm::min(colour, glm::vec3(1.0f)), 1.0f);

@@ -13,7 +13,7 @@
 class TrackViewPreview {
 public:
     TrackViewPreview(const TrackScene& scene, const std::map<const SceneNode*, Image>& lightmaps,
-                       const std::string& assetsDir);
+                     const std::string& assetsDir);
 
     Image render(const glm::vec3& eye, const glm::vec3& target, int width, int height) const;
 

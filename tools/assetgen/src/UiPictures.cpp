@@ -20,30 +20,30 @@ const glm::vec4 ink(0.04f, 0.05f, 0.12f, 1.0f);
 const glm::vec4 blue(0.15f, 0.4f, 1.0f, 1.0f);
 const glm::vec4 orange(1.0f, 0.5f, 0.08f, 1.0f);
 
-void save(const Image& image, const std::string& outDir, const std::string& name)
-{
+void save(const Image& image, const std::string& outDir, const std::string& name) {
     ImageFile::savePng(image, outDir + "/textures/ui/" + name, ImageFile::Channels::Rgba);
 }
 
 // A kart seen from behind, centred on x with its wheels on y, w wide.
-void kartFromBehind(Image& image, float x, float y, float w, const glm::vec4& team)
-{
+void kartFromBehind(Image& image, float x, float y, float w, const glm::vec4& team) {
     const float h = w * 0.55f;
     Shapes::roundedRect(image, {x - w * 0.5f, y - h * 0.45f}, {x - w * 0.3f, y}, w * 0.04f, ink);
     Shapes::roundedRect(image, {x + w * 0.3f, y - h * 0.45f}, {x + w * 0.5f, y}, w * 0.04f, ink);
-    Shapes::roundedRect(image, {x - w * 0.33f, y - h * 0.55f}, {x + w * 0.33f, y - h * 0.12f}, w * 0.05f, team);
-    Shapes::roundedRect(image, {x - w * 0.08f, y - h * 0.55f}, {x + w * 0.08f, y - h * 0.12f}, w * 0.02f, white);
+    Shapes::roundedRect(image, {x - w * 0.33f, y - h * 0.55f}, {x + w * 0.33f, y - h * 0.12f}, w * 0.05f,
+                        team);
+    Shapes::roundedRect(image, {x - w * 0.08f, y - h * 0.55f}, {x + w * 0.08f, y - h * 0.12f}, w * 0.02f,
+                        white);
     Shapes::disc(image, {x, y - h * 0.85f}, w * 0.14f, white);
     Shapes::roundedRect(image, {x - w * 0.1f, y - h * 0.9f}, {x + w * 0.1f, y - h * 0.78f}, w * 0.03f, team);
-    Shapes::roundedRect(image, {x - w * 0.42f, y - h * 1.05f}, {x + w * 0.42f, y - h * 0.93f}, w * 0.02f, team);
+    Shapes::roundedRect(image, {x - w * 0.42f, y - h * 1.05f}, {x + w * 0.42f, y - h * 0.93f}, w * 0.02f,
+                        team);
     Shapes::roundedRect(image, {x - w * 0.3f, y - h * 0.95f}, {x - w * 0.26f, y - h * 0.55f}, 1.0f, ink);
     Shapes::roundedRect(image, {x + w * 0.26f, y - h * 0.95f}, {x + w * 0.3f, y - h * 0.55f}, 1.0f, ink);
     Shapes::disc(image, {x - w * 0.12f, y - h * 0.2f}, w * 0.035f, glm::vec4(0.6f, 0.6f, 0.62f, 1.0f));
     Shapes::disc(image, {x + w * 0.12f, y - h * 0.2f}, w * 0.035f, glm::vec4(0.6f, 0.6f, 0.62f, 1.0f));
 }
 
-void menu(const std::string& outDir, const TextRenderer& text, const glm::vec3& sunDirection)
-{
+void menu(const std::string& outDir, const TextRenderer& text, const glm::vec3& sunDirection) {
     const int w = 1280, h = 720;
     const float horizon = 380.0f;
     Image image(w, h);
@@ -64,29 +64,46 @@ void menu(const std::string& outDir, const TextRenderer& text, const glm::vec3& 
     for (int y = static_cast<int>(horizon); y < h; ++y) {
         const float t = (static_cast<float>(y) - horizon) / (h - horizon);
         for (int x = 0; x < w; ++x) {
-            const float shimmer = 0.04f * n.value2(static_cast<float>(x) / 30.0f, static_cast<float>(y) / 4.0f);
-            image.at(x, y) = glm::vec4(glm::mix(glm::vec3(0.35f, 0.6f, 0.72f), glm::vec3(0.05f, 0.3f, 0.5f), t) + shimmer, 1.0f);
+            const float shimmer =
+                0.04f * n.value2(static_cast<float>(x) / 30.0f, static_cast<float>(y) / 4.0f);
+            image.at(x, y) = glm::vec4(
+                glm::mix(glm::vec3(0.35f, 0.6f, 0.72f), glm::vec3(0.05f, 0.3f, 0.5f), t) + shimmer, 1.0f);
         }
     }
-    std::vector<glm::vec2> island = {{0, horizon + 8}, {120, horizon - 18}, {330, horizon - 30}, {520, horizon - 14},
-                                     {760, horizon - 24}, {1000, horizon - 40}, {1180, horizon - 12}, {1280, horizon + 4},
-                                     {1280, 720}, {0, 720}};
+    std::vector<glm::vec2> island = {{0, horizon + 8},     {120, horizon - 18},
+                                     {330, horizon - 30},  {520, horizon - 14},
+                                     {760, horizon - 24},  {1000, horizon - 40},
+                                     {1180, horizon - 12}, {1280, horizon + 4},
+                                     {1280, 720},          {0, 720}};
     Shapes::polygon(image, island, glm::vec4(0.86f, 0.78f, 0.56f, 1.0f));
     for (glm::vec2& p : island)
         p.y += p.y < 700.0f ? 8.0f : 0.0f;
     Shapes::polygon(image, island, glm::vec4(0.27f, 0.5f, 0.18f, 1.0f));
     const glm::vec2 vanish(640.0f, horizon - 4.0f);
-    const auto roadEdge = [&](float bottomX, float t) { return glm::mix(glm::vec2(bottomX, 720.0f), vanish, t); };
-    Shapes::polygon(image, {roadEdge(40.0f, 0.0f), roadEdge(1240.0f, 0.0f), roadEdge(1240.0f, 0.97f), roadEdge(40.0f, 0.97f)},
-                    glm::vec4(0.3f, 0.3f, 0.32f, 1.0f));
+    const auto roadEdge = [&](float bottomX, float t) {
+        return glm::mix(glm::vec2(bottomX, 720.0f), vanish, t);
+    };
+    Shapes::polygon(
+        image,
+        {roadEdge(40.0f, 0.0f), roadEdge(1240.0f, 0.0f), roadEdge(1240.0f, 0.97f), roadEdge(40.0f, 0.97f)},
+        glm::vec4(0.3f, 0.3f, 0.32f, 1.0f));
     for (int i = 0; i < 14; ++i) {
         // Kerb blocks, shrinking with distance.
-        const float t0 = 1.0f - std::pow(0.82f, static_cast<float>(i)), t1 = 1.0f - std::pow(0.82f, static_cast<float>(i) + 1.0f);
+        const float t0 = 1.0f - std::pow(0.82f, static_cast<float>(i)),
+                    t1 = 1.0f - std::pow(0.82f, static_cast<float>(i) + 1.0f);
         const glm::vec4 kerb = i % 2 == 0 ? glm::vec4(0.8f, 0.12f, 0.1f, 1.0f) : white;
-        Shapes::polygon(image, {roadEdge(40.0f, t0), roadEdge(110.0f, t0), roadEdge(110.0f, t1), roadEdge(40.0f, t1)}, kerb);
-        Shapes::polygon(image, {roadEdge(1170.0f, t0), roadEdge(1240.0f, t0), roadEdge(1240.0f, t1), roadEdge(1170.0f, t1)}, kerb);
+        Shapes::polygon(
+            image, {roadEdge(40.0f, t0), roadEdge(110.0f, t0), roadEdge(110.0f, t1), roadEdge(40.0f, t1)},
+            kerb);
+        Shapes::polygon(
+            image,
+            {roadEdge(1170.0f, t0), roadEdge(1240.0f, t0), roadEdge(1240.0f, t1), roadEdge(1170.0f, t1)},
+            kerb);
         if (i % 2 == 0)
-            Shapes::polygon(image, {roadEdge(630.0f, t0), roadEdge(650.0f, t0), roadEdge(650.0f, t1), roadEdge(630.0f, t1)}, white);
+            Shapes::polygon(
+                image,
+                {roadEdge(630.0f, t0), roadEdge(650.0f, t0), roadEdge(650.0f, t1), roadEdge(630.0f, t1)},
+                white);
     }
     kartFromBehind(image, 470.0f, 610.0f, 250.0f, blue);
     kartFromBehind(image, 830.0f, 585.0f, 215.0f, orange);
@@ -96,20 +113,20 @@ void menu(const std::string& outDir, const TextRenderer& text, const glm::vec3& 
     // A calm band at the bottom for the game's "Loading..." line.
     for (int y = 630; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            image.blend(x, y, glm::vec4(0.0f, 0.0f, 0.05f, 0.55f * std::min(1.0f, (static_cast<float>(y) - 630.0f) / 20.0f)));
+            image.blend(x, y,
+                        glm::vec4(0.0f, 0.0f, 0.05f,
+                                  0.55f * std::min(1.0f, (static_cast<float>(y) - 630.0f) / 20.0f)));
     save(image, outDir, "menu.png");
 }
 
-void gameOver(const std::string& outDir, const TextRenderer& text)
-{
+void gameOver(const std::string& outDir, const TextRenderer& text) {
     Image image(1024, 128, glm::vec4(0.0f));
     Shapes::roundedRect(image, {4, 4}, {1020, 124}, 26.0f, glm::vec4(0.03f, 0.05f, 0.15f, 0.8f));
     text.drawCentred(image, "SPACE: RACE AGAIN      Q: TITLE SCREEN", 512, 80, 46, white, 3, ink);
     save(image, outDir, "gameOver.png");
 }
 
-void helpScreen(const std::string& outDir, const TextRenderer& text)
-{
+void helpScreen(const std::string& outDir, const TextRenderer& text) {
     Image image(1024, 1024, glm::vec4(0.0f));
     Shapes::roundedRect(image, {8, 8}, {1016, 1016}, 40.0f, glm::vec4(0.02f, 0.04f, 0.12f, 0.86f));
     text.drawCentred(image, "PAUSED", 512, 92, 72, yellow, 4, ink);
@@ -149,24 +166,24 @@ void helpScreen(const std::string& outDir, const TextRenderer& text)
     row(540, 745, "F10", "free camera", 80);
     row(540, 785, ", / .", "brightness", 80);
     row(540, 825, "F9", "graphics quality", 80);
-    text.draw(image, "Free camera: W A S D and the mouse, Left Shift slow, P freeze.", 60, 885, 28, white, 2, ink);
+    text.draw(image, "Free camera: W A S D and the mouse, Left Shift slow, P freeze.", 60, 885, 28, white, 2,
+              ink);
     text.drawCentred(image, "Press P to race on", 512, 970, 34, yellow, 3, ink);
     save(image, outDir, "helpScreen.png");
 }
 
-void fill(const std::string& outDir)
-{
+void fill(const std::string& outDir) {
     // Plain white: the HUD tints and stretches it into the boost bar.
     save(Image(64, 16, glm::vec4(1.0f)), outDir, "fill.png");
 }
 
-void boost(const std::string& outDir)
-{
+void boost(const std::string& outDir) {
     Image image(256, 256, glm::vec4(0.0f));
     Shapes::disc(image, {128, 128}, 120.0f, glm::vec4(0.03f, 0.05f, 0.15f, 0.85f));
     Shapes::ring(image, {128, 128}, 104.0f, 118.0f, yellow);
     // A lightning bolt.
-    const std::vector<glm::vec2> bolt = {{150, 30}, {72, 140}, {122, 140}, {98, 228}, {186, 108}, {134, 108}, {170, 30}};
+    const std::vector<glm::vec2> bolt = {{150, 30},  {72, 140},  {122, 140}, {98, 228},
+                                         {186, 108}, {134, 108}, {170, 30}};
     Shapes::polygon(image, bolt, glm::vec4(1.0f, 0.55f, 0.05f, 1.0f));
     std::vector<glm::vec2> inner;
     for (const glm::vec2& p : bolt)
@@ -177,8 +194,7 @@ void boost(const std::string& outDir)
 
 } // namespace
 
-void UiPictures::generate(const std::string& outDir, const glm::vec3& sunDirection)
-{
+void UiPictures::generate(const std::string& outDir, const glm::vec3& sunDirection) {
     const TextRenderer text(ASSETGEN_FONT);
     menu(outDir, text, sunDirection);
     gameOver(outDir, text);

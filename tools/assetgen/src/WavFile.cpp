@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-bool WavFile::write(const std::string& path, const std::vector<float>& samples, int channels)
-{
+bool WavFile::write(const std::string& path, const std::vector<float>& samples, int channels) {
     if (!Output::makeParentDirs(path))
         return false;
     SF_INFO info{};
