@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace processStats {
 
 // A "VmRSS" / "VmHWM" line of /proc/self/status, in megabytes (0 when unreadable).
@@ -27,6 +31,22 @@ inline double statusMegabytes(const char* key) {
     }
     std::fclose(file);
     return kilobytes / 1024.0;
+}
+
+// The C library's heap: what is handed out and what it holds free (both 0
+// outside glibc). Tells a leak or a cache that grows from free memory kept.
+struct HeapUse {
+    double inUseMb = 0.0;
+    double freeMb = 0.0;
+};
+inline HeapUse heapUse() {
+    HeapUse use;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+    const struct mallinfo2 info = mallinfo2();
+    use.inUseMb = static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+    use.freeMb = static_cast<double>(info.fordblks) / (1024.0 * 1024.0);
+#endif
+    return use;
 }
 
 inline double residentMegabytes() {

@@ -135,8 +135,10 @@ public:
             if (races == 1) {
                 firstRaceEnd = lastRaceEnd;
             }
-            std::printf("race %d ended at minute %.1f: resident %.1f MB\n", races, lastRaceEnd.minute,
-                        lastRaceEnd.residentMb);
+            const processStats::HeapUse heap = processStats::heapUse();
+            std::printf(
+                "race %d ended at minute %.1f: resident %.1f MB (heap %.1f MB in use, %.1f MB free)\n", races,
+                lastRaceEnd.minute, lastRaceEnd.residentMb, heap.inUseMb, heap.freeMb);
             std::fflush(stdout);
             if (races % 2 == 0) {
                 tap(GLFW_KEY_Q);

@@ -5,6 +5,7 @@
 #include "core/physics/PhysicsWorld.h"
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/platform/Log.h"
+#include "core/platform/Memory.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Event.h"
 #include "core/runtime/Input.h"
@@ -162,6 +163,10 @@ void RaceFlow::startRace() {
     if (PhysicsWorld* world = entity->scene != nullptr ? entity->scene->getPhysicsWorld() : nullptr) {
         world->restartSimulation();
     }
+    // What the last race and its screens freed sits in the heap between blocks
+    // still in use; race after race that crept up by megabytes. The countdown
+    // has time to hand it back.
+    returnFreedMemory();
     if (!chosenSeed) {
         static std::random_device entropy;
         seed = entropy();
