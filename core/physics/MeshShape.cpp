@@ -17,19 +17,22 @@
 
 namespace {
 
+// FNV-1a over whole values, folded: cells and exact positions are keyed alike.
+template <typename T> size_t hashOf(T x, T y, T z) {
+    uint64_t hash = 1469598103934665603ull;
+    for (const T value : {x, y, z}) {
+        hash = (hash ^ static_cast<uint64_t>(value)) * 1099511628211ull;
+    }
+    return static_cast<size_t>(hash ^ (hash >> 29));
+}
+
 struct Cell {
     int64_t x, y, z;
     bool operator==(const Cell& other) const { return x == other.x && y == other.y && z == other.z; }
 };
 
 struct CellHash {
-    size_t operator()(const Cell& cell) const {
-        uint64_t hash = 1469598103934665603ull;
-        for (const int64_t value : {cell.x, cell.y, cell.z}) {
-            hash = (hash ^ static_cast<uint64_t>(value)) * 1099511628211ull;
-        }
-        return static_cast<size_t>(hash ^ (hash >> 29));
-    }
+    size_t operator()(const Cell& cell) const { return hashOf(cell.x, cell.y, cell.z); }
 };
 
 struct Bits {
@@ -38,13 +41,7 @@ struct Bits {
 };
 
 struct BitsHash {
-    size_t operator()(const Bits& bits) const {
-        uint64_t hash = 1469598103934665603ull;
-        for (const uint32_t value : {bits.x, bits.y, bits.z}) {
-            hash = (hash ^ value) * 1099511628211ull;
-        }
-        return static_cast<size_t>(hash ^ (hash >> 29));
-    }
+    size_t operator()(const Bits& bits) const { return hashOf(bits.x, bits.y, bits.z); }
 };
 
 Bits bitsOf(const btVector3& p) {
