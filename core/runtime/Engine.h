@@ -1,7 +1,7 @@
 // The engine system: holds the settings, creates every other system in a fixed
 // order and runs one frame per update(): clock, input, scene transition, early
-// update, fixed steps, update, late update, audio, rendering, UI, buffer swap
-// and fps count.
+// update, fixed steps, update, late update, audio, rendering, UI, buffer swap,
+// fps count and, every few seconds, the heap's upkeep.
 #pragma once
 
 #include "core/runtime/Config.h"
@@ -38,6 +38,9 @@ public:
     uint32_t fpsFrameCount = 0;
     float fpsTimer = 0.0f;
 
+    // Seconds between two trims of the heap while frames run (see keepHeapLean).
+    float heapTrimTimer = 0.0f;
+
     static constexpr float fixedStep = 1.0f / 60.0f;
     static constexpr uint32_t firstFrameMs = 16;
 
@@ -46,4 +49,5 @@ private:
     void runScene(float dt);
     void render(float dt);
     void countFps(float dt);
+    void keepHeapLean(float dt);
 };
