@@ -288,6 +288,14 @@ RaceFlow* buildRaceScene(Scene& scene) {
     return buildRaceScene(scene, defaultRaceSetup(readGameConfig(scene.systems).numLaps));
 }
 
+std::vector<std::string> unusedKartNodes(const RaceSetup& setup) {
+    std::vector<std::string> names;
+    for (int place = std::max(setup.karts(), 0); place < RaceSceneBuilder::gridKarts; ++place) {
+        names.push_back(kartPrefix(place));
+    }
+    return names;
+}
+
 std::vector<std::string> racePictures(const ResourceCache& cache) {
     std::vector<std::pair<std::string, std::string>> all{{"waterNormal", racePicture::waterNormal}};
     for (const auto& picture : CarParticles::pictures()) {

@@ -78,6 +78,20 @@ void Texture2D::generate() {
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
+void Texture2D::setSource(const std::string& path, TextureFormat as) {
+    source = path;
+    sourceFormat = as;
+    pending = true;
+}
+
+bool Texture2D::loadSource() {
+    if (pending) {
+        pending = false;
+        load(source, sourceFormat);
+    }
+    return width > 0.0f;
+}
+
 bool Texture2D::load(const std::string& path, TextureFormat as) {
     ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
     const std::string resolved = loader != nullptr ? loader->resolve(path) : path;
