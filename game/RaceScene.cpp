@@ -290,7 +290,9 @@ RaceFlow* buildRaceScene(Scene& scene) {
 
 std::vector<std::string> unusedKartNodes(const RaceSetup& setup) {
     std::vector<std::string> names;
-    for (int place = std::max(setup.karts(), 0); place < RaceSceneBuilder::gridKarts; ++place) {
+    // The places every track must have stay: the race checks them before it is built.
+    const int kept = std::max(setup.karts(), static_cast<int>(kartPrefixes.size()));
+    for (int place = kept; place < RaceSceneBuilder::gridKarts; ++place) {
         names.push_back(kartPrefix(place));
     }
     return names;

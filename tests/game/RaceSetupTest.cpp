@@ -182,6 +182,8 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
     Scene& solo = *world.engine.systems->get<SceneManager>()->createScene("solo");
     world.engine.get<ResourceLoader>()->importScene(solo, raceTrackPath);
     setup.ai = 0;
+    // P2 is one of the nodes every track must have: an import never leaves it out.
+    EXPECT_EQ(unusedKartNodes(setup), (std::vector<std::string>{"P3", "P4", "P5", "P6", "P7", "P8"}));
     ASSERT_TRUE(buildRaceScene(solo, setup));
     solo.setRunning(true);
     solo.update(0.0f);
