@@ -161,7 +161,7 @@ void Material::loadTextures(bool normalMaps) {
         // Missing or undecodable: an unbound sampler reads black. The colour map
         // falls back to the "no texture here" checkerboard; other maps are left out.
         Texture2D* fallback = sampler == std::string("diffuseTex") && cache != nullptr
-                                  ? cache->get<Texture2D>("default")
+                                  ? Texture2D::checkerboard(*cache)
                                   : nullptr;
         setTexture(sampler, fallback);
         if (fallback == nullptr) {

@@ -256,7 +256,12 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
         if (material != nullptr) {
             material->loadTextures(context.loader.normalMapsDrawn());
         }
-        materials.push_back(material != nullptr ? material : context.cache.get<Material>("default"));
+        if (material == nullptr) {
+            // The "default" material shows the checkerboard.
+            Texture2D::checkerboard(context.cache);
+            material = context.cache.get<Material>("default");
+        }
+        materials.push_back(material);
     }
     auto* renderer = entity.addComponent<MeshRenderer>(mesh, materials);
 

@@ -51,8 +51,12 @@ public:
     float getWidth() const { return width; }
     float getHeight() const { return height; }
 
-    // "default" (grey checkerboard, shown where a texture is missing) and "white".
+    // "default" (grey checkerboard, shown where a texture is missing; its pixels
+    // are made by checkerboard, the first time one is) and "white".
     static void createBuiltIns(ResourceCache& cache);
+    // The texture "default" with its pixels, made on the first call: a scene
+    // whose every texture is found holds none of its memory.
+    static Texture2D* checkerboard(ResourceCache& cache);
 
 private:
     void generate();

@@ -87,7 +87,7 @@ TEST_F(MaterialTest, AValueOfAnotherTypeReplacesTheOldOneAndIsSentByItsType) {
 TEST_F(MaterialTest, BindsItsTexturesToConsecutiveUnitsAndSetsTheSamplers) {
     Material* material = cache->create<Material>("two textures");
     Texture2D* white = cache->get<Texture2D>("white");
-    Texture2D* checker = cache->get<Texture2D>("default");
+    Texture2D* checker = Texture2D::checkerboard(*cache);
     material->setTexture("second", checker);
     material->setTexture("first", checker);
     material->setTexture("first", white);
