@@ -255,8 +255,7 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
         Material* material = context.cache.get<Material>(name);
         if (material != nullptr) {
             material->loadTextures(context.loader.normalMapsDrawn());
-        }
-        if (material == nullptr) {
+        } else {
             // The "default" material shows the checkerboard.
             Texture2D::checkerboard(context.cache);
             material = context.cache.get<Material>("default");
@@ -358,7 +357,12 @@ void addPicturesOf(const ImportContext& context, const aiMaterial& material,
             paths.push_back(context.loader.resolve(path));
         }
     };
-    if (const Material* cached = context.cache.get<Material>(materialName(material))) {
+    const std::string name = materialName(material);
+    if (name.empty()) {
+        // Not imported: its meshes draw with the "default" material.
+        return;
+    }
+    if (const Material* cached = context.cache.get<Material>(name)) {
         // Imported before (or the game's own): what it names is what is read.
         for (const auto& [sampler, texture] : cached->getTextures()) {
             const auto* picture = dynamic_cast<const Texture2D*>(texture);
