@@ -20,7 +20,9 @@
 #include "core/ui/Text.h"
 #include "game/Game.h"
 #include "game/GameAssets.h"
+#include "game/GameConfig.h"
 #include "game/RaceScene.h"
+#include "game/RaceSetup.h"
 
 #include <algorithm>
 #include <chrono>
@@ -137,6 +139,7 @@ int main(int argc, char** argv) {
             const double beginCpu = cpuSeconds();
             Scene* scene = scenes->createScene("game");
             registerWaterMaterial(systems.get());
+            scene->leftOutNodes = unusedKartNodes(defaultRaceSetup(readGameConfig(systems.get()).numLaps));
             systems->get<ResourceLoader>()->importScene(*scene, raceTrackPath);
             const Clock::time_point imported = Clock::now();
             const double importedCpu = cpuSeconds();

@@ -288,6 +288,16 @@ RaceFlow* buildRaceScene(Scene& scene) {
     return buildRaceScene(scene, defaultRaceSetup(readGameConfig(scene.systems).numLaps));
 }
 
+std::vector<std::string> unusedKartNodes(const RaceSetup& setup) {
+    std::vector<std::string> names;
+    // The places every track must have stay: the race checks them before it is built.
+    const int kept = std::max(setup.karts(), static_cast<int>(kartPrefixes.size()));
+    for (int place = kept; place < RaceSceneBuilder::gridKarts; ++place) {
+        names.push_back(kartPrefix(place));
+    }
+    return names;
+}
+
 std::vector<std::string> racePictures(const ResourceCache& cache) {
     std::vector<std::pair<std::string, std::string>> all{{"waterNormal", racePicture::waterNormal}};
     for (const auto& picture : CarParticles::pictures()) {

@@ -35,6 +35,10 @@ RaceFlow* buildRaceScene(Scene& scene, const RaceSetup& setup, const TrackInfo& 
                          const ControlsConfig& controls = ControlsConfig());
 // The two-player race with game.ini's laps.
 RaceFlow* buildRaceScene(Scene& scene);
+// The kart nodes of the places setup leaves empty ("P3" to "P8" at most: every
+// track has P1 and P2): importing the track without them (Scene::leftOutNodes)
+// reads none of their meshes and pictures.
+std::vector<std::string> unusedKartNodes(const RaceSetup& setup);
 // The picture files that registerWaterMaterial and buildRaceScene load into
 // textures cache does not hold yet (the track's own and the sky aside), in about
 // the order they load them: loading decodes them on worker threads while the

@@ -318,6 +318,7 @@ void TitleScreen::load() {
     loader->prefetchImages(racePictures(*systems->get<ResourceCache>()));
     // Before the import, which keeps a material the game registered under the file's name.
     registerWaterMaterial(systems);
+    scene->leftOutNodes = unusedKartNodes(setup);
     loader->importScene(*scene, file);
     raceScene = scene;
     loadedSetup = setup;

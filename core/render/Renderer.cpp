@@ -11,6 +11,7 @@
 #include "core/render/View.h"
 #include "core/resources/IndexBuffer.h"
 #include "core/resources/Material.h"
+#include "core/resources/ResourceLoader.h"
 #include "core/resources/Shader.h"
 #include "core/resources/Texture.h"
 #include "core/resources/Texture2D.h"
@@ -122,6 +123,10 @@ void Renderer::setQuality(RenderQuality newQuality) {
     }
     realtimeShadows = quality != RenderQuality::Low;
     normalMapsEnabled = quality != RenderQuality::Low;
+    // Read only where they are drawn; a switch to a preset that draws them reads them now.
+    if (auto* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr) {
+        loader->setNormalMapsDrawn(normalMapsEnabled);
+    }
     depthPrePassEnabled = quality != RenderQuality::Low;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
     // A software rasteriser pays per texel fetched: one mip level halves what

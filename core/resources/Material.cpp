@@ -11,6 +11,8 @@
 #include <assimp/material.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 Material::Material(SystemRegistry* systems) : Resource(systems) {}
 
@@ -112,6 +114,17 @@ uint32_t Material::bindTextures(Graphics& graphics) const {
     return unit;
 }
 
+namespace {
+
+// The samplers an import fills, with the define each one adds.
+constexpr std::array<std::pair<const char*, const char*>, 3> importedSamplers{{
+    {"diffuseTex", "DIFFUSE"},
+    {"normalTex", "NORMAL"},
+    {"lightmapTex", "LIGHTMAP"},
+}};
+
+} // namespace
+
 void Material::importTexture(const aiMaterial& imported, int type, const std::string& sampler,
                              const std::string& define) {
     aiString path;
@@ -122,25 +135,39 @@ void Material::importTexture(const aiMaterial& imported, int type, const std::st
     if (cache == nullptr) {
         return;
     }
-    // Materials naming the same file share one texture, loaded the first time.
+    // Materials naming the same file share one texture, read the first time one is drawn.
     const std::string name(path.C_Str());
     Texture2D* texture = cache->get<Texture2D>(name);
     if (texture == nullptr) {
         texture = cache->create<Texture2D>(name);
-        texture->load(name);
-    }
-    if (texture->getWidth() <= 0.0f) {
-        // Missing or undecodable: an unbound sampler reads black. The colour map
-        // falls back to the "no texture here" checkerboard; other maps are left out.
-        Texture2D* fallback = sampler == "diffuseTex" ? cache->get<Texture2D>("default") : nullptr;
-        if (fallback != nullptr) {
-            addDefine(define);
-            setTexture(sampler, fallback);
-        }
-        return;
+        texture->setSource(name);
     }
     addDefine(define);
     setTexture(sampler, texture);
+}
+
+void Material::loadTextures(bool normalMaps) {
+    drawn = true;
+    ResourceCache* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;
+    for (const auto& [sampler, define] : importedSamplers) {
+        auto* texture = dynamic_cast<Texture2D*>(getTexture(sampler));
+        if (texture == nullptr || !texture->hasSource() ||
+            (!normalMaps && sampler == std::string("normalTex"))) {
+            continue;
+        }
+        if (texture->loadSource()) {
+            continue;
+        }
+        // Missing or undecodable: an unbound sampler reads black. The colour map
+        // falls back to the "no texture here" checkerboard; other maps are left out.
+        Texture2D* fallback = sampler == std::string("diffuseTex") && cache != nullptr
+                                  ? Texture2D::checkerboard(*cache)
+                                  : nullptr;
+        setTexture(sampler, fallback);
+        if (fallback == nullptr) {
+            defines.erase(std::remove(defines.begin(), defines.end(), define), defines.end());
+        }
+    }
 }
 
 void Material::fromImport(const aiMaterial& imported) {

@@ -75,7 +75,15 @@ public:
     // Takes over an imported material: the "default" shader, "albedo" from its
     // diffuse colour, and its first diffuse, normal and lightmap textures (shared
     // through the cache by path) with the defines "DIFFUSE", "NORMAL", "LIGHTMAP".
+    // The textures are only named: loadTextures reads them once something draws
+    // the material.
     void fromImport(const aiMaterial& imported);
+    // Reads the named textures not read yet, the normal map only when normalMaps
+    // is set. A file that cannot be read is left out (a colour map falls back to
+    // the "default" checkerboard), with its define. From then on the material is
+    // one that is drawn (isDrawn).
+    void loadTextures(bool normalMaps);
+    bool isDrawn() const { return drawn; }
 
     // "default" (checkerboard on the default shader) and "wireframe" (on the
     // "color" shader when there is one).
@@ -98,6 +106,7 @@ private:
     bool castsShadows = true;
     bool receivesShadows = true;
     float vertexReach = 0.0f;
+    bool drawn = false;
     Shader* shader = nullptr;
     std::map<std::string, MaterialValue> uniforms;
     std::map<std::string, Texture*> textures;

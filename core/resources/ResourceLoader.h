@@ -40,10 +40,17 @@ public:
     // needed. False for a path that is not being decoded ahead.
     bool takePrefetched(const std::string& resolvedPath, Image& image, bool& decoded);
 
+    // Whether the preset draws normal maps: an import reads the normal maps of
+    // the materials it draws only then. Set, it reads those of every material
+    // drawn so far (a preset switch in a race: one hitch on a key press).
+    void setNormalMapsDrawn(bool drawn);
+    bool normalMapsDrawn() const { return normalMaps; }
+
     std::string baseDir = "./";
 
 private:
     // prefetchImages' pictures, and those of the import under way.
     std::unique_ptr<ImagePrefetch> asked;
     std::unique_ptr<ImagePrefetch> importing;
+    bool normalMaps = true;
 };

@@ -50,6 +50,11 @@ std::string lightmapPathOf(const ImportContext& context, const std::string& enti
     return context.folder + "lightmaps/Job 1_" + entityName + "_SHADOW.png";
 }
 
+bool leftOut(const ImportContext& context, const aiNode& node) {
+    const std::vector<std::string>& names = context.scene.leftOutNodes;
+    return std::find(names.begin(), names.end(), node.mName.C_Str()) != names.end();
+}
+
 glm::mat4 toGlm(const aiMatrix4x4& m) {
     // Assimp stores rows, GLM columns.
     return glm::transpose(glm::make_mat4(&m.a1));
@@ -248,7 +253,14 @@ void importMeshes(const ImportContext& context, const aiNode& node, Entity& enti
                                      : std::string();
         logInfo(indent, "Material found: ", name);
         Material* material = context.cache.get<Material>(name);
-        materials.push_back(material != nullptr ? material : context.cache.get<Material>("default"));
+        if (material != nullptr) {
+            material->loadTextures(context.loader.normalMapsDrawn());
+        } else {
+            // The "default" material shows the checkerboard.
+            Texture2D::checkerboard(context.cache);
+            material = context.cache.get<Material>("default");
+        }
+        materials.push_back(material);
     }
     auto* renderer = entity.addComponent<MeshRenderer>(mesh, materials);
 
@@ -306,6 +318,9 @@ void importLights(const ImportContext& context, const aiNode& node, Entity& enti
 }
 
 void importNode(const ImportContext& context, const aiNode& node, Transform* parent) {
+    if (leftOut(context, node)) {
+        return;
+    }
     Scene& scene = context.scene;
     scene.importDepth += 1;
     const std::string indent(static_cast<size_t>(std::max(scene.importDepth, 0)) * 2, ' ');
@@ -333,36 +348,68 @@ void importNode(const ImportContext& context, const aiNode& node, Transform* par
     scene.importDepth -= 1;
 }
 
-// The files the import will load as textures, in the order it loads them:
-// the materials' pictures, then the lightmaps of the mesh nodes, depth first.
-void collectLightmaps(const ImportContext& context, const aiNode& node, std::vector<std::string>& paths) {
+// The pictures of a material the import reads that are not read yet.
+void addPicturesOf(const ImportContext& context, const aiMaterial& material,
+                   std::vector<std::string>& paths) {
+    const auto add = [&](const std::string& path) {
+        const Texture2D* texture = context.cache.get<Texture2D>(path);
+        if (texture == nullptr || texture->isPending()) {
+            paths.push_back(context.loader.resolve(path));
+        }
+    };
+    const std::string name = materialName(material);
+    if (name.empty()) {
+        // Not imported: its meshes draw with the "default" material.
+        return;
+    }
+    if (const Material* cached = context.cache.get<Material>(name)) {
+        // Imported before (or the game's own): what it names is what is read.
+        for (const auto& [sampler, texture] : cached->getTextures()) {
+            const auto* picture = dynamic_cast<const Texture2D*>(texture);
+            if (picture != nullptr && picture->isPending() &&
+                (context.loader.normalMapsDrawn() || sampler != "normalTex")) {
+                paths.push_back(context.loader.resolve(picture->getName()));
+            }
+        }
+        return;
+    }
+    for (const aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_NORMALS, aiTextureType_LIGHTMAP}) {
+        aiString path;
+        if ((type != aiTextureType_NORMALS || context.loader.normalMapsDrawn()) &&
+            material.GetTexture(type, 0, &path) == aiReturn_SUCCESS) {
+            add(path.C_Str());
+        }
+    }
+}
+
+// The files the import will load as textures, in the order it loads them: for
+// each mesh node, depth first, the pictures of its materials not met before,
+// then its lightmap.
+void collectPictures(const ImportContext& context, const aiNode& node, std::vector<bool>& materialsSeen,
+                     std::vector<std::string>& paths) {
+    if (leftOut(context, node)) {
+        return;
+    }
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        const unsigned index = context.file.mMeshes[node.mMeshes[i]]->mMaterialIndex;
+        if (index < context.file.mNumMaterials && !materialsSeen[index]) {
+            materialsSeen[index] = true;
+            addPicturesOf(context, *context.file.mMaterials[index], paths);
+        }
+    }
     if (node.mNumMeshes > 0 &&
         !context.cache.exists<Texture2D>("LM_" + context.cachePrefix + std::string(node.mName.C_Str()))) {
         paths.push_back(context.loader.resolve(lightmapPathOf(context, node.mName.C_Str())));
     }
     for (unsigned i = 0; i < node.mNumChildren; ++i) {
-        collectLightmaps(context, *node.mChildren[i], paths);
+        collectPictures(context, *node.mChildren[i], materialsSeen, paths);
     }
 }
 
 std::vector<std::string> picturesOf(const ImportContext& context) {
     std::vector<std::string> paths;
-    for (unsigned i = 0; i < context.file.mNumMaterials; ++i) {
-        const aiMaterial& material = *context.file.mMaterials[i];
-        const std::string name = materialName(material);
-        if (name.empty() || context.cache.exists<Material>(name)) {
-            continue;
-        }
-        for (const aiTextureType type :
-             {aiTextureType_DIFFUSE, aiTextureType_NORMALS, aiTextureType_LIGHTMAP}) {
-            aiString path;
-            if (material.GetTexture(type, 0, &path) == aiReturn_SUCCESS &&
-                !context.cache.exists<Texture2D>(path.C_Str())) {
-                paths.push_back(context.loader.resolve(path.C_Str()));
-            }
-        }
-    }
-    collectLightmaps(context, *context.file.mRootNode, paths);
+    std::vector<bool> materialsSeen(context.file.mNumMaterials, false);
+    collectPictures(context, *context.file.mRootNode, materialsSeen, paths);
     return paths;
 }
 
@@ -398,4 +445,17 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
     importMaterials(context);
     importNode(context, *file->mRootNode, nullptr);
     importing.reset();
+}
+
+void ResourceLoader::setNormalMapsDrawn(bool drawn) {
+    normalMaps = drawn;
+    auto* cache = drawn ? get<ResourceCache>() : nullptr;
+    if (cache == nullptr) {
+        return;
+    }
+    for (Material* material : cache->getAll<Material>()) {
+        if (material->isDrawn()) {
+            material->loadTextures(true);
+        }
+    }
 }

@@ -43,7 +43,7 @@ void setFilterAndWrap(GLint minFilter, GLint magFilter, GLint wrap) {
 }
 
 // 512 x 512 grey squares of 32 pixels, dark at the origin: clearly "no texture here".
-std::vector<uint8_t> checkerboard(int size) {
+std::vector<uint8_t> checkerPixels(int size) {
     std::vector<uint8_t> pixels(static_cast<size_t>(size) * size * 3);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -76,6 +76,20 @@ void Texture2D::generate() {
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void Texture2D::setSource(const std::string& path, TextureFormat as) {
+    source = path;
+    sourceFormat = as;
+    pending = true;
+}
+
+bool Texture2D::loadSource() {
+    if (pending) {
+        pending = false;
+        load(source, sourceFormat);
+    }
+    return width > 0.0f;
 }
 
 bool Texture2D::load(const std::string& path, TextureFormat as) {
@@ -176,16 +190,24 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
 }
 
 void Texture2D::createBuiltIns(ResourceCache& cache) {
+    cache.create<Texture2D>("default");
+    constexpr int whiteSize = 128;
+    const std::vector<uint8_t> white(static_cast<size_t>(whiteSize) * whiteSize * 4, 255);
+    cache.create<Texture2D>("white")->create(whiteSize, whiteSize, TextureFormat::RGBA, white.data());
+}
+
+Texture2D* Texture2D::checkerboard(ResourceCache& cache) {
+    Texture2D* checker = cache.get<Texture2D>("default");
+    if (checker == nullptr || checker->width > 0.0f) {
+        return checker;
+    }
     constexpr int checkerSize = 512;
-    Texture2D* checker = cache.create<Texture2D>("default");
-    checker->create(checkerSize, checkerSize, TextureFormat::RGB, checkerboard(checkerSize).data());
+    checker->create(checkerSize, checkerSize, TextureFormat::RGB, checkerPixels(checkerSize).data());
     if (checker->texture != 0) {
         glBindTexture(GL_TEXTURE_2D, checker->texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    constexpr int whiteSize = 128;
-    const std::vector<uint8_t> white(static_cast<size_t>(whiteSize) * whiteSize * 4, 255);
-    cache.create<Texture2D>("white")->create(whiteSize, whiteSize, TextureFormat::RGBA, white.data());
+    return checker;
 }

@@ -24,6 +24,18 @@ public:
     // for pictures whose readers want no more, like lightmaps.
     bool load(const std::string& path, TextureFormat as = TextureFormat::RGBA);
 
+    // Names the file load would read, without reading it: for a picture that
+    // may never be drawn (a material of a kart the race leaves out, a normal map
+    // the preset does not sample). loadSource reads it.
+    void setSource(const std::string& path, TextureFormat as = TextureFormat::RGBA);
+    // Reads the file setSource named, the first time only. Whether the texture
+    // holds a picture (false for a file that is missing or cannot be decoded).
+    bool loadSource();
+    // Named by setSource and not read yet.
+    bool isPending() const { return pending; }
+    // Whether setSource named its file (loaded or not).
+    bool hasSource() const { return !source.empty(); }
+
     // Frees the GL storage (on a software rasteriser, heap memory) of a picture
     // that stays off screen for a while; its size stays known. Loading it again
     // brings it back.
@@ -39,13 +51,20 @@ public:
     float getWidth() const { return width; }
     float getHeight() const { return height; }
 
-    // "default" (grey checkerboard, shown where a texture is missing) and "white".
+    // "default" (grey checkerboard, shown where a texture is missing; its pixels
+    // are made by checkerboard, the first time one is) and "white".
     static void createBuiltIns(ResourceCache& cache);
+    // The texture "default" with its pixels, made on the first call: a scene
+    // whose every texture is found holds none of its memory.
+    static Texture2D* checkerboard(ResourceCache& cache);
 
 private:
     void generate();
 
     TextureFormat format = TextureFormat::RGBA;
+    std::string source;
+    TextureFormat sourceFormat = TextureFormat::RGBA;
+    bool pending = false;
     float width = 0.0f;
     float height = 0.0f;
 };

@@ -47,6 +47,9 @@ public:
 
     std::string name;
     bool axisCorrection = true;
+    // Nodes a model import leaves out, with everything below them (the karts a
+    // race has no places for): nothing of them is read.
+    std::vector<std::string> leftOutNodes;
     SystemRegistry* const systems;
     float time = 0.0f;
     float timeScale = 1.0f;

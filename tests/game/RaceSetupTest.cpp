@@ -4,8 +4,11 @@
 #include "RaceWorld.h"
 
 #include "core/render/Camera.h"
+#include "core/render/Renderer.h"
+#include "core/resources/Material.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
+#include "core/resources/Texture2D.h"
 #include "core/runtime/SceneManager.h"
 #include "game/AiDriver.h"
 #include "game/GameAssets.h"
@@ -108,12 +111,48 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
     ResourceCache& cache = *world.engine.get<ResourceCache>();
     EXPECT_FALSE(racePictures(cache).empty());
     registerWaterMaterial(world.engine.systems.get());
-    world.engine.get<ResourceLoader>()->importScene(scene, raceTrackPath);
     RaceSetup setup = defaultRaceSetup(2);
     setup.players = 1;
     setup.ai = 5;
+    // Loaded at the low preset, which draws no normal maps, without the two karts it has no places for.
+    auto* renderer = world.engine.get<Renderer>() != nullptr ? world.engine.get<Renderer>()
+                                                             : world.engine.systems->add<Renderer>();
+    renderer->setQuality(RenderQuality::Low);
+    scene.leftOutNodes = unusedKartNodes(setup);
+    EXPECT_EQ(scene.leftOutNodes, (std::vector<std::string>{"P7", "P8"}));
+    world.engine.get<ResourceLoader>()->importScene(scene, raceTrackPath);
     LogCapture log;
     ASSERT_TRUE(buildRaceScene(scene, setup));
+    EXPECT_EQ(scene.findEntity("P7"), nullptr);
+    EXPECT_EQ(scene.findEntity("P7Body"), nullptr);
+    // Only what the race draws is read: the pictures of what it draws, not the
+    // left-out karts' colours nor, at low, any normal map until a preset draws them.
+    const auto unread = [&](bool normalMaps) {
+        size_t count = 0;
+        for (const Material* material : cache.getAll<Material>()) {
+            for (const auto& [sampler, texture] : material->getTextures()) {
+                const auto* picture = dynamic_cast<const Texture2D*>(texture);
+                if (picture == nullptr || !picture->hasSource()) {
+                    continue;
+                }
+                if (material->isDrawn() && (normalMaps || sampler != "normalTex")) {
+                    EXPECT_FALSE(picture->isPending()) << material->getName() << " " << sampler;
+                } else if (sampler == "diffuseTex" || normalMaps) {
+                    count += picture->isPending() ? 1 : 0;
+                }
+            }
+        }
+        return count;
+    };
+    EXPECT_GE(unread(false), 2u) << "the two left-out karts' colours";
+    const Material* road = cache.get<Material>("Road");
+    ASSERT_NE(road, nullptr);
+    const auto* roadNormal = dynamic_cast<const Texture2D*>(road->getTexture("normalTex"));
+    ASSERT_NE(roadNormal, nullptr);
+    EXPECT_TRUE(roadNormal->isPending());
+    renderer->setQuality(RenderQuality::Medium);
+    EXPECT_FALSE(roadNormal->isPending());
+    EXPECT_GE(unread(true), 2u);
     // Loading decodes these ahead: each was loaded under the name it is listed by.
     EXPECT_EQ(racePictures(cache), std::vector<std::string>());
     // The track has as many places as it has kart nodes; those it lacks are warned about.
@@ -143,6 +182,8 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
     Scene& solo = *world.engine.systems->get<SceneManager>()->createScene("solo");
     world.engine.get<ResourceLoader>()->importScene(solo, raceTrackPath);
     setup.ai = 0;
+    // P2 is one of the nodes every track must have: an import never leaves it out.
+    EXPECT_EQ(unusedKartNodes(setup), (std::vector<std::string>{"P3", "P4", "P5", "P6", "P7", "P8"}));
     ASSERT_TRUE(buildRaceScene(solo, setup));
     solo.setRunning(true);
     solo.update(0.0f);

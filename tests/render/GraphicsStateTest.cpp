@@ -62,7 +62,7 @@ TEST_F(GraphicsStateTest, TextureBindsReachTheirUnitsAndNoneIsSkippedAfterOthers
         return static_cast<GLuint>(name);
     };
     const Texture2D* white = cache->get<Texture2D>("white");
-    const Texture2D* checker = cache->get<Texture2D>("default");
+    const Texture2D* checker = Texture2D::checkerboard(*cache);
     ASSERT_NE(white, nullptr);
     ASSERT_NE(checker, nullptr);
     graphics->beginFrame();

@@ -87,7 +87,7 @@ TEST_F(MaterialTest, AValueOfAnotherTypeReplacesTheOldOneAndIsSentByItsType) {
 TEST_F(MaterialTest, BindsItsTexturesToConsecutiveUnitsAndSetsTheSamplers) {
     Material* material = cache->create<Material>("two textures");
     Texture2D* white = cache->get<Texture2D>("white");
-    Texture2D* checker = cache->get<Texture2D>("default");
+    Texture2D* checker = Texture2D::checkerboard(*cache);
     material->setTexture("second", checker);
     material->setTexture("first", checker);
     material->setTexture("first", white);
@@ -135,7 +135,9 @@ TEST_F(MaterialTest, RenderStateGoesThroughTheCacheAndWireframeOverridesPolygonM
     EXPECT_EQ(graphics->stateCalls, before + 1);
 }
 
-TEST_F(MaterialTest, ConvertsImportedMaterialsSharingTexturesByPath) {
+// Textures are read when the material is first drawn, the normal map only for a
+// preset that draws it (and then when it is switched to).
+TEST_F(MaterialTest, ConvertsImportedMaterialsSharingTexturesByPathReadWhenDrawn) {
     writeImage(assets.dir + "textures/bark.png");
     writeImage(assets.dir + "textures/bark_n.png");
     writeImage(assets.dir + "lightmaps/tree.png");
@@ -154,16 +156,26 @@ TEST_F(MaterialTest, ConvertsImportedMaterialsSharingTexturesByPath) {
     a->fromImport(trunk);
     Material* b = cache->create<Material>("branch");
     b->fromImport(branch);
+    Texture2D* bark = cache->get<Texture2D>("textures/bark.png");
+    Texture2D* barkNormal = cache->get<Texture2D>("textures/bark_n.png");
+    ASSERT_NE(bark, nullptr);
+    ASSERT_NE(barkNormal, nullptr);
+    EXPECT_EQ(bark->getTexture(), 0u);
+    EXPECT_FALSE(a->isDrawn());
+    a->loadTextures(false);
+    EXPECT_TRUE(a->isDrawn());
+    EXPECT_NE(bark->getTexture(), 0u);
+    EXPECT_NE(cache->get<Texture2D>("lightmaps/tree.png")->getTexture(), 0u);
+    EXPECT_EQ(barkNormal->getTexture(), 0u);
+    a->loadTextures(true);
+    EXPECT_NE(barkNormal->getTexture(), 0u);
     EXPECT_TRUE(log.lines.empty());
 
     EXPECT_EQ(a->getShader(), cache->get<Shader>("default"));
     EXPECT_EQ(a->getUniform("albedo"), MaterialValue(glm::vec4(0.5f, 0.25f, 0.125f, 0.75f)));
     EXPECT_EQ(a->getDefines(), (std::vector<std::string>{"DIFFUSE", "NORMAL", "LIGHTMAP"}));
-    Texture2D* bark = cache->get<Texture2D>("textures/bark.png");
-    ASSERT_NE(bark, nullptr);
-    EXPECT_NE(bark->getTexture(), 0u);
     EXPECT_EQ(a->getTexture("diffuseTex"), bark);
-    EXPECT_EQ(a->getTexture("normalTex"), cache->get<Texture2D>("textures/bark_n.png"));
+    EXPECT_EQ(a->getTexture("normalTex"), barkNormal);
     EXPECT_EQ(a->getTexture("lightmapTex"), cache->get<Texture2D>("lightmaps/tree.png"));
 
     EXPECT_EQ(b->getTexture("diffuseTex"), bark);
@@ -184,6 +196,8 @@ TEST_F(MaterialTest, AnImportedTextureThatIsMissingOrDamagedIsLoggedAndNeverDraw
     a->fromImport(lost);
     Material* b = cache->create<Material>("damaged");
     b->fromImport(damaged);
+    a->loadTextures(true);
+    b->loadTextures(true);
     EXPECT_EQ(log.count("Texture not found: textures/gone.png"), 1);
     EXPECT_EQ(log.count("Texture not found: textures/half.png"), 1);
     for (const Material* material : {a, b}) {

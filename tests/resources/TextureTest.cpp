@@ -107,9 +107,12 @@ std::array<std::string, 6> writeSky(const std::string& dir, int size, int missin
 
 } // namespace
 
-TEST_F(TextureTest, BuiltInsAreAGreyCheckerboardDarkAtTheOriginAndOpaqueWhite) {
+// The checkerboard's pixels are made when one is first shown: a scene without a missing texture holds none.
+TEST_F(TextureTest, BuiltInsAreAGreyCheckerboardDarkAtTheOriginMadeWhenFirstShownAndOpaqueWhite) {
     Texture2D* checker = cache->get<Texture2D>("default");
     ASSERT_NE(checker, nullptr);
+    EXPECT_EQ(checker->getTexture(), 0u);
+    ASSERT_EQ(Texture2D::checkerboard(*cache), checker);
     ASSERT_EQ(checker->getWidth(), 512.0f);
     const std::vector<uint8_t> pixels = readLevel0(GL_TEXTURE_2D, checker->getTexture(), GL_RGB, 512, 512, 3);
     EXPECT_EQ(pixels[0], 50);
