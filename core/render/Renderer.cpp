@@ -202,6 +202,9 @@ void Renderer::precompile(Scene& scene) {
 // ---------------------------------------------------------------- views
 
 void Renderer::syncViews(Scene& scene) {
+    // Read the sky's levels again each frame: a sky loaded again may keep its
+    // object and even its GL name with another size.
+    skyLevelsOf = nullptr;
     if (graphics != nullptr && graphics->hasWindow()) {
         sceneTarget.update(graphics->width, graphics->height, renderScale);
     }

@@ -214,7 +214,7 @@ private:
     glm::mat4 viewMatrix{1.0f};
     glm::mat4 projectionMatrix{1.0f};
     glm::mat4 viewProjectionMatrix{1.0f};
-    // The sky's last mip level, read from GL when the sky (or its storage) changes.
+    // The sky's last mip level, read from GL once a frame (and when the sky changes).
     const Texture* skyLevelsOf = nullptr;
     GLuint skyLevelsName = 0;
     float skyMaxLod = 0.0f;
