@@ -58,16 +58,15 @@ Renderer::Names::Names()
       cameraProjection("camera.projection"), cameraViewProjection("camera.viewProjection"),
       viewportX("viewport.x"), viewportY("viewport.y"), viewportWidth("viewport.width"),
       viewportHeight("viewport.height"), ambientColor("ambientColor"), fogColor("fogColor"),
-      fogStart("fogStart"), fogRange("fogRange"), brightness("brightness"), normals("normals"),
-      objectWorld("object.world"), objectNormal("object.normal"), objectWorldView("object.worldView"),
-      objectWorldViewProjection("object.worldViewProjection") {
+      fogColorLinear("fogColorLinear"), fogStart("fogStart"), fogRange("fogRange"), brightness("brightness"),
+      normals("normals"), skyMaxLod("skyMaxLod"), objectWorld("object.world"), objectNormal("object.normal"),
+      objectWorldView("object.worldView"), objectWorldViewProjection("object.worldViewProjection") {
     for (int n = 0; n < maxLights; ++n) {
         LightNames& light = lights[static_cast<size_t>(n)];
         light.type = UniformId("lights", n, "type");
-        light.color = UniformId("lights", n, "color");
+        light.radiance = UniformId("lights", n, "radiance");
         light.position = UniformId("lights", n, "position");
         light.direction = UniformId("lights", n, "direction");
-        light.intensity = UniformId("lights", n, "intensity");
         light.constant = UniformId("lights", n, "constant");
         light.linear = UniformId("lights", n, "linear");
         light.quadratic = UniformId("lights", n, "quadratic");
@@ -77,6 +76,7 @@ Renderer::Names::Names()
         light.shadowStrength = UniformId("lights", n, "shadowStrength");
         light.shadowBias = UniformId("lights", n, "shadowBias");
         light.shadowMapIndex = UniformId("lights", n, "shadowMapIndex");
+        light.shadowTexel = UniformId("lights", n, "shadowTexel");
     }
     for (int n = 0; n < maxShadowMaps; ++n) {
         lightViewProjection[static_cast<size_t>(n)] = UniformId("lightViewProjection", n);
@@ -207,6 +207,9 @@ void Renderer::precompile(Scene& scene) {
 // ---------------------------------------------------------------- views
 
 void Renderer::syncViews(Scene& scene) {
+    // Read the sky's levels again each frame: a sky loaded again may keep its
+    // object and even its GL name with another size.
+    skyLevelsOf = nullptr;
     if (graphics != nullptr && graphics->hasWindow()) {
         sceneTarget.update(graphics->width, graphics->height, renderScale);
     }
@@ -815,6 +818,7 @@ void Renderer::sendProgramUniforms(View& view) {
     if (skyTexture != nullptr) {
         bindTexture(skyboxTextureUnit, skyTexture, names.skybox);
     }
+    graphics->setUniform(names.skyMaxLod, skyLastLevel());
     graphics->setUniform(names.frameDt, frameDt);
     graphics->setUniform(names.frameTotalTime, engine != nullptr ? engine->time : 0.0f);
     graphics->setUniform(names.cameraNear, camera.near);
@@ -831,10 +835,34 @@ void Renderer::sendProgramUniforms(View& view) {
     sendLightUniforms(view);
     graphics->setUniform(names.ambientColor, ambientColor);
     graphics->setUniform(names.fogColor, fogColor);
+    graphics->setUniform(names.fogColorLinear,
+                         glm::pow(glm::max(fogColor, glm::vec3(0.0f)), glm::vec3(2.2f)));
     graphics->setUniform(names.fogStart, fogStart);
     graphics->setUniform(names.fogRange, fogRange);
     graphics->setUniform(names.brightness, brightness);
     graphics->setUniform(names.normals, normalsEnabled);
+}
+
+float Renderer::skyLastLevel() {
+    if (skyTexture == nullptr || skyTexture->getTexture() == 0) {
+        return 0.0f;
+    }
+    if (skyTexture != skyLevelsOf || skyTexture->getTexture() != skyLevelsName) {
+        skyLevelsOf = skyTexture;
+        skyLevelsName = skyTexture->getTexture();
+        // Cube maps are made with immutable storage: the level count is fixed with it.
+        GLint levels = 0;
+        if (graphics->bindsTexturesDirectly()) {
+            glGetTextureParameteriv(skyLevelsName, GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
+        } else {
+            graphics->forgetTexture(static_cast<uint32_t>(skyboxTextureUnit));
+            graphics->bindTexture(static_cast<uint32_t>(skyboxTextureUnit), skyTexture);
+            glGetTexParameteriv(skyTexture->getTarget(), GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
+        }
+        graphics->countCalls(1);
+        skyMaxLod = static_cast<float>(std::max(levels - 1, 0));
+    }
+    return skyMaxLod;
 }
 
 void Renderer::sendLightUniforms(View& view) {
@@ -842,9 +870,14 @@ void Renderer::sendLightUniforms(View& view) {
         Light& light = *view.lights[i];
         const int n = static_cast<int>(i);
         int shadowMapIndex = -1;
+        float shadowTexel = 0.0f;
         for (size_t k = 0; k < view.shadowCasters.size(); ++k) {
             if (view.shadowCasters[k].light == &light) {
                 shadowMapIndex = static_cast<int>(k);
+                // World size of one shadow texel, from the orthographic scale on x.
+                const glm::mat4& m = view.shadowCasters[k].lightViewProjection;
+                const float scale = glm::length(glm::vec3(m[0][0], m[1][0], m[2][0]));
+                shadowTexel = 2.0f / (std::max(scale, 1e-6f) * static_cast<float>(shadowMapSize));
             }
         }
         // Names past the interned ones are built here: only scenes with that
@@ -853,19 +886,21 @@ void Renderer::sendLightUniforms(View& view) {
             n < Names::maxLights
                 ? Names::LightNames{}
                 : Names::LightNames{
-                      UniformId("lights", n, "type"),         UniformId("lights", n, "color"),
-                      UniformId("lights", n, "position"),     UniformId("lights", n, "direction"),
-                      UniformId("lights", n, "intensity"),    UniformId("lights", n, "constant"),
-                      UniformId("lights", n, "linear"),       UniformId("lights", n, "quadratic"),
-                      UniformId("lights", n, "innerAngle"),   UniformId("lights", n, "outerAngle"),
-                      UniformId("lights", n, "castsShadows"), UniformId("lights", n, "shadowStrength"),
-                      UniformId("lights", n, "shadowBias"),   UniformId("lights", n, "shadowMapIndex")};
+                      UniformId("lights", n, "type"),           UniformId("lights", n, "radiance"),
+                      UniformId("lights", n, "position"),       UniformId("lights", n, "direction"),
+                      UniformId("lights", n, "constant"),       UniformId("lights", n, "linear"),
+                      UniformId("lights", n, "quadratic"),      UniformId("lights", n, "innerAngle"),
+                      UniformId("lights", n, "outerAngle"),     UniformId("lights", n, "castsShadows"),
+                      UniformId("lights", n, "shadowStrength"), UniformId("lights", n, "shadowBias"),
+                      UniformId("lights", n, "shadowMapIndex"), UniformId("lights", n, "shadowTexel")};
         const Names::LightNames& at = n < Names::maxLights ? names.lights[i] : extra;
+        const glm::vec3 direction = light.getWorldDirection();
+        const float length = glm::length(direction);
         graphics->setUniform(at.type, static_cast<int>(light.type));
-        graphics->setUniform(at.color, light.color);
+        graphics->setUniform(at.radiance, light.color * light.intensity);
         graphics->setUniform(at.position, light.getWorldPosition());
-        graphics->setUniform(at.direction, light.getWorldDirection());
-        graphics->setUniform(at.intensity, light.intensity);
+        graphics->setUniform(at.direction,
+                             length > 1e-6f ? direction / length : glm::vec3(0.0f, 0.0f, -1.0f));
         graphics->setUniform(at.constant, light.constant);
         graphics->setUniform(at.linear, light.linear);
         graphics->setUniform(at.quadratic, light.quadratic);
@@ -875,6 +910,7 @@ void Renderer::sendLightUniforms(View& view) {
         graphics->setUniform(at.shadowStrength, light.shadowStrength);
         graphics->setUniform(at.shadowBias, light.shadowBias);
         graphics->setUniform(at.shadowMapIndex, shadowMapIndex);
+        graphics->setUniform(at.shadowTexel, shadowTexel);
     }
 }
 

@@ -151,6 +151,8 @@ private:
     void drawItem(const RenderItem& item);
     void sendProgramUniforms(View& view);
     void sendLightUniforms(View& view);
+    // The sky's last mip level (0 without a sky), for the sky reflection's blur.
+    float skyLastLevel();
     void sendShadowMaps(const View& view);
     void sendObjectUniforms(View& view, const RenderItem& item);
     void bindTexture(int32_t unit, const Texture* texture, UniformId sampler);
@@ -193,12 +195,12 @@ private:
         UniformId cameraNear, cameraFar, cameraPosition, cameraEye, cameraView, cameraProjection,
             cameraViewProjection;
         UniformId viewportX, viewportY, viewportWidth, viewportHeight;
-        UniformId ambientColor, fogColor, fogStart, fogRange, brightness, normals;
+        UniformId ambientColor, fogColor, fogColorLinear, fogStart, fogRange, brightness, normals, skyMaxLod;
         UniformId objectWorld, objectNormal, objectWorldView, objectWorldViewProjection;
         static constexpr int maxLights = 16;
         struct LightNames {
-            UniformId type, color, position, direction, intensity, constant, linear, quadratic, innerAngle,
-                outerAngle, castsShadows, shadowStrength, shadowBias, shadowMapIndex;
+            UniformId type, radiance, position, direction, constant, linear, quadratic, innerAngle,
+                outerAngle, castsShadows, shadowStrength, shadowBias, shadowMapIndex, shadowTexel;
         };
         std::array<LightNames, maxLights> lights;
         static constexpr int maxShadowMaps = 8;
@@ -212,4 +214,8 @@ private:
     glm::mat4 viewMatrix{1.0f};
     glm::mat4 projectionMatrix{1.0f};
     glm::mat4 viewProjectionMatrix{1.0f};
+    // The sky's last mip level, read from GL once a frame (and when the sky changes).
+    const Texture* skyLevelsOf = nullptr;
+    GLuint skyLevelsName = 0;
+    float skyMaxLod = 0.0f;
 };

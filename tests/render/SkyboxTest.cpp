@@ -1,6 +1,7 @@
 // The skybox under Xvfb: nothing before it has a cube map, the sky only where
 // nothing nearer was drawn, and a second cube map replacing the first both on
-// screen and as the renderer's "skybox" for every other shader.
+// screen and as the renderer's "skybox" for every other shader, which blurs its
+// reflection through the cube's mip levels.
 #include "render/GLSceneTest.h"
 
 #include "core/render/Camera.h"
@@ -115,6 +116,43 @@ TEST_F(SkyboxTest, TheSkyFillsWhatNothingNearerCoveredAndTheLastCubeMapWins) {
     scene->destroyEntity(entity);
     engine->frame();
     EXPECT_EQ(renderer->skyTexture, nullptr);
+}
+
+// Half rough, a mirror reflects the sky blurred through the cube's mip chain:
+// a sky of one-texel checks shows as their even mean, not as the checks.
+TEST_F(SkyboxTest, AHalfRoughMirrorReflectsTheSkyBlurredThroughItsMipLevels) {
+    std::array<std::string, 6> faces;
+    std::filesystem::create_directories(assets.dir + "checks");
+    for (size_t face = 0; face < faces.size(); ++face) {
+        Picture picture{64, 64, std::vector<uint8_t>(64 * 64 * 3)};
+        for (size_t i = 0; i < picture.rgb.size(); ++i) {
+            const size_t pixel = i / 3;
+            picture.rgb[i] = ((pixel % 64 + pixel / 64) % 2) != 0 ? 255 : 0;
+        }
+        faces[face] = "checks/" + std::to_string(face) + ".png";
+        picture.save(assets.dir + faces[face]);
+    }
+    auto* checks = cache->create<TextureCube>("checks");
+    ASSERT_TRUE(checks->load(faces));
+    scene->createEntity("Skybox")->addComponent<Skybox>()->setTexture(checks);
+    Material* mirror = colourMaterial(*engine->systems, "mirror", {1.0f, 1.0f, 1.0f, 1.0f});
+    mirror->setUniform("metallic", 1.0f);
+    mirror->setUniform("roughness", 0.5f);
+    addShape(*scene, "mirror", "cube", mirror, {0, 0, -2.5f});
+
+    const Picture picture = draw();
+    glm::vec3 low(255.0f);
+    glm::vec3 high(0.0f);
+    for (int y = height / 2 - 6; y < height / 2 + 6; ++y) {
+        for (int x = width / 2 - 6; x < width / 2 + 6; ++x) {
+            low = glm::min(low, picture.at(x, y));
+            high = glm::max(high, picture.at(x, y));
+        }
+    }
+    // The reflection is there, and even: level 0's checks would spread it over
+    // most of the range.
+    EXPECT_GT(low.g, 20.0f);
+    EXPECT_LT(high.g - low.g, 12.0f);
 }
 
 // The sky is drawn around everything and must never land in a shadow map (it

@@ -67,6 +67,7 @@ const std::set<std::string> meshAttributes = {"position", "normal", "tangent", "
 // Everything the renderer and the materials send to a default-shaded item.
 const std::set<std::string> defaultContract = {"depthTex",
                                                "skybox",
+                                               "skyMaxLod",
                                                "frame.dt",
                                                "frame.totalTime",
                                                "camera.near",
@@ -81,10 +82,9 @@ const std::set<std::string> defaultContract = {"depthTex",
                                                "viewport.width",
                                                "viewport.height",
                                                "lights.type",
-                                               "lights.color",
+                                               "lights.radiance",
                                                "lights.position",
                                                "lights.direction",
-                                               "lights.intensity",
                                                "lights.constant",
                                                "lights.linear",
                                                "lights.quadratic",
@@ -94,8 +94,10 @@ const std::set<std::string> defaultContract = {"depthTex",
                                                "lights.shadowStrength",
                                                "lights.shadowBias",
                                                "lights.shadowMapIndex",
+                                               "lights.shadowTexel",
                                                "ambientColor",
                                                "fogColor",
+                                               "fogColorLinear",
                                                "fogStart",
                                                "fogRange",
                                                "brightness",
@@ -156,7 +158,7 @@ TEST_F(EngineShaderTest, DefaultBuildsForEveryRendererAndMaterialCombination) {
         expectActive(has("DIFFUSE"), "diffuseTex");
         expectActive(has("NORMAL"), "normalTex");
         expectActive(has("LIGHTMAP"), "lightMap");
-        expectActive(has("NUM_LIGHTS 2"), "lights[1].color");
+        expectActive(has("NUM_LIGHTS 2"), "lights[1].radiance");
         expectActive(has("NUM_SHADOWMAPS 2") && has("NUM_LIGHTS 2"), "shadowMaps[0]");
         expectActive(true, "object.worldViewProjection");
         // Meshes without a lightmap have no second uv set.

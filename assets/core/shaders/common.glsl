@@ -55,6 +55,8 @@ uniform ObjectData object;
 
 uniform vec3 ambientColor;
 uniform vec3 fogColor;
+// fogColor raised to 2.2 by the renderer once per view (see fogLinear).
+uniform vec3 fogColorLinear;
 uniform float fogStart;
 uniform float fogRange;
 uniform float brightness;
@@ -82,6 +84,17 @@ vec3 toDisplay(vec3 c) {
     return pow(max(c, vec3(0.0)), vec3(1.0 / 2.2));
 }
 #endif
+
+// The fog's colour in linear space. Values that depend on uniforms only are
+// worked out by the renderer once per view where they cost more than a few
+// multiplications: a software rasteriser would repeat them for every pixel.
+vec3 fogLinear() {
+#ifdef SIMPLE_LIGHTING
+    return toLinear(fogColor);
+#else
+    return fogColorLinear;
+#endif
+}
 
 vec3 safeNormalize(vec3 v, vec3 fallback) {
     float len = length(v);

@@ -43,6 +43,8 @@ layout(binding = 9) uniform sampler2D lightMap;
 // default keeps it off the material units until then (an empty unit reads
 // black).
 layout(binding = 11) uniform samplerCube skybox;
+// The sky's last mip level (its level count less one; 0 without a sky).
+uniform float skyMaxLod;
 
 out vec4 fragColor;
 
@@ -136,12 +138,11 @@ void main() {
     // and kept faint on rough surfaces.
     float nDotV = max(dot(n, v), 0.0);
     vec3 reflected = reflect(-v, n);
-    float maxLod = max(float(textureQueryLevels(skybox)) - 1.0, 0.0);
-    vec3 sky = toLinear(textureLod(skybox, reflected, rough * maxLod).rgb);
+    vec3 sky = toLinear(textureLod(skybox, reflected, rough * skyMaxLod).rgb);
     vec3 fresnel = s.f0 + (max(vec3(1.0 - rough), s.f0) - s.f0) * pow(1.0 - nDotV, 5.0);
     color += sky * fresnel * (1.0 - rough) * (1.0 - rough) * skyVisible;
 #endif
 
-    color = mix(color, toLinear(fogColor), sceneFog(vWorldPos));
+    color = mix(color, fogLinear(), sceneFog(vWorldPos));
     fragColor = finalColor(color, alpha);
 }

@@ -1,6 +1,8 @@
 // The renderer's light array and the surface response to one light:
 // directional, point and spot lights with a Lambert diffuse and a GGX
-// specular lobe. Needs common.glsl first.
+// specular lobe. Needs common.glsl first. What depends on the light alone
+// (its radiance, its unit direction, its shadow texel) comes worked out from
+// the renderer, once per view instead of once per pixel.
 
 #define LIGHT_DIRECTIONAL 0
 #define LIGHT_POINT 1
@@ -8,10 +10,9 @@
 
 struct Light {
     int type;
-    vec3 color;
+    vec3 radiance;      // colour times intensity
     vec3 position;
-    vec3 direction;
-    float intensity;
+    vec3 direction;     // unit length ((0, 0, -1) for a zero direction)
     float constant;
     float linear;
     float quadratic;
@@ -21,6 +22,7 @@ struct Light {
     float shadowStrength;
     float shadowBias;
     int shadowMapIndex;
+    float shadowTexel;  // world size of one texel of its shadow map
 };
 
 #if NUM_LIGHTS > 0
@@ -39,9 +41,9 @@ struct Surface {
 // Unit vector from the surface towards the light, and the light's radiance
 // arriving there before shadowing.
 void lightIncidence(Light light, vec3 position, out vec3 toLight, out vec3 radiance) {
-    radiance = light.color * light.intensity;
+    radiance = light.radiance;
     if (light.type == LIGHT_DIRECTIONAL) {
-        toLight = -safeNormalize(light.direction, vec3(0.0, 0.0, -1.0));
+        toLight = -light.direction;
         return;
     }
     vec3 offset = light.position - position;
@@ -50,8 +52,7 @@ void lightIncidence(Light light, vec3 position, out vec3 toLight, out vec3 radia
     float attenuation = light.constant + light.linear * dist + light.quadratic * dist * dist;
     radiance /= max(attenuation, 1e-3);
     if (light.type == LIGHT_SPOT) {
-        vec3 axis = safeNormalize(light.direction, vec3(0.0, 0.0, -1.0));
-        float cosAngle = dot(-toLight, axis);
+        float cosAngle = dot(-toLight, light.direction);
         float cosOuter = cos(light.outerAngle);
         float cosInner = cos(max(light.innerAngle, 0.0));
         // An inner angle at or beyond the outer one gives a hard cone edge.

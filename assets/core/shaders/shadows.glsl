@@ -47,16 +47,6 @@ float filteredShadow(sampler2D map, vec2 uv, float depth) {
 // The maps are picked with constant indices only: llvmpipe (Mesa 22.3) crashes
 // while compiling a draw that indexes the sampler array with the light's
 // uniform index once there are two or more maps.
-float shadowMapSize(int index) {
-    float size = 1.0;
-    for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
-        if (k == index) {
-            size = float(textureSize(shadowMaps[k], 0).x);
-        }
-    }
-    return size;
-}
-
 float filteredShadowAt(int index, vec2 uv, float depth) {
     float lit = 1.0;
     for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
@@ -74,9 +64,7 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
         return 1.0;
     }
     mat4 lightMatrix = lightViewProjection[index];
-    // World size of one shadow texel, from the orthographic scale on x.
-    float mapSize = shadowMapSize(index);
-    float texelWorld = 2.0 / (max(length(vec3(lightMatrix[0][0], lightMatrix[1][0], lightMatrix[2][0])), 1e-6) * mapSize);
+    float texelWorld = light.shadowTexel;
     float nDotL = clamp(dot(normal, toLight), 0.0, 1.0);
     // Pushing the lookup off the surface along its normal, more at grazing
     // light, keeps surfaces from shadowing themselves (acne) without the large

@@ -15,6 +15,6 @@ void main() {
     vec3 direction = safeNormalize(vDirection, vec3(0.0, 0.0, -1.0));
     vec3 sky = toLinear(texture(skyboxTex, direction).rgb);
     float haze = 1.0 - smoothstep(-0.05, 0.25, direction.y);
-    vec3 color = mix(sky, toLinear(fogColor), haze * 0.75);
+    vec3 color = mix(sky, fogLinear(), haze * 0.75);
     fragColor = finalColor(color, 1.0);
 }

@@ -157,7 +157,7 @@ void main() {
     a = clamp(a + length(glints), 0.0, 1.0);
 
     float fog = fogAmount(viewDistance, waterFogDistance, waterFogRange);
-    rgb = mix(rgb, toLinear(fogColor), fog);
+    rgb = mix(rgb, fogLinear(), fog);
     a = mix(a, 1.0, fog);
     fragColor = finalColor(rgb, a);
 }
