@@ -15,6 +15,7 @@
 #include "core/resources/Shader.h"
 #include "core/resources/Texture.h"
 #include "core/resources/Texture2D.h"
+#include "core/resources/TextureCube.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
@@ -207,9 +208,6 @@ void Renderer::precompile(Scene& scene) {
 // ---------------------------------------------------------------- views
 
 void Renderer::syncViews(Scene& scene) {
-    // Read the sky's levels again each frame: a sky loaded again may keep its
-    // object and even its GL name with another size.
-    skyLevelsOf = nullptr;
     if (graphics != nullptr && graphics->hasWindow()) {
         sceneTarget.update(graphics->width, graphics->height, renderScale);
     }
@@ -843,26 +841,11 @@ void Renderer::sendProgramUniforms(View& view) {
     graphics->setUniform(names.normals, normalsEnabled);
 }
 
-float Renderer::skyLastLevel() {
+float Renderer::skyLastLevel() const {
     if (skyTexture == nullptr || skyTexture->getTexture() == 0) {
         return 0.0f;
     }
-    if (skyTexture != skyLevelsOf || skyTexture->getTexture() != skyLevelsName) {
-        skyLevelsOf = skyTexture;
-        skyLevelsName = skyTexture->getTexture();
-        // Cube maps are made with immutable storage: the level count is fixed with it.
-        GLint levels = 0;
-        if (graphics->bindsTexturesDirectly()) {
-            glGetTextureParameteriv(skyLevelsName, GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
-        } else {
-            graphics->forgetTexture(static_cast<uint32_t>(skyboxTextureUnit));
-            graphics->bindTexture(static_cast<uint32_t>(skyboxTextureUnit), skyTexture);
-            glGetTexParameteriv(skyTexture->getTarget(), GL_TEXTURE_IMMUTABLE_LEVELS, &levels);
-        }
-        graphics->countCalls(1);
-        skyMaxLod = static_cast<float>(std::max(levels - 1, 0));
-    }
-    return skyMaxLod;
+    return static_cast<float>(std::max(skyTexture->getLevels() - 1, 0));
 }
 
 void Renderer::sendLightUniforms(View& view) {

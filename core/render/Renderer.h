@@ -42,6 +42,7 @@ class Scene;
 class Shader;
 class ShaderProgram;
 class Texture;
+class TextureCube;
 class View;
 struct RenderItem;
 
@@ -132,7 +133,7 @@ public:
     // render scale (applied by setQuality).
     float renderScaleOverride = 0.0f;
     // Set by the skybox; every program gets it as "skybox".
-    Texture* skyTexture = nullptr;
+    TextureCube* skyTexture = nullptr;
 
 private:
     void collect(View& view, Scene& scene, std::vector<Drawable*>& visible) const;
@@ -152,7 +153,7 @@ private:
     void sendProgramUniforms(View& view);
     void sendLightUniforms(View& view);
     // The sky's last mip level (0 without a sky), for the sky reflection's blur.
-    float skyLastLevel();
+    float skyLastLevel() const;
     void sendShadowMaps(const View& view);
     void sendObjectUniforms(View& view, const RenderItem& item);
     void bindTexture(int32_t unit, const Texture* texture, UniformId sampler);
@@ -214,8 +215,4 @@ private:
     glm::mat4 viewMatrix{1.0f};
     glm::mat4 projectionMatrix{1.0f};
     glm::mat4 viewProjectionMatrix{1.0f};
-    // The sky's last mip level, read from GL once a frame (and when the sky changes).
-    const Texture* skyLevelsOf = nullptr;
-    GLuint skyLevelsName = 0;
-    float skyMaxLod = 0.0f;
 };

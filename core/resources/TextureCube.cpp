@@ -63,7 +63,8 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    glTexStorage2D(GL_TEXTURE_CUBE_MAP, MipChain::levelCount(side, side), GL_RGBA8, side, side);
+    levels = MipChain::levelCount(side, side);
+    glTexStorage2D(GL_TEXTURE_CUBE_MAP, levels, GL_RGBA8, side, side);
     Image sky;
     for (size_t face = 0; face < images.size(); ++face) {
         const Image* pixels = &images[face];

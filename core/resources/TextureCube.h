@@ -17,4 +17,9 @@ public:
     // and of the first good face's size) logs "Texture not found: <path>" and shows
     // a plain sky colour; false only when no face could be read.
     bool load(const std::array<std::string, 6>& paths);
+    // Mip levels its storage holds, the full face included (0 before a load).
+    int getLevels() const { return levels; }
+
+private:
+    int levels = 0;
 };
