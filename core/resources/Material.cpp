@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 Material::Material(SystemRegistry* systems) : Resource(systems) {}
 
@@ -116,11 +115,17 @@ uint32_t Material::bindTextures(Graphics& graphics) const {
 
 namespace {
 
-// The samplers an import fills, with the define each one adds.
-constexpr std::array<std::pair<const char*, const char*>, 3> importedSamplers{{
-    {"diffuseTex", "DIFFUSE"},
-    {"normalTex", "NORMAL"},
-    {"lightmapTex", "LIGHTMAP"},
+// The samplers an import fills, from which of the file's textures, with the
+// define each one adds.
+struct ImportedSampler {
+    aiTextureType type;
+    const char* sampler;
+    const char* define;
+};
+constexpr std::array<ImportedSampler, 3> importedSamplers{{
+    {aiTextureType_DIFFUSE, "diffuseTex", "DIFFUSE"},
+    {aiTextureType_NORMALS, "normalTex", "NORMAL"},
+    {aiTextureType_LIGHTMAP, "lightmapTex", "LIGHTMAP"},
 }};
 
 } // namespace
@@ -146,13 +151,39 @@ void Material::importTexture(const aiMaterial& imported, int type, const std::st
     setTexture(sampler, texture);
 }
 
+bool Material::reads(const std::string& sampler, bool normalMaps) {
+    return normalMaps || sampler != "normalTex";
+}
+
+std::vector<std::string> Material::picturesOf(const aiMaterial& imported, bool normalMaps) {
+    std::vector<std::string> paths;
+    for (const ImportedSampler& imports : importedSamplers) {
+        aiString path;
+        if (reads(imports.sampler, normalMaps) &&
+            imported.GetTexture(imports.type, 0, &path) == aiReturn_SUCCESS) {
+            paths.emplace_back(path.C_Str());
+        }
+    }
+    return paths;
+}
+
+std::vector<std::string> Material::unreadPictures(bool normalMaps) const {
+    std::vector<std::string> paths;
+    for (const auto& [sampler, texture] : textures) {
+        const auto* picture = dynamic_cast<const Texture2D*>(texture);
+        if (picture != nullptr && picture->isPending() && reads(sampler, normalMaps)) {
+            paths.push_back(picture->getName());
+        }
+    }
+    return paths;
+}
+
 void Material::loadTextures(bool normalMaps) {
     drawn = true;
     ResourceCache* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr;
-    for (const auto& [sampler, define] : importedSamplers) {
+    for (const auto& [type, sampler, define] : importedSamplers) {
         auto* texture = dynamic_cast<Texture2D*>(getTexture(sampler));
-        if (texture == nullptr || !texture->hasSource() ||
-            (!normalMaps && sampler == std::string("normalTex"))) {
+        if (texture == nullptr || !texture->hasSource() || !reads(sampler, normalMaps)) {
             continue;
         }
         if (texture->loadSource()) {
@@ -178,9 +209,9 @@ void Material::fromImport(const aiMaterial& imported) {
     setUniform("albedo", glm::vec4(diffuse.r, diffuse.g, diffuse.b, diffuse.a));
     setUniform("metallic", 0.0f);
     setUniform("roughness", 0.5f);
-    importTexture(imported, aiTextureType_DIFFUSE, "diffuseTex", "DIFFUSE");
-    importTexture(imported, aiTextureType_NORMALS, "normalTex", "NORMAL");
-    importTexture(imported, aiTextureType_LIGHTMAP, "lightmapTex", "LIGHTMAP");
+    for (const ImportedSampler& imports : importedSamplers) {
+        importTexture(imported, imports.type, imports.sampler, imports.define);
+    }
 }
 
 void Material::createBuiltIns(ResourceCache& cache) {

@@ -84,6 +84,11 @@ public:
     // one that is drawn (isDrawn).
     void loadTextures(bool normalMaps);
     bool isDrawn() const { return drawn; }
+    // The files loadTextures(normalMaps) would read: of a material fromImport
+    // would make from imported (as the file names them), and of this one (those
+    // named and not read yet), for decoding them ahead.
+    static std::vector<std::string> picturesOf(const aiMaterial& imported, bool normalMaps);
+    std::vector<std::string> unreadPictures(bool normalMaps) const;
 
     // "default" (checkerboard on the default shader) and "wireframe" (on the
     // "color" shader when there is one).
@@ -95,6 +100,8 @@ public:
 private:
     void importTexture(const aiMaterial& imported, int type, const std::string& sampler,
                        const std::string& define);
+    // Whether loadTextures(normalMaps) reads the sampler's picture.
+    static bool reads(const std::string& sampler, bool normalMaps);
 
     int32_t renderQueue = 0;
     PolygonMode polygonMode = PolygonMode::Fill;

@@ -351,33 +351,23 @@ void importNode(const ImportContext& context, const aiNode& node, Transform* par
 // The pictures of a material the import reads that are not read yet.
 void addPicturesOf(const ImportContext& context, const aiMaterial& material,
                    std::vector<std::string>& paths) {
-    const auto add = [&](const std::string& path) {
-        const Texture2D* texture = context.cache.get<Texture2D>(path);
-        if (texture == nullptr || texture->isPending()) {
-            paths.push_back(context.loader.resolve(path));
-        }
-    };
     const std::string name = materialName(material);
     if (name.empty()) {
         // Not imported: its meshes draw with the "default" material.
         return;
     }
+    const bool normalMaps = context.loader.normalMapsDrawn();
     if (const Material* cached = context.cache.get<Material>(name)) {
         // Imported before (or the game's own): what it names is what is read.
-        for (const auto& [sampler, texture] : cached->getTextures()) {
-            const auto* picture = dynamic_cast<const Texture2D*>(texture);
-            if (picture != nullptr && picture->isPending() &&
-                (context.loader.normalMapsDrawn() || sampler != "normalTex")) {
-                paths.push_back(context.loader.resolve(picture->getName()));
-            }
+        for (const std::string& path : cached->unreadPictures(normalMaps)) {
+            paths.push_back(context.loader.resolve(path));
         }
         return;
     }
-    for (const aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_NORMALS, aiTextureType_LIGHTMAP}) {
-        aiString path;
-        if ((type != aiTextureType_NORMALS || context.loader.normalMapsDrawn()) &&
-            material.GetTexture(type, 0, &path) == aiReturn_SUCCESS) {
-            add(path.C_Str());
+    for (const std::string& path : Material::picturesOf(material, normalMaps)) {
+        const Texture2D* texture = context.cache.get<Texture2D>(path);
+        if (texture == nullptr || texture->isPending()) {
+            paths.push_back(context.loader.resolve(path));
         }
     }
 }
