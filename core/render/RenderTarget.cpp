@@ -26,13 +26,13 @@ void RenderTarget::addColorBuffer(int newWidth, int newHeight) {
     height = newHeight;
 }
 
-void RenderTarget::addDepthTexture(int newWidth, int newHeight) {
-    auto texture = std::make_unique<Texture2D>(systems);
-    texture->create(newWidth, newHeight, TextureFormat::DepthStencil, nullptr);
-    if (texture->getFormat() != TextureFormat::DepthStencil) {
-        logInfo("Texture ", texture->getName(), " is not a depth/stencil buffer.");
+void RenderTarget::addDepthTexture(int newWidth, int newHeight, TextureFormat format) {
+    if (format != TextureFormat::DepthStencil && format != TextureFormat::Depth) {
+        logInfo("Texture format ", static_cast<int>(format), " is not a depth format.");
         return;
     }
+    auto texture = std::make_unique<Texture2D>(systems);
+    texture->create(newWidth, newHeight, format, nullptr);
     depthTexture = texture.get();
     ownedTextures.push_back(std::move(texture));
     width = newWidth;
@@ -52,8 +52,9 @@ bool RenderTarget::create() {
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
     }
     if (depthTexture != nullptr) {
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D,
-                               depthTexture->getTexture(), 0);
+        const bool stencil = depthTexture->getFormat() == TextureFormat::DepthStencil;
+        glFramebufferTexture2D(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                               GL_TEXTURE_2D, depthTexture->getTexture(), 0);
     }
     if (colorTextures.empty() && colorBuffer == 0) {
         // A depth-only target has no colour buffer to draw into or read from.

@@ -2,13 +2,14 @@
 // the shadow maps are depth-only targets.
 #pragma once
 
+#include "core/resources/Texture2D.h"
+
 #include <GL/glew.h>
 
 #include <memory>
 #include <vector>
 
 class SystemRegistry;
-class Texture2D;
 
 class RenderTarget {
 public:
@@ -17,8 +18,8 @@ public:
     RenderTarget(const RenderTarget&) = delete;
     RenderTarget& operator=(const RenderTarget&) = delete;
 
-    // Makes a DepthStencil texture of that size the depth attachment.
-    void addDepthTexture(int width, int height);
+    // Makes a depth texture of that size (DepthStencil or Depth) the depth attachment.
+    void addDepthTexture(int width, int height, TextureFormat format = TextureFormat::DepthStencil);
     // Makes an RGBA8 renderbuffer of that size the colour attachment: a picture
     // that is only ever blitted needs no texture.
     void addColorBuffer(int width, int height);

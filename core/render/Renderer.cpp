@@ -319,7 +319,8 @@ RenderTarget* Renderer::shadowTarget(size_t index) {
     while (shadowPool.size() <= index) {
         auto target = std::make_unique<RenderTarget>(systems);
         if (graphics != nullptr && graphics->hasWindow()) {
-            target->addDepthTexture(shadowMapSize, shadowMapSize);
+            // Sixteen bits resolve a fitted shadow box to millimetres, in half the memory.
+            target->addDepthTexture(shadowMapSize, shadowMapSize, TextureFormat::Depth);
             target->create();
         }
         shadowPool.push_back(std::move(target));

@@ -29,6 +29,8 @@ FormatInfo formatInfo(TextureFormat format) {
         return {GL_RG8, GL_RG, GL_UNSIGNED_BYTE, 2};
     case TextureFormat::DepthStencil:
         return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, 4};
+    case TextureFormat::Depth:
+        return {GL_DEPTH_COMPONENT16, GL_DEPTH_COMPONENT, GL_UNSIGNED_SHORT, 2};
     case TextureFormat::RGBA:
         break;
     }
@@ -156,7 +158,7 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
     }
     generate();
     const FormatInfo info = formatInfo(format);
-    if (format == TextureFormat::DepthStencil) {
+    if (format == TextureFormat::DepthStencil || format == TextureFormat::Depth) {
         glTexImage2D(GL_TEXTURE_2D, 0, info.internalFormat, newWidth, newHeight, 0, info.pixelFormat,
                      info.pixelType, nullptr);
         setFilterAndWrap(GL_NEAREST, GL_NEAREST, GL_CLAMP_TO_BORDER);

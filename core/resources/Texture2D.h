@@ -9,7 +9,8 @@
 
 class ResourceCache;
 
-enum class TextureFormat : int32_t { RGB = 0, RGBA = 1, Red = 2, DepthStencil = 3, RedGreen = 4 };
+// Depth is 16-bit depth alone: half the memory of DepthStencil, for shadow maps.
+enum class TextureFormat : int32_t { RGB = 0, RGBA = 1, Red = 2, DepthStencil = 3, RedGreen = 4, Depth = 5 };
 
 class Texture2D : public Texture {
 public:
@@ -44,7 +45,8 @@ public:
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
     // null for uninitialised storage of one level. Colour formats are clamped and
     // mipmapped when pixels are given;
-    // DepthStencil is unfiltered, unmipmapped and reads depth 1 outside its border.
+    // DepthStencil and Depth are unfiltered, unmipmapped and read depth 1 outside
+    // their border.
     void create(int width, int height, TextureFormat format, const void* pixels);
 
     TextureFormat getFormat() const { return format; }

@@ -253,17 +253,23 @@ TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
     EXPECT_EQ(unpack, 4) << "the alignment is restored";
 }
 
-TEST_F(TextureTest, DepthStencilStorageReadsFarDepthOutsideItsBorder) {
-    Texture2D* depth = cache->create<Texture2D>("shadow");
-    LogCapture log;
-    depth->create(64, 32, TextureFormat::DepthStencil, nullptr);
-    EXPECT_TRUE(log.lines.empty());
-    const GLuint name = depth->getTexture();
-    EXPECT_EQ(levelWidth(GL_TEXTURE_2D, GL_TEXTURE_2D, name), 64);
-    EXPECT_EQ(texParameter(GL_TEXTURE_2D, name, GL_TEXTURE_WRAP_T), GL_CLAMP_TO_BORDER);
-    GLfloat border[4] = {};
-    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
-    EXPECT_EQ(std::vector<float>(border, border + 4), std::vector<float>(4, 1.0f));
+TEST_F(TextureTest, DepthStorageReadsFarDepthOutsideItsBorder) {
+    for (const auto& [format, bits] :
+         {std::pair{TextureFormat::DepthStencil, 24}, std::pair{TextureFormat::Depth, 16}}) {
+        Texture2D* depth = cache->create<Texture2D>("shadow " + std::to_string(bits));
+        LogCapture log;
+        depth->create(64, 32, format, nullptr);
+        EXPECT_TRUE(log.lines.empty());
+        const GLuint name = depth->getTexture();
+        EXPECT_EQ(levelWidth(GL_TEXTURE_2D, GL_TEXTURE_2D, name), 64);
+        GLint depthBits = 0;
+        glGetTextureLevelParameteriv(name, 0, GL_TEXTURE_DEPTH_SIZE, &depthBits);
+        EXPECT_EQ(depthBits, bits);
+        EXPECT_EQ(texParameter(GL_TEXTURE_2D, name, GL_TEXTURE_WRAP_T), GL_CLAMP_TO_BORDER);
+        GLfloat border[4] = {};
+        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+        EXPECT_EQ(std::vector<float>(border, border + 4), std::vector<float>(4, 1.0f));
+    }
 }
 
 TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
