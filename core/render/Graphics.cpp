@@ -446,64 +446,57 @@ void Graphics::bindAttributes() {
     if (!attributesDirty || program == nullptr) {
         return;
     }
+    // Buffer names are handed out again once deleted: a binding that names one
+    // may now mean another buffer.
     if (VertexBuffer::deletions() != sourcesCheckedAt) {
         sourcesCheckedAt = VertexBuffer::deletions();
-        attributeSources.fill(AttributeSource{});
+        streamBindings.fill(StreamBinding{});
     }
     uint32_t mask = 0;
     size_t matched = 0;
-    // Uploads bind GL_ARRAY_BUFFER behind this class: trust only this sweep's binds.
-    GLuint arrayBuffer = 0;
     for (const auto& [name, location] : program->attributes) {
         bool found = false;
-        for (VertexBuffer* buffer : vertexBuffers) {
-            for (size_t i = 0; i < buffer->layout.size() && !found; ++i) {
+        for (size_t stream = 0; stream < vertexBuffers.size() && !found; ++stream) {
+            const VertexBuffer* buffer = vertexBuffers[stream];
+            for (size_t i = 0; i < buffer->layout.size(); ++i) {
                 const VertexAttribute& attribute = buffer->layout[i];
-                if (attribute.name != name || location < 0) {
+                if (attribute.name != name || location < 0 || static_cast<GLuint>(location) >= maxAttributes) {
                     continue;
                 }
                 found = true;
                 const auto index = static_cast<GLuint>(location);
-                if (index >= maxAttributes) {
-                    // Cannot be enabled, nor kept in the mask; reported below as not found.
-                    found = false;
-                    break;
-                }
-                const auto offsetBytes = static_cast<uintptr_t>(buffer->offsetOf(i));
-                const auto offset = reinterpret_cast<const void*>(offsetBytes);
-                // Only what differs from what the vertex array already holds.
+                const auto binding = static_cast<GLuint>(stream);
                 if ((enabledAttributes & (1u << index)) == 0) {
                     glEnableVertexAttribArray(index);
                     ++glCalls;
                 }
-                const AttributeSource source{buffer->buffer, offsetBytes, buffer->stride(),
-                                             static_cast<int>(attribute.type)};
-                if (!(attributeSources[index] == source)) {
-                    attributeSources[index] = source;
-                    if (buffer->buffer != arrayBuffer) {
-                        arrayBuffer = buffer->buffer;
-                        glBindBuffer(GL_ARRAY_BUFFER, buffer->buffer);
-                        ++glCalls;
-                    }
-                    if (attribute.type == VertexAttributeType::Int) {
-                        glVertexAttribIPointer(index, 1, GL_INT, static_cast<GLsizei>(buffer->stride()),
-                                               offset);
-                    } else {
-                        glVertexAttribPointer(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
-                                              static_cast<GLsizei>(buffer->stride()), offset);
-                    }
-                    ++attributePointerCalls;
+                // A mesh change of the same layout only re-binds its streams: one
+                // call per buffer instead of one per attribute.
+                const StreamBinding source{buffer->buffer, buffer->stride(), attribute.perInstance};
+                StreamBinding& bound = streamBindings[stream];
+                if (bound.buffer != source.buffer || bound.stride != source.stride) {
+                    glBindVertexBuffer(binding, source.buffer, 0, static_cast<GLsizei>(source.stride));
                     ++glCalls;
                 }
-                const uint32_t divisorBit = attribute.perInstance ? 1u << index : 0u;
-                if ((instancedAttributes & (1u << index)) != divisorBit) {
-                    instancedAttributes = (instancedAttributes & ~(1u << index)) | divisorBit;
-                    glVertexAttribDivisor(index, attribute.perInstance ? 1 : 0);
+                if (bound.perInstance != source.perInstance) {
+                    glVertexBindingDivisor(binding, source.perInstance ? 1 : 0);
                     ++glCalls;
+                }
+                bound = source;
+                const AttributeFormat format{binding, buffer->offsetOf(i), static_cast<int>(attribute.type)};
+                if (!(attributeFormats[index] == format)) {
+                    attributeFormats[index] = format;
+                    if (attribute.type == VertexAttributeType::Int) {
+                        glVertexAttribIFormat(index, 1, GL_INT, format.offset);
+                    } else {
+                        glVertexAttribFormat(index, attributeComponents(attribute.type), GL_FLOAT, GL_FALSE,
+                                             format.offset);
+                    }
+                    glVertexAttribBinding(index, binding);
+                    ++attributePointerCalls;
+                    glCalls += 2;
                 }
                 mask |= 1u << index;
-            }
-            if (found) {
                 break;
             }
         }

@@ -113,8 +113,6 @@ public:
     GLuint vertexArray = 0;
     bool attributesDirty = true;
     uint32_t enabledAttributes = 0;
-    // Attributes whose divisor is 1.
-    uint32_t instancedAttributes = 0;
 
     // GL calls the cache let through, for tests and benchmarks of the cache.
     uint32_t stateCalls = 0;
@@ -128,19 +126,25 @@ private:
 
     // Attribute locations the enabled-array mask can hold.
     static constexpr GLuint maxAttributes = 32;
-    // What each attribute location of the vertex array points at, so that a
-    // program or mesh change re-points only the attributes that differ.
-    struct AttributeSource {
-        GLuint buffer = 0;
-        uintptr_t offset = 0;
-        uint32_t stride = 0;
+    // The vertex array's state, so that a program or mesh change sends only what
+    // differs: each attribute location reads its stream's binding point (the
+    // stream's index in the draw's VertexStreams) at an offset in a format, and
+    // each binding point holds a buffer.
+    struct AttributeFormat {
+        GLuint binding = 0;
+        uint32_t offset = 0;
         int type = -1;
-        bool operator==(const AttributeSource& other) const {
-            return buffer == other.buffer && offset == other.offset && stride == other.stride &&
-                   type == other.type;
+        bool operator==(const AttributeFormat& other) const {
+            return binding == other.binding && offset == other.offset && type == other.type;
         }
     };
-    std::array<AttributeSource, maxAttributes> attributeSources{};
+    struct StreamBinding {
+        GLuint buffer = 0;
+        uint32_t stride = 0;
+        bool perInstance = false;
+    };
+    std::array<AttributeFormat, maxAttributes> attributeFormats{};
+    std::array<StreamBinding, VertexStreams::capacity> streamBindings{};
     uint64_t sourcesCheckedAt = 0;
     std::array<int, 4> windowedArea{0, 0, 0, 0};
     GLint uniformLocation(const std::string& name) const;
