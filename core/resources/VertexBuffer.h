@@ -15,6 +15,10 @@ public:
     VertexBuffer(const VertexBuffer&) = delete;
     VertexBuffer& operator=(const VertexBuffer&) = delete;
 
+    // Replaces the contents with count vertices, keeping the buffer's name; the
+    // storage grows when they do not fit.
+    void update(const void* data, uint32_t count);
+
     uint32_t stride() const;
     uint32_t offsetOf(size_t attributeIndex) const;
     // How many buffers have been deleted so far: GL may hand a deleted buffer's
@@ -25,6 +29,8 @@ public:
     GLuint buffer = 0;
     std::vector<VertexAttribute> layout;
     uint32_t count = 0;
+    // Vertices the storage holds.
+    uint32_t capacity = 0;
 
 private:
     static inline uint64_t deleted = 0;

@@ -1,9 +1,9 @@
-// Rasterising a font into one texture per glyph with FreeType.
+// Rasterising a font with FreeType and packing its glyphs, with their
+// outlines, into one atlas.
 #include "core/ui/Font.h"
 
 #include "core/platform/FileSystem.h"
 #include "core/platform/Log.h"
-#include "core/resources/GLContext.h"
 #include "core/resources/ResourceLoader.h"
 #include "core/resources/Texture2D.h"
 #include "core/runtime/SystemRegistry.h"
@@ -12,8 +12,12 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -45,6 +49,110 @@ constexpr int firstPrintable = 33;
 // In multiples of the pixel size: no real character is that large.
 constexpr long maxGlyphSide = 4;
 
+// The eight directions an outline is shifted in, in multiples of its shift.
+constexpr float outlineDirections[8][2] = {{1.0f, 1.0f}, {1.0f, -1.0f}, {-1.0f, 1.0f}, {-1.0f, -1.0f},
+                                           {1.4f, 0.0f}, {-1.4f, 0.0f}, {0.0f, 1.4f},  {0.0f, -1.4f}};
+
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> coverage;
+    // Where its cell starts in the atlas.
+    int x = 0;
+    int y = 0;
+};
+
+// The coverage of bitmap, as a linearly filtered texture with nothing around
+// it would give at the bitmap position (x, y) + (shiftX, shiftY).
+struct ShiftedCoverage {
+    ShiftedCoverage(float shiftX, float shiftY) {
+        const float fx = std::floor(shiftX);
+        const float fy = std::floor(shiftY);
+        dx = static_cast<int>(fx);
+        dy = static_cast<int>(fy);
+        tx = shiftX - fx;
+        ty = shiftY - fy;
+    }
+    float at(const Bitmap& bitmap, int x, int y) const {
+        const auto texel = [&bitmap](int u, int v) {
+            return u < 0 || v < 0 || u >= bitmap.width || v >= bitmap.height
+                       ? 0.0f
+                       : static_cast<float>(bitmap.coverage[static_cast<size_t>(v) * bitmap.width + u]) /
+                             255.0f;
+        };
+        const int u = x + dx;
+        const int v = y + dy;
+        const float top = texel(u, v) * (1.0f - tx) + texel(u + 1, v) * tx;
+        const float bottom = texel(u, v + 1) * (1.0f - tx) + texel(u + 1, v + 1) * tx;
+        return top * (1.0f - ty) + bottom * ty;
+    }
+    int dx, dy;
+    float tx, ty;
+};
+
+// Shelves of glyph cells, tallest first, in the narrowest power-of-two width
+// that keeps the atlas about square. Returns the atlas size.
+glm::ivec2 packCells(std::vector<Bitmap>& bitmaps, int padding) {
+    size_t area = 0;
+    for (const Bitmap& bitmap : bitmaps) {
+        area += static_cast<size_t>(bitmap.width + 2 * padding) * (bitmap.height + 2 * padding);
+    }
+    int width = 64;
+    while (static_cast<size_t>(width) * width < area) {
+        width *= 2;
+    }
+    std::vector<size_t> order(bitmaps.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&bitmaps](size_t a, size_t b) { return bitmaps[a].height > bitmaps[b].height; });
+    int x = 0;
+    int y = 0;
+    int shelf = 0;
+    for (const size_t index : order) {
+        Bitmap& bitmap = bitmaps[index];
+        const int cellWidth = bitmap.width + 2 * padding;
+        width = std::max(width, cellWidth);
+        if (x + cellWidth > width) {
+            x = 0;
+            y += shelf;
+            shelf = 0;
+        }
+        bitmap.x = x;
+        bitmap.y = y;
+        x += cellWidth;
+        shelf = std::max(shelf, bitmap.height + 2 * padding);
+    }
+    return {width, y + shelf};
+}
+
+// Red: the glyphs' coverage. Green: their outlines', eight copies of the glyph
+// shifted by shift texels in the eight directions and laid over each other at
+// outlineOpacity. Rows top to bottom.
+std::vector<unsigned char> paintAtlas(const std::vector<Bitmap>& bitmaps, glm::ivec2 size, int padding,
+                                      float shift) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(size.x) * size.y * 2, 0);
+    std::vector<ShiftedCoverage> shifts;
+    for (const auto& direction : outlineDirections) {
+        shifts.emplace_back(-direction[0] * shift, -direction[1] * shift);
+    }
+    for (const Bitmap& bitmap : bitmaps) {
+        for (int y = -padding; y < bitmap.height + padding; ++y) {
+            for (int x = -padding; x < bitmap.width + padding; ++x) {
+                float through = 1.0f;
+                for (const ShiftedCoverage& shifted : shifts) {
+                    through *= 1.0f - Font::outlineOpacity * shifted.at(bitmap, x, y);
+                }
+                const size_t texel =
+                    (static_cast<size_t>(bitmap.y + padding + y) * size.x + bitmap.x + padding + x) * 2;
+                const bool inside = x >= 0 && y >= 0 && x < bitmap.width && y < bitmap.height;
+                pixels[texel] = inside ? bitmap.coverage[static_cast<size_t>(y) * bitmap.width + x] : 0;
+                pixels[texel + 1] = static_cast<unsigned char>(std::lround((1.0f - through) * 255.0f));
+            }
+        }
+    }
+    return pixels;
+}
+
 } // namespace
 
 Font::Font(SystemRegistry* systems) : Resource(systems) {}
@@ -53,7 +161,11 @@ Font::~Font() = default;
 
 void Font::clear() {
     characters.clear();
-    textures.clear();
+    atlas.reset();
+}
+
+float Font::outlineReach() const {
+    return 1.4f * outlineShare * static_cast<float>(pixelSize);
 }
 
 bool Font::load(const std::string& path, int size) {
@@ -90,13 +202,10 @@ bool Font::loadFromMemory(const std::string& name, const void* data, size_t size
         FT_Done_Face(face);
         return false;
     }
-    const bool gl = hasGLContext();
-    GLint previousAlignment = 4;
-    if (gl) {
-        // Glyph rows are tightly packed bytes.
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    }
+    std::vector<Bitmap> bitmaps;
+    // Codes the font has no glyph for share one picture of its missing-glyph box.
+    std::map<signed char, size_t> bitmapOf;
+    size_t missingBox = SIZE_MAX;
     int printable = 0;
     for (int code = 0; code < numCodes; ++code) {
         // Outlines are measured before they are rendered: a damaged glyph can claim
@@ -114,22 +223,25 @@ bool Font::loadFromMemory(const std::string& name, const void* data, size_t size
         }
         printable += code >= firstPrintable ? 1 : 0;
         const auto key = static_cast<signed char>(code);
-        auto texture = std::make_unique<Texture2D>(systems);
-        const std::vector<unsigned char> pixels = packRows(slot->bitmap);
-        texture->create(static_cast<int>(slot->bitmap.width), static_cast<int>(slot->bitmap.rows),
-                        TextureFormat::Red, pixels.data());
+        const bool missing = FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0;
+        if (!missing || missingBox == SIZE_MAX) {
+            Bitmap bitmap;
+            bitmap.width = static_cast<int>(slot->bitmap.width);
+            bitmap.height = static_cast<int>(slot->bitmap.rows);
+            bitmap.coverage = packRows(slot->bitmap);
+            bitmaps.push_back(std::move(bitmap));
+            if (missing) {
+                missingBox = bitmaps.size() - 1;
+            }
+        }
+        bitmapOf[key] = missing ? missingBox : bitmaps.size() - 1;
         Glyph glyph;
-        glyph.texture = texture.get();
         glyph.width = static_cast<int>(slot->bitmap.width);
         glyph.height = static_cast<int>(slot->bitmap.rows);
         glyph.bearingX = slot->bitmap_left;
         glyph.bearingY = slot->bitmap_top;
         glyph.advance = static_cast<uint32_t>(slot->advance.x);
-        textures[key] = std::move(texture);
         characters[key] = glyph;
-    }
-    if (gl) {
-        glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
     }
     FT_Done_Face(face);
     constexpr int printableCodes = numCodes - firstPrintable;
@@ -137,6 +249,22 @@ bool Font::loadFromMemory(const std::string& name, const void* data, size_t size
         logError("Font ", name, " is damaged: ", printable, " of ", printableCodes, " characters");
         clear();
         return false;
+    }
+    // Room for the outline around every glyph, and two empty texels more so
+    // that the first smaller mip levels do not blend neighbours in.
+    const float shift = outlineShare * static_cast<float>(pixelSize);
+    const int padding = static_cast<int>(std::ceil(outlineReach())) + 2;
+    const glm::ivec2 atlasSize = packCells(bitmaps, padding);
+    const std::vector<unsigned char> pixels = paintAtlas(bitmaps, atlasSize, padding, shift);
+    atlas = std::make_unique<Texture2D>(systems);
+    atlas->create(atlasSize.x, atlasSize.y, TextureFormat::RedGreen, pixels.data());
+    const glm::vec2 texels(atlasSize);
+    for (auto& [code, glyph] : characters) {
+        const Bitmap& bitmap = bitmaps[bitmapOf[code]];
+        glyph.texture = atlas.get();
+        glyph.uvLow = glm::vec2(bitmap.x + padding, bitmap.y + padding) / texels;
+        glyph.uvHigh =
+            glm::vec2(bitmap.x + padding + bitmap.width, bitmap.y + padding + bitmap.height) / texels;
     }
     return true;
 }

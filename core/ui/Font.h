@@ -1,5 +1,9 @@
 // A TrueType font rasterised once at one pixel size: the character codes 0 to
-// 126, each with its metrics and a single-channel (red) texture of its bitmap.
+// 126, each with its metrics and its place in one atlas texture for them all.
+// The atlas holds each glyph's coverage in red and the coverage of its outline
+// in green (the glyph grown by outlineShare of the pixel size, as eight shifted
+// copies would cover), so an outlined text costs one texture read per pixel and
+// a whole string is one draw.
 #pragma once
 
 #include "core/resources/Resource.h"
@@ -32,13 +36,24 @@ public:
 
     int getPixelSize() const { return pixelSize; }
     size_t getGlyphCount() const { return characters.size(); }
+    // Null until a font has loaded.
+    Texture2D* getAtlas() const { return atlas.get(); }
+    // How far the outline reaches past a glyph's bitmap, in the font's pixels:
+    // the rim's quad grows by this much on every side.
+    float outlineReach() const;
 
     static constexpr int numCodes = 127;
+    // The outline's shift, as a share of the pixel size; it is shifted in eight
+    // directions, 1.4 times as far along the axes as along the diagonals.
+    static constexpr float outlineShare = 0.06f;
+    // How opaque each of the eight copies is: where several overlap the outline
+    // is nearly solid, at its soft edge it lets the background through.
+    static constexpr float outlineOpacity = 0.8f;
 
 private:
     void clear();
 
     int pixelSize = 0;
     std::map<signed char, Glyph> characters;
-    std::map<signed char, std::unique_ptr<Texture2D>> textures;
+    std::unique_ptr<Texture2D> atlas;
 };

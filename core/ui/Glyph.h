@@ -1,12 +1,15 @@
-// The metrics and texture of one rasterised character of a Font.
+// The metrics of one rasterised character of a Font and where it lies in the
+// font's atlas.
 #pragma once
+
+#include <glm/glm.hpp>
 
 #include <cstdint>
 
 class Texture2D;
 
 struct Glyph {
-    // Owned by the font; null when there was no GL context to upload to.
+    // The font's atlas, shared by all its glyphs; null for a font that failed to load.
     Texture2D* texture = nullptr;
     // Bitmap size in pixels.
     int width = 0;
@@ -17,4 +20,8 @@ struct Glyph {
     int bearingY = 0;
     // Horizontal advance in 1/64 pixel.
     uint32_t advance = 0;
+    // The bitmap's corners in the atlas, as texture coordinates: low is its
+    // top-left texel's corner (rows run top to bottom), high its bottom-right.
+    glm::vec2 uvLow{0.0f};
+    glm::vec2 uvHigh{0.0f};
 };

@@ -1,7 +1,10 @@
-// Text layout: glyph quads along a pen, then one matrix that fits the string.
+// Text layout: glyph quads along a pen, fitted by one matrix into the
+// rectangle, then kept in a vertex buffer of the text's own.
 #include "core/ui/Text.h"
 
+#include "core/resources/GLContext.h"
 #include "core/resources/Texture2D.h"
+#include "core/resources/VertexBuffer.h"
 #include "core/ui/Font.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UIMaterials.h"
@@ -9,53 +12,40 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
-#include <iterator>
+#include <limits>
 #include <utility>
+
+namespace {
+
+constexpr size_t floatsPerVertex = 6;
+
+} // namespace
 
 Text::Text(SystemRegistry* systems, Entity* entity, Font* font, std::string text)
     : UIElement(systems, entity), font(font), text(std::move(text)) {
     ensureUIMaterial(systems, "text");
 }
 
+Text::~Text() = default;
+
 void Text::prepare(float) {
     if (!changed || !isEnabled() || font == nullptr) {
         return;
     }
     items.clear();
-    if (text.empty()) {
+    quads.clear();
+    vertices.clear();
+    Texture2D* atlas = font->getAtlas();
+    if (text.empty() || atlas == nullptr) {
         return;
     }
-    Material* material = ensureUIMaterial(systems, "text");
     const float spaceWidth = static_cast<float>(font->getGlyph('A').width) / 2.0f;
-    float pen = 0.0f;
+    float length = 0.0f;
     for (const char code : text) {
-        if (code == ' ') {
-            pen += spaceWidth;
-            continue;
-        }
-        const Glyph glyph = font->getGlyph(code);
-        // A font without this glyph and without "a" (one that failed to load)
-        // has nothing to show: the character is skipped.
-        if (glyph.texture != nullptr) {
-            const auto width = static_cast<float>(glyph.width);
-            const auto height = static_cast<float>(glyph.height);
-            const glm::vec3 centre(pen + static_cast<float>(glyph.bearingX) + width / 2.0f,
-                                   static_cast<float>(glyph.bearingY) - height + height / 2.0f, 0.0f);
-            UIDrawItem item;
-            item.material = material;
-            item.texture = glyph.texture;
-            item.color = color;
-            item.layer = layer;
-            // The negative height turns FreeType's top-down rows upright.
-            item.model = glm::scale(glm::translate(glm::mat4(1.0f), centre), glm::vec3(width, -height, 1.0f));
-            items.push_back(item);
-        }
-        pen += static_cast<float>(glyph.advance / 64);
+        length += code == ' ' ? spaceWidth : static_cast<float>(font->getGlyph(code).advance / 64);
     }
-    const float length = pen;
     const auto pixelSize = static_cast<float>(font->getPixelSize());
     if (length <= 0.0f || pixelSize <= 0.0f) {
-        items.clear();
         return;
     }
     // Maps the laid-out string (baseline y = 0, cap height about the pixel size)
@@ -66,36 +56,86 @@ void Text::prepare(float) {
         transform->setAspect(length / pixelSize);
     }
     const glm::mat4 placed = transformMatrix() * normalise;
-    for (UIDrawItem& item : items) {
-        item.model = placed * item.model;
-    }
-    if (outlined) {
-        addOutline(glm::length(glm::vec3(placed[1])) * pixelSize);
-    }
-}
-
-void Text::addOutline(float heightPixels) {
-    // The rim is the glyph shifted a little in eight directions and drawn dark,
-    // every rim before the glyphs themselves so that no rim covers a
-    // neighbouring letter. One quad per glyph, grown to take in the shifts, has
-    // the shader sum the eight: a draw per glyph instead of eight, and a draw
-    // is what a small quad costs most on a software rasteriser.
-    const float shift = std::max(1.0f, outlineWidth * heightPixels);
-    const float reach = 1.4f * shift;
-    const size_t glyphs = items.size();
-    items.reserve(glyphs * 2);
-    for (size_t i = 0; i < glyphs; ++i) {
-        UIDrawItem rim = items[i];
-        const glm::vec2 size(glm::length(glm::vec3(rim.model[0])), glm::length(glm::vec3(rim.model[1])));
-        if (size.x <= 0.0f || size.y <= 0.0f) {
+    // Rims on the first pass, glyphs on the second.
+    for (const bool rims : {true, false}) {
+        if (rims && !outlined) {
             continue;
         }
-        rim.rim = glm::vec4(reach / size, shift / size);
-        rim.model =
-            rim.model * glm::scale(glm::mat4(1.0f), glm::vec3(1.0f + 2.0f * glm::vec2(rim.rim), 1.0f));
-        rim.color = glm::vec4(glm::vec3(outlineColor), outlineColor.a * color.a);
-        items.push_back(rim);
+        const float reach = rims ? font->outlineReach() : 0.0f;
+        float pen = 0.0f;
+        for (const char code : text) {
+            if (code == ' ') {
+                pen += spaceWidth;
+                continue;
+            }
+            const Glyph glyph = font->getGlyph(code);
+            pen += static_cast<float>(glyph.advance / 64);
+            if (glyph.width <= 0 || glyph.height <= 0) {
+                continue;
+            }
+            const glm::vec2 size(static_cast<float>(glyph.width), static_cast<float>(glyph.height));
+            const glm::vec2 low(pen - static_cast<float>(glyph.advance / 64) +
+                                    static_cast<float>(glyph.bearingX),
+                                static_cast<float>(glyph.bearingY) - size.y);
+            // Atlas rows run top to bottom: the quad's top edge takes uvLow.y.
+            const glm::vec2 uvPerPixel = (glyph.uvHigh - glyph.uvLow) / size;
+            addQuad(placed, low - reach, low + size + reach, glyph.uvLow - reach * uvPerPixel,
+                    glyph.uvHigh + reach * uvPerPixel, rims);
+        }
     }
-    // Rims first, glyphs last.
-    std::rotate(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(glyphs), items.end());
+    upload();
+    if (buffer == nullptr || quads.empty()) {
+        return;
+    }
+    UIDrawItem item;
+    item.material = ensureUIMaterial(systems, "text");
+    item.texture = atlas;
+    item.color = color;
+    item.rimColor = glm::vec4(glm::vec3(outlineColor), outlineColor.a * color.a);
+    item.layer = layer;
+    item.quads = buffer.get();
+    item.quadCount = std::min(static_cast<uint32_t>(quads.size()), maxQuads);
+    items.push_back(item);
+}
+
+void Text::addQuad(const glm::mat4& placed, glm::vec2 low, glm::vec2 high, glm::vec2 uvLow, glm::vec2 uvHigh,
+                   bool rim) {
+    Quad quad;
+    quad.low = glm::vec2(std::numeric_limits<float>::max());
+    quad.high = glm::vec2(std::numeric_limits<float>::lowest());
+    quad.rim = rim;
+    // Bottom-left, bottom-right, top-right, top-left: the order the UI's
+    // quad indices draw.
+    const glm::vec2 corners[4] = {{low.x, low.y}, {high.x, low.y}, {high.x, high.y}, {low.x, high.y}};
+    const glm::vec2 uvs[4] = {
+        {uvLow.x, uvHigh.y}, {uvHigh.x, uvHigh.y}, {uvHigh.x, uvLow.y}, {uvLow.x, uvLow.y}};
+    for (int corner = 0; corner < 4; ++corner) {
+        const glm::vec4 at = placed * glm::vec4(corners[corner], 0.0f, 1.0f);
+        quad.low = glm::min(quad.low, glm::vec2(at));
+        quad.high = glm::max(quad.high, glm::vec2(at));
+        vertices.insert(vertices.end(), {at.x, at.y, 0.0f, uvs[corner].x, uvs[corner].y, rim ? 1.0f : 0.0f});
+    }
+    quads.push_back(quad);
+}
+
+void Text::upload() {
+    // Texts are laid out again every frame, but their quads rarely move: the
+    // buffer is only written when they did.
+    if (vertices == uploaded && buffer != nullptr) {
+        return;
+    }
+    if (!hasGLContext() || vertices.empty()) {
+        return;
+    }
+    const auto count = static_cast<uint32_t>(vertices.size() / floatsPerVertex);
+    if (buffer == nullptr) {
+        buffer = std::make_unique<VertexBuffer>(
+            std::vector<VertexAttribute>{{"position", VertexAttributeType::Vec3},
+                                         {"uv0", VertexAttributeType::Vec2},
+                                         {"rim", VertexAttributeType::Float}},
+            vertices.data(), count, true);
+    } else {
+        buffer->update(vertices.data(), count);
+    }
+    uploaded = vertices;
 }

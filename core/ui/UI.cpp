@@ -12,6 +12,7 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
+#include "core/ui/Text.h"
 #include "core/ui/UIElement.h"
 #include "core/ui/UIMaterials.h"
 
@@ -24,6 +25,16 @@ UI::UI(SystemRegistry* systems) : System(systems), engine(get<Engine>()), graphi
     quad = std::make_unique<Mesh>(systems);
     primitives::quad(*quad, 1.0f, 1.0f);
     quad->finalize();
+    if (graphics != nullptr && graphics->hasWindow()) {
+        std::vector<uint16_t> indices;
+        indices.reserve(Text::maxQuads * 6);
+        for (uint32_t first = 0; first < Text::maxQuads * 4; first += 4) {
+            for (const uint32_t corner : {0u, 1u, 2u, 0u, 2u, 3u}) {
+                indices.push_back(static_cast<uint16_t>(first + corner));
+            }
+        }
+        quadIndices = std::make_unique<IndexBuffer>(indices.data(), static_cast<uint32_t>(indices.size()));
+    }
 }
 
 UI::~UI() = default;
@@ -74,15 +85,14 @@ void UI::draw() {
     // The brightness setting is for the 3D views: scaling the HUD with it washes
     // its white text out against a brightened sky.
     const float brightness = 1.0f;
-    graphics->bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
-    // Text made its textures since the renderer last bound any.
+    // Fonts may have made their atlases since the renderer last bound any texture.
     graphics->forgetTextures();
     static const UniformId worldViewProjection("worldViewProjection");
     static const UniformId color("color");
-    static const UniformId rim("rim");
+    static const UniformId rimColor("rimColor");
     Material* current = nullptr;
     bool usable = false;
-    // The glyphs of one text share its colour: sent when it changes.
+    // Items of one colour in a row send it once.
     const glm::vec4* lastColor = nullptr;
     const glm::vec4* lastRim = nullptr;
     for (const UIDrawItem& item : items) {
@@ -101,13 +111,24 @@ void UI::draw() {
             graphics->setUniform(color, item.color);
             lastColor = &item.color;
         }
-        if (lastRim == nullptr || item.rim != *lastRim) {
-            graphics->setUniform(rim, item.rim);
-            lastRim = &item.rim;
+        if (lastRim == nullptr || item.rimColor != *lastRim) {
+            graphics->setUniform(rimColor, item.rimColor);
+            lastRim = &item.rimColor;
         }
-        // Through the cache: a string of glyphs shares one texture.
+        // Through the cache: the texts of one font share its atlas.
         graphics->bindTexture(0, item.texture);
-        graphics->drawIndexed(quad->getIndexBuffer()->count);
+        if (item.quads != nullptr) {
+            if (quadIndices == nullptr) {
+                continue;
+            }
+            VertexStreams streams;
+            streams.push_back(item.quads);
+            graphics->bindBuffers(streams, quadIndices.get());
+            graphics->drawIndexed(std::min(item.quadCount, Text::maxQuads) * 6);
+        } else {
+            graphics->bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
+            graphics->drawIndexed(quad->getIndexBuffer()->count);
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 
 class Engine;
 class Graphics;
+class IndexBuffer;
 class Material;
 class Mesh;
 class Scene;
@@ -38,8 +39,10 @@ private:
     bool applyMaterial(Material* material, float brightness);
 
     Graphics* graphics = nullptr;
-    // The 1 x 1 quad every item is drawn with.
+    // The 1 x 1 quad items without quads of their own are drawn with.
     std::unique_ptr<Mesh> quad;
+    // Two triangles for each of the first Text::maxQuads quads of an item's own.
+    std::unique_ptr<IndexBuffer> quadIndices;
     std::vector<UIDrawItem> items;
     // Reused each frame, so that gathering allocates nothing once the lists have grown.
     std::vector<UIElement*> elementScratch;

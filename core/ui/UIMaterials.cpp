@@ -9,7 +9,7 @@
 
 namespace {
 
-// Built-in copies of the two UI shaders, used when their files cannot be read, so
+// Built-in copies of the UI shaders, used when their files cannot be read, so
 // that a message about a broken or missing assets folder can still be shown.
 const char* const builtInVertex = R"(#version 430 core
 uniform mat4 worldViewProjection;
@@ -34,30 +34,32 @@ void main() {
 }
 )";
 
+const char* const builtInTextVertex = R"(#version 430 core
+uniform mat4 worldViewProjection;
+in vec3 position;
+in vec2 uv0;
+in float rim;
+out vec2 vUv;
+out float vRim;
+void main() {
+    vUv = uv0;
+    vRim = rim;
+    gl_Position = worldViewProjection * vec4(position, 1.0);
+}
+)";
+
 const char* const builtInTextFragment = R"(#version 430 core
 in vec2 vUv;
+in float vRim;
 uniform sampler2D tex;
 uniform vec4 color;
+uniform vec4 rimColor;
 uniform float brightness;
-uniform vec4 rim;
 out vec4 fragColor;
-float coverageAt(vec2 uv) {
-    vec2 inside = step(vec2(0.0), uv) * step(uv, vec2(1.0));
-    return texture(tex, uv).r * inside.x * inside.y;
-}
 void main() {
-    if (rim.z == 0.0) {
-        fragColor = vec4(color.rgb * brightness, color.a * texture(tex, vUv).r);
-        return;
-    }
-    vec2 uv = (vUv - 0.5) * (1.0 + 2.0 * rim.xy) + 0.5;
-    const vec2 directions[8] = vec2[](vec2(1.0, 1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(-1.0, -1.0),
-                                      vec2(1.4, 0.0), vec2(-1.4, 0.0), vec2(0.0, 1.4), vec2(0.0, -1.4));
-    float through = 1.0;
-    for (int i = 0; i < 8; ++i) {
-        through *= 1.0 - color.a * coverageAt(uv - directions[i] * rim.zw);
-    }
-    fragColor = vec4(color.rgb * brightness, 1.0 - through);
+    vec2 coverage = texture(tex, vUv).rg;
+    vec4 tint = mix(color, rimColor, vRim);
+    fragColor = vec4(tint.rgb * brightness, tint.a * mix(coverage.r, coverage.g, vRim));
 }
 )";
 
@@ -77,7 +79,9 @@ Material* ensureUIMaterial(SystemRegistry* systems, const std::string& name) {
         if (!shader->load("core/shaders/" + name + ".vert", "core/shaders/" + name + ".frag") &&
             (name == "ui" || name == "text")) {
             logWarning("Using the built-in ", name, " shader");
-            shader->setSources(builtInVertex, name == "ui" ? builtInUiFragment : builtInTextFragment);
+            const bool ui = name == "ui";
+            shader->setSources(ui ? builtInVertex : builtInTextVertex,
+                               ui ? builtInUiFragment : builtInTextFragment);
         }
     }
     Material* material = cache->create<Material>(name);

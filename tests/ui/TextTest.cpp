@@ -1,8 +1,9 @@
-// Fonts and text layout: glyph rasterising, spaces, the "a" fallback, the
-// normalising matrix that fits a string into its rectangle, and failed fonts.
-// Layout needs no window: glyph metrics load without a GL context.
+// Fonts and text layout: glyph rasterising into the atlas, spaces, the "a"
+// fallback, the normalising matrix that fits a string into its rectangle,
+// outlines, and failed fonts.
 #include "core/ui/Text.h"
 #include "FontAssets.h"
+#include "core/resources/GLContext.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Texture2D.h"
 #include "core/runtime/Entity.h"
@@ -15,8 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include <algorithm>
 
@@ -29,12 +32,8 @@ struct Rect {
     float width() const { return right - left; }
 };
 
-// The quad's corners through the model matrix; glyph quads are flipped
-// vertically, so the corners are sorted back into edges.
-Rect rectOf(const glm::mat4& m) {
-    const glm::vec4 a = m * glm::vec4(-0.5f, -0.5f, 0.0f, 1.0f);
-    const glm::vec4 b = m * glm::vec4(0.5f, 0.5f, 0.0f, 1.0f);
-    return {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y)};
+Rect rectOf(const Text::Quad& quad) {
+    return {quad.low.x, quad.high.x, quad.low.y, quad.high.y};
 }
 
 float advanceOf(const Glyph& glyph) {
@@ -80,10 +79,10 @@ protected:
         text = entity->addComponent<Text>(font);
     }
 
-    const std::vector<UIDrawItem>& layout(const std::string& value) {
+    const std::vector<Text::Quad>& layout(const std::string& value) {
         text->text = value;
         text->prepare(0.016f);
-        return text->getItems();
+        return text->getQuads();
     }
 
     static TestEngine* engine;
@@ -98,11 +97,34 @@ Font* TextTest::font = nullptr;
 
 } // namespace
 
-TEST_F(TextTest, FontRasterisesPrintableCodesIntoRedTextures) {
+TEST_F(TextTest, FontPacksPrintableCodesWithTheirOutlinesIntoOneAtlas) {
     const Glyph a = font->getGlyph('A');
     ASSERT_NE(a.texture, nullptr);
-    EXPECT_EQ(a.texture->getFormat(), TextureFormat::Red);
+    EXPECT_EQ(a.texture, font->getAtlas());
+    EXPECT_EQ(font->getGlyph('z').texture, a.texture);
+    EXPECT_EQ(a.texture->getFormat(), TextureFormat::RedGreen);
     EXPECT_GT(a.width, 10);
+    // The glyph's coverage in red; its outline in green reaches past it, where
+    // there is no red, by about the outline's reach.
+    const auto atlasWidth = static_cast<int>(a.texture->getWidth());
+    std::vector<uint8_t> texels(static_cast<size_t>(atlasWidth) * static_cast<int>(a.texture->getHeight()) *
+                                2);
+    glGetTextureImage(a.texture->getTexture(), 0, GL_RG, GL_UNSIGNED_BYTE,
+                      static_cast<GLsizei>(texels.size()), texels.data());
+    const glm::ivec2 low(a.uvLow * glm::vec2(atlasWidth, a.texture->getHeight()));
+    const int baseRow = low.y + a.height - 1;
+    const auto at = [&](int x, int y, int channel) {
+        return texels[(static_cast<size_t>(y) * atlasWidth + x) * 2 + channel];
+    };
+    int inked = 0;
+    for (int x = low.x; x < low.x + a.width; ++x) {
+        inked += at(x, baseRow, 0) > 128 ? 1 : 0;
+    }
+    EXPECT_GT(inked, 2) << "the feet of the A stand on the bottom row";
+    EXPECT_EQ(at(low.x - 2, baseRow, 0), 0);
+    EXPECT_GT(at(low.x - 1, baseRow + 1, 1), 128) << "the outline below and left of the foot";
+    const int reach = static_cast<int>(std::ceil(font->outlineReach()));
+    EXPECT_EQ(at(low.x - reach - 1, baseRow, 1), 0) << "nothing past the outline's reach";
     EXPECT_EQ(a.bearingY, a.height) << "a capital sits on the baseline";
     EXPECT_FALSE(font->hasGlyph(' ')) << "a space has no bitmap and stores nothing";
     EXPECT_GT(font->getGlyph('g').height, font->getGlyph('g').bearingY) << "descender below the baseline";
@@ -112,30 +134,33 @@ TEST_F(TextTest, FontRasterisesPrintableCodesIntoRedTextures) {
 
 TEST_F(TextTest, NormalisingMatrixPutsTheBaselineOnTheBottomEdgeAndTheStringAcrossTheWidth) {
     const Glyph a = font->getGlyph('A');
-    const auto& items = layout("A");
-    ASSERT_EQ(items.size(), 1u);
+    const auto& quads = layout("A");
+    ASSERT_EQ(quads.size(), 1u);
+    ASSERT_EQ(text->getItems().size(), 1u) << "one draw for the whole text";
+    EXPECT_EQ(text->getItems()[0].texture, font->getAtlas());
+    EXPECT_EQ(text->getItems()[0].quadCount, 1u);
     const float length = advanceOf(a);
-    const Rect r = rectOf(items[0].model);
+    const Rect r = rectOf(quads[0]);
     EXPECT_NEAR(r.left, 100.0f + static_cast<float>(a.bearingX) / length * 400.0f, 1e-3f);
     EXPECT_NEAR(r.right, 100.0f + static_cast<float>(a.bearingX + a.width) / length * 400.0f, 1e-3f);
     EXPECT_NEAR(r.bottom, 450.0f, 1e-3f);
     EXPECT_NEAR(r.top, 450.0f + static_cast<float>(a.height) / pixelSize * 50.0f, 1e-3f);
-    EXPECT_EQ(items[0].texture, a.texture);
     EXPECT_FLOAT_EQ(transform->getAspect(), length / pixelSize);
 
     // Twice the characters in the same rectangle halve every glyph.
-    const float two = rectOf(layout("AA")[0].model).width();
-    EXPECT_NEAR(rectOf(layout("AAAA")[0].model).width(), two / 2.0f, 1e-3f);
-    EXPECT_EQ(text->getItems().size(), 4u);
+    const float two = rectOf(layout("AA")[0]).width();
+    EXPECT_NEAR(rectOf(layout("AAAA")[0]).width(), two / 2.0f, 1e-3f);
+    EXPECT_EQ(text->getQuads().size(), 4u);
+    EXPECT_EQ(text->getItems().size(), 1u);
 }
 
 TEST_F(TextTest, SpaceAdvancesHalfTheWidthOfCapitalA) {
     const Glyph a = font->getGlyph('A');
     const float space = static_cast<float>(a.width) / 2.0f;
-    const auto& items = layout("A A");
-    ASSERT_EQ(items.size(), 2u);
+    const auto& quads = layout("A A");
+    ASSERT_EQ(quads.size(), 2u);
     const float length = 2.0f * advanceOf(a) + space;
-    EXPECT_NEAR(rectOf(items[1].model).left,
+    EXPECT_NEAR(rectOf(quads[1]).left,
                 100.0f + (advanceOf(a) + space + static_cast<float>(a.bearingX)) / length * 400.0f, 1e-3f);
 
     EXPECT_TRUE(layout("   ").empty());
@@ -145,46 +170,44 @@ TEST_F(TextTest, SpaceAdvancesHalfTheWidthOfCapitalA) {
 TEST_F(TextTest, CodesWithoutGlyphFallBackToLowercaseA) {
     const Glyph a = font->getGlyph('a');
     EXPECT_FALSE(font->hasGlyph('\x7f'));
-    const auto& items = layout("\x7f\xe9");
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].texture, a.texture);
-    EXPECT_EQ(items[1].texture, a.texture);
-    EXPECT_NEAR(rectOf(items[1].model).left - rectOf(items[0].model).left, 400.0f / 2.0f, 1e-3f);
+    const auto& quads = layout("\x7f\xe9");
+    ASSERT_EQ(quads.size(), 2u);
+    EXPECT_NEAR(rectOf(quads[0]).width(), rectOf(quads[1]).width(), 1e-3f);
+    EXPECT_NEAR(rectOf(quads[1]).left - rectOf(quads[0]).left, 400.0f / 2.0f, 1e-3f);
+    EXPECT_NEAR(rectOf(quads[0]).width() / 200.0f, static_cast<float>(a.width) / advanceOf(a), 1e-3f);
 }
 
 TEST_F(TextTest, AnOutlinedTextLaysDarkRimsAroundEveryGlyphBeneathAllTheGlyphs) {
-    const std::vector<UIDrawItem> plain = layout("AV");
+    const std::vector<Text::Quad> plain = layout("AV");
     text->outlined = true;
     text->color = glm::vec4(1.0f, 1.0f, 1.0f, 0.5f);
-    const auto& items = layout("AV");
-    ASSERT_EQ(items.size(), 2u * plain.size());
+    const auto& quads = layout("AV");
+    ASSERT_EQ(quads.size(), 2u * plain.size());
     const size_t rims = plain.size();
+    // 50 pixels tall: the font's outline reaches 1.4 * 6 % of that, 4.2 pixels,
+    // past each glyph above and below; across, the string is stretched to the
+    // rectangle's width, and the outline with it.
     for (size_t i = 0; i < plain.size(); ++i) {
-        EXPECT_EQ(items[rims + i].model, plain[i].model) << "the glyphs themselves stay put, on top";
-        EXPECT_EQ(items[rims + i].rim, glm::vec4(0.0f));
-    }
-    // 50 pixels tall: rims 6 % of that, 3 pixels, out in eight directions (4.2
-    // pixels along the axes), so each rim's quad takes in its glyph and 4.2
-    // pixels more on every side.
-    for (size_t i = 0; i < rims; ++i) {
-        const UIDrawItem& glyph = plain[i];
-        const UIDrawItem& rim = items[i];
-        EXPECT_EQ(rim.texture, glyph.texture);
-        EXPECT_EQ(rim.color, glm::vec4(0.0f, 0.0f, 0.0f, 0.8f * 0.5f)) << "fades with the text";
-        const Rect inner = rectOf(glyph.model);
-        const Rect outer = rectOf(rim.model);
-        EXPECT_NEAR(inner.left - outer.left, 4.2f, 1e-3f);
-        EXPECT_NEAR(outer.right - inner.right, 4.2f, 1e-3f);
+        const Rect inner = rectOf(plain[i]);
+        const Rect outer = rectOf(quads[i]);
+        EXPECT_TRUE(quads[i].rim);
+        EXPECT_FALSE(quads[rims + i].rim);
+        EXPECT_EQ(quads[rims + i].low, plain[i].low) << "the glyphs themselves stay put, on top";
+        const float across =
+            font->outlineReach() * inner.width() / static_cast<float>(font->getGlyph("AV"[i]).width);
+        EXPECT_NEAR(inner.left - outer.left, across, 1e-3f);
+        EXPECT_NEAR(outer.right - inner.right, across, 1e-3f);
         EXPECT_NEAR(inner.bottom - outer.bottom, 4.2f, 1e-3f);
         EXPECT_NEAR(outer.top - inner.top, 4.2f, 1e-3f);
-        EXPECT_NEAR(rim.rim.z * inner.width(), 3.0f, 1e-3f);
-        EXPECT_NEAR(rim.rim.w * (inner.top - inner.bottom), 3.0f, 1e-3f);
     }
+    ASSERT_EQ(text->getItems().size(), 1u);
+    EXPECT_EQ(text->getItems()[0].rimColor, glm::vec4(0.0f, 0.0f, 0.0f, 0.5f)) << "fades with the text";
 }
 
 TEST_F(TextTest, EmptyTextOrAFailedFontDrawsNothingAndLeavesTheTransformAlone) {
     transform->setAspect(3.0f);
     EXPECT_TRUE(layout("").empty());
+    EXPECT_TRUE(text->getItems().empty());
     EXPECT_FLOAT_EQ(transform->getAspect(), 3.0f);
 
     LogCapture log;

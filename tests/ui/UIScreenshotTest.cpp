@@ -201,21 +201,19 @@ TEST_F(UIScreenshotTest, GlyphsLandWhereTheLayoutPutsThemUprightInTheElementsCol
     ASSERT_FALSE(ink.empty());
     // Fully covered glyph pixels show the element's colour exactly.
     EXPECT_FALSE(boxOfColor(picture, {255, 204, 0, 255}).empty());
-    // The glyph quads as laid out (their matrices are checked in TextTest), in
-    // window pixels from the top: the drawn ink must fill them and nothing else.
-    const auto quadOf = [](const UIDrawItem& item) {
-        const glm::vec4 a = item.model * glm::vec4(-0.5f, -0.5f, 0.0f, 1.0f);
-        const glm::vec4 b = item.model * glm::vec4(0.5f, 0.5f, 0.0f, 1.0f);
+    // The glyph quads as laid out (checked in TextTest), in window pixels from
+    // the top: the drawn ink must fill them and nothing else.
+    const auto quadOf = [](const Text::Quad& quad) {
         Box box;
-        box.left = static_cast<int>(std::round(std::min(a.x, b.x)));
-        box.right = static_cast<int>(std::round(std::max(a.x, b.x))) - 1;
-        box.top = 200 - static_cast<int>(std::round(std::max(a.y, b.y)));
-        box.bottom = 199 - static_cast<int>(std::round(std::min(a.y, b.y)));
+        box.left = static_cast<int>(std::round(quad.low.x));
+        box.right = static_cast<int>(std::round(quad.high.x)) - 1;
+        box.top = 200 - static_cast<int>(std::round(quad.high.y));
+        box.bottom = 199 - static_cast<int>(std::round(quad.low.y));
         return box;
     };
     Box quads;
-    for (const UIDrawItem& item : text->getItems()) {
-        const Box quad = quadOf(item);
+    for (const Text::Quad& laidOut : text->getQuads()) {
+        const Box quad = quadOf(laidOut);
         quads = {std::min(quads.left, quad.left), std::min(quads.top, quad.top),
                  std::max(quads.right, quad.right), std::max(quads.bottom, quad.bottom)};
     }
@@ -225,7 +223,7 @@ TEST_F(UIScreenshotTest, GlyphsLandWhereTheLayoutPutsThemUprightInTheElementsCol
     EXPECT_NEAR(ink.top, quads.top, 2);
     EXPECT_NEAR(ink.bottom, quads.bottom, 2);
 
-    const Box t = quadOf(text->getItems().front());
+    const Box t = quadOf(text->getQuads().front());
     auto rowInk = [&](int y) {
         int count = 0;
         for (int x = t.left; x <= t.right; ++x) {
