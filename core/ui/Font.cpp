@@ -62,29 +62,17 @@ struct Bitmap {
     int y = 0;
 };
 
-// The coverage of bitmap, as a linearly filtered texture with nothing around
-// it would give at the bitmap position (x, y) + (shiftX, shiftY).
-struct ShiftedCoverage {
-    ShiftedCoverage(float shiftX, float shiftY) {
+// The coverage of a bitmap, as a linearly filtered texture with nothing around
+// it would give it, shifted by (shiftX, shiftY) texels: four texels at fixed
+// offsets, with fixed weights.
+struct Shift {
+    Shift(float shiftX, float shiftY) {
         const float fx = std::floor(shiftX);
         const float fy = std::floor(shiftY);
         dx = static_cast<int>(fx);
         dy = static_cast<int>(fy);
         tx = shiftX - fx;
         ty = shiftY - fy;
-    }
-    float at(const Bitmap& bitmap, int x, int y) const {
-        const auto texel = [&bitmap](int u, int v) {
-            return u < 0 || v < 0 || u >= bitmap.width || v >= bitmap.height
-                       ? 0.0f
-                       : static_cast<float>(bitmap.coverage[static_cast<size_t>(v) * bitmap.width + u]) /
-                             255.0f;
-        };
-        const int u = x + dx;
-        const int v = y + dy;
-        const float top = texel(u, v) * (1.0f - tx) + texel(u + 1, v) * tx;
-        const float bottom = texel(u, v + 1) * (1.0f - tx) + texel(u + 1, v + 1) * tx;
-        return top * (1.0f - ty) + bottom * ty;
     }
     int dx, dy;
     float tx, ty;
@@ -131,22 +119,41 @@ glm::ivec2 packCells(std::vector<Bitmap>& bitmaps, int padding) {
 std::vector<unsigned char> paintAtlas(const std::vector<Bitmap>& bitmaps, glm::ivec2 size, int padding,
                                       float shift) {
     std::vector<unsigned char> pixels(static_cast<size_t>(size.x) * size.y * 2, 0);
-    std::vector<ShiftedCoverage> shifts;
+    std::vector<Shift> shifts;
     for (const auto& direction : outlineDirections) {
         shifts.emplace_back(-direction[0] * shift, -direction[1] * shift);
     }
+    // Each bitmap as floats inside a border of zeros wide enough for every
+    // shifted read, so that the loop below needs no bounds checks.
+    const int border = padding + static_cast<int>(std::ceil(1.4f * shift)) + 2;
+    std::vector<float> coverage;
     for (const Bitmap& bitmap : bitmaps) {
+        const int stride = bitmap.width + 2 * border;
+        coverage.assign(static_cast<size_t>(stride) * (bitmap.height + 2 * border), 0.0f);
+        for (int y = 0; y < bitmap.height; ++y) {
+            for (int x = 0; x < bitmap.width; ++x) {
+                coverage[static_cast<size_t>(y + border) * stride + x + border] =
+                    static_cast<float>(bitmap.coverage[static_cast<size_t>(y) * bitmap.width + x]) / 255.0f;
+            }
+        }
+        const auto at = [&coverage, stride, border](int x, int y) {
+            return coverage[static_cast<size_t>(y + border) * stride + x + border];
+        };
         for (int y = -padding; y < bitmap.height + padding; ++y) {
+            unsigned char* row =
+                &pixels[(static_cast<size_t>(bitmap.y + padding + y) * size.x + bitmap.x) * 2];
             for (int x = -padding; x < bitmap.width + padding; ++x) {
                 float through = 1.0f;
-                for (const ShiftedCoverage& shifted : shifts) {
-                    through *= 1.0f - Font::outlineOpacity * shifted.at(bitmap, x, y);
+                for (const Shift& shifted : shifts) {
+                    const int u = x + shifted.dx;
+                    const int v = y + shifted.dy;
+                    const float top = at(u, v) + (at(u + 1, v) - at(u, v)) * shifted.tx;
+                    const float bottom = at(u, v + 1) + (at(u + 1, v + 1) - at(u, v + 1)) * shifted.tx;
+                    through *= 1.0f - Font::outlineOpacity * (top + (bottom - top) * shifted.ty);
                 }
-                const size_t texel =
-                    (static_cast<size_t>(bitmap.y + padding + y) * size.x + bitmap.x + padding + x) * 2;
-                const bool inside = x >= 0 && y >= 0 && x < bitmap.width && y < bitmap.height;
-                pixels[texel] = inside ? bitmap.coverage[static_cast<size_t>(y) * bitmap.width + x] : 0;
-                pixels[texel + 1] = static_cast<unsigned char>(std::lround((1.0f - through) * 255.0f));
+                unsigned char* texel = row + static_cast<size_t>(padding + x) * 2;
+                texel[0] = static_cast<unsigned char>(std::lround(at(x, y) * 255.0f));
+                texel[1] = static_cast<unsigned char>(std::lround((1.0f - through) * 255.0f));
             }
         }
     }
