@@ -301,7 +301,8 @@ void Graphics::useProgram(ShaderProgram* newProgram) {
 }
 
 void Graphics::bindBuffers(const VertexStreams& buffers, IndexBuffer* indices) {
-    if (buffers != vertexBuffers) {
+    // A buffer made where a deleted one lived compares equal to it.
+    if (buffers != vertexBuffers || VertexBuffer::deletions() != sourcesCheckedAt) {
         vertexBuffers = buffers;
         attributesDirty = true;
     }

@@ -69,18 +69,16 @@ void Text::prepare(float) {
                 continue;
             }
             const Glyph glyph = font->getGlyph(code);
-            pen += static_cast<float>(glyph.advance / 64);
-            if (glyph.width <= 0 || glyph.height <= 0) {
-                continue;
+            if (glyph.width > 0 && glyph.height > 0) {
+                const glm::vec2 size(static_cast<float>(glyph.width), static_cast<float>(glyph.height));
+                const glm::vec2 low(pen + static_cast<float>(glyph.bearingX),
+                                    static_cast<float>(glyph.bearingY) - size.y);
+                // Atlas rows run top to bottom: the quad's top edge takes uvLow.y.
+                const glm::vec2 uvPerPixel = (glyph.uvHigh - glyph.uvLow) / size;
+                addQuad(placed, low - reach, low + size + reach, glyph.uvLow - reach * uvPerPixel,
+                        glyph.uvHigh + reach * uvPerPixel, rims);
             }
-            const glm::vec2 size(static_cast<float>(glyph.width), static_cast<float>(glyph.height));
-            const glm::vec2 low(pen - static_cast<float>(glyph.advance / 64) +
-                                    static_cast<float>(glyph.bearingX),
-                                static_cast<float>(glyph.bearingY) - size.y);
-            // Atlas rows run top to bottom: the quad's top edge takes uvLow.y.
-            const glm::vec2 uvPerPixel = (glyph.uvHigh - glyph.uvLow) / size;
-            addQuad(placed, low - reach, low + size + reach, glyph.uvLow - reach * uvPerPixel,
-                    glyph.uvHigh + reach * uvPerPixel, rims);
+            pen += static_cast<float>(glyph.advance / 64);
         }
     }
     upload();
