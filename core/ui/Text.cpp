@@ -22,9 +22,8 @@ constexpr size_t floatsPerVertex = 6;
 } // namespace
 
 Text::Text(SystemRegistry* systems, Entity* entity, Font* font, std::string text)
-    : UIElement(systems, entity), font(font), text(std::move(text)) {
-    ensureUIMaterial(systems, "text");
-}
+    : UIElement(systems, entity), font(font), text(std::move(text)),
+      material(ensureUIMaterial(systems, "text")) {}
 
 Text::~Text() = default;
 
@@ -86,7 +85,7 @@ void Text::prepare(float) {
         return;
     }
     UIDrawItem item;
-    item.material = ensureUIMaterial(systems, "text");
+    item.material = material;
     item.texture = atlas;
     item.color = color;
     item.rimColor = glm::vec4(glm::vec3(outlineColor), outlineColor.a * color.a);

@@ -15,6 +15,7 @@
 #include <vector>
 
 class Font;
+class Material;
 class VertexBuffer;
 
 class Text : public UIElement {
@@ -49,6 +50,8 @@ private:
                  bool rim);
     void upload();
 
+    // Found once: texts are laid out every frame.
+    Material* material = nullptr;
     std::vector<Quad> quads;
     // Four per quad: position, atlas coordinates and whether it is a rim.
     std::vector<float> vertices;
