@@ -139,7 +139,7 @@ void main() {
     float nDotV = max(dot(n, v), 0.0);
     vec3 reflected = reflect(-v, n);
     vec3 sky = toLinear(textureLod(skybox, reflected, rough * skyMaxLod).rgb);
-    vec3 fresnel = s.f0 + (max(vec3(1.0 - rough), s.f0) - s.f0) * pow(1.0 - nDotV, 5.0);
+    vec3 fresnel = s.f0 + (max(vec3(1.0 - rough), s.f0) - s.f0) * pow5(1.0 - nDotV);
     color += sky * fresnel * (1.0 - rough) * (1.0 - rough) * skyVisible;
 #endif
 

@@ -80,7 +80,7 @@ vec3 shadeLight(Surface s, vec3 toLight, vec3 radiance) {
     float distribution = a2 / (PI * denom * denom);
     float k = (s.roughness + 1.0) * (s.roughness + 1.0) / 8.0;
     float visibility = 1.0 / ((nDotV * (1.0 - k) + k) * (nDotL * (1.0 - k) + k));
-    vec3 fresnel = s.f0 + (1.0 - s.f0) * pow(1.0 - vDotH, 5.0);
+    vec3 fresnel = s.f0 + (1.0 - s.f0) * pow5(1.0 - vDotH);
     vec3 specular = distribution * visibility * fresnel * (PI / 4.0);
 
     return ((1.0 - fresnel) * s.diffuse + specular) * radiance * nDotL;

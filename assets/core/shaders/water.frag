@@ -112,7 +112,7 @@ void main() {
     float edgeOn = 1.0 - nDotV;
     float fresnel = 0.02 + 0.98 * edgeOn * edgeOn * edgeOn * edgeOn * edgeOn;
 #else
-    float fresnel = 0.02 + 0.98 * pow(1.0 - nDotV, 5.0);
+    float fresnel = 0.02 + 0.98 * pow5(1.0 - nDotV);
 #endif
 
     // How much water lies in front of the ground behind (none read: shallow).
