@@ -135,10 +135,12 @@ void main() {
 
 #ifndef NO_SKY_REFLECTION
     // Sky reflection, blurred with roughness through the cube map's mip chain
-    // and kept faint on rough surfaces.
+    // and kept faint on rough surfaces. Whole levels only: between two, a
+    // lookup reads both, twice the texels for half a level's blur.
+    float skyLevel = floor(rough * skyMaxLod + 0.5);
     float nDotV = max(dot(n, v), 0.0);
     vec3 reflected = reflect(-v, n);
-    vec3 sky = toLinear(textureLod(skybox, reflected, rough * skyMaxLod).rgb);
+    vec3 sky = toLinear(textureLod(skybox, reflected, skyLevel).rgb);
     vec3 fresnel = s.f0 + (max(vec3(1.0 - rough), s.f0) - s.f0) * pow5(1.0 - nDotV);
     color += sky * fresnel * (1.0 - rough) * (1.0 - rough) * skyVisible;
 #endif
