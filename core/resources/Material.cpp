@@ -146,6 +146,9 @@ void Material::importTexture(const aiMaterial& imported, int type, const std::st
     if (texture == nullptr) {
         texture = cache->create<Texture2D>(name);
         texture->setSource(name);
+        // A normal map's bumps differ too little from one level to the next
+        // for the blend to show in the shading, and it doubles the map's reads.
+        texture->setMipLevelsBlended(sampler != "normalTex");
     }
     addDefine(define);
     setTexture(sampler, texture);

@@ -136,10 +136,24 @@ bool Texture2D::load(const std::string& path, TextureFormat as) {
                         image.bgra.data());
         MipChain::upload(GL_TEXTURE_2D, GL_BGRA, image.mipmaps);
     }
-    setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT);
+    setFilterAndWrap(mipLevelsBlended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR,
+                     GL_REPEAT);
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);
     return true;
+}
+
+void Texture2D::setMipLevelsBlended(bool blended) {
+    if (blended == mipLevelsBlended) {
+        return;
+    }
+    mipLevelsBlended = blended;
+    if (texture != 0 && hasGLContext()) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                        blended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
 }
 
 void Texture2D::release() {

@@ -42,6 +42,11 @@ public:
     // brings it back.
     void release();
 
+    // Whether a lookup between two mip levels blends them (the default) or
+    // reads the nearer one only: half the texel reads, for a step where the
+    // level changes that maps of fine detail do not show.
+    void setMipLevelsBlended(bool blended);
+
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
     // null for uninitialised storage of one level. Colour formats are clamped and
     // mipmapped when pixels are given;
@@ -67,6 +72,7 @@ private:
     std::string source;
     TextureFormat sourceFormat = TextureFormat::RGBA;
     bool pending = false;
+    bool mipLevelsBlended = true;
     float width = 0.0f;
     float height = 0.0f;
 };

@@ -238,6 +238,17 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     glBindTexture(GL_TEXTURE_2D, loaded->getTexture());
     glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
     EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 100, 255}));
+
+    // Whether lookups blend two levels is the texture's own, kept when it is read again.
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, loaded->getTexture(), GL_TEXTURE_MIN_FILTER),
+              GL_LINEAR_MIPMAP_LINEAR);
+    loaded->setMipLevelsBlended(false);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, loaded->getTexture(), GL_TEXTURE_MIN_FILTER),
+              GL_LINEAR_MIPMAP_NEAREST);
+    loaded->release();
+    ASSERT_TRUE(loaded->load("halves.png"));
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, loaded->getTexture(), GL_TEXTURE_MIN_FILTER),
+              GL_LINEAR_MIPMAP_NEAREST);
 }
 
 TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
