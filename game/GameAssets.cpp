@@ -27,15 +27,11 @@ struct Wave {
     glm::vec3 dir;
 };
 
-// Only the first three waves move the surface; the shader always reads seven.
-constexpr std::array<Wave, 7> waterWaves{{
+// The shader has room for seven; it reads only as many as the material names.
+constexpr std::array<Wave, 3> waterWaves{{
     {0.5f, 0.6f, 6.0f, {0.2f, 1.0f, 0.0f}},
     {0.7f, 0.8f, 3.0f, {0.0f, 1.0f, 0.0f}},
     {0.35f, 0.8f, 2.1f, {-0.3f, 1.0f, 0.0f}},
-    {0.0f, 1.0f, 1.0f, {1.0f, 0.0f, 0.0f}},
-    {0.0f, 1.0f, 1.0f, {1.0f, 0.0f, 0.0f}},
-    {0.0f, 1.0f, 1.0f, {1.0f, 0.0f, 0.0f}},
-    {0.0f, 1.0f, 1.0f, {1.0f, 0.0f, 0.0f}},
 }};
 
 // From fonts-dejavu-core, which the game depends on.
@@ -136,6 +132,7 @@ void registerWaterMaterial(SystemRegistry* systems) {
         water->setUniform(wave + "phase", waterWaves[i].phase);
         water->setUniform(wave + "dir", waterWaves[i].dir);
     }
+    water->addDefine("WAVE_COUNT " + std::to_string(waterWaves.size()));
     // The waves lift and lower the surface by at most the sum of their heights.
     water->setVertexReach(reach);
 }

@@ -6,9 +6,15 @@
 // phase * time). "dir" is written like the imported scene, in the modelling
 // tool's Z-up frame, so its x and y span the water plane; the import's axis
 // turn maps them to world x and -z. Waves with amplitude 0 or no direction
-// are skipped.
+// are skipped. WAVE_COUNT (the material's define) is how many of the slots
+// the material fills: a software rasteriser works through every slot the
+// loops name, empty or not.
 
 #define MAX_WAVES 7
+#if !defined(WAVE_COUNT) || WAVE_COUNT > MAX_WAVES
+#undef WAVE_COUNT
+#define WAVE_COUNT MAX_WAVES
+#endif
 
 struct Wave {
     float amplitude;
@@ -27,7 +33,7 @@ vec2 waveDirection(int i) {
 
 float waveHeight(vec2 xz, float time) {
     float height = 0.0;
-    for (int i = 0; i < MAX_WAVES; ++i) {
+    for (int i = 0; i < WAVE_COUNT; ++i) {
         vec2 d = waveDirection(i);
         if (d != vec2(0.0)) {
             height += waves[i].amplitude * sin(waves[i].frequency * dot(d, xz) + waves[i].phase * time);
@@ -42,7 +48,7 @@ float waveHeight(vec2 xz, float time) {
 // wavelength shrinks towards two pixels; the ripple map's mipmaps do the same.
 vec3 waveNormal(vec2 xz, float time, float footprint) {
     vec2 slope = vec2(0.0);
-    for (int i = 0; i < MAX_WAVES; ++i) {
+    for (int i = 0; i < WAVE_COUNT; ++i) {
         vec2 d = waveDirection(i);
         if (d != vec2(0.0)) {
             float k = waves[i].frequency;
