@@ -129,6 +129,7 @@ void Renderer::setQuality(RenderQuality newQuality) {
         loader->setNormalMapsDrawn(normalMapsEnabled);
     }
     depthPrePassEnabled = quality != RenderQuality::Low;
+    depthReadsEnabled = quality != RenderQuality::Low;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
     // A software rasteriser pays per texel fetched: one mip level halves what
     // each texture read costs, for visible steps where the level changes.
@@ -253,9 +254,10 @@ void Renderer::removeViews(const Camera* camera) {
 void Renderer::prepare(View& view, Scene& scene, float dt) {
     frameDt = dt;
     view.clear();
-    // Only the pre-pass fills the view's depth texture: without it the texture
-    // would be memory nothing reads.
-    view.updateViewport(depthPrePassEnabled);
+    // The view's depth texture is there for the shaders that read it (filled
+    // by the pre-pass, or copied in the main pass without one): without them
+    // it would be memory nothing reads.
+    view.updateViewport(depthPrePassEnabled || depthReadsEnabled);
     forgetProgramsIfChanged();
     std::vector<Drawable*>& visible = visibleScratch;
     visible.clear();
@@ -729,7 +731,15 @@ void Renderer::renderMainPass(View& view) {
     const Texture* lastLightmap = nullptr;
     const glm::mat4* lastWorld = nullptr;
     bool first = true;
-    for (const auto& queue : view.queues) {
+    for (size_t queueIndex = 0; queueIndex < view.queues.size(); ++queueIndex) {
+        const auto& queue = view.queues[queueIndex];
+        if (queueIndex >= View::firstTransparentQueue && !queue.empty() && !view.depthReady &&
+            depthReadsEnabled) {
+            // Without a pre-pass the opaque items have just written the view's
+            // depth: the water and the particles read it from here on.
+            copyDepth(view);
+            view.depthReady = true;
+        }
         for (uint32_t index : queue) {
             const RenderItem& item = view.items[index];
             const bool programChanged = first || item.program != lastProgram;

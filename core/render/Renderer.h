@@ -174,6 +174,9 @@ private:
     std::vector<std::string> qualityDefines;
     bool normalMapsEnabled = true;
     bool realtimeShadows = true;
+    // Whether the preset's shaders read the view's depth (water edges, soft
+    // particles); without the pre-pass the main pass then copies it.
+    bool depthReadsEnabled = true;
     float particleDensity = 1.0f;
     float renderScale = 1.0f;
     bool nearestMipLevels = false;

@@ -21,7 +21,11 @@ class Renderer;
 
 class View {
 public:
+    // Render queues, drawn in order: 0 opaque (near first without a depth
+    // pre-pass), 2 the sky, 3 the transparent (far first), which may read the
+    // view's opaque depth.
     static constexpr size_t queueCount = 6;
+    static constexpr size_t firstTransparentQueue = 3;
 
     View(Camera* camera, Graphics* graphics, Renderer* renderer);
 
