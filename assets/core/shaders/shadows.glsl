@@ -63,7 +63,14 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     if (light.type != LIGHT_DIRECTIONAL || light.castsShadows == 0 || index < 0 || index >= NUM_SHADOWMAPS) {
         return 1.0;
     }
-    mat4 lightMatrix = lightViewProjection[index];
+    // Picked with constant indices, as the maps are: indexed by a uniform, each
+    // pixel would load the matrix on its own on a software rasteriser.
+    mat4 lightMatrix = lightViewProjection[0];
+    for (int k = 1; k < NUM_SHADOWMAPS; ++k) {
+        if (k == index) {
+            lightMatrix = lightViewProjection[k];
+        }
+    }
     float texelWorld = light.shadowTexel;
     float nDotL = clamp(dot(normal, toLight), 0.0, 1.0);
     // Pushing the lookup off the surface along its normal, more at grazing
