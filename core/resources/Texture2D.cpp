@@ -195,7 +195,8 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
             MipChain::upload(
                 GL_TEXTURE_2D, info.pixelFormat,
                 MipChain::below(newWidth, newHeight, info.channels, static_cast<const uint8_t*>(pixels)));
-            setFilterAndWrap(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+            setFilterAndWrap(mipLevelsBlended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR,
+                             GL_CLAMP_TO_EDGE);
         } else {
             // Storage to draw into has one level: whoever fills it samples only that.
             setFilterAndWrap(GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);

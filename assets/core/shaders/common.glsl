@@ -78,10 +78,10 @@ vec3 toDisplay(vec3 c) {
 #else
 // A gamma of 2.2, without pow: a software rasteriser works out a pow as a log
 // and an exp per channel, in long series of instructions for every pixel.
-// These fits stay within 0.6 of a display step of the pow over every 8-bit
-// input and light level, round trips included; colours are as displayed, so
-// 0 to 1 (toLinear), and lit sums beyond 64 display as white at any
-// brightness the player can choose (toDisplay).
+// From 0 to 1 these fits stay within 0.6 of a display step of the pow, round
+// trips included; colours as displayed never leave that range (toLinear).
+// Lit sums above 1 show only at a brightness below 100 %: there toDisplay
+// falls slowly under the pow (2 % at 5, 6.5 % at 16) and stops rising at 64.
 vec3 toLinear(vec3 c) {
     c = clamp(c, 0.0, 1.0);
     return c * c * (0.5106014 + c * (1.2582290 + c * (-1.3431429 + c * 0.5775196)));
