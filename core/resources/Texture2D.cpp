@@ -37,6 +37,10 @@ FormatInfo formatInfo(TextureFormat format) {
     return {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, 4};
 }
 
+GLint mipmappedMinFilter(bool levelsBlended) {
+    return levelsBlended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+}
+
 void setFilterAndWrap(GLint minFilter, GLint magFilter, GLint wrap) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
@@ -136,8 +140,7 @@ bool Texture2D::load(const std::string& path, TextureFormat as) {
                         image.bgra.data());
         MipChain::upload(GL_TEXTURE_2D, GL_BGRA, image.mipmaps);
     }
-    setFilterAndWrap(mipLevelsBlended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR,
-                     GL_REPEAT);
+    setFilterAndWrap(mipmappedMinFilter(mipLevelsBlended), GL_LINEAR, GL_REPEAT);
     checkGLError();
     glBindTexture(GL_TEXTURE_2D, 0);
     return true;
@@ -150,8 +153,7 @@ void Texture2D::setMipLevelsBlended(bool blended) {
     mipLevelsBlended = blended;
     if (texture != 0 && hasGLContext()) {
         glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                        blended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmappedMinFilter(blended));
         glBindTexture(GL_TEXTURE_2D, 0);
     }
 }
@@ -195,8 +197,7 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
             MipChain::upload(
                 GL_TEXTURE_2D, info.pixelFormat,
                 MipChain::below(newWidth, newHeight, info.channels, static_cast<const uint8_t*>(pixels)));
-            setFilterAndWrap(mipLevelsBlended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR,
-                             GL_CLAMP_TO_EDGE);
+            setFilterAndWrap(mipmappedMinFilter(mipLevelsBlended), GL_LINEAR, GL_CLAMP_TO_EDGE);
         } else {
             // Storage to draw into has one level: whoever fills it samples only that.
             setFilterAndWrap(GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);

@@ -49,9 +49,13 @@ constexpr int firstPrintable = 33;
 // In multiples of the pixel size: no real character is that large.
 constexpr long maxGlyphSide = 4;
 
+// An outline copy on an axis is shifted this many times as far as a diagonal
+// copy is along each axis, so that all eight lie about as far from the glyph.
+constexpr float axisShift = 1.4f;
 // The eight directions an outline is shifted in, in multiples of its shift.
-constexpr float outlineDirections[8][2] = {{1.0f, 1.0f}, {1.0f, -1.0f}, {-1.0f, 1.0f}, {-1.0f, -1.0f},
-                                           {1.4f, 0.0f}, {-1.4f, 0.0f}, {0.0f, 1.4f},  {0.0f, -1.4f}};
+constexpr float outlineDirections[8][2] = {{1.0f, 1.0f},      {1.0f, -1.0f},     {-1.0f, 1.0f},
+                                           {-1.0f, -1.0f},    {axisShift, 0.0f}, {-axisShift, 0.0f},
+                                           {0.0f, axisShift}, {0.0f, -axisShift}};
 
 struct Bitmap {
     int width = 0;
@@ -125,7 +129,7 @@ std::vector<unsigned char> paintAtlas(const std::vector<Bitmap>& bitmaps, glm::i
     }
     // Each bitmap as floats inside a border of zeros wide enough for every
     // shifted read, so that the loop below needs no bounds checks.
-    const int border = padding + static_cast<int>(std::ceil(1.4f * shift)) + 2;
+    const int border = padding + static_cast<int>(std::ceil(axisShift * shift)) + 2;
     std::vector<float> coverage;
     for (const Bitmap& bitmap : bitmaps) {
         const int stride = bitmap.width + 2 * border;
@@ -172,7 +176,7 @@ void Font::clear() {
 }
 
 float Font::outlineReach() const {
-    return 1.4f * outlineShare * static_cast<float>(pixelSize);
+    return axisShift * outlineShare * static_cast<float>(pixelSize);
 }
 
 bool Font::load(const std::string& path, int size) {
