@@ -185,6 +185,7 @@ void Renderer::render(Scene& scene, float dt) {
     for (const auto& view : views) {
         prepare(*view, scene, dt);
     }
+    fitViewDepth();
     for (const auto& view : views) {
         renderShadowMaps(*view);
         renderDepthPrePass(*view);
@@ -254,10 +255,7 @@ void Renderer::removeViews(const Camera* camera) {
 void Renderer::prepare(View& view, Scene& scene, float dt) {
     frameDt = dt;
     view.clear();
-    // The view's depth texture is there for the shaders that read it (filled
-    // by the pre-pass, or copied in the main pass without one): without them
-    // it would be memory nothing reads.
-    view.updateViewport(depthPrePassEnabled || depthReadsEnabled);
+    view.updateViewport();
     forgetProgramsIfChanged();
     std::vector<Drawable*>& visible = visibleScratch;
     visible.clear();
@@ -679,12 +677,33 @@ void Renderer::clearViewRect(const View& view) {
     graphics->countCalls(5);
 }
 
+void Renderer::fitViewDepth() {
+    // There for the shaders that read it (filled by the pre-pass, or copied in
+    // the main pass without one): without them it would be memory nothing reads.
+    glm::ivec2 size(0);
+    if (depthPrePassEnabled || depthReadsEnabled) {
+        for (const auto& view : views) {
+            size = glm::max(size, glm::ivec2(view->viewport.z, view->viewport.w));
+        }
+    }
+    if (size.x <= 0 || size.y <= 0 || graphics == nullptr || !graphics->hasWindow()) {
+        viewDepth.reset();
+        return;
+    }
+    if (viewDepth != nullptr && viewDepth->width == size.x && viewDepth->height == size.y) {
+        return;
+    }
+    viewDepth = std::make_unique<RenderTarget>(systems);
+    viewDepth->addDepthTexture(size.x, size.y);
+    viewDepth->create();
+}
+
 void Renderer::copyDepth(View& view) {
-    if (view.depthTarget == nullptr || view.depthTarget->depthTexture == nullptr) {
+    if (viewDepth == nullptr || viewDepth->depthTexture == nullptr) {
         return;
     }
     const glm::ivec4& v = view.viewport;
-    const Texture* depth = view.depthTarget->depthTexture;
+    const Texture* depth = viewDepth->depthTexture;
     if (graphics->bindsTexturesDirectly()) {
         // Binding leaves the active unit alone: the copy names its texture.
         glCopyTextureSubImage2D(depth->getTexture(), 0, 0, 0, v.x, v.y, v.z, v.w);
@@ -821,8 +840,8 @@ void Renderer::bindTexture(int32_t unit, const Texture* texture, UniformId sampl
 void Renderer::sendProgramUniforms(View& view) {
     Camera& camera = *view.camera;
     // Programs that do not read the view's depth must not see it either.
-    if (view.depthReady && view.depthTarget != nullptr && view.depthTarget->depthTexture != nullptr) {
-        bindTexture(depthTextureUnit, view.depthTarget->depthTexture, names.depthTex);
+    if (view.depthReady && viewDepth != nullptr && viewDepth->depthTexture != nullptr) {
+        bindTexture(depthTextureUnit, viewDepth->depthTexture, names.depthTex);
     }
     if (skyTexture != nullptr) {
         bindTexture(skyboxTextureUnit, skyTexture, names.skybox);

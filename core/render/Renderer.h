@@ -63,6 +63,9 @@ public:
     // The frame's steps, public so tests and tools can drive them one at a time.
     void syncViews(Scene& scene);
     void prepare(View& view, Scene& scene, float dt);
+    // After every view is prepared: makes the view depth texture cover every
+    // view, or frees it where the preset reads none.
+    void fitViewDepth();
     void renderShadowMaps(View& view);
     void renderDepthPrePass(View& view);
     void renderMainPass(View& view);
@@ -106,6 +109,9 @@ public:
     float getSceneScale() const { return sceneTarget.active() ? sceneTarget.getScale() : 1.0f; }
     // Counts frames drawn, so that per-frame work shared by views runs once.
     uint32_t getFrameNumber() const { return frameNumber; }
+    // The opaque depth the water and the particles read, as large as the largest
+    // view: null while the preset reads none.
+    const RenderTarget* getViewDepthTarget() const { return viewDepth.get(); }
 
     // Forgets the views of a camera that is going away.
     void removeViews(const Camera* camera);
@@ -165,6 +171,9 @@ private:
     std::vector<std::unique_ptr<View>> views;
     std::unique_ptr<Shader> depthShader;
     std::vector<std::unique_ptr<RenderTarget>> shadowPool;
+    // Views are drawn one after the other and each fills it before its main
+    // pass reads it, so one texture serves them all.
+    std::unique_ptr<RenderTarget> viewDepth;
     std::vector<const Material*> warnedMaterials;
     // (material, lightmap?, shadow maps, lights) to the variant chosen for it; kept
     // from frame to frame and emptied when anything else the defines read changes.

@@ -37,22 +37,10 @@ ShadowCaster& View::addShadowCaster() {
     return caster;
 }
 
-void View::updateViewport(bool keepDepth) {
+void View::updateViewport() {
     windowViewport = camera->getPixelViewport();
     const float scale = renderer != nullptr ? renderer->getSceneScale() : 1.0f;
-    const glm::ivec4 wanted = scale < 1.0f ? SceneTarget::scaleRect(windowViewport, scale) : windowViewport;
-    const bool resized = depthTarget == nullptr || wanted.z != viewport.z || wanted.w != viewport.w;
-    viewport = wanted;
-    if (!keepDepth) {
-        depthTarget.reset();
-        return;
-    }
-    if (!resized || graphics == nullptr || !graphics->hasWindow() || wanted.z <= 0 || wanted.w <= 0) {
-        return;
-    }
-    depthTarget = std::make_unique<RenderTarget>(camera->systems);
-    depthTarget->addDepthTexture(wanted.z, wanted.w);
-    depthTarget->create();
+    viewport = scale < 1.0f ? SceneTarget::scaleRect(windowViewport, scale) : windowViewport;
 }
 
 void View::sort(const glm::vec3& eye, bool frontToBack) {

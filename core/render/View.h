@@ -1,6 +1,6 @@
 // What the renderer builds for one camera each frame: the pixel viewport, the
-// lights, the render items filed into six queues and a depth list, the shadow
-// casters, and the depth render target the pre-pass draws into.
+// lights, the render items filed into six queues and a depth list, and the
+// shadow casters.
 #pragma once
 
 #include "core/render/RenderItem.h"
@@ -29,12 +29,10 @@ public:
 
     View(Camera* camera, Graphics* graphics, Renderer* renderer);
 
-    // Empties the frame's lists; keeps the depth target.
+    // Empties the frame's lists.
     void clear();
-    // Takes the camera's pixel viewport and (re)makes the depth target when its
-    // size changed; with keepDepth false (no depth pre-pass to copy into it) the
-    // target is freed instead.
-    void updateViewport(bool keepDepth = true);
+    // Takes the camera's pixel viewport (scaled to the renderer's offscreen picture).
+    void updateViewport();
     // Depth list near to far, queue 0 by key (near to far with frontToBack),
     // queue 3 far to near; eye is the camera's position. Ties keep the order
     // the items were added in.
@@ -54,14 +52,13 @@ public:
     // The camera's part of the window itself.
     glm::ivec4 windowViewport{0, 0, 1, 1};
     std::vector<Light*> lights;
-    std::unique_ptr<RenderTarget> depthTarget;
     // Every item of the frame; the lists below hold indices into it, so one item
     // is stored once however many lists it joins.
     std::vector<RenderItem> items;
     std::vector<uint32_t> depthList;
     std::array<std::vector<uint32_t>, queueCount> queues;
     std::vector<ShadowCaster> shadowCasters;
-    // Set by the depth pre-pass once the window holds this view's opaque depth.
+    // Set once the renderer's view depth texture holds this view's opaque depth.
     bool depthReady = false;
 
 private:

@@ -7,6 +7,7 @@
 #include "core/render/Graphics.h"
 #include "core/render/Light.h"
 #include "core/render/MeshRenderer.h"
+#include "core/render/RenderTarget.h"
 #include "core/render/Renderer.h"
 #include "core/render/SceneTarget.h"
 #include "core/render/View.h"
@@ -91,7 +92,7 @@ TEST_F(RendererTest, ViewsFollowTheEnabledCamerasOfTheScene) {
     engine->frame();
     ASSERT_EQ(renderer->getViews().size(), 1u);
     EXPECT_EQ(renderer->getViews()[0]->camera, camera);
-    EXPECT_NE(renderer->getViews()[0]->depthTarget, nullptr);
+    EXPECT_NE(renderer->getViewDepthTarget(), nullptr);
 }
 
 TEST_F(RendererTest, ItemsGetTheVariantForTheirLightsShadowsAndLightmapWithTheMaterialsDefinesLast) {
@@ -402,7 +403,8 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         EXPECT_EQ(renderer->buildDefines(*red, false, view.shadowCasters.size(), 1), preset.defines) << name;
         EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
-        EXPECT_EQ(view.depthTarget != nullptr, preset.prePass) << name;
+        renderer->fitViewDepth();
+        EXPECT_EQ(renderer->getViewDepthTarget() != nullptr, preset.prePass) << name;
         EXPECT_EQ(renderer->getParticleDensity(), preset.particles) << name;
         EXPECT_EQ(renderer->getRenderScale(), preset.renderScale) << name;
         EXPECT_EQ(renderer->getNearestMipLevels(), preset.nearestMips) << name;
@@ -494,24 +496,28 @@ TEST_F(RendererTest, TheQualitySettingPicksLowForSoftwareRenderersAndLogsItsChoi
 
 } // namespace
 
-TEST_F(RendererTest, ThePrePassLeavesTheViewsDepthInItsDepthTextureForTheMainPass) {
-    // A second view drawn after the first: each copies its own depth.
+TEST_F(RendererTest, ThePrePassLeavesEachViewsDepthInOneTextureAsLargeAsTheLargestView) {
+    // A second, smaller view drawn after the first: it copies its depth over
+    // the first's, into the corner of the texture its viewport covers.
     addCamera(*scene, "second", {0, 0, 0}, {0, 0, -1})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
     cube({0, 0, -5}, red);
     ASSERT_TRUE(renderer->depthPrePassEnabled);
     engine->frame();
-    for (const auto& view : renderer->getViews()) {
-        ASSERT_TRUE(view->depthReady);
-        const Texture2D* depth = view->depthTarget->depthTexture;
-        const int width = view->viewport.z;
-        const int height = view->viewport.w;
-        std::vector<float> texels(static_cast<size_t>(width) * static_cast<size_t>(height), -1.0f);
-        glGetTextureImage(depth->getTexture(), 0, GL_DEPTH_COMPONENT, GL_FLOAT,
-                          static_cast<GLsizei>(texels.size() * sizeof(float)), texels.data());
-        const auto at = [&](int x, int y) { return texels[static_cast<size_t>(y * width + x)]; };
-        EXPECT_LT(at(width / 2, height / 2), 1.0f) << "the cube in the middle of the view";
-        EXPECT_GT(at(width / 2, height / 2), 0.0f);
-        EXPECT_EQ(at(0, 0), 1.0f) << "nothing in the corner";
-    }
+    ASSERT_EQ(renderer->getViews().size(), 2u);
+    const View& first = *renderer->getViews()[0];
+    const View& second = *renderer->getViews()[1];
+    ASSERT_TRUE(first.depthReady && second.depthReady);
+    const RenderTarget* target = renderer->getViewDepthTarget();
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(glm::ivec2(target->width, target->height), glm::ivec2(first.viewport.z, first.viewport.w));
+    const int width = target->width;
+    std::vector<float> texels(static_cast<size_t>(width) * static_cast<size_t>(target->height), -1.0f);
+    glGetTextureImage(target->depthTexture->getTexture(), 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                      static_cast<GLsizei>(texels.size() * sizeof(float)), texels.data());
+    const auto at = [&](int x, int y) { return texels[static_cast<size_t>(y * width + x)]; };
+    EXPECT_LT(at(second.viewport.z / 2, second.viewport.w / 2), 1.0f)
+        << "the cube in the middle of the second view";
+    EXPECT_GT(at(second.viewport.z / 2, second.viewport.w / 2), 0.0f);
+    EXPECT_EQ(at(0, 0), 1.0f) << "nothing in the corner";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -40,9 +40,10 @@ protected:
         const View* view = renderer->findView(camera);
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->viewport, glm::ivec4(0, 0, width, height));
-        ASSERT_NE(view->depthTarget, nullptr);
-        EXPECT_EQ(view->depthTarget->width, width);
-        EXPECT_EQ(view->depthTarget->height, height);
+        const RenderTarget* depth = renderer->getViewDepthTarget();
+        ASSERT_NE(depth, nullptr);
+        EXPECT_EQ(depth->width, width);
+        EXPECT_EQ(depth->height, height);
         // The red box stays in the middle of the picture.
         const glm::vec3 middle = picture.mean(width / 2 - 2, height / 2 - 2, 4, 4);
         EXPECT_GT(middle.r, 40.0f);
