@@ -105,6 +105,9 @@ void Graphics::createWindow() {
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
+    glfwWindowHint(GLFW_DEPTH_BITS, config.windowDepth ? 24 : 0);
+    glfwWindowHint(GLFW_STENCIL_BITS, config.windowDepth ? 8 : 0);
+    windowDepth = config.windowDepth;
     width = config.width;
     height = config.height;
     GLFWmonitor* monitor = nullptr;
@@ -461,7 +464,8 @@ void Graphics::bindAttributes() {
             const VertexBuffer* buffer = vertexBuffers[stream];
             for (size_t i = 0; i < buffer->layout.size(); ++i) {
                 const VertexAttribute& attribute = buffer->layout[i];
-                if (attribute.name != name || location < 0 || static_cast<GLuint>(location) >= maxAttributes) {
+                if (attribute.name != name || location < 0 ||
+                    static_cast<GLuint>(location) >= maxAttributes) {
                     continue;
                 }
                 found = true;

@@ -32,6 +32,8 @@ public:
     // Opens the window and context; failures are logged and leave no window.
     void init();
     bool hasWindow() const { return window != nullptr; }
+    // Whether the window's framebuffer has a depth buffer (Config::windowDepth).
+    bool hasWindowDepth() const { return windowDepth; }
     // Why the last window-system call failed, as the window system put it (may be empty).
     static std::string failureReason();
 
@@ -161,5 +163,6 @@ private:
     static constexpr size_t textureUnits = 32;
     std::array<const Texture*, textureUnits> boundTextures{};
     bool directTextureBinds = false;
+    bool windowDepth = true;
     std::vector<ShaderProgram*> warnedPrograms;
 };

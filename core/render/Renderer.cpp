@@ -211,7 +211,7 @@ void Renderer::precompile(Scene& scene) {
 
 void Renderer::syncViews(Scene& scene) {
     if (graphics != nullptr && graphics->hasWindow()) {
-        sceneTarget.update(graphics->width, graphics->height, renderScale);
+        sceneTarget.update(graphics->width, graphics->height, renderScale, graphics->hasWindowDepth());
     }
     std::vector<Camera*>& cameras = cameraScratch;
     cameras.clear();

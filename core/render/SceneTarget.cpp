@@ -16,12 +16,13 @@ glm::ivec4 SceneTarget::scaleRect(const glm::ivec4& rect, float scale) {
     return {left, bottom, edge(rect.x + rect.z) - left, edge(rect.y + rect.w) - bottom};
 }
 
-void SceneTarget::update(int newWidth, int newHeight, float newScale) {
-    if (!(newScale < 1.0f) || newWidth <= 0 || newHeight <= 0) {
+void SceneTarget::update(int newWidth, int newHeight, float newScale, bool windowHasDepth) {
+    const bool fullSize = !(newScale < 1.0f);
+    if ((fullSize && windowHasDepth) || newWidth <= 0 || newHeight <= 0) {
         target.reset();
         return;
     }
-    newScale = newScale < minScale ? minScale : newScale;
+    newScale = fullSize ? 1.0f : newScale < minScale ? minScale : newScale;
     if (target != nullptr && newWidth == windowWidth && newHeight == windowHeight && newScale == scale) {
         return;
     }
@@ -33,7 +34,8 @@ void SceneTarget::update(int newWidth, int newHeight, float newScale) {
     target->addColorBuffer(size.z, size.w);
     target->addDepthTexture(size.z, size.w);
     if (!target->create()) {
-        // Drawn straight into the window instead: full cost, but a picture.
+        // Drawn straight into the window instead: full cost, but a picture (with
+        // nothing hidden where the window has no depth buffer).
         target.reset();
         return;
     }

@@ -1,4 +1,5 @@
-// The offscreen picture the 3D views draw into when the render scale is below 1:
+// The offscreen picture the 3D views draw into when the render scale is below 1
+// (or at 1, when the window has no depth buffer of its own to draw with):
 // a colour and depth target a fraction of the window's size, upscaled into the
 // window with one blit once every view is drawn, so that the HUD and menus drawn
 // afterwards stay at the window's full resolution. On a software rasteriser the
@@ -27,8 +28,9 @@ public:
     // not sizes, so rectangles that tile the window tile the target without gaps.
     static glm::ivec4 scaleRect(const glm::ivec4& rect, float scale);
     // Below 1: (re)makes the target for a window of that size and scale when
-    // either changed; at 1 (or above) frees it, the views draw straight to the window.
-    void update(int windowWidth, int windowHeight, float scale);
+    // either changed; at 1 (or above) frees it, the views draw straight to the
+    // window, unless the window has no depth buffer: then the target is full size.
+    void update(int windowWidth, int windowHeight, float scale, bool windowHasDepth = true);
     bool active() const { return target != nullptr; }
     float getScale() const { return target != nullptr ? scale : 1.0f; }
     // The framebuffer the views draw into: the target, or the window's own.

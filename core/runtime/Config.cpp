@@ -35,4 +35,6 @@ void Config::read(const ConfigFile& file) {
         logWarning("config.ini: graphics render_scale=", file.Get("graphics", "render_scale", ""),
                    " is out of range (0.25 to 1); using the preset's");
     }
+    // High draws at full size unless render_scale says otherwise.
+    windowDepth = windowDepth || (quality == "high" && renderScale == 0.0f) || renderScale >= 1.0f;
 }

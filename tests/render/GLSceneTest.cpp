@@ -12,6 +12,7 @@ void GLSceneTest::open(int width, int height, const std::string& assetsDir) {
     TW_REQUIRE_DISPLAY();
     Config config = testConfig(width, height);
     config.assetsDir = assetsDir;
+    config.windowDepth = windowDepth;
     engine = std::make_unique<TestEngine>(config);
     graphics = engine->get<Graphics>();
     renderer = engine->get<Renderer>();

@@ -25,6 +25,8 @@ protected:
     // One frame of the current scene drawn by hand, read back before the swap.
     Picture draw();
 
+    // Read by open(): whether the window gets a depth buffer of its own.
+    bool windowDepth = true;
     std::unique_ptr<TestEngine> engine;
     Graphics* graphics = nullptr;
     Renderer* renderer = nullptr;

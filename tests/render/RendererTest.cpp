@@ -469,6 +469,27 @@ TEST_F(RendererTest, BelowRenderScaleOneTheViewsAreDrawnSmallerAndFillTheWindowA
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+class WindowWithoutDepthTest : public GLSceneTest {
+protected:
+    void SetUp() override {
+        windowDepth = false;
+        open(320, 200);
+    }
+};
+
+TEST_F(WindowWithoutDepthTest, AtFullSizeTheViewsDrawOffscreenAndHideWhatIsBehind) {
+    ASSERT_FALSE(graphics->hasWindowDepth());
+    addShape(*scene, "near", "cube", colourMaterial(*engine->systems, "red", {1, 0, 0, 1}), {0, 0, -4});
+    addShape(*scene, "far", "cube", colourMaterial(*engine->systems, "blue", {0, 0, 1, 1}), {0.4f, 0, -7});
+    renderer->setQuality(RenderQuality::High);
+    const Picture picture = draw();
+    EXPECT_EQ(renderer->getSceneScale(), 1.0f);
+    EXPECT_EQ(renderer->findView(camera)->viewport, glm::ivec4(0, 0, 320, 200));
+    const glm::vec3 middle = picture.at(160, 100);
+    EXPECT_GT(middle.r, middle.b + 40.0f) << "the near cube in front of the far one";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(RendererTest, TheQualitySettingPicksLowForSoftwareRenderersAndLogsItsChoiceOnce) {
     RenderQuality quality = RenderQuality::Medium;
     EXPECT_TRUE(resolveRenderQuality("auto", "llvmpipe (LLVM 15.0.6, 256 bits)", quality));

@@ -54,3 +54,16 @@ TEST(Config, RenderScaleIsTakenInRangeAndOtherwiseNamedAndLeftToThePreset) {
         log.contains("config.ini: graphics render_scale=3 is out of range (0.25 to 1); using the preset's"));
     EXPECT_EQ(log.lines.size(), 2u);
 }
+
+TEST(Config, TheWindowGetsADepthBufferOnlyWhereTheViewsDrawStraightIntoIt) {
+    const auto windowDepth = [](const std::string& text) {
+        Config config;
+        config.read(ConfigFile(text.data(), text.size()));
+        return config.windowDepth;
+    };
+    EXPECT_FALSE(windowDepth("")) << "auto: low on a software renderer, drawn offscreen";
+    EXPECT_FALSE(windowDepth("[graphics]\nquality=medium\n"));
+    EXPECT_TRUE(windowDepth("[graphics]\nquality=high\n"));
+    EXPECT_FALSE(windowDepth("[graphics]\nquality=high\nrender_scale=0.5\n"));
+    EXPECT_TRUE(windowDepth("[graphics]\nquality=low\nrender_scale=1\n"));
+}
