@@ -2,10 +2,8 @@
 #include "core/render/View.h"
 
 #include "core/render/Camera.h"
-#include "core/render/Graphics.h"
 #include "core/render/Renderer.h"
 #include "core/render/SceneTarget.h"
-#include "core/runtime/SystemRegistry.h"
 
 #include <algorithm>
 

@@ -58,7 +58,8 @@ public:
     std::vector<uint32_t> depthList;
     std::array<std::vector<uint32_t>, queueCount> queues;
     std::vector<ShadowCaster> shadowCasters;
-    // Set once the renderer's view depth texture holds this view's opaque depth.
+    // Set once this view's opaque depth is in place: in the framebuffer it draws
+    // into and, where the preset reads it, in the renderer's view depth texture.
     bool depthReady = false;
 
 private:
