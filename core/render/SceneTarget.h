@@ -30,7 +30,7 @@ public:
     // Below 1: (re)makes the target for a window of that size and scale when
     // either changed; at 1 (or above) frees it, the views draw straight to the
     // window, unless the window has no depth buffer: then the target is full size.
-    void update(int windowWidth, int windowHeight, float scale, bool windowHasDepth = true);
+    void update(int windowWidth, int windowHeight, float scale, bool windowHasDepth);
     bool active() const { return target != nullptr; }
     float getScale() const { return target != nullptr ? scale : 1.0f; }
     // The framebuffer the views draw into: the target, or the window's own.

@@ -70,9 +70,7 @@ vec3 glint(vec3 n, vec3 v, vec3 toLight, vec3 radiance) {
     vec3 h = normalize(toLight + v);
     float nDotV = max(dot(n, v), 1e-4);
     float nDotH = max(dot(n, h), 0.0);
-    float x = 1.0 - max(dot(v, h), 0.0);
-    float x2 = x * x;
-    float fresnel = 0.02 + 0.98 * x2 * x2 * x;
+    float fresnel = 0.02 + 0.98 * pow5(1.0 - max(dot(v, h), 0.0));
     const float a2 = 0.08 * 0.08 * 0.08 * 0.08;
     const float k = (0.08 + 1.0) * (0.08 + 1.0) / 8.0;
     float denom = nDotH * nDotH * (a2 - 1.0) + 1.0;
@@ -108,12 +106,7 @@ void main() {
     vec3 reflected = reflect(-v, n);
     reflected.y = abs(reflected.y);
     vec3 sky = toLinear(texture(skybox, reflected).rgb);
-#ifdef SIMPLE_LIGHTING
-    float edgeOn = 1.0 - nDotV;
-    float fresnel = 0.02 + 0.98 * edgeOn * edgeOn * edgeOn * edgeOn * edgeOn;
-#else
     float fresnel = 0.02 + 0.98 * pow5(1.0 - nDotV);
-#endif
 
     // How much water lies in front of the ground behind (none read: shallow).
     float behind;
