@@ -124,10 +124,6 @@ void Renderer::setQuality(RenderQuality newQuality) {
     }
     realtimeShadows = quality != RenderQuality::Low;
     normalMapsEnabled = quality != RenderQuality::Low;
-    // Read only where they are drawn; a switch to a preset that draws them reads them now.
-    if (auto* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr) {
-        loader->setNormalMapsDrawn(normalMapsEnabled);
-    }
     depthPrePassEnabled = quality != RenderQuality::Low;
     depthReadsEnabled = quality != RenderQuality::Low;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
@@ -139,6 +135,12 @@ void Renderer::setQuality(RenderQuality newQuality) {
                   : quality == RenderQuality::High   ? 1.0f
                   : quality == RenderQuality::Medium ? 0.625f
                                                      : 0.5f;
+    // Read only where they are drawn, and at the size they are drawn: a switch to
+    // a preset that draws more reads it now.
+    if (auto* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr) {
+        loader->setNormalMapsDrawn(normalMapsEnabled);
+        loader->setCubeTopLevelsRead(renderScale > 0.5f);
+    }
     const int32_t mapSize = quality == RenderQuality::High ? 2048 : 1024;
     if (mapSize != shadowMapSize) {
         shadowMapSize = mapSize;

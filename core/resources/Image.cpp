@@ -249,3 +249,13 @@ void Image::buildMipmaps() {
         mipmaps = MipChain::below(width, height, 4, bgra.data());
     }
 }
+
+void Image::dropTopLevel() {
+    if (mipmaps.empty()) {
+        return;
+    }
+    width = mipmaps.front().width;
+    height = mipmaps.front().height;
+    bgra = std::move(mipmaps.front().pixels);
+    mipmaps.erase(mipmaps.begin());
+}

@@ -24,6 +24,9 @@ public:
     // Fills mipmaps with the levels below the picture (see MipChain::below),
     // unless they are there already.
     void buildMipmaps();
+    // Makes the first level below the picture the picture, its levels following;
+    // an image without levels below stays as it is.
+    void dropTopLevel();
 
     static constexpr int maxSide = 16384;
 

@@ -3,6 +3,8 @@
 
 #include "core/platform/FileSystem.h"
 #include "core/resources/ImagePrefetch.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/TextureCube.h"
 
 #include <vector>
 
@@ -55,4 +57,20 @@ std::string ResourceLoader::findFile(const std::string& dir, const std::string& 
         }
     }
     return "";
+}
+
+void ResourceLoader::setCubeTopLevelsRead(bool read) {
+    if (read == cubeTopLevels) {
+        return;
+    }
+    cubeTopLevels = read;
+    auto* cache = get<ResourceCache>();
+    if (cache == nullptr) {
+        return;
+    }
+    for (TextureCube* cube : cache->getAll<TextureCube>()) {
+        if (cube->getLevels() > 0) {
+            cube->reload();
+        }
+    }
 }

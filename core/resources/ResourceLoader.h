@@ -46,6 +46,14 @@ public:
     void setNormalMapsDrawn(bool drawn);
     bool normalMapsDrawn() const { return normalMaps; }
 
+    // Whether cube maps (the sky) are read at their faces' full size. A view drawn
+    // at half the window's size or less samples the sky's faces a level below
+    // anyway, so such a preset reads them from there: a quarter of the memory.
+    // Changed, the cube maps loaded so far load again at the new size (one hitch
+    // on a key press).
+    void setCubeTopLevelsRead(bool read);
+    bool cubeTopLevelsRead() const { return cubeTopLevels; }
+
     std::string baseDir = "./";
 
 private:
@@ -53,4 +61,5 @@ private:
     std::unique_ptr<ImagePrefetch> asked;
     std::unique_ptr<ImagePrefetch> importing;
     bool normalMaps = true;
+    bool cubeTopLevels = true;
 };

@@ -26,6 +26,8 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
         return false;
     }
     const ResourceLoader* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr;
+    const bool topLevel = loader == nullptr || loader->cubeTopLevelsRead();
+    facePaths = paths;
     std::array<Image, 6> images;
     std::array<bool, 6> loaded{};
     // Half of the faces decode beside the main thread; GL sees none of this.
@@ -35,27 +37,30 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
                 images[face].load(loader != nullptr ? loader->resolve(paths[face]) : paths[face], true);
             if (loaded[face]) {
                 images[face].buildMipmaps();
+                if (!topLevel) {
+                    images[face].dropTopLevel();
+                }
             }
         }
     };
     std::thread helper(decodeFaces, 1);
     decodeFaces(0);
     helper.join();
-    int side = 0;
+    int faceSide = 0;
     for (size_t face = 0; face < paths.size(); ++face) {
         Image& image = images[face];
         // A cube map needs square faces of one size: the first good face sets it.
-        if (loaded[face] && side == 0 && image.width == image.height) {
-            side = image.width;
+        if (loaded[face] && faceSide == 0 && image.width == image.height) {
+            faceSide = image.width;
         }
-        if (!loaded[face] || image.width != image.height || (side != 0 && image.width != side)) {
+        if (!loaded[face] || image.width != image.height || (faceSide != 0 && image.width != faceSide)) {
             logError("Texture not found: ", paths[face]);
             image.width = image.height = 0;
             image.bgra.clear();
             image.mipmaps.clear();
         }
     }
-    if (side == 0) {
+    if (faceSide == 0) {
         return false;
     }
     if (texture != 0) {
@@ -63,15 +68,16 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    levels = MipChain::levelCount(side, side);
-    glTexStorage2D(GL_TEXTURE_CUBE_MAP, levels, GL_RGBA8, side, side);
+    levels = MipChain::levelCount(faceSide, faceSide);
+    side = faceSide;
+    glTexStorage2D(GL_TEXTURE_CUBE_MAP, levels, GL_RGBA8, faceSide, faceSide);
     Image sky;
     for (size_t face = 0; face < images.size(); ++face) {
         const Image* pixels = &images[face];
         if (images[face].width == 0) {
             if (sky.bgra.empty()) {
-                sky.width = sky.height = side;
-                sky.bgra.resize(static_cast<size_t>(side) * static_cast<size_t>(side) * 4);
+                sky.width = sky.height = faceSide;
+                sky.bgra.resize(static_cast<size_t>(faceSide) * static_cast<size_t>(faceSide) * 4);
                 for (size_t i = 0; i < sky.bgra.size(); ++i) {
                     sky.bgra[i] = skyBgra[i % 4];
                 }
@@ -80,7 +86,7 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
             pixels = &sky;
         }
         const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face);
-        glTexSubImage2D(target, 0, 0, 0, side, side, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
+        glTexSubImage2D(target, 0, 0, 0, faceSide, faceSide, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
         MipChain::upload(target, GL_BGRA, pixels->mipmaps);
         checkGLError();
     }

@@ -16,10 +16,18 @@ public:
     // folder), each flipped vertically. A face that cannot be read (or is not square
     // and of the first good face's size) logs "Texture not found: <path>" and shows
     // a plain sky colour; false only when no face could be read.
+    // Faces are read at full size only while the loader asks for cube maps' top
+    // levels (ResourceLoader::cubeTopLevelsRead); otherwise from the level below.
     bool load(const std::array<std::string, 6>& paths);
-    // Mip levels its storage holds, the full face included (0 before a load).
+    // Loads the last faces again, at the size the loader now asks for.
+    bool reload() { return load(std::array<std::string, 6>(facePaths)); }
+    // Mip levels its storage holds, the top one included (0 before a load).
     int getLevels() const { return levels; }
+    // Side of the top level its storage holds (0 before a load).
+    int getSide() const { return side; }
 
 private:
+    std::array<std::string, 6> facePaths;
     int levels = 0;
+    int side = 0;
 };

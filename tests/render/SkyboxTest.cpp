@@ -6,6 +6,7 @@
 
 #include "core/render/Camera.h"
 #include "core/render/Light.h"
+#include "core/render/RenderQuality.h"
 #include "core/render/Renderer.h"
 #include "core/render/Skybox.h"
 #include "core/render/View.h"
@@ -42,12 +43,15 @@ public:
     SkyAssets(const SkyAssets&) = delete;
     SkyAssets& operator=(const SkyAssets&) = delete;
 
-    // Six one-colour faces under name/.
-    std::array<std::string, 6> faces(const std::string& name, const glm::u8vec3& colour) const {
+    // Six one-colour faces of side texels under name/.
+    std::array<std::string, 6> faces(const std::string& name, const glm::u8vec3& colour, int side = 1) const {
         std::array<std::string, 6> paths;
         std::filesystem::create_directories(dir + name);
         for (size_t face = 0; face < paths.size(); ++face) {
-            Picture picture{1, 1, {colour.r, colour.g, colour.b}};
+            Picture picture{side, side, {}};
+            for (int texel = 0; texel < side * side; ++texel) {
+                picture.rgb.insert(picture.rgb.end(), {colour.r, colour.g, colour.b});
+            }
             paths[face] = name + "/" + std::to_string(face) + ".png";
             picture.save(dir + paths[face]);
         }
@@ -153,6 +157,30 @@ TEST_F(SkyboxTest, AHalfRoughMirrorReflectsTheSkyBlurredThroughItsMipLevels) {
     // most of the range.
     EXPECT_GT(low.g, 20.0f);
     EXPECT_LT(high.g - low.g, 12.0f);
+}
+
+// Views drawn at half size sample the sky a level below its faces anyway: such a
+// preset reads it from there, and a switch to one drawing more reads it whole again.
+TEST_F(SkyboxTest, HalfSizeViewsReadTheSkyFromTheLevelBelowItsFaces) {
+    TextureCube* blue = sky("blue", {40, 90, 200});
+    auto* cube = cache->create<TextureCube>("large");
+    ASSERT_TRUE(cube->load(assets.faces("large", {40, 90, 200}, 64)));
+    scene->createEntity("Skybox")->addComponent<Skybox>()->setTexture(cube);
+    EXPECT_EQ(cube->getSide(), 64);
+
+    renderer->setQuality(RenderQuality::Low);
+    EXPECT_EQ(cube->getSide(), 32);
+    EXPECT_EQ(cube->getLevels(), 6);
+    EXPECT_EQ(blue->getSide(), 1) << "a face without levels below stays whole";
+    EXPECT_NEAR(skyPixel(draw()).b, 200.0f, 4.0f);
+    auto* later = cache->create<TextureCube>("later");
+    ASSERT_TRUE(later->load(assets.faces("later", {40, 90, 200}, 16)));
+    EXPECT_EQ(later->getSide(), 8);
+
+    renderer->setQuality(RenderQuality::Medium);
+    EXPECT_EQ(cube->getSide(), 64);
+    EXPECT_EQ(later->getSide(), 16);
+    EXPECT_NEAR(skyPixel(draw()).b, 200.0f, 4.0f);
 }
 
 // The sky is drawn around everything and must never land in a shadow map (it
