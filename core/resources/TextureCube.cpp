@@ -46,21 +46,21 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     std::thread helper(decodeFaces, 1);
     decodeFaces(0);
     helper.join();
-    int faceSide = 0;
+    int side = 0;
     for (size_t face = 0; face < paths.size(); ++face) {
         Image& image = images[face];
         // A cube map needs square faces of one size: the first good face sets it.
-        if (loaded[face] && faceSide == 0 && image.width == image.height) {
-            faceSide = image.width;
+        if (loaded[face] && side == 0 && image.width == image.height) {
+            side = image.width;
         }
-        if (!loaded[face] || image.width != image.height || (faceSide != 0 && image.width != faceSide)) {
+        if (!loaded[face] || image.width != image.height || (side != 0 && image.width != side)) {
             logError("Texture not found: ", paths[face]);
             image.width = image.height = 0;
             image.bgra.clear();
             image.mipmaps.clear();
         }
     }
-    if (faceSide == 0) {
+    if (side == 0) {
         return false;
     }
     if (texture != 0) {
@@ -68,16 +68,16 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
     }
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    levels = MipChain::levelCount(faceSide, faceSide);
-    side = faceSide;
-    glTexStorage2D(GL_TEXTURE_CUBE_MAP, levels, GL_RGBA8, faceSide, faceSide);
+    levels = MipChain::levelCount(side, side);
+    topSide = side;
+    glTexStorage2D(GL_TEXTURE_CUBE_MAP, levels, GL_RGBA8, side, side);
     Image sky;
     for (size_t face = 0; face < images.size(); ++face) {
         const Image* pixels = &images[face];
         if (images[face].width == 0) {
             if (sky.bgra.empty()) {
-                sky.width = sky.height = faceSide;
-                sky.bgra.resize(static_cast<size_t>(faceSide) * static_cast<size_t>(faceSide) * 4);
+                sky.width = sky.height = side;
+                sky.bgra.resize(static_cast<size_t>(side) * static_cast<size_t>(side) * 4);
                 for (size_t i = 0; i < sky.bgra.size(); ++i) {
                     sky.bgra[i] = skyBgra[i % 4];
                 }
@@ -86,7 +86,7 @@ bool TextureCube::load(const std::array<std::string, 6>& paths) {
             pixels = &sky;
         }
         const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face);
-        glTexSubImage2D(target, 0, 0, 0, faceSide, faceSide, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
+        glTexSubImage2D(target, 0, 0, 0, side, side, GL_BGRA, GL_UNSIGNED_BYTE, pixels->bgra.data());
         MipChain::upload(target, GL_BGRA, pixels->mipmaps);
         checkGLError();
     }

@@ -20,14 +20,14 @@ public:
     // levels (ResourceLoader::cubeTopLevelsRead); otherwise from the level below.
     bool load(const std::array<std::string, 6>& paths);
     // Loads the last faces again, at the size the loader now asks for.
-    bool reload() { return load(std::array<std::string, 6>(facePaths)); }
+    bool reload() { return load(facePaths); }
     // Mip levels its storage holds, the top one included (0 before a load).
     int getLevels() const { return levels; }
     // Side of the top level its storage holds (0 before a load).
-    int getSide() const { return side; }
+    int getSide() const { return topSide; }
 
 private:
     std::array<std::string, 6> facePaths;
     int levels = 0;
-    int side = 0;
+    int topSide = 0;
 };
