@@ -157,8 +157,7 @@ void MeshShape::generateInternalEdges(btTriangleInfoMap& info) {
         }
     }
     if (!readable || hasNearTwins(positions, info.m_equalVertexThreshold)) {
-        corners.clear();
-        positionOf.clear();
+        releaseTriangleTables();
         btGenerateInternalEdgeInfo(this, &info);
         return;
     }
@@ -179,10 +178,17 @@ void MeshShape::generateInternalEdges(btTriangleInfoMap& info) {
     asking = 0;
     btGenerateInternalEdgeInfo(this, &info);
     asking = -1;
-    corners = {};
-    positionOf = {};
-    firstAt = {};
-    atPosition = {};
+    releaseTriangleTables();
+}
+
+void MeshShape::releaseTriangleTables() {
+    // Swapped out, not cleared: a cleared vector (or one assigned "{}", which
+    // picks the initializer-list assignment) keeps its capacity, megabytes for a
+    // track held as long as the race.
+    std::vector<btVector3>().swap(corners);
+    std::vector<int>().swap(positionOf);
+    std::vector<int>().swap(firstAt);
+    std::vector<int>().swap(atPosition);
 }
 
 void MeshShape::processAllTriangles(btTriangleCallback* callback, const btVector3& aabbMin,

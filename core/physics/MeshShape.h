@@ -26,6 +26,8 @@ public:
                              const btVector3& aabbMax) const override;
 
 private:
+    void releaseTriangleTables();
+
     // Only while generateInternalEdges runs: the triangles' corners as Bullet
     // scales them, each corner's distinct position, the triangles at each
     // position (offsets into atPosition), and the triangle Bullet asks about next.

@@ -6,6 +6,7 @@
 #include <BulletCollision/CollisionDispatch/btInternalEdgeUtility.h>
 #include <btBulletCollisionCommon.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -20,8 +21,7 @@ namespace {
 // whose corner is moved less than Bullet's equal-vertex distance (which Bullet
 // still counts as shared) when nudge is set; far away when far is set.
 struct Terrain {
-    Terrain(bool nudge, bool far) {
-        constexpr int cells = 12;
+    Terrain(bool nudge, bool far, int cells = 12) {
         const auto height = [](int x, int z) {
             return std::sin(0.9f * x) * 1.5f + std::cos(1.3f * z) * 0.8f;
         };
@@ -67,6 +67,11 @@ btTriangleIndexVertexArray* meshOf(Terrain& terrain) {
     return mesh;
 }
 
+size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
 bool sameBits(btScalar a, btScalar b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -99,4 +104,24 @@ TEST(MeshShape, InternalEdgesAreExactlyBulletsOwn) {
                 << "entry " << i << ", nudge " << nudge;
         }
     }
+}
+
+// The tables that answer Bullet's neighbour queries (half a megabyte for this
+// grid, several for a track) last only as long as the pass: once it is done, a
+// shape holds what Bullet's own pass leaves, give or take its bookkeeping.
+TEST(MeshShape, KeepsNoTablesOnceTheEdgesAreFound) {
+    Terrain terrain(false, false, 60);
+    std::unique_ptr<btTriangleIndexVertexArray> mesh(meshOf(terrain));
+    size_t before = heapInUse();
+    btBvhTriangleMeshShape plain(mesh.get(), true, true);
+    btTriangleInfoMap expected;
+    btGenerateInternalEdgeInfo(&plain, &expected);
+    const size_t bulletKeeps = heapInUse() - before;
+    before = heapInUse();
+    MeshShape shape(mesh.get());
+    btTriangleInfoMap actual;
+    shape.generateInternalEdges(actual);
+    const size_t shapeKeeps = heapInUse() - before;
+    ASSERT_EQ(actual.size(), expected.size());
+    EXPECT_LT(shapeKeeps, bulletKeeps + 64 * 1024) << "Bullet's pass keeps " << bulletKeeps << " bytes";
 }
