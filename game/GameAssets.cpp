@@ -58,13 +58,14 @@ Font* defaultFont(SystemRegistry* systems) {
     return cache != nullptr ? cache->get<Font>(defaultFontName) : nullptr;
 }
 
-Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path) {
+Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path,
+                         TextureFormat as) {
     auto* cache = systems->get<ResourceCache>();
     if (Texture2D* existing = cache->get<Texture2D>(name)) {
         return existing;
     }
     Texture2D* texture = cache->create<Texture2D>(name);
-    texture->load(path);
+    texture->load(path, as);
     return texture;
 }
 
@@ -104,7 +105,8 @@ void registerWaterMaterial(SystemRegistry* systems) {
     }
     auto* shader = cache->create<Shader>("waterMeshShader");
     shader->load("core/shaders/water.vert", "core/shaders/water.frag");
-    Texture2D* normal = cachedTexture(systems, "waterNormal", racePicture::waterNormal);
+    Texture2D* normal =
+        cachedTexture(systems, "waterNormal", racePicture::waterNormal, TextureFormat::RedGreen);
 
     auto* water = cache->create<Material>("water");
     water->setShader(shader);

@@ -2,12 +2,13 @@
 // names and found there by every scene builder afterwards.
 #pragma once
 
+#include "core/resources/Texture2D.h"
+
 #include <string>
 
 class Font;
 class Sound;
 class SystemRegistry;
-class Texture2D;
 class UITex;
 
 // The font every text of the game is drawn with.
@@ -27,9 +28,10 @@ Font* loadDefaultFont(SystemRegistry* systems);
 Font* defaultFont(SystemRegistry* systems);
 
 // The cached texture of that name, loaded from path the first time it is asked
-// for. A missing file is logged by the texture; the texture then draws nothing useful
-// but stays usable.
-Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path);
+// for (as RGBA, or as a normal map in RedGreen). A missing file is logged by the
+// texture; the texture then draws nothing useful but stays usable.
+Texture2D* cachedTexture(SystemRegistry* systems, const std::string& name, const std::string& path,
+                         TextureFormat as = TextureFormat::RGBA);
 // The cached texture of that name, made empty when missing: for a picture that
 // showOccasionalPicture reads when it first shows.
 Texture2D* unloadedTexture(SystemRegistry* systems, const std::string& name);

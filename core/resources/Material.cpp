@@ -145,10 +145,12 @@ void Material::importTexture(const aiMaterial& imported, int type, const std::st
     Texture2D* texture = cache->get<Texture2D>(name);
     if (texture == nullptr) {
         texture = cache->create<Texture2D>(name);
-        texture->setSource(name);
+        const bool normalMap = sampler == "normalTex";
+        // A normal map's x and y say all: the shader works out z (unpackNormal).
+        texture->setSource(name, normalMap ? TextureFormat::RedGreen : TextureFormat::RGBA);
         // A normal map's bumps differ too little from one level to the next
         // for the blend to show in the shading, and it doubles the map's reads.
-        texture->setMipLevelsBlended(sampler != "normalTex");
+        texture->setMipLevelsBlended(!normalMap);
     }
     addDefine(define);
     setTexture(sampler, texture);

@@ -22,7 +22,7 @@ public:
     // repeating. A missing or unreadable file logs "Texture not found: <path>",
     // leaves the texture without GL storage and returns false. As RedGreen only
     // the picture's red and green are kept (blue reads 0), in half the memory:
-    // for pictures whose readers want no more, like lightmaps.
+    // for pictures whose readers want no more, like lightmaps and normal maps.
     bool load(const std::string& path, TextureFormat as = TextureFormat::RGBA);
 
     // Names the file load would read, without reading it: for a picture that

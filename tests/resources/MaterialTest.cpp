@@ -169,6 +169,8 @@ TEST_F(MaterialTest, ConvertsImportedMaterialsSharingTexturesByPathReadWhenDrawn
     EXPECT_EQ(barkNormal->getTexture(), 0u);
     a->loadTextures(true);
     EXPECT_NE(barkNormal->getTexture(), 0u);
+    EXPECT_EQ(barkNormal->getFormat(), TextureFormat::RedGreen) << "a normal map's x and y are all it needs";
+    EXPECT_EQ(bark->getFormat(), TextureFormat::RGBA);
     EXPECT_TRUE(log.lines.empty());
 
     EXPECT_EQ(a->getShader(), cache->get<Shader>("default"));

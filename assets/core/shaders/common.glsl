@@ -113,6 +113,13 @@ vec3 fogLinear() {
 #endif
 }
 
+// Normal maps are loaded with their red and green only (half the memory): a
+// tangent-space normal's z is never negative, so its length gives it back.
+vec3 unpackNormal(vec2 texel) {
+    vec2 xy = texel * 2.0 - 1.0;
+    return vec3(xy, sqrt(max(1.0 - dot(xy, xy), 0.0)));
+}
+
 vec3 safeNormalize(vec3 v, vec3 fallback) {
     float len = length(v);
     return len > 1e-6 ? v / len : fallback;

@@ -60,7 +60,7 @@ vec3 shadingNormal(vec3 geometric) {
                 t = -t;
                 b = -b;
             }
-            vec3 m = texture(normalTex, vUv0).xyz * 2.0 - 1.0;
+            vec3 m = unpackNormal(texture(normalTex, vUv0).rg);
             return safeNormalize(normalize(t) * m.x + b * m.y + geometric * m.z, geometric);
         }
     }

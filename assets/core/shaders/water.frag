@@ -43,11 +43,11 @@ vec2 rippleSlope() {
     vec2 scroll = vec2(speedU, speedV) * time;
     vec2 uvA = vUv * tiling + scroll;
     vec2 uvB = vUv * tiling * 0.37 + vec2(scroll.y, -scroll.x) * 0.7 + vec2(0.31, 0.57);
-    vec3 a = texture(normalMap, uvA).xyz * 2.0 - 1.0;
+    vec3 a = unpackNormal(texture(normalMap, uvA).rg);
 #ifdef SIMPLE_WATER
     vec2 slope = 2.0 * a.xy / max(a.z, 0.1);
 #else
-    vec3 b = texture(normalMap, uvB).xyz * 2.0 - 1.0;
+    vec3 b = unpackNormal(texture(normalMap, uvB).rg);
     vec2 slope = a.xy / max(a.z, 0.1) + b.xy / max(b.z, 0.1);
 #endif
     // Texture v runs against world z on a plane seen from above.
