@@ -6,7 +6,7 @@
 // goes back to the title (Q) and in again (Space); the others restart from the
 // pause screen (P, Space), as a player does.
 //
-//   race_soak [--minutes N] [--race-seconds S] [--width W --height H]
+//   race_soak [--minutes N] [--race-seconds S] [--width W --height H] [--quality auto|low|medium|high]
 //   (needs an X display; run it niced on a shared machine)
 #include "ProcessStats.h"
 #include "RaceDriver.h"
@@ -185,6 +185,7 @@ int main(int argc, char** argv) {
     double raceSeconds = 40.0;
     int width = 640;
     int height = 400;
+    std::string quality = "auto";
     for (int i = 1; i + 1 < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--minutes") {
@@ -195,10 +196,13 @@ int main(int argc, char** argv) {
             width = std::atoi(argv[++i]);
         } else if (arg == "--height") {
             height = std::atoi(argv[++i]);
+        } else if (arg == "--quality") {
+            quality = argv[++i];
         }
     }
-    std::ofstream("race_soak_config.ini") << "[window]\nwidth=" << width << "\nheight=" << height
-                                          << "\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
+    std::ofstream("race_soak_config.ini")
+        << "[window]\nwidth=" << width << "\nheight=" << height << "\n[graphics]\nquality=" << quality
+        << "\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
     setLogListener([](LogLevel, const std::string&) {});
 
     auto* game = new SoakGame(minutes, raceSeconds);
