@@ -67,9 +67,10 @@ btTriangleIndexVertexArray* meshOf(Terrain& terrain) {
     return mesh;
 }
 
-size_t heapInUse() {
+// Signed, so that a heap that shrinks reads as less rather than wrapping round.
+int64_t heapInUse() {
     const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
+    return static_cast<int64_t>(info.uordblks + info.hblkhd);
 }
 
 bool sameBits(btScalar a, btScalar b) {
@@ -112,16 +113,16 @@ TEST(MeshShape, InternalEdgesAreExactlyBulletsOwn) {
 TEST(MeshShape, KeepsNoTablesOnceTheEdgesAreFound) {
     Terrain terrain(false, false, 60);
     std::unique_ptr<btTriangleIndexVertexArray> mesh(meshOf(terrain));
-    size_t before = heapInUse();
+    int64_t before = heapInUse();
     btBvhTriangleMeshShape plain(mesh.get(), true, true);
     btTriangleInfoMap expected;
     btGenerateInternalEdgeInfo(&plain, &expected);
-    const size_t bulletKeeps = heapInUse() - before;
+    const int64_t bulletKeeps = heapInUse() - before;
     before = heapInUse();
     MeshShape shape(mesh.get());
     btTriangleInfoMap actual;
     shape.generateInternalEdges(actual);
-    const size_t shapeKeeps = heapInUse() - before;
+    const int64_t shapeKeeps = heapInUse() - before;
     ASSERT_EQ(actual.size(), expected.size());
     EXPECT_LT(shapeKeeps, bulletKeeps + 64 * 1024) << "Bullet's pass keeps " << bulletKeeps << " bytes";
 }
