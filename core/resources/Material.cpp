@@ -195,10 +195,14 @@ void Material::loadTextures(bool normalMaps) {
             continue;
         }
         // Missing or undecodable: an unbound sampler reads black. The colour map
-        // falls back to the "no texture here" checkerboard; other maps are left out.
-        Texture2D* fallback = sampler == std::string("diffuseTex") && cache != nullptr
-                                  ? Texture2D::checkerboard(*cache)
-                                  : nullptr;
+        // falls back to the "no texture here" checkerboard, the normal map to a
+        // flat one; the lightmap is left out.
+        Texture2D* fallback = nullptr;
+        if (cache != nullptr && sampler == std::string("diffuseTex")) {
+            fallback = Texture2D::checkerboard(*cache);
+        } else if (cache != nullptr && sampler == std::string("normalTex")) {
+            fallback = Texture2D::flatNormal(*cache);
+        }
         setTexture(sampler, fallback);
         if (fallback == nullptr) {
             defines.erase(std::remove(defines.begin(), defines.end(), define), defines.end());
@@ -216,6 +220,15 @@ void Material::fromImport(const aiMaterial& imported) {
     setUniform("roughness", 0.5f);
     for (const ImportedSampler& imports : importedSamplers) {
         importTexture(imported, imports.type, imports.sampler, imports.define);
+    }
+    // Without a normal map of its own a textured material reads a flat one: it
+    // then draws with the program of the normal-mapped materials around it, not
+    // one of its own. On a software rasteriser a program holds a megabyte or
+    // more; the read costs its pixels little. Presets that draw no normal maps
+    // leave the define out for every material alike.
+    if (cache != nullptr && hasDefine("DIFFUSE") && !hasDefine("NORMAL")) {
+        addDefine("NORMAL");
+        setTexture("normalTex", Texture2D::flatNormal(*cache));
     }
 }
 

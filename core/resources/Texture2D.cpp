@@ -221,11 +221,29 @@ Texture2D* Texture2D::checkerboard(ResourceCache& cache) {
     }
     constexpr int checkerSize = 512;
     checker->create(checkerSize, checkerSize, TextureFormat::RGB, checkerPixels(checkerSize).data());
-    if (checker->texture != 0) {
-        glBindTexture(GL_TEXTURE_2D, checker->texture);
+    checker->repeat();
+    return checker;
+}
+
+Texture2D* Texture2D::flatNormal(ResourceCache& cache) {
+    if (Texture2D* flat = cache.get<Texture2D>("flatNormal")) {
+        return flat;
+    }
+    Texture2D* flat = cache.create<Texture2D>("flatNormal");
+    flat->setMipLevelsBlended(false);
+    // x and y of a normal straight out of the surface: the middle of the range.
+    constexpr int side = 2;
+    const std::vector<uint8_t> up(static_cast<size_t>(side) * side * 2, 128);
+    flat->create(side, side, TextureFormat::RedGreen, up.data());
+    flat->repeat();
+    return flat;
+}
+
+void Texture2D::repeat() {
+    if (texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    return checker;
 }

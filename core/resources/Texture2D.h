@@ -64,9 +64,15 @@ public:
     // The texture "default" with its pixels, made on the first call: a scene
     // whose every texture is found holds none of its memory.
     static Texture2D* checkerboard(ResourceCache& cache);
+    // The texture "flatNormal", made on the first call: a normal map that bends
+    // nothing, stored and sampled as an imported one is (red and green, two
+    // levels, repeating, the nearer level read), so that a shader variant drawing
+    // either is one and the same to the driver.
+    static Texture2D* flatNormal(ResourceCache& cache);
 
 private:
     void generate();
+    void repeat();
 
     TextureFormat format = TextureFormat::RGBA;
     std::string source;

@@ -181,7 +181,9 @@ TEST_F(MaterialTest, ConvertsImportedMaterialsSharingTexturesByPathReadWhenDrawn
     EXPECT_EQ(a->getTexture("lightmapTex"), cache->get<Texture2D>("lightmaps/tree.png"));
 
     EXPECT_EQ(b->getTexture("diffuseTex"), bark);
-    EXPECT_EQ(b->getDefines(), std::vector<std::string>{"DIFFUSE"});
+    // Without a normal map of its own it reads a flat one: normal-mapped materials' program.
+    EXPECT_EQ(b->getTexture("normalTex"), Texture2D::flatNormal(*cache));
+    EXPECT_EQ(b->getDefines(), (std::vector<std::string>{"DIFFUSE", "NORMAL"}));
 }
 
 // A missing and a damaged file are one case: logged, and never sampled as black.
@@ -206,9 +208,9 @@ TEST_F(MaterialTest, AnImportedTextureThatIsMissingOrDamagedIsLoggedAndNeverDraw
         EXPECT_EQ(material->getTexture("diffuseTex"), cache->get<Texture2D>("default"));
         EXPECT_TRUE(material->hasDefine("DIFFUSE"));
     }
-    EXPECT_EQ(b->getTexture("normalTex"), nullptr);
+    EXPECT_EQ(b->getTexture("normalTex"), Texture2D::flatNormal(*cache));
     EXPECT_EQ(b->getTexture("lightmapTex"), nullptr);
-    EXPECT_EQ(b->getDefines(), std::vector<std::string>{"DIFFUSE"});
+    EXPECT_EQ(b->getDefines(), (std::vector<std::string>{"DIFFUSE", "NORMAL"}));
 }
 
 TEST_F(MaterialTest, DefinesAreAddedOnceAndTexturesStopAtNine) {
