@@ -75,13 +75,14 @@ public:
     // Takes over an imported material: the "default" shader, "albedo" from its
     // diffuse colour, and its first diffuse, normal and lightmap textures (shared
     // through the cache by path) with the defines "DIFFUSE", "NORMAL", "LIGHTMAP".
-    // The textures are only named: loadTextures reads them once something draws
-    // the material.
+    // A material with a diffuse texture and no normal map gets the flat one
+    // (Texture2D::flatNormal). The textures are only named: loadTextures reads
+    // them once something draws the material.
     void fromImport(const aiMaterial& imported);
     // Reads the named textures not read yet, the normal map only when normalMaps
-    // is set. A file that cannot be read is left out (a colour map falls back to
-    // the "default" checkerboard), with its define. From then on the material is
-    // one that is drawn (isDrawn).
+    // is set. A file that cannot be read is left out with its define (a colour
+    // map falls back to the "default" checkerboard, a normal map to the flat
+    // one). From then on the material is one that is drawn (isDrawn).
     void loadTextures(bool normalMaps);
     bool isDrawn() const { return drawn; }
     // The files loadTextures(normalMaps) would read: of a material fromImport
