@@ -368,13 +368,16 @@ glm::mat4 Renderer::fitShadow(View& view, Light& light) const {
 }
 
 std::vector<std::string> Renderer::buildDefines(const Material& material, bool hasLightmap, size_t shadowMaps,
-                                                size_t lights) const {
+                                                size_t lights, bool onlyDirectionalLights) const {
     std::vector<std::string> defines;
     if (shadowsEnabled && realtimeShadows && material.getReceivesShadows()) {
         defines.emplace_back("SHADOW");
         defines.push_back("NUM_SHADOWMAPS " + std::to_string(shadowMaps));
     }
     defines.push_back("NUM_LIGHTS " + std::to_string(lights));
+    if (lights > 0 && onlyDirectionalLights) {
+        defines.emplace_back("ONLY_DIRECTIONAL_LIGHTS");
+    }
     if (hasLightmap && lightmapsEnabled) {
         defines.emplace_back("LIGHTMAP");
     }
@@ -394,8 +397,9 @@ uint64_t Renderer::sortKey(const void* program, const void* material, const void
 }
 
 ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLightmap) {
+    const bool onlyDirectional = view.onlyDirectionalLights();
     const auto cacheKey = std::make_tuple(static_cast<const Material*>(&material), hasLightmap,
-                                          view.shadowCasters.size(), view.lights.size());
+                                          view.shadowCasters.size(), view.lights.size(), onlyDirectional);
     const auto cached = programCache.find(cacheKey);
     if (cached != programCache.end()) {
         return cached->second;
@@ -408,8 +412,8 @@ ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLigh
             logWarning("Material '", material.getName(), "' has no shader and is not drawn.");
         }
     } else {
-        program = shader->getProgram(
-            buildDefines(material, hasLightmap, view.shadowCasters.size(), view.lights.size()));
+        program = shader->getProgram(buildDefines(material, hasLightmap, view.shadowCasters.size(),
+                                                  view.lights.size(), onlyDirectional));
         // A variant that failed to build has been reported by the shader; it cannot draw.
         if (program != nullptr && !program->isLinked()) {
             program = fallbackProgram(material);

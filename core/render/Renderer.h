@@ -79,10 +79,11 @@ public:
     // until the next frame of another scene drops them.
     void precompile(Scene& scene);
     // Renderer defines for one item, in the order the shaders expect:
-    // "SHADOW", "NUM_SHADOWMAPS n", "NUM_LIGHTS n", "LIGHTMAP", then the material's own
-    // (without "NORMAL" where the preset drops normal maps), then the preset's own.
+    // "SHADOW", "NUM_SHADOWMAPS n", "NUM_LIGHTS n", "ONLY_DIRECTIONAL_LIGHTS" (lights
+    // that are all directional), "LIGHTMAP", then the material's own (without
+    // "NORMAL" where the preset drops normal maps), then the preset's own.
     std::vector<std::string> buildDefines(const Material& material, bool hasLightmap, size_t shadowMaps,
-                                          size_t lights) const;
+                                          size_t lights, bool onlyDirectionalLights) const;
     // Groups items by program, then material, then mesh (16 bits of identity each).
     static uint64_t sortKey(const void* program, const void* material, const void* mesh);
 
@@ -175,9 +176,10 @@ private:
     // pass reads it, so one texture serves them all.
     std::unique_ptr<RenderTarget> viewDepth;
     std::vector<const Material*> warnedMaterials;
-    // (material, lightmap?, shadow maps, lights) to the variant chosen for it; kept
-    // from frame to frame and emptied when anything else the defines read changes.
-    std::map<std::tuple<const Material*, bool, size_t, size_t>, ShaderProgram*> programCache;
+    // (material, lightmap?, shadow maps, lights, only directional lights?) to the
+    // variant chosen for it; kept from frame to frame and emptied when anything
+    // else the defines read changes.
+    std::map<std::tuple<const Material*, bool, size_t, size_t, bool>, ShaderProgram*> programCache;
     uint32_t programCacheSignature = 0;
     RenderQuality quality = RenderQuality::High;
     std::vector<std::string> qualityDefines;

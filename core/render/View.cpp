@@ -2,6 +2,7 @@
 #include "core/render/View.h"
 
 #include "core/render/Camera.h"
+#include "core/render/Light.h"
 #include "core/render/Renderer.h"
 #include "core/render/SceneTarget.h"
 
@@ -23,6 +24,12 @@ void View::clear() {
     }
     shadowCasters.clear();
     depthReady = false;
+}
+
+bool View::onlyDirectionalLights() const {
+    return !lights.empty() && std::all_of(lights.begin(), lights.end(), [](const Light* light) {
+        return light->type == Light::directional;
+    });
 }
 
 ShadowCaster& View::addShadowCaster() {

@@ -41,6 +41,10 @@ public:
     ShadowCaster& addShadowCaster();
 
     const RenderItem& item(uint32_t index) const { return items[index]; }
+    // Whether every light of the view is directional (none: false). Shaders then
+    // leave out the point and spot terms, which a software rasteriser would work
+    // out for every pixel and throw away.
+    bool onlyDirectionalLights() const;
 
     Camera* const camera;
     uint32_t culled = 0;

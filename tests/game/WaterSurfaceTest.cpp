@@ -117,7 +117,8 @@ TEST_F(WaterSurfaceTest, DrawnBlendedWithoutDepthOrShadows) {
 }
 
 TEST_F(WaterSurfaceTest, EveryStoredValueReachesTheWaterShader) {
-    ShaderProgram* program = water->getShader()->getProgram(renderer->buildDefines(*water, false, 0, 1));
+    ShaderProgram* program =
+        water->getShader()->getProgram(renderer->buildDefines(*water, false, 0, 1, false));
     ASSERT_NE(program, nullptr);
     ASSERT_TRUE(program->isLinked());
     for (const auto& [name, value] : water->getUniforms()) {

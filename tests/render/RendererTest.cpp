@@ -100,7 +100,7 @@ TEST_F(RendererTest, ItemsGetTheVariantForTheirLightsShadowsAndLightmapWithTheMa
     MeshRenderer* lit = cube({0, 0, -5}, red);
     lit->setLightmap(cache->get<Texture2D>("white"));
     light(Light::directional, true);
-    light(Light::point, true); // lit, but only directional lights get shadow maps
+    Light* point = light(Light::point, true); // lit, but only directional lights get shadow maps
     light(Light::directional, false);
 
     View& view = prepareOnly();
@@ -111,16 +111,24 @@ TEST_F(RendererTest, ItemsGetTheVariantForTheirLightsShadowsAndLightmapWithTheMa
     EXPECT_EQ(program->defines, "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 3\n#define "
                                 "LIGHTMAP\n#define EXTRA 2\n");
     EXPECT_TRUE(program->isLinked());
+    // Without the point light every light is directional: a variant of its own
+    // leaves the point and spot terms out.
+    point->setEnabled(false);
+    prepareOnly();
+    const ShaderProgram* sunsOnly = view.item(view.queues[0][0]).program;
+    EXPECT_EQ(sunsOnly->defines, "#define SHADOW\n#define NUM_SHADOWMAPS 1\n#define NUM_LIGHTS 2\n#define "
+                                 "ONLY_DIRECTIONAL_LIGHTS\n#define LIGHTMAP\n#define EXTRA 2\n");
+    EXPECT_TRUE(sunsOnly->isLinked());
 
     using Defines = std::vector<std::string>;
-    EXPECT_EQ(renderer->buildDefines(*red, false, 0, 0),
+    EXPECT_EQ(renderer->buildDefines(*red, false, 0, 0, true),
               (Defines{"SHADOW", "NUM_SHADOWMAPS 0", "NUM_LIGHTS 0", "EXTRA 2"}));
     renderer->lightmapsEnabled = false;
     renderer->shadowsEnabled = false;
-    EXPECT_EQ(renderer->buildDefines(*red, true, 1, 1), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
+    EXPECT_EQ(renderer->buildDefines(*red, true, 1, 1, false), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
     renderer->shadowsEnabled = true;
     red->setReceivesShadows(false);
-    EXPECT_EQ(renderer->buildDefines(*red, false, 1, 1), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
+    EXPECT_EQ(renderer->buildDefines(*red, false, 1, 1, false), (Defines{"NUM_LIGHTS 1", "EXTRA 2"}));
 }
 
 TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
@@ -373,23 +381,23 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
     };
     const Expected presets[] = {
         {RenderQuality::High,
-         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL"},
+         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL"},
          1,
          true,
          1.0f,
          1.0f,
          false},
         {RenderQuality::Medium,
-         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "NORMAL", "FAST_SHADOWS", "SIMPLE_WATER",
-          "SIMPLE_LIGHTING"},
+         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL", "FAST_SHADOWS",
+          "SIMPLE_WATER", "SIMPLE_LIGHTING"},
          1,
          true,
          0.75f,
          0.625f,
          true},
         {RenderQuality::Low,
-         {"NUM_LIGHTS 1", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER", "SIMPLE_LIGHTING",
-          "VERTEX_WAVES"},
+         {"NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER",
+          "SIMPLE_LIGHTING", "VERTEX_WAVES"},
          0,
          false,
          0.5f,
@@ -400,7 +408,10 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         renderer->setQuality(preset.quality);
         View& view = prepareOnly();
         const char* name = renderQualityName(preset.quality);
-        EXPECT_EQ(renderer->buildDefines(*red, false, view.shadowCasters.size(), 1), preset.defines) << name;
+        EXPECT_EQ(
+            renderer->buildDefines(*red, false, view.shadowCasters.size(), 1, view.onlyDirectionalLights()),
+            preset.defines)
+            << name;
         EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
         renderer->fitViewDepth();

@@ -3,6 +3,8 @@
 // specular lobe. Needs common.glsl first. What depends on the light alone
 // (its radiance, its unit direction, its shadow texel) comes worked out from
 // the renderer, once per view instead of once per pixel.
+// ONLY_DIRECTIONAL_LIGHTS (from the renderer, when every light of the view is
+// directional): lightIncidence leaves out the point and spot terms.
 
 #define LIGHT_DIRECTIONAL 0
 #define LIGHT_POINT 1
@@ -42,6 +44,12 @@ struct Surface {
 // arriving there before shadowing.
 void lightIncidence(Light light, vec3 position, out vec3 toLight, out vec3 radiance) {
     radiance = light.radiance;
+#ifdef ONLY_DIRECTIONAL_LIGHTS
+    // The renderer says every light is directional: a software rasteriser runs
+    // both sides of a branch, so the point and spot terms would cost every
+    // pixel all the same.
+    toLight = -light.direction;
+#else
     if (light.type == LIGHT_DIRECTIONAL) {
         toLight = -light.direction;
         return;
@@ -59,6 +67,7 @@ void lightIncidence(Light light, vec3 position, out vec3 toLight, out vec3 radia
         float cone = clamp((cosAngle - cosOuter) / max(cosInner - cosOuter, 1e-4), 0.0, 1.0);
         radiance *= cone * cone;
     }
+#endif
 }
 
 // Reflected radiance for one light. Diffuse is not divided by pi, so a light
