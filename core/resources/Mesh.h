@@ -56,9 +56,10 @@ public:
     bool isSplit() const { return split; }
 
     // Chunks cover about this many metres a side; read by finalize (0 or less
-    // keeps every part whole). Big enough that a view of the track sends a few
-    // dozen chunks, small enough that it leaves most of the track out.
-    static constexpr float defaultChunkSize = 64.0f;
+    // keeps every part whole). On the race track, 32 sends an eighth fewer
+    // triangles through every pass than 64 for a tenth more draws; 16 saves
+    // little more for a third more draws again.
+    static constexpr float defaultChunkSize = 32.0f;
     float chunkSize = defaultChunkSize;
 
     // The primitives "cube", "quad", "sphere", "cylinder" and "fullScreenQuad".

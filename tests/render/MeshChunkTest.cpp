@@ -80,6 +80,7 @@ protected:
         renderer->shadowMapSize = 256;
         split = cache->create<Mesh>("ground in chunks");
         fillGround(*split);
+        split->chunkSize = 64.0f;
         split->finalize();
         whole = cache->create<Mesh>("ground whole");
         fillGround(*whole);
