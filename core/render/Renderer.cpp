@@ -396,8 +396,7 @@ uint64_t Renderer::sortKey(const void* program, const void* material, const void
     return (identity16(program) << 48) | (identity16(material) << 32) | (identity16(mesh) << 16);
 }
 
-ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLightmap) {
-    const bool onlyDirectional = view.onlyDirectionalLights();
+ShaderProgram* Renderer::programFor(View& view, Material& material, bool hasLightmap, bool onlyDirectional) {
     const auto cacheKey = std::make_tuple(static_cast<const Material*>(&material), hasLightmap,
                                           view.shadowCasters.size(), view.lights.size(), onlyDirectional);
     const auto cached = programCache.find(cacheKey);
@@ -484,6 +483,7 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
     // The shaders fog by the distance to the camera: past this a surface shows
     // nothing but the fog's colour.
     const float fogEnd = fogStart + fogRange;
+    const bool onlyDirectionalLights = view.onlyDirectionalLights();
     for (Drawable* drawable : visible) {
         drawable->updateItems(viewDt, view.camera);
         // Bit 0: the view's queues; bit 1 + k: shadow caster k's list.
@@ -515,7 +515,8 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
                 lastFromHere = false;
                 continue;
             }
-            ShaderProgram* program = programFor(view, material, source.lightmap != nullptr);
+            ShaderProgram* program =
+                programFor(view, material, source.lightmap != nullptr, onlyDirectionalLights);
             if (program == nullptr) {
                 lastFromHere = false;
                 continue;

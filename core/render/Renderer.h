@@ -146,7 +146,8 @@ private:
     void collect(View& view, Scene& scene, std::vector<Drawable*>& visible) const;
     void addShadowCasters(View& view);
     void addItems(View& view, const std::vector<Drawable*>& visible, float dt);
-    ShaderProgram* programFor(View& view, Material& material, bool hasLightmap);
+    // onlyDirectional: the view's onlyDirectionalLights, asked once per view.
+    ShaderProgram* programFor(View& view, Material& material, bool hasLightmap, bool onlyDirectional);
     // The plain lit shader that stands in for a variant that failed to build, so
     // that what it draws stays visible; null without a GL context.
     ShaderProgram* fallbackProgram(const Material& material);
