@@ -81,6 +81,7 @@ Renderer::Names::Names()
     }
     for (int n = 0; n < maxShadowMaps; ++n) {
         lightViewProjection[static_cast<size_t>(n)] = UniformId("lightViewProjection", n);
+        shadowArea[static_cast<size_t>(n)] = UniformId("shadowArea", n);
         shadowMaps[static_cast<size_t>(n)] = UniformId("shadowMaps", n);
     }
 }
@@ -312,6 +313,45 @@ void Renderer::addShadowCasters(View& view) {
         caster.frustum.planes[4] = Frustum::Plane{glm::vec3(0.0f), 1.0f};
         light->shadowMap = caster.target;
     }
+}
+
+void Renderer::fitCasterArea(const View& view, ShadowCaster& caster) const {
+    glm::vec2 low(FLT_MAX);
+    glm::vec2 high(-FLT_MAX);
+    for (uint32_t index : caster.items) {
+        const RenderItem& item = view.items[index];
+        if (!item.bounded) {
+            low = glm::vec2(-1.0f);
+            high = glm::vec2(1.0f);
+            break;
+        }
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 point((corner & 1) != 0 ? item.boundsMax.x : item.boundsMin.x,
+                                  (corner & 2) != 0 ? item.boundsMax.y : item.boundsMin.y,
+                                  (corner & 4) != 0 ? item.boundsMax.z : item.boundsMin.z);
+            const glm::vec4 clip = caster.lightViewProjection * glm::vec4(point, 1.0f);
+            const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+            low = glm::min(low, ndc);
+            high = glm::max(high, ndc);
+        }
+    }
+    if (caster.items.empty() || low.x > 1.0f || low.y > 1.0f || high.x < -1.0f || high.y < -1.0f) {
+        caster.clearRect = glm::ivec4(0);
+        caster.lookupArea = glm::vec4(1.0f, 1.0f, 0.0f, 0.0f);
+        return;
+    }
+    // A lookup's filter reads from 2 texels below to 3 above the texel it falls
+    // in: lookups this far from a caster texel read none, and what the ones
+    // nearer read is either a caster or cleared.
+    constexpr float lookupMargin = 4.0f;
+    constexpr float clearMargin = 2.0f * lookupMargin;
+    const auto size = static_cast<float>(shadowMapSize);
+    const glm::vec2 first = glm::floor((glm::clamp(low, -1.0f, 1.0f) * 0.5f + 0.5f) * size);
+    const glm::vec2 last = glm::ceil((glm::clamp(high, -1.0f, 1.0f) * 0.5f + 0.5f) * size);
+    caster.lookupArea = glm::vec4(first - lookupMargin, last + lookupMargin) / size;
+    const glm::ivec2 from(glm::max(first - clearMargin, glm::vec2(0.0f)));
+    const glm::ivec2 to(glm::min(last + clearMargin, glm::vec2(size)));
+    caster.clearRect = glm::ivec4(from, to - from);
 }
 
 RenderTarget* Renderer::shadowTarget(size_t index) {
@@ -568,6 +608,7 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
             const IndexBuffer* right = view.items[b].indexBuffer;
             return left != right ? left < right : a < b;
         });
+        fitCasterArea(view, caster);
     }
 }
 
@@ -598,11 +639,18 @@ void Renderer::renderShadowMaps(View& view) {
     }
     ShaderProgram* program = depthProgram();
     for (const ShadowCaster& caster : view.shadowCasters) {
+        const glm::ivec4& area = caster.clearRect;
+        if (area.z <= 0 || area.w <= 0) {
+            continue;
+        }
         caster.target->bind();
         graphics->setViewport(0, 0, shadowMapSize, shadowMapSize);
         graphics->setDepthWrite(true);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(area.x, area.y, area.z, area.w);
         glClear(GL_DEPTH_BUFFER_BIT);
-        graphics->countCalls(2);
+        glDisable(GL_SCISSOR_TEST);
+        graphics->countCalls(5);
         if (program == nullptr) {
             continue;
         }
@@ -943,6 +991,7 @@ void Renderer::sendShadowMaps(const View& view) {
             interned ? names.lightViewProjection[i] : UniformId("lightViewProjection", n);
         const UniformId mapName = interned ? names.shadowMaps[i] : UniformId("shadowMaps", n);
         graphics->setUniform(matrixName, caster.lightViewProjection);
+        graphics->setUniform(interned ? names.shadowArea[i] : UniformId("shadowArea", n), caster.lookupArea);
         if (caster.target->depthTexture != nullptr) {
             graphics->bindTexture(static_cast<uint32_t>(firstShadowMapUnit + n), caster.target->depthTexture);
         }

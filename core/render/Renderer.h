@@ -45,6 +45,7 @@ class Texture;
 class TextureCube;
 class View;
 struct RenderItem;
+struct ShadowCaster;
 
 class Renderer : public System {
 public:
@@ -152,6 +153,7 @@ private:
     // that what it draws stays visible; null without a GL context.
     ShaderProgram* fallbackProgram(const Material& material);
     RenderTarget* shadowTarget(size_t index);
+    void fitCasterArea(const View& view, ShadowCaster& caster) const;
     glm::mat4 fitShadow(View& view, Light& light) const;
 
     void resetRenderState();
@@ -221,6 +223,7 @@ private:
         std::array<LightNames, maxLights> lights;
         static constexpr int maxShadowMaps = 8;
         std::array<UniformId, maxShadowMaps> lightViewProjection;
+        std::array<UniformId, maxShadowMaps> shadowArea;
         std::array<UniformId, maxShadowMaps> shadowMaps;
     };
     Names names;

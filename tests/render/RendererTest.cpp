@@ -180,7 +180,33 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
     ASSERT_EQ(first.shadowCasters.size(), 1u);
     ASSERT_EQ(other.shadowCasters.size(), 1u);
     EXPECT_NE(first.shadowCasters[0].lightViewProjection, other.shadowCasters[0].lightViewProjection);
-    EXPECT_EQ(first.shadowCasters[0].items.size(), 1u);
+    ASSERT_EQ(first.shadowCasters[0].items.size(), 1u);
+
+    // Only the part of the map the cube reaches is cleared and read, with room
+    // around it for the filter.
+    const ShadowCaster& caster = first.shadowCasters[0];
+    const RenderItem& cubeItem = first.item(caster.items[0]);
+    const auto size = static_cast<float>(renderer->shadowMapSize);
+    const glm::vec4& area = caster.lookupArea;
+    const glm::vec4 cleared = glm::vec4(caster.clearRect.x, caster.clearRect.y,
+                                        caster.clearRect.x + caster.clearRect.z,
+                                        caster.clearRect.y + caster.clearRect.w) /
+                              size;
+    EXPECT_LT(caster.clearRect.z * caster.clearRect.w, renderer->shadowMapSize * renderer->shadowMapSize / 4);
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 point((corner & 1) != 0 ? cubeItem.boundsMax.x : cubeItem.boundsMin.x,
+                              (corner & 2) != 0 ? cubeItem.boundsMax.y : cubeItem.boundsMin.y,
+                              (corner & 4) != 0 ? cubeItem.boundsMax.z : cubeItem.boundsMin.z);
+        const glm::vec2 uv = glm::vec2(caster.lightViewProjection * glm::vec4(point, 1.0f)) * 0.5f + 0.5f;
+        EXPECT_GE(uv.x - area.x, 3.0f / size);
+        EXPECT_GE(uv.y - area.y, 3.0f / size);
+        EXPECT_GE(area.z - uv.x, 3.0f / size);
+        EXPECT_GE(area.w - uv.y, 3.0f / size);
+    }
+    EXPECT_GE(area.x - cleared.x, 3.0f / size);
+    EXPECT_GE(area.y - cleared.y, 3.0f / size);
+    EXPECT_GE(cleared.z - area.z, 3.0f / size);
+    EXPECT_GE(cleared.w - area.w, 3.0f / size);
 
     // The part of each frustum nearer than the shadow distance fills the light's box.
     for (Camera* cam : {camera, second}) {

@@ -1,11 +1,14 @@
 // Directional-light shadow maps: the renderer binds map i to unit 13 + i with
-// its light-space matrix as lightViewProjection[i]. The maps are plain depth
+// its light-space matrix as lightViewProjection[i] and the part of it the
+// casters reach as shadowArea[i] (min x, min y, max x, max y): the rest of the
+// map is not cleared, and lookups there are lit. The maps are plain depth
 // textures with nearest filtering (no hardware comparison), so the soft edge
 // is built here from gathered texels. Needs common.glsl and lighting.glsl.
 // FAST_SHADOWS (the middle preset): one gather, a 2 x 2 bilinear ramp.
 
 #ifdef HAS_SHADOW_MAPS
 uniform mat4 lightViewProjection[NUM_SHADOWMAPS];
+uniform vec4 shadowArea[NUM_SHADOWMAPS];
 layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 
 // Fraction of a 3 x 3 texel box around the point that is lit, with the box
@@ -66,9 +69,11 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     // Picked with constant indices, as the maps are: indexed by a uniform, each
     // pixel would load the matrix on its own on a software rasteriser.
     mat4 lightMatrix = lightViewProjection[0];
+    vec4 area = shadowArea[0];
     for (int k = 1; k < NUM_SHADOWMAPS; ++k) {
         if (k == index) {
             lightMatrix = lightViewProjection[k];
+            area = shadowArea[k];
         }
     }
     float texelWorld = light.shadowTexel;
@@ -79,7 +84,7 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     vec3 offsetPos = worldPos + normal * texelWorld * (1.0 + 2.0 * (1.0 - nDotL));
     vec4 clip = lightMatrix * vec4(offsetPos, 1.0);
     vec3 coord = clip.xyz / clip.w * 0.5 + 0.5;
-    if (coord.z >= 1.0) {
+    if (coord.z >= 1.0 || any(lessThan(coord.xy, area.xy)) || any(greaterThan(coord.xy, area.zw))) {
         return 1.0;
     }
     // The depth bias grows with the slope (tangent of the light angle), capped
