@@ -340,7 +340,7 @@ void Renderer::fitCasterArea(const View& view, ShadowCaster& caster) const {
         caster.lookupArea = glm::vec4(1.0f, 1.0f, 0.0f, 0.0f);
         return;
     }
-    // A lookup's filter reads from 2 texels below to 3 above the texel it falls
+    // A lookup's filter reads up to 2 texels either side of the texel it falls
     // in: lookups this far from a caster texel read none, and what the ones
     // nearer read is either a caster or cleared.
     constexpr float lookupMargin = 4.0f;
