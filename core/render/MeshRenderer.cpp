@@ -2,28 +2,11 @@
 #include "core/render/MeshRenderer.h"
 
 #include "core/platform/Log.h"
+#include "core/resources/Bounds.h"
 #include "core/resources/Material.h"
 #include "core/resources/Mesh.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Transform.h"
-
-namespace {
-
-// The box around the eight transformed corners of a local box.
-void worldBox(const glm::mat4& world, const Bounds& local, glm::vec3& outMin, glm::vec3& outMax) {
-    outMin = glm::vec3(FLT_MAX);
-    outMax = glm::vec3(-FLT_MAX);
-    for (int corner = 0; corner < 8; ++corner) {
-        const glm::vec3 p((corner & 1) != 0 ? local.max.x : local.min.x,
-                          (corner & 2) != 0 ? local.max.y : local.min.y,
-                          (corner & 4) != 0 ? local.max.z : local.min.z);
-        const glm::vec3 w(world * glm::vec4(p, 1.0f));
-        outMin = glm::min(outMin, w);
-        outMax = glm::max(outMax, w);
-    }
-}
-
-} // namespace
 
 MeshRenderer::MeshRenderer(SystemRegistry* systems, Entity* entity, Mesh* mesh,
                            std::vector<Material*> materials)
@@ -116,7 +99,9 @@ void MeshRenderer::updateItems(float, Camera*) {
         item.world = world;
         item.lightmap = lightmap;
         item.bounded = true;
-        worldBox(world, chunk.bounds, item.boundsMin, item.boundsMax);
+        const Bounds box = chunk.bounds.transformed(world);
+        item.boundsMin = box.min;
+        item.boundsMax = box.max;
         // The pieces of a split mesh sort by where they are; a whole mesh by
         // where its entity is.
         item.position = mesh->isSplit() ? (item.boundsMin + item.boundsMax) * 0.5f : position;
@@ -130,7 +115,9 @@ void MeshRenderer::getBounds(glm::vec3& outMin, glm::vec3& outMax) {
     if (mesh == nullptr || mesh->getBounds().isEmpty()) {
         return;
     }
-    worldBox(getWorldMatrix(), mesh->getBounds(), outMin, outMax);
+    const Bounds box = mesh->getBounds().transformed(getWorldMatrix());
+    outMin = box.min;
+    outMax = box.max;
 }
 
 bool MeshRenderer::isVisible(const Frustum& frustum) {

@@ -9,6 +9,7 @@
 #include "core/render/Light.h"
 #include "core/render/RenderTarget.h"
 #include "core/render/View.h"
+#include "core/resources/Bounds.h"
 #include "core/resources/IndexBuffer.h"
 #include "core/resources/Material.h"
 #include "core/resources/ResourceLoader.h"
@@ -325,15 +326,9 @@ void Renderer::fitCasterArea(const View& view, ShadowCaster& caster) const {
             high = glm::vec2(1.0f);
             break;
         }
-        for (int corner = 0; corner < 8; ++corner) {
-            const glm::vec3 point((corner & 1) != 0 ? item.boundsMax.x : item.boundsMin.x,
-                                  (corner & 2) != 0 ? item.boundsMax.y : item.boundsMin.y,
-                                  (corner & 4) != 0 ? item.boundsMax.z : item.boundsMin.z);
-            const glm::vec4 clip = caster.lightViewProjection * glm::vec4(point, 1.0f);
-            const glm::vec2 ndc = glm::vec2(clip) / clip.w;
-            low = glm::min(low, ndc);
-            high = glm::max(high, ndc);
-        }
+        const Bounds onMap = Bounds{item.boundsMin, item.boundsMax}.transformed(caster.lightViewProjection);
+        low = glm::min(low, glm::vec2(onMap.min));
+        high = glm::max(high, glm::vec2(onMap.max));
     }
     if (caster.items.empty() || low.x > 1.0f || low.y > 1.0f || high.x < -1.0f || high.y < -1.0f) {
         caster.clearRect = glm::ivec4(0);

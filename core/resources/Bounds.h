@@ -17,4 +17,15 @@ struct Bounds {
     bool isEmpty() const { return min.x > max.x || min.y > max.y || min.z > max.z; }
     glm::vec3 center() const { return (min + max) * 0.5f; }
     glm::vec3 size() const { return max - min; }
+    // The box around its eight corners moved by an affine transform (or an
+    // orthographic projection, whose w stays 1).
+    Bounds transformed(const glm::mat4& transform) const {
+        Bounds box;
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 point((corner & 1) != 0 ? max.x : min.x, (corner & 2) != 0 ? max.y : min.y,
+                                  (corner & 4) != 0 ? max.z : min.z);
+            box.add(glm::vec3(transform * glm::vec4(point, 1.0f)));
+        }
+        return box;
+    }
 };
