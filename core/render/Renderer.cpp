@@ -82,7 +82,11 @@ Renderer::Names::Names()
     }
     for (int n = 0; n < maxShadowMaps; ++n) {
         lightViewProjection[static_cast<size_t>(n)] = UniformId("lightViewProjection", n);
-        shadowArea[static_cast<size_t>(n)] = UniformId("shadowArea", n);
+        for (int w = 0; w < ShadowCaster::maxWindows; ++w) {
+            const int at = n * ShadowCaster::maxWindows + w;
+            shadowWindows[static_cast<size_t>(at)] = UniformId("shadowWindows", at);
+            shadowWindowPlaces[static_cast<size_t>(at)] = UniformId("shadowWindowPlaces", at);
+        }
         shadowMaps[static_cast<size_t>(n)] = UniformId("shadowMaps", n);
     }
 }
@@ -316,37 +320,31 @@ void Renderer::addShadowCasters(View& view) {
     }
 }
 
-void Renderer::fitCasterArea(const View& view, ShadowCaster& caster) const {
-    glm::vec2 low(FLT_MAX);
-    glm::vec2 high(-FLT_MAX);
+void Renderer::fitCasterWindows(const View& view, ShadowCaster& caster) {
+    casterBoxes.clear();
     for (uint32_t index : caster.items) {
         const RenderItem& item = view.items[index];
         if (!item.bounded) {
-            low = glm::vec2(-1.0f);
-            high = glm::vec2(1.0f);
-            break;
+            casterBoxes.emplace_back(-1.0f, -1.0f, 1.0f, 1.0f);
+            continue;
         }
         const Bounds onMap = Bounds{item.boundsMin, item.boundsMax}.transformed(caster.lightViewProjection);
-        low = glm::min(low, glm::vec2(onMap.min));
-        high = glm::max(high, glm::vec2(onMap.max));
+        casterBoxes.emplace_back(onMap.min.x, onMap.min.y, onMap.max.x, onMap.max.y);
     }
-    if (caster.items.empty() || low.x > 1.0f || low.y > 1.0f || high.x < -1.0f || high.y < -1.0f) {
-        caster.clearRect = glm::ivec4(0);
-        caster.lookupArea = glm::vec4(1.0f, 1.0f, 0.0f, 0.0f);
-        return;
-    }
-    // A lookup's filter reads up to 2 texels either side of the texel it falls
-    // in: lookups this far from a caster texel read none, and what the ones
-    // nearer read is either a caster or cleared.
-    constexpr float lookupMargin = 4.0f;
-    constexpr float clearMargin = 2.0f * lookupMargin;
     const auto size = static_cast<float>(shadowMapSize);
-    const glm::vec2 first = glm::floor((glm::clamp(low, -1.0f, 1.0f) * 0.5f + 0.5f) * size);
-    const glm::vec2 last = glm::ceil((glm::clamp(high, -1.0f, 1.0f) * 0.5f + 0.5f) * size);
-    caster.lookupArea = glm::vec4(first - lookupMargin, last + lookupMargin) / size;
-    const glm::ivec2 from(glm::max(first - clearMargin, glm::vec2(0.0f)));
-    const glm::ivec2 to(glm::min(last + clearMargin, glm::vec2(size)));
-    caster.clearRect = glm::ivec4(from, to - from);
+    casterRects.clear();
+    for (const glm::vec4& box : casterBoxes) {
+        if (box.x > 1.0f || box.y > 1.0f || box.z < -1.0f || box.w < -1.0f) {
+            casterRects.emplace_back(0);
+            continue;
+        }
+        const glm::vec2 first =
+            glm::floor((glm::clamp(glm::vec2(box.x, box.y), -1.0f, 1.0f) * 0.5f + 0.5f) * size);
+        const glm::vec2 last =
+            glm::ceil((glm::clamp(glm::vec2(box.z, box.w), -1.0f, 1.0f) * 0.5f + 0.5f) * size);
+        casterRects.emplace_back(glm::ivec2(first), glm::ivec2(last));
+    }
+    shadowPacker.pack(casterRects, shadowMapSize, storedShadowMapSize(), caster);
 }
 
 RenderTarget* Renderer::shadowTarget(size_t index) {
@@ -357,7 +355,7 @@ RenderTarget* Renderer::shadowTarget(size_t index) {
         auto target = std::make_unique<RenderTarget>(systems);
         if (graphics != nullptr && graphics->hasWindow()) {
             // Sixteen bits resolve a fitted shadow box to millimetres, in half the memory.
-            target->addDepthTexture(shadowMapSize, shadowMapSize, TextureFormat::Depth);
+            target->addDepthTexture(storedShadowMapSize(), storedShadowMapSize(), TextureFormat::Depth);
             target->create();
         }
         shadowPool.push_back(std::move(target));
@@ -603,7 +601,7 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
             const IndexBuffer* right = view.items[b].indexBuffer;
             return left != right ? left < right : a < b;
         });
-        fitCasterArea(view, caster);
+        fitCasterWindows(view, caster);
     }
 }
 
@@ -634,37 +632,45 @@ void Renderer::renderShadowMaps(View& view) {
     }
     ShaderProgram* program = depthProgram();
     for (const ShadowCaster& caster : view.shadowCasters) {
-        const glm::ivec4& area = caster.clearRect;
-        if (area.z <= 0 || area.w <= 0) {
+        if (caster.windowCount == 0) {
             continue;
         }
         caster.target->bind();
-        graphics->setViewport(0, 0, shadowMapSize, shadowMapSize);
-        graphics->setDepthWrite(true);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(area.x, area.y, area.z, area.w);
-        glClear(GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_SCISSOR_TEST);
-        graphics->countCalls(5);
-        if (program == nullptr) {
-            continue;
-        }
         resetRenderState();
-        graphics->useProgram(program);
+        if (program != nullptr) {
+            graphics->useProgram(program);
+        }
         // Casters between the light and the fitted box would be clipped away by
         // the near plane; clamping flattens them onto it so they still cast.
         glEnable(GL_DEPTH_CLAMP);
+        glEnable(GL_SCISSOR_TEST);
+        graphics->countCalls(2);
         const glm::mat4* lastWorld = nullptr;
-        for (uint32_t index : caster.items) {
-            const RenderItem& item = view.items[index];
-            if (lastWorld == nullptr || item.world != *lastWorld) {
-                graphics->setUniform(names.objectWorldViewProjection,
-                                     caster.lightViewProjection * item.world);
-                lastWorld = &item.world;
+        for (int w = 0; w < caster.windowCount; ++w) {
+            const ShadowCaster::Window& window = caster.windows[static_cast<size_t>(w)];
+            glScissor(window.stored.x, window.stored.y, window.rect.z, window.rect.w);
+            glClear(GL_DEPTH_BUFFER_BIT);
+            graphics->countCalls(2);
+            if (program == nullptr) {
+                continue;
             }
-            graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
-            drawItem(item);
+            // The whole map's viewport (at the window's detail), moved so that the
+            // window's texels land where it is stored: the rasteriser draws them
+            // exactly as it would on the whole map.
+            graphics->setViewport(window.stored.x - window.rect.x, window.stored.y - window.rect.y,
+                                  window.mapSize, window.mapSize);
+            for (uint32_t i = window.firstItem; i < window.firstItem + window.itemCount; ++i) {
+                const RenderItem& item = view.items[caster.items[i]];
+                if (lastWorld == nullptr || item.world != *lastWorld) {
+                    graphics->setUniform(names.objectWorldViewProjection,
+                                         caster.lightViewProjection * item.world);
+                    lastWorld = &item.world;
+                }
+                graphics->bindBuffers(item.vertexBuffers, item.indexBuffer);
+                drawItem(item);
+            }
         }
+        glDisable(GL_SCISSOR_TEST);
         glDisable(GL_DEPTH_CLAMP);
         graphics->countCalls(2);
     }
@@ -986,7 +992,24 @@ void Renderer::sendShadowMaps(const View& view) {
             interned ? names.lightViewProjection[i] : UniformId("lightViewProjection", n);
         const UniformId mapName = interned ? names.shadowMaps[i] : UniformId("shadowMaps", n);
         graphics->setUniform(matrixName, caster.lightViewProjection);
-        graphics->setUniform(interned ? names.shadowArea[i] : UniformId("shadowArea", n), caster.lookupArea);
+        for (int w = 0; w < ShadowCaster::maxWindows; ++w) {
+            const int at = n * ShadowCaster::maxWindows + w;
+            const auto slot = static_cast<size_t>(at);
+            const UniformId areaName = interned ? names.shadowWindows[slot] : UniformId("shadowWindows", at);
+            const UniformId placeName =
+                interned ? names.shadowWindowPlaces[slot] : UniformId("shadowWindowPlaces", at);
+            if (w < caster.windowCount) {
+                const ShadowCaster::Window& window = caster.windows[static_cast<size_t>(w)];
+                const glm::ivec2 shift = window.stored - glm::ivec2(window.rect.x, window.rect.y);
+                graphics->setUniform(areaName, window.lookupArea);
+                graphics->setUniform(placeName,
+                                     glm::vec4(shift, window.mapSize,
+                                               static_cast<float>(shadowMapSize) /
+                                                   static_cast<float>(std::max(window.mapSize, 1))));
+            } else {
+                graphics->setUniform(areaName, glm::vec4(1.0f, 1.0f, 0.0f, 0.0f));
+            }
+        }
         if (caster.target->depthTexture != nullptr) {
             graphics->bindTexture(static_cast<uint32_t>(firstShadowMapUnit + n), caster.target->depthTexture);
         }

@@ -18,11 +18,14 @@
 
 #include "core/render/RenderQuality.h"
 #include "core/render/SceneTarget.h"
+#include "core/render/ShadowCaster.h"
+#include "core/render/ShadowWindowPacker.h"
 #include "core/resources/UniformId.h"
 #include "core/runtime/System.h"
 
 #include <glm/glm.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -153,7 +156,10 @@ private:
     // that what it draws stays visible; null without a GL context.
     ShaderProgram* fallbackProgram(const Material& material);
     RenderTarget* shadowTarget(size_t index);
-    void fitCasterArea(const View& view, ShadowCaster& caster) const;
+    // Where the caster's items fall on the map, and the windows that store them.
+    void fitCasterWindows(const View& view, ShadowCaster& caster);
+    // Texels across a stored shadow texture: half the map, a quarter of its memory.
+    int32_t storedShadowMapSize() const { return std::max(shadowMapSize / 2, 1); }
     glm::mat4 fitShadow(View& view, Light& light) const;
 
     void resetRenderState();
@@ -175,6 +181,11 @@ private:
     std::vector<std::unique_ptr<View>> views;
     std::unique_ptr<Shader> depthShader;
     std::vector<std::unique_ptr<RenderTarget>> shadowPool;
+    ShadowWindowPacker shadowPacker;
+    // Each caster item's box on the light's map (clip x, y: min, max) and its
+    // texels there: scratch for fitCasterWindows.
+    std::vector<glm::vec4> casterBoxes;
+    std::vector<glm::ivec4> casterRects;
     // Views are drawn one after the other and each fills it before its main
     // pass reads it, so one texture serves them all.
     std::unique_ptr<RenderTarget> viewDepth;
@@ -223,7 +234,8 @@ private:
         std::array<LightNames, maxLights> lights;
         static constexpr int maxShadowMaps = 8;
         std::array<UniformId, maxShadowMaps> lightViewProjection;
-        std::array<UniformId, maxShadowMaps> shadowArea;
+        std::array<UniformId, maxShadowMaps * ShadowCaster::maxWindows> shadowWindows;
+        std::array<UniformId, maxShadowMaps * ShadowCaster::maxWindows> shadowWindowPlaces;
         std::array<UniformId, maxShadowMaps> shadowMaps;
     };
     Names names;

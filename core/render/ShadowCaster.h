@@ -1,13 +1,14 @@
 // One shadow-casting directional light of a view for one frame: the pooled
 // depth target it renders into, the matrix fitted to the view, the indices
-// (into the view's items) of what casts shadows and the part of the map they
-// can reach.
+// (into the view's items) of what casters it draws and the parts of the map
+// they can reach.
 #pragma once
 
 #include "core/render/Frustum.h"
 
 #include <glm/glm.hpp>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -15,18 +16,37 @@ class Light;
 class RenderTarget;
 
 struct ShadowCaster {
+    // A part of the map that holds casters, with room for the filter. The map
+    // itself is never stored whole: each window keeps its texels, on the map's
+    // own grid, somewhere in the smaller stored texture. Only the karts (and
+    // the gantries they pass under) cast real-time shadows, so a few windows
+    // hold everything a lookup reads.
+    struct Window {
+        // Texels across the map at this window's level of detail: the full
+        // map's, or half that or less for a caster too big for the store.
+        int32_t mapSize = 0;
+        // On the map at mapSize, in texels: x, y, width, height. The pass clears
+        // and draws this much, at `stored` in the stored texture.
+        glm::ivec4 rect{0};
+        glm::ivec2 stored{0};
+        // Map coordinates (min x, min y, max x, max y; 0 to 1 across the map)
+        // whose lookups this window answers; every lookup outside all windows is lit.
+        glm::vec4 lookupArea{1.0f, 1.0f, 0.0f, 0.0f};
+        // What it draws: items[firstItem, firstItem + itemCount).
+        uint32_t firstItem = 0;
+        uint32_t itemCount = 0;
+    };
+    static constexpr int maxWindows = 4;
+
     Light* light = nullptr;
     RenderTarget* target = nullptr;
     glm::mat4 lightViewProjection{1.0f};
     // The light's box, for culling casters: its sides and far end only, since
     // casters between the light and the box still cast (the pass clamps depth).
     Frustum frustum;
+    // Once the windows are fitted: what each draws, window after window (an
+    // item near two windows is in both).
     std::vector<uint32_t> items;
-    // Where the casters' boxes fall on the map, with room for the filter: the
-    // pass clears only clearRect (texels: x, y, width, height; empty without
-    // casters), and shaders read every lookup outside lookupArea (map
-    // coordinates: min x, min y, max x, max y) as lit. Clearing a whole 2048
-    // map for two karts was 4-6 % of a frame on a software rasteriser.
-    glm::ivec4 clearRect{0};
-    glm::vec4 lookupArea{1.0f, 1.0f, 0.0f, 0.0f};
+    std::array<Window, maxWindows> windows{};
+    int windowCount = 0;
 };

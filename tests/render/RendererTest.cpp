@@ -183,29 +183,27 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
     EXPECT_NE(first.shadowCasters[0].lightViewProjection, other.shadowCasters[0].lightViewProjection);
     ASSERT_EQ(first.shadowCasters[0].items.size(), 1u);
 
-    // Only the part of the map the cube reaches is cleared and read, with room
-    // around it for the filter.
+    // Only the part of the map the cube reaches is stored, cleared and read,
+    // on the whole map's texel grid, with room around it for the filter.
     const ShadowCaster& caster = first.shadowCasters[0];
+    ASSERT_EQ(caster.windowCount, 1);
+    const ShadowCaster::Window& window = caster.windows[0];
+    EXPECT_EQ(window.mapSize, renderer->shadowMapSize);
     const RenderItem& cubeItem = first.item(caster.items[0]);
     const auto size = static_cast<float>(renderer->shadowMapSize);
-    const glm::vec4& area = caster.lookupArea;
-    const glm::vec4 cleared =
-        glm::vec4(caster.clearRect.x, caster.clearRect.y, caster.clearRect.x + caster.clearRect.z,
-                  caster.clearRect.y + caster.clearRect.w) /
-        size;
-    EXPECT_LT(caster.clearRect.z * caster.clearRect.w, renderer->shadowMapSize * renderer->shadowMapSize / 4);
+    const glm::vec4 area = window.lookupArea * size;
+    const glm::vec4 cleared(window.rect.x, window.rect.y, window.rect.x + window.rect.z,
+                            window.rect.y + window.rect.w);
     const Bounds onMap =
         Bounds{cubeItem.boundsMin, cubeItem.boundsMax}.transformed(caster.lightViewProjection);
-    const glm::vec2 low = glm::vec2(onMap.min) * 0.5f + 0.5f;
-    const glm::vec2 high = glm::vec2(onMap.max) * 0.5f + 0.5f;
-    EXPECT_GE(low.x - area.x, 3.0f / size);
-    EXPECT_GE(low.y - area.y, 3.0f / size);
-    EXPECT_GE(area.z - high.x, 3.0f / size);
-    EXPECT_GE(area.w - high.y, 3.0f / size);
-    EXPECT_GE(area.x - cleared.x, 3.0f / size);
-    EXPECT_GE(area.y - cleared.y, 3.0f / size);
-    EXPECT_GE(cleared.z - area.z, 3.0f / size);
-    EXPECT_GE(cleared.w - area.w, 3.0f / size);
+    const glm::vec2 low = (glm::vec2(onMap.min) * 0.5f + 0.5f) * size;
+    const glm::vec2 high = (glm::vec2(onMap.max) * 0.5f + 0.5f) * size;
+    EXPECT_GE(glm::min(low.x - area.x, low.y - area.y), 3.0f);
+    EXPECT_GE(glm::min(area.z - high.x, area.w - high.y), 3.0f);
+    EXPECT_GE(glm::min(area.x - cleared.x, area.y - cleared.y), 3.0f);
+    EXPECT_GE(glm::min(cleared.z - area.z, cleared.w - area.w), 3.0f);
+    EXPECT_LE(glm::max(window.stored.x + window.rect.z, window.stored.y + window.rect.w),
+              renderer->shadowMapSize / 2);
 
     // The part of each frustum nearer than the shadow distance fills the light's box.
     for (Camera* cam : {camera, second}) {
@@ -231,6 +229,51 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
             EXPECT_NEAR(high[axis], 1.0f, 1e-3f);
         }
     }
+}
+
+TEST_F(RendererTest, CastersFarApartAreStoredApartAndOneTooBigForTheStoreLosesDetailAlone) {
+    cube({-5, 0, -8}, red);
+    cube({5, 0, -8}, blue);
+    light(Light::directional, true)->shadowDistance = 15.0f;
+    engine->frame();
+    const ShadowCaster& apart = renderer->findView(camera)->shadowCasters[0];
+    ASSERT_EQ(apart.windowCount, 2);
+    const int32_t stored = renderer->shadowMapSize / 2;
+    const auto storedRect = [](const ShadowCaster::Window& w) {
+        return glm::ivec4(w.stored, w.stored + glm::ivec2(w.rect.z, w.rect.w));
+    };
+    const auto expectApartInStore = [&storedRect, stored](const ShadowCaster& caster) {
+        for (int i = 0; i < caster.windowCount; ++i) {
+            const glm::ivec4 a = storedRect(caster.windows[i]);
+            EXPECT_GE(glm::min(a.x, a.y), 0);
+            EXPECT_LE(glm::max(a.z, a.w), stored);
+            for (int j = i + 1; j < caster.windowCount; ++j) {
+                const glm::ivec4 b = storedRect(caster.windows[j]);
+                EXPECT_TRUE(a.z <= b.x || b.z <= a.x || a.w <= b.y || b.w <= a.y) << "stored windows overlap";
+            }
+        }
+    };
+    expectApartInStore(apart);
+    for (int w = 0; w < 2; ++w) {
+        EXPECT_EQ(apart.windows[w].mapSize, renderer->shadowMapSize);
+        EXPECT_EQ(apart.windows[w].itemCount, 1u);
+    }
+
+    // A long wall behind them, too wide for the store at full detail: only its
+    // own window goes down a level, and it draws the cubes its part of the map
+    // reaches too.
+    addShape(*scene, "wall", "cube", red, {0, 0, -11}, glm::vec3(40.0f, 1.0f, 1.0f));
+    engine->frame();
+    const ShadowCaster& wide = renderer->findView(camera)->shadowCasters[0];
+    ASSERT_EQ(wide.windowCount, 3);
+    expectApartInStore(wide);
+    int coarse = 0;
+    for (int w = 0; w < wide.windowCount; ++w) {
+        const bool isCoarse = wide.windows[w].mapSize < renderer->shadowMapSize;
+        coarse += isCoarse ? 1 : 0;
+        EXPECT_EQ(wide.windows[w].itemCount, isCoarse ? 3u : 1u);
+    }
+    EXPECT_EQ(coarse, 1);
 }
 
 TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTrianglesButNotCulledItems) {

@@ -1,30 +1,39 @@
 // Directional-light shadow maps: the renderer binds map i to unit 13 + i with
-// its light-space matrix as lightViewProjection[i] and the part of it the
-// casters reach as shadowArea[i] (min x, min y, max x, max y): the rest of the
-// map is not cleared, and lookups there are lit. The maps are plain depth
-// textures with nearest filtering (no hardware comparison), so the soft edge
-// is built here from gathered texels. Needs common.glsl and lighting.glsl.
+// its light-space matrix as lightViewProjection[i]. A map is stored in part
+// only: up to SHADOW_WINDOWS windows per map keep the texels near its casters.
+// Window w of map i comes as shadowWindows[i * 4 + w] (the map coordinates it
+// answers for: min x, min y, max x, max y) and shadowWindowPlaces[i * 4 + w]
+// (x, y: from a texel of the map to where the stored texture keeps it; z:
+// texels across the map at the window's detail; w: its texel's size in texels
+// of the full map). Lookups outside every window are lit. The maps are plain
+// depth textures with nearest filtering (no hardware comparison), so the soft
+// edge is built here from gathered texels. Needs common.glsl and lighting.glsl.
 // FAST_SHADOWS (the middle preset): one gather, a 2 x 2 bilinear ramp.
 
 #ifdef HAS_SHADOW_MAPS
+// ShadowCaster::maxWindows.
+#define SHADOW_WINDOWS 4
 uniform mat4 lightViewProjection[NUM_SHADOWMAPS];
-uniform vec4 shadowArea[NUM_SHADOWMAPS];
+uniform vec4 shadowWindows[NUM_SHADOWMAPS * SHADOW_WINDOWS];
+uniform vec4 shadowWindowPlaces[NUM_SHADOWMAPS * SHADOW_WINDOWS];
 layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 
 // Fraction of a 3 x 3 texel box around the point that is lit, with the box
 // sliding smoothly across texels (4 gathers = 16 depth comparisons), so the
-// shadow edge is a soft ramp instead of stair steps.
-float filteredShadow(sampler2D map, vec2 uv, float depth) {
+// shadow edge is a soft ramp instead of stair steps. onMap: the lookup in map
+// texels; the weights come from it and only whole texels are shifted, so the
+// result is the one a whole stored map would give.
+float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth) {
     vec2 size = vec2(textureSize(map, 0));
 #ifdef FAST_SHADOWS
-    vec2 texelPos = uv * size - 0.5;
+    vec2 texelPos = onMap - 0.5;
     vec2 frac = fract(texelPos);
-    vec4 d4 = textureGather(map, (floor(texelPos) + 1.0) / size);
+    vec4 d4 = textureGather(map, (floor(texelPos) + 1.0 + shift) / size);
     vec4 pass4 = vec4(greaterThanEqual(d4, vec4(depth)));
     // Gather order: (i0, j1), (i1, j1), (i1, j0), (i0, j0).
     return mix(mix(pass4.w, pass4.z, frac.x), mix(pass4.x, pass4.y, frac.x), frac.y);
 #endif
-    vec2 texel = uv * size - 0.5;
+    vec2 texel = onMap - 0.5;
     vec2 cell = floor(texel);
     vec2 f = texel - cell;
     // 1D weights of the texels cell-1 .. cell+2.
@@ -35,7 +44,7 @@ float filteredShadow(sampler2D map, vec2 uv, float depth) {
         for (int i = 0; i < 2; ++i) {
             // A gather between two texel centres returns the 2 x 2 block
             // (i0, j1), (i1, j1), (i1, j0), (i0, j0).
-            vec2 at = (cell + vec2(2 * i, 2 * j)) / size;
+            vec2 at = (cell + shift + vec2(2 * i, 2 * j)) / size;
             vec4 d = textureGather(map, at);
             vec4 pass = vec4(greaterThanEqual(d, vec4(depth)));
             vec2 x = i == 0 ? wx.xy : wx.zw;
@@ -50,11 +59,11 @@ float filteredShadow(sampler2D map, vec2 uv, float depth) {
 // The maps are picked with constant indices only: llvmpipe (Mesa 22.3) crashes
 // while compiling a draw that indexes the sampler array with the light's
 // uniform index once there are two or more maps.
-float filteredShadowAt(int index, vec2 uv, float depth) {
+float filteredShadowAt(int index, vec2 onMap, vec2 shift, float depth) {
     float lit = 1.0;
     for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
         if (k == index) {
-            lit = filteredShadow(shadowMaps[k], uv, depth);
+            lit = filteredShadow(shadowMaps[k], onMap, shift, depth);
         }
     }
     return lit;
@@ -69,11 +78,9 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     // Picked with constant indices, as the maps are: indexed by a uniform, each
     // pixel would load the matrix on its own on a software rasteriser.
     mat4 lightMatrix = lightViewProjection[0];
-    vec4 area = shadowArea[0];
     for (int k = 1; k < NUM_SHADOWMAPS; ++k) {
         if (k == index) {
             lightMatrix = lightViewProjection[k];
-            area = shadowArea[k];
         }
     }
     float texelWorld = light.shadowTexel;
@@ -84,14 +91,32 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     vec3 offsetPos = worldPos + normal * texelWorld * (1.0 + 2.0 * (1.0 - nDotL));
     vec4 clip = lightMatrix * vec4(offsetPos, 1.0);
     vec3 coord = clip.xyz / clip.w * 0.5 + 0.5;
-    if (coord.z >= 1.0 || any(lessThan(coord.xy, area.xy)) || any(greaterThan(coord.xy, area.zw))) {
+    bool stored = false;
+    vec4 place = vec4(0.0, 0.0, 1.0, 1.0);
+    for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
+        for (int w = 0; w < SHADOW_WINDOWS; ++w) {
+            vec4 area = shadowWindows[k * SHADOW_WINDOWS + w];
+            if (k == index && all(greaterThanEqual(coord.xy, area.xy)) && all(lessThanEqual(coord.xy, area.zw))) {
+                stored = true;
+                place = shadowWindowPlaces[k * SHADOW_WINDOWS + w];
+            }
+        }
+    }
+    if (coord.z >= 1.0 || !stored) {
         return 1.0;
+    }
+    if (place.w != 1.0) {
+        // A window kept at less detail has larger texels: the push off the
+        // surface grows with them.
+        offsetPos = worldPos + normal * texelWorld * place.w * (1.0 + 2.0 * (1.0 - nDotL));
+        clip = lightMatrix * vec4(offsetPos, 1.0);
+        coord = clip.xyz / clip.w * 0.5 + 0.5;
     }
     // The depth bias grows with the slope (tangent of the light angle), capped
     // so that grazing light does not lift shadows off their casters.
     float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-3);
     float bias = light.shadowBias * (1.0 + min(slope, 2.0));
-    float lit = filteredShadowAt(index, coord.xy, coord.z - bias);
+    float lit = filteredShadowAt(index, coord.xy * place.z, place.xy, coord.z - bias);
     // Fade out towards the map's border so a shadow leaving the fitted region
     // thins away instead of being cut off.
     vec2 edge = min(coord.xy, 1.0 - coord.xy);
