@@ -402,6 +402,14 @@ void Graphics::setUniform(const std::string& name, const glm::vec3& value) {
     }
 }
 
+void Graphics::setUniform(UniformId id, const glm::vec2& value) {
+    const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
+    if (location >= 0 && !program->holds(location, glm::value_ptr(value), 2)) {
+        ++glCalls;
+        glUniform2f(location, value.x, value.y);
+    }
+}
+
 void Graphics::setUniform(UniformId id, const glm::vec3& value) {
     const GLint location = program != nullptr ? program->getUniformLocation(id) : -1;
     if (location >= 0 && !program->holds(location, glm::value_ptr(value), 3)) {

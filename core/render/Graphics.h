@@ -78,6 +78,7 @@ public:
     void setUniform(UniformId id, bool value);
     void setUniform(UniformId id, int value);
     void setUniform(UniformId id, float value);
+    void setUniform(UniformId id, const glm::vec2& value);
     void setUniform(UniformId id, const glm::vec3& value);
     void setUniform(UniformId id, const glm::vec4& value);
     void setUniform(UniformId id, const glm::mat4& value);

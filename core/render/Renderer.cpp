@@ -85,8 +85,9 @@ Renderer::Names::Names()
         for (int w = 0; w < ShadowCaster::maxWindows; ++w) {
             const int at = n * ShadowCaster::maxWindows + w;
             shadowWindows[static_cast<size_t>(at)] = UniformId("shadowWindows", at);
-            shadowWindowPlaces[static_cast<size_t>(at)] = UniformId("shadowWindowPlaces", at);
+            shadowWindowShifts[static_cast<size_t>(at)] = UniformId("shadowWindowShifts", at);
         }
+        shadowGrid[static_cast<size_t>(n)] = UniformId("shadowGrid", n);
         shadowMaps[static_cast<size_t>(n)] = UniformId("shadowMaps", n);
     }
 }
@@ -658,7 +659,7 @@ void Renderer::renderShadowMaps(View& view) {
             // window's texels land where it is stored: the rasteriser draws them
             // exactly as it would on the whole map.
             graphics->setViewport(window.stored.x - window.rect.x, window.stored.y - window.rect.y,
-                                  window.mapSize, window.mapSize);
+                                  caster.mapSize, caster.mapSize);
             for (uint32_t i = window.firstItem; i < window.firstItem + window.itemCount; ++i) {
                 const RenderItem& item = view.items[caster.items[i]];
                 if (lastWorld == nullptr || item.world != *lastWorld) {
@@ -946,7 +947,8 @@ void Renderer::sendLightUniforms(View& view) {
                 // World size of one shadow texel, from the orthographic scale on x.
                 const glm::mat4& m = view.shadowCasters[k].lightViewProjection;
                 const float scale = glm::length(glm::vec3(m[0][0], m[1][0], m[2][0]));
-                shadowTexel = 2.0f / (std::max(scale, 1e-6f) * static_cast<float>(shadowMapSize));
+                const int32_t texels = std::max(view.shadowCasters[k].mapSize, 1);
+                shadowTexel = 2.0f / (std::max(scale, 1e-6f) * static_cast<float>(texels));
             }
         }
         // Names past the interned ones are built here: only scenes with that
@@ -992,20 +994,19 @@ void Renderer::sendShadowMaps(const View& view) {
             interned ? names.lightViewProjection[i] : UniformId("lightViewProjection", n);
         const UniformId mapName = interned ? names.shadowMaps[i] : UniformId("shadowMaps", n);
         graphics->setUniform(matrixName, caster.lightViewProjection);
+        graphics->setUniform(interned ? names.shadowGrid[i] : UniformId("shadowGrid", n),
+                             static_cast<float>(caster.mapSize));
         for (int w = 0; w < ShadowCaster::maxWindows; ++w) {
             const int at = n * ShadowCaster::maxWindows + w;
             const auto slot = static_cast<size_t>(at);
             const UniformId areaName = interned ? names.shadowWindows[slot] : UniformId("shadowWindows", at);
-            const UniformId placeName =
-                interned ? names.shadowWindowPlaces[slot] : UniformId("shadowWindowPlaces", at);
+            const UniformId shiftName =
+                interned ? names.shadowWindowShifts[slot] : UniformId("shadowWindowShifts", at);
             if (w < caster.windowCount) {
                 const ShadowCaster::Window& window = caster.windows[static_cast<size_t>(w)];
                 const glm::ivec2 shift = window.stored - glm::ivec2(window.rect.x, window.rect.y);
                 graphics->setUniform(areaName, window.lookupArea);
-                graphics->setUniform(placeName,
-                                     glm::vec4(shift, window.mapSize,
-                                               static_cast<float>(shadowMapSize) /
-                                                   static_cast<float>(std::max(window.mapSize, 1))));
+                graphics->setUniform(shiftName, glm::vec2(shift));
             } else {
                 graphics->setUniform(areaName, glm::vec4(1.0f, 1.0f, 0.0f, 0.0f));
             }

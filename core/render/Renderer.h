@@ -235,7 +235,8 @@ private:
         static constexpr int maxShadowMaps = 8;
         std::array<UniformId, maxShadowMaps> lightViewProjection;
         std::array<UniformId, maxShadowMaps * ShadowCaster::maxWindows> shadowWindows;
-        std::array<UniformId, maxShadowMaps * ShadowCaster::maxWindows> shadowWindowPlaces;
+        std::array<UniformId, maxShadowMaps * ShadowCaster::maxWindows> shadowWindowShifts;
+        std::array<UniformId, maxShadowMaps> shadowGrid;
         std::array<UniformId, maxShadowMaps> shadowMaps;
     };
     Names names;

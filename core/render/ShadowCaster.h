@@ -19,12 +19,9 @@ struct ShadowCaster {
     // A part of the map that holds casters, with room for the filter. The map
     // itself is never stored whole: each window keeps its texels, on the map's
     // own grid, somewhere in the smaller stored texture. Only the karts (and
-    // the gantries they pass under) cast real-time shadows, so a few windows
+    // the gantries they pass under) cast real-time shadows, so two windows
     // hold everything a lookup reads.
     struct Window {
-        // Texels across the map at this window's level of detail: the full
-        // map's, or half that or less for a caster too big for the store.
-        int32_t mapSize = 0;
         // On the map at mapSize, in texels: x, y, width, height. The pass clears
         // and draws this much, at `stored` in the stored texture.
         glm::ivec4 rect{0};
@@ -36,7 +33,8 @@ struct ShadowCaster {
         uint32_t firstItem = 0;
         uint32_t itemCount = 0;
     };
-    static constexpr int maxWindows = 4;
+    // Each window is a test per shaded pixel: two cover two karts apart.
+    static constexpr int maxWindows = 2;
 
     Light* light = nullptr;
     RenderTarget* target = nullptr;
@@ -47,6 +45,9 @@ struct ShadowCaster {
     // Once the windows are fitted: what each draws, window after window (an
     // item near two windows is in both).
     std::vector<uint32_t> items;
+    // Texels across the map this frame: the renderer's shadow map size, or half
+    // that (or less) when the windows do not fit the stored texture.
+    int32_t mapSize = 0;
     std::array<Window, maxWindows> windows{};
     int windowCount = 0;
 };

@@ -60,6 +60,7 @@ glm::ivec4 atLevel(const glm::ivec4& rect, int level) {
 bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t mapSize, int32_t storedSize,
                               ShadowCaster& caster) {
     caster.windowCount = 0;
+    caster.mapSize = mapSize;
     clusters.clear();
     for (const glm::ivec4& rect : itemRects) {
         if (!isEmpty(rect)) {
@@ -87,26 +88,21 @@ bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t 
         absorb(clusters, both);
     }
 
-    // Each window's cleared part at its level: level l halves the map l times,
-    // down to where any four windows fit.
+    // The windows' cleared parts at a level of detail: level l halves the map
+    // l times, down to where the windows fit whatever they hold.
     int maxLevel = 0;
     while ((mapSize >> maxLevel) > std::max(storedSize / 2, 1) && (mapSize >> maxLevel) > 1) {
         ++maxLevel;
     }
-    levels.assign(clusters.size(), 0);
     cleared.resize(clusters.size());
-    const auto fitCleared = [&](size_t c) {
-        const int32_t size = mapSize >> levels[c];
-        const glm::ivec4 rect = grown(atLevel(clusters[c], levels[c]), clearMargin);
-        cleared[c] = glm::ivec4(glm::max(rect.x, 0), glm::max(rect.y, 0), glm::min(rect.z, size),
-                                glm::min(rect.w, size));
-    };
-    for (size_t c = 0; c < clusters.size(); ++c) {
-        fitCleared(c);
-    }
-    // Shelves, tallest first; while they do not fit, the biggest window that
-    // still can goes down a level.
-    const auto place = [&]() {
+    const auto place = [&](int level) {
+        const int32_t size = mapSize >> level;
+        for (size_t c = 0; c < clusters.size(); ++c) {
+            const glm::ivec4 rect = grown(atLevel(clusters[c], level), clearMargin);
+            cleared[c] = glm::ivec4(glm::max(rect.x, 0), glm::max(rect.y, 0), glm::min(rect.z, size),
+                                    glm::min(rect.w, size));
+        }
+        // Shelves, tallest first.
         byHeight.clear();
         for (size_t c = 0; c < clusters.size(); ++c) {
             byHeight.push_back(static_cast<int>(c));
@@ -120,47 +116,39 @@ bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t 
         int32_t shelfHeight = 0;
         for (int c : byHeight) {
             const glm::ivec4& rect = cleared[static_cast<size_t>(c)];
-            const glm::ivec2 size(rect.z - rect.x, rect.w - rect.y);
-            if (at.x + size.x > storedSize) {
+            const glm::ivec2 extent(rect.z - rect.x, rect.w - rect.y);
+            if (at.x + extent.x > storedSize) {
                 at = {0, at.y + shelfHeight};
                 shelfHeight = 0;
             }
-            if (at.x + size.x > storedSize || at.y + size.y > storedSize) {
+            if (at.x + extent.x > storedSize || at.y + extent.y > storedSize) {
                 return false;
             }
             caster.windows[static_cast<size_t>(c)].stored = at;
-            at.x += size.x;
-            shelfHeight = std::max(shelfHeight, size.y);
+            at.x += extent.x;
+            shelfHeight = std::max(shelfHeight, extent.y);
         }
         return true;
     };
-    while (!place()) {
-        int biggest = -1;
-        for (size_t c = 0; c < clusters.size(); ++c) {
-            if (levels[c] < maxLevel &&
-                (biggest < 0 || areaOf(cleared[c]) > areaOf(cleared[static_cast<size_t>(biggest)]))) {
-                biggest = static_cast<int>(c);
-            }
-        }
-        if (biggest < 0) {
+    int level = 0;
+    while (!place(level)) {
+        if (level == maxLevel) {
             caster.items.clear();
             return false;
         }
-        ++levels[static_cast<size_t>(biggest)];
-        fitCleared(static_cast<size_t>(biggest));
+        ++level;
     }
+    caster.mapSize = mapSize >> level;
 
     // Every item drawn into each window it reaches: what a window holds is then
     // what the whole map holds there, whichever window a lookup picks.
     grouped.clear();
     for (size_t c = 0; c < clusters.size(); ++c) {
-        const int level = levels[c];
         const glm::ivec4& rect = cleared[c];
         ShadowCaster::Window& window = caster.windows[c];
-        window.mapSize = mapSize >> level;
         window.rect = {rect.x, rect.y, rect.z - rect.x, rect.w - rect.y};
         window.lookupArea =
-            glm::vec4(grown(atLevel(clusters[c], level), lookupMargin)) / static_cast<float>(window.mapSize);
+            glm::vec4(grown(atLevel(clusters[c], level), lookupMargin)) / static_cast<float>(caster.mapSize);
         const glm::ivec4 onFullMap(rect.x << level, rect.y << level, rect.z << level, rect.w << level);
         window.firstItem = static_cast<uint32_t>(grouped.size());
         for (size_t i = 0; i < itemRects.size() && i < caster.items.size(); ++i) {

@@ -188,7 +188,7 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
     const ShadowCaster& caster = first.shadowCasters[0];
     ASSERT_EQ(caster.windowCount, 1);
     const ShadowCaster::Window& window = caster.windows[0];
-    EXPECT_EQ(window.mapSize, renderer->shadowMapSize);
+    EXPECT_EQ(caster.mapSize, renderer->shadowMapSize);
     const RenderItem& cubeItem = first.item(caster.items[0]);
     const auto size = static_cast<float>(renderer->shadowMapSize);
     const glm::vec4 area = window.lookupArea * size;
@@ -231,49 +231,42 @@ TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
     }
 }
 
-TEST_F(RendererTest, CastersFarApartAreStoredApartAndOneTooBigForTheStoreLosesDetailAlone) {
+TEST_F(RendererTest, CastersFarApartAreStoredApartAndTooBigForTheStoreLoseDetail) {
     cube({-5, 0, -8}, red);
     cube({5, 0, -8}, blue);
     light(Light::directional, true)->shadowDistance = 15.0f;
     engine->frame();
     const ShadowCaster& apart = renderer->findView(camera)->shadowCasters[0];
     ASSERT_EQ(apart.windowCount, 2);
+    EXPECT_EQ(apart.mapSize, renderer->shadowMapSize);
+    EXPECT_EQ(apart.windows[0].itemCount, 1u);
+    EXPECT_EQ(apart.windows[1].itemCount, 1u);
     const int32_t stored = renderer->shadowMapSize / 2;
     const auto storedRect = [](const ShadowCaster::Window& w) {
         return glm::ivec4(w.stored, w.stored + glm::ivec2(w.rect.z, w.rect.w));
     };
-    const auto expectApartInStore = [&storedRect, stored](const ShadowCaster& caster) {
-        for (int i = 0; i < caster.windowCount; ++i) {
-            const glm::ivec4 a = storedRect(caster.windows[i]);
-            EXPECT_GE(glm::min(a.x, a.y), 0);
-            EXPECT_LE(glm::max(a.z, a.w), stored);
-            for (int j = i + 1; j < caster.windowCount; ++j) {
-                const glm::ivec4 b = storedRect(caster.windows[j]);
-                EXPECT_TRUE(a.z <= b.x || b.z <= a.x || a.w <= b.y || b.w <= a.y) << "stored windows overlap";
-            }
-        }
-    };
-    expectApartInStore(apart);
-    for (int w = 0; w < 2; ++w) {
-        EXPECT_EQ(apart.windows[w].mapSize, renderer->shadowMapSize);
-        EXPECT_EQ(apart.windows[w].itemCount, 1u);
+    const glm::ivec4 a = storedRect(apart.windows[0]);
+    const glm::ivec4 b = storedRect(apart.windows[1]);
+    EXPECT_TRUE(a.z <= b.x || b.z <= a.x || a.w <= b.y || b.w <= a.y) << "stored windows overlap";
+    for (const glm::ivec4& rect : {a, b}) {
+        EXPECT_GE(glm::min(rect.x, rect.y), 0);
+        EXPECT_LE(glm::max(rect.z, rect.w), stored);
     }
 
-    // A long wall behind them, too wide for the store at full detail: only its
-    // own window goes down a level, and it draws the cubes its part of the map
-    // reaches too.
+    // A long wall behind them is too wide for the store at full detail: the
+    // map goes down a level, and a window draws every caster its part reaches.
     addShape(*scene, "wall", "cube", red, {0, 0, -11}, glm::vec3(40.0f, 1.0f, 1.0f));
     engine->frame();
     const ShadowCaster& wide = renderer->findView(camera)->shadowCasters[0];
-    ASSERT_EQ(wide.windowCount, 3);
-    expectApartInStore(wide);
-    int coarse = 0;
+    ASSERT_GE(wide.windowCount, 1);
+    EXPECT_LE(wide.mapSize, stored);
+    uint32_t drawn = 0;
     for (int w = 0; w < wide.windowCount; ++w) {
-        const bool isCoarse = wide.windows[w].mapSize < renderer->shadowMapSize;
-        coarse += isCoarse ? 1 : 0;
-        EXPECT_EQ(wide.windows[w].itemCount, isCoarse ? 3u : 1u);
+        const ShadowCaster::Window& window = wide.windows[static_cast<size_t>(w)];
+        EXPECT_LE(glm::max(window.stored.x + window.rect.z, window.stored.y + window.rect.w), stored);
+        drawn += window.itemCount;
     }
-    EXPECT_EQ(coarse, 1);
+    EXPECT_GE(drawn, 3u);
 }
 
 TEST_F(RendererTest, StatisticsCountEveryPassesDrawsAndTrianglesButNotCulledItems) {

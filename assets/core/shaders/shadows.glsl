@@ -1,21 +1,22 @@
 // Directional-light shadow maps: the renderer binds map i to unit 13 + i with
-// its light-space matrix as lightViewProjection[i]. A map is stored in part
-// only: up to SHADOW_WINDOWS windows per map keep the texels near its casters.
-// Window w of map i comes as shadowWindows[i * 4 + w] (the map coordinates it
-// answers for: min x, min y, max x, max y) and shadowWindowPlaces[i * 4 + w]
-// (x, y: from a texel of the map to where the stored texture keeps it; z:
-// texels across the map at the window's detail; w: its texel's size in texels
-// of the full map). Lookups outside every window are lit. The maps are plain
-// depth textures with nearest filtering (no hardware comparison), so the soft
-// edge is built here from gathered texels. Needs common.glsl and lighting.glsl.
+// its light-space matrix as lightViewProjection[i] and its size in texels as
+// shadowGrid[i]. A map is stored in part only: up to SHADOW_WINDOWS windows
+// per map keep the texels near its casters. Window w of map i comes as
+// shadowWindows[i * 2 + w] (the map coordinates it answers for: min x, min y,
+// max x, max y) and shadowWindowShifts[i * 2 + w] (from a texel of the map to
+// where the stored texture keeps it). Lookups outside every window are lit.
+// The maps are plain depth textures with nearest filtering (no hardware
+// comparison), so the soft edge is built here from gathered texels. Needs
+// common.glsl and lighting.glsl.
 // FAST_SHADOWS (the middle preset): one gather, a 2 x 2 bilinear ramp.
 
 #ifdef HAS_SHADOW_MAPS
-// ShadowCaster::maxWindows.
-#define SHADOW_WINDOWS 4
+// ShadowCaster::maxWindows: each window is a test per pixel.
+#define SHADOW_WINDOWS 2
 uniform mat4 lightViewProjection[NUM_SHADOWMAPS];
+uniform float shadowGrid[NUM_SHADOWMAPS];
 uniform vec4 shadowWindows[NUM_SHADOWMAPS * SHADOW_WINDOWS];
-uniform vec4 shadowWindowPlaces[NUM_SHADOWMAPS * SHADOW_WINDOWS];
+uniform vec2 shadowWindowShifts[NUM_SHADOWMAPS * SHADOW_WINDOWS];
 layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 
 // Fraction of a 3 x 3 texel box around the point that is lit, with the box
@@ -78,9 +79,11 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     // Picked with constant indices, as the maps are: indexed by a uniform, each
     // pixel would load the matrix on its own on a software rasteriser.
     mat4 lightMatrix = lightViewProjection[0];
+    float grid = shadowGrid[0];
     for (int k = 1; k < NUM_SHADOWMAPS; ++k) {
         if (k == index) {
             lightMatrix = lightViewProjection[k];
+            grid = shadowGrid[k];
         }
     }
     float texelWorld = light.shadowTexel;
@@ -92,31 +95,26 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     vec4 clip = lightMatrix * vec4(offsetPos, 1.0);
     vec3 coord = clip.xyz / clip.w * 0.5 + 0.5;
     bool stored = false;
-    vec4 place = vec4(0.0, 0.0, 1.0, 1.0);
+    vec2 shift = vec2(0.0);
     for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
         for (int w = 0; w < SHADOW_WINDOWS; ++w) {
             vec4 area = shadowWindows[k * SHADOW_WINDOWS + w];
-            if (k == index && all(greaterThanEqual(coord.xy, area.xy)) && all(lessThanEqual(coord.xy, area.zw))) {
+            // One map needs no test of which (the usual case: one sun).
+            bool mine = NUM_SHADOWMAPS == 1 || k == index;
+            if (mine && all(greaterThanEqual(coord.xy, area.xy)) && all(lessThanEqual(coord.xy, area.zw))) {
                 stored = true;
-                place = shadowWindowPlaces[k * SHADOW_WINDOWS + w];
+                shift = shadowWindowShifts[k * SHADOW_WINDOWS + w];
             }
         }
     }
     if (coord.z >= 1.0 || !stored) {
         return 1.0;
     }
-    if (place.w != 1.0) {
-        // A window kept at less detail has larger texels: the push off the
-        // surface grows with them.
-        offsetPos = worldPos + normal * texelWorld * place.w * (1.0 + 2.0 * (1.0 - nDotL));
-        clip = lightMatrix * vec4(offsetPos, 1.0);
-        coord = clip.xyz / clip.w * 0.5 + 0.5;
-    }
     // The depth bias grows with the slope (tangent of the light angle), capped
     // so that grazing light does not lift shadows off their casters.
     float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-3);
     float bias = light.shadowBias * (1.0 + min(slope, 2.0));
-    float lit = filteredShadowAt(index, coord.xy * place.z, place.xy, coord.z - bias);
+    float lit = filteredShadowAt(index, coord.xy * grid, shift, coord.z - bias);
     // Fade out towards the map's border so a shadow leaving the fitted region
     // thins away instead of being cut off.
     vec2 edge = min(coord.xy, 1.0 - coord.xy);
