@@ -1008,7 +1008,10 @@ void Renderer::sendShadowMaps(const View& view) {
                 graphics->setUniform(areaName, window.lookupArea);
                 graphics->setUniform(shiftName, glm::vec2(shift));
             } else {
+                // Sent all the same: a uniform first set mid-race would grow the
+                // program's cache of held values then.
                 graphics->setUniform(areaName, glm::vec4(1.0f, 1.0f, 0.0f, 0.0f));
+                graphics->setUniform(shiftName, glm::vec2(0.0f));
             }
         }
         if (caster.target->depthTexture != nullptr) {

@@ -61,7 +61,12 @@ bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t 
                               ShadowCaster& caster) {
     caster.windowCount = 0;
     caster.mapSize = mapSize;
+    // Room for the most groups the items can make: how far apart the karts
+    // happen to be must not decide whether a frame allocates.
     clusters.clear();
+    clusters.reserve(itemRects.size());
+    byHeight.reserve(static_cast<size_t>(ShadowCaster::maxWindows));
+    cleared.reserve(static_cast<size_t>(ShadowCaster::maxWindows));
     for (const glm::ivec4& rect : itemRects) {
         if (!isEmpty(rect)) {
             absorb(clusters, rect);
@@ -141,8 +146,12 @@ bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t 
     caster.mapSize = mapSize >> level;
 
     // Every item drawn into each window it reaches: what a window holds is then
-    // what the whole map holds there, whichever window a lookup picks.
+    // what the whole map holds there, whichever window a lookup picks. Room
+    // for every item in every window, so that two karts parting mid-race
+    // allocate nothing.
     grouped.clear();
+    grouped.reserve(itemRects.size() * static_cast<size_t>(ShadowCaster::maxWindows));
+    caster.items.reserve(grouped.capacity());
     for (size_t c = 0; c < clusters.size(); ++c) {
         const glm::ivec4& rect = cleared[c];
         ShadowCaster::Window& window = caster.windows[c];
