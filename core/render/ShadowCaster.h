@@ -1,6 +1,6 @@
 // One shadow-casting directional light of a view for one frame: the pooled
 // depth target it renders into, the matrix fitted to the view, the indices
-// (into the view's items) of what casters it draws and the parts of the map
+// (into the view's items) of the casters it draws and the parts of the map
 // they can reach.
 #pragma once
 
@@ -19,8 +19,8 @@ struct ShadowCaster {
     // A part of the map that holds casters, with room for the filter. The map
     // itself is never stored whole: each window keeps its texels, on the map's
     // own grid, somewhere in the smaller stored texture. Only the karts (and
-    // the gantries they pass under) cast real-time shadows, so two windows
-    // hold everything a lookup reads.
+    // the gantries they pass under) cast real-time shadows: a window around
+    // each of two karts apart holds everything a lookup reads.
     struct Window {
         // On the map at mapSize, in texels: x, y, width, height. The pass clears
         // and draws this much, at `stored` in the stored texture.
