@@ -322,27 +322,21 @@ void Renderer::addShadowCasters(View& view) {
 }
 
 void Renderer::fitCasterWindows(const View& view, ShadowCaster& caster) {
-    casterBoxes.clear();
-    for (uint32_t index : caster.items) {
-        const RenderItem& item = view.items[index];
-        if (!item.bounded) {
-            casterBoxes.emplace_back(-1.0f, -1.0f, 1.0f, 1.0f);
-            continue;
-        }
-        const Bounds onMap = Bounds{item.boundsMin, item.boundsMax}.transformed(caster.lightViewProjection);
-        casterBoxes.emplace_back(onMap.min.x, onMap.min.y, onMap.max.x, onMap.max.y);
-    }
     const auto size = static_cast<float>(shadowMapSize);
     casterRects.clear();
-    for (const glm::vec4& box : casterBoxes) {
-        if (box.x > 1.0f || box.y > 1.0f || box.z < -1.0f || box.w < -1.0f) {
+    for (uint32_t index : caster.items) {
+        const RenderItem& item = view.items[index];
+        const Bounds onMap =
+            item.bounded ? Bounds{item.boundsMin, item.boundsMax}.transformed(caster.lightViewProjection)
+                         : Bounds{glm::vec3(-1.0f), glm::vec3(1.0f)};
+        if (onMap.min.x > 1.0f || onMap.min.y > 1.0f || onMap.max.x < -1.0f || onMap.max.y < -1.0f) {
             casterRects.emplace_back(0);
             continue;
         }
         const glm::vec2 first =
-            glm::floor((glm::clamp(glm::vec2(box.x, box.y), -1.0f, 1.0f) * 0.5f + 0.5f) * size);
+            glm::floor((glm::clamp(glm::vec2(onMap.min), -1.0f, 1.0f) * 0.5f + 0.5f) * size);
         const glm::vec2 last =
-            glm::ceil((glm::clamp(glm::vec2(box.z, box.w), -1.0f, 1.0f) * 0.5f + 0.5f) * size);
+            glm::ceil((glm::clamp(glm::vec2(onMap.max), -1.0f, 1.0f) * 0.5f + 0.5f) * size);
         casterRects.emplace_back(glm::ivec2(first), glm::ivec2(last));
     }
     shadowPacker.pack(casterRects, shadowMapSize, storedShadowMapSize(), caster);

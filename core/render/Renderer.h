@@ -182,9 +182,7 @@ private:
     std::unique_ptr<Shader> depthShader;
     std::vector<std::unique_ptr<RenderTarget>> shadowPool;
     ShadowWindowPacker shadowPacker;
-    // Each caster item's box on the light's map (clip x, y: min, max) and its
-    // texels there: scratch for fitCasterWindows.
-    std::vector<glm::vec4> casterBoxes;
+    // Each caster item's texels on the light's map: scratch for fitCasterWindows.
     std::vector<glm::ivec4> casterRects;
     // Views are drawn one after the other and each fills it before its main
     // pass reads it, so one texture serves them all.
