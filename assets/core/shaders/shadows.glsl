@@ -23,8 +23,10 @@ layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 // sliding smoothly across texels (4 gathers = 16 depth comparisons), so the
 // shadow edge is a soft ramp instead of stair steps. onMap: the lookup in map
 // texels; the weights come from it and only whole texels are shifted, so the
-// result is the one a whole stored map would give.
-float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth) {
+// result is the one a whole stored map would give. Only pixels that receive
+// (their lookup falls in a window) are worth the gathers; what the others get
+// back is not used.
+float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth, bool receives) {
     vec2 size = vec2(textureSize(map, 0));
 #ifdef FAST_SHADOWS
     vec2 texelPos = onMap - 0.5;
@@ -41,18 +43,24 @@ float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth) {
     vec4 wx = vec4(1.0 - f.x, 1.0, 1.0, f.x);
     vec4 wy = vec4(1.0 - f.y, 1.0, 1.0, f.y);
     float lit = 0.0;
-    for (int j = 0; j < 2; ++j) {
-        for (int i = 0; i < 2; ++i) {
-            // A gather between two texel centres returns the 2 x 2 block
-            // (i0, j1), (i1, j1), (i1, j0), (i0, j0).
-            vec2 at = (cell + shift + vec2(2 * i, 2 * j)) / size;
-            vec4 d = textureGather(map, at);
-            vec4 pass = vec4(greaterThanEqual(d, vec4(depth)));
-            vec2 x = i == 0 ? wx.xy : wx.zw;
-            vec2 y = j == 0 ? wy.xy : wy.zw;
-            lit += pass.w * x.x * y.x + pass.z * x.y * y.x
-                 + pass.x * x.x * y.y + pass.y * x.y * y.y;
-        }
+    // A loop whose count each pixel sets is the one branch llvmpipe really
+    // takes (both sides of an if are worked out for every pixel): it runs until
+    // every pixel of its block is done. A block with no pixel in a window so
+    // reads one gather instead of four, about 3 % of the high frame; a constant
+    // count would be unrolled and lose that.
+    int gathers = receives ? 4 : 0;
+    for (int g = 0; g < gathers; ++g) {
+        int i = g & 1;
+        int j = g >> 1;
+        // A gather between two texel centres returns the 2 x 2 block
+        // (i0, j1), (i1, j1), (i1, j0), (i0, j0).
+        vec2 at = (cell + shift + vec2(2 * i, 2 * j)) / size;
+        vec4 d = textureGather(map, at);
+        vec4 pass = vec4(greaterThanEqual(d, vec4(depth)));
+        vec2 x = i == 0 ? wx.xy : wx.zw;
+        vec2 y = j == 0 ? wy.xy : wy.zw;
+        lit += pass.w * x.x * y.x + pass.z * x.y * y.x
+             + pass.x * x.x * y.y + pass.y * x.y * y.y;
     }
     return lit / 9.0;
 }
@@ -60,11 +68,11 @@ float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth) {
 // The maps are picked with constant indices only: llvmpipe (Mesa 22.3) crashes
 // while compiling a draw that indexes the sampler array with the light's
 // uniform index once there are two or more maps.
-float filteredShadowAt(int index, vec2 onMap, vec2 shift, float depth) {
+float filteredShadowAt(int index, vec2 onMap, vec2 shift, float depth, bool receives) {
     float lit = 1.0;
     for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
         if (k == index) {
-            lit = filteredShadow(shadowMaps[k], onMap, shift, depth);
+            lit = filteredShadow(shadowMaps[k], onMap, shift, depth, receives);
         }
     }
     return lit;
@@ -107,19 +115,18 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
             }
         }
     }
-    if (coord.z >= 1.0 || !stored) {
-        return 1.0;
-    }
+    // Beyond the box's far end nothing casts.
+    bool receives = stored && coord.z < 1.0;
     // The depth bias grows with the slope (tangent of the light angle), capped
     // so that grazing light does not lift shadows off their casters.
     float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-3);
     float bias = light.shadowBias * (1.0 + min(slope, 2.0));
-    float lit = filteredShadowAt(index, coord.xy * grid, shift, coord.z - bias);
+    float lit = filteredShadowAt(index, coord.xy * grid, shift, coord.z - bias, receives);
     // Fade out towards the map's border so a shadow leaving the fitted region
     // thins away instead of being cut off.
     vec2 edge = min(coord.xy, 1.0 - coord.xy);
     float inside = smoothstep(0.0, 0.04, min(edge.x, edge.y));
-    return mix(1.0, lit, inside * clamp(light.shadowStrength, 0.0, 1.0));
+    return receives ? mix(1.0, lit, inside * clamp(light.shadowStrength, 0.0, 1.0)) : 1.0;
 }
 #else
 float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
