@@ -19,6 +19,20 @@ uniform vec4 shadowWindows[NUM_SHADOWMAPS * SHADOW_WINDOWS];
 uniform vec2 shadowWindowShifts[NUM_SHADOWMAPS * SHADOW_WINDOWS];
 layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 
+// The maps are picked with constant indices only: llvmpipe (Mesa 22.3) crashes
+// while compiling a draw that indexes the sampler array with the light's
+// uniform index once there are two or more maps. This loop is unrolled; it must
+// not hold a loop that cannot be, or its index stops being a constant.
+vec4 gatherShadowMap(int index, vec2 at) {
+    vec4 depths = vec4(1.0);
+    for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
+        if (k == index) {
+            depths = textureGather(shadowMaps[k], at);
+        }
+    }
+    return depths;
+}
+
 // Fraction of a 3 x 3 texel box around the point that is lit, with the box
 // sliding smoothly across texels (4 gathers = 16 depth comparisons), so the
 // shadow edge is a soft ramp instead of stair steps. onMap: the lookup in map
@@ -26,12 +40,13 @@ layout(binding = 13) uniform sampler2D shadowMaps[NUM_SHADOWMAPS];
 // result is the one a whole stored map would give. Only pixels that receive
 // (their lookup falls in a window) are worth the gathers; what the others get
 // back is not used.
-float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth, bool receives) {
-    vec2 size = vec2(textureSize(map, 0));
+float filteredShadow(int index, vec2 onMap, vec2 shift, float depth, bool receives) {
+    // Every map is stored at one size.
+    vec2 size = vec2(textureSize(shadowMaps[0], 0));
 #ifdef FAST_SHADOWS
     vec2 texelPos = onMap - 0.5;
     vec2 frac = fract(texelPos);
-    vec4 d4 = textureGather(map, (floor(texelPos) + 1.0 + shift) / size);
+    vec4 d4 = gatherShadowMap(index, (floor(texelPos) + 1.0 + shift) / size);
     vec4 pass4 = vec4(greaterThanEqual(d4, vec4(depth)));
     // Gather order: (i0, j1), (i1, j1), (i1, j0), (i0, j0).
     return mix(mix(pass4.w, pass4.z, frac.x), mix(pass4.x, pass4.y, frac.x), frac.y);
@@ -46,7 +61,7 @@ float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth, bool re
     // A loop whose count each pixel sets is the one branch llvmpipe really
     // takes (both sides of an if are worked out for every pixel): it runs until
     // every pixel of its block is done. A block with no pixel in a window so
-    // reads one gather instead of four, about 3 % of the high frame; a constant
+    // reads one gather instead of four, 2-5 % of the high frame; a constant
     // count would be unrolled and lose that.
     int gathers = receives ? 4 : 0;
     for (int g = 0; g < gathers; ++g) {
@@ -55,7 +70,7 @@ float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth, bool re
         // A gather between two texel centres returns the 2 x 2 block
         // (i0, j1), (i1, j1), (i1, j0), (i0, j0).
         vec2 at = (cell + shift + vec2(2 * i, 2 * j)) / size;
-        vec4 d = textureGather(map, at);
+        vec4 d = gatherShadowMap(index, at);
         vec4 pass = vec4(greaterThanEqual(d, vec4(depth)));
         vec2 x = i == 0 ? wx.xy : wx.zw;
         vec2 y = j == 0 ? wy.xy : wy.zw;
@@ -63,19 +78,6 @@ float filteredShadow(sampler2D map, vec2 onMap, vec2 shift, float depth, bool re
              + pass.x * x.x * y.y + pass.y * x.y * y.y;
     }
     return lit / 9.0;
-}
-
-// The maps are picked with constant indices only: llvmpipe (Mesa 22.3) crashes
-// while compiling a draw that indexes the sampler array with the light's
-// uniform index once there are two or more maps.
-float filteredShadowAt(int index, vec2 onMap, vec2 shift, float depth, bool receives) {
-    float lit = 1.0;
-    for (int k = 0; k < NUM_SHADOWMAPS; ++k) {
-        if (k == index) {
-            lit = filteredShadow(shadowMaps[k], onMap, shift, depth, receives);
-        }
-    }
-    return lit;
 }
 
 // 1 = fully lit, 0 = fully shadowed by this light's map (before its strength).
@@ -121,7 +123,7 @@ float shadowVisibility(Light light, vec3 worldPos, vec3 normal, vec3 toLight) {
     // so that grazing light does not lift shadows off their casters.
     float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-3);
     float bias = light.shadowBias * (1.0 + min(slope, 2.0));
-    float lit = filteredShadowAt(index, coord.xy * grid, shift, coord.z - bias, receives);
+    float lit = filteredShadow(index, coord.xy * grid, shift, coord.z - bias, receives);
     // Fade out towards the map's border so a shadow leaving the fitted region
     // thins away instead of being cut off.
     vec2 edge = min(coord.xy, 1.0 - coord.xy);
