@@ -144,9 +144,16 @@ void Renderer::setQuality(RenderQuality newQuality) {
                                                      : 0.5f;
     // Read only where they are drawn, and at the size they are drawn: a switch to
     // a preset that draws more reads it now.
+    const bool cubeTopLevelsRead = renderScale > 0.5f;
     if (auto* loader = systems != nullptr ? systems->get<ResourceLoader>() : nullptr) {
         loader->setNormalMapsDrawn(normalMapsEnabled);
-        loader->setCubeTopLevelsRead(renderScale > 0.5f);
+        loader->setCubeTopLevelsRead(cubeTopLevelsRead);
+    }
+    // The sky's first stored level (512 texels a face, 256 where the top is not
+    // read) spans about as many pixels as texels in a view of 400 rows at this
+    // scale: it is read alone. Medium would shrink it by 1.6 and blends on.
+    if ((cubeTopLevelsRead ? 1.0f : 0.5f) <= renderScale + 1e-3f) {
+        qualityDefines.emplace_back("SKY_FIRST_LEVEL");
     }
     const int32_t mapSize = quality == RenderQuality::High ? 2048 : 1024;
     if (mapSize != shadowMapSize) {

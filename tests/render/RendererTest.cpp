@@ -442,7 +442,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
     };
     const Expected presets[] = {
         {RenderQuality::High,
-         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL"},
+         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL", "SKY_FIRST_LEVEL"},
          1,
          true,
          1.0f,
@@ -458,7 +458,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
          true},
         {RenderQuality::Low,
          {"NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER",
-          "SIMPLE_LIGHTING", "VERTEX_WAVES"},
+          "SIMPLE_LIGHTING", "VERTEX_WAVES", "SKY_FIRST_LEVEL"},
          0,
          false,
          0.5f,
