@@ -149,9 +149,9 @@ void Renderer::setQuality(RenderQuality newQuality) {
         loader->setNormalMapsDrawn(normalMapsEnabled);
         loader->setCubeTopLevelsRead(cubeTopLevelsRead);
     }
-    // The sky's first stored level (512 texels a face, 256 where the top is not
-    // read) spans about as many pixels as texels in a view of 400 rows at this
-    // scale: it is read alone. Medium would shrink it by 1.6 and blends on.
+    // Split screen at 1280 x 800 shows the sky's first stored level (512 texels
+    // a face, 256 where the top is not read) at about a texel per pixel at this
+    // scale, so it is read alone. Medium shows it 1.6 times smaller and blends on.
     if ((cubeTopLevelsRead ? 1.0f : 0.5f) <= renderScale + 1e-3f) {
         qualityDefines.emplace_back("SKY_FIRST_LEVEL");
     }

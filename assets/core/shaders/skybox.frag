@@ -17,9 +17,9 @@ out vec4 fragColor;
 void main() {
     vec3 direction = safeNormalize(vDirection, vec3(0.0, 0.0, -1.0));
 #ifdef SKY_FIRST_LEVEL
-    // A blend with the next level would change the picture by a display step
-    // or two at the faces' edges, but a software rasteriser would work out
-    // each pixel's level and read both.
+    // Blending in the next level changes the picture by a display step or two
+    // at the faces' edges, yet costs a software rasteriser each pixel's level
+    // and twice the reads.
     vec3 sky = textureLod(skyboxTex, direction, 0.0).rgb;
 #else
     vec3 sky = texture(skyboxTex, direction).rgb;
