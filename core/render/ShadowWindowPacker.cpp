@@ -57,7 +57,7 @@ glm::ivec4 atLevel(const glm::ivec4& rect, int level) {
 
 } // namespace
 
-bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t mapSize, int32_t storedSize,
+void ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t mapSize, int32_t storedSize,
                               ShadowCaster& caster) {
     caster.windowCount = 0;
     caster.mapSize = mapSize;
@@ -139,7 +139,7 @@ bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t 
     while (!place(level)) {
         if (level == maxLevel) {
             caster.items.clear();
-            return false;
+            return;
         }
         ++level;
     }
@@ -169,5 +169,4 @@ bool ShadowWindowPacker::pack(const std::vector<glm::ivec4>& itemRects, int32_t 
     }
     caster.windowCount = static_cast<int>(clusters.size());
     caster.items.assign(grouped.begin(), grouped.end());
-    return true;
 }

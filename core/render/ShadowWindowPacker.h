@@ -23,9 +23,9 @@ public:
     // itemRects: one per caster item, in its order, on the full map's texel
     // grid (min x, min y, max x, max y; empty where max <= min: the item is off
     // the map). Fills the caster's map size and windows and replaces its items
-    // with what each window draws. False when not even the coarsest windows
-    // fit a storedSize x storedSize texture: the caster then has no windows.
-    bool pack(const std::vector<glm::ivec4>& itemRects, int32_t mapSize, int32_t storedSize,
+    // with what each window draws. When not even the coarsest windows fit a
+    // storedSize x storedSize texture, the caster has no windows.
+    void pack(const std::vector<glm::ivec4>& itemRects, int32_t mapSize, int32_t storedSize,
               ShadowCaster& caster);
 
 private:
