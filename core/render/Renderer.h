@@ -8,10 +8,10 @@
 // than the fog's end, each shadow map those in its light's box. Neighbouring
 // chunks that land in the same lists are drawn as one range.
 //
-// Opaque items are drawn twice: depth only, then shaded with the depth test
-// at LessEqual and depth writes off, so each pixel is shaded about once. The
-// depth the first step leaves is copied into the view's depth texture for the
-// water and the particles. The quality preset decides what each pixel costs,
+// At high, opaque items are drawn twice: depth only, then shaded with the depth
+// test at LessEqual and depth writes off, so each pixel is shaded about once.
+// The cheaper presets draw them once, near to far. Either way the opaque depth
+// is copied into the view's depth texture for the water and the particles. The quality preset decides what each pixel costs,
 // and how many pixels there are: below a render scale of 1 the views are drawn
 // into a smaller offscreen picture (SceneTarget) and upscaled into the window.
 #pragma once
@@ -138,7 +138,8 @@ public:
     bool wireframe = false;
     Graphics* graphics = nullptr;
     int32_t shadowMapSize = 2048;
-    // Opaque items drawn depth-first so the main pass shades each pixel about once.
+    // Opaque items drawn depth-first so the main pass shades each pixel about
+    // once (high; set by setQuality).
     bool depthPrePassEnabled = true;
     // The [graphics] render_scale setting: above 0 it replaces every preset's own
     // render scale (applied by setQuality).

@@ -436,6 +436,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         Defines defines;
         size_t shadowMaps;
         bool prePass;
+        bool viewDepth;
         float particles;
         float renderScale;
         bool nearestMips;
@@ -445,6 +446,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
          {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL", "SKY_FIRST_LEVEL"},
          1,
          true,
+         true,
          1.0f,
          1.0f,
          false},
@@ -452,6 +454,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
          {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL", "FAST_SHADOWS",
           "SIMPLE_WATER", "SIMPLE_LIGHTING"},
          1,
+         false,
          true,
          0.75f,
          0.625f,
@@ -460,6 +463,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
          {"NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NO_SKY_REFLECTION", "NO_DEPTH_READS", "SIMPLE_WATER",
           "SIMPLE_LIGHTING", "VERTEX_WAVES", "SKY_FIRST_LEVEL"},
          0,
+         false,
          false,
          0.5f,
          0.5f,
@@ -476,7 +480,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
         renderer->fitViewDepth();
-        EXPECT_EQ(renderer->getViewDepthTarget() != nullptr, preset.prePass) << name;
+        EXPECT_EQ(renderer->getViewDepthTarget() != nullptr, preset.viewDepth) << name;
         EXPECT_EQ(renderer->getParticleDensity(), preset.particles) << name;
         EXPECT_EQ(renderer->getRenderScale(), preset.renderScale) << name;
         EXPECT_EQ(renderer->getNearestMipLevels(), preset.nearestMips) << name;
