@@ -20,15 +20,19 @@ namespace audiotest {
 
 constexpr double pi = 3.14159265358979323846;
 
-// A scratch folder per test process, removed at exit by the OS's tmp cleaning only.
+// A scratch folder per test process, removed when the process exits.
 inline std::filesystem::path scratchDir() {
-    static const std::filesystem::path dir = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("tw_audio_" + std::to_string(static_cast<long>(::getpid())));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return dir;
+    struct Scratch {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("tw_audio_" + std::to_string(static_cast<long>(::getpid())));
+        Scratch() { std::filesystem::create_directories(path); }
+        ~Scratch() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Scratch scratch;
+    return scratch.path;
 }
 
 // Little-endian, as WAV wants it.

@@ -53,7 +53,11 @@ struct AppTest : ::testing::Test {
         fs::create_directories(dir);
         fs::current_path(dir);
     }
-    ~AppTest() override { fs::current_path(previous); }
+    ~AppTest() override {
+        fs::current_path(previous);
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
     fs::path previous;
     fs::path dir;
 };
