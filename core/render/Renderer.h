@@ -166,6 +166,8 @@ private:
     void resetRenderState();
     // Binds the nearest-mip sampler over the material and lightmap units, or unbinds it.
     void bindMaterialSamplers(bool bind);
+    // Binds the one-level lightmap sampler to the lightmap's unit, or unbinds it.
+    void bindLightmapSampler(bool bind);
     void drawItem(const RenderItem& item);
     void sendProgramUniforms(View& view);
     void sendLightUniforms(View& view);
@@ -207,6 +209,9 @@ private:
     // Bound over the material and lightmap units during main passes when
     // nearestMipLevels is on; 0 until first needed.
     uint32_t nearestMipSampler = 0;
+    // The lightmap's unit during main passes where nearestMipLevels is off: one
+    // mip level, clamped as the lightmaps are; 0 until first needed.
+    uint32_t lightmapSampler = 0;
     SceneTarget sceneTarget;
     uint32_t frameNumber = 0;
     // Counts main passes; see ShaderProgram::viewStamp.
