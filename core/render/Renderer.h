@@ -11,9 +11,10 @@
 // At high, opaque items are drawn twice: depth only, then shaded with the depth
 // test at LessEqual and depth writes off, so each pixel is shaded about once.
 // The cheaper presets draw them once, near to far. Either way the opaque depth
-// is copied into the view's depth texture for the water and the particles. The quality preset decides what each pixel costs,
-// and how many pixels there are: below a render scale of 1 the views are drawn
-// into a smaller offscreen picture (SceneTarget) and upscaled into the window.
+// is copied into the view's depth texture for the water and the particles. The
+// quality preset decides what each pixel costs, and how many pixels there are:
+// below a render scale of 1 the views are drawn into a smaller offscreen
+// picture (SceneTarget) and upscaled into the window.
 #pragma once
 
 #include "core/render/RenderQuality.h"
