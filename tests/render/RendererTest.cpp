@@ -443,7 +443,8 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
     };
     const Expected presets[] = {
         {RenderQuality::High,
-         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL", "SKY_FIRST_LEVEL"},
+         {"SHADOW", "NUM_SHADOWMAPS 1", "NUM_LIGHTS 1", "ONLY_DIRECTIONAL_LIGHTS", "NORMAL",
+          "SKY_FIRST_LEVEL"},
          1,
          true,
          true,
