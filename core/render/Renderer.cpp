@@ -51,6 +51,18 @@ float distanceToBox(const glm::vec3& point, const glm::vec3& boxMin, const glm::
     return glm::length(glm::max(glm::max(boxMin - point, point - boxMax), glm::vec3(0.0f)));
 }
 
+// A sampler that reads one mip level (the nearer), filtered within it.
+GLuint makeOneLevelSampler(GLint wrap) {
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap);
+    return sampler;
+}
+constexpr uint32_t oneLevelSamplerCalls = 5;
+
 } // namespace
 
 Renderer::Names::Names()
@@ -182,12 +194,8 @@ void Renderer::bindMaterialSamplers(bool bind) {
     // a file and repeats, as the sampler does.
     constexpr GLsizei units = lightmapTextureUnit + 1;
     if (bind && nearestMipSampler == 0) {
-        glGenSamplers(1, &nearestMipSampler);
-        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glSamplerParameteri(nearestMipSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        graphics->countCalls(5);
+        nearestMipSampler = makeOneLevelSampler(GL_REPEAT);
+        graphics->countCalls(oneLevelSamplerCalls);
     }
     const GLuint sampler = bind ? nearestMipSampler : 0;
     if (GLEW_VERSION_4_4 || GLEW_ARB_multi_bind) {
@@ -208,15 +216,19 @@ void Renderer::bindLightmapSampler(bool bind) {
     // level alone, it looks the same, and a software rasteriser fetches half
     // the texels (3 % of the high frame).
     if (bind && lightmapSampler == 0) {
-        glGenSamplers(1, &lightmapSampler);
-        glSamplerParameteri(lightmapSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        glSamplerParameteri(lightmapSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glSamplerParameteri(lightmapSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(lightmapSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        graphics->countCalls(5);
+        lightmapSampler = makeOneLevelSampler(GL_CLAMP_TO_EDGE);
+        graphics->countCalls(oneLevelSamplerCalls);
     }
     glBindSampler(static_cast<GLuint>(lightmapTextureUnit), bind ? lightmapSampler : 0);
     graphics->countCalls(1);
+}
+
+void Renderer::bindMainPassSamplers(bool bind) {
+    if (nearestMipLevels) {
+        bindMaterialSamplers(bind);
+    } else {
+        bindLightmapSampler(bind);
+    }
 }
 
 void Renderer::render(Scene& scene, float dt) {
@@ -817,11 +829,7 @@ void Renderer::renderMainPass(View& view) {
         clearViewRect(view);
     }
     resetRenderState();
-    if (nearestMipLevels) {
-        bindMaterialSamplers(true);
-    } else {
-        bindLightmapSampler(true);
-    }
+    bindMainPassSamplers(true);
 
     ++mainPassStamp;
     viewMatrix = view.camera->getView();
@@ -890,11 +898,7 @@ void Renderer::renderMainPass(View& view) {
         }
     }
     // The UI and everything else sample as their textures say.
-    if (nearestMipLevels) {
-        bindMaterialSamplers(false);
-    } else {
-        bindLightmapSampler(false);
-    }
+    bindMainPassSamplers(false);
 }
 
 void Renderer::presentViews() {

@@ -169,6 +169,8 @@ private:
     void bindMaterialSamplers(bool bind);
     // Binds the one-level lightmap sampler to the lightmap's unit, or unbinds it.
     void bindLightmapSampler(bool bind);
+    // The main pass's samplers: one of the two above, as the preset reads textures.
+    void bindMainPassSamplers(bool bind);
     void drawItem(const RenderItem& item);
     void sendProgramUniforms(View& view);
     void sendLightUniforms(View& view);
