@@ -7,6 +7,7 @@
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/physics/RigidBodyStatic.h"
 #include "core/resources/ResourceCache.h"
+#include "core/resources/ResourceLoader.h"
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
@@ -118,6 +119,8 @@ struct Kart {
 int main() {
     auto systems = std::make_unique<SystemRegistry>();
     systems->add<Engine>();
+    // The cache loads its built-in shaders as it starts.
+    systems->add<ResourceLoader>()->baseDir = TW_ASSETS_DIR;
     systems->add<ResourceCache>();
     systems->add<SceneManager>();
     systems->add<Physics>();
