@@ -6,13 +6,18 @@
 # other benchmarks' own reports follow. Screenshots of each preset go to
 # <build>/bench/race_<preset>.png.
 #
-#   scripts/bench.sh [build-dir]     (FRAMES=n frames per preset, default 300)
-# Timings are only comparable within one sitting on one machine.
+#   scripts/bench.sh [build-dir]     (FRAMES=n frames per run, default 300;
+#                                     RUNS=n runs per preset, default 3)
+# Timings are only comparable within one sitting on one machine. A shared
+# machine's speed drifts by a third within minutes, so the presets take turns,
+# run after run, and each row is the run with the middle median; the fps of
+# every run follow it.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 frames=${FRAMES:-300}
+runs=${RUNS:-3}
 cmake --build "$build" -j2 --target race_frame race_load physics_step render_frame bench_audio_mixer >/dev/null
 
 work=$(mktemp -d)
@@ -25,30 +30,54 @@ read -r -t 10 display <"$fifo"
 export DISPLAY=:$display ALSOFT_DRIVERS=null
 cd "$work"
 
-for preset in low medium high; do
-    "$build/bench/race_frame" --frames "$frames" --quality "$preset" \
-        --screenshot "$build/bench/race_$preset.png" >"$work/frame_$preset.txt" 2>&1 || true
+for run in $(seq "$runs"); do
+    for preset in low medium high; do
+        shot=()
+        if [ "$run" = 1 ]; then
+            shot=(--screenshot "$build/bench/race_$preset.png")
+        fi
+        "$build/bench/race_frame" --frames "$frames" --quality "$preset" "${shot[@]}" \
+            >"$work/frame_${preset}_$run.txt" 2>&1 || true
+    done
 done
 "$build/bench/race_load" --runs 3 >"$work/load.txt" 2>&1 || true
 
 field() { # field <file> <name>: the value of name=... on the RESULT line
     sed -n "s/^RESULT .*\b$2=\([^ ]*\).*/\1/p" "$1" | tail -n 1
 }
-printf '%-8s %9s %10s %9s %6s %10s %11s %11s %11s\n' preset "fps" "median ms" "p99 ms" draws triangles "GL/draw" "allocs/frm" "frags/pixel"
+printf '%-8s %9s %10s %9s %6s %10s %11s %11s %11s  %s\n' preset "fps" "median ms" "p99 ms" draws triangles "GL/draw" \
+    "allocs/frm" "frags/pixel" "fps of each run"
 for preset in low medium high; do
-    f=$work/frame_$preset.txt
-    if ! grep -q '^RESULT' "$f"; then
+    # The runs that finished, slowest median first; the row is the middle one.
+    ranked=()
+    every=""
+    for run in $(seq "$runs"); do
+        f=$work/frame_${preset}_$run.txt
+        if grep -q '^RESULT' "$f"; then
+            ranked+=("$(field "$f" median_ms) $f")
+            every="$every $(field "$f" fps)"
+        fi
+    done
+    if [ ${#ranked[@]} = 0 ]; then
         printf '%-8s (failed: see below)\n' "$preset"
-        tail -n 5 "$f"
+        tail -n 5 "$work/frame_${preset}_1.txt"
         continue
     fi
-    printf '%-8s %9s %10s %9s %6s %10s %11s %11s %11s\n' "$preset" "$(field "$f" fps)" "$(field "$f" median_ms)" \
+    f=$(printf '%s\n' "${ranked[@]}" | sort -g -r | sed -n "$(((${#ranked[@]} + 1) / 2))p" | cut -d' ' -f2)
+    printf '%-8s %9s %10s %9s %6s %10s %11s %11s %11s %s\n' "$preset" "$(field "$f" fps)" "$(field "$f" median_ms)" \
         "$(field "$f" p99_ms)" "$(field "$f" draws)" "$(field "$f" triangles)" "$(field "$f" calls_per_draw)" \
-        "$(field "$f" allocs_per_frame)" "$(field "$f" fragments_per_pixel)"
+        "$(field "$f" allocs_per_frame)" "$(field "$f" fragments_per_pixel)" "$every"
 done
 echo
 echo "load: $(grep -m1 '^median load' "$work/load.txt" || echo 'failed')"
-echo "peak resident memory in the race: $(field "$work/frame_high.txt" peak_mb) MB"
+peak=0
+for f in "$work"/frame_*.txt; do
+    mb=$(field "$f" peak_mb)
+    if [ -n "$mb" ] && [ "$mb" -gt "$peak" ]; then
+        peak=$mb
+    fi
+done
+echo "peak resident memory in the race: $peak MB"
 echo "load and cpu: $(uptime)"
 for other in physics_step render_frame bench_audio_mixer; do
     echo
