@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iostream>
 #include <memory>
 
 namespace {
@@ -80,8 +79,6 @@ TEST(AiDriverTest, MediumKeepsUpWithTheRaceDriverAndSkillOrdersTheTimes) {
     EXPECT_NEAR(medium, driverFrames, driverFrames * 0.15f)
         << "race driver " << driverFrames * step << " s, AI " << medium * step << " s";
     EXPECT_LT(longestStuck, 5.0f);
-    std::cout << "three laps: race driver " << driverFrames * step << " s, medium AI " << medium * step
-              << " s\n";
     const int easy = aiFrames(AiSkill::easy, 1);
     const int hard = aiFrames(AiSkill::hard, 1);
     ASSERT_GT(easy, 0);

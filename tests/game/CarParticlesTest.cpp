@@ -36,11 +36,6 @@ protected:
         }
     }
 
-    ParticleSystem* system(const char* name) const {
-        Entity* entity = scene->findEntity(name);
-        return entity != nullptr ? entity->getComponent<ParticleSystem>() : nullptr;
-    }
-
     Entity* kart;
     RigidBodyDynamic* body;
     Car* car;

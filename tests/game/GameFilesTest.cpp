@@ -43,11 +43,8 @@ TEST_F(GameFilesTest, ThePlayersConfigIsMadeOnceWithTheDefaultsUnlessTheWorkingD
     EXPECT_EQ(findConfigFile(UserPaths("torquewind")), own.string());
     EXPECT_EQ(read(own), defaultConfigText);
     EXPECT_TRUE(log.contains("Created " + own.string() + " with the default settings"));
-    const ConfigFile defaults(own.string());
-    EXPECT_EQ(defaults.Get("window", "title", ""), "Torquewind");
-    EXPECT_EQ(defaults.GetInteger("window", "width", 0), 1280);
-    EXPECT_EQ(defaults.GetInteger("window", "height", 0), 800);
-    EXPECT_FALSE(defaults.HasValue("dir", "assets")) << "the installed assets are found from the executable";
+    EXPECT_FALSE(ConfigFile(own.string()).HasValue("dir", "assets"))
+        << "the installed assets are found from the executable";
 
     std::ofstream(own) << "[window]\nwidth=640\n";
     log.clear();

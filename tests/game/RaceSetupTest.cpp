@@ -192,10 +192,6 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
     EXPECT_EQ(solo.findEntity("P2Wheel_FL"), nullptr);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(RaceSetupTest, BestLapsKeepTheFastestOfEachTrack) {
     const std::string records = dir + "/data/torquewind/records.ini";
     const LapRecords laps(records);

@@ -176,10 +176,6 @@ TEST(WholeGameReplayTest, ABrokenReplayFileIsNamedAndTheTitleShows) {
     delete game;
 }
 
-} // namespace
-
-namespace {
-
 // A one-player race with a kept ghost: the ghost sets off from the line when P1
 // crosses it and drives on ahead while P1 coasts (the picture "ghost.png").
 TEST(WholeGameReplayTest, AOnePlayerRaceShowsTheKeptGhostFromTheLine) {

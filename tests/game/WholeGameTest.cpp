@@ -24,7 +24,6 @@
 #include "core/resources/ResourceCache.h"
 #include "core/resources/Shader.h"
 #include "core/resources/Texture2D.h"
-#include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
