@@ -7,6 +7,7 @@
 #include "core/runtime/Entity.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/Transform.h"
+#include "render/TestScene.h"
 #include "support/TestEngine.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -24,10 +25,7 @@ protected:
     }
 
     Camera* camera(const glm::vec3& eye, const glm::vec3& target) {
-        Entity* entity = scene.createEntity("camera");
-        entity->addComponent<Transform>()->setLocalMatrix(
-            glm::inverse(glm::lookAt(eye, target, glm::vec3(0.0f, 1.0f, 0.0f))));
-        return entity->addComponent<Camera>();
+        return addCamera(scene, "camera", eye, target);
     }
 
     // A unit cube's mesh renderer at position with scale.

@@ -59,12 +59,11 @@ TEST_F(ResizeTest, TheFrameAfterAResizeOrAFullscreenToggleFollowsTheFramebuffer)
     ASSERT_TRUE(framesUntil(240, 100));
     expectDrawnAt(240, 100);
 
-    int screenWidth = 0;
-    int screenHeight = 0;
     const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
     ASSERT_NE(mode, nullptr);
-    screenWidth = mode->width;
-    screenHeight = mode->height;
+    // Copied: a mode change may invalidate GLFW's pointer.
+    const int screenWidth = mode->width;
+    const int screenHeight = mode->height;
     graphics->toggleFullscreen();
     EXPECT_TRUE(graphics->isFullscreen());
     ASSERT_TRUE(framesUntil(screenWidth, screenHeight));

@@ -3,6 +3,7 @@
 // screen and as the renderer's "skybox" for every other shader, which blurs its
 // reflection through the cube's mip levels.
 #include "render/GLSceneTest.h"
+#include "resources/TempAssets.h"
 
 #include "core/render/Camera.h"
 #include "core/render/Light.h"
@@ -19,9 +20,7 @@
 #include "support/LogCapture.h"
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -29,41 +28,10 @@ constexpr int width = 160;
 constexpr int height = 120;
 
 // An assets folder of its own for the sky faces, sharing the engine's shaders.
-class SkyAssets {
-public:
-    SkyAssets() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tw-sky-XXXXXX").string();
-        dir = std::string(mkdtemp(pattern.data())) + "/";
-        std::filesystem::create_symlink(std::filesystem::path(TW_ASSETS_DIR) / "core", dir + "core");
-    }
-    ~SkyAssets() {
-        std::error_code error;
-        std::filesystem::remove_all(dir, error);
-    }
-    SkyAssets(const SkyAssets&) = delete;
-    SkyAssets& operator=(const SkyAssets&) = delete;
-
-    // Six one-colour faces of side texels under name/.
-    std::array<std::string, 6> faces(const std::string& name, const glm::u8vec3& colour, int side = 1) const {
-        std::array<std::string, 6> paths;
-        std::filesystem::create_directories(dir + name);
-        for (size_t face = 0; face < paths.size(); ++face) {
-            Picture picture{side, side, {}};
-            for (int texel = 0; texel < side * side; ++texel) {
-                picture.rgb.insert(picture.rgb.end(), {colour.r, colour.g, colour.b});
-            }
-            paths[face] = name + "/" + std::to_string(face) + ".png";
-            picture.save(dir + paths[face]);
-        }
-        return paths;
-    }
-
-    std::string dir;
-};
-
 class SkyboxTest : public GLSceneTest {
 protected:
     void SetUp() override {
+        std::filesystem::create_symlink(std::filesystem::path(TW_ASSETS_DIR) / "core", assets.dir + "core");
         open(width, height, assets.dir);
         if (scene == nullptr) {
             return;
@@ -73,9 +41,29 @@ protected:
                  {0, 0, -4});
     }
 
-    TextureCube* sky(const std::string& name, const glm::u8vec3& colour) {
+    // Six faces of side texels under name/, texel i of each in colourOf(i).
+    template <typename ColourOf>
+    std::array<std::string, 6> faces(const std::string& name, int side, ColourOf colourOf) const {
+        std::array<std::string, 6> paths;
+        assets.makeDir(name);
+        for (size_t face = 0; face < paths.size(); ++face) {
+            Picture picture{side, side, {}};
+            for (int texel = 0; texel < side * side; ++texel) {
+                const glm::u8vec3 colour(colourOf(texel));
+                picture.rgb.insert(picture.rgb.end(), {colour.r, colour.g, colour.b});
+            }
+            paths[face] = name + "/" + std::to_string(face) + ".png";
+            picture.save(assets.dir + paths[face]);
+        }
+        return paths;
+    }
+    std::array<std::string, 6> faces(const std::string& name, const glm::u8vec3& colour, int side = 1) const {
+        return faces(name, side, [&colour](int) { return colour; });
+    }
+
+    TextureCube* sky(const std::string& name, const glm::u8vec3& colour, int side = 1) {
         auto* cube = cache->create<TextureCube>(name);
-        EXPECT_TRUE(cube->load(assets.faces(name, colour)));
+        EXPECT_TRUE(cube->load(faces(name, colour, side)));
         return cube;
     }
 
@@ -85,7 +73,7 @@ protected:
         return picture.mean(width / 2 - 3, height / 2 - 3, 6, 6);
     }
 
-    SkyAssets assets;
+    TempAssets assets;
 };
 
 TEST_F(SkyboxTest, TheSkyFillsWhatNothingNearerCoveredAndTheLastCubeMapWins) {
@@ -125,19 +113,10 @@ TEST_F(SkyboxTest, TheSkyFillsWhatNothingNearerCoveredAndTheLastCubeMapWins) {
 // Half rough, a mirror reflects the sky blurred through the cube's mip chain:
 // a sky of one-texel checks shows as their even mean, not as the checks.
 TEST_F(SkyboxTest, AHalfRoughMirrorReflectsTheSkyBlurredThroughItsMipLevels) {
-    std::array<std::string, 6> faces;
-    std::filesystem::create_directories(assets.dir + "checks");
-    for (size_t face = 0; face < faces.size(); ++face) {
-        Picture picture{64, 64, std::vector<uint8_t>(64 * 64 * 3)};
-        for (size_t i = 0; i < picture.rgb.size(); ++i) {
-            const size_t pixel = i / 3;
-            picture.rgb[i] = ((pixel % 64 + pixel / 64) % 2) != 0 ? 255 : 0;
-        }
-        faces[face] = "checks/" + std::to_string(face) + ".png";
-        picture.save(assets.dir + faces[face]);
-    }
     auto* checks = cache->create<TextureCube>("checks");
-    ASSERT_TRUE(checks->load(faces));
+    ASSERT_TRUE(checks->load(faces("checks", 64, [](int texel) {
+        return glm::u8vec3(static_cast<uint8_t>((texel % 64 + texel / 64) % 2 != 0 ? 255 : 0));
+    })));
     scene->createEntity("Skybox")->addComponent<Skybox>()->setTexture(checks);
     Material* mirror = colourMaterial(*engine->systems, "mirror", {1.0f, 1.0f, 1.0f, 1.0f});
     mirror->setUniform("metallic", 1.0f);
@@ -163,8 +142,7 @@ TEST_F(SkyboxTest, AHalfRoughMirrorReflectsTheSkyBlurredThroughItsMipLevels) {
 // preset reads it from there, and a switch to one drawing more reads it whole again.
 TEST_F(SkyboxTest, HalfSizeViewsReadTheSkyFromTheLevelBelowItsFaces) {
     TextureCube* blue = sky("blue", {40, 90, 200});
-    auto* cube = cache->create<TextureCube>("large");
-    ASSERT_TRUE(cube->load(assets.faces("large", {40, 90, 200}, 64)));
+    TextureCube* cube = sky("large", {40, 90, 200}, 64);
     scene->createEntity("Skybox")->addComponent<Skybox>()->setTexture(cube);
     EXPECT_EQ(cube->getSide(), 64);
 
@@ -173,8 +151,7 @@ TEST_F(SkyboxTest, HalfSizeViewsReadTheSkyFromTheLevelBelowItsFaces) {
     EXPECT_EQ(cube->getLevels(), 6);
     EXPECT_EQ(blue->getSide(), 1) << "a face without levels below stays whole";
     EXPECT_NEAR(skyPixel(draw()).b, 200.0f, 4.0f);
-    auto* later = cache->create<TextureCube>("later");
-    ASSERT_TRUE(later->load(assets.faces("later", {40, 90, 200}, 16)));
+    TextureCube* later = sky("later", {40, 90, 200}, 16);
     EXPECT_EQ(later->getSide(), 8);
 
     renderer->setQuality(RenderQuality::Medium);
@@ -186,17 +163,13 @@ TEST_F(SkyboxTest, HalfSizeViewsReadTheSkyFromTheLevelBelowItsFaces) {
 // The sky is drawn around everything and must never land in a shadow map (it
 // would be a box at the origin there); a damaged face still leaves a sky.
 TEST_F(SkyboxTest, TheSkyCastsNoShadowAndADamagedFaceLeavesTheRest) {
-    std::array<std::string, 6> faces = assets.faces("damaged", {40, 90, 200});
-    {
-        std::ofstream broken(assets.dir + faces[5], std::ios::binary | std::ios::trunc);
-        broken << "\x89PNG\r\n\x1a\n broken";
-    }
+    const std::array<std::string, 6> paths = faces("damaged", {40, 90, 200});
+    assets.write(paths[5], "\x89PNG\r\n\x1a\n broken");
     LogCapture log;
     auto* cube = cache->create<TextureCube>("damaged");
-    ASSERT_TRUE(cube->load(faces));
-    EXPECT_TRUE(log.contains("Texture not found: " + faces[5]));
-    Entity* entity = scene->createEntity("Skybox");
-    Skybox* skybox = entity->addComponent<Skybox>();
+    ASSERT_TRUE(cube->load(paths));
+    EXPECT_TRUE(log.contains("Texture not found: " + paths[5]));
+    Skybox* skybox = scene->createEntity("Skybox")->addComponent<Skybox>();
     skybox->setTexture(cube);
     Entity* sun = scene->createEntity("Sun");
     sun->addComponent<Transform>()->setRotation(glm::angleAxis(glm::radians(-60.0f), glm::vec3(1, 0, 0)));

@@ -59,7 +59,8 @@ TEST_F(MaterialTest, TheDefaultMaterialShowsTheCheckerboardOnTheDefaultShader) {
     EXPECT_EQ(standard->getDefines(), std::vector<std::string>{"DIFFUSE"});
 }
 
-TEST_F(MaterialTest, AValueOfAnotherTypeReplacesTheOldOneAndIsSentByItsType) {
+// Textures take consecutive units in the material's texture order.
+TEST_F(MaterialTest, ValuesAreSentByTheirLatestTypeAndTexturesBoundToConsecutiveUnitsWithTheirSamplers) {
     Material* material = cache->create<Material>("metal");
     material->setUniform("metallic", 0.25f);
     material->setUniform("metallic", glm::vec3(0.1f, 0.2f, 0.3f));
@@ -81,21 +82,14 @@ TEST_F(MaterialTest, AValueOfAnotherTypeReplacesTheOldOneAndIsSentByItsType) {
     GLfloat albedo[4] = {};
     glGetUniformfv(program->program, program->getUniformLocation("albedo"), albedo);
     EXPECT_EQ(albedo[3], 4.0f);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-TEST_F(MaterialTest, BindsItsTexturesToConsecutiveUnitsAndSetsTheSamplers) {
-    Material* material = cache->create<Material>("two textures");
     Texture2D* white = cache->get<Texture2D>("white");
     Texture2D* checker = Texture2D::checkerboard(*cache);
     material->setTexture("second", checker);
     material->setTexture("first", checker);
     material->setTexture("first", white);
-    ShaderProgram* program = shader->getProgram(std::vector<std::string>{});
-    graphics->useProgram(program);
     EXPECT_EQ(material->bindTextures(*graphics), 2u);
 
-    // Units follow the material's texture order.
     GLuint unit = 0;
     for (const auto& [name, texture] : material->getTextures()) {
         GLint sampler = -1;
@@ -109,6 +103,7 @@ TEST_F(MaterialTest, BindsItsTexturesToConsecutiveUnitsAndSetsTheSamplers) {
     }
     EXPECT_EQ(material->getTexture("first"), white);
     glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(MaterialTest, RenderStateGoesThroughTheCacheAndWireframeOverridesPolygonMode) {

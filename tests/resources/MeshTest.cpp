@@ -93,50 +93,41 @@ TEST_F(MeshTest, AnEmptyMeshIsReportedAndKeepsNoBuffers) {
     EXPECT_TRUE(noIndices->parts.empty());
 }
 
-TEST_F(MeshTest, PrimitivesHaveTheirBoundsAndEveryStreamTheDefaultShaderReads) {
+// Wound counter-clockwise seen from outside, with the quad's u right and v up.
+TEST_F(MeshTest, PrimitivesHaveTheirBoundsEveryStreamTheDefaultShaderReadsAndOutwardWinding) {
     const std::pair<const char*, glm::vec3> expected[] = {{"cube", glm::vec3(0.5f)},
                                                           {"quad", {0.5f, 0.5f, 0.0f}},
                                                           {"fullScreenQuad", {1.0f, 1.0f, 0.0f}},
                                                           {"sphere", glm::vec3(0.5f)},
                                                           {"cylinder", {0.5f, 1.0f, 0.5f}}};
     for (const auto& [name, max] : expected) {
-        const Mesh* mesh = cache->get<Mesh>(name);
-        ASSERT_NE(mesh, nullptr) << name;
-        EXPECT_EQ(mesh->getIndexBuffer()->count, mesh->indices.size()) << name;
-        // position, normal, tangent, bitangent and uv0.
-        ASSERT_EQ(mesh->getVertexBuffers().size(), 1u) << name;
-        EXPECT_EQ(mesh->getVertexBuffers()[0]->layout.size(), 5u) << name;
-        EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().max, max, 1e-5f))) << name;
-        EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().min, -max, 1e-5f))) << name;
-        for (uint16_t index : mesh->indices) {
-            ASSERT_LT(index, mesh->positions.size()) << name;
-        }
-    }
-}
-
-TEST_F(MeshTest, PrimitivesAreWoundCounterClockwiseSeenFromOutside) {
-    for (const char* name : {"cube", "quad", "fullScreenQuad", "sphere", "cylinder"}) {
+        SCOPED_TRACE(name);
         const Mesh* mesh = cache->get<Mesh>(name);
         ASSERT_NE(mesh, nullptr);
+        EXPECT_EQ(mesh->getIndexBuffer()->count, mesh->indices.size());
+        // position, normal, tangent, bitangent and uv0.
+        ASSERT_EQ(mesh->getVertexBuffers().size(), 1u);
+        EXPECT_EQ(mesh->getVertexBuffers()[0]->layout.size(), 5u);
+        EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().max, max, 1e-5f)));
+        EXPECT_TRUE(glm::all(glm::epsilonEqual(mesh->getBounds().min, -max, 1e-5f)));
+        for (uint16_t index : mesh->indices) {
+            ASSERT_LT(index, mesh->positions.size());
+        }
         const bool closed = mesh->positions.size() > 4;
         for (size_t i = 0; i < mesh->indices.size(); i += 3) {
             const uint16_t a = mesh->indices[i], b = mesh->indices[i + 1], c = mesh->indices[i + 2];
             const glm::vec3 face =
                 glm::cross(mesh->positions[b] - mesh->positions[a], mesh->positions[c] - mesh->positions[a]);
-            ASSERT_GT(glm::length(face), 0.0f) << name << " triangle " << i / 3 << " is degenerate";
+            ASSERT_GT(glm::length(face), 0.0f) << "triangle " << i / 3 << " is degenerate";
             const glm::vec3 normal = mesh->normals[a] + mesh->normals[b] + mesh->normals[c];
-            EXPECT_GT(glm::dot(face, normal), 0.0f) << name << " triangle " << i / 3;
+            EXPECT_GT(glm::dot(face, normal), 0.0f) << "triangle " << i / 3;
             if (closed) {
                 const glm::vec3 centroid =
                     (mesh->positions[a] + mesh->positions[b] + mesh->positions[c]) / 3.0f;
-                EXPECT_GT(glm::dot(face, centroid), 0.0f) << name << " triangle " << i / 3;
+                EXPECT_GT(glm::dot(face, centroid), 0.0f) << "triangle " << i / 3;
             }
         }
     }
-}
-
-TEST_F(MeshTest, QuadTextureCoordinatesFollowItsCorners) {
-    // u right, v up.
     const Mesh* quad = cache->get<Mesh>("quad");
     for (size_t v = 0; v < quad->positions.size(); ++v) {
         EXPECT_EQ(quad->uv0[v], glm::vec2(quad->positions[v]) + 0.5f);

@@ -28,15 +28,12 @@ protected:
 
 } // namespace
 
-TEST_F(ResourceCacheTest, ReadsTheStartUpShadersFromTheAssetsFolder) {
+TEST_F(ResourceCacheTest, WithoutAWindowReadsTheStartUpShadersAndGivesBuiltInMeshesTheirCpuSide) {
     Shader* standard = cache->get<Shader>("default");
     ASSERT_NE(standard, nullptr);
     EXPECT_EQ(standard->getVersionLine(), "#version 430 core\n");
     EXPECT_EQ(standard->getVertexSource(), "void main() {}\n");
     EXPECT_NE(cache->get<Shader>("quad2d"), nullptr);
-}
-
-TEST_F(ResourceCacheTest, WithoutAWindowBuiltInMeshesHaveTheirCpuSide) {
     const Mesh* cube = cache->get<Mesh>("cube");
     ASSERT_NE(cube, nullptr);
     EXPECT_EQ(cube->parts.size(), 1u);

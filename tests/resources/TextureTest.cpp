@@ -64,8 +64,6 @@ GLint levelWidth(GLenum bindTarget, GLenum target, GLuint texture) {
 
 using TextureTest = GLResourceTest;
 
-// Six faces under sky/ of size × size, face f dark (f) in its file's bottom row and
-// bright (200 + f) above; the face numbered missing is not written.
 // A PNG signature and IHDR chunk (8-bit RGBA), with its CRC, and nothing after it.
 std::string pngHeader(uint32_t width, uint32_t height) {
     std::string chunk = "IHDR";
@@ -91,6 +89,8 @@ std::string pngHeader(uint32_t width, uint32_t height) {
     return png;
 }
 
+// Six faces under sky/ of size × size, face f dark (f) in its file's bottom row and
+// bright (200 + f) above; the face numbered missing is not written.
 std::array<std::string, 6> writeSky(const std::string& dir, int size, int missing = -1) {
     std::array<std::string, 6> paths;
     for (int face = 0; face < 6; ++face) {
@@ -157,7 +157,6 @@ TEST_F(TextureTest, FilesThatCannotBeReadAreTreatedAsMissing) {
     assets.write("empty.png", "");
     assets.write("text.png", "this is not an image\n");
     assets.makeDir("folder.png");
-    // 16-bit grey: decodable, but not convertible to 32-bit pixels.
     // Half a PSD: its reader would run past the end of the pixel data.
     FIBITMAP* layered = FreeImage_Allocate(64, 64, 32);
     ASSERT_TRUE(FreeImage_Save(FIF_PSD, layered, (assets.dir + "whole.psd").c_str(), 0));
@@ -169,6 +168,7 @@ TEST_F(TextureTest, FilesThatCannotBeReadAreTreatedAsMissing) {
     }
     // A valid header claiming 100000 x 100000 pixels: refused before anything is allocated.
     assets.write("huge.png", pngHeader(100000, 100000));
+    // 16-bit grey: decodable, but not convertible to 32-bit pixels.
     FIBITMAP* grey = FreeImage_AllocateT(FIT_UINT16, 8, 8);
     ASSERT_TRUE(FreeImage_Save(FIF_TIFF, grey, (assets.dir + "grey16.tif").c_str(), 0));
     FreeImage_Unload(grey);
@@ -198,9 +198,16 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     });
     Texture2D* loaded = cache->create<Texture2D>("halves");
     ASSERT_TRUE(loaded->load("halves.png"));
+    // Width 3 of one byte per pixel: rows that are not 4-byte aligned.
     const std::vector<uint8_t> glyph = {0, 40, 80, 120, 160, 200};
     Texture2D* created = cache->create<Texture2D>("created");
     created->create(3, 2, TextureFormat::Red, glyph.data());
+    EXPECT_EQ(created->getFormat(), TextureFormat::Red);
+    EXPECT_EQ(readLevel0(GL_TEXTURE_2D, created->getTexture(), GL_RED, 3, 2, 1), glyph);
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, created->getTexture(), GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    GLint unpack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(unpack, 4) << "the alignment is restored";
     for (Texture2D* texture : {loaded, created}) {
         glBindTexture(GL_TEXTURE_2D, texture->getTexture());
         GLint width = 0;
@@ -210,17 +217,19 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
         EXPECT_EQ(width, 1);
         EXPECT_EQ(height, 1);
     }
-    std::vector<uint8_t> level1(2 * 1 * 4);
-    glBindTexture(GL_TEXTURE_2D, loaded->getTexture());
-    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
-    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 100, 255}));
+    const auto level1Of = [](const Texture2D* texture) {
+        std::vector<uint8_t> pixels(2 * 1 * 4);
+        glBindTexture(GL_TEXTURE_2D, texture->getTexture());
+        glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    const std::vector<uint8_t> halves = {200, 0, 0, 255, 0, 0, 100, 255};
+    EXPECT_EQ(level1Of(loaded), halves);
     // Kept as red and green only (a lightmap), the same levels read blue 0.
     Texture2D* pairs = cache->create<Texture2D>("pairs");
     ASSERT_TRUE(pairs->load("halves.png", TextureFormat::RedGreen));
     EXPECT_EQ(pairs->getFormat(), TextureFormat::RedGreen);
-    glBindTexture(GL_TEXTURE_2D, pairs->getTexture());
-    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
-    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 0, 255}));
+    EXPECT_EQ(level1Of(pairs), (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 0, 255}));
     uint8_t red = 0;
     glBindTexture(GL_TEXTURE_2D, created->getTexture());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -235,9 +244,7 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     EXPECT_FALSE(glIsTexture(name));
     EXPECT_EQ(loaded->getWidth() / loaded->getHeight(), 2.0f);
     ASSERT_TRUE(loaded->load("halves.png"));
-    glBindTexture(GL_TEXTURE_2D, loaded->getTexture());
-    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
-    EXPECT_EQ(level1, (std::vector<uint8_t>{200, 0, 0, 255, 0, 0, 100, 255}));
+    EXPECT_EQ(level1Of(loaded), halves);
 
     // Whether lookups blend two levels is the texture's own, kept when it is read again.
     EXPECT_EQ(texParameter(GL_TEXTURE_2D, loaded->getTexture(), GL_TEXTURE_MIN_FILTER),
@@ -249,19 +256,6 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     ASSERT_TRUE(loaded->load("halves.png"));
     EXPECT_EQ(texParameter(GL_TEXTURE_2D, loaded->getTexture(), GL_TEXTURE_MIN_FILTER),
               GL_LINEAR_MIPMAP_NEAREST);
-}
-
-TEST_F(TextureTest, CreatesFromMemoryWithTightlyPackedRows) {
-    // Width 3 of one byte per pixel: rows that are not 4-byte aligned.
-    const std::vector<uint8_t> red = {1, 2, 3, 4, 5, 6};
-    Texture2D* glyph = cache->create<Texture2D>("glyph");
-    glyph->create(3, 2, TextureFormat::Red, red.data());
-    EXPECT_EQ(glyph->getFormat(), TextureFormat::Red);
-    EXPECT_EQ(readLevel0(GL_TEXTURE_2D, glyph->getTexture(), GL_RED, 3, 2, 1), red);
-    EXPECT_EQ(texParameter(GL_TEXTURE_2D, glyph->getTexture(), GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
-    GLint unpack = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    EXPECT_EQ(unpack, 4) << "the alignment is restored";
 }
 
 TEST_F(TextureTest, DepthStorageReadsFarDepthOutsideItsBorder) {
@@ -283,15 +277,26 @@ TEST_F(TextureTest, DepthStorageReadsFarDepthOutsideItsBorder) {
     }
 }
 
-TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
+// One face missing leaves the other five and a plain sky colour there; with no
+// face at all there is no cube map.
+TEST_F(TextureTest, CubeMapLoadsSixFlippedFacesFillsAMissingOneWithSkyColourAndFailsOnlyWithoutFaces) {
     TextureCube* sky = cache->create<TextureCube>("sky");
     LogCapture log;
-    // Flipped, each face's bright row comes first.
-    EXPECT_TRUE(sky->load(writeSky(assets.dir, 2)));
-    EXPECT_TRUE(log.lines.empty());
+    EXPECT_TRUE(sky->load(writeSky(assets.dir, 2, 3)));
+    EXPECT_EQ(log.count("Texture not found: sky/3.png"), 1);
+    EXPECT_EQ(log.lines.size(), 1u);
     for (int face = 0; face < 6; ++face) {
+        EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture()),
+                  2)
+            << face;
         const std::vector<uint8_t> pixels =
             readLevel0(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture(), GL_RGBA, 2, 2, 4);
+        if (face == 3) {
+            EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 4),
+                      (std::vector<uint8_t>{150, 180, 215, 255}));
+            continue;
+        }
+        // Flipped, each face's bright row comes first.
         EXPECT_EQ(pixels[0], 200 + face) << face;
         EXPECT_EQ(pixels[3], 255) << face;
         EXPECT_EQ(pixels[8], face) << face;
@@ -303,29 +308,6 @@ TEST_F(TextureTest, CubeMapLoadsSixFlippedFaces) {
     EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, sky->getTexture(), GL_TEXTURE_MIN_FILTER),
               GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(texParameter(GL_TEXTURE_CUBE_MAP, sky->getTexture(), GL_TEXTURE_WRAP_R), GL_CLAMP_TO_EDGE);
-}
-
-// One face missing leaves the other five and a plain sky colour there; with no
-// face at all there is no cube map.
-TEST_F(TextureTest, CubeMapFillsAMissingFaceWithSkyColourAndFailsOnlyWithoutFaces) {
-    TextureCube* sky = cache->create<TextureCube>("broken sky");
-    LogCapture log;
-    EXPECT_TRUE(sky->load(writeSky(assets.dir, 4, 3)));
-    EXPECT_EQ(log.count("Texture not found: sky/3.png"), 1);
-    EXPECT_EQ(log.lines.size(), 1u);
-    for (int face = 0; face < 6; ++face) {
-        EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture()),
-                  4)
-            << face;
-        const std::vector<uint8_t> pixels =
-            readLevel0(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, sky->getTexture(), GL_RGBA, 4, 4, 4);
-        if (face == 3) {
-            EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 4),
-                      (std::vector<uint8_t>{150, 180, 215, 255}));
-        } else {
-            EXPECT_EQ(pixels[0], 200 + face) << face;
-        }
-    }
     const std::array<std::string, 6> none{"a.png", "b.png", "c.png", "d.png", "e.png", "f.png"};
     EXPECT_FALSE(cache->create<TextureCube>("no sky")->load(none));
 }
