@@ -1,15 +1,13 @@
-// The per-user folders: which environment wins, what gets created and how a
-// failure is reported.
+// The per-user folders: which environment wins and what gets created. A file
+// where a folder should be is the game's files test's case.
 #include "core/platform/UserPaths.h"
 #include "core/platform/ExecutablePath.h"
-#include "support/LogCapture.h"
 #include "support/ScratchHome.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -51,17 +49,6 @@ TEST_F(UserPathsTest, AskingForAFileCreatesPrivateFoldersAndLeavesExistingOnesAl
     EXPECT_EQ(perms(dir / "home"), fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
     EXPECT_EQ(paths.configFile("config.ini"), (dir / "home/.config/torquewind/config.ini").string());
     EXPECT_TRUE(fs::is_directory(paths.configDir()));
-}
-
-TEST_F(UserPathsTest, AFileInTheWayGivesAnEmptyPathAndOneWarning) {
-    fs::create_directories(dir / "home/.config");
-    std::ofstream(dir / "home/.config/torquewind") << "not a folder";
-    LogCapture log;
-    EXPECT_EQ(UserPaths("torquewind").configFile("config.ini"), "");
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].level, LogLevel::Warning);
-    EXPECT_NE(log.lines[0].text.find((dir / "home/.config/torquewind").string()), std::string::npos)
-        << log.lines[0].text;
 }
 
 TEST(ExecutablePath, IsTheFolderOfTheRunningProgram) {

@@ -16,6 +16,12 @@ std::string writeIni(const std::string& name, const std::string& text) {
     return path;
 }
 
+Config readConfig(const std::string& text) {
+    Config config;
+    config.read(ConfigFile(text.data(), text.size()));
+    return config;
+}
+
 } // namespace
 
 TEST(ConfigFile, ReadsValuesAsTheSettingsFilesWriteThem) {
@@ -39,31 +45,21 @@ TEST(ConfigFile, ReadsValuesAsTheSettingsFilesWriteThem) {
 }
 
 TEST(Config, RenderScaleIsTakenInRangeAndOtherwiseNamedAndLeftToThePreset) {
-    const auto read = [](const std::string& text) {
-        Config config;
-        config.read(ConfigFile(text.data(), text.size()));
-        return config.renderScale;
-    };
-    EXPECT_EQ(read(""), 0.0f) << "unset: the preset decides";
-    EXPECT_EQ(read("[graphics]\nrender_scale=0.6\n"), 0.6f);
-    EXPECT_EQ(read("[graphics]\nrender_scale=1\n"), 1.0f);
+    EXPECT_EQ(readConfig("").renderScale, 0.0f) << "unset: the preset decides";
+    EXPECT_EQ(readConfig("[graphics]\nrender_scale=0.6\n").renderScale, 0.6f);
+    EXPECT_EQ(readConfig("[graphics]\nrender_scale=1\n").renderScale, 1.0f);
     LogCapture log;
-    EXPECT_EQ(read("[graphics]\nrender_scale=3\n"), 0.0f);
-    EXPECT_EQ(read("[graphics]\nrender_scale=0.1\n"), 0.0f);
+    EXPECT_EQ(readConfig("[graphics]\nrender_scale=3\n").renderScale, 0.0f);
+    EXPECT_EQ(readConfig("[graphics]\nrender_scale=0.1\n").renderScale, 0.0f);
     EXPECT_TRUE(
         log.contains("config.ini: graphics render_scale=3 is out of range (0.25 to 1); using the preset's"));
     EXPECT_EQ(log.lines.size(), 2u);
 }
 
 TEST(Config, TheWindowGetsADepthBufferOnlyWhereTheViewsDrawStraightIntoIt) {
-    const auto windowDepth = [](const std::string& text) {
-        Config config;
-        config.read(ConfigFile(text.data(), text.size()));
-        return config.windowDepth;
-    };
-    EXPECT_FALSE(windowDepth("")) << "auto: low on a software renderer, drawn offscreen";
-    EXPECT_FALSE(windowDepth("[graphics]\nquality=medium\n"));
-    EXPECT_TRUE(windowDepth("[graphics]\nquality=high\n"));
-    EXPECT_FALSE(windowDepth("[graphics]\nquality=high\nrender_scale=0.5\n"));
-    EXPECT_TRUE(windowDepth("[graphics]\nquality=low\nrender_scale=1\n"));
+    EXPECT_FALSE(readConfig("").windowDepth) << "auto: low on a software renderer, drawn offscreen";
+    EXPECT_FALSE(readConfig("[graphics]\nquality=medium\n").windowDepth);
+    EXPECT_TRUE(readConfig("[graphics]\nquality=high\n").windowDepth);
+    EXPECT_FALSE(readConfig("[graphics]\nquality=high\nrender_scale=0.5\n").windowDepth);
+    EXPECT_TRUE(readConfig("[graphics]\nquality=low\nrender_scale=1\n").windowDepth);
 }

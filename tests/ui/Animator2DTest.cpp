@@ -64,12 +64,3 @@ TEST_F(Animator2DTest, GrowsAndFadesFromTheSecondUpdateAndStopsWhereTheLastUpdat
     EXPECT_FLOAT_EQ(transform->getFirstScale(), 1.875f);
     EXPECT_FLOAT_EQ(element->color.a, 0.125f);
 }
-
-TEST_F(Animator2DTest, RunsAsAnUpdateHookOfTheScene) {
-    animator->duration = 0.2f;
-    animator->targetAlpha = 1.0f;
-    element->color.a = 0.0f;
-    engine.runFor(0.5f);
-    EXPECT_NEAR(element->color.a, 1.0f, 0.1f);
-    EXPECT_NEAR(transform->getFirstScale(), 2.0f, 0.2f);
-}
