@@ -3,7 +3,7 @@
 // screen and as the renderer's "skybox" for every other shader, which blurs its
 // reflection through the cube's mip levels.
 #include "render/GLSceneTest.h"
-#include "resources/TempAssets.h"
+#include "support/TempAssets.h"
 
 #include "core/render/Camera.h"
 #include "core/render/Light.h"

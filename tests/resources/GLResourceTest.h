@@ -2,7 +2,7 @@
 // window whose assets folder is a fresh temporary one. Skips without a display.
 #pragma once
 
-#include "TempAssets.h"
+#include "support/TempAssets.h"
 #include "support/TestEngine.h"
 
 #include "core/render/Graphics.h"

@@ -1,7 +1,7 @@
 // Decoding pictures ahead on worker threads: whatever order the main thread asks
 // in, each file comes back once, exactly as Image::load reads it (failures
 // included), and a prefetch dropped with pictures nobody asked for still ends.
-#include "TempAssets.h"
+#include "support/TempAssets.h"
 
 #include "core/resources/Image.h"
 #include "core/resources/ImagePrefetch.h"

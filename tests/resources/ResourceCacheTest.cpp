@@ -1,5 +1,5 @@
 // The resource types' built-ins and the start-up shaders in the cache; no window needed.
-#include "TempAssets.h"
+#include "support/TempAssets.h"
 
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"

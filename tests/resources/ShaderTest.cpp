@@ -1,8 +1,8 @@
 // Shader source preprocessing, lazily compiled variants and their error lines,
 // and attribute matching in the state cache.
 #include "GLResourceTest.h"
-#include "TempAssets.h"
 #include "support/LogCapture.h"
+#include "support/TempAssets.h"
 
 #include "core/resources/Mesh.h"
 #include "core/resources/ResourceLoader.h"
