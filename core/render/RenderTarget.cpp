@@ -10,18 +10,13 @@ RenderTarget::~RenderTarget() {
     if (framebuffer != 0) {
         glDeleteFramebuffers(1, &framebuffer);
     }
-    if (colorBuffer != 0) {
-        glDeleteRenderbuffers(1, &colorBuffer);
-    }
 }
 
-void RenderTarget::addColorBuffer(int newWidth, int newHeight) {
-    if (colorBuffer == 0) {
-        glGenRenderbuffers(1, &colorBuffer);
-    }
-    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, newWidth, newHeight);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+void RenderTarget::addColorTexture(int newWidth, int newHeight) {
+    auto texture = std::make_unique<Texture2D>(systems);
+    texture->create(newWidth, newHeight, TextureFormat::RGBA, nullptr);
+    colorTextures.push_back(texture.get());
+    ownedTextures.push_back(std::move(texture));
     width = newWidth;
     height = newHeight;
 }
@@ -48,15 +43,12 @@ bool RenderTarget::create() {
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(k), GL_TEXTURE_2D,
                                colorTextures[k]->getTexture(), 0);
     }
-    if (colorBuffer != 0) {
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
-    }
     if (depthTexture != nullptr) {
         const bool stencil = depthTexture->getFormat() == TextureFormat::DepthStencil;
         glFramebufferTexture2D(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
                                GL_TEXTURE_2D, depthTexture->getTexture(), 0);
     }
-    if (colorTextures.empty() && colorBuffer == 0) {
+    if (colorTextures.empty()) {
         // A depth-only target has no colour buffer to draw into or read from.
         glDrawBuffer(GL_NONE);
         glReadBuffer(GL_NONE);

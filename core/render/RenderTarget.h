@@ -20,15 +20,14 @@ public:
 
     // Makes a depth texture of that size (DepthStencil or Depth) the depth attachment.
     void addDepthTexture(int width, int height, TextureFormat format = TextureFormat::DepthStencil);
-    // Makes an RGBA8 renderbuffer of that size the colour attachment: a picture
-    // that is only ever blitted needs no texture.
-    void addColorBuffer(int width, int height);
+    // Makes an RGBA8 texture of that size, one level, clamped and filtered, the
+    // colour attachment.
+    void addColorTexture(int width, int height);
     // Makes the framebuffer from the attachments; false (and logged) when incomplete.
     bool create();
     void bind() const;
 
     GLuint framebuffer = 0;
-    GLuint colorBuffer = 0;
     std::vector<Texture2D*> colorTextures;
     Texture2D* depthTexture = nullptr;
     int width = 0;

@@ -256,6 +256,7 @@ void Renderer::precompile(Scene& scene) {
     cullingEnabled = culling;
     if (!views.empty()) {
         depthProgram();
+        sceneTarget.precompile();
     }
 }
 
@@ -905,7 +906,7 @@ void Renderer::presentViews() {
     if (graphics == nullptr || !graphics->hasWindow() || !sceneTarget.active() || views.empty()) {
         return;
     }
-    // One upscale for all views: each copy out of the target makes a software
+    // One upscale for all views: each read of the target makes a software
     // rasteriser finish everything drawn so far before it can start.
     glm::ivec4 from = views.front()->viewport;
     glm::ivec4 to = views.front()->windowViewport;
@@ -919,7 +920,7 @@ void Renderer::presentViews() {
         grow(from, view->viewport);
         grow(to, view->windowViewport);
     }
-    graphics->countCalls(sceneTarget.present(from, to));
+    graphics->countCalls(sceneTarget.present(*graphics, from, to));
 }
 
 void Renderer::bindTexture(int32_t unit, const Texture* texture, UniformId sampler) {

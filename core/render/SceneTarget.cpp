@@ -1,6 +1,14 @@
 // The scaled-down offscreen picture and its upscale into the window.
 #include "core/render/SceneTarget.h"
 
+#include "core/render/Graphics.h"
+#include "core/resources/IndexBuffer.h"
+#include "core/resources/Mesh.h"
+#include "core/resources/ResourceCache.h"
+#include "core/resources/Shader.h"
+#include "core/resources/UniformId.h"
+#include "core/runtime/SystemRegistry.h"
+
 #include <cmath>
 
 SceneTarget::SceneTarget(SystemRegistry* systems) : systems(systems) {}
@@ -31,7 +39,7 @@ void SceneTarget::update(int newWidth, int newHeight, float newScale, bool windo
     scale = newScale;
     const glm::ivec4 size = scaleRect({0, 0, newWidth, newHeight}, newScale);
     target = std::make_unique<RenderTarget>(systems);
-    target->addColorBuffer(size.z, size.w);
+    target->addColorTexture(size.z, size.w);
     target->addDepthTexture(size.z, size.w);
     if (!target->create()) {
         // Drawn straight into the window instead: full cost, but a picture (with
@@ -39,6 +47,10 @@ void SceneTarget::update(int newWidth, int newHeight, float newScale, bool windo
         target.reset();
         return;
     }
+    const GLint filter = scale <= 0.5f ? GL_NEAREST : GL_LINEAR;
+    const GLuint colour = target->colorTextures.front()->getTexture();
+    glTextureParameteri(colour, GL_TEXTURE_MIN_FILTER, filter);
+    glTextureParameteri(colour, GL_TEXTURE_MAG_FILTER, filter);
     // Views that leave gaps between them show black there, not what the
     // driver left in fresh memory.
     target->bind();
@@ -51,10 +63,69 @@ void SceneTarget::bind() const {
     glBindFramebuffer(GL_FRAMEBUFFER, target != nullptr ? target->framebuffer : 0);
 }
 
-uint32_t SceneTarget::present(const glm::ivec4& from, const glm::ivec4& to) const {
+void SceneTarget::precompile() {
+    if (quadLookedUp) {
+        return;
+    }
+    quadLookedUp = true;
+    if (auto* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr) {
+        Shader* shader = cache->get<Shader>("quad2d");
+        ShaderProgram* program = shader != nullptr ? shader->getProgram(std::string()) : nullptr;
+        quadProgram = program != nullptr && program->isLinked() ? program : nullptr;
+        quad = cache->get<Mesh>("fullScreenQuad");
+    }
+}
+
+uint32_t SceneTarget::present(Graphics& graphics, const glm::ivec4& from, const glm::ivec4& to) {
     if (target == nullptr) {
         return 0;
     }
+    precompile();
+    if (quadProgram == nullptr || quad == nullptr || quad->getIndexBuffer() == nullptr) {
+        return blit(from, to);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    graphics.setViewport(0, 0, windowWidth, windowHeight);
+    graphics.setPolygonMode(PolygonMode::Fill);
+    graphics.setBlendMode(BlendMode::None);
+    graphics.setCullMode(CullMode::None);
+    graphics.setDepthFunc(DepthFunc::Always);
+    graphics.setDepthWrite(false);
+    graphics.useProgram(quadProgram);
+    // The quad spans the whole target (uv 0 to 1 from corner -1 to 1); placed so
+    // that from lands on to, exactly as a blit maps pixel centres, and cut to to.
+    const glm::vec2 size(target->width, target->height);
+    const glm::vec2 window(windowWidth, windowHeight);
+    const glm::vec2 stretch = glm::vec2(to.z, to.w) / glm::vec2(from.z, from.w);
+    const glm::vec2 span = size * stretch / window;
+    const glm::vec2 centre =
+        2.0f * (glm::vec2(to.x, to.y) + (0.5f * size - glm::vec2(from.x, from.y)) * stretch) / window - 1.0f;
+    glm::mat4 placement(1.0f);
+    placement[0][0] = span.x;
+    placement[1][1] = span.y;
+    placement[3] = glm::vec4(centre, 0.0f, 1.0f);
+    static const UniformId placementName("object.worldViewProjection");
+    static const UniformId textureName("tex");
+    static const UniformId singleChannelName("singleChannel");
+    graphics.setUniform(placementName, placement);
+    graphics.setUniform(textureName, 0);
+    graphics.setUniform(singleChannelName, false);
+    graphics.bindTexture(0, target->colorTextures.front());
+    graphics.bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
+    const bool whole = to.x == 0 && to.y == 0 && to.z == windowWidth && to.w == windowHeight;
+    if (!whole) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(to.x, to.y, to.z, to.w);
+    }
+    graphics.drawIndexed(quad->getIndexBuffer()->count);
+    if (!whole) {
+        glDisable(GL_SCISSOR_TEST);
+        return 4;
+    }
+    return 1;
+}
+
+uint32_t SceneTarget::blit(const glm::ivec4& from, const glm::ivec4& to) const {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target->framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(from.x, from.y, from.x + from.z, from.y + from.w, to.x, to.y, to.x + to.z, to.y + to.w,

@@ -522,6 +522,20 @@ TEST_F(RendererTest, BelowRenderScaleOneTheViewsAreDrawnSmallerAndFillTheWindowA
         EXPECT_GT(cubeColour.r, cubeColour.g + 40.0f) << "the cube of the view at " << x;
         EXPECT_GT(cubeColour.r, cubeColour.b + 40.0f) << "the cube of the view at " << x;
     }
+    // Views over the middle of the window only: their picture lands there, edge to edge.
+    camera->setViewport(0.25f, 0.25f, 0.25f, 0.5f);
+    second->setViewport(0.5f, 0.25f, 0.25f, 0.5f);
+    const Picture middle = draw();
+    EXPECT_NEAR(middle.at(81, 100).g, 255.0f, 2.0f);
+    EXPECT_NEAR(middle.at(238, 100).b, 255.0f, 2.0f);
+    EXPECT_NEAR(middle.at(120, 52).g, 255.0f, 2.0f);
+    EXPECT_NEAR(middle.at(200, 147).b, 255.0f, 2.0f);
+    for (const int x : {120, 200}) {
+        const glm::vec3 cubeColour = middle.at(x, 100);
+        EXPECT_GT(cubeColour.r, cubeColour.g + 40.0f) << "the cube of the view at " << x;
+    }
+    camera->setViewport(0.0f, 0.0f, 0.5f, 1.0f);
+    second->setViewport(0.5f, 0.0f, 0.5f, 1.0f);
 
     // Back at full size the offscreen picture goes and high is today's picture again.
     renderer->renderScaleOverride = 0.0f;
