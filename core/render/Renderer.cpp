@@ -256,7 +256,11 @@ void Renderer::precompile(Scene& scene) {
     cullingEnabled = culling;
     if (!views.empty()) {
         depthProgram();
-        sceneTarget.precompile();
+        // Only where it draws: a preset switch that starts the upscale builds
+        // it then, with every other program the switch rebuilds.
+        if (sceneTarget.active()) {
+            sceneTarget.precompile();
+        }
     }
 }
 

@@ -39,7 +39,7 @@ public:
     // The framebuffer the views draw into: the target, or the window's own.
     void bind() const;
     // Builds the upscale's program now rather than on the first present, which
-    // may fall in the race.
+    // would fall in the race.
     void precompile();
     // Upscales the target's from rectangle into the window's to rectangle and
     // leaves the window's framebuffer bound; GL calls made past Graphics. A
