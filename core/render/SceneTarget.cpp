@@ -47,10 +47,13 @@ void SceneTarget::update(int newWidth, int newHeight, float newScale, bool windo
         target.reset();
         return;
     }
+    // Set through a bind, which GL 4.3 has: every main pass starts by forgetting
+    // the bindings Graphics remembers.
     const GLint filter = scale <= 0.5f ? GL_NEAREST : GL_LINEAR;
-    const GLuint colour = target->colorTextures.front()->getTexture();
-    glTextureParameteri(colour, GL_TEXTURE_MIN_FILTER, filter);
-    glTextureParameteri(colour, GL_TEXTURE_MAG_FILTER, filter);
+    glBindTexture(GL_TEXTURE_2D, target->colorTextures.front()->getTexture());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glBindTexture(GL_TEXTURE_2D, 0);
     // Views that leave gaps between them show black there, not what the
     // driver left in fresh memory.
     target->bind();
