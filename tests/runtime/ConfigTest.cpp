@@ -5,15 +5,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
-std::string writeIni(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
+// Read through a file, as the settings are, which is gone again once read.
+ConfigFile readIniFile(const std::string& text) {
+    const std::string path = ::testing::TempDir() + "values_" + std::to_string(getpid()) + ".ini";
     std::ofstream(path) << text;
-    return path;
+    ConfigFile file(path);
+    std::remove(path.c_str());
+    return file;
 }
 
 Config readConfig(const std::string& text) {
@@ -25,10 +31,10 @@ Config readConfig(const std::string& text) {
 } // namespace
 
 TEST(ConfigFile, ReadsValuesAsTheSettingsFilesWriteThem) {
-    const ConfigFile ini(writeIni("values.ini", "; comment\n# also\n[Window]\nWidth = 1024\n"
-                                                "[w]\nhex=0x3C\noctal=010\ntrail=42px\nword=abc\n"
-                                                "a=Yes\nb=off\nc=enabled\n"
-                                                "title=Kart ; a comment\nraw=a;b\nk=1\nk=2\n"));
+    const ConfigFile ini(readIniFile("; comment\n# also\n[Window]\nWidth = 1024\n"
+                                     "[w]\nhex=0x3C\noctal=010\ntrail=42px\nword=abc\n"
+                                     "a=Yes\nb=off\nc=enabled\n"
+                                     "title=Kart ; a comment\nraw=a;b\nk=1\nk=2\n"));
     EXPECT_EQ(ini.GetInteger("WINDOW", "width", 0), 1024) << "names ignore case";
     EXPECT_EQ(ini.GetInteger("w", "hex", 0), 60);
     EXPECT_EQ(ini.GetInteger("w", "octal", 0), 8);
