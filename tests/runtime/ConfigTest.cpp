@@ -2,25 +2,13 @@
 #include "core/runtime/Config.h"
 #include "core/runtime/ConfigFile.h"
 #include "support/LogCapture.h"
+#include "support/TempAssets.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 namespace {
-
-// Read through a file, as the settings are, which is gone again once read.
-ConfigFile readIniFile(const std::string& text) {
-    const std::string path = ::testing::TempDir() + "values_" + std::to_string(getpid()) + ".ini";
-    std::ofstream(path) << text;
-    ConfigFile file(path);
-    std::remove(path.c_str());
-    return file;
-}
 
 Config readConfig(const std::string& text) {
     Config config;
@@ -31,10 +19,11 @@ Config readConfig(const std::string& text) {
 } // namespace
 
 TEST(ConfigFile, ReadsValuesAsTheSettingsFilesWriteThem) {
-    const ConfigFile ini(readIniFile("; comment\n# also\n[Window]\nWidth = 1024\n"
-                                     "[w]\nhex=0x3C\noctal=010\ntrail=42px\nword=abc\n"
-                                     "a=Yes\nb=off\nc=enabled\n"
-                                     "title=Kart ; a comment\nraw=a;b\nk=1\nk=2\n"));
+    const TempAssets folder;
+    const ConfigFile ini(folder.write("values.ini", "; comment\n# also\n[Window]\nWidth = 1024\n"
+                                                    "[w]\nhex=0x3C\noctal=010\ntrail=42px\nword=abc\n"
+                                                    "a=Yes\nb=off\nc=enabled\n"
+                                                    "title=Kart ; a comment\nraw=a;b\nk=1\nk=2\n"));
     EXPECT_EQ(ini.GetInteger("WINDOW", "width", 0), 1024) << "names ignore case";
     EXPECT_EQ(ini.GetInteger("w", "hex", 0), 60);
     EXPECT_EQ(ini.GetInteger("w", "octal", 0), 8);
