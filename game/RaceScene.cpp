@@ -10,6 +10,7 @@
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/physics/RigidBodyStatic.h"
 #include "core/platform/Log.h"
+#include "core/platform/Memory.h"
 #include "core/render/Camera.h"
 #include "core/render/Light.h"
 #include "core/render/MeshRenderer.h"
@@ -286,6 +287,18 @@ std::vector<std::string> missingTrackNodes(const Scene& scene) {
 
 RaceFlow* buildRaceScene(Scene& scene) {
     return buildRaceScene(scene, defaultRaceSetup(readGameConfig(scene.systems).numLaps));
+}
+
+void readyRaceForDrawing(Scene& scene) {
+    if (auto* renderer = scene.systems->get<Renderer>()) {
+        renderer->precompile(scene);
+    }
+    if (auto* cache = scene.systems->get<ResourceCache>()) {
+        for (Mesh* mesh : cache->getAll<Mesh>()) {
+            mesh->releaseDrawOnlyData();
+        }
+    }
+    returnFreedMemory();
 }
 
 std::vector<std::string> unusedKartNodes(const RaceSetup& setup) {

@@ -39,6 +39,11 @@ RaceFlow* buildRaceScene(Scene& scene);
 // track has P1 and P2): importing the track without them (Scene::leftOutNodes)
 // reads none of their meshes and pictures.
 std::vector<std::string> unusedKartNodes(const RaceSetup& setup);
+// After the race is built over scene, before its first frame: compiles every
+// program it draws with (sparing the first frames), drops the meshes' copies
+// that only drawing reads (the GL buffers hold them) and hands the freed pages
+// back to the system.
+void readyRaceForDrawing(Scene& scene);
 // The picture files that registerWaterMaterial and buildRaceScene load into
 // textures cache does not hold yet (the track's own and the sky aside), in about
 // the order they load them: loading decodes them on worker threads while the

@@ -154,6 +154,9 @@ bool startReplay(SystemRegistry* systems, const ReplayFile& file) {
     }
     Scene* scene = scenes->createScene("replay");
     registerWaterMaterial(systems);
+    // As the race's own load does: the karts the race left out are not read, so
+    // watching holds no more meshes and pictures than racing did.
+    scene->leftOutNodes = unusedKartNodes(file.setup);
     loader->importScene(*scene, file.setup.track);
     RaceFlow* race = nullptr;
     if (scene->getEntities().empty()) {
@@ -205,6 +208,7 @@ bool startReplay(SystemRegistry* systems, const ReplayFile& file) {
     playback->camera = camera;
     playback->line = addTextEntity(*scene, "replayLine", "", {{0.5f, 0.03f}, 0.04f, Anchor::Top}, lineColour,
                                    uiLayer::debug);
+    readyRaceForDrawing(*scene);
     scenes->setScene(scene);
     race->startRace();
     playback->watchKart(0);

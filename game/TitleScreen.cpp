@@ -3,9 +3,7 @@
 
 #include "core/audio/AudioSource.h"
 #include "core/platform/Log.h"
-#include "core/platform/Memory.h"
 #include "core/render/Renderer.h"
-#include "core/resources/Mesh.h"
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 #include "core/resources/Texture2D.h"
@@ -326,17 +324,8 @@ void TitleScreen::load() {
         logError("Race scene: the track \"", file, "\" could not be loaded");
     } else if ((race = buildRaceScene(*scene, setup, catalog.find(file), controls)) != nullptr) {
         race->recordsPath = recordsPath;
-        // Compiling now spares the first frames of the race. The GL buffers hold
-        // what only drawing reads, and the importer's buffers are gone by now:
-        // their pages can go back to the system.
-        if (auto* renderer = systems->get<Renderer>()) {
-            renderer->precompile(*scene);
-        }
-        for (Mesh* mesh : systems->get<ResourceCache>()->getAll<Mesh>()) {
-            mesh->releaseDrawOnlyData();
-        }
         loader->prefetchImages({});
-        returnFreedMemory();
+        readyRaceForDrawing(*scene);
         setMessage("Press Space to start");
         state = ready;
         justLoaded = true;

@@ -12,6 +12,8 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SceneManager.h"
 #include "core/ui/Text.h"
+#include "game/Car.h"
+#include "game/RaceFlow.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -114,6 +116,33 @@ void ScriptedGame::quitStep(int key) {
     });
 }
 
+void ScriptedGame::titleStep(const std::string& name, float timeout) {
+    step(name, timeout, [this] { return titleReady(); });
+}
+
+bool ScriptedGame::titleReady() const {
+    Text* loading = text(scene("menu"), "loadingText");
+    return loading != nullptr && loading->text == "Press Space to start";
+}
+
+void ScriptedGame::startDriving(int players) {
+    Scene* race = scene("game");
+    const auto& flow = *race->findEntity("gameplay")->getComponent<RaceFlow>();
+    drivers.reserve(static_cast<size_t>(players));
+    for (int player = 0; player < players; ++player) {
+        Car& car = *race->findEntity(player == 0 ? "P1" : "P2")->getComponent<Car>();
+        const float lane = players == 1 ? 0.0f : player == 0 ? -2.5f : 2.5f;
+        drivers.emplace_back(flow, car, RaceDriver::playerKeys(player), lane);
+    }
+}
+
+void ScriptedGame::stopDriving() {
+    for (RaceDriver& driver : drivers) {
+        driver.release(*systems->get<Input>());
+    }
+    drivers.clear();
+}
+
 const std::vector<float>& ScriptedGame::renderSound(uint32_t milliseconds) {
     Audio* audio = systems->get<Audio>();
     const int rate = audio != nullptr && audio->soundSystem ? audio->soundSystem->getSampleRate() : 0;
@@ -208,6 +237,9 @@ void ScriptedGame::Hook::onFrame(float) {
     game->releaseNow = std::move(game->releaseNext);
     game->releaseNext.clear();
     game->setViews(game->drawViews);
+    for (RaceDriver& driver : game->drivers) {
+        driver.drive(*game->systems->get<Input>(), static_cast<float>(game->frameMs) / 1000.0f);
+    }
     if (game->everyFrame) {
         game->everyFrame();
     }

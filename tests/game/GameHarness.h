@@ -4,6 +4,8 @@
 // keys injected through Input and a script of steps run at the end of every frame.
 #pragma once
 
+#include "RaceDriver.h"
+
 #include "game/Game.h"
 
 #include <cstdint>
@@ -52,8 +54,16 @@ public:
     void tapStep(const std::string& name, std::vector<int> keys);
     // A step that taps key and finishes once the game has quit.
     void quitStep(int key);
+    // A step that waits until the title has loaded the race and offers it.
+    void titleStep(const std::string& name = "race loads", float timeout = 5.0f);
+    bool titleReady() const;
     // Runs the game until the script ends or quits it; true when every step finished.
     bool play();
+
+    // Race drivers for the race scene's first players karts, a lane apart, that
+    // hold their keys every frame until stopDriving lets go of them.
+    void startDriving(int players = 2);
+    void stopDriving();
 
     float now() const;
     // Seconds since the current step started.
@@ -111,4 +121,5 @@ private:
     std::vector<int> releaseNow;
     std::string screenshotPath;
     std::vector<float> soundBuffer;
+    std::vector<RaceDriver> drivers;
 };

@@ -4,16 +4,11 @@
 // sample of the mix may reach full scale; the level and peak of each stretch
 // are printed for whoever tunes the mix.
 #include "GameHarness.h"
-#include "RaceDriver.h"
 
 #include "core/physics/RigidBodyDynamic.h"
 #include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
-#include "core/ui/Text.h"
-#include "game/Car.h"
 #include "game/RaceFlow.h"
-#include "game/Spawner.h"
 #include "support/TestEngine.h"
 
 #include <GLFW/glfw3.h>
@@ -47,7 +42,6 @@ TEST(RaceMixTest, NoSampleClipsFromTheCountdownThroughAStartAtFullThrottle) {
     Scene* race = nullptr;
     RaceFlow* gameplay = nullptr;
     std::vector<Stretch> stretches;
-    std::vector<RaceDriver> drivers;
     float mark = 0.0f;
     const auto begin = [&](const std::string& name) {
         stretches.push_back({name});
@@ -64,14 +58,8 @@ TEST(RaceMixTest, NoSampleClipsFromTheCountdownThroughAStartAtFullThrottle) {
             }
             now.samples += mix.size();
         }
-        for (RaceDriver& driver : drivers) {
-            driver.drive(*game->systems->get<Input>(), static_cast<float>(game->frameMs) / 1000.0f);
-        }
     };
-    game->step("race loads", 10.0f, [&] {
-        Text* loading = ScriptedGame::text(game->scene("menu"), "loadingText");
-        return loading != nullptr && loading->text == "Press Space to start";
-    });
+    game->titleStep("race loads", 10.0f);
     game->tapStep("Space", {GLFW_KEY_SPACE});
     game->step("race scene", 1.0f, [&] {
         race = game->scene("game");
@@ -91,11 +79,7 @@ TEST(RaceMixTest, NoSampleClipsFromTheCountdownThroughAStartAtFullThrottle) {
             return false;
         }
         begin("Go! and full throttle");
-        for (int player = 0; player < 2; ++player) {
-            Car* kart = race->findEntity(player == 0 ? "P1" : "P2")->getComponent<Car>();
-            drivers.emplace_back(*gameplay, *kart, RaceDriver::playerKeys(player),
-                                 player == 0 ? -2.5f : 2.5f);
-        }
+        game->startDriving();
         return true;
     });
     game->step("driving", 5.0f, [&] { return game->now() - mark > 3.0f; });

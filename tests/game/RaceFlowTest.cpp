@@ -1,6 +1,6 @@
-// One race through RaceFlow: start poses, a restart during the countdown, and
-// karts finishing on the same step. The countdown, the result and the restart
-// as a player sees them are checked by the whole-game test.
+// One race through RaceFlow: start poses, a restart during the countdown, karts
+// finishing on the same step and Space on the end screen racing again. The
+// countdown and the result as a player sees them are checked by the whole-game test.
 #include "RaceWorld.h"
 
 #include "core/ui/Text.h"

@@ -17,6 +17,7 @@
 #include "game/RaceScene.h"
 #include "game/RaceSetup.h"
 #include "support/LogCapture.h"
+#include "support/TempAssets.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -35,13 +35,6 @@ bool mentions(const LogCapture& log, const std::string& text) {
 
 class RaceSetupTest : public ::testing::Test {
 protected:
-    RaceSetupTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "racesetup-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
-        path = dir + "/config.ini";
-    }
-    ~RaceSetupTest() override { std::filesystem::remove_all(dir); }
-
     void write(const std::string& text) const { std::ofstream(path) << text; }
     std::string read() const {
         std::ostringstream text;
@@ -50,8 +43,9 @@ protected:
     }
     RaceSetup load() const { return readRaceSetup(path, defaultRaceSetup(3)); }
 
-    std::string dir;
-    std::string path;
+    TempAssets scratch;
+    const std::string dir = scratch.dir;
+    const std::string path = dir + "config.ini";
 };
 
 TEST_F(RaceSetupTest, WritesRaceKeepingTheRestAndReadsItBack) {
@@ -93,9 +87,7 @@ TEST_F(RaceSetupTest, EachBadValueIsWarnedByKeyAndKeepsItsDefault) {
     }
     // Too many karts: the AI gives way. Nobody at all: the defaults.
     write("[race]\nplayers=3\nai=6\n");
-    RaceSetup crowded = load();
-    EXPECT_EQ(crowded.players, 3);
-    EXPECT_EQ(crowded.ai, 5);
+    EXPECT_EQ(std::make_pair(load().players, load().ai), std::make_pair(3, 5));
     write("[race]\nplayers=0\nai=0\n");
     EXPECT_EQ(load().karts(), 2);
     write("[race]\nplayers=0\nai=4\nskill=Easy\nghost = On\n");
@@ -193,7 +185,7 @@ TEST(RaceFromSetupTest, OnePlayerAndAnAiKartGetTheirDriversAndOneWholeView) {
 }
 
 TEST_F(RaceSetupTest, BestLapsKeepTheFastestOfEachTrack) {
-    const std::string records = dir + "/data/torquewind/records.ini";
+    const std::string records = dir + "data/torquewind/records.ini";
     const LapRecords laps(records);
     EXPECT_EQ(laps.best("scenes/A.fbx"), 0.0f);
     EXPECT_TRUE(laps.offer("scenes/A.fbx", 45.5f));

@@ -1,21 +1,22 @@
-// The title's race setup as a player meets it, in the real Game: the setup
-// rows, the attract race after half a minute without a key and a key ending
-// it, then one player against an AI kart chosen with the arrows, saved in
-// config.ini and raced for a lap in one whole-window view, the results table
-// and the best lap kept in the player's data folder and shown on the title.
-// Screenshots of the title with its menu, the attract race, the one-player
-// race, the results and the title with the record go to the build folder's
-// "screenshots".
+// The title's race setup in the real Game: the setup rows, the attract race
+// after half a minute without a key, then one player against an AI kart chosen
+// with the arrows, saved in config.ini and raced for a lap behind a kept ghost
+// that sets off from the line with P1, the results table and the best lap kept
+// in the player's data folder and shown on the title.
 #include "GameHarness.h"
-#include "RaceDriver.h"
 
 #include "core/runtime/Entity.h"
-#include "core/runtime/Input.h"
 #include "core/runtime/Scene.h"
+#include "core/runtime/Transform.h"
 #include "core/ui/Text.h"
 #include "game/AiDriver.h"
 #include "game/Car.h"
+#include "game/Checkpoint.h"
+#include "game/GhostKart.h"
+#include "game/LapRecords.h"
 #include "game/RaceFlow.h"
+#include "game/RaceProgress.h"
+#include "game/RaceSetup.h"
 #include "game/TitleScreen.h"
 #include "support/LogCapture.h"
 #include "support/TestEngine.h"
@@ -42,17 +43,10 @@ TEST(SetupGameTest, MenuAttractModeAndOnePlayerAgainstTheComputer) {
     folder.writeAsset("game.ini", "[game]\nnumLaps=1\n");
     Scene* race = nullptr;
     RaceFlow* gameplay = nullptr;
-    std::vector<RaceDriver> drivers;
     float raceStart = 0.0f;
-    game->everyFrame = [&] {
-        for (RaceDriver& driver : drivers) {
-            driver.drive(*game->systems->get<Input>(), static_cast<float>(game->frameMs) / 1000.0f);
-        }
-    };
-
+    float crossed = 0.0f;
     game->step("title ready", 10.0f, [&] {
-        Text* loading = ScriptedGame::text(game->scene("menu"), "loadingText");
-        if (loading == nullptr || loading->text != "Press Space to start") {
+        if (!game->titleReady()) {
             return false;
         }
         // The track row is chosen first when there is a choice of tracks.
@@ -61,6 +55,20 @@ TEST(SetupGameTest, MenuAttractModeAndOnePlayerAgainstTheComputer) {
         EXPECT_EQ(rowText(*game, 3), "AI skill  medium");
         game->shoot("setup_title.png");
         game->frameMs = 100;
+        // A kept lap from the line to the next checkpoint, facing the way P1 does.
+        Scene* loaded = game->scene("game");
+        const auto* flow = loaded->findEntity("gameplay")->getComponent<RaceFlow>();
+        const glm::vec3 from = flow->checkpoints[0]->entity->getComponent<Transform>()->getWorldPosition();
+        const glm::vec3 to = flow->checkpoints[1]->entity->getComponent<Transform>()->getWorldPosition();
+        Transform* kart = loaded->findEntity("P1")->getComponent<Transform>();
+        GhostLap lap;
+        lap.track = RaceSetup().track;
+        lap.lapTime = 10.0f;
+        for (int i = 0; i <= 300; ++i) {
+            const glm::vec3 at = glm::mix(from, to, static_cast<float>(i) / 300.0f);
+            lap.samples.push_back({{at.x, kart->getWorldPosition().y, at.z}, kart->getGlobalRotation()});
+        }
+        EXPECT_TRUE(lap.save(GhostLap::pathBeside(LapRecords::defaultPath(), lap.track)));
         return true;
     });
     game->step("attract race after half a minute", 40.0f, [&] {
@@ -115,19 +123,40 @@ TEST(SetupGameTest, MenuAttractModeAndOnePlayerAgainstTheComputer) {
             return false;
         }
         EXPECT_GT(race->findEntity("P2")->getComponent<Car>()->speed, 5.0f);
+        EXPECT_FALSE(race->findEntity("ghost")->getComponent<GhostKart>()->isShown())
+            << "not before the line";
         game->shoot("setup_one_player.png");
         gameplay = race->findEntity("gameplay")->getComponent<RaceFlow>();
-        drivers.emplace_back(*gameplay, *race->findEntity("P1")->getComponent<Car>(),
-                             RaceDriver::playerKeys(0), 0.0f);
+        game->startDriving(1);
         game->frameMs = 48;
         game->drawViews = false;
+        return true;
+    });
+    // P1 coasts a moment from the line, so that the ghost drives on ahead in the picture.
+    game->step("P1 crosses the line", 20.0f, [&] {
+        crossed = game->now();
+        if (race->findEntity("P1")->getComponent<RaceProgress>()->lap < 1) {
+            return false;
+        }
+        game->stopDriving();
+        return true;
+    });
+    game->step("the ghost drives on ahead", 3.0f, [&] {
+        game->drawViews = game->now() - crossed > 1.2f;
+        if (game->now() - crossed < 1.5f) {
+            return false;
+        }
+        EXPECT_TRUE(race->findEntity("ghost")->getComponent<GhostKart>()->isShown());
+        game->shoot("ghost.png");
+        game->drawViews = false;
+        game->startDriving(1);
         return true;
     });
     game->step("one lap each, then the results", 150.0f, [&] {
         if (gameplay->state != RaceFlow::raceOver) {
             return false;
         }
-        drivers.clear();
+        game->stopDriving();
         game->drawViews = true;
         return true;
     });
