@@ -1,4 +1,5 @@
-// Projection, pixel viewports and frustum culling of cameras; no window needed.
+// Pixel viewports, aspect and frustum culling of cameras; no window needed. (The
+// projection itself is pinned by the screenshots.)
 #include "core/render/Camera.h"
 #include "core/render/Graphics.h"
 #include "core/render/MeshRenderer.h"
@@ -10,7 +11,6 @@
 #include "render/TestScene.h"
 #include "support/TestEngine.h"
 
-#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,14 +57,6 @@ TEST_F(CameraTest, ProjectionCoversTheWindowOrItsHalfInTheSplitScreen) {
     EXPECT_FLOAT_EQ(top->getAspect(), 16.0f / 9.0f);
     EXPECT_EQ(top->getPixelViewport(), glm::ivec4(0, 0, 1280, 720));
 
-    // The near and far planes land on clip depths -1 and 1, and 45 degrees up is the top edge.
-    const glm::mat4& p = top->getProjection();
-    const glm::vec4 nearPoint = p * glm::vec4(0, 0, -top->near, 1);
-    const glm::vec4 farPoint = p * glm::vec4(0, 1000.0f, -1000.0f, 1);
-    EXPECT_NEAR(nearPoint.z / nearPoint.w, -1.0f, 1e-4f);
-    EXPECT_NEAR(farPoint.z / farPoint.w, 1.0f, 1e-4f);
-    EXPECT_NEAR(farPoint.y / farPoint.w, 1.0f, 1e-4f);
-
     Camera* bottom = camera({0, 0, 0}, {0, 0, -1});
     top->setViewport(0.0f, 0.5f, 1.0f, 0.5f);
     bottom->setViewport(0.0f, 0.0f, 1.0f, 0.5f);
@@ -75,11 +67,6 @@ TEST_F(CameraTest, ProjectionCoversTheWindowOrItsHalfInTheSplitScreen) {
     // The horizontal extent follows the wider aspect.
     const glm::vec4 clip = top->getViewProjection() * glm::vec4(3.5f, 0.0f, -1.0f, 1.0f);
     EXPECT_NEAR(clip.x / clip.w, 3.5f / (32.0f / 9.0f), 1e-5f);
-
-    const glm::mat4 custom = glm::ortho(-1.0f, 1.0f, -1.0f, 1.0f, 0.5f, 50.0f);
-    top->setCustomProjection(custom);
-    top->fov = 30.0f;
-    EXPECT_EQ(top->getProjection(), custom) << "a custom projection ignores the fov";
 }
 
 TEST_F(CameraTest, FrustumCullsBoxesBehindAndBeyondButKeepsStraddlingOnes) {

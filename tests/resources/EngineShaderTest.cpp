@@ -43,14 +43,6 @@ std::vector<Defines> defaultLists() {
     return lists;
 }
 
-std::string describe(const Defines& defines) {
-    std::string text;
-    for (const std::string& define : defines) {
-        text += (text.empty() ? "" : ", ") + define;
-    }
-    return "[" + text + "]";
-}
-
 // "lights[1].color" -> "lights.color", "shadowMaps[0]" -> "shadowMaps".
 std::string withoutIndices(const std::string& name) {
     std::string result;
@@ -98,7 +90,7 @@ TEST_F(EngineShaderTest, DefaultBuildsForEveryRendererAndMaterialCombination) {
     ASSERT_NE(shader, nullptr);
     const std::set<std::string> contract = defaultContract();
     for (const Defines& defines : defaultLists()) {
-        SCOPED_TRACE(describe(defines));
+        SCOPED_TRACE(::testing::PrintToString(defines));
         LogCapture log;
         const ShaderProgram& program = *shader->getProgram(defines);
         ASSERT_TRUE(program.isLinked());

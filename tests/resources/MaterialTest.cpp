@@ -53,7 +53,6 @@ protected:
 TEST_F(MaterialTest, TheDefaultMaterialShowsTheCheckerboardOnTheDefaultShader) {
     const Material* standard = cache->get<Material>("default");
     ASSERT_NE(standard, nullptr);
-    EXPECT_NE(standard->getShader(), nullptr);
     EXPECT_EQ(standard->getShader(), cache->get<Shader>("default"));
     EXPECT_EQ(standard->getTexture("diffuseTex"), cache->get<Texture2D>("default"));
     EXPECT_EQ(standard->getDefines(), std::vector<std::string>{"DIFFUSE"});
