@@ -6,23 +6,19 @@
 
 namespace {
 
-void expectNear(const glm::vec3& actual, const glm::vec3& expected) {
-    ::expectNear(actual, expected, 1e-4f);
-}
-
 TEST(SoundListeners, PlacesPointsInTheListenersFrame) {
     SoundListeners listeners;
     // Facing +x: a point further along +x is ahead (-z), +z is to the right.
     ASSERT_TRUE(listeners.set(0, {10, 0, 0}, {1, 0, 0}, {0, 1, 0}));
     float distance = 0.0f;
-    expectNear(listeners.place({13, 0, 0}, distance), {0, 0, -3});
+    expectNear(listeners.place({13, 0, 0}, distance), {0, 0, -3}, 1e-4f);
     EXPECT_FLOAT_EQ(distance, 3.0f);
-    expectNear(listeners.place({10, 2, 1}, distance), {1, 2, 0});
+    expectNear(listeners.place({10, 2, 1}, distance), {1, 2, 0}, 1e-4f);
     EXPECT_FALSE(listeners.set(1, {0, 0, 0}, {0, 0, -1}, {0, 1, 0}));
     EXPECT_FALSE(listeners.set(0, {NAN, 0, 0}, {0, 0, -1}, {0, 1, 0}));
     // Up along forward still gives a frame.
     ASSERT_TRUE(listeners.set(0, {0, 0, 0}, {0, 1, 0}, {0, 1, 0}));
-    expectNear(listeners.place({0, 5, 0}, distance), {0, 0, -5});
+    expectNear(listeners.place({0, 5, 0}, distance), {0, 0, -5}, 1e-4f);
 }
 
 TEST(SoundListeners, NearestListenerWinsAndTheHandOverIsSmooth) {
@@ -31,8 +27,8 @@ TEST(SoundListeners, NearestListenerWinsAndTheHandOverIsSmooth) {
     listeners.set(0, {0, 0, 0}, {0, 0, -1}, {0, 1, 0});
     listeners.set(1, {10, 0, 0}, {0, 0, 1}, {0, 1, 0}); // facing the other way
     float distance = 0.0f;
-    expectNear(listeners.place({0.5f, 0, -2}, distance), {0.5f, 0, -2});
-    expectNear(listeners.place({9.5f, 0, -2}, distance), {0.5f, 0, 2});
+    expectNear(listeners.place({0.5f, 0, -2}, distance), {0.5f, 0, -2}, 1e-4f);
+    expectNear(listeners.place({9.5f, 0, -2}, distance), {0.5f, 0, 2}, 1e-4f);
     // A hard switch at x = 5 would move the voice from (5, 0, -2) to (5, 0, 2).
     glm::vec3 previous = listeners.place({0, 0, -2}, distance);
     float largestStep = 0.0f;

@@ -57,6 +57,12 @@ protected:
         return render(seconds);
     }
 
+    static bool isVirtual(const SoundChannel& channel) {
+        bool result = false;
+        channel.isVirtual(result);
+        return result;
+    }
+
     std::unique_ptr<SoundSystem> system;
     int rate = 0;
 };
@@ -157,11 +163,8 @@ TEST_F(SoundRuntime, QuietestVoicesGoVirtualAndComeBackInTime) {
     SoundChannel mid = play(load(writeTone("v2.wav", 800, 3.0), SoundMode::twoD), 0.5f);
     SoundChannel quiet = play(load(writeTone("v3.wav", 1300, 3.0), SoundMode::twoD), 0.1f);
     const std::vector<float> three = leftOf(settleAndRender(0.2));
-    bool isVirtual = false;
-    quiet.isVirtual(isVirtual);
-    EXPECT_TRUE(isVirtual);
-    mid.isVirtual(isVirtual);
-    EXPECT_FALSE(isVirtual);
+    EXPECT_TRUE(isVirtual(quiet));
+    EXPECT_FALSE(isVirtual(mid));
     EXPECT_GT(toneLevel(three, 800, rate), 0.1);
     EXPECT_LT(toneLevel(three, 1300, rate), 1e-3);
 
@@ -170,41 +173,31 @@ TEST_F(SoundRuntime, QuietestVoicesGoVirtualAndComeBackInTime) {
     EXPECT_TRUE(playing) << "a virtual voice still plays";
     loud.stop();
     system->update();
-    quiet.isVirtual(isVirtual);
-    EXPECT_FALSE(isVirtual);
+    EXPECT_FALSE(isVirtual(quiet));
     double position = 0.0;
     quiet.getPosition(position);
     EXPECT_NEAR(position, 0.22, 0.005) << "the virtual voice kept time";
     EXPECT_GT(toneLevel(leftOf(render(0.2)), 1300, rate), 0.02);
 }
 
-TEST_F(SoundRuntime, FullVoicePoolStealsTheQuietestVoice) {
+TEST_F(SoundRuntime, AFullPoolStealsTheQuietestVoiceAndStaleHandlesStayDead) {
+    SoundChannel none;
+    bool playing = true;
+    EXPECT_EQ(none.isPlaying(playing), SoundResult::invalidHandle);
+    EXPECT_FALSE(playing);
     start(2);
     SoundClip* clip = load(writeTone("steal.wav", 440, 3.0), SoundMode::twoD);
     SoundChannel a = play(clip, 1.0f);
     SoundChannel b = play(clip, 0.2f);
     system->update();
-    SoundChannel c = play(clip, 0.5f);
-    bool playing = false;
+    play(clip, 0.5f);
     EXPECT_EQ(b.isPlaying(playing), SoundResult::invalidHandle);
-    a.isPlaying(playing);
-    EXPECT_TRUE(playing);
-    c.isPlaying(playing);
-    EXPECT_TRUE(playing);
-    EXPECT_EQ(system->getPlayingCount(), 2);
-}
+    EXPECT_EQ(system->getPlayingCount(), 2) << "the loud one and the new one";
 
-TEST_F(SoundRuntime, HandlesOutliveTheirVoicesAndTheSystem) {
-    SoundChannel none;
-    bool playing = true;
-    EXPECT_EQ(none.isPlaying(playing), SoundResult::invalidHandle);
-    EXPECT_FALSE(playing);
-    start();
-    SoundChannel channel = play(load(writeTone("gone.wav", 440, 1.0), SoundMode::twoD));
-    const SoundChannel copy = channel;
-    channel.stop();
+    const SoundChannel copy = a;
+    a.stop();
     EXPECT_EQ(copy.setVolume(0.5f), SoundResult::invalidHandle);
-    SoundChannel other = play(load(writeTone("gone2.wav", 440, 1.0), SoundMode::twoD));
+    SoundChannel other = play(clip);
     EXPECT_EQ(copy.isPlaying(playing), SoundResult::invalidHandle) << "slot reuse must not revive it";
     system->close();
     EXPECT_EQ(other.setPitch(1.5f), SoundResult::invalidHandle);
@@ -258,7 +251,7 @@ TEST_F(SoundRuntime, LongMusicStreamsWholeLoopsAndResumesWhereItWasAfterGoingVir
     EXPECT_NEAR(offset, 4.0, 0.01);
 }
 
-TEST_F(SoundRuntime, StreamedMusicNotLoopingEndsAfterOnePassEvenInOneLongRender) {
+TEST_F(SoundRuntime, StreamedMusicEndsAfterOnePassEvenInOneLongRenderOrAtOnceIfItsFileIsGone) {
     start();
     SoundChannel channel = play(load(writeThreeTones("once.wav"), SoundMode::twoD));
     system->update();
@@ -274,19 +267,15 @@ TEST_F(SoundRuntime, StreamedMusicNotLoopingEndsAfterOnePassEvenInOneLongRender)
     bool playing = true;
     EXPECT_EQ(channel.isPlaying(playing), SoundResult::invalidHandle);
     EXPECT_FALSE(playing);
-}
 
-TEST_F(SoundRuntime, AStreamedTrackWhoseFileIsGoneEndsItsVoiceSilently) {
-    start();
+    // A looping track whose file is gone ends its voice silently.
     const std::string path = writeThreeTones("gone_music.wav");
     SoundClip* music = load(path, SoundMode::twoD | SoundMode::loopNormal);
     ASSERT_NE(music, nullptr);
     std::filesystem::remove(path);
-    SoundChannel channel;
     EXPECT_EQ(system->playSound(music, false, &channel), SoundResult::ok);
     system->update();
     EXPECT_LT(rms(render(0.5)), 1e-4);
-    bool playing = true;
     EXPECT_EQ(channel.isPlaying(playing), SoundResult::invalidHandle);
     EXPECT_EQ(system->getPlayingCount(), 0);
 }

@@ -3,32 +3,30 @@
 
 #include "support/LogCapture.h"
 
+using Lines = std::vector<std::string>;
+
 TEST_F(PhysicsTest, TriggersTellBothPartnersOnceOnEnterAndOnExit) {
     RigidBodyStatic* gate = staticBox("Gate", glm::vec3(0.0f, 5.0f, 0.0f), glm::vec3(4.0f, 1.0f, 4.0f), true);
     RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 8.0f, 0.0f));
     EventLog events;
     events.listen(gate);
     events.listen(kart);
-    std::vector<std::string> handled;
-    gate->triggerEnterHandlers[2] = [&](RigidBody* other) {
-        handled.push_back("gate 2 " + other->entity->name);
+    Lines handled;
+    const auto note = [&](const std::string& what) {
+        return [&handled, what](RigidBody* other) { handled.push_back(what + " " + other->entity->name); };
     };
-    gate->triggerEnterHandlers[1] = [&](RigidBody* other) {
-        handled.push_back("gate 1 " + other->entity->name);
-    };
-    kart->triggerExitHandlers[0] = [&](RigidBody* other) {
-        handled.push_back("kart exit " + other->entity->name);
-    };
+    gate->triggerEnterHandlers[2] = note("gate 2");
+    gate->triggerEnterHandlers[1] = note("gate 1");
+    kart->triggerExitHandlers[0] = note("kart exit");
 
     LogCapture log;
     step(120);
-    // The kart fell straight through: a trigger has no contact response.
-    EXPECT_LT(kart->getGlobalPosition().y, 0.0f);
-    EXPECT_EQ(events.lines, (std::vector<std::string>{"trigger enter Gate Kart", "trigger enter Kart Gate",
-                                                      "trigger exit Gate Kart", "trigger exit Kart Gate"}));
-    EXPECT_EQ(handled, (std::vector<std::string>{"gate 1 Kart", "gate 2 Kart", "kart exit Gate"}));
+    EXPECT_LT(kart->getGlobalPosition().y, 0.0f) << "a trigger has no contact response";
+    EXPECT_EQ(events.lines, (Lines{"trigger enter Gate Kart", "trigger enter Kart Gate",
+                                   "trigger exit Gate Kart", "trigger exit Kart Gate"}));
+    EXPECT_EQ(handled, (Lines{"gate 1 Kart", "gate 2 Kart", "kart exit Gate"}));
     EXPECT_EQ(log.startingWith("Trigger "),
-              (std::vector<std::string>{"enter: Gate", "enter: Kart", "exit: Gate", "exit: Kart"}));
+              (Lines{"enter: Gate", "enter: Kart", "exit: Gate", "exit: Kart"}));
 }
 
 // Two karts side by side cross the start line in the same step, and two more
@@ -36,14 +34,13 @@ TEST_F(PhysicsTest, TriggersTellBothPartnersOnceOnEnterAndOnExit) {
 TEST_F(PhysicsTest, EveryTriggerPairOfAStepIsReportedInBodyOrder) {
     staticBox("Line", glm::vec3(-3.0f, 5.0f, 0.0f), glm::vec3(4.0f, 1.0f, 2.0f), true);
     staticBox("Gate", glm::vec3(6.0f, 5.0f, 0.0f), glm::vec3(4.0f, 1.0f, 2.0f), true);
-    dynamicBox("KartA", glm::vec3(-5.0f, 8.0f, 0.0f));
-    dynamicBox("KartB", glm::vec3(-1.0f, 8.0f, 0.0f));
-    dynamicBox("KartC", glm::vec3(4.0f, 8.0f, 0.0f));
-    dynamicBox("KartD", glm::vec3(8.0f, 8.0f, 0.0f));
+    for (const auto& [name, x] :
+         {std::pair{"KartA", -5.0f}, {"KartB", -1.0f}, {"KartC", 4.0f}, {"KartD", 8.0f}})
+        dynamicBox(name, glm::vec3(x, 8.0f, 0.0f));
     LogCapture log;
     step(60);
     EXPECT_EQ(log.startingWith("Trigger enter: "),
-              (std::vector<std::string>{"Line", "KartA", "Line", "KartB", "Gate", "KartC", "Gate", "KartD"}));
+              (Lines{"Line", "KartA", "Line", "KartB", "Gate", "KartC", "Gate", "KartD"}));
 }
 
 TEST_F(PhysicsTest, ContactsReportEnterWithAPointAndExitOnce) {
@@ -53,7 +50,7 @@ TEST_F(PhysicsTest, ContactsReportEnterWithAPointAndExitOnce) {
     events.listen(track);
     events.listen(kart);
     step(90);
-    ASSERT_EQ(events.lines, (std::vector<std::string>{"collision enter Ground", "collision enter Kart"}));
+    ASSERT_EQ(events.lines, (Lines{"collision enter Ground", "collision enter Kart"}));
     for (const glm::vec3& point : events.points) {
         EXPECT_NEAR(point.y, 0.0f, 0.05f);
         EXPECT_NEAR(point.x, 2.0f, 0.51f);
@@ -61,8 +58,8 @@ TEST_F(PhysicsTest, ContactsReportEnterWithAPointAndExitOnce) {
     }
     kart->teleport(glm::vec3(2.0f, 30.0f, 1.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
     step(2);
-    EXPECT_EQ(events.lines, (std::vector<std::string>{"collision enter Ground", "collision enter Kart",
-                                                      "collision exit Ground", "collision exit Kart"}));
+    EXPECT_EQ(events.lines, (Lines{"collision enter Ground", "collision enter Kart", "collision exit Ground",
+                                   "collision exit Kart"}));
 }
 
 TEST_F(PhysicsTest, DestroyedBodiesSendNoEventsAndAreNotWrittenBack) {
@@ -81,11 +78,10 @@ TEST_F(PhysicsTest, DestroyedBodiesSendNoEventsAndAreNotWrittenBack) {
     EXPECT_LT(other->getGlobalPosition().y, 0.0f);
 
     // A handler that destroys its partner at once: the partner hears nothing more.
-    RigidBodyDynamic* doomed = dynamicBox("Doomed", glm::vec3(0.0f, 2.5f, 0.0f));
-    Entity* doomedEntity = doomed->entity;
+    Entity* doomed = dynamicBox("Doomed", glm::vec3(0.0f, 2.5f, 0.0f))->entity;
     bool removed = false;
     gate->triggerEnterHandlers[0] = [&](RigidBody*) {
-        doomedEntity->removeComponents<RigidBody>();
+        doomed->removeComponents<RigidBody>();
         removed = true;
     };
     step(10);
@@ -102,13 +98,12 @@ TEST_F(PhysicsTest, ASubscriberRemovingItsOwnBodyEndsThatBodysEvent) {
     };
     ground();
     RigidBodyDynamic* kart = dynamicBox("Kart", glm::vec3(0.0f, 2.0f, 0.0f));
-    Entity* entity = kart->entity;
-    Remover remover{entity};
+    Remover remover{kart->entity};
     EventLog later;
     subscribe(kart->onCollisionEnter, &remover, &Remover::enter);
     later.listen(kart);
     step(90);
-    EXPECT_EQ(entity->getComponent<RigidBody>(), nullptr);
+    EXPECT_EQ(remover.entity->getComponent<RigidBody>(), nullptr);
     EXPECT_TRUE(later.lines.empty());
 }
 
@@ -129,6 +124,6 @@ TEST_F(PhysicsTest, AMovingBodysTriggerRidesAlongAndSkipsItsOwnShapes) {
         kart->setLinearVelocity(glm::vec3(0.0f, 0.0f, -10.0f));
         step();
     }
-    EXPECT_EQ(events.lines, (std::vector<std::string>{"trigger enter Kart Post", "trigger enter Post Kart",
-                                                      "trigger exit Kart Post", "trigger exit Post Kart"}));
+    EXPECT_EQ(events.lines, (Lines{"trigger enter Kart Post", "trigger enter Post Kart",
+                                   "trigger exit Kart Post", "trigger exit Post Kart"}));
 }

@@ -4,28 +4,14 @@
 // writers; --quick keeps the lightmap bake short.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-[[maybe_unused]] std::map<std::string, std::string> readTree(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        files[fs::relative(entry.path(), root).string()] =
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    return files;
-}
 
 TEST(AssetGenerator, SecondRunWritesIdenticalBytes) {
 #ifndef TW_ASSETGEN
@@ -33,22 +19,19 @@ TEST(AssetGenerator, SecondRunWritesIdenticalBytes) {
 #else
     const fs::path base = fs::path(TW_BINARY_DIR) / "assetgen-determinism";
     fs::remove_all(base);
+    fs::create_directories(base);
     for (const char* run : {"a", "b"}) {
-        const std::string command = std::string("\"") + TW_ASSETGEN + "\" --out \"" + (base / run).string() +
-                                    "\" --only track,particles --quick > \"" + (base / run).string() +
-                                    ".log\" 2>&1";
-        fs::create_directories(base);
+        const std::string out = (base / run).string();
+        const std::string command = std::string("\"") + TW_ASSETGEN + "\" --out \"" + out +
+                                    "\" --only track,particles --quick > \"" + out + ".log\" 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
-    const auto a = readTree(base / "a");
-    const auto b = readTree(base / "b");
-    EXPECT_GT(a.size(), 15u);
-    ASSERT_EQ(a.size(), b.size());
-    for (const auto& [name, bytes] : a) {
-        const auto other = b.find(name);
-        ASSERT_NE(other, b.end()) << name;
-        EXPECT_TRUE(bytes == other->second) << name << " differs between runs";
-    }
+    const auto files =
+        std::count_if(fs::recursive_directory_iterator(base / "a"), fs::recursive_directory_iterator(),
+                      [](const fs::directory_entry& e) { return e.is_regular_file(); });
+    EXPECT_GT(files, 15);
+    const std::string diff = "diff -rq \"" + (base / "a").string() + "\" \"" + (base / "b").string() + "\"";
+    EXPECT_EQ(std::system(diff.c_str()), 0) << "diff names the files that differ between runs";
     fs::remove_all(base);
 #endif
 }

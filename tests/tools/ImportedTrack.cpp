@@ -77,6 +77,15 @@ std::vector<ImportedTrack::Triangle> ImportedTrack::triangles(const aiNode* node
     return out;
 }
 
+bool ImportedTrack::moves(const aiNode* node) {
+    const aiNode* top = node;
+    while (top->mParent && top->mParent->mParent)
+        top = top->mParent;
+    const std::string topName = top->mName.C_Str();
+    return (topName.size() == 2 && topName[0] == 'P') ||
+           std::string(node->mName.C_Str()).rfind("Cone_Signaling_", 0) == 0;
+}
+
 std::optional<float> ImportedTrack::topAt(const std::vector<Triangle>& triangles, const glm::vec2& xz) {
     std::optional<float> best;
     for (const Triangle& t : triangles) {

@@ -1,8 +1,8 @@
-// Test helper: imports the generated track exactly as the engine does (Assimp with
+// Test helper: imports a generated track exactly as the engine does (Assimp with
 // aiProcess_CalcTangentSpace | aiProcess_Triangulate) and applies the engine's
-// documented axis correction, so tests can reason in the game's world (Y up, -Z
-// forward): the root node's matrix is multiplied by Rx(+90 deg), every other
-// node's by Rx(-90 deg), and mesh vertices are turned by Rx(-90 deg).
+// axis correction, so tests can reason in the game's world (Y up, -Z forward):
+// the root node's matrix is multiplied by Rx(+90 deg), every other node's by
+// Rx(-90 deg), and mesh vertices are turned by Rx(-90 deg).
 #pragma once
 
 #include <assimp/Importer.hpp>
@@ -27,13 +27,14 @@ public:
 
     const aiNode* find(const std::string& name) const;
     std::vector<const aiNode*> allNodes() const;
-    // The entity's local and world matrices after the axis correction.
     glm::mat4 local(const aiNode* node) const;
     glm::mat4 world(const aiNode* node) const;
     // The node's mesh triangles in world space, with their material names.
     std::vector<Triangle> triangles(const aiNode* node) const;
     std::string materialName(unsigned index) const;
 
+    // Karts (under a top-level "P<n>") and cones move, so they get no baked lightmap.
+    static bool moves(const aiNode* node);
     // The highest of the triangles straight above or below (x, z), if any.
     static std::optional<float> topAt(const std::vector<Triangle>& triangles, const glm::vec2& xz);
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -29,40 +30,29 @@ struct Picture {
 };
 
 bool load(const std::string& path, Picture& out) {
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    if (format == FIF_UNKNOWN)
-        return false;
-    FIBITMAP* bitmap = FreeImage_Load(format, path.c_str(), 0);
+    FIBITMAP* bitmap = FreeImage_Load(FreeImage_GetFileType(path.c_str(), 0), path.c_str(), 0);
     if (!bitmap)
         return false;
     out.width = static_cast<int>(FreeImage_GetWidth(bitmap));
     out.height = static_cast<int>(FreeImage_GetHeight(bitmap));
     out.bitsPerPixel = static_cast<int>(FreeImage_GetBPP(bitmap));
-    FIBITMAP* rgba =
-        FreeImage_GetImageType(bitmap) == FIT_BITMAP ? FreeImage_ConvertTo32Bits(bitmap) : nullptr;
+    FIBITMAP* rgba = FreeImage_ConvertToRGBAF(bitmap);
     FreeImage_Unload(bitmap);
     if (!rgba)
         return false;
     out.rgba.resize(static_cast<size_t>(out.width) * out.height * 4);
     for (int y = 0; y < out.height; ++y) {
-        const BYTE* row = FreeImage_GetScanLine(rgba, out.height - 1 - y);
-        for (int x = 0; x < out.width; ++x) {
-            const BYTE* p = row + x * 4;
-            float* q = &out.rgba[(static_cast<size_t>(y) * out.width + x) * 4];
-            q[0] = p[FI_RGBA_RED] / 255.0f;
-            q[1] = p[FI_RGBA_GREEN] / 255.0f;
-            q[2] = p[FI_RGBA_BLUE] / 255.0f;
-            q[3] = p[FI_RGBA_ALPHA] / 255.0f;
-        }
+        const auto* row = reinterpret_cast<const float*>(FreeImage_GetScanLine(rgba, out.height - 1 - y));
+        std::copy(row, row + out.width * 4, &out.rgba[static_cast<size_t>(y) * out.width * 4]);
     }
     FreeImage_Unload(rgba);
     return true;
 }
 
 struct Sound {
-    int channels = 0, rate = 0;
-    std::vector<float> left; // the first channel
-    std::vector<float> all;  // interleaved
+    int rate = 0;
+    std::vector<float> all;                   // interleaved
+    std::vector<std::vector<float>> channels; // apart
 };
 
 bool load(const std::string& path, Sound& out) {
@@ -70,13 +60,13 @@ bool load(const std::string& path, Sound& out) {
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file)
         return false;
-    out.channels = info.channels;
     out.rate = info.samplerate;
     out.all.resize(static_cast<size_t>(info.frames) * info.channels);
     sf_readf_float(file, out.all.data(), info.frames);
     sf_close(file);
-    for (size_t i = 0; i < out.all.size(); i += static_cast<size_t>(out.channels))
-        out.left.push_back(out.all[i]);
+    out.channels.resize(static_cast<size_t>(info.channels));
+    for (size_t i = 0; i < out.all.size(); ++i)
+        out.channels[i % out.channels.size()].push_back(out.all[i]);
     return true;
 }
 
@@ -241,10 +231,8 @@ TEST(GeneratedPictures, RepeatingTexturesTileWithoutSeams) {
         for (int i = 0; i < p.height; ++i)
             for (int c = 0; c < 3; ++c)
                 seamH += std::abs(p.at(0, i, c) - p.at(p.width - 1, i, c));
-        float mean = 0.0f;
-        for (float v : inside)
-            mean += v;
-        mean /= static_cast<float>(inside.size());
+        const float mean =
+            std::accumulate(inside.begin(), inside.end(), 0.0f) / static_cast<float>(inside.size());
         EXPECT_LT(seamV / (3.0f * p.width), 3.0f * mean + 0.01f) << name << " top and bottom do not meet";
         // The road spans the road's width once, and the wall's tile ends on the
         // groove between a red and a white block, as its middle does.
@@ -284,21 +272,20 @@ TEST(GeneratedSounds, AreAudibleUnclippedMonoWhereThreeDimensionalAndLoopWithout
         Sound s;
         ASSERT_TRUE(load(assets + "sounds/" + spec.name, s));
         if (spec.mono) {
-            EXPECT_EQ(s.channels, 1) << "plays in 3D, so it must be mono";
+            EXPECT_EQ(s.channels.size(), 1u) << "plays in 3D, so it must be mono";
         }
         EXPECT_GE(s.rate, 22050);
         EXPECT_EQ(std::count_if(s.all.begin(), s.all.end(), [](float v) { return std::abs(v) >= 0.999f; }),
                   0);
-        EXPECT_GT(rms(s.left, 0, s.left.size()), 0.03f) << "nearly silent";
+        const std::vector<float>& left = s.channels[0];
+        EXPECT_GT(rms(left, 0, left.size()), 0.03f) << "nearly silent";
         if (!spec.loop) {
-            EXPECT_GT(rms(s.left, 0, static_cast<size_t>(s.rate / 50)), 0.01f) << "starts late";
-            EXPECT_LT(std::abs(s.left.back()), 0.01f) << "ends with a click";
+            EXPECT_GT(rms(left, 0, static_cast<size_t>(s.rate / 50)), 0.01f) << "starts late";
+            EXPECT_LT(std::abs(left.back()), 0.01f) << "ends with a click";
             continue;
         }
-        for (int c = 0; c < s.channels; ++c) {
-            std::vector<float> x, steps;
-            for (size_t i = static_cast<size_t>(c); i < s.all.size(); i += static_cast<size_t>(s.channels))
-                x.push_back(s.all[i]);
+        for (const std::vector<float>& x : s.channels) {
+            std::vector<float> steps;
             for (size_t i = 1; i < x.size(); ++i)
                 steps.push_back(std::abs(x[i] - x[i - 1]));
             EXPECT_LE(std::abs(x.front() - x.back()), percentile(steps, 0.995f) + 1e-4f)

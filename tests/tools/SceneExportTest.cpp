@@ -83,16 +83,15 @@ TEST_P(SceneExport, NodesAndVerticesComeBackInTheEnginesWorld) {
 
     // The mesh: its vertices where the scene put them, split by material.
     const aiNode* meshNode = imported.find("B_MC_");
-    const auto triangles = imported.triangles(meshNode);
+    const glm::mat4 toNode = glm::inverse(expected["B_MC_"]);
     std::map<std::string, int> perMaterial;
     glm::vec3 lo(1e9f), hi(-1e9f);
-    for (const auto& t : triangles) {
+    for (const auto& t : imported.triangles(meshNode)) {
         ++perMaterial[t.material];
-        if (t.material == "Red") {
-            for (const glm::vec3& v : {t.a, t.b, t.c}) {
-                lo = glm::min(lo, glm::vec3(glm::inverse(expected["B_MC_"]) * glm::vec4(v, 1.0f)));
-                hi = glm::max(hi, glm::vec3(glm::inverse(expected["B_MC_"]) * glm::vec4(v, 1.0f)));
-            }
+        for (const glm::vec3& v : {t.a, t.b, t.c}) {
+            const glm::vec3 local(toNode * glm::vec4(v, 1.0f));
+            lo = t.material == "Red" ? glm::min(lo, local) : lo;
+            hi = t.material == "Red" ? glm::max(hi, local) : hi;
         }
     }
     EXPECT_EQ(perMaterial["Red"], 12);
