@@ -3,6 +3,7 @@
 #include "core/platform/AtomicWrite.h"
 #include "core/platform/FileSystem.h"
 #include "support/LogCapture.h"
+#include "support/TempAssets.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +15,14 @@ namespace fs = std::filesystem;
 namespace {
 
 struct AtomicWriteTest : ::testing::Test {
-    AtomicWriteTest() {
-        std::string pattern = ::testing::TempDir() + "atomicwrite_XXXXXX";
-        dir = mkdtemp(pattern.data());
-    }
-    ~AtomicWriteTest() override { fs::remove_all(dir); }
     std::string read(const fs::path& path) const {
         std::string contents;
         readFile(path.string(), contents);
         return contents;
     }
     size_t entries() const { return listDirectory(dir.string()).size(); }
-    fs::path dir;
+    const TempAssets scratch;
+    const fs::path dir = scratch.dir;
 };
 
 } // namespace

@@ -47,8 +47,6 @@ TEST_F(UserPathsTest, AskingForAFileCreatesPrivateFoldersAndLeavesExistingOnesAl
     }
     EXPECT_FALSE(fs::exists(replay)) << "only folders are made";
     EXPECT_EQ(perms(dir / "home"), fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_EQ(paths.configFile("config.ini"), (dir / "home/.config/torquewind/config.ini").string());
-    EXPECT_TRUE(fs::is_directory(paths.configDir()));
 }
 
 TEST(ExecutablePath, IsTheFolderOfTheRunningProgram) {

@@ -2,15 +2,13 @@
 #include "core/resources/ResourceCache.h"
 #include "core/resources/ResourceLoader.h"
 #include "support/LogCapture.h"
+#include "support/TempAssets.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -62,39 +60,23 @@ TEST_F(Cache, ANameIsTakenOncePerTypeBuiltInsComeOnFirstUseAndTheDumpListsEveryt
     EXPECT_EQ(log.lines.back().text, "--- ResourceCache dump end ---");
 }
 
-namespace {
-
-struct AssetTree : ::testing::Test {
-    AssetTree() : engine(testConfig(), false) {
-        // One tree per process: ctest runs these cases side by side.
-        root = fs::path(::testing::TempDir()) / ("assets_tree_" + std::to_string(getpid()));
-        fs::remove_all(root);
-        fs::create_directories(root / "textures" / "ui");
-        fs::create_directories(root / "a");
-        touch(root / "textures" / "ui" / "menu.png");
-        touch(root / "top.txt");
-        loader = engine.systems->add<ResourceLoader>();
-        loader->baseDir = root.string();
-    }
-    ~AssetTree() override { fs::remove_all(root); }
-    static void touch(const fs::path& path) { std::ofstream(path) << "x"; }
-    TestEngine engine;
-    fs::path root;
-    ResourceLoader* loader = nullptr;
-};
-
-} // namespace
-
-TEST_F(AssetTree, BareNamesAreFoundBelowTheAssetsFolderWithoutFollowingLoops) {
-    EXPECT_EQ(loader->resolve("menu.png"), root.string() + "/textures/ui/menu.png");
+TEST(AssetTree, BareNamesAreFoundBelowTheAssetsFolderWithoutFollowingLoops) {
+    const TempAssets assets;
+    const std::string root = assets.dir.substr(0, assets.dir.size() - 1);
+    assets.write("textures/ui/menu.png", "x");
+    assets.write("top.txt", "x");
+    TestEngine engine(testConfig(), false);
+    auto* loader = engine.systems->add<ResourceLoader>();
+    loader->baseDir = root;
+    EXPECT_EQ(loader->resolve("menu.png"), root + "/textures/ui/menu.png");
     EXPECT_EQ(loader->resolve("nothing.png"), "");
     // A directory part that does not exist is not found by the name search either.
     EXPECT_EQ(loader->resolve("missing/menu.png"), "");
     // A path that exists as given is joined, not searched for.
-    loader->baseDir = root.string() + "/";
-    EXPECT_EQ(loader->resolve("top.txt"), root.string() + "//top.txt");
+    loader->baseDir = root + "/";
+    EXPECT_EQ(loader->resolve("top.txt"), root + "//top.txt");
 
     // A linked folder that loops back is not followed.
-    fs::create_directory_symlink(root, root / "a" / "loop");
-    EXPECT_EQ(loader->findFile(root.string(), "absent.txt"), "");
+    fs::create_directory_symlink(root, assets.makeDir("a") + "/loop");
+    EXPECT_EQ(loader->findFile(root, "absent.txt"), "");
 }

@@ -1,10 +1,9 @@
 // Builds the text tests' assets folder once per test run and removes it at exit.
 #include "FontAssets.h"
+#include "support/TempAssets.h"
 
 #include <filesystem>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -12,42 +11,29 @@ const char* const testFontFile = "DejaVuSans-Bold.ttf";
 
 namespace {
 
-class TempAssets {
-public:
-    TempAssets() {
+struct FontAssets {
+    FontAssets() {
         const fs::path font = fs::path("/usr/share/fonts/truetype/dejavu") / testFontFile;
         if (!fs::exists(font)) {
             return;
         }
-        root = fs::temp_directory_path() / ("tw-ui-assets-" + std::to_string(getpid()));
         std::error_code error;
-        fs::create_directories(root / "fonts", error);
+        fs::create_directory_symlink(fs::path(TW_ASSETS_DIR) / "core", folder.dir + "core", error);
         if (!error) {
-            fs::create_directory_symlink(fs::path(TW_ASSETS_DIR) / "core", root / "core", error);
+            fs::copy_file(font, folder.makeDir("fonts") + "/" + testFontFile, error);
         }
         if (!error) {
-            fs::copy_file(font, root / "fonts" / testFontFile, fs::copy_options::overwrite_existing, error);
-        }
-        if (!error) {
-            dir = root.string() + "/";
+            dir = folder.dir;
         }
     }
-    ~TempAssets() {
-        std::error_code error;
-        if (!root.empty()) {
-            fs::remove_all(root, error);
-        }
-    }
-    TempAssets(const TempAssets&) = delete;
-    TempAssets& operator=(const TempAssets&) = delete;
 
-    fs::path root;
+    const TempAssets folder;
     std::string dir;
 };
 
 } // namespace
 
 std::string fontAssetsDir() {
-    static const TempAssets assets;
+    static const FontAssets assets;
     return assets.dir;
 }

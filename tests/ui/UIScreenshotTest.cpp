@@ -174,10 +174,7 @@ TEST_F(UIScreenshotTest, TextureKeepsItsProportionsAndOrientationUnderAspectMode
     transform->setAspectMode(AspectMode::HeightFollowsWidth);
     const Picture picture = capture("aspect_mode_1");
     const Box box = boxOf(picture, [](const Pixel& p) { return p != black; });
-    EXPECT_EQ(box.left, 20);
-    EXPECT_EQ(box.top, 30);
-    EXPECT_EQ(box.width(), 200);
-    EXPECT_EQ(box.height(), 100);
+    EXPECT_EQ(glm::ivec4(box.left, box.top, box.width(), box.height()), glm::ivec4(20, 30, 200, 100));
     EXPECT_EQ(picture.at(60, 80), blue);
     EXPECT_EQ(picture.at(180, 80), yellow);
     EXPECT_EQ(picture.at(120, 31), green) << "the texture's top row is at the top";
@@ -204,12 +201,9 @@ TEST_F(UIScreenshotTest, GlyphsLandWhereTheLayoutPutsThemUprightInTheElementsCol
     // The glyph quads as laid out (checked in TextTest), in window pixels from
     // the top: the drawn ink must fill them and nothing else.
     const auto quadOf = [](const Text::Quad& quad) {
-        Box box;
-        box.left = static_cast<int>(std::round(quad.low.x));
-        box.right = static_cast<int>(std::round(quad.high.x)) - 1;
-        box.top = 200 - static_cast<int>(std::round(quad.high.y));
-        box.bottom = 199 - static_cast<int>(std::round(quad.low.y));
-        return box;
+        const glm::ivec2 low(glm::round(quad.low));
+        const glm::ivec2 high(glm::round(quad.high));
+        return Box{low.x, 200 - high.y, high.x - 1, 199 - low.y};
     };
     Box quads;
     for (const Text::Quad& laidOut : text->getQuads()) {
