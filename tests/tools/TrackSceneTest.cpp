@@ -237,10 +237,21 @@ TEST_F(TrackScene, RoadTriggersAndRespawnPointsSpanTheRoad) {
 
 TEST_F(TrackScene, WaterLiesJustBelowZeroTheRoadAboveItAndMostEdgesAreWalled) {
     float waterTop = -1e9f, waterBottom = 1e9f;
+    std::vector<ImportedTrack::Triangle> water, ground;
+    glm::vec2 groundMin(1e9f), groundMax(-1e9f);
     for (const aiNode* node : track->allNodes()) {
+        const bool isGround = std::string(node->mName.C_Str()).rfind("Ground_", 0) == 0;
         for (const auto& t : track->triangles(node)) {
+            if (isGround) {
+                ground.push_back(t);
+                for (const glm::vec3& v : {t.a, t.b, t.c}) {
+                    groundMin = glm::min(groundMin, glm::vec2(v.x, v.z));
+                    groundMax = glm::max(groundMax, glm::vec2(v.x, v.z));
+                }
+            }
             if (t.material != "water")
                 continue;
+            water.push_back(t);
             for (const glm::vec3& v : {t.a, t.b, t.c}) {
                 waterTop = std::max(waterTop, v.y);
                 waterBottom = std::min(waterBottom, v.y);
@@ -249,6 +260,21 @@ TEST_F(TrackScene, WaterLiesJustBelowZeroTheRoadAboveItAndMostEdgesAreWalled) {
     }
     EXPECT_LT(waterTop, 0.0f);
     EXPECT_GT(waterBottom, -1.0f);
+    // The sea is left out only under ground above its highest wave (the game's
+    // waves lift it to 1.3 m): wherever the ground is lower, or there is none,
+    // the water is there.
+    int leftOut = 0;
+    for (float x = groundMin.x - 20.0f; x < groundMax.x + 20.0f; x += 13.0f) {
+        for (float z = groundMin.y - 20.0f; z < groundMax.y + 20.0f; z += 13.0f) {
+            const auto land = ImportedTrack::topAt(ground, {x, z});
+            const bool wet = ImportedTrack::topAt(water, {x, z}).has_value();
+            if (!land || *land < 1.35f)
+                EXPECT_TRUE(wet) << "no water at " << x << ", " << z;
+            else
+                leftOut += wet ? 0 : 1;
+        }
+    }
+    EXPECT_GT(leftOut, 0) << "water under high ground is never seen";
     float roadLowest = 1e9f;
     for (const auto& t : road)
         roadLowest = std::min({roadLowest, t.a.y, t.b.y, t.c.y});

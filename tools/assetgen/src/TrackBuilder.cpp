@@ -27,6 +27,11 @@ constexpr float wallTop = 1.0f;
 constexpr float wallFoot = -2.2f;
 constexpr float gateHalfSpan = 9.4f;
 constexpr float waterLevel = -0.25f;
+// The game's waves lift the sea by at most 1.55 m: ground this far above the
+// water hides it whatever the waves do.
+constexpr float aboveHighestWave = 1.6f;
+// The ground's heights are sampled on a grid of this many metres.
+constexpr float groundSpacing = 3.0f;
 
 glm::mat4 at(const glm::vec3& p) {
     return glm::translate(glm::mat4(1.0f), p);
@@ -289,7 +294,7 @@ void TrackBuilder::addBeachEdgeTriangle(Mesh& m, uint32_t a, uint32_t b, uint32_
 }
 
 void TrackBuilder::addGround(TrackScene& scene) const {
-    const float spacing = 3.0f;
+    const float spacing = groundSpacing;
     const glm::vec2 lo = terrain.minCorner(), hi = terrain.maxCorner();
     const int nx = static_cast<int>(std::ceil((hi.x - lo.x) / spacing));
     const int nz = static_cast<int>(std::ceil((hi.y - lo.y) / spacing));
@@ -417,9 +422,31 @@ void TrackBuilder::addWater(TrackScene& scene) const {
             m.addVertex(v);
         }
     }
+    // Water under the island's high ground is never seen, yet every triangle
+    // drawn costs a software rasteriser its setup, and every pixel behind the
+    // ground its depth test: such cells are left out. The ground over a cell is
+    // no lower than the lowest ground vertex of the grid cells it touches.
+    const auto underHighGround = [&](float x0, float x1, float z0, float z1) {
+        if (x0 - groundSpacing < lo.x || x1 + groundSpacing > hi.x || z0 - groundSpacing < lo.y ||
+            z1 + groundSpacing > hi.y)
+            return false;
+        const int i0 = static_cast<int>(std::floor((x0 - lo.x) / groundSpacing)) - 1;
+        const int i1 = static_cast<int>(std::ceil((x1 - lo.x) / groundSpacing)) + 1;
+        const int j0 = static_cast<int>(std::floor((z0 - lo.y) / groundSpacing)) - 1;
+        const int j1 = static_cast<int>(std::ceil((z1 - lo.y) / groundSpacing)) + 1;
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i)
+                if (terrain.height(lo.x + groundSpacing * static_cast<float>(i),
+                                   lo.y + groundSpacing * static_cast<float>(j)) <
+                    waterLevel + aboveHighestWave)
+                    return false;
+        return true;
+    };
     const uint32_t row = static_cast<uint32_t>(xs.size());
     for (uint32_t j = 0; j + 1 < zs.size(); ++j) {
         for (uint32_t i = 0; i + 1 < row; ++i) {
+            if (underHighGround(xs[i], xs[i + 1], zs[j], zs[j + 1]))
+                continue;
             const uint32_t a = j * row + i;
             m.addQuad(a, a + row, a + row + 1, a + 1, 0);
         }
