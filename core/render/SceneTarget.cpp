@@ -47,12 +47,7 @@ void SceneTarget::update(int newWidth, int newHeight, float newScale, bool windo
         target.reset();
         return;
     }
-    // Set through a bind, which GL 4.3 has: every main pass starts by forgetting
-    // the bindings Graphics remembers.
-    glBindTexture(GL_TEXTURE_2D, target->colorTextures.front()->getTexture());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, upscaleFilter());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, upscaleFilter());
-    glBindTexture(GL_TEXTURE_2D, 0);
+    target->colorTextures.front()->setNearestTexel(upscaleNearest());
     // Views that leave gaps between them show black there, not what the
     // driver left in fresh memory.
     target->bind();
@@ -131,7 +126,7 @@ uint32_t SceneTarget::blit(const glm::ivec4& from, const glm::ivec4& to) const {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target->framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(from.x, from.y, from.x + from.z, from.y + from.w, to.x, to.y, to.x + to.z, to.y + to.w,
-                      GL_COLOR_BUFFER_BIT, static_cast<GLenum>(upscaleFilter()));
+                      GL_COLOR_BUFFER_BIT, upscaleNearest() ? GL_NEAREST : GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return 4;
 }

@@ -52,7 +52,7 @@ public:
 private:
     uint32_t blit(const glm::ivec4& from, const glm::ivec4& to) const;
     // Nearest at half size or less, filtered above: for the quad and the blit alike.
-    GLint upscaleFilter() const { return scale <= 0.5f ? GL_NEAREST : GL_LINEAR; }
+    bool upscaleNearest() const { return scale <= 0.5f; }
 
     SystemRegistry* systems;
     std::unique_ptr<RenderTarget> target;

@@ -158,6 +158,17 @@ void Texture2D::setMipLevelsBlended(bool blended) {
     }
 }
 
+void Texture2D::setNearestTexel(bool nearest) {
+    if (texture == 0 || !hasGLContext()) {
+        return;
+    }
+    const GLint filter = nearest ? GL_NEAREST : GL_LINEAR;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 void Texture2D::release() {
     if (texture != 0) {
         glDeleteTextures(1, &texture);

@@ -46,6 +46,9 @@ public:
     // reads the nearer one only: half the texel reads, for a step where the
     // level changes that maps of fine detail do not show.
     void setMipLevelsBlended(bool blended);
+    // For one-level storage drawn into (made without pixels): whether a lookup
+    // takes the nearest texel or blends the four around it (the default).
+    void setNearestTexel(bool nearest);
 
     // Makes the texture from tightly packed rows, bottom row first; pixels may be
     // null for uninitialised storage of one level. Colour formats are clamped and
