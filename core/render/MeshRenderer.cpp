@@ -95,6 +95,8 @@ void MeshRenderer::updateItems(float, Camera*) {
         item.indexBuffer = mesh->getIndexBuffer();
         item.first = chunk.first;
         item.count = chunk.count;
+        item.farFirst = chunk.farFirst;
+        item.farCount = chunk.farCount;
         item.material = chunk.part < materials.size() ? materials[chunk.part] : materials.back();
         item.world = world;
         item.lightmap = lightmap;

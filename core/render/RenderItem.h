@@ -38,4 +38,9 @@ struct RenderItem {
     bool bounded = false;
     glm::vec3 boundsMin{0.0f};
     glm::vec3 boundsMax{0.0f};
+    // The same surface with fewer triangles, drawn in place of first and count
+    // by views farther from the box than the renderer's far detail distance
+    // (farCount 0: none).
+    uint32_t farFirst = 0;
+    uint32_t farCount = 0;
 };

@@ -148,6 +148,13 @@ void Renderer::setQuality(RenderQuality newQuality) {
     // is faster without it.
     depthPrePassEnabled = quality == RenderQuality::High;
     depthReadsEnabled = quality != RenderQuality::Low;
+    // A split-screen view is 400 pixels high at 1280 x 800 with a 90 degree
+    // field of view, so a pixel spans 2 m per 400 m away at high, and twice
+    // that at low's half scale: from these distances a far range's 25 cm
+    // stray from full detail stays under a pixel.
+    farDetailDistance = quality == RenderQuality::High     ? 80.0f
+                        : quality == RenderQuality::Medium ? 50.0f
+                                                           : 40.0f;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
     // A software rasteriser pays per texel fetched: one mip level halves what
     // each texture read costs, for visible steps where the level changes.
@@ -574,9 +581,9 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
             const glm::vec3 reach(material.getVertexReach());
             const glm::vec3 boxMin = source.boundsMin - reach;
             const glm::vec3 boxMax = source.boundsMax + reach;
+            const float distance = culls ? distanceToBox(eye, boxMin, boxMax) : 0.0f;
             uint32_t mask = 0;
-            if (!culls ||
-                (frustum.intersects(boxMin, boxMax) && distanceToBox(eye, boxMin, boxMax) <= fogEnd)) {
+            if (!culls || (frustum.intersects(boxMin, boxMax) && distance <= fogEnd)) {
                 mask |= 1u;
             }
             if (material.getCastsShadows()) {
@@ -597,14 +604,19 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
                 lastFromHere = false;
                 continue;
             }
+            // A material that moves its vertices needs every one of them.
+            const bool far = source.farCount != 0 && farDetailDistance > 0.0f &&
+                             distance > farDetailDistance && material.getVertexReach() == 0.0f;
+            const uint32_t first = far ? source.farFirst : source.first;
+            const uint32_t count = far ? source.farCount : source.count;
             // Neighbouring pieces of one mesh that every pass takes or leaves
             // alike are one range of its index buffer: drawn as one.
             if (lastFromHere && source.bounded && mask == lastMask) {
                 RenderItem& last = view.items.back();
                 if (last.bounded && last.material == source.material &&
                     last.indexBuffer == source.indexBuffer && last.drawType == RenderItem::indexed &&
-                    source.drawType == RenderItem::indexed && last.first + last.count == source.first) {
-                    last.count += source.count;
+                    source.drawType == RenderItem::indexed && last.first + last.count == first) {
+                    last.count += count;
                     last.boundsMin = glm::min(last.boundsMin, source.boundsMin);
                     last.boundsMax = glm::max(last.boundsMax, source.boundsMax);
                     // Parts of a whole mesh keep their entity's place.
@@ -617,6 +629,8 @@ void Renderer::addItems(View& view, const std::vector<Drawable*>& visible, float
             const auto index = static_cast<uint32_t>(view.items.size());
             view.items.push_back(source);
             RenderItem& item = view.items.back();
+            item.first = first;
+            item.count = count;
             item.program = program;
             item.key = sortKey(program, &material, item.indexBuffer);
             lastMask = mask;

@@ -142,6 +142,9 @@ public:
     // Opaque items drawn depth-first so the main pass shades each pixel about
     // once (high; set by setQuality).
     bool depthPrePassEnabled = true;
+    // Past this many metres from a view, the chunks of big meshes are drawn from
+    // their far ranges (0: never; set by setQuality).
+    float farDetailDistance = 0.0f;
     // The [graphics] render_scale setting: above 0 it replaces every preset's own
     // render scale (applied by setQuality).
     float renderScaleOverride = 0.0f;

@@ -7,8 +7,11 @@
 #include "core/resources/ResourceCache.h"
 
 #include <glm/gtc/type_ptr.hpp>
+#include <meshoptimizer.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -92,6 +95,9 @@ void Mesh::finalize() {
     }
     std::vector<uint16_t> drawOrder;
     buildChunks(drawOrder);
+    if (split && farDetailError > 0.0f) {
+        buildFarRanges(drawOrder);
+    }
     // Without a context (no window yet, or no display) only the CPU side is prepared.
     if (hasGLContext()) {
         addInterleavedBuffer();
@@ -182,6 +188,103 @@ void Mesh::buildChunks(std::vector<uint16_t>& drawOrder) {
                 const uint32_t count = 3 * (start[c + 1] - start[c]);
                 chunks.push_back({p, first, count, boundsOf(drawOrder, first, count)});
             }
+        }
+    }
+}
+
+std::vector<uint16_t> Mesh::firstAlikeVertices() const {
+    const size_t vertexCount = positions.size();
+    if (indices.size() % 3 != 0 ||
+        std::any_of(indices.begin(), indices.end(), [vertexCount](uint16_t i) { return i >= vertexCount; })) {
+        return {};
+    }
+    std::vector<meshopt_Stream> streams = {
+        {glm::value_ptr(positions.front()), sizeof(glm::vec3), sizeof(glm::vec3)}};
+    const auto addStream = [&](const auto& list) {
+        if (list.size() == vertexCount) {
+            streams.push_back({glm::value_ptr(list.front()), sizeof(list.front()), sizeof(list.front())});
+        }
+    };
+    addStream(normals);
+    addStream(tangents);
+    addStream(bitangents);
+    addStream(uv0);
+    addStream(uv1);
+    const std::vector<unsigned int> corners(indices.begin(), indices.end());
+    std::vector<unsigned int> kindOf(vertexCount);
+    const size_t kinds = meshopt_generateVertexRemapMulti(kindOf.data(), corners.data(), corners.size(),
+                                                          vertexCount, streams.data(), streams.size());
+    std::vector<uint16_t> firstOfKind(kinds, 0);
+    for (size_t v = vertexCount; v-- > 0;) {
+        if (kindOf[v] < kinds) {
+            firstOfKind[kindOf[v]] = static_cast<uint16_t>(v);
+        }
+    }
+    std::vector<uint16_t> result(vertexCount);
+    for (size_t v = 0; v < vertexCount; ++v) {
+        result[v] = kindOf[v] < kinds ? firstOfKind[kindOf[v]] : static_cast<uint16_t>(v);
+    }
+    return result;
+}
+
+void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
+    // Imported meshes give every triangle corner a vertex of its own: corners
+    // alike in every stream become one, or the simplifier would see each
+    // triangle as an island and keep it. Corners that differ (a texture seam)
+    // stay apart, and the simplifier keeps such seams whole.
+    const std::vector<uint16_t> firstAlike = firstAlikeVertices();
+    if (firstAlike.empty()) {
+        return;
+    }
+    const size_t vertexCount = positions.size();
+    // Each chunk is simplified on its own vertices, numbered from 0, so that the
+    // work follows the chunk's size rather than the mesh's.
+    std::vector<int32_t> localOf(vertexCount, -1);
+    std::vector<uint16_t> vertexOf;
+    std::vector<glm::vec3> localPositions;
+    std::vector<unsigned int> local;
+    std::vector<unsigned int> simplified;
+    for (MeshChunk& chunk : chunks) {
+        if (chunk.count == 0 || chunk.count % 3 != 0) {
+            continue;
+        }
+        vertexOf.clear();
+        localPositions.clear();
+        local.clear();
+        for (uint32_t i = chunk.first; i < chunk.first + chunk.count; ++i) {
+            const uint16_t v = firstAlike[drawOrder[i]];
+            if (localOf[v] < 0) {
+                localOf[v] = static_cast<int32_t>(vertexOf.size());
+                vertexOf.push_back(v);
+                localPositions.push_back(positions[v]);
+            }
+            local.push_back(static_cast<unsigned int>(localOf[v]));
+        }
+        for (const uint16_t v : vertexOf) {
+            localOf[v] = -1;
+        }
+        // A broken file's NaN or infinity has no error to measure.
+        if (!std::all_of(localPositions.begin(), localPositions.end(),
+                         [](const glm::vec3& p) { return std::isfinite(p.x + p.y + p.z); })) {
+            continue;
+        }
+        simplified.resize(local.size());
+        const float scale = meshopt_simplifyScale(glm::value_ptr(localPositions.front()),
+                                                  localPositions.size(), sizeof(glm::vec3));
+        const size_t kept =
+            scale > 0.0f
+                ? meshopt_simplify(simplified.data(), local.data(), local.size(),
+                                   glm::value_ptr(localPositions.front()), localPositions.size(),
+                                   sizeof(glm::vec3), 0, farDetailError / scale, meshopt_SimplifyLockBorder)
+                : local.size();
+        // A range hardly smaller is not worth the indices.
+        if (kept == 0 || kept * 10 > local.size() * 9) {
+            continue;
+        }
+        chunk.farFirst = static_cast<uint32_t>(drawOrder.size());
+        chunk.farCount = static_cast<uint32_t>(kept);
+        for (size_t i = 0; i < kept; ++i) {
+            drawOrder.push_back(vertexOf[simplified[i]]);
         }
     }
 }

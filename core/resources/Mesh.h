@@ -38,6 +38,12 @@ public:
     // along X. The index list here keeps the producer's order (physics and
     // queries read it), and each part keeps its range in both. A smaller mesh
     // has one chunk per part, over the part's range.
+    //
+    // Each chunk of a cut mesh also gets a far range (farFirst, farCount): its
+    // triangles simplified to within farDetailError metres, edges on the chunk's
+    // border kept as they are, so that near and far chunks still meet without
+    // gaps. Only the drawn index buffer holds them; the index list keeps the
+    // full detail.
     void finalize();
 
     // Frees the lists only drawing reads (normals, tangents, bitangents, uv0, uv1)
@@ -61,6 +67,10 @@ public:
     // little more for a third more draws again.
     static constexpr float defaultChunkSize = 32.0f;
     float chunkSize = defaultChunkSize;
+    // How far, in metres, a chunk's far range may stray from its full detail (0
+    // or less: no far ranges). Read by finalize.
+    static constexpr float defaultFarDetailError = 0.25f;
+    float farDetailError = defaultFarDetailError;
 
     // The primitives "cube", "quad", "sphere", "cylinder" and "fullScreenQuad".
     static void createBuiltIns(ResourceCache& cache);
@@ -79,6 +89,12 @@ private:
     // Fills chunks, and drawOrder with the indices in chunk order (left empty
     // when no part is cut).
     void buildChunks(std::vector<uint16_t>& drawOrder);
+    // Per vertex, the first vertex like it in every stream (itself where none
+    // comes before); empty where the indices are not whole triangles of
+    // existing vertices.
+    std::vector<uint16_t> firstAlikeVertices() const;
+    // Appends each chunk's far range to drawOrder.
+    void buildFarRanges(std::vector<uint16_t>& drawOrder);
     Bounds boundsOf(const std::vector<uint16_t>& list, uint32_t first, uint32_t count) const;
 
     std::vector<std::unique_ptr<VertexBuffer>> ownedBuffers;

@@ -42,7 +42,7 @@ deb=$(ls "$scratch"/package/torquewind_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # dpkg-shlibdeps names the packages of the libraries the game links.
-for library in libglfw3 libglew2.2 libopenal1 libsndfile1 libassimp5 libbullet3.24 libfreeimage3 \
+for library in libglfw3 libglew2.2 libopenal1 libsndfile1 libassimp5 libbullet3.24 libmeshoptimizer2d libfreeimage3 \
     libfreetype6 libinireader0 libc6 libstdc++6; do
     [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library"
 done

@@ -1,6 +1,7 @@
 // Big meshes cut into chunks: the GL index buffer regrouped cell by cell while
 // the index list physics reads stays as made, and the renderer drawing only the
-// chunks a pass sees, with the same picture as the whole mesh.
+// chunks a pass sees, with the same picture as the whole mesh, and the far ones
+// from fewer triangles that still meet their neighbours.
 #include "render/GLSceneTest.h"
 
 #include "core/render/Camera.h"
@@ -19,6 +20,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -67,6 +70,27 @@ std::vector<Triangle> sortedTriangles(const std::vector<uint16_t>& list, uint32_
         result.push_back({list[i], list[i + 1], list[i + 2]});
     }
     std::sort(result.begin(), result.end());
+    return result;
+}
+
+// The edges of a range's triangles that only one of them has: where the range
+// meets its neighbours.
+std::vector<std::pair<uint16_t, uint16_t>> borderEdges(const std::vector<uint16_t>& list, uint32_t first,
+                                                       uint32_t count) {
+    std::map<std::pair<uint16_t, uint16_t>, int> uses;
+    for (uint32_t i = first; i < first + count; i += 3) {
+        for (uint32_t k = 0; k < 3; ++k) {
+            const uint16_t a = list[i + k];
+            const uint16_t b = list[i + (k + 1) % 3];
+            ++uses[{std::min(a, b), std::max(a, b)}];
+        }
+    }
+    std::vector<std::pair<uint16_t, uint16_t>> result;
+    for (const auto& [edge, count] : uses) {
+        if (count == 1) {
+            result.push_back(edge);
+        }
+    }
     return result;
 }
 
@@ -127,6 +151,25 @@ TEST_F(MeshChunkTest, AWideMeshIsRegroupedByCellWithinItsPartsAndItsOwnIndicesSt
             << "each part draws its own triangles, each once";
     }
 
+    // Far ranges: fewer triangles, within the error of the full detail, on the
+    // same border.
+    uint32_t fullTriangles = 0;
+    uint32_t farTriangles = 0;
+    for (const MeshChunk& chunk : split->getChunks()) {
+        ASSERT_GT(chunk.farCount, 0u);
+        ASSERT_LE(chunk.farFirst + chunk.farCount, drawn.size());
+        fullTriangles += chunk.count / 3;
+        farTriangles += chunk.farCount / 3;
+        EXPECT_EQ(borderEdges(drawn, chunk.farFirst, chunk.farCount),
+                  borderEdges(drawn, chunk.first, chunk.count));
+        for (uint32_t i = chunk.farFirst; i < chunk.farFirst + chunk.farCount; ++i) {
+            const glm::vec3& p = split->positions[drawn[i]];
+            ASSERT_TRUE(glm::all(glm::greaterThanEqual(p, chunk.bounds.min)) &&
+                        glm::all(glm::lessThanEqual(p, chunk.bounds.max)));
+        }
+    }
+    EXPECT_LT(farTriangles * 4, fullTriangles * 3);
+
     EXPECT_FALSE(whole->isSplit());
     EXPECT_EQ(whole->getChunks().size(), 2u);
     EXPECT_EQ(drawnIndices(*whole), whole->indices);
@@ -151,6 +194,7 @@ TEST_F(MeshChunkTest, ChunksDrawTheWholeMeshsPictureAndLeaveOutWhatTheViewAndThe
     camera->far = 1000.0f;
 
     // Edges and the distance included: not a pixel may differ.
+    renderer->farDetailDistance = 0.0f;
     const Picture chunks = draw();
     const uint32_t chunkTriangles = graphics->triangles;
     meshRenderer->setMesh(whole);
@@ -158,6 +202,15 @@ TEST_F(MeshChunkTest, ChunksDrawTheWholeMeshsPictureAndLeaveOutWhatTheViewAndThe
     const uint32_t wholeTriangles = graphics->triangles;
     EXPECT_EQ(differingShare(chunks, all, 0), 0.0);
     EXPECT_LT(chunkTriangles, wholeTriangles * 2 / 3);
+
+    // Chunks past the far detail distance draw their far ranges: fewer
+    // triangles, and no gap where near and far chunks meet (the sky's clear
+    // colour would show through in one).
+    meshRenderer->setMesh(split);
+    renderer->farDetailDistance = 40.0f;
+    const Picture far = draw();
+    EXPECT_LT(graphics->triangles, chunkTriangles * 9 / 10);
+    EXPECT_LT(differingShare(far, chunks, 48), 0.005);
 
     // Past the end of the fog there is nothing to send.
     meshRenderer->setMesh(split);
