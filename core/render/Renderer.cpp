@@ -249,6 +249,13 @@ void Renderer::render(Scene& scene, float dt) {
         renderShadowMaps(*view);
         renderDepthPrePass(*view);
         renderMainPass(*view);
+        // Views that share a target would otherwise reach a software
+        // rasteriser as one batch: sent on now, this view is drawn by its
+        // threads while the next one's draws are prepared.
+        if (graphics != nullptr && graphics->hasWindow()) {
+            glFlush();
+            graphics->countCalls(1);
+        }
     }
     presentViews();
 }
