@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -192,50 +191,7 @@ void Mesh::buildChunks(std::vector<uint16_t>& drawOrder) {
     }
 }
 
-std::vector<uint16_t> Mesh::firstAlikeVertices() const {
-    const size_t vertexCount = positions.size();
-    if (indices.size() % 3 != 0 ||
-        std::any_of(indices.begin(), indices.end(), [vertexCount](uint16_t i) { return i >= vertexCount; })) {
-        return {};
-    }
-    std::vector<meshopt_Stream> streams = {
-        {glm::value_ptr(positions.front()), sizeof(glm::vec3), sizeof(glm::vec3)}};
-    const auto addStream = [&](const auto& list) {
-        if (list.size() == vertexCount) {
-            streams.push_back({glm::value_ptr(list.front()), sizeof(list.front()), sizeof(list.front())});
-        }
-    };
-    addStream(normals);
-    addStream(tangents);
-    addStream(bitangents);
-    addStream(uv0);
-    addStream(uv1);
-    const std::vector<unsigned int> corners(indices.begin(), indices.end());
-    std::vector<unsigned int> kindOf(vertexCount);
-    const size_t kinds = meshopt_generateVertexRemapMulti(kindOf.data(), corners.data(), corners.size(),
-                                                          vertexCount, streams.data(), streams.size());
-    std::vector<uint16_t> firstOfKind(kinds, 0);
-    for (size_t v = vertexCount; v-- > 0;) {
-        if (kindOf[v] < kinds) {
-            firstOfKind[kindOf[v]] = static_cast<uint16_t>(v);
-        }
-    }
-    std::vector<uint16_t> result(vertexCount);
-    for (size_t v = 0; v < vertexCount; ++v) {
-        result[v] = kindOf[v] < kinds ? firstOfKind[kindOf[v]] : static_cast<uint16_t>(v);
-    }
-    return result;
-}
-
 void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
-    // Imported meshes give every triangle corner a vertex of its own: corners
-    // alike in every stream become one, or the simplifier would see each
-    // triangle as an island and keep it. Corners that differ (a texture seam)
-    // stay apart, and the simplifier keeps such seams whole.
-    const std::vector<uint16_t> firstAlike = firstAlikeVertices();
-    if (firstAlike.empty()) {
-        return;
-    }
     const size_t vertexCount = positions.size();
     // Each chunk is simplified on its own vertices, numbered from 0, so that the
     // work follows the chunk's size rather than the mesh's.
@@ -251,8 +207,13 @@ void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
         vertexOf.clear();
         localPositions.clear();
         local.clear();
+        bool whole = true;
         for (uint32_t i = chunk.first; i < chunk.first + chunk.count; ++i) {
-            const uint16_t v = firstAlike[drawOrder[i]];
+            const uint16_t v = drawOrder[i];
+            if (v >= vertexCount) {
+                whole = false;
+                break;
+            }
             if (localOf[v] < 0) {
                 localOf[v] = static_cast<int32_t>(vertexOf.size());
                 vertexOf.push_back(v);
@@ -263,9 +224,10 @@ void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
         for (const uint16_t v : vertexOf) {
             localOf[v] = -1;
         }
-        // A broken file's NaN or infinity has no error to measure.
-        if (!std::all_of(localPositions.begin(), localPositions.end(),
-                         [](const glm::vec3& p) { return std::isfinite(p.x + p.y + p.z); })) {
+        // Indices past the vertices, NaN or infinity: a broken file's chunk has
+        // nothing to simplify.
+        if (!whole || !std::all_of(localPositions.begin(), localPositions.end(),
+                                   [](const glm::vec3& p) { return std::isfinite(p.x + p.y + p.z); })) {
             continue;
         }
         simplified.resize(local.size());

@@ -89,10 +89,6 @@ private:
     // Fills chunks, and drawOrder with the indices in chunk order (left empty
     // when no part is cut).
     void buildChunks(std::vector<uint16_t>& drawOrder);
-    // Per vertex, the first vertex like it in every stream (itself where none
-    // comes before); empty where the indices are not whole triangles of
-    // existing vertices.
-    std::vector<uint16_t> firstAlikeVertices() const;
     // Appends each chunk's far range to drawOrder.
     void buildFarRanges(std::vector<uint16_t>& drawOrder);
     Bounds boundsOf(const std::vector<uint16_t>& list, uint32_t first, uint32_t count) const;

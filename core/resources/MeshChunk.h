@@ -13,7 +13,7 @@ struct MeshChunk {
     uint32_t first = 0; // index of the first index in the drawn index buffer
     uint32_t count = 0; // number of indices
     Bounds bounds;      // around every vertex of its triangles, in the mesh's space
-    // The same ground with fewer triangles, for views far enough away not to
+    // The same surface with fewer triangles, for views far enough away not to
     // see the difference: another range of the drawn index buffer, or none (0).
     uint32_t farFirst = 0;
     uint32_t farCount = 0;
