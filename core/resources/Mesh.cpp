@@ -230,15 +230,17 @@ void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
                                    [](const glm::vec3& p) { return std::isfinite(p.x + p.y + p.z); })) {
             continue;
         }
-        simplified.resize(local.size());
+        // The error is asked for as a share of the chunk's extent; a chunk of
+        // one point has none.
         const float scale = meshopt_simplifyScale(glm::value_ptr(localPositions.front()),
                                                   localPositions.size(), sizeof(glm::vec3));
-        const size_t kept =
-            scale > 0.0f
-                ? meshopt_simplify(simplified.data(), local.data(), local.size(),
-                                   glm::value_ptr(localPositions.front()), localPositions.size(),
-                                   sizeof(glm::vec3), 0, farDetailError / scale, meshopt_SimplifyLockBorder)
-                : local.size();
+        if (!(scale > 0.0f)) {
+            continue;
+        }
+        simplified.resize(local.size());
+        const size_t kept = meshopt_simplify(
+            simplified.data(), local.data(), local.size(), glm::value_ptr(localPositions.front()),
+            localPositions.size(), sizeof(glm::vec3), 0, farDetailError / scale, meshopt_SimplifyLockBorder);
         // A range hardly smaller is not worth the indices.
         if (kept == 0 || kept * 10 > local.size() * 9) {
             continue;
