@@ -155,6 +155,11 @@ void Renderer::setQuality(RenderQuality newQuality) {
     farDetailDistance = quality == RenderQuality::High     ? 80.0f
                         : quality == RenderQuality::Medium ? 50.0f
                                                            : 40.0f;
+    // llvmpipe sorts draws into tiles on the calling thread and its rasteriser
+    // threads start on them only at a flush: a pass sent as one batch leaves
+    // them idle while it is sorted. Low's cheap pixels are drawn faster than
+    // more batches cost.
+    drawsPerBatch = quality == RenderQuality::Low ? 0u : 30u;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
     // A software rasteriser pays per texel fetched: one mip level halves what
     // each texture read costs, for visible steps where the level changes.
@@ -252,10 +257,7 @@ void Renderer::render(Scene& scene, float dt) {
         // Views that share a target would otherwise reach a software
         // rasteriser as one batch: sent on now, this view is drawn by its
         // threads while the next one's draws are prepared.
-        if (graphics != nullptr && graphics->hasWindow()) {
-            glFlush();
-            graphics->countCalls(1);
-        }
+        flushBatch();
     }
     presentViews();
 }
@@ -683,6 +685,17 @@ void Renderer::drawItem(const RenderItem& item) {
     graphics->drawIndexed(item.count, item.first,
                           item.drawType == RenderItem::instanced ? static_cast<uint32_t>(item.instanceCount)
                                                                  : 1u);
+    if (drawsPerBatch != 0 && ++drawsInBatch >= drawsPerBatch) {
+        flushBatch();
+    }
+}
+
+void Renderer::flushBatch() {
+    drawsInBatch = 0;
+    if (graphics != nullptr && graphics->hasWindow()) {
+        glFlush();
+        graphics->countCalls(1);
+    }
 }
 
 ShaderProgram* Renderer::depthProgram() {

@@ -145,6 +145,9 @@ public:
     // Past this many metres from a view, the chunks of big meshes are drawn from
     // their far ranges (0: never; set by setQuality).
     float farDetailDistance = 0.0f;
+    // Draws sent to the driver as one batch before a glFlush hands them on
+    // (0: only whole views; set by setQuality).
+    uint32_t drawsPerBatch = 0;
     // The [graphics] render_scale setting: above 0 it replaces every preset's own
     // render scale (applied by setQuality).
     float renderScaleOverride = 0.0f;
@@ -174,7 +177,10 @@ private:
     void bindLightmapSampler(bool bind);
     // The main pass's samplers: one of the two above, as the preset reads textures.
     void bindMainPassSamplers(bool bind);
+    // Draws the item, and sends the batch on once it holds drawsPerBatch draws.
     void drawItem(const RenderItem& item);
+    // Hands what was drawn so far to the driver without waiting for it.
+    void flushBatch();
     void sendProgramUniforms(View& view);
     void sendLightUniforms(View& view);
     // The sky's last mip level (0 without a sky), for the sky reflection's blur.
@@ -222,6 +228,8 @@ private:
     uint32_t frameNumber = 0;
     // Counts main passes; see ShaderProgram::viewStamp.
     uint64_t mainPassStamp = 0;
+    // Draws since the last flush (see drawsPerBatch).
+    uint32_t drawsInBatch = 0;
     // Reused every frame, so that preparing a view allocates nothing.
     std::vector<Camera*> cameraScratch;
     std::vector<Drawable*> visibleScratch;
