@@ -157,9 +157,10 @@ void Renderer::setQuality(RenderQuality newQuality) {
                                                            : 40.0f;
     // llvmpipe sorts draws into tiles on the calling thread and its rasteriser
     // threads start on them only at a flush: a pass sent as one batch leaves
-    // them idle while it is sorted. Low's cheap pixels are drawn faster than
-    // more batches cost.
-    drawsPerBatch = quality == RenderQuality::Low ? 0u : 30u;
+    // them idle while it is sorted. Medium's draws cover fewer pixels than
+    // high's, so its batches are shorter; low's cheap pixels are drawn faster
+    // than more batches cost.
+    drawsPerBatch = quality == RenderQuality::High ? 30u : quality == RenderQuality::Medium ? 15u : 0u;
     particleDensity = quality == RenderQuality::High ? 1.0f : quality == RenderQuality::Medium ? 0.75f : 0.5f;
     // A software rasteriser pays per texel fetched: one mip level halves what
     // each texture read costs, for visible steps where the level changes.
