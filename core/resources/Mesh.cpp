@@ -23,6 +23,24 @@ int cellAt(float t, int n) {
     return t > 0.0f ? static_cast<int>(std::min(t * static_cast<float>(n), static_cast<float>(n - 1))) : 0;
 }
 
+// An edge as one number, whichever way round its triangle walks it.
+uint32_t edgeKey(uint32_t a, uint32_t b) {
+    return a < b ? (a << 16) | b : (b << 16) | a;
+}
+
+// The edges of a triangle list whose corners vertexOf maps to the mesh's
+// vertices, sorted: an edge two triangles share is there twice.
+template <typename Index, typename VertexOf>
+void sortedEdges(const Index* list, size_t count, const VertexOf& vertexOf, std::vector<uint32_t>& edges) {
+    edges.clear();
+    for (size_t i = 0; i + 2 < count; i += 3) {
+        for (size_t k = 0; k < 3; ++k) {
+            edges.push_back(edgeKey(vertexOf(list[i + k]), vertexOf(list[i + (k + 1) % 3])));
+        }
+    }
+    std::sort(edges.begin(), edges.end());
+}
+
 } // namespace
 
 Mesh::Mesh(SystemRegistry* systems) : Resource(systems) {}
@@ -200,6 +218,12 @@ void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
     std::vector<glm::vec3> localPositions;
     std::vector<unsigned int> local;
     std::vector<unsigned int> simplified;
+    std::vector<uint32_t> meshEdges;
+    std::vector<uint32_t> chunkEdges;
+    std::vector<uint32_t> sharedEdges;
+    std::vector<uint32_t> farEdges;
+    const auto itself = [](uint16_t v) { return v; };
+    sortedEdges(drawOrder.data(), drawOrder.size(), itself, meshEdges);
     for (MeshChunk& chunk : chunks) {
         if (chunk.count == 0 || chunk.count % 3 != 0) {
             continue;
@@ -237,10 +261,33 @@ void Mesh::buildFarRanges(std::vector<uint16_t>& drawOrder) {
         if (!(scale > 0.0f)) {
             continue;
         }
+        const auto toMesh = [&vertexOf](unsigned int v) { return vertexOf[v]; };
+        // The edges only one of the chunk's triangles has and a triangle outside
+        // it has too: where it meets a neighbour.
+        sortedEdges(local.data(), local.size(), toMesh, chunkEdges);
+        sharedEdges.clear();
+        for (auto edge = chunkEdges.begin(); edge != chunkEdges.end();) {
+            const auto next = std::upper_bound(edge, chunkEdges.end(), *edge);
+            const auto inMesh = std::equal_range(meshEdges.begin(), meshEdges.end(), *edge);
+            if (next - edge == 1 && inMesh.second - inMesh.first > 1) {
+                sharedEdges.push_back(*edge);
+            }
+            edge = next;
+        }
+        // The chunk's own open edges (a barrier's top and foot, the road's skirts:
+        // strips whose every vertex is on one) may move within the error: locked,
+        // a strip keeps every triangle. The shared ones may not; if the simplifier
+        // lost one, the range is made again with every open edge locked.
         simplified.resize(local.size());
-        const size_t kept = meshopt_simplify(
-            simplified.data(), local.data(), local.size(), glm::value_ptr(localPositions.front()),
-            localPositions.size(), sizeof(glm::vec3), 0, farDetailError / scale, meshopt_SimplifyLockBorder);
+        size_t kept = meshopt_simplify(simplified.data(), local.data(), local.size(),
+                                       glm::value_ptr(localPositions.front()), localPositions.size(),
+                                       sizeof(glm::vec3), 0, farDetailError / scale, 0);
+        sortedEdges(simplified.data(), kept, toMesh, farEdges);
+        if (!std::includes(farEdges.begin(), farEdges.end(), sharedEdges.begin(), sharedEdges.end())) {
+            kept = meshopt_simplify(simplified.data(), local.data(), local.size(),
+                                    glm::value_ptr(localPositions.front()), localPositions.size(),
+                                    sizeof(glm::vec3), 0, farDetailError / scale, meshopt_SimplifyLockBorder);
+        }
         // A range hardly smaller is not worth the indices.
         if (kept == 0 || kept * 10 > local.size() * 9) {
             continue;

@@ -40,10 +40,10 @@ public:
     // has one chunk per part, over the part's range.
     //
     // Each chunk of a cut mesh also gets a far range (farFirst, farCount): its
-    // triangles simplified to within farDetailError metres, edges on the chunk's
-    // border kept as they are, so that near and far chunks still meet without
-    // gaps. Only the drawn index buffer holds them; the index list keeps the
-    // full detail.
+    // triangles simplified to within farDetailError metres, the edges it shares
+    // with the rest of the mesh (other chunks, other parts) kept as they are, so
+    // that near and far chunks still meet without gaps. Only the drawn index
+    // buffer holds them; the index list keeps the full detail.
     void finalize();
 
     // Frees the lists only drawing reads (normals, tangents, bitangents, uv0, uv1)
