@@ -95,23 +95,12 @@ std::vector<std::pair<uint16_t, uint16_t>> borderEdges(const std::vector<uint16_
     return result;
 }
 
-// The border edges of each chunk that another chunk has too: where the far
-// range must meet its neighbours.
-std::vector<std::pair<uint16_t, uint16_t>> sharedEdges(const Mesh& mesh, const std::vector<uint16_t>& drawn,
-                                                       const MeshChunk& chunk) {
-    const MeshChunk& last = mesh.getChunks().back();
-    const auto meshBorder = borderEdges(drawn, 0, last.first + last.count);
-    const auto chunkBorder = borderEdges(drawn, chunk.first, chunk.count);
-    std::vector<std::pair<uint16_t, uint16_t>> shared;
-    std::set_difference(chunkBorder.begin(), chunkBorder.end(), meshBorder.begin(), meshBorder.end(),
-                        std::back_inserter(shared));
-    return shared;
-}
-
 // Every far range keeps the edges its chunk shares; returns the far ranges'
 // triangles over the chunks'.
 float checkFarRanges(const Mesh& mesh) {
     const std::vector<uint16_t> drawn = drawnIndices(mesh);
+    const MeshChunk& last = mesh.getChunks().back();
+    const auto meshBorder = borderEdges(drawn, 0, last.first + last.count);
     uint32_t fullTriangles = 0;
     uint32_t farTriangles = 0;
     for (const MeshChunk& chunk : mesh.getChunks()) {
@@ -122,7 +111,11 @@ float checkFarRanges(const Mesh& mesh) {
         }
         fullTriangles += chunk.count / 3;
         farTriangles += chunk.farCount / 3;
-        const auto shared = sharedEdges(mesh, drawn, chunk);
+        // The chunk's border edges that another chunk has too.
+        const auto chunkBorder = borderEdges(drawn, chunk.first, chunk.count);
+        std::vector<std::pair<uint16_t, uint16_t>> shared;
+        std::set_difference(chunkBorder.begin(), chunkBorder.end(), meshBorder.begin(), meshBorder.end(),
+                            std::back_inserter(shared));
         const auto farBorder = borderEdges(drawn, chunk.farFirst, chunk.farCount);
         EXPECT_TRUE(std::includes(farBorder.begin(), farBorder.end(), shared.begin(), shared.end()))
             << "a far chunk must meet its neighbours edge to edge";
