@@ -67,7 +67,8 @@ void SceneTarget::precompile() {
     quadLookedUp = true;
     if (auto* cache = systems != nullptr ? systems->get<ResourceCache>() : nullptr) {
         Shader* shader = cache->get<Shader>("quad2d");
-        ShaderProgram* program = shader != nullptr ? shader->getProgram(std::string()) : nullptr;
+        ShaderProgram* program =
+            shader != nullptr ? shader->getProgram(std::vector<std::string>{"PLAIN_COPY"}) : nullptr;
         quadProgram = program != nullptr && program->isLinked() ? program : nullptr;
         quad = cache->get<Mesh>("fullScreenQuad");
     }
@@ -103,10 +104,8 @@ uint32_t SceneTarget::present(Graphics& graphics, const glm::ivec4& from, const 
     placement[3] = glm::vec4(centre, 0.0f, 1.0f);
     static const UniformId placementName("object.worldViewProjection");
     static const UniformId textureName("tex");
-    static const UniformId singleChannelName("singleChannel");
     graphics.setUniform(placementName, placement);
     graphics.setUniform(textureName, 0);
-    graphics.setUniform(singleChannelName, false);
     graphics.bindTexture(0, target->colorTextures.front());
     graphics.bindBuffers(quad->getVertexBuffers(), quad->getIndexBuffer());
     const bool whole = to.x == 0 && to.y == 0 && to.z == windowWidth && to.w == windowHeight;

@@ -197,8 +197,20 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
         GLint alignment = 4;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        const int levels = pixels != nullptr ? MipChain::levelCount(newWidth, newHeight) : 1;
-        glTexStorage2D(GL_TEXTURE_2D, levels, static_cast<GLenum>(info.internalFormat), newWidth, newHeight);
+        if (pixels == nullptr && format == TextureFormat::RGBA) {
+            // A picture to draw into: unsized RGBA given in B, G, R, A order lets
+            // the driver store it in the byte order of the window it will be
+            // copied to. llvmpipe copies such a texture to the window on its
+            // fast 8-bit path, and the RGBA8 layout on its general one at twice
+            // the cost (the upscale of the low preset's picture).
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, newWidth, newHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                         nullptr);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        } else {
+            const int levels = pixels != nullptr ? MipChain::levelCount(newWidth, newHeight) : 1;
+            glTexStorage2D(GL_TEXTURE_2D, levels, static_cast<GLenum>(info.internalFormat), newWidth,
+                           newHeight);
+        }
         if (pixels != nullptr) {
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, newWidth, newHeight, info.pixelFormat, info.pixelType,
                             pixels);
