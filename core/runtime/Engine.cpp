@@ -25,6 +25,7 @@ Engine::~Engine() {
 void Engine::init(Config newConfig) {
     // Before the loader's, the sound's and the driver's threads start.
     setUpHeap();
+    Graphics::prepareDriver();
     config = std::move(newConfig);
     if (ResourceLoader* loader = systems->add<ResourceLoader>()) {
         loader->baseDir = config.assetsDir;
