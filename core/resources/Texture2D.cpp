@@ -201,8 +201,8 @@ void Texture2D::create(int newWidth, int newHeight, TextureFormat newFormat, con
             // A picture to draw into: unsized RGBA given in B, G, R, A order lets
             // the driver store it in the byte order of the window it will be
             // copied to. llvmpipe copies such a texture to the window on its
-            // fast 8-bit path, and the RGBA8 layout on its general one at twice
-            // the cost (the upscale of the low preset's picture).
+            // fast 8-bit path, and the RGBA8 layout on its general one at 1.6 to
+            // 2 times the cost (the upscale of the low and medium pictures).
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, newWidth, newHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                          nullptr);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
