@@ -3,8 +3,20 @@
 
 #include <algorithm>
 
-ImagePrefetch::ImagePrefetch(const std::vector<std::string>& paths, size_t maxWaiting)
-    : maxWaiting(std::max<size_t>(1, maxWaiting)) {
+namespace {
+
+size_t bytesOf(const Image& image) {
+    size_t bytes = image.bgra.size();
+    for (const MipLevel& level : image.mipmaps) {
+        bytes += level.pixels.size();
+    }
+    return bytes;
+}
+
+} // namespace
+
+ImagePrefetch::ImagePrefetch(const std::vector<std::string>& paths, size_t maxWaitingBytes)
+    : maxWaitingBytes(std::max<size_t>(1, maxWaitingBytes)) {
     for (const std::string& path : paths) {
         if (!path.empty() && entries.emplace(path, Entry()).second) {
             order.push_back(path);
@@ -32,29 +44,38 @@ ImagePrefetch::~ImagePrefetch() {
 void ImagePrefetch::work() {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return stopping || (waiting < maxWaiting && next < order.size()); });
+        changed.wait(lock, [this] { return stopping || mayStartNext(); });
         if (stopping) {
             return;
         }
-        Entry& entry = entries[order[next]];
-        const std::string path = order[next++];
-        if (entry.state != State::queued) {
-            continue;
-        }
-        entry.state = State::decoding;
-        ++waiting;
-        lock.unlock();
-        Image image;
-        const bool decoded = image.load(path);
-        if (decoded) {
-            image.buildMipmaps();
-        }
-        lock.lock();
-        entry.image = std::move(image);
-        entry.decoded = decoded;
-        entry.state = State::done;
-        changed.notify_all();
+        decodeNext(lock);
     }
+}
+
+bool ImagePrefetch::mayStartNext() const {
+    return waitingBytes < maxWaitingBytes && next < order.size();
+}
+
+void ImagePrefetch::decodeNext(std::unique_lock<std::mutex>& lock) {
+    Entry& entry = entries[order[next]];
+    const std::string path = order[next++];
+    if (entry.state != State::queued) {
+        return;
+    }
+    entry.state = State::decoding;
+    lock.unlock();
+    Image image;
+    const bool decoded = image.load(path);
+    if (decoded) {
+        image.buildMipmaps();
+    }
+    lock.lock();
+    entry.bytes = std::max<size_t>(1, bytesOf(image));
+    waitingBytes += entry.bytes;
+    entry.image = std::move(image);
+    entry.decoded = decoded;
+    entry.state = State::done;
+    changed.notify_all();
 }
 
 bool ImagePrefetch::take(const std::string& path, Image& image, bool& decoded) {
@@ -70,11 +91,19 @@ bool ImagePrefetch::take(const std::string& path, Image& image, bool& decoded) {
         decoded = image.load(path);
         return true;
     }
-    changed.wait(lock, [&entry] { return entry.state == State::done; });
+    // A worker has it: rather than idle, the asking thread decodes the pictures
+    // after it meanwhile, so that every core decodes while the caller waits.
+    while (entry.state != State::done) {
+        if (mayStartNext()) {
+            decodeNext(lock);
+        } else {
+            changed.wait(lock, [this, &entry] { return entry.state == State::done || mayStartNext(); });
+        }
+    }
     entry.state = State::taken;
     image = std::move(entry.image);
     decoded = entry.decoded;
-    --waiting;
+    waitingBytes -= entry.bytes;
     lock.unlock();
     changed.notify_all();
     return true;

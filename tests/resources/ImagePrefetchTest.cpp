@@ -36,7 +36,7 @@ TEST(ImagePrefetch, GivesEachFileOnceAsImageLoadReadsItInAnyOrder) {
     }
     paths.push_back(assets.write("broken.png", "\x89PNG\r\n\x1a\n not really"));
     paths.push_back(assets.dir + "missing.png");
-    // One waiting picture at most: the workers stall until the main thread takes one.
+    // A budget of one byte: the workers stall once a picture waits, until the main thread takes one.
     ImagePrefetch prefetch(paths, 1);
     for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
         Image image;
