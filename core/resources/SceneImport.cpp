@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -317,6 +318,72 @@ void importLights(const ImportContext& context, const aiNode& node, Entity& enti
     }
 }
 
+// How many nodes read each of the file's meshes. buildMeshes counts down those
+// it makes meshes for, so one that a nameless node reads (left to importNode,
+// which numbers it) is never done with.
+void countMeshReaders(const ImportContext& context, const aiNode& node, std::vector<unsigned>& readers) {
+    if (leftOut(context, node)) {
+        return;
+    }
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        ++readers[node.mMeshes[i]];
+    }
+    for (unsigned i = 0; i < node.mNumChildren; ++i) {
+        countMeshReaders(context, *node.mChildren[i], readers);
+    }
+}
+
+template <typename T> void freeArray(T*& array) {
+    delete[] array;
+    array = nullptr;
+}
+
+// Frees a file mesh's vertices and faces, copied into an engine mesh: most of the file's memory.
+void dropVertices(aiMesh& mesh) {
+    freeArray(mesh.mVertices);
+    freeArray(mesh.mNormals);
+    freeArray(mesh.mTangents);
+    freeArray(mesh.mBitangents);
+    for (aiVector3D*& uv : mesh.mTextureCoords) {
+        freeArray(uv);
+    }
+    for (aiColor4D*& colors : mesh.mColors) {
+        freeArray(colors);
+    }
+    freeArray(mesh.mFaces);
+    mesh.mNumFaces = 0;
+    mesh.mNumVertices = 0;
+}
+
+void buildNodeMeshes(const ImportContext& context, const aiNode& node, aiScene& file,
+                     std::vector<unsigned>& readers) {
+    if (leftOut(context, node)) {
+        return;
+    }
+    if (node.mNumMeshes > 0 && node.mName.length > 0) {
+        meshOf(context, node, context.cachePrefix + node.mName.C_Str());
+        for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+            if (--readers[node.mMeshes[i]] == 0) {
+                dropVertices(*file.mMeshes[node.mMeshes[i]]);
+            }
+        }
+    }
+    for (unsigned i = 0; i < node.mNumChildren; ++i) {
+        buildNodeMeshes(context, *node.mChildren[i], file, readers);
+    }
+}
+
+// The meshes importNode will give the nodes, made ahead of it: the workers decode
+// the pictures meanwhile, and the import then takes them decoded instead of
+// waiting for each in turn. Each file mesh is freed once its last reader is
+// made, so that the file and the engine's copy of it are never held whole
+// together while the decoded pictures pile up.
+void buildMeshes(const ImportContext& context, aiScene& file) {
+    std::vector<unsigned> readers(file.mNumMeshes, 0);
+    countMeshReaders(context, *file.mRootNode, readers);
+    buildNodeMeshes(context, *file.mRootNode, file, readers);
+}
+
 void importNode(const ImportContext& context, const aiNode& node, Transform* parent) {
     if (leftOut(context, node)) {
         return;
@@ -413,26 +480,30 @@ void ResourceLoader::importScene(Scene& scene, const std::string& path) {
         return;
     }
     Assimp::Importer importer;
-    const aiScene* file = importer.ReadFile(resolve(path), aiProcess_Triangulate);
+    const aiScene* parsed = importer.ReadFile(resolve(path), aiProcess_Triangulate);
     // The generator writes the tangents into its files. Asked for in the same
     // call, Assimp's tangent step would sort every mesh's vertices by position
     // even where it then leaves the file's tangents alone.
-    if (file != nullptr &&
-        std::any_of(file->mMeshes, file->mMeshes + file->mNumMeshes,
+    if (parsed != nullptr &&
+        std::any_of(parsed->mMeshes, parsed->mMeshes + parsed->mNumMeshes,
                     [](const aiMesh* mesh) { return !mesh->HasTangentsAndBitangents(); })) {
-        file = importer.ApplyPostProcessing(aiProcess_CalcTangentSpace);
+        parsed = importer.ApplyPostProcessing(aiProcess_CalcTangentSpace);
     }
-    if (file == nullptr || (file->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || file->mRootNode == nullptr) {
+    if (parsed == nullptr || (parsed->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
+        parsed->mRootNode == nullptr) {
         logError("Error loading scene: ", path);
         logError(importer.GetErrorString());
         return;
     }
+    // Owned here, so that the meshes' vertices can go as soon as they are copied.
+    const std::unique_ptr<aiScene> file(importer.GetOrphanedScene());
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string prefix = folder.empty() || folder == "scenes/" ? std::string() : folder;
     const ImportContext context{*this, *cache, scene, *file, folder.empty() ? "scenes/" : folder, prefix};
     importing = std::make_unique<ImagePrefetch>(picturesOf(context));
     importMaterials(context);
+    buildMeshes(context, *file);
     importNode(context, *file->mRootNode, nullptr);
     importing.reset();
 }

@@ -235,6 +235,7 @@ TEST_F(ImportTest, LightmapsAreFoundByNodeNameAndNodesOfOneNameShareTheirMesh) {
     file.addMesh("Tree", 0, {}, uprightBox({1, 3, 1}), boxTriangles, {material});
     file.addMesh("Rock", 0, {}, uprightBox({1, 1, 1}), boxTriangles, {material});
     file.addMesh("Rock", 0, Placement{{5, 0, 0}}, uprightBox({2, 2, 2}), boxTriangles, {material});
+    file.addMesh("", 0, {}, uprightBox({1, 1, 1}), boxTriangles, {material});
     import(file);
 
     Texture2D* lightmap = cache->get<Texture2D>("LM_Tree");
@@ -248,9 +249,12 @@ TEST_F(ImportTest, LightmapsAreFoundByNodeNameAndNodesOfOneNameShareTheirMesh) {
     EXPECT_TRUE(decoded);
 
     const auto& entities = scene->getEntities();
-    ASSERT_EQ(entities.size(), 4u) << "the root, the tree and two rocks";
+    ASSERT_EQ(entities.size(), 5u) << "the root, the tree, two rocks and a box without a name";
     EXPECT_EQ(entities[2]->getComponent<MeshRenderer>()->getMesh(),
               entities[3]->getComponent<MeshRenderer>()->getMesh());
+    // Numbered only as it is made, the nameless node's mesh is read from the file last.
+    EXPECT_EQ(entities[4]->name, "Entity5");
+    EXPECT_EQ(entities[4]->getComponent<MeshRenderer>()->getMesh()->indices.size(), boxTriangles.size());
 }
 
 TEST_F(ImportTest, WithoutAxisCorrectionNodesKeepTheFilesMatrices) {
