@@ -419,15 +419,23 @@ glm::vec3 worldScale(Entity& entity) {
     return transformOf(entity)->getGlobalScale();
 }
 
-void addMeshCollider(Entity& entity) {
-    auto* body = entity.addComponent<RigidBodyStatic>();
-    const auto* renderer = entity.getComponent<MeshRenderer>();
-    const Mesh* mesh = renderer != nullptr ? renderer->getMesh() : nullptr;
-    if (mesh == nullptr) {
-        logWarning("No mesh for the collider of ", entity.name);
-        return;
+// Every mesh collider's body, their shapes cooked together.
+void addMeshColliders(const std::vector<Entity*>& entities) {
+    std::vector<CollisionShape::MeshOfShape> shapes;
+    for (Entity* entity : entities) {
+        if (!has(entity->name, "_MC_")) {
+            continue;
+        }
+        auto* body = entity->addComponent<RigidBodyStatic>();
+        const auto* renderer = entity->getComponent<MeshRenderer>();
+        const Mesh* mesh = renderer != nullptr ? renderer->getMesh() : nullptr;
+        if (mesh == nullptr) {
+            logWarning("No mesh for the collider of ", entity->name);
+            continue;
+        }
+        shapes.push_back({body->addCollisionShape(), mesh});
     }
-    body->addCollisionShape()->setMesh(mesh);
+    CollisionShape::setMeshes(shapes);
 }
 
 void addInvisibleBox(Entity& entity) {
@@ -551,6 +559,10 @@ void applyMarkers(Scene& scene) {
     for (const auto& entity : scene.getEntities()) {
         entities.push_back(entity.get());
     }
+    // First: no other marker changes what a mesh collider is made of (its mesh
+    // and world scale), and a parent, whose body a child's box joins, comes
+    // before its children anyway.
+    addMeshColliders(entities);
     std::vector<Entity*> boxGivers;
     for (Entity* entity : entities) {
         const std::string& name = entity->name;
@@ -559,9 +571,6 @@ void applyMarkers(Scene& scene) {
         }
         if (has(name, "_RD_")) {
             entity->addComponent<RigidBodyDynamic>();
-        }
-        if (has(name, "_MC_")) {
-            addMeshCollider(*entity);
         }
         if (has(name, "_BCS_")) {
             addInvisibleBox(*entity);

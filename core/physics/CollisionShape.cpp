@@ -12,7 +12,9 @@
 #include "core/runtime/Transform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -20,6 +22,9 @@ namespace {
 constexpr btScalar boxMargin = 0.04f;
 // Triangles with less area than this (in square metres, times two) are dropped.
 constexpr float degenerateArea = 1e-10f;
+// What a missing mesh gives: no triangles, which fail as a broken mesh's do.
+const std::vector<glm::vec3> noPositions;
+const std::vector<uint16_t> noIndices;
 
 bool isFinite(const glm::vec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -84,21 +89,63 @@ void CollisionShape::setBox(float x, float y, float z) {
 }
 
 bool CollisionShape::setMesh(const Mesh* mesh) {
-    static const std::vector<glm::vec3> noPositions;
-    static const std::vector<uint16_t> noIndices;
     return mesh != nullptr ? setTriangles(mesh->positions, mesh->indices)
                            : setTriangles(noPositions, noIndices);
 }
 
 bool CollisionShape::setTriangles(const std::vector<glm::vec3>& positions,
                                   const std::vector<uint16_t>& indices) {
+    std::unique_ptr<ShapeState> next = takeTriangles(positions, indices);
+    if (next == nullptr) {
+        return false;
+    }
+    cookMesh(*next);
+    replaceState(std::move(next));
+    return true;
+}
+
+void CollisionShape::setMeshes(const std::vector<MeshOfShape>& shapes) {
+    std::vector<std::unique_ptr<ShapeState>> states;
+    states.reserve(shapes.size());
+    for (const MeshOfShape& each : shapes) {
+        states.push_back(each.mesh != nullptr
+                             ? each.shape->takeTriangles(each.mesh->positions, each.mesh->indices)
+                             : each.shape->takeTriangles(noPositions, noIndices));
+    }
+    std::atomic<size_t> next{0};
+    const auto cookNext = [&states, &next] {
+        for (size_t i = next++; i < states.size(); i = next++) {
+            if (states[i] != nullptr) {
+                cookMesh(*states[i]);
+            }
+        }
+    };
+    // One thread per core, the calling one among them, and none without a shape.
+    const size_t cooks = std::min<size_t>(states.size(), std::max(2u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < cooks; ++i) {
+        threads.emplace_back(cookNext);
+    }
+    cookNext();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        if (states[i] != nullptr) {
+            shapes[i].shape->replaceState(std::move(states[i]));
+        }
+    }
+}
+
+std::unique_ptr<ShapeState> CollisionShape::takeTriangles(const std::vector<glm::vec3>& positions,
+                                                          const std::vector<uint16_t>& indices) {
     kind = ShapeKind::TriangleMesh;
     size = glm::vec3(0.0f);
     auto next = std::make_unique<ShapeState>();
     if (owner->isDynamic()) {
         logError("CollisionShape::setMesh: triangle meshes need a static body");
         replaceState(std::move(next));
-        return false;
+        return nullptr;
     }
     const glm::vec3 scale =
         owner->state->transform != nullptr ? owner->state->transform->getGlobalScale() : glm::vec3(1.0f);
@@ -134,25 +181,26 @@ bool CollisionShape::setTriangles(const std::vector<glm::vec3>& positions,
     if (corrupt || next->faceIds.empty()) {
         logError("Error cooking PhysxMesh.");
         replaceState(std::make_unique<ShapeState>());
-        return false;
+        return nullptr;
     }
+    return next;
+}
 
+void CollisionShape::cookMesh(ShapeState& state) {
     btIndexedMesh part;
-    part.m_numTriangles = static_cast<int>(next->faceIds.size());
-    part.m_triangleIndexBase = reinterpret_cast<const unsigned char*>(next->indices.data());
+    part.m_numTriangles = static_cast<int>(state.faceIds.size());
+    part.m_triangleIndexBase = reinterpret_cast<const unsigned char*>(state.indices.data());
     part.m_triangleIndexStride = 3 * sizeof(uint16_t);
-    part.m_numVertices = static_cast<int>(positions.size());
-    part.m_vertexBase = reinterpret_cast<const unsigned char*>(next->vertices.data());
+    part.m_numVertices = static_cast<int>(state.vertices.size() / 3);
+    part.m_vertexBase = reinterpret_cast<const unsigned char*>(state.vertices.data());
     part.m_vertexStride = 3 * sizeof(float);
     part.m_indexType = PHY_SHORT;
     part.m_vertexType = PHY_FLOAT;
-    next->meshData = std::make_unique<btTriangleIndexVertexArray>();
-    next->meshData->addIndexedMesh(part, PHY_SHORT);
-    auto mesh = std::make_unique<MeshShape>(next->meshData.get());
+    state.meshData = std::make_unique<btTriangleIndexVertexArray>();
+    state.meshData->addIndexedMesh(part, PHY_SHORT);
+    auto mesh = std::make_unique<MeshShape>(state.meshData.get());
     // Without this, bodies sliding across the mesh bump on the seams between triangles.
-    next->edgeInfo = std::make_unique<btTriangleInfoMap>();
-    mesh->generateInternalEdges(*next->edgeInfo);
-    next->geometry = std::move(mesh);
-    replaceState(std::move(next));
-    return true;
+    state.edgeInfo = std::make_unique<btTriangleInfoMap>();
+    mesh->generateInternalEdges(*state.edgeInfo);
+    state.geometry = std::move(mesh);
 }

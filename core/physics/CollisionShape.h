@@ -35,6 +35,14 @@ public:
     // reach it. Only static bodies take triangle meshes. False (and "Error cooking
     // triangle mesh.") when no usable triangle remains.
     bool setTriangles(const std::vector<glm::vec3>& positions, const std::vector<uint16_t>& indices);
+    struct MeshOfShape {
+        CollisionShape* shape;
+        const Mesh* mesh;
+    };
+    // setMesh for many shapes at once, their meshes cooked side by side on
+    // worker threads: Bullet's BVH and the internal edges of a track's colliders
+    // take a tenth of a second one after another. hasGeometry tells which took.
+    static void setMeshes(const std::vector<MeshOfShape>& shapes);
     void setTrigger(bool trigger);
     void setMaterial(PhysicsMaterial* material);
 
@@ -54,6 +62,14 @@ private:
     friend class RigidBody;
     friend class PhysicsWorld;
 
+    // setTriangles' checks and copy of the triangles (the world scale baked in),
+    // on the calling thread; null, with the shape emptied and the error logged,
+    // when no usable triangle remains.
+    std::unique_ptr<ShapeState> takeTriangles(const std::vector<glm::vec3>& positions,
+                                              const std::vector<uint16_t>& indices);
+    // Bullet's mesh shape over the triangles taken. It touches nothing but state,
+    // so shapes cook on any thread.
+    static void cookMesh(ShapeState& state);
     // Swaps in new simulation state and tells the body, which lets go of the old one.
     void replaceState(std::unique_ptr<ShapeState> next);
 

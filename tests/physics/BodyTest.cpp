@@ -1,11 +1,45 @@
 // Rigid bodies, shapes and materials against the real simulation.
 #include "PhysicsFixture.h"
 
+#include "core/physics/RaycastHit.h"
+#include "core/resources/Mesh.h"
 #include "support/ExpectNear.h"
 #include "support/LogCapture.h"
 
 #include <algorithm>
 #include <cmath>
+
+TEST_F(PhysicsTest, MeshesCookedTogetherMatchThoseCookedAlone) {
+    RigidBodyStatic* body = staticBox("Holder", glm::vec3(0.0f, -10.0f, 0.0f), glm::vec3(1.0f));
+    Mesh big(engine.systems.get());
+    Mesh small(engine.systems.get());
+    Mesh broken(engine.systems.get());
+    const FlatGrid bigGrid(8, 4.0f);
+    const FlatGrid smallGrid(2, 1.0f);
+    big.positions = bigGrid.positions;
+    big.indices = bigGrid.indices;
+    small.positions = smallGrid.positions;
+    small.indices = smallGrid.indices;
+    broken.positions = smallGrid.positions;
+    broken.indices = {0, 1, 99};
+    std::vector<CollisionShape::MeshOfShape> together;
+    for (const Mesh* mesh : std::vector<const Mesh*>{&big, &broken, &small, nullptr, &big}) {
+        together.push_back({body->addCollisionShape(), mesh});
+    }
+    LogCapture log;
+    CollisionShape::setMeshes(together);
+    EXPECT_EQ(log.count("Error cooking PhysxMesh."), 2);
+    for (const CollisionShape::MeshOfShape& each : together) {
+        CollisionShape* alone = body->addCollisionShape();
+        EXPECT_EQ(alone->setMesh(each.mesh), each.shape->hasGeometry());
+        EXPECT_EQ(alone->getTriangleCount(), each.shape->getTriangleCount());
+    }
+    EXPECT_EQ(together[0].shape->getTriangleCount(), 128u);
+    // The holder's centre is at -10: a ray from above meets the big grid's plane there.
+    RaycastHit hit;
+    ASSERT_TRUE(world->raycast(glm::vec3(1.9f, -5.0f, 1.9f), glm::vec3(0.0f, -1.0f, 0.0f), 10.0f, hit));
+    EXPECT_NEAR(hit.point.y, -10.0f, 1e-4f);
+}
 
 TEST_F(PhysicsTest, BadMeshesAreReportedAndLeaveNoShape) {
     RigidBodyStatic* body = staticBox("Holder", glm::vec3(0.0f), glm::vec3(1.0f));
