@@ -1,10 +1,11 @@
 // Decodes image files (and averages their mipmaps) on worker threads ahead of the main thread, which takes
 // each picture when it needs it (to upload it to GL, which only it may do). The
 // decoded pictures waiting to be taken keep within a budget of bytes (over it by
-// at most the picture each thread is on), so decoding ahead never holds the
-// pixels of a big level at once. A picture nobody has started yet is decoded by
-// the thread that asks for it, so asking never waits on the queue; one that a
-// worker is on, the asking thread waits for while decoding the next ones itself.
+// at most the picture each thread is on), so decoding ahead holds no more than
+// that however many pictures a track has. A picture nobody has started yet is
+// decoded by the thread that asks for it, so asking never waits on the queue;
+// one that a worker is on, the asking thread waits for while decoding the next
+// ones itself.
 #pragma once
 
 #include "core/resources/Image.h"
