@@ -28,8 +28,9 @@
 // shaded once. The last line sums it all up for scripts/bench.sh.
 //
 //   race_frame [--frames N] [--width W --height H] [--no-effects] [--quality auto|low|medium|high]
-//              [--render-scale S] [--no-prepass] [--steady-clock]
+//              [--render-scale S] [--no-prepass] [--steady-clock] [--track FILE]
 //              [--screenshot file.png]
+//   (--track picks the track, as config.ini's [race] track, e.g. scenes/Dune_Run/Dune_Run.fbx)
 //   (needs an X display; the screenshot is the last frame taken apart)
 #include "RaceDriver.h"
 
@@ -400,6 +401,7 @@ int main(int argc, char** argv) {
     bool steadyClock = false;
     std::string quality = "auto";
     std::string renderScale = "0";
+    std::string track;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -421,11 +423,14 @@ int main(int argc, char** argv) {
             prePass = false;
         } else if (arg == "--render-scale" && hasValue) {
             renderScale = argv[++i];
+        } else if (arg == "--track" && hasValue) {
+            track = argv[++i];
         }
     }
     std::ofstream("race_frame_config.ini")
         << "[window]\nwidth=" << width << "\nheight=" << height << "\n[dir]\nassets=" << TW_ASSETS_DIR
-        << "\n[graphics]\nquality=" << quality << "\nrender_scale=" << renderScale << "\n";
+        << "\n[graphics]\nquality=" << quality << "\nrender_scale=" << renderScale << "\n"
+        << (track.empty() ? std::string() : "[race]\ntrack=" + track + "\n");
     setLogListener([](LogLevel, const std::string&) {});
 
     auto* game = new RaceGame(frames, effects);

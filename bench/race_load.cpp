@@ -5,8 +5,11 @@
 // resident set once the race is loaded and its peak so far (later runs share
 // the process, so only the first one's numbers mean anything).
 //
-//   race_load [--runs N]       (needs an X display; assets from the source tree;
-//                               --runs 0 times only the parts, in a fresh process)
+//   race_load [--runs N] [--track FILE]
+//   (needs an X display; assets from the source tree; --runs 0 times only the
+//   parts, in a fresh process; --track picks the track the runs load, as
+//   config.ini's [race] track, e.g. scenes/Dune_Run/Dune_Run.fbx; the parts are
+//   always the default track's)
 #include "ProcessStats.h"
 
 #include "core/platform/Log.h"
@@ -95,13 +98,17 @@ public:
 
 int main(int argc, char** argv) {
     int runs = 3;
+    std::string track;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--runs") {
             runs = std::max(0, std::atoi(argv[i + 1]));
+        } else if (std::string(argv[i]) == "--track") {
+            track = argv[i + 1];
         }
     }
     std::ofstream("race_load_config.ini")
-        << "[window]\nwidth=1280\nheight=800\n[dir]\nassets=" << TW_ASSETS_DIR << "\n";
+        << "[window]\nwidth=1280\nheight=800\n[dir]\nassets=" << TW_ASSETS_DIR << "\n"
+        << (track.empty() ? std::string() : "[race]\ntrack=" + track + "\n");
     setLogListener([](LogLevel, const std::string&) {});
 
     std::vector<double> times;
