@@ -89,8 +89,9 @@ void CollisionShape::setBox(float x, float y, float z) {
 }
 
 bool CollisionShape::setMesh(const Mesh* mesh) {
-    return mesh != nullptr ? setTriangles(mesh->positions, mesh->indices)
-                           : setTriangles(noPositions, noIndices);
+    // One shape cooks on the calling thread.
+    setMeshes({{this, mesh}});
+    return hasGeometry();
 }
 
 bool CollisionShape::setTriangles(const std::vector<glm::vec3>& positions,
