@@ -6,14 +6,13 @@
 #include "core/runtime/Engine.h"
 #include "core/runtime/Entity.h"
 #include "core/runtime/Input.h"
+#include "core/runtime/Keys.h"
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/ui/Transform2D.h"
 #include "core/ui/UITex.h"
 #include "game/UiFactory.h"
 #include "game/UiLayers.h"
-
-#include <GLFW/glfw3.h>
 
 #include <algorithm>
 
@@ -28,8 +27,8 @@ const glm::vec4 backdropColour{0.08f, 0.1f, 0.14f, 1.0f};
 void MissingAssetsScreen::update(float dt) {
     Updateable::update(dt);
     Input* input = systems->get<Input>();
-    if (input != nullptr && (input->getKey(GLFW_KEY_Q) == KeyState::Pressed ||
-                             input->getKey(GLFW_KEY_ESCAPE) == KeyState::Pressed)) {
+    if (input != nullptr &&
+        (input->getKey(key::q) == KeyState::Pressed || input->getKey(key::escape) == KeyState::Pressed)) {
         systems->get<Engine>()->quit = true;
     }
 }
