@@ -24,13 +24,19 @@ static_assert(sizeof(GamepadState::axes) == sizeof(GLFWgamepadstate::axes));
 static_assert(pad::back == GLFW_GAMEPAD_BUTTON_BACK && pad::dpadLeft == GLFW_GAMEPAD_BUTTON_DPAD_LEFT);
 static_assert(pad::y == GLFW_GAMEPAD_BUTTON_Y && pad::rightTrigger == GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER);
 static_assert(Input::maxGamepads == GLFW_JOYSTICK_LAST + 1);
+static_assert(Input::keyCodes == GLFW_KEY_LAST + 1 && Input::mouseButtonCodes == GLFW_MOUSE_BUTTON_LAST + 1);
 
 namespace {
 
 // A key released in the same poll that saw it go down stays Pressed for that
 // frame (a quick tap must not vanish) and is let go at the next ageing.
-void applyAction(std::map<int, KeyState>& states, std::vector<int>& tapped, int code, int action) {
-    KeyState& state = states[code];
+template <size_t codes>
+void applyAction(std::array<KeyState, codes>& states, std::vector<int>& tapped, int code, int action) {
+    // GLFW_KEY_UNKNOWN and anything else past the table have no state to keep.
+    if (code < 0 || code >= static_cast<int>(codes)) {
+        return;
+    }
+    KeyState& state = states[static_cast<size_t>(code)];
     if (action == GLFW_RELEASE) {
         if (state == KeyState::Pressed) {
             tapped.push_back(code);
@@ -43,16 +49,21 @@ void applyAction(std::map<int, KeyState>& states, std::vector<int>& tapped, int 
     }
 }
 
-void age(std::map<int, KeyState>& states, std::vector<int>& tapped) {
-    for (auto& entry : states) {
-        if (entry.second == KeyState::Pressed) {
-            entry.second = KeyState::Held;
+template <size_t codes> void age(std::array<KeyState, codes>& states, std::vector<int>& tapped) {
+    for (KeyState& state : states) {
+        if (state == KeyState::Pressed) {
+            state = KeyState::Held;
         }
     }
     for (const int code : tapped) {
-        states[code] = KeyState::Released;
+        states[static_cast<size_t>(code)] = KeyState::Released;
     }
     tapped.clear();
+}
+
+template <size_t codes> KeyState stateOf(const std::array<KeyState, codes>& states, int code) {
+    return code >= 0 && code < static_cast<int>(codes) ? states[static_cast<size_t>(code)]
+                                                       : KeyState::Released;
 }
 
 Input* inputOf(GLFWwindow* window) {
@@ -76,6 +87,10 @@ const GamepadState idlePad{{}, {0.0f, 0.0f, 0.0f, 0.0f, -1.0f, -1.0f}};
 
 Input::Input(SystemRegistry* systems) : System(systems) {
     playerPads.fill(-1);
+    // Room for a busy frame's events, so that none of them allocates.
+    queuedKeys.reserve(64);
+    tappedKeys.reserve(64);
+    tappedButtons.reserve(mouseButtonCodes);
     const Graphics* graphics = get<Graphics>();
     window = graphics != nullptr ? graphics->window : nullptr;
     if (window == nullptr) {
@@ -173,15 +188,13 @@ void Input::update() {
     cursorY = y;
 }
 
-KeyState& Input::getKey(int key) {
-    return keys[key];
+KeyState Input::getKey(int key) const {
+    return stateOf(keys, key);
 }
 
 bool Input::anyKeyPressed() const {
-    for (const auto& [key, state] : keys) {
-        if (state == KeyState::Pressed) {
-            return true;
-        }
+    if (std::find(keys.begin(), keys.end(), KeyState::Pressed) != keys.end()) {
+        return true;
     }
     for (int button = 0; button < static_cast<int>(idlePad.buttons.size()); ++button) {
         if (anyGamepadButtonPressed(button)) {
@@ -191,16 +204,16 @@ bool Input::anyKeyPressed() const {
     return false;
 }
 
-bool Input::isKeyDown(int key) {
+bool Input::isKeyDown(int key) const {
     const KeyState state = getKey(key);
     return state == KeyState::Pressed || state == KeyState::Held;
 }
 
-KeyState& Input::getMouseButton(int button) {
-    return mouseButtons[button];
+KeyState Input::getMouseButton(int button) const {
+    return stateOf(mouseButtons, button);
 }
 
-bool Input::isMouseButtonDown(int button) {
+bool Input::isMouseButtonDown(int button) const {
     const KeyState state = getMouseButton(button);
     return state == KeyState::Pressed || state == KeyState::Held;
 }

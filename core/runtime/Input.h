@@ -9,7 +9,6 @@
 
 #include <array>
 #include <functional>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -24,13 +23,14 @@ public:
 
     void update();
 
-    KeyState& getKey(int key);
-    bool isKeyDown(int key);
+    // Codes the window library does not name read Released.
+    KeyState getKey(int key) const;
+    bool isKeyDown(int key) const;
     // Whether any key, or any button of any pad, went down this frame (the
     // title's idle timer watches it).
     bool anyKeyPressed() const;
-    KeyState& getMouseButton(int button);
-    bool isMouseButtonDown(int button);
+    KeyState getMouseButton(int button) const;
+    bool isMouseButtonDown(int button) const;
 
     float getCursorX() const { return cursorX; }
     float getCursorY() const { return cursorY; }
@@ -50,6 +50,9 @@ public:
     void setCursorOverride(bool enabled, float x = 0.0f, float y = 0.0f);
 
     static constexpr int maxGamepads = 16;
+    // One past the highest key and mouse-button codes the window library names.
+    static constexpr int keyCodes = 349;
+    static constexpr int mouseButtonCodes = 8;
     // Fills state for pad 0..maxGamepads-1 and says whether it is connected.
     using GamepadSource = std::function<bool(int pad, GamepadState& state)>;
     // Where each update reads the pads: by default the window library's gamepad
@@ -85,11 +88,12 @@ private:
     };
 
     GLFWwindow* window = nullptr;
-    std::map<int, KeyState> keys;
+    // Tables by code, not maps: the first press of a key then makes nothing.
+    std::array<KeyState, keyCodes> keys{};
     std::vector<std::pair<int, int>> queuedKeys;
     // Released within the poll that pressed them: let go at the next update.
     std::vector<int> tappedKeys;
-    std::map<int, KeyState> mouseButtons;
+    std::array<KeyState, mouseButtonCodes> mouseButtons{};
     std::vector<int> tappedButtons;
     float cursorX = -1.0f;
     float cursorY = -1.0f;

@@ -42,6 +42,15 @@ TEST_F(InputTest, PressedLastsExactlyOneUpdateRepeatsNeverTurnHeldBackAndTheCurs
     input->update();
     EXPECT_TRUE(input->isMouseButtonDown(GLFW_MOUSE_BUTTON_LEFT));
 
+    // Codes the window library does not name (a key it cannot identify) are kept nowhere.
+    for (const int code : {GLFW_KEY_UNKNOWN, GLFW_KEY_LAST + 1, 100000}) {
+        input->onKey(code, GLFW_PRESS);
+        input->onMouseButton(code, GLFW_PRESS);
+        EXPECT_EQ(input->getKey(code), KeyState::Released) << code;
+        EXPECT_FALSE(input->isMouseButtonDown(code)) << code;
+    }
+    EXPECT_FALSE(input->anyKeyPressed());
+
     // The first cursor reading moves nothing; closing the window asks the engine to quit.
     input->setCursorOverride(true, 100.0f, 50.0f);
     input->update();
