@@ -20,6 +20,11 @@ bool Drawable::isVisible(const Frustum&) {
     return true;
 }
 
+const std::vector<RenderItem>& Drawable::standbyItems() const {
+    static const std::vector<RenderItem> none;
+    return none;
+}
+
 Transform* Drawable::getTransform() {
     if (entity == nullptr) {
         return nullptr;

@@ -26,6 +26,10 @@ public:
     // World-space box: the stored one unless a subclass knows better.
     virtual void getBounds(glm::vec3& outMin, glm::vec3& outMax);
     virtual bool isVisible(const Frustum& frustum);
+    // Items set aside while there is nothing to draw (an emitter's, between its
+    // bursts): the renderer readies their programs at load all the same, so the
+    // frame they come back in does no start-up work.
+    virtual const std::vector<RenderItem>& standbyItems() const;
 
     // The entity's Transform, created (with a log line) when it has none.
     Transform* getTransform();

@@ -36,6 +36,8 @@ public:
     void addColor(const glm::vec3& color);
     // Emission, simulation, far-to-near sort for this camera, instance upload.
     void updateItems(float dt, Camera* camera) override;
+    // The emitter's item while no particle is alive.
+    const std::vector<RenderItem>& standbyItems() const override { return parkedItems; }
     // Starts a new emission cycle; live particles carry on.
     void restart();
     // Drops every live particle at once.

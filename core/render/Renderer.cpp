@@ -269,9 +269,24 @@ void Renderer::precompile(Scene& scene) {
     syncViews(scene);
     for (const auto& view : views) {
         prepare(*view, scene, 0.0f);
+        for (Drawable* drawable : visibleScratch) {
+            for (const RenderItem& item : drawable->standbyItems()) {
+                readyStandbyItem(*view, item);
+            }
+        }
     }
     cullingEnabled = culling;
     if (!views.empty()) {
+        // With culling off, neighbouring pieces of a mesh join into one item: a
+        // culled frame files them apart, so the bound is every source item. The
+        // views made again when the scene first draws get the same room.
+        viewItemCapacity = 0;
+        for (Drawable* drawable : visibleScratch) {
+            viewItemCapacity += drawable->items.size() + drawable->standbyItems().size();
+        }
+        for (const auto& view : views) {
+            view->reserve(viewItemCapacity);
+        }
         depthProgram();
         // Only where it draws: a preset switch that starts the upscale builds
         // it then, with every other program the switch rebuilds.
@@ -279,6 +294,22 @@ void Renderer::precompile(Scene& scene) {
             sceneTarget.precompile();
         }
     }
+}
+
+void Renderer::readyStandbyItem(View& view, const RenderItem& item) {
+    if (item.material == nullptr || graphics == nullptr || !graphics->hasWindow()) {
+        return;
+    }
+    ShaderProgram* program =
+        programFor(view, *item.material, item.lightmap != nullptr, view.onlyDirectionalLights());
+    if (program == nullptr) {
+        return;
+    }
+    // The material's names are interned and looked up in the program on their
+    // first sending: done here, they cost the race nothing.
+    graphics->useProgram(program);
+    item.material->sendUniforms(*graphics);
+    item.material->bindTextures(*graphics);
 }
 
 // ---------------------------------------------------------------- views
@@ -304,6 +335,7 @@ void Renderer::syncViews(Scene& scene) {
     for (Camera* camera : cameras) {
         if (findView(camera) == nullptr) {
             views.push_back(std::make_unique<View>(camera, graphics, this));
+            views.back()->reserve(viewItemCapacity);
         }
     }
 }

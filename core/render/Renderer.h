@@ -160,6 +160,9 @@ private:
     void addItems(View& view, const std::vector<Drawable*>& visible, float dt);
     // onlyDirectional: the view's onlyDirectionalLights, asked once per view.
     ShaderProgram* programFor(View& view, Material& material, bool hasLightmap, bool onlyDirectional);
+    // Makes the program a set-aside item (Drawable::standbyItems) will draw with
+    // in this view and sends it the material's values once.
+    void readyStandbyItem(View& view, const RenderItem& item);
     // The plain lit shader that stands in for a variant that failed to build, so
     // that what it draws stays visible; null without a GL context.
     ShaderProgram* fallbackProgram(const Material& material);
@@ -194,6 +197,8 @@ private:
     ShaderProgram* depthProgram();
 
     std::vector<std::unique_ptr<View>> views;
+    // Items a view's lists have room for from the start (set by precompile).
+    size_t viewItemCapacity = 0;
     std::unique_ptr<Shader> depthShader;
     std::vector<std::unique_ptr<RenderTarget>> shadowPool;
     ShadowWindowPacker shadowPacker;

@@ -42,6 +42,21 @@ ShadowCaster& View::addShadowCaster() {
     return caster;
 }
 
+void View::reserve(size_t itemCount) {
+    items.reserve(itemCount);
+    depthList.reserve(itemCount);
+    distances.reserve(itemCount);
+    for (auto& queue : queues) {
+        queue.reserve(itemCount);
+    }
+    for (ShadowCaster& caster : shadowCasters) {
+        caster.items.reserve(itemCount);
+    }
+    for (auto& list : spareCasterLists) {
+        list.reserve(itemCount);
+    }
+}
+
 void View::updateViewport() {
     windowViewport = camera->getPixelViewport();
     const float scale = renderer != nullptr ? renderer->getSceneScale() : 1.0f;

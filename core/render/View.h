@@ -39,6 +39,9 @@ public:
     void sort(const glm::vec3& eye, bool frontToBack = false);
     // A new shadow caster for this frame, its item list reused from earlier frames.
     ShadowCaster& addShadowCaster();
+    // Room for this many items in every list, shadow casters' included, so that
+    // a frame that sees more of the scene than the ones before allocates nothing.
+    void reserve(size_t itemCount);
 
     const RenderItem& item(uint32_t index) const { return items[index]; }
     // Whether every light of the view is directional (none: false). Shaders then

@@ -14,7 +14,10 @@ constexpr float slowMotionThreshold = 1.0f / 30.0f;
 } // namespace
 
 Scene::Scene(std::string name, SystemRegistry* systems)
-    : name(std::move(name)), systems(systems), physicsWorld(std::make_unique<PhysicsWorld>(systems, this)) {}
+    : name(std::move(name)), systems(systems), physicsWorld(std::make_unique<PhysicsWorld>(systems, this)) {
+    // Entities that go on a timer (a countdown's digits) then go without allocating.
+    dueScratch.reserve(16);
+}
 
 Scene::~Scene() {
     // Entities first: their bodies still need the world to leave it.
@@ -123,7 +126,8 @@ void Scene::fixedUpdate(float step) {
 // All records age first; then every entity that is due goes, with all of its
 // records, so one entity's several records never make the walk skip another's.
 void Scene::destroyPending(float dt) {
-    std::vector<Entity*> due;
+    std::vector<Entity*>& due = dueScratch;
+    due.clear();
     for (auto& [entity, remaining] : pendingDestroy) {
         remaining -= dt;
         if (remaining <= 0.0f && std::find(due.begin(), due.end(), entity) == due.end()) {

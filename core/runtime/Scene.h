@@ -66,6 +66,7 @@ private:
     std::vector<std::unique_ptr<Entity>> entities;
     int entityCounter = 0;
     std::vector<std::pair<Entity*, float>> pendingDestroy;
+    std::vector<Entity*> dueScratch;
     std::vector<Component*> components;
     std::vector<Updateable*> updateableScratch;
     bool walkingUpdateables = false;

@@ -23,7 +23,14 @@ constexpr size_t floatsPerVertex = 6;
 
 Text::Text(SystemRegistry* systems, Entity* entity, Font* font, std::string text)
     : UIElement(systems, entity), font(font), text(std::move(text)),
-      material(ensureUIMaterial(systems, "text")) {}
+      material(ensureUIMaterial(systems, "text")) {
+    // Room for a line of a HUD's length (a rim and a face per glyph), so that
+    // counters and timers that lengthen during a race lay out without allocating.
+    const size_t glyphs = std::max<size_t>(this->text.size(), reservedGlyphs);
+    quads.reserve(glyphs * 2);
+    vertices.reserve(glyphs * 2 * 4 * floatsPerVertex);
+    uploaded.reserve(vertices.capacity());
+}
 
 Text::~Text() = default;
 

@@ -37,6 +37,8 @@ public:
 
     // At most this many quads (rims and glyphs) are drawn.
     static constexpr uint32_t maxQuads = 4096;
+    // Glyphs a text has room for from the start.
+    static constexpr size_t reservedGlyphs = 24;
 
     Font* font = nullptr;
     std::string text;

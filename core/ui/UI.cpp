@@ -43,12 +43,23 @@ void UI::update(Scene& scene, float dt) {
     items.clear();
     std::vector<UIElement*>& elements = elementScratch;
     elements.clear();
+    size_t sceneElements = 0;
     for (Component* component : scene.getComponents()) {
         auto* element = dynamic_cast<UIElement*>(component);
+        sceneElements += element != nullptr ? 1 : 0;
         if (element != nullptr && element->isEnabled() && element->entity != nullptr &&
             element->entity->active) {
             elements.push_back(element);
         }
+    }
+    // Room for every element of the scene, hidden ones too, with two items
+    // each: a HUD that shows more of itself later in a race allocates nothing.
+    const size_t room = sceneElements * 2;
+    if (items.capacity() < room) {
+        elements.reserve(sceneElements);
+        items.reserve(room);
+        order.reserve(room);
+        sorted.reserve(room);
     }
     for (UIElement* element : elements) {
         element->prepare(dt);

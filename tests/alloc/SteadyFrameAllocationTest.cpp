@@ -60,10 +60,12 @@ void operator delete[](void* memory, std::size_t) noexcept {
 
 namespace {
 
-// Frames in the race before counting starts: the first frames after "Go!" may
-// still grow lists (particles reach their working count, messages come and go).
-constexpr int warmFrames = 90;
-constexpr int countedFrames = 60;
+// Frames before counting starts: the script turns the views' drawing on at
+// "Go!", so its first frames do what the game does in the countdown (the
+// first draw of each program and list). From then on a lengthening timer, a
+// key first pressed or an emitter's first burst must find room made at load.
+constexpr int warmFrames = 10;
+constexpr int countedFrames = 140;
 
 void raceAndCount(const std::string& quality) {
     ScratchGameFolder folder("alloc_" + quality);
