@@ -25,6 +25,7 @@
 #include "core/runtime/Scene.h"
 #include "core/runtime/SystemRegistry.h"
 #include "core/runtime/Transform.h"
+#include "core/ui/UI.h"
 #include "core/ui/UITex.h"
 #include "game/AiDriver.h"
 #include "game/Car.h"
@@ -292,6 +293,9 @@ RaceFlow* buildRaceScene(Scene& scene) {
 void readyRaceForDrawing(Scene& scene) {
     if (auto* renderer = scene.systems->get<Renderer>()) {
         renderer->precompile(scene);
+    }
+    if (auto* ui = scene.systems->get<UI>()) {
+        ui->readyFor(scene);
     }
     if (auto* cache = scene.systems->get<ResourceCache>()) {
         for (Mesh* mesh : cache->getAll<Mesh>()) {

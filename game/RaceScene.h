@@ -40,7 +40,8 @@ RaceFlow* buildRaceScene(Scene& scene);
 // reads none of their meshes and pictures.
 std::vector<std::string> unusedKartNodes(const RaceSetup& setup);
 // After the race is built over scene, before its first frame: compiles every
-// program it draws with (sparing the first frames), drops the meshes' copies
+// program it draws with and makes room in the renderer's and the UI's lists
+// (sparing the first frames), drops the meshes' copies
 // that only drawing reads (the GL buffers hold them) and hands the freed pages
 // back to the system.
 void readyRaceForDrawing(Scene& scene);

@@ -39,6 +39,27 @@ UI::UI(SystemRegistry* systems) : System(systems), engine(get<Engine>()), graphi
 
 UI::~UI() = default;
 
+void UI::readyFor(Scene& scene) {
+    size_t sceneElements = 0;
+    for (Component* component : scene.getComponents()) {
+        sceneElements += dynamic_cast<UIElement*>(component) != nullptr ? 1 : 0;
+    }
+    makeRoom(sceneElements);
+}
+
+void UI::makeRoom(size_t sceneElements) {
+    // Two items each, and half as much again for elements that come and go
+    // (a countdown's digits): a HUD that shows more of itself later in a race
+    // then allocates nothing.
+    const size_t room = sceneElements * 2;
+    if (items.capacity() < room) {
+        elementScratch.reserve(room);
+        items.reserve(room * 3 / 2);
+        order.reserve(room * 3 / 2);
+        sorted.reserve(room * 3 / 2);
+    }
+}
+
 void UI::update(Scene& scene, float dt) {
     items.clear();
     std::vector<UIElement*>& elements = elementScratch;
@@ -52,15 +73,7 @@ void UI::update(Scene& scene, float dt) {
             elements.push_back(element);
         }
     }
-    // Room for every element of the scene, hidden ones too, with two items
-    // each: a HUD that shows more of itself later in a race allocates nothing.
-    const size_t room = sceneElements * 2;
-    if (items.capacity() < room) {
-        elements.reserve(sceneElements);
-        items.reserve(room);
-        order.reserve(room);
-        sorted.reserve(room);
-    }
+    makeRoom(sceneElements);
     for (UIElement* element : elements) {
         element->prepare(dt);
         const std::vector<UIDrawItem>& own = element->getItems();

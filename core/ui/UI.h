@@ -25,6 +25,9 @@ public:
 
     // Collects the items of the enabled elements of active entities, lower layers first.
     void update(Scene& scene, float dt);
+    // Makes room in the lists for every element of the scene, hidden ones too:
+    // loading calls it, so that no frame of the scene grows them.
+    void readyFor(Scene& scene);
     // Draws the collected items over the whole window; nothing while disabled.
     void draw();
 
@@ -37,6 +40,7 @@ public:
 private:
     // Render states and program of material; false when it cannot be drawn.
     bool applyMaterial(Material* material, float brightness);
+    void makeRoom(size_t sceneElements);
 
     Graphics* graphics = nullptr;
     // The 1 x 1 quad items without quads of their own are drawn with.
