@@ -30,6 +30,19 @@ Text::Text(SystemRegistry* systems, Entity* entity, Font* font, std::string text
     quads.reserve(glyphs * 2);
     vertices.reserve(glyphs * 2 * 4 * floatsPerVertex);
     uploaded.reserve(vertices.capacity());
+    // Its buffer too: a text first shown mid-race (a timer, a message) then
+    // only writes into it.
+    if (hasGLContext()) {
+        makeBuffer(nullptr, static_cast<uint32_t>(vertices.capacity() / floatsPerVertex));
+    }
+}
+
+void Text::makeBuffer(const float* data, uint32_t vertexCount) {
+    buffer =
+        std::make_unique<VertexBuffer>(std::vector<VertexAttribute>{{"position", VertexAttributeType::Vec3},
+                                                                    {"uv0", VertexAttributeType::Vec2},
+                                                                    {"rim", VertexAttributeType::Float}},
+                                       data, vertexCount, true);
 }
 
 Text::~Text() = default;
@@ -133,11 +146,7 @@ void Text::upload() {
     }
     const auto count = static_cast<uint32_t>(vertices.size() / floatsPerVertex);
     if (buffer == nullptr) {
-        buffer = std::make_unique<VertexBuffer>(
-            std::vector<VertexAttribute>{{"position", VertexAttributeType::Vec3},
-                                         {"uv0", VertexAttributeType::Vec2},
-                                         {"rim", VertexAttributeType::Float}},
-            vertices.data(), count, true);
+        makeBuffer(vertices.data(), count);
     } else {
         buffer->update(vertices.data(), count);
     }

@@ -51,6 +51,7 @@ private:
     void addQuad(const glm::mat4& placed, glm::vec2 low, glm::vec2 high, glm::vec2 uvLow, glm::vec2 uvHigh,
                  bool rim);
     void upload();
+    void makeBuffer(const float* data, uint32_t vertexCount);
 
     // Found once: texts are laid out every frame.
     Material* material = nullptr;

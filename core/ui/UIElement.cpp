@@ -7,6 +7,8 @@
 
 UIElement::UIElement(SystemRegistry* systems, Entity* entity) : Component(systems, entity) {
     getTransform();
+    // Most elements draw one item: room for it now, not on the frame it first shows.
+    items.reserve(1);
 }
 
 UIElement::~UIElement() {
