@@ -235,6 +235,15 @@ private:
     uint64_t mainPassStamp = 0;
     // Draws since the last flush (see drawsPerBatch).
     uint32_t drawsInBatch = 0;
+    // On a software rasteriser the main thread sorts a batch's triangles into
+    // tiles faster than the rasteriser threads shade them, and each batch
+    // waiting holds its sorted triangles: a send waits for the batch this many
+    // sends back (the fences are GLsync objects).
+    static constexpr size_t batchesInFlight = 2;
+    std::array<void*, batchesInFlight> batchFences{};
+    size_t nextBatchFence = 0;
+    // Resolved on the first send: whether the driver is a software rasteriser.
+    enum class BatchBound { Unknown, Bounded, Free } batchBound = BatchBound::Unknown;
     // Reused every frame, so that preparing a view allocates nothing.
     std::vector<Camera*> cameraScratch;
     std::vector<Drawable*> visibleScratch;
