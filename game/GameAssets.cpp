@@ -107,6 +107,9 @@ void registerWaterMaterial(SystemRegistry* systems) {
     shader->load("core/shaders/water.vert", "core/shaders/water.frag");
     Texture2D* normal =
         cachedTexture(systems, "waterNormal", racePicture::waterNormal, TextureFormat::RedGreen);
+    // Ripples this faint differ too little from one mip level to the next for
+    // a blend of two to show, and blending fetches twice the texels.
+    normal->setMipLevelsBlended(false);
 
     auto* water = cache->create<Material>("water");
     water->setShader(shader);

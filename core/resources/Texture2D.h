@@ -44,7 +44,8 @@ public:
 
     // Whether a lookup between two mip levels blends them (the default) or
     // reads the nearer one only: half the texel reads, for a step where the
-    // level changes that maps of fine detail do not show.
+    // level changes that maps of fine detail do not show. A picture loaded
+    // from a file whose levels look alike (MipChain::levelsAlike) reads one.
     void setMipLevelsBlended(bool blended);
     // For one-level storage drawn into (made without pixels): whether a lookup
     // takes the nearest texel or blends the four around it (the default).

@@ -1,9 +1,11 @@
 // The CPU mipmaps: sizes down to one pixel, each pixel the rounded average of
-// the 2 x 2 above it, odd sides reusing their last row or column.
+// the 2 x 2 above it, odd sides reusing their last row or column; and which
+// pictures look alike from one level to the next.
 #include "core/resources/MipChain.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 TEST(MipChain, HalvesEachSideDownToOnePixelAveragingTwoByTwo) {
@@ -37,4 +39,34 @@ TEST(MipChain, HalvesEachSideDownToOnePixelAveragingTwoByTwo) {
     EXPECT_TRUE(MipChain::below(1, 1, 4, strip.data()).empty());
     EXPECT_TRUE(MipChain::below(0, 4, 4, strip.data()).empty());
     EXPECT_TRUE(MipChain::below(4, 4, 4, nullptr).empty());
+}
+
+TEST(MipChain, FineNoiseLooksAlikeFromLevelToLevelButLinesAndPatchesDoNot) {
+    constexpr int side = 64;
+    const auto alike = [](const std::vector<uint8_t>& pixels) {
+        return MipChain::levelsAlike(side, side, 1, pixels.data(),
+                                     MipChain::below(side, side, 1, pixels.data()));
+    };
+    // Grass-like: a mid grey with texels a few steps either side of it.
+    std::vector<uint8_t> noise(side * side);
+    uint32_t seed = 12345u;
+    for (uint8_t& texel : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        texel = static_cast<uint8_t>(120 + (seed >> 24) % 7);
+    }
+    EXPECT_TRUE(alike(noise));
+
+    // A thin bright line every 8 rows blurs into the grey a level down.
+    std::vector<uint8_t> lined = noise;
+    for (int y = 0; y < side; y += 8) {
+        std::fill_n(lined.begin() + y * side, side, uint8_t{250});
+    }
+    EXPECT_FALSE(alike(lined));
+
+    // Two flat halves meet only at the last level, which is all one colour.
+    std::vector<uint8_t> halves(side * side);
+    for (int i = 0; i < side * side; ++i) {
+        halves[static_cast<size_t>(i)] = (i % side) < side / 2 ? 40 : 200;
+    }
+    EXPECT_FALSE(alike(halves));
 }

@@ -246,6 +246,12 @@ TEST_F(TextureTest, LoadedAndCreatedTexturesCarryEveryLevelDownToOnePixel) {
     ASSERT_TRUE(loaded->load("halves.png"));
     EXPECT_EQ(texParameter(GL_TEXTURE_2D, loaded->getTexture(), GL_TEXTURE_MIN_FILTER),
               GL_LINEAR_MIPMAP_NEAREST);
+    // A picture whose levels look alike reads one level from the start.
+    writeRgbImage(assets.dir + "flat.png", FIF_PNG, 4, 2, [](int, int) { return Pixel{90, 140, 60}; });
+    Texture2D* flat = cache->create<Texture2D>("flat");
+    ASSERT_TRUE(flat->load("flat.png"));
+    EXPECT_EQ(texParameter(GL_TEXTURE_2D, flat->getTexture(), GL_TEXTURE_MIN_FILTER),
+              GL_LINEAR_MIPMAP_NEAREST);
 }
 
 TEST_F(TextureTest, DepthStorageReadsFarDepthOutsideItsBorder) {
