@@ -136,9 +136,10 @@ void Renderer::setQuality(RenderQuality newQuality) {
     case RenderQuality::Medium:
         // Shadows, normal maps, sky reflections and soft edges stay; the
         // specular lobe goes, as in low.
-        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER", "SIMPLE_LIGHTING"};
+        qualityDefines = {"FAST_SHADOWS", "SIMPLE_WATER", "SIMPLE_LIGHTING", "VERTEX_SKY"};
         break;
     case RenderQuality::High:
+        qualityDefines = {"VERTEX_SKY"};
         break;
     }
     realtimeShadows = quality != RenderQuality::Low;

@@ -459,11 +459,11 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
     };
     const Expected presets[] = {
         {RenderQuality::High,
-         "SHADOW,NUM_SHADOWMAPS 1,NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NORMAL,SKY_FIRST_LEVEL", 1, true, true,
-         1.0f, 1.0f, false},
+         "SHADOW,NUM_SHADOWMAPS 1,NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NORMAL,VERTEX_SKY,SKY_FIRST_LEVEL", 1, true,
+         true, 1.0f, 1.0f, false},
         {RenderQuality::Medium,
          "SHADOW,NUM_SHADOWMAPS 1,NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NORMAL,FAST_SHADOWS,SIMPLE_WATER,"
-         "SIMPLE_LIGHTING",
+         "SIMPLE_LIGHTING,VERTEX_SKY",
          1, false, true, 0.75f, 0.625f, true},
         {RenderQuality::Low,
          "NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NO_SKY_REFLECTION,NO_DEPTH_READS,SIMPLE_WATER,SIMPLE_LIGHTING,"

@@ -6,7 +6,8 @@
 // the "normals" uniform), LIGHTMAP (lightMap on uv1), SHADOW with
 // NUM_SHADOWMAPS, NUM_LIGHTS, CUTOUT (alpha test: texels whose alpha is below
 // the albedo's alpha are cut out, so albedo.a is the threshold),
-// NO_SKY_REFLECTION (the cheap presets: no cube map lookup),
+// NO_SKY_REFLECTION (the cheap presets: no cube map lookup), VERTEX_SKY (the
+// reflected sky's colour comes from the vertex stage, default.vert),
 // SIMPLE_LIGHTING (the cheaper presets: Lambert diffuse only, no specular
 // lobe, for a surface that is rough and not metallic all but the same).
 //
@@ -17,6 +18,7 @@
 #include "core/shaders/common.glsl"
 #include "core/shaders/lighting.glsl"
 #include "core/shaders/shadows.glsl"
+#include "core/shaders/sky_reflection.glsl"
 
 in vec3 vWorldPos;
 in vec3 vNormal;
@@ -24,6 +26,9 @@ in vec2 vUv0;
 in vec2 vUv1;
 in vec3 vTangent;
 in vec3 vBitangent;
+#if defined(VERTEX_SKY) && !defined(NO_SKY_REFLECTION)
+in vec3 vSky;
+#endif
 
 uniform vec4 albedo;
 uniform float metallic;
@@ -39,13 +44,6 @@ uniform sampler2D normalTex;
 #ifdef LIGHTMAP
 layout(binding = 9) uniform sampler2D lightMap;
 #endif
-// Bound to unit 11 by the renderer only once a sky exists; the binding
-// default keeps it off the material units until then (an empty unit reads
-// black).
-layout(binding = 11) uniform samplerCube skybox;
-// The sky's last mip level (its level count less one; 0 without a sky).
-uniform float skyMaxLod;
-
 out vec4 fragColor;
 
 // Normal maps are tangent-space, green pointing along +v (OpenGL convention).
@@ -134,13 +132,16 @@ void main() {
     color += ambientColor * hemisphere * s.diffuse * skyVisible;
 
 #ifndef NO_SKY_REFLECTION
-    // Sky reflection, blurred with roughness through the cube map's mip chain
-    // and kept faint on rough surfaces. Whole levels only: between two, a
-    // lookup reads both, twice the texels for half a level's blur.
-    float skyLevel = floor(rough * skyMaxLod + 0.5);
+    // Sky reflection, kept faint on rough surfaces.
+#ifdef VERTEX_SKY
+    // Blurred this much, the sky changes little across a triangle, while a
+    // cube map lookup for every pixel costs a software rasteriser 4-5 % of the
+    // high frame; what the shading normal's bumps add to the reflection is lost.
+    vec3 sky = vSky;
+#else
+    vec3 sky = reflectedSky(reflect(-v, n), rough);
+#endif
     float nDotV = max(dot(n, v), 0.0);
-    vec3 reflected = reflect(-v, n);
-    vec3 sky = toLinear(textureLod(skybox, reflected, skyLevel).rgb);
     vec3 fresnel = s.f0 + (max(vec3(1.0 - rough), s.f0) - s.f0) * pow5(1.0 - nDotV);
     color += sky * fresnel * (1.0 - rough) * (1.0 - rough) * skyVisible;
 #endif

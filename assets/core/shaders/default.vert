@@ -2,6 +2,8 @@
 // imported mesh. Passes world-space position, normal frame and both UV sets to
 // the fragment stage; tangents and lightmap UVs are read only by the variants
 // that use them, so meshes without them still bind.
+// VERTEX_SKY: the sky the surface reflects is looked up here, per vertex
+// (see default.frag).
 #version 430 core
 #include "core/shaders/common.glsl"
 
@@ -24,6 +26,11 @@ out vec2 vUv0;
 out vec2 vUv1;
 out vec3 vTangent;
 out vec3 vBitangent;
+#if defined(VERTEX_SKY) && !defined(NO_SKY_REFLECTION)
+#include "core/shaders/sky_reflection.glsl"
+uniform float roughness;
+out vec3 vSky;
+#endif
 
 // Matches the depth pre-pass exactly (see depth.vert).
 invariant gl_Position;
@@ -48,6 +55,13 @@ void main() {
     vUv1 = uv1;
 #else
     vUv1 = vec2(0.0);
+#endif
+#if defined(VERTEX_SKY) && !defined(NO_SKY_REFLECTION)
+    // The direction a back face reflects is the same: reflect() does not
+    // change when the normal turns round.
+    vec3 n = safeNormalize(vNormal, vec3(0.0, 1.0, 0.0));
+    vec3 v = safeNormalize(camera.position - vWorldPos, n);
+    vSky = reflectedSky(reflect(-v, n), clamp(roughness, 0.05, 1.0));
 #endif
     gl_Position = object.worldViewProjection * vec4(position, 1.0);
 }
