@@ -25,12 +25,13 @@ public:
 
     // Whether reading a picture from its nearer mip level alone, instead of
     // blending the two around each lookup, shows no step where the level
-    // changes: each level (the picture first, then levels but the last), texel
-    // by texel against the texel below it that averages it, stays within
-    // alikeSteps on average and within alikeWorstSteps in all but its farthest
-    // hundredth of texels (the largest difference of a texel's channels, in
-    // steps of 1/255). True of fine noise such as grass or sand; false where
-    // lines, stripes or patches of colour blur away from one level to the next.
+    // changes: the picture and each of its levels but the last, compared texel
+    // by texel with the texel of the next level down that averages it, stay
+    // within alikeSteps on average and within alikeWorstSteps in all but their
+    // farthest hundredth of texels (a texel's largest difference over its
+    // channels, in steps of 1/255). levels are those MipChain::below gives.
+    // True of fine noise such as grass or sand; false where lines, stripes or
+    // patches of colour blur away from one level to the next.
     static bool levelsAlike(int width, int height, int channels, const uint8_t* pixels,
                             const std::vector<MipLevel>& levels);
     static constexpr double alikeSteps = 4.0;
