@@ -4,7 +4,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 
 std::vector<MipLevel> MipChain::below(int width, int height, int channels, const uint8_t* pixels) {
@@ -47,56 +46,63 @@ std::vector<MipLevel> MipChain::below(int width, int height, int channels, const
     return levels;
 }
 
+namespace {
+
+// Whether one level stays within the limits of MipChain::levelsAlike against
+// the level below it. Gives up as soon as too many texels lie too far apart.
+bool levelAlike(const uint8_t* pixels, int width, int height, size_t channels, const MipLevel& below) {
+    const uint64_t texels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    const auto sumLimit = static_cast<uint64_t>(MipChain::alikeSteps * static_cast<double>(texels));
+    const uint64_t fartherLimit = texels / 100;
+    uint64_t sum = 0;
+    uint64_t farther = 0;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(width) * channels;
+        const uint8_t* rowBelow =
+            below.pixels.data() + static_cast<size_t>(std::min(y / 2, below.height - 1)) *
+                                      static_cast<size_t>(below.width) * channels;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* texel = row + static_cast<size_t>(x) * channels;
+            const uint8_t* texelBelow =
+                rowBelow + static_cast<size_t>(std::min(x / 2, below.width - 1)) * channels;
+            int largest = 0;
+            for (size_t c = 0; c < channels; ++c) {
+                largest =
+                    std::max(largest, std::abs(static_cast<int>(texel[c]) - static_cast<int>(texelBelow[c])));
+            }
+            sum += static_cast<uint64_t>(largest);
+            farther += largest > MipChain::alikeWorstSteps ? 1u : 0u;
+        }
+        if (sum > sumLimit || farther > fartherLimit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool MipChain::levelsAlike(int width, int height, int channels, const uint8_t* pixels,
                            const std::vector<MipLevel>& levels) {
     if (width < 1 || height < 1 || channels < 1 || pixels == nullptr) {
         return false;
     }
-    int fromWidth = width;
-    int fromHeight = height;
-    const uint8_t* from = pixels;
     const auto stride = static_cast<size_t>(channels);
-    for (const MipLevel& below : levels) {
-        if (below.width < 1 || below.height < 1 ||
-            below.pixels.size() <
-                static_cast<size_t>(below.width) * static_cast<size_t>(below.height) * stride) {
+    for (const MipLevel& level : levels) {
+        if (level.width < 1 || level.height < 1 ||
+            level.pixels.size() <
+                static_cast<size_t>(level.width) * static_cast<size_t>(level.height) * stride) {
             return false;
         }
-        std::array<uint32_t, 256> counts{};
-        uint64_t sum = 0;
-        for (int y = 0; y < fromHeight; ++y) {
-            const uint8_t* row = from + static_cast<size_t>(y) * static_cast<size_t>(fromWidth) * stride;
-            const uint8_t* rowBelow =
-                below.pixels.data() + static_cast<size_t>(std::min(y / 2, below.height - 1)) *
-                                          static_cast<size_t>(below.width) * stride;
-            for (int x = 0; x < fromWidth; ++x) {
-                const uint8_t* texel = row + static_cast<size_t>(x) * stride;
-                const uint8_t* texelBelow =
-                    rowBelow + static_cast<size_t>(std::min(x / 2, below.width - 1)) * stride;
-                int largest = 0;
-                for (size_t c = 0; c < stride; ++c) {
-                    largest = std::max(
-                        largest, std::abs(static_cast<int>(texel[c]) - static_cast<int>(texelBelow[c])));
-                }
-                ++counts[static_cast<size_t>(largest)];
-                sum += static_cast<uint64_t>(largest);
-            }
-        }
-        const uint64_t texels = static_cast<uint64_t>(fromWidth) * static_cast<uint64_t>(fromHeight);
-        if (static_cast<double>(sum) > alikeSteps * static_cast<double>(texels)) {
+    }
+    // The smallest levels first: they cost least, and most pictures with lines
+    // or patches of colour already differ there.
+    for (size_t i = levels.size(); i-- > 0;) {
+        const bool top = i == 0;
+        if (!levelAlike(top ? pixels : levels[i - 1].pixels.data(), top ? width : levels[i - 1].width,
+                        top ? height : levels[i - 1].height, stride, levels[i])) {
             return false;
         }
-        // Texels further apart than the worst allowed: at most a hundredth.
-        uint64_t farther = 0;
-        for (size_t steps = alikeWorstSteps + 1; steps < counts.size(); ++steps) {
-            farther += counts[steps];
-        }
-        if (farther * 100 > texels) {
-            return false;
-        }
-        from = below.pixels.data();
-        fromWidth = below.width;
-        fromHeight = below.height;
     }
     return true;
 }
