@@ -449,6 +449,18 @@ void addInvisibleBox(Entity& entity) {
     entity.removeComponents<MeshRenderer>();
 }
 
+// The road, the kerbs and everything else on the island lie on the ground's
+// tiles: their materials are drawn after the rest.
+void markUnderlay(Entity& entity) {
+    if (const auto* renderer = entity.getComponent<MeshRenderer>()) {
+        for (Material* material : renderer->getMaterials()) {
+            if (material != nullptr) {
+                material->setUnderlay(true);
+            }
+        }
+    }
+}
+
 // The parent's dynamic body, else its static one, else a new static one.
 RigidBody* bodyOf(Entity& parent) {
     if (auto* dynamicBody = parent.getComponent<RigidBodyDynamic>()) {
@@ -587,6 +599,9 @@ void applyMarkers(Scene& scene) {
         }
         if (has(name, "Cone_Signaling")) {
             addCone(*entity);
+        }
+        if (name.rfind("Ground", 0) == 0) {
+            markUnderlay(*entity);
         }
     }
     for (Entity* entity : boxGivers) {

@@ -5,6 +5,7 @@
 #include "core/render/Light.h"
 #include "core/render/Renderer.h"
 #include "core/render/SceneTarget.h"
+#include "core/resources/Material.h"
 
 #include <algorithm>
 
@@ -73,9 +74,16 @@ void View::sort(const glm::vec3& eye, bool frontToBack) {
     const auto nearFirst = [this](uint32_t a, uint32_t b) {
         return distances[a] != distances[b] ? distances[a] < distances[b] : a < b;
     };
-    std::sort(depthList.begin(), depthList.end(), nearFirst);
+    // Near first, but what other items lie on after them all: up close the road
+    // is nearer than the ground around it, yet covers the ground under it.
+    const auto nearFirstUnderlaysLast = [this, &nearFirst](uint32_t a, uint32_t b) {
+        const bool underA = items[a].material->isUnderlay();
+        const bool underB = items[b].material->isUnderlay();
+        return underA != underB ? underB : nearFirst(a, b);
+    };
+    std::sort(depthList.begin(), depthList.end(), nearFirstUnderlaysLast);
     if (frontToBack) {
-        std::sort(queues[0].begin(), queues[0].end(), nearFirst);
+        std::sort(queues[0].begin(), queues[0].end(), nearFirstUnderlaysLast);
     } else {
         std::sort(queues[0].begin(), queues[0].end(), [this](uint32_t a, uint32_t b) {
             return items[a].key != items[b].key ? items[a].key < items[b].key : a < b;

@@ -34,8 +34,9 @@ public:
     // Takes the camera's pixel viewport (scaled to the renderer's offscreen picture).
     void updateViewport();
     // Depth list near to far, queue 0 by key (near to far with frontToBack),
-    // queue 3 far to near; eye is the camera's position. Ties keep the order
-    // the items were added in.
+    // queue 3 far to near; eye is the camera's position. Near to far puts
+    // underlays (Material::setUnderlay) after the rest. Ties keep the order the
+    // items were added in.
     void sort(const glm::vec3& eye, bool frontToBack = false);
     // A new shadow caster for this frame, its item list reused from earlier frames.
     ShadowCaster& addShadowCaster();

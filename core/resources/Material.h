@@ -35,6 +35,10 @@ public:
     void setCastsShadows(bool enabled) { castsShadows = enabled; }
     void setReceivesShadows(bool enabled) { receivesShadows = enabled; }
     void setShader(Shader* newShader) { shader = newShader; }
+    // An opaque surface that other opaque items lie on (the ground under a road):
+    // drawn after them, so that what covers it is shaded first and its hidden
+    // part fails the depth test instead of being shaded and then covered.
+    void setUnderlay(bool enabled) { underlay = enabled; }
     // How far the vertex stage may move a vertex from where the mesh puts it (a
     // water surface's waves): the renderer widens the boxes it culls by this.
     void setVertexReach(float metres) { vertexReach = metres; }
@@ -53,6 +57,7 @@ public:
     CullMode getCullMode() const { return cullMode; }
     bool getCastsShadows() const { return castsShadows; }
     bool getReceivesShadows() const { return receivesShadows; }
+    bool isUnderlay() const { return underlay; }
     Shader* getShader() const { return shader; }
     float getVertexReach() const { return vertexReach; }
     const std::map<std::string, MaterialValue>& getUniforms() const { return uniforms; }
@@ -113,6 +118,7 @@ private:
     CullMode cullMode = CullMode::Back;
     bool castsShadows = true;
     bool receivesShadows = true;
+    bool underlay = false;
     float vertexReach = 0.0f;
     bool drawn = false;
     Shader* shader = nullptr;

@@ -92,7 +92,7 @@ TEST_F(TrackConventionsTest, BoxMarkersMakeInvisibleBoxesParentBoxesAndTriggers)
     EXPECT_NE(scene->findEntity("Both_BCS_BC_"), nullptr);
 }
 
-TEST_F(TrackConventionsTest, BodyMarkersMakeMeshCollidersDynamicBodiesConesAndHideMeshes) {
+TEST_F(TrackConventionsTest, BodyMarkersMakeMeshCollidersDynamicBodiesConesHiddenMeshesAndUnderlays) {
     Entity* floor = node("Road_MC_", {0, 0, 0}, {2, 1, 2}, nullptr, true);
     Entity* crate = node("Crate_RD_", {0, 5, 0});
     Entity* kart = node("Buggy_RD_", {30, 5, 0});
@@ -100,6 +100,12 @@ TEST_F(TrackConventionsTest, BodyMarkersMakeMeshCollidersDynamicBodiesConesAndHi
     Entity* hidden = node("Deco_RM_", {0, 0, 30}, glm::vec3(1.0f), nullptr, true);
     Entity* plain = node("Sign_NOOP_", {0, 0, 40}, glm::vec3(1.0f), nullptr, true);
     Entity* cone = node("Cone_Signaling_03", {5, 1.002f, 5}, glm::vec3(1.0f), nullptr, true);
+    Material* grass = cache->create<Material>("Grass");
+    Material* asphalt = cache->create<Material>("Road");
+    node("Ground_MC_0", {0, -1, 100}, glm::vec3(1.0f), nullptr, true)
+        ->getComponent<MeshRenderer>()
+        ->setMaterial(grass);
+    floor->getComponent<MeshRenderer>()->setMaterial(asphalt);
     RaceSceneBuilder::applyMarkers(*scene);
 
     auto* road = floor->getComponent<RigidBodyStatic>();
@@ -130,6 +136,9 @@ TEST_F(TrackConventionsTest, BodyMarkersMakeMeshCollidersDynamicBodiesConesAndHi
     ASSERT_EQ(coneBody->getShapes().size(), 1u);
     EXPECT_EQ(coneBody->getShapes()[0]->getSize(), glm::vec3(1.5f, 2.0f, 1.5f));
     EXPECT_NE(cone->getComponent<MeshRenderer>(), nullptr);
+
+    EXPECT_TRUE(grass->isUnderlay()) << "the ground's tiles are drawn after what lies on them";
+    EXPECT_FALSE(asphalt->isUnderlay());
 }
 
 TEST_F(TrackConventionsTest, UnusedGridKartsVanishWithTheirPartsAndTheUsedOnesStay) {

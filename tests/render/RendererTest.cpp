@@ -170,6 +170,21 @@ TEST_F(RendererTest, QueuesAreSortedByKeyAndByDistance) {
     EXPECT_EQ(runs, 3);
 }
 
+TEST_F(RendererTest, UnderlaysAreDrawnAfterWhatLiesOnThem) {
+    Material* ground = colourMaterial(*engine->systems, "ground", {0, 0.5f, 0, 1});
+    ground->setUnderlay(true);
+    addShape(*scene, "ground", "cube", ground, {0, 0, -2});
+    cube({0, 0, -6}, red);
+    cube({0, 0, -4}, blue);
+    for (RenderQuality quality : {RenderQuality::Medium, RenderQuality::High}) {
+        renderer->setQuality(quality);
+        View& view = prepareOnly();
+        // The pre-pass's list at high; without one, the opaque queue near first.
+        const std::vector<uint32_t>& order = quality == RenderQuality::High ? view.depthList : view.queues[0];
+        EXPECT_EQ(distances(view, order), (std::vector<float>{4, 6, 2})) << renderQualityName(quality);
+    }
+}
+
 TEST_F(RendererTest, ShadowMapsAreFittedToEachViewsFrustum) {
     Camera* second = addCamera(*scene, "second", {10, 5, 10}, {0, 0, 0});
     cube({0, 0, -5}, red);
@@ -459,8 +474,8 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
     };
     const Expected presets[] = {
         {RenderQuality::High,
-         "SHADOW,NUM_SHADOWMAPS 1,NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NORMAL,VERTEX_SKY,SKY_FIRST_LEVEL", 1, true,
-         true, 1.0f, 1.0f, false},
+         "SHADOW,NUM_SHADOWMAPS 1,NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NORMAL,VERTEX_SKY,SKY_FIRST_LEVEL", 1,
+         true, true, 1.0f, 1.0f, false},
         {RenderQuality::Medium,
          "SHADOW,NUM_SHADOWMAPS 1,NUM_LIGHTS 1,ONLY_DIRECTIONAL_LIGHTS,NORMAL,FAST_SHADOWS,SIMPLE_WATER,"
          "SIMPLE_LIGHTING,VERTEX_SKY",
