@@ -625,6 +625,13 @@ void applyMaterialConventions(ResourceCache& cache) {
         if (name == "Beam" || name == "Wheel" || name.rfind("Buggy_", 0) == 0) {
             material->setCastsShadows(true);
         }
+        // The asphalt's and the grass's relief is a grain that a scaled-down
+        // picture blurs away (sand keeps its ripples, rock its cracks).
+        const bool grass =
+            name == "Grass" || (name.size() > 6 && name.compare(name.size() - 6, 6, "_Grass") == 0);
+        if (name == "Road" || grass) {
+            material->setFineRelief(true);
+        }
     }
 }
 

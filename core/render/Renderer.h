@@ -216,6 +216,8 @@ private:
     RenderQuality quality = RenderQuality::High;
     std::vector<std::string> qualityDefines;
     bool normalMapsEnabled = true;
+    // Whether normal maps of fine relief (Material::setFineRelief) are drawn.
+    bool fineReliefDrawn = true;
     bool realtimeShadows = true;
     // Whether the preset's shaders read the view's depth (water edges, soft
     // particles); without the pre-pass the main pass then copies it.

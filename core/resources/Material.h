@@ -39,6 +39,10 @@ public:
     // drawn after them, so that what covers it is shaded first and its hidden
     // part fails the depth test instead of being shaded and then covered.
     void setUnderlay(bool enabled) { underlay = enabled; }
+    // A normal map that only adds fine grain to a wide surface seen at a grazing
+    // angle (the grass's, the asphalt's): drawn only by the full-detail preset,
+    // as a scaled-down picture hardly shows it while it covers most of the view.
+    void setFineRelief(bool enabled) { fineRelief = enabled; }
     // How far the vertex stage may move a vertex from where the mesh puts it (a
     // water surface's waves): the renderer widens the boxes it culls by this.
     void setVertexReach(float metres) { vertexReach = metres; }
@@ -58,6 +62,7 @@ public:
     bool getCastsShadows() const { return castsShadows; }
     bool getReceivesShadows() const { return receivesShadows; }
     bool isUnderlay() const { return underlay; }
+    bool hasFineRelief() const { return fineRelief; }
     Shader* getShader() const { return shader; }
     float getVertexReach() const { return vertexReach; }
     const std::map<std::string, MaterialValue>& getUniforms() const { return uniforms; }
@@ -119,6 +124,7 @@ private:
     bool castsShadows = true;
     bool receivesShadows = true;
     bool underlay = false;
+    bool fineRelief = false;
     float vertexReach = 0.0f;
     bool drawn = false;
     Shader* shader = nullptr;

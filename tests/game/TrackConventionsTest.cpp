@@ -165,9 +165,10 @@ TEST_F(TrackConventionsTest, UnusedGridKartsVanishWithTheirPartsAndTheUsedOnesSt
     }
 }
 
-TEST_F(TrackConventionsTest, MaterialPassCutsOutTheStartLineAndLeavesShadowsToKartsWheelsAndBeams) {
+TEST_F(TrackConventionsTest,
+       MaterialPassCutsOutTheStartLineLeavesShadowsToKartsWheelsAndBeamsAndMarksFineRelief) {
     for (const char* name : {"Road", "StartLine", "Beam", "Buggy_Blue", "Buggy_Orange", "Buggy_Green",
-                             "Wheel", "Grass", "Buggy"}) {
+                             "Wheel", "Grass", "Buggy", "Dusk_Grass", "Desert_Dune"}) {
         cache->create<Material>(name);
     }
     cache->get<Material>("StartLine")->setReceivesShadows(false);
@@ -182,6 +183,8 @@ TEST_F(TrackConventionsTest, MaterialPassCutsOutTheStartLineAndLeavesShadowsToKa
         const bool caster = name == "Beam" || name == "Buggy_Blue" || name == "Buggy_Orange" ||
                             name == "Buggy_Green" || name == "Wheel";
         EXPECT_EQ(material->getCastsShadows(), caster) << name;
+        EXPECT_EQ(material->hasFineRelief(), name == "Road" || name == "Grass" || name == "Dusk_Grass")
+            << name;
     }
 }
 

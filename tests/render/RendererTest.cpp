@@ -26,6 +26,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
+
 namespace {
 
 class RendererTest : public GLSceneTest {
@@ -460,6 +462,9 @@ TEST_F(RendererTest, DrawableWithoutTransformGetsOne) {
 
 TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
     red->addDefine("NORMAL");
+    Material* fineGrain = colourMaterial(*engine->systems, "fine grain", {0, 1, 0, 1});
+    fineGrain->addDefine("NORMAL");
+    fineGrain->setFineRelief(true);
     cube({0, 0, -5}, red);
     light(Light::directional, true);
     struct Expected {
@@ -495,6 +500,11 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
             defines += (defines.empty() ? "" : ",") + define;
         }
         EXPECT_EQ(defines, preset.defines) << name;
+        const std::vector<std::string> fineDefines = renderer->buildDefines(
+            *fineGrain, false, view.shadowCasters.size(), 1, view.onlyDirectionalLights());
+        EXPECT_EQ(std::count(fineDefines.begin(), fineDefines.end(), "NORMAL"),
+                  preset.quality == RenderQuality::High ? 1 : 0)
+            << name << ": a fine relief's normal map is drawn at high only";
         EXPECT_EQ(view.shadowCasters.size(), preset.shadowMaps) << name;
         EXPECT_EQ(view.depthList.size(), preset.prePass ? 1u : 0u) << name;
         renderer->fitViewDepth();
