@@ -74,8 +74,9 @@ void View::sort(const glm::vec3& eye, bool frontToBack) {
     const auto nearFirst = [this](uint32_t a, uint32_t b) {
         return distances[a] != distances[b] ? distances[a] < distances[b] : a < b;
     };
-    // Near first, but what other items lie on after them all: up close the road
-    // is nearer than the ground around it, yet covers the ground under it.
+    // Near first, but what other items lie on after them all: a chunk of the
+    // ground whose centre lies nearer would otherwise come before the road on
+    // it, and the ground under the road be shaded only to be covered.
     const auto nearFirstUnderlaysLast = [this, &nearFirst](uint32_t a, uint32_t b) {
         const bool underA = items[a].material->isUnderlay();
         const bool underB = items[b].material->isUnderlay();
