@@ -144,7 +144,7 @@ void Renderer::setQuality(RenderQuality newQuality) {
     }
     realtimeShadows = quality != RenderQuality::Low;
     normalMapsEnabled = quality != RenderQuality::Low;
-    // Medium's scaled-down picture blurs it away: 4.5-7 % of its frame.
+    // Medium's scaled-down picture blurs it away: 4-7 % of its frame.
     fineReliefDrawn = quality == RenderQuality::High;
     // The pre-pass pays where hidden pixels are dear: at high its shading costs
     // more than drawing depth twice; medium's cheaper shading drawn near to far
