@@ -174,12 +174,15 @@ private:
     glm::mat4 fitShadow(View& view, Light& light) const;
 
     void resetRenderState();
-    // Binds the nearest-mip sampler over the material and lightmap units, or unbinds it.
+    // Binds the nearest-mip sampler over the material and lightmap units and the
+    // clamped one over the sky cube's, or unbinds them.
     void bindMaterialSamplers(bool bind);
     // Binds the one-level lightmap sampler to the lightmap's unit, or unbinds it.
     void bindLightmapSampler(bool bind);
     // The main pass's samplers: one of the two above, as the preset reads textures.
     void bindMainPassSamplers(bool bind);
+    // The clamped one-level sampler, made on first use.
+    uint32_t clampedOneLevelSampler();
     // Draws the item, and sends the batch on once it holds drawsPerBatch draws.
     void drawItem(const RenderItem& item);
     // Hands what was drawn so far to the driver without waiting for it.
@@ -228,9 +231,10 @@ private:
     // Bound over the material and lightmap units during main passes when
     // nearestMipLevels is on; 0 until first needed.
     uint32_t nearestMipSampler = 0;
-    // The lightmap's unit during main passes where nearestMipLevels is off: one
-    // mip level, clamped as the lightmaps are; 0 until first needed.
-    uint32_t lightmapSampler = 0;
+    // One mip level, clamped as the lightmaps and the sky cube are: the
+    // lightmap's unit during main passes where nearestMipLevels is off, the sky
+    // cube's where it is on; 0 until first needed (clampedOneLevelSampler).
+    uint32_t clampedSampler = 0;
     SceneTarget sceneTarget;
     uint32_t frameNumber = 0;
     // Counts main passes; see ShaderProgram::viewStamp.

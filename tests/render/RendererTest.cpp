@@ -520,7 +520,7 @@ TEST_F(RendererTest, PresetsDropWhatCostsMostAndHighKeepsTodaysVariants) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
         // The main pass's sampler stays in the main pass: the UI after it
         // samples its glyphs clamped, as their textures say.
-        for (GLuint unit = 0; unit <= static_cast<GLuint>(Renderer::lightmapTextureUnit); ++unit) {
+        for (GLuint unit = 0; unit <= static_cast<GLuint>(Renderer::skyboxTextureUnit); ++unit) {
             glActiveTexture(GL_TEXTURE0 + unit);
             GLint sampler = -1;
             glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
