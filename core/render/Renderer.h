@@ -118,6 +118,9 @@ public:
     // The opaque depth the water and the particles read, as large as the largest
     // view: null while the preset reads none.
     const RenderTarget* getViewDepthTarget() const { return viewDepth.get(); }
+    // Whether that texture's rows run from the view's top row down (copied out
+    // of the window) rather than up from its bottom row (out of the scene target).
+    bool getViewDepthTopDown() const { return viewDepthTopDown; }
 
     // Forgets the views of a camera that is going away.
     void removeViews(const Camera* camera);
@@ -196,6 +199,7 @@ private:
     void bindTexture(int32_t unit, const Texture* texture, UniformId sampler);
     void clearViewRect(const View& view);
     void copyDepth(View& view);
+    bool windowDepthCopyTurnsOver();
     void forgetProgramsIfChanged();
     ShaderProgram* depthProgram();
 
@@ -250,6 +254,10 @@ private:
     size_t nextBatchFence = 0;
     // Resolved on the first send: whether the driver is a software rasteriser.
     enum class BatchBound { Unknown, Bounded, Free } batchBound = BatchBound::Unknown;
+    // Resolved on the first copy out of the window: whether its depth and
+    // stencil are stored as the view's depth texture is (see copyDepth).
+    enum class WindowDepthCopy { Unknown, TurnedOver, Plain } windowDepthCopy = WindowDepthCopy::Unknown;
+    bool viewDepthTopDown = false;
     // Reused every frame, so that preparing a view allocates nothing.
     std::vector<Camera*> cameraScratch;
     std::vector<Drawable*> visibleScratch;
@@ -257,7 +265,7 @@ private:
     // Uniform names, interned once.
     struct Names {
         Names();
-        UniformId depthTex, skybox, lightMap;
+        UniformId depthTex, depthTexTopDown, skybox, lightMap;
         UniformId frameDt, frameTotalTime;
         UniformId cameraNear, cameraFar, cameraPosition, cameraEye, cameraView, cameraProjection,
             cameraViewProjection;

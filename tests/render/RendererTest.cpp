@@ -634,8 +634,9 @@ TEST_F(RendererTest, TheQualitySettingPicksLowForSoftwareRenderersAndLogsItsChoi
 
 TEST_F(RendererTest, ThePrePassLeavesEachViewsDepthInOneTextureAsLargeAsTheLargestView) {
     // A second, smaller view drawn after the first: it copies its depth over
-    // the first's, into the corner of the texture its viewport covers.
-    addCamera(*scene, "second", {0, 0, 0}, {0, 0, -1})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
+    // the first's, into the corner of the texture its viewport covers. It looks
+    // down past the cube, which shows in its upper half.
+    addCamera(*scene, "second", {0, 0, 0}, {0, -2, -5})->setViewport(0.0f, 0.0f, 0.5f, 0.5f);
     cube({0, 0, -5}, red);
     ASSERT_TRUE(renderer->depthPrePassEnabled);
     engine->frame();
@@ -650,10 +651,23 @@ TEST_F(RendererTest, ThePrePassLeavesEachViewsDepthInOneTextureAsLargeAsTheLarge
     std::vector<float> texels(static_cast<size_t>(width) * static_cast<size_t>(target->height), -1.0f);
     glGetTextureImage(target->depthTexture->getTexture(), 0, GL_DEPTH_COMPONENT, GL_FLOAT,
                       static_cast<GLsizei>(texels.size() * sizeof(float)), texels.data());
-    const auto at = [&](int x, int y) { return texels[static_cast<size_t>(y * width + x)]; };
-    EXPECT_LT(at(second.viewport.z / 2, second.viewport.w / 2), 1.0f)
-        << "the cube in the middle of the second view";
-    EXPECT_GT(at(second.viewport.z / 2, second.viewport.w / 2), 0.0f);
+    // As the water and the particles read it: y counts the view's rows from its bottom.
+    const int rows = second.viewport.w;
+    const auto at = [&](int x, int y) {
+        const int row = renderer->getViewDepthTopDown() ? rows - 1 - y : y;
+        return texels[static_cast<size_t>(row * width + x)];
+    };
+    int lowest = rows;
+    int highest = -1;
+    for (int y = 0; y < rows; ++y) {
+        if (at(second.viewport.z / 2, y) < 1.0f) {
+            EXPECT_GT(at(second.viewport.z / 2, y), 0.0f);
+            lowest = std::min(lowest, y);
+            highest = std::max(highest, y);
+        }
+    }
+    EXPECT_GT(lowest, rows / 2) << "the cube in the upper half of the second view";
+    EXPECT_LT(highest, rows - 1);
     EXPECT_EQ(at(0, 0), 1.0f) << "nothing in the corner";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -6,6 +6,8 @@
 
 #ifndef NO_DEPTH_READS
 layout(binding = 10) uniform sampler2D depthTex;
+// Its rows run from the view's top row down (the renderer copies it so).
+uniform bool depthTexTopDown;
 #endif
 
 // Distance along the view axis of a window-space depth (0..1).
@@ -25,6 +27,9 @@ bool opaqueDepthBehind(out float depth) {
     return false;
 #else
     ivec2 texel = ivec2(gl_FragCoord.xy - vec2(viewport.x, viewport.y));
+    if (depthTexTopDown) {
+        texel.y = int(viewport.height) - 1 - texel.y;
+    }
     ivec2 size = textureSize(depthTex, 0);
     if (any(lessThan(texel, ivec2(0))) || any(greaterThanEqual(texel, size))) {
         return false;
